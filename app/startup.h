@@ -1,0 +1,16 @@
+#pragma once
+// Start-up: brings the state from its defaults to a working state (alphabet, required list, etalon
+// sequences, result record and a first series without noise), setting the menu check marks.
+
+namespace tessaline {
+
+class Window;
+struct AppState;
+
+void runStartUp(Window& window, AppState& state);
+
+// Makes the next series with the in-use settings, by the maker of the series type, into
+// lpSeriesHeader; reads the drawn pulse count back for the unfixed types.
+void makeSeriesInUse(Window& window, AppState& state);
+
+}  // namespace tessaline

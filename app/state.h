@@ -1,0 +1,198 @@
+#pragma once
+// The one record of the workbench: every setting with its default, the alphabet, the etalon lists
+// and the current series and processing result. Requested settings are taken over into the in-use
+// ones when the next series is made.
+#include <cstdint>
+
+#include "model/random.h"
+#include "model/records.h"
+
+namespace tessaline {
+
+struct ChainsHeader;
+struct RestErrorHeader;
+struct ParamsHeader;
+
+// What the graph area shows.
+inline constexpr int32_t VIEW_ALPHABET = 5;
+inline constexpr int32_t VIEW_RESULT = 6;
+inline constexpr int32_t VIEW_SUBSETS = 9;
+inline constexpr int32_t VIEW_PARAMETERS = 10;
+
+// What the result view shows.
+inline constexpr uint16_t RESULT_PROCESSING = 1;
+inline constexpr uint16_t RESULT_STATISTICS = 2;
+
+// Menu entries of the series types and the tasks, which carry check marks.
+inline constexpr int CMD_SERIES_FIXED_WHOLE = 40008;
+inline constexpr int CMD_SERIES_UNFIXED_WHOLE = 40009;
+inline constexpr int CMD_SERIES_FIXED_CUTOFF = 40010;
+inline constexpr int CMD_SERIES_UNFIXED_CUTOFF = 40011;
+inline constexpr int CMD_SERIES_FIXED_TUPLES = 40028;
+inline constexpr int CMD_SERIES_UNFIXED_TUPLES = 40032;
+inline constexpr int CMD_TASK_DETECTION = 40005;
+inline constexpr int CMD_TASK_RECOGNITION = 40006;
+inline constexpr int CMD_TASK_JOINT = 40007;
+inline constexpr int CMD_TASK_SERIES_PROCESSING = 40027;
+
+inline constexpr int SERIES_TYPE_ENTRIES[] = {CMD_SERIES_FIXED_WHOLE,   CMD_SERIES_UNFIXED_WHOLE,
+                                              CMD_SERIES_FIXED_CUTOFF,  CMD_SERIES_UNFIXED_CUTOFF,
+                                              CMD_SERIES_FIXED_TUPLES,  CMD_SERIES_UNFIXED_TUPLES};
+inline constexpr int TASK_ENTRIES[] = {CMD_TASK_DETECTION, CMD_TASK_RECOGNITION, CMD_TASK_JOINT,
+                                       CMD_TASK_SERIES_PROCESSING};
+
+// Values offered by a selector: entry [0] is the count, entries [1..count] the values.
+using SelectorChoices = int32_t[4];
+
+// Values a parameter dialog stages before its command commits them.
+struct DialogStaging {
+    uint32_t dwSeriesLength = 0;
+    uint16_t wTmin = 0;
+    uint16_t wTmax = 0;
+    uint16_t wMakingEnergyLevel = 0;
+    uint16_t wProcessingEnergyLevel = 0;
+    uint16_t wNoiseLevel = 0;
+    uint16_t wSavedPulses = 0;
+    uint16_t wLeastPulses = 0;
+    uint16_t wMostPulses = 0;
+};
+
+struct AppState {
+    AppState() = default;
+    ~AppState();  // releases every owned array and record
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    // Alphabet
+    uint16_t wEtalonsQuantity = 20;
+    uint16_t wEtalonLength = 20;
+    uint16_t wAmplitude = 128;
+    PulseHeader Alphabet[ALPHABET_CAPACITY] = {};
+    int32_t dwAlphabetReady = 1;
+
+    // Series geometry
+    uint16_t wTmin = 40;
+    uint16_t wTmax = 181;
+    SelectorChoices SeriesLengthChoices = {3, 200, 600, 1200};
+    int32_t dwSeriesLengthIndex = 3;
+    uint32_t dwRequestedSeriesLength = 1200;
+    uint32_t dwSeriesLength = 1200;
+    uint16_t wMinPulses = 6;
+    uint16_t wMaxPulses = 30;
+    uint16_t wPulsesNumber = 18;
+    uint16_t wSeriesPulses = 18;
+    uint16_t wDialogPulses = 40;
+
+    // Noise and lost data
+    SelectorChoices NoiseLevelChoices = {3, 20, 35, 50};
+    int32_t dwNoiseLevelIndex = 1;
+    int16_t wRequestedNoiseLevel = 20;
+    int16_t wNoiseLevel = 20;
+    SelectorChoices LostDataChoices = {3, 0, 25, 50};
+    int32_t dwLostDataIndex = 2;
+    int16_t wRequestedLostDataLevel = 25;
+    int16_t wLostDataLevel = 25;
+    uint16_t wRequestedMakingEnergyLevel = 75;
+    uint16_t wMakingEnergyLevel = 75;
+    uint16_t wRequestedProcessingEnergyLevel = 75;
+    uint16_t wProcessingEnergyLevel = 75;
+
+    // Generator states (the noise state is dwNoiseSeed) and the C-library-style generator.
+    GeneratorStates states;
+
+    // Etalon selection
+    uint16_t* lpRequiredList = nullptr;
+    uint16_t wRequiredQuantity = 20;
+    uint16_t wRequiredCapacity = 20;
+    uint16_t wRequiredFlags[ALPHABET_CAPACITY] = {};
+    int32_t dwDefaultEtalon = 1;
+    int32_t dwCurrentEtalon = 1;
+    int32_t dwPreviousEtalon = 0;
+    uint16_t* lpEtalonSequence = nullptr;
+    uint16_t wEtalonSequenceCapacity = 30;
+    uint16_t* lpEditedSequence = nullptr;
+    uint16_t wEditedSequenceCapacity = 30;
+
+    // Task and series type
+    uint16_t wSelectedTask = 1;
+    uint16_t wTaskType = 1;
+    uint16_t wSeriesType = 8;
+
+    // View state
+    int32_t dwViewMode = VIEW_ALPHABET;
+    uint16_t wResultKind = RESULT_PROCESSING;
+    int32_t dwStatisticsView = 2;
+    int32_t dwTypeMoreDetails = 0;
+    int32_t dwDebugRepeat = 0;
+
+    // Processing result capacity
+    uint16_t wChainsCapacity = 10;
+    uint16_t wChainPulsesCapacity = 30;
+
+    // Drawing options
+    int32_t dwFrameGraphFields = 1;
+    int32_t dwShadedOriginalPulses = 1;
+    int32_t dwHighlightDetectedPulses = 1;
+    int32_t dwSpecialGraphSize = 0;
+    uint16_t wTuplesHighlight = 2;
+
+    // Subset options
+    uint16_t wSubsetEmployment = 4;
+    uint16_t wSubsetInitPosition = 1;
+    uint16_t wSubsetProceeding = 1;
+    int32_t dwReservedSubsetCount = 10;
+
+    // Statistical simulation ranges
+    uint16_t wPulsesIncrement = 1;
+    uint16_t wPulseSteps = 0;
+    uint16_t wNoiseFrom = 0;
+    uint16_t wNoiseSteps = 29;
+    uint16_t wNoiseIncrement = 5;
+    uint16_t wRepeats = 100;
+    int32_t dwFirstSimulation = 1;
+    int32_t dwSimulationStart = 0;
+    int32_t dwSimulationEnd = 0;
+
+    // Statistics display options
+    int32_t dwHandlingCase = 1;
+    int32_t dwViewCase = 1;
+    int32_t dwFixedUpperBound = 0;
+    double dUpperBound = 0.25;
+    int32_t dwBoundsIncluded = 1;
+
+    // Current objects
+    SeriesHeader* lpSeriesHeader = nullptr;
+    ChainsHeader* lpChainsHeader = nullptr;
+    RestErrorHeader* lpRestErrorHeader = nullptr;
+    ParamsHeader* lpParamsHeader = nullptr;
+
+    // Dialog staging
+    DialogStaging staging;
+    int32_t dwDialogAccepted = 0;
+};
+
+// Releases every array and record the state owns and clears the pointers.
+void releaseAppState(AppState& state) noexcept;
+
+// Least and most pulses for the requested series length and the current gaps.
+void recomputePulseBounds(AppState& state) noexcept;
+// (wMinPulses + wMaxPulses) / 2.
+uint16_t pulseBoundsMidpoint(const AppState& state) noexcept;
+// A count outside the bounds becomes their midpoint.
+uint16_t clampPulseCount(const AppState& state, uint16_t count) noexcept;
+
+// wTaskType from wSelectedTask, in its tuple form on a tuples series.
+void applyEffectiveTask(AppState& state) noexcept;
+
+// Selector choices (index 1-based; an index outside the choices is ignored).
+void chooseSeriesLength(AppState& state, int32_t index) noexcept;
+void chooseNoiseLevel(AppState& state, int32_t index) noexcept;
+void chooseLostData(AppState& state, int32_t index) noexcept;
+
+// Copies the requested settings into the in-use ones before a series is made.
+void takeOverRequestedSettings(AppState& state) noexcept;
+
+// Rebuilds lpRequiredList (ascending etalon numbers) from wRequiredFlags.
+void rebuildRequiredList(AppState& state) noexcept;
+
+}  // namespace tessaline

@@ -1,0 +1,42 @@
+#include "model/random.h"
+
+#include "model/records.h"
+
+namespace tessaline {
+namespace {
+
+// S is 0..393204 and |sigma| <= 32768, so the product needs 64 bits beyond sigma 10922; where the
+// 32-bit product fits, the 64-bit one is the same number.
+int32_t scaledVariate(int32_t sum, int16_t mean, int16_t sigma) noexcept {
+    const int64_t product = static_cast<int64_t>(sum - 196608) * sigma;
+    return static_cast<int32_t>(mean + (product >> 15));
+}
+
+template <class State>
+int32_t twelveStepVariate(State& state, int16_t mean, int16_t sigma) noexcept {
+    int32_t sum = 0;
+    for (int step = 0; step < 12; ++step) sum += lcgNext(state);
+    return scaledVariate(sum, mean, sigma);
+}
+
+}  // namespace
+
+int32_t gaussNoise(int32_t& state, int16_t mean, int16_t sigma) noexcept {
+    return twelveStepVariate(state, mean, sigma);
+}
+
+int32_t gaussNoise(uint16_t& state, int16_t mean, int16_t sigma) noexcept {
+    return twelveStepVariate(state, mean, sigma);
+}
+
+void addNoise(uint16_t sigma, SeriesHeader& series, int32_t& noiseState) noexcept {
+    const int16_t signedSigma = static_cast<int16_t>(sigma);
+    const uint32_t count = series.dwSeriesSize;
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t noisy = series.lpPureData[i] + gaussNoise(noiseState, 0, signedSigma);
+        series.lpNoisyData[i] = static_cast<int16_t>(noisy);
+    }
+    series.wNoiseLevel = sigma;
+}
+
+}  // namespace tessaline

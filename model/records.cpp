@@ -1,0 +1,156 @@
+#include "model/records.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/alloc.h"
+#include "platform/window.h"
+
+namespace tessaline {
+namespace {
+
+constexpr uint32_t SERIES_LENGTH_LIMIT = 32768;  // positions are 16-bit signed in the found arrays
+constexpr uint32_t PER_PULSE_ARRAYS = 13;
+
+void refuseSetting(Window& window, const char* caption, const char* setting, const char* detail) {
+    char text[256];
+    std::snprintf(text, sizeof text, "Неверно задан %s!\n\n%s\n", setting, detail);
+    window.showMessage(text, caption, MessageIcon::Warning);
+}
+
+// Lays the fifteen arrays of the sample block out: pure and noisy data, then 13 per-pulse arrays.
+void layOutSampleBlock(SeriesHeader& record, int16_t* block, uint32_t N, uint16_t u) {
+    record.lpPureData = block;
+    record.lpNoisyData = block + N;
+    int16_t* perPulse = block + 2 * static_cast<std::size_t>(N);
+    auto next = [&]() {
+        int16_t* array = perPulse;
+        perPulse += u;
+        return array;
+    };
+    auto nextUnsigned = [&]() { return reinterpret_cast<uint16_t*>(next()); };
+    record.lpEtalonNumbers = nextUnsigned();
+    record.lpFoundEtalonNumbers = nextUnsigned();
+    record.lpPositions = nextUnsigned();
+    record.lpFoundPositions = next();
+    record.lpMinPositions = nextUnsigned();
+    record.lpMaxPositions = nextUnsigned();
+    record.lpCutBegins = nextUnsigned();
+    record.lpCutEnds = nextUnsigned();
+    record.lpFoundCutBegins = nextUnsigned();
+    record.lpFoundCutEnds = nextUnsigned();
+    record.lpSubset = nextUnsigned();
+    record.lpTupleFirsts = nextUnsigned();
+    record.lpTupleLasts = nextUnsigned();
+}
+
+// Replaces the sample block by a zeroed one for N samples and u pulses, carrying the subset in use
+// over when it fits into u entries (a subset that does not fit is dropped).
+bool growSampleBlock(SeriesHeader& record, uint32_t N, uint16_t u) {
+    const std::size_t count = 2 * static_cast<std::size_t>(N) + PER_PULSE_ARRAYS * u;
+    int16_t* block = memory::allocateZeroed<int16_t>(count);
+    if (block == nullptr) return false;
+    const uint16_t keptSize = record.wSubsetSize;
+    const bool keepSubset = keptSize > 0 && keptSize <= u && record.lpSubset != nullptr;
+    const uint16_t* oldSubset = record.lpSubset;
+    int16_t* oldBlock = record.lpPureData;
+    layOutSampleBlock(record, block, N, u);
+    if (keepSubset) {
+        std::memcpy(record.lpSubset, oldSubset, keptSize * sizeof(uint16_t));
+    } else {
+        record.wSubsetSize = 0;
+    }
+    memory::release(oldBlock);
+    record.dwReservedSize = N;
+    record.wReservedPulses = u;
+    return true;
+}
+
+}  // namespace
+
+uint32_t leastPulseCount(uint32_t N, uint32_t n, uint32_t Tmax) noexcept {
+    const uint32_t least = (N + n - 1) / Tmax;
+    return least == 0 ? 1 : least;
+}
+
+uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept { return (N - n + Tmin) / Tmin; }
+
+bool checkSeriesSettings(Window& window, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
+                         const char* caption) {
+    char detail[160];
+    if (Tmin == 0 || Tmin > Tmax) {
+        std::snprintf(detail, sizeof detail, "wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax);
+        refuseSetting(window, caption, "wTmin", detail);
+        return false;
+    }
+    if (n == 0 || n > Tmax) {
+        std::snprintf(detail, sizeof detail, "wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)",
+                      n, Tmax);
+        refuseSetting(window, caption, "wImpulseSize", detail);
+        return false;
+    }
+    if (N < n || N >= SERIES_LENGTH_LIMIT) {
+        std::snprintf(detail, sizeof detail,
+                      "dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
+                      SERIES_LENGTH_LIMIT);
+        refuseSetting(window, caption, "dwSeriesSize", detail);
+        return false;
+    }
+    return true;
+}
+
+SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint16_t Tmin,
+                                    uint16_t Tmax, uint32_t N, SeriesHeader* record) {
+    if (!checkSeriesSettings(window, n, Tmin, Tmax, N, " getCutOffSeriesHeader ")) return record;
+    const uint32_t m = leastPulseCount(N, n, Tmax);
+    const uint32_t u = mostPulseCount(N, n, Tmin);
+
+    if (record == nullptr) {
+        record = memory::allocateZeroed<SeriesHeader>(1);
+        if (record == nullptr) {
+            window.showMessage("Нет памяти для newSeriesHeader!", " getCutOffSeriesHeader ",
+                               MessageIcon::None);
+            return nullptr;
+        }
+    }
+    if (N > record->dwReservedSize || u > record->wReservedPulses) {
+        if (!growSampleBlock(*record, N, static_cast<uint16_t>(u))) {
+            freeSeriesHeader(record);
+            window.showMessage("Нет памяти для newSeriesHeader->lpPureData!", " getExtSeriesHeader ",
+                               MessageIcon::None);
+            return nullptr;
+        }
+    }
+    if (k > record->wReservedEtalons) {
+        memory::release(record->lpPulsesList);
+        record->lpPulsesList = memory::allocateArray<const PulseHeader*>(k);
+        if (record->lpPulsesList == nullptr) {
+            freeSeriesHeader(record);
+            window.showMessage("Нет памяти для newSeriesHeader->lpPulsesList!", " getExtSeriesHeader ",
+                               MessageIcon::None);
+            return nullptr;
+        }
+        record->wReservedEtalons = k;
+    }
+    record->wEtalons = k;
+    record->dwSeriesSize = N;
+    record->wMaxPulses = static_cast<uint16_t>(u);
+    record->wMinPulses = static_cast<uint16_t>(m);
+    record->wTmin = Tmin;
+    record->wTmax = Tmax;
+    std::fill_n(record->lpPulsesList, record->wReservedEtalons, nullptr);
+    return record;
+}
+
+int freeSeriesHeader(SeriesHeader* record) noexcept {
+    if (record == nullptr) return 1;
+    memory::release(record->lpPulsesList);
+    memory::release(record->lpPureData);
+    memory::release(record->selectedSubsetList);
+    memory::release(record->selectedSubsetSize);
+    memory::release(record);
+    return 1;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,46 @@
+#pragma once
+// Series making: K pulses of the alphabet (whole, or cut-off segments keeping more than a given
+// share of the etalon's energy) placed left to right, consecutive starts Tmin..Tmax apart.
+#include <cstdint>
+#include <span>
+
+#include "model/random.h"
+#include "model/records.h"
+
+namespace tessaline {
+
+class Window;
+
+// What every series maker takes. `sequence` holds at least K 1-based etalon numbers and is
+// modified in place (entries outside 1..k become 1; a subset in use is written into it).
+struct SeriesRequest {
+    std::span<const PulseHeader> alphabet;  // k = alphabet.size() etalons
+    uint16_t n = 0;                         // etalon length
+    uint16_t Tmin = 0;
+    uint16_t Tmax = 0;
+    uint32_t N = 0;                         // series length
+    uint16_t K = 0;                         // pulse count (ignored by getUnfixedCutOffSeries)
+    std::span<uint16_t> sequence;
+    int16_t A = 0;                          // amplitude bound, stored in the record
+    uint16_t level = 100;                   // saved energy level in percent; 100 = whole etalons
+};
+
+// Makes or reuses the record for the request and places the pulses. Returns the record to keep
+// (also when the pulse count is incompatible: the message is shown and the old series stays), or
+// null after an allocation failure of the record. Settings that break the series conditions are
+// refused with a message and the record passed in comes back unchanged.
+SeriesHeader* getCutOffSeries(Window& window, const SeriesRequest& request, SeriesHeader* record,
+                              GeneratorStates& states);
+
+// As getCutOffSeries with a pulse count drawn from the pulse-count state between the least and
+// the most admissible counts. When no count is admissible it returns null at once, with no
+// message, having released the record passed in (so the caller's pointer never dangles).
+SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& request,
+                                     SeriesHeader* record, GeneratorStates& states);
+
+// Places the pulses into a record already sized for the request. Returns 1, or 0 (with its
+// message) when K is not admissible, the settings are broken, or the work array is refused.
+int makeExtSeries(Window& window, const SeriesRequest& request, SeriesHeader& record,
+                  GeneratorStates& states);
+
+}  // namespace tessaline

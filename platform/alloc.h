@@ -1,0 +1,59 @@
+#pragma once
+// The one allocation seam of the workbench. Every record and work array goes through it, so that
+// tests can make the N-th allocation fail and walk each "out of memory" path of the records.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+namespace tessaline::memory {
+
+// Raw block of `bytes` bytes, or null when the system (or an injected failure) refuses it.
+void* allocateBytes(std::size_t bytes) noexcept;
+// Releases a block of allocateBytes; null is accepted.
+void releaseBytes(void* block) noexcept;
+
+// Counters for tests: blocks handed out and not yet released, and calls made so far.
+std::int64_t outstandingBlocks() noexcept;
+std::int64_t allocationCalls() noexcept;
+
+// Makes the allocation call `nth` calls from now (1 = the very next) fail; 0 switches it off.
+// With `andAfter`, every later call fails too.
+void failAllocationAt(std::int64_t nth, bool andAfter = false) noexcept;
+
+// Array of `count` trivially copyable values, uninitialised; null on failure or size overflow.
+template <class T>
+T* allocateArray(std::size_t count) noexcept {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (count > SIZE_MAX / sizeof(T)) return nullptr;
+    return static_cast<T*>(allocateBytes(count == 0 ? 1 : count * sizeof(T)));
+}
+
+// As allocateArray, all bytes zero.
+template <class T>
+T* allocateZeroed(std::size_t count) noexcept {
+    T* block = allocateArray<T>(count);
+    if (block != nullptr) std::memset(static_cast<void*>(block), 0, count * sizeof(T));
+    return block;
+}
+
+// Releases an array of allocateArray / allocateZeroed and clears the caller's pointer.
+template <class T>
+void release(T*& block) noexcept {
+    releaseBytes(const_cast<std::remove_const_t<T>*>(block));
+    block = nullptr;
+}
+
+// Test guard: fails the N-th allocation while it lives, and switches injection off when it ends.
+class FailureInjection {
+public:
+    explicit FailureInjection(std::int64_t nth, bool andAfter = false) noexcept {
+        failAllocationAt(nth, andAfter);
+    }
+    ~FailureInjection() { failAllocationAt(0); }
+    FailureInjection(const FailureInjection&) = delete;
+    FailureInjection& operator=(const FailureInjection&) = delete;
+};
+
+}  // namespace tessaline::memory

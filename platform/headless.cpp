@@ -1,0 +1,33 @@
+#include "platform/headless.h"
+
+namespace tessaline {
+
+void HeadlessWindow::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
+    messages_.push_back({std::string(text), std::string(caption), icon});
+    if (echo_ != nullptr) {
+        std::string_view shown = caption.empty() ? std::string_view("Tessaline") : caption;
+        *echo_ << "[" << shown << "] " << text;
+        if (text.empty() || text.back() != '\n') *echo_ << '\n';
+        echo_->flush();
+    }
+}
+
+void HeadlessWindow::invalidate(const Rect& area, bool erase) {
+    invalidations_.push_back({area, false, erase});
+}
+
+void HeadlessWindow::invalidateAll(bool erase) { invalidations_.push_back({Rect{}, true, erase}); }
+
+void HeadlessWindow::checkMenuItem(int commandId, bool checked) { checks_[commandId] = checked; }
+
+bool HeadlessWindow::isChecked(int commandId) const {
+    auto found = checks_.find(commandId);
+    return found != checks_.end() && found->second;
+}
+
+void HeadlessWindow::clearRecords() {
+    messages_.clear();
+    invalidations_.clear();
+}
+
+}  // namespace tessaline

@@ -1,0 +1,48 @@
+#pragma once
+// Headless window services: they keep a record of every message, invalidation and check mark,
+// and can echo messages to a stream (the command line's console window).
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace tessaline {
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    MessageIcon icon = MessageIcon::None;
+};
+
+struct Invalidation {
+    Rect area;      // the rectangle; meaningless when `whole` is set
+    bool whole = false;
+    bool erase = false;
+};
+
+class HeadlessWindow : public Window {
+public:
+    // With an echo stream, each message is also written there as "caption: text".
+    explicit HeadlessWindow(std::ostream* echo = nullptr) : echo_(echo) {}
+
+    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override;
+    void invalidate(const Rect& area, bool erase) override;
+    void invalidateAll(bool erase) override;
+    void checkMenuItem(int commandId, bool checked) override;
+
+    const std::vector<ShownMessage>& messages() const { return messages_; }
+    const std::vector<Invalidation>& invalidations() const { return invalidations_; }
+    // Check mark of a menu entry; false for an entry never touched.
+    bool isChecked(int commandId) const;
+    void clearRecords();
+
+private:
+    std::ostream* echo_;
+    std::vector<ShownMessage> messages_;
+    std::vector<Invalidation> invalidations_;
+    std::map<int, bool> checks_;
+};
+
+}  // namespace tessaline

@@ -1,0 +1,30 @@
+#pragma once
+// The platform services the workbench's own logic calls: message boxes and the window services
+// (invalidation, menu check marks). The window front end implements them with real widgets; the
+// headless implementation serves the command line and the tests.
+#include <string_view>
+
+#include "platform/geometry.h"
+
+namespace tessaline {
+
+enum class MessageIcon { None, Warning, Error, Information };
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // A modal message with an OK button. An empty caption means the system's default caption.
+    // It is shown (and, being modal, dismissed) before the failing operation returns.
+    virtual void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+
+    // Marks `area` of the client area for repainting; `erase` clears its background first.
+    virtual void invalidate(const Rect& area, bool erase) = 0;
+    // The whole client area.
+    virtual void invalidateAll(bool erase) = 0;
+
+    // Sets or clears the check mark of menu entry `commandId`.
+    virtual void checkMenuItem(int commandId, bool checked) = 0;
+};
+
+}  // namespace tessaline
