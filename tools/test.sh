@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both presets and runs every test: the optimised build, then the
+# build under AddressSanitizer and UndefinedBehaviorSanitizer (with fewer randomised cases).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/packages.sh
+status=0
+for preset in release debug; do
+  echo "=== $preset ==="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  if [ "$preset" = debug ]; then
+    TESSALINE_RANDOM_CASES="${TESSALINE_RANDOM_CASES_SANITIZED:-150}" ctest --preset "$preset" || status=1
+  else
+    ctest --preset "$preset" || status=1
+  fi
+done
+exit $status
