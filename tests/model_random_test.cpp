@@ -1,0 +1,131 @@
+// The generator, its normal variate and the noise added to a series, checked against worked values
+// so that every run keeps reproducing the same alphabet and the same series.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "model/random.h"
+#include "model/records.h"
+
+namespace tessaline {
+namespace {
+
+std::vector<int> fiveSteps(uint16_t state) {
+    std::vector<int> values;
+    for (int i = 0; i < 5; ++i) values.push_back(lcgNext(state));
+    return values;
+}
+
+uint16_t stepped(uint16_t state, int steps) {
+    for (int i = 0; i < steps; ++i) state = lcgStep(state);
+    return state;
+}
+
+// A hand-made series of the given pure samples, with its own storage.
+struct SmallSeries {
+    std::vector<int16_t> pure, noisy;
+    SeriesHeader header{};
+
+    explicit SmallSeries(std::vector<int16_t> samples) : pure(std::move(samples)), noisy(pure.size(), 0) {
+        header.dwReservedSize = header.dwSeriesSize = static_cast<uint32_t>(pure.size());
+        header.lpPureData = pure.data();
+        header.lpNoisyData = noisy.data();
+    }
+};
+
+TEST(Generator, StepsFromKnownStates) {
+    EXPECT_EQ(fiveSteps(0), (std::vector<int>{6925, 28558, 26707, 28524, 15145}));
+    EXPECT_EQ(fiveSteps(12345), (std::vector<int>{15466, 6047, 1768, 18325, 54}));
+    EXPECT_EQ(fiveSteps(123), (std::vector<int>{16948, 6929, 14498, 695, 5216}));
+
+    // The step is stored in the state; the 32-bit noise state follows the same sequence.
+    uint16_t state = 12345;
+    EXPECT_EQ(lcgNext(state), 15466);
+    EXPECT_EQ(state, 15466);
+    int32_t wide = 12345;
+    EXPECT_EQ(lcgNext(wide), 15466);
+    EXPECT_EQ(wide, 15466);
+}
+
+TEST(NormalVariate, WorkedValueRoundsTowardsMinusInfinity) {
+    uint16_t state = 123;
+    int32_t sum = 0;
+    uint16_t replay = 123;
+    for (int i = 0; i < 12; ++i) sum += lcgNext(replay);
+    ASSERT_EQ(sum, 168778);
+    // (168778 - 196608) * 64 / 32768 = -54.36: the shift gives -55, not the truncated -54.
+    EXPECT_EQ(gaussNoise(state, 0, 64), -55);
+    EXPECT_EQ(state, 24047);
+
+    uint16_t again = 123;
+    EXPECT_EQ(gaussNoise(again, 10, 64), -45);
+    int32_t wide = 123;
+    EXPECT_EQ(gaussNoise(wide, 0, 64), -55);
+    EXPECT_EQ(wide, 24047);
+}
+
+TEST(NormalVariate, ZeroSigmaGivesTheMeanAndStillTakesTwelveSteps) {
+    for (uint16_t start : {uint16_t{0}, uint16_t{123}, uint16_t{32767}}) {
+        uint16_t state = start;
+        EXPECT_EQ(gaussNoise(state, -17, 0), -17);
+        EXPECT_EQ(state, stepped(start, 12));
+    }
+}
+
+TEST(NormalVariate, LargeSigmaDoesNotOverflow) {
+    // Beyond sigma 10922 the product (S - 196608) * sigma leaves 32 bits; the variate must still be
+    // floor((S - 196608) * sigma / 32768).
+    for (uint16_t start = 0; start < 32768 - 97; start += 97) {
+        uint16_t replay = start;
+        int64_t sum = 0;
+        for (int i = 0; i < 12; ++i) sum += lcgNext(replay);
+        const int64_t product = (sum - 196608) * 30000;
+        const int64_t expected = product >= 0 ? product / 32768 : -((-product + 32767) / 32768);
+        uint16_t state = start;
+        ASSERT_EQ(gaussNoise(state, 0, 30000), expected) << start;
+    }
+}
+
+TEST(Noise, EverySampleGetsOneVariateInOrder) {
+    SmallSeries series({0, 100, -100, 5, 0, 32000, -32000});
+    int32_t state = NOISE_SEED;
+    addNoise(9, series.header, state);
+
+    int32_t replay = NOISE_SEED;
+    for (std::size_t i = 0; i < series.pure.size(); ++i) {
+        EXPECT_EQ(series.noisy[i], static_cast<int16_t>(series.pure[i] + gaussNoise(replay, 0, 9))) << i;
+    }
+    EXPECT_EQ(state, replay);
+    EXPECT_EQ(series.header.wNoiseLevel, 9);
+    EXPECT_EQ(series.pure, (std::vector<int16_t>{0, 100, -100, 5, 0, 32000, -32000}));
+}
+
+TEST(Noise, ZeroSigmaCopiesThePureDataAndAdvancesTheState) {
+    SmallSeries series({3, -4, 5, 32767, -32768});
+    series.header.wNoiseLevel = 12;
+    int32_t state = NOISE_SEED;
+    addNoise(0, series.header, state);
+    EXPECT_EQ(series.noisy, series.pure);
+    EXPECT_EQ(series.header.wNoiseLevel, 0);
+    EXPECT_EQ(state, stepped(NOISE_SEED, 12 * 5));
+}
+
+TEST(Noise, SumBeyondTheSampleRangeWrapsInsteadOfClamping) {
+    // Find a noise state whose first variate at sigma 64 is positive.
+    int32_t start = 0;
+    int32_t variate = 0;
+    for (; start < 32768; ++start) {
+        int32_t probe = start;
+        variate = gaussNoise(probe, 0, 64);
+        if (variate > 0) break;
+    }
+    ASSERT_GT(variate, 0);
+    SmallSeries series({32767, -32768});
+    int32_t state = start;
+    addNoise(64, series.header, state);
+    EXPECT_EQ(series.noisy[0], static_cast<int16_t>(32767 + variate));
+    EXPECT_LT(series.noisy[0], 0);
+}
+
+}  // namespace
+}  // namespace tessaline
