@@ -49,6 +49,7 @@ bool reserveSubsetTable(Window& window, uint16_t S, uint16_t Z, SeriesHeader& re
     if (record.wReservedSubsets < S || record.wReservedSubsetSize < Z) {
         memory::release(record.selectedSubsetSize);
         memory::release(record.selectedSubsetList);
+        record.wSubsets = 0;  // the stored subsets went with the table
     }
     if (record.selectedSubsetSize == nullptr) {
         record.selectedSubsetSize = memory::allocateZeroed<uint16_t>(std::size_t{S} * (Z + 1u));

@@ -303,7 +303,7 @@ TEST_F(SelectedSubsetsTest, RefusedGrowthReleasesTheOldTable) {
 // FAULT: when a table too small for the request is released and its replacement is refused, the
 // record still counts the subsets of the released table (wSubsets = 3 with no table behind it), so
 // whoever walks the stored subsets afterwards reads through null row pointers.
-TEST_F(SelectedSubsetsTest, DISABLED_RefusedGrowthLeavesNoSubsetsCounted) {
+TEST_F(SelectedSubsetsTest, RefusedGrowthLeavesNoSubsetsCounted) {
     ASSERT_EQ(add(1), 1);
     {
         memory::FailureInjection refuse(1);
