@@ -1,0 +1,43 @@
+#pragma once
+// The pulse fit shared by every processing algorithm: the score sum e_t (e_t - 2 x_{k+t}) of an
+// etalon segment at a position (smaller is better), and the best fit at every position over a
+// list of candidate etalons, computed for all positions at once.
+#include <cstdint>
+
+#include "model/records.h"
+#include "processing/known.h"
+#include "processing/results.h"
+#include "processing/workspace.h"
+
+namespace tessaline {
+
+// The usable candidates of a run, in list order, with their energies prepared.
+struct PreparedCandidates {
+    int count = 0;      // usable candidates (unknown numbers and short etalons are skipped)
+    int n = 0;          // samples used of every etalon
+    const CandidateTables* tables = nullptr;
+
+    const int16_t* samples(int slot) const { return tables->samples[slot]; }
+    uint16_t number(int slot) const { return tables->numbers[slot]; }
+    const int64_t* partialEnergy(int slot) const { return tables->partialEnergy.data() + slot * (n + 1); }
+    const uint16_t* firstEnd(int slot) const { return tables->firstEnd.data() + slot * n; }
+};
+
+// Fills the candidate tables (reserved for the list's length and n) for the processing level.
+PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, CandidateTables& tables);
+
+// True when every prefix score of these candidates on this series fits 32 bits with room for
+// their differences, so the fast 32-bit rows may be used.
+bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint32_t L);
+
+// The best fit at positions 0..L-n into tables.fit / fitEtalon (candidate slot) / fitFirst /
+// fitLast: over all candidates in order (joint detection), or of candidate `onlySlot` alone
+// (onlySlot >= 0). Ties keep the earlier candidate, its whole etalon, then the smaller segment start
+// and end. The fit rows must be reserved in the width `narrow` chooses.
+void computeBestFit(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
+                    int onlySlot, PositionTables& tables);
+
+// Etalon numbers and cuts of the chain's pulses, read from the fit tables at their positions.
+void fillChainPulses(const PreparedCandidates& candidates, const PositionTables& tables, ChainLists& chain);
+
+}  // namespace tessaline

@@ -1,0 +1,43 @@
+#pragma once
+// Processing of a series whose pulse count K is known: joint detection and identification (each
+// pulse its own etalon and cut) and recognition (all pulses one etalon), by dynamic programming
+// over K layers with consecutive starts Tmin..Tmax apart.
+#include <cstdint>
+#include <span>
+
+#include "model/records.h"
+
+namespace tessaline {
+
+class Window;
+struct ChainsHeader;
+
+// What every processing algorithm reads besides the series record.
+struct ProcessingInput {
+    std::span<const PulseHeader> alphabet;    // etalons addressed by 1-based number
+    std::span<const uint16_t> candidates;     // candidate etalon numbers, tried in this order
+    uint16_t Tmin = 0;
+    uint16_t Tmax = 0;
+    uint16_t level = 100;                     // processing energy level c in percent
+};
+
+// Scores and totals are summed in 64 bits, so that no noise level or series length can overflow
+// them; a distance handed to the result record is held to the 32-bit range.
+constexpr int32_t toDistance(int64_t total) noexcept {
+    if (total > INT32_MAX) return INT32_MAX;
+    if (total < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(total);
+}
+
+// Joint detection and identification of wImpulseQuantity pulses in their admissible ranges.
+// Writes the found pulses into the series record and offers the chain to `chains` when given.
+// Returns 1, or 0 after an allocation failure (nothing written).
+int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                      SeriesHeader& series);
+
+// Recognition: one chain per candidate etalon; the best total is recognised. Returns the
+// recognised etalon number, or -1 when no candidate was accepted or memory failed.
+int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                         SeriesHeader& series);
+
+}  // namespace tessaline

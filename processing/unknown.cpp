@@ -1,0 +1,248 @@
+#include "processing/unknown.h"
+
+#include <algorithm>
+
+#include "platform/window.h"
+#include "processing/fit.h"
+#include "processing/intervals.h"
+#include "processing/position_sets.h"
+#include "processing/results.h"
+#include "processing/workspace.h"
+
+namespace tessaline {
+namespace {
+
+constexpr int64_t UNSET = 99999999;
+constexpr int64_t NO_CHAIN = 9999999;
+constexpr int64_t NO_CHAIN_RECORDED = 999999999;
+
+// Which position sets hold a position.
+constexpr uint8_t IN_FIRST = 1;
+constexpr uint8_t IN_LATER = 2;
+constexpr uint8_t IN_LAST = 4;
+
+void markSet(const IntervalsHeader* set, uint8_t flag, uint8_t* membership, int64_t positions) {
+    for (int i = 0; i < set->wIntervals; ++i) {
+        const int64_t to = std::min<int64_t>(set->lpEnds[i], positions - 1);
+        for (int64_t k = set->lpBegins[i]; k <= to; ++k) membership[k] |= flag;
+    }
+}
+
+// One pass of the dynamic programming over positions for one fit table.
+class PositionRun {
+public:
+    PositionRun(const SeriesHeader& series, const ProcessingInput& input, PositionTables& tables)
+        : tables_(tables),
+          positions_(std::max<int64_t>(int64_t{series.dwSeriesSize} - series.wImpulseSize + 1, 0)),
+          L_(series.dwSeriesSize), Tmin_(input.Tmin), Tmax_(input.Tmax), Mx_(series.wMaxPulses) {}
+
+    void markSets(const PositionSets& sets) {
+        uint8_t* membership = tables_.membership.data();
+        std::fill_n(membership, positions_, uint8_t{0});
+        markSet(sets.first, IN_FIRST, membership, positions_);
+        markSet(sets.later, IN_LATER, membership, positions_);
+        markSet(sets.last, IN_LAST, membership, positions_);
+    }
+
+    // Chain totals R and predecessors S: a position only a first pulse may take starts a chain;
+    // one a first or a later pulse may take continues the best chain in reach only when its total
+    // is negative; one only a later pulse may take continues the best chain in reach.
+    void computeTotals() {
+        std::fill_n(tables_.cost.data(), L_, UNSET);
+        std::fill_n(tables_.predecessor.data(), L_, static_cast<int32_t>(UNSET));
+        int64_t* R = tables_.cost.data();
+        int32_t* S = tables_.predecessor.data();
+        const int64_t* Q = tables_.fit.data();
+        const uint8_t* membership = tables_.membership.data();
+        for (int64_t k = 0; k < positions_; ++k) {
+            if ((membership[k] & (IN_FIRST | IN_LATER)) == IN_FIRST) {
+                R[k] = Q[k];
+                S[k] = -1;
+            }
+        }
+        continueChains(IN_FIRST | IN_LATER, 0);
+        continueChains(IN_LATER, UNSET);
+    }
+
+    // The first position of the last set with the least total strictly below `limit`; -1 if none.
+    int64_t endPosition(int64_t limit, int64_t& total) const {
+        const int64_t* R = tables_.cost.data();
+        const uint8_t* membership = tables_.membership.data();
+        int64_t end = -1;
+        total = limit;
+        for (int64_t k = 0; k < positions_; ++k) {
+            if ((membership[k] & IN_LAST) != 0 && R[k] < total) {
+                total = R[k];
+                end = k;
+            }
+        }
+        return end;
+    }
+
+    // The chain ending at `end`, followed back through the predecessors, in increasing position.
+    void followChain(int64_t end, ChainLists& chain) const {
+        const int32_t* S = tables_.predecessor.data();
+        int count = 0;
+        for (int64_t k = end; k >= 0 && count < Mx_; k = S[k]) chain.positions[count++] = static_cast<int16_t>(k);
+        std::reverse(chain.positions, chain.positions + count);
+        chain.count = count;
+    }
+
+private:
+    // The positions whose set membership is exactly `phase`, ascending: each takes the leftmost
+    // least total in [k - Tmax, k - Tmin] when it is below `start`, by a sliding-window minimum.
+    // Totals enter the window only once their own position lies behind the current one, so they
+    // are final for this phase when they enter.
+    void continueChains(uint8_t phase, int64_t start) {
+        int64_t* R = tables_.cost.data();
+        int32_t* S = tables_.predecessor.data();
+        const int64_t* Q = tables_.fit.data();
+        const uint8_t* membership = tables_.membership.data();
+        int32_t* deque = tables_.window.data();
+        int head = 0, tail = 0;
+        int64_t next = 0;
+        for (int64_t k = 0; k < positions_; ++k) {
+            if ((membership[k] & (IN_FIRST | IN_LATER)) != phase) continue;
+            for (; next <= k - Tmin_; ++next) {
+                while (tail > head && R[deque[tail - 1]] > R[next]) --tail;
+                deque[tail++] = static_cast<int32_t>(next);
+            }
+            while (tail > head && deque[head] < k - Tmax_) ++head;
+            int64_t best = start;
+            int32_t predecessor = -2;
+            if (tail > head && R[deque[head]] < start) {
+                best = R[deque[head]];
+                predecessor = deque[head];
+            }
+            R[k] = best + Q[k];
+            S[k] = predecessor;
+        }
+    }
+
+    PositionTables& tables_;
+    int64_t positions_;
+    uint32_t L_;
+    int64_t Tmin_;
+    int64_t Tmax_;
+    int Mx_;
+};
+
+bool reservePositions(const SeriesHeader& series, bool narrow, PositionTables& tables) {
+    const uint32_t L = series.dwSeriesSize;
+    const int n = series.wImpulseSize;
+    const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
+    return tables.reserve(L, P, n, narrow, L, series.wMaxPulses);
+}
+
+void setSeekingFromBest(ChainsHeader* chains) {
+    if (chains != nullptr && chains->wPretenders > 0) {
+        chains->wSeekingPulsesQuantity = static_cast<uint16_t>(chains->pulsesNumber[0]);
+    }
+}
+
+// RAII owner of the three position sets of a run.
+class OwnedPositionSets {
+public:
+    bool build(const SeriesHeader& series, const ProcessingInput& input) {
+        return buildPositionSets(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax,
+                                 series.wMinPulses, series.wMaxPulses, sets_);
+    }
+    ~OwnedPositionSets() { freePositionSets(sets_); }
+    const PositionSets& sets() const { return sets_; }
+
+private:
+    PositionSets sets_{};
+};
+
+}  // namespace
+
+int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                        SeriesHeader& series) {
+    ProcessingWorkspace& workspace = processingWorkspace();
+    const int n = series.wImpulseSize;
+    if (!workspace.candidates.reserve(input.candidates.size(), n)) {
+        window.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
+        return 0;
+    }
+    const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
+    const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
+    PositionTables& tables = workspace.positions;
+    OwnedPositionSets sets;
+    if (!reservePositions(series, narrow, tables) || !sets.build(series, input)) {
+        window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
+        return 0;
+    }
+    if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
+
+    PositionRun run(series, input, tables);
+    run.markSets(sets.sets());
+    if (prepared.count > 0) {
+        computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, -1, tables);
+    } else {
+        std::fill_n(tables.fit.data(), series.dwSeriesSize, UNSET);
+    }
+    run.computeTotals();
+    int64_t total = NO_CHAIN;
+    const int64_t end = run.endPosition(UNSET, total);
+    ChainLists chain = ChainLists::over(tables.chainLists.data(), series.wMaxPulses + 1u);
+    if (end >= 0 && total < NO_CHAIN) {
+        run.followChain(end, chain);
+        fillChainPulses(prepared, tables, chain);
+    } else {
+        total = NO_CHAIN;
+    }
+    writeFoundPulses(series, chain);
+    offerChain(chains, total, chain);
+    setSeekingFromBest(chains);
+    return 1;
+}
+
+uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                                SeriesHeader& series) {
+    if (chains == nullptr) {
+        window.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
+        return 0;
+    }
+    ProcessingWorkspace& workspace = processingWorkspace();
+    const int n = series.wImpulseSize;
+    if (!workspace.candidates.reserve(input.candidates.size(), n)) {
+        window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
+        return 0;
+    }
+    chains->wPretenders = 0;
+    chains->wQuanPulses = series.wImpulseQuantity;
+    chains->wSeekingPulsesQuantity = 0;
+
+    const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
+    const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
+    PositionTables& tables = workspace.positions;
+    OwnedPositionSets sets;
+    uint16_t recognised = 65535;
+    if (reservePositions(series, narrow, tables) && sets.build(series, input)) {
+        PositionRun run(series, input, tables);
+        run.markSets(sets.sets());
+        ChainLists chain = ChainLists::over(tables.chainLists.data(), series.wMaxPulses + 1u);
+        int64_t best = NO_CHAIN;
+        for (int slot = 0; slot < prepared.count; ++slot) {
+            computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, slot, tables);
+            run.computeTotals();
+            int64_t total = UNSET;
+            if (run.endPosition(UNSET, total) >= 0 && total < best) {
+                best = total;
+                recognised = prepared.number(slot);
+            }
+            const int64_t end = run.endPosition(NO_CHAIN_RECORDED, total);
+            chain.count = 0;
+            if (end >= 0) {
+                run.followChain(end, chain);
+                fillChainPulses(prepared, tables, chain);
+            }
+            offerChain(chains, end >= 0 ? total : NO_CHAIN_RECORDED, chain);
+            setSeekingFromBest(chains);
+        }
+    }
+    takeBestChain(series, *chains);
+    return recognised;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,116 @@
+#pragma once
+// Working tables of the processing algorithms, kept per thread and reused from call to call, so
+// that a run allocates only when a series or an alphabet outgrows what earlier runs needed.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/alloc.h"
+
+namespace tessaline {
+
+// Positions fitted together: all rows of one etalon over a block stay in the first-level cache.
+inline constexpr int FIT_BLOCK = 256;
+
+// A growable array in memory from the allocation seam. Growing drops the old contents.
+template <class T>
+class WorkArray {
+public:
+    WorkArray() = default;
+    ~WorkArray() { memory::release(data_); }
+    WorkArray(const WorkArray&) = delete;
+    WorkArray& operator=(const WorkArray&) = delete;
+
+    // Makes room for `count` entries; false when the memory is refused (the array is then empty).
+    bool reserve(std::size_t count) noexcept {
+        if (count <= capacity_ && data_ != nullptr) return true;
+        memory::release(data_);
+        capacity_ = 0;
+        data_ = memory::allocateArray<T>(count);
+        if (data_ == nullptr) return false;
+        capacity_ = count;
+        return true;
+    }
+    void clear() noexcept {
+        memory::release(data_);
+        capacity_ = 0;
+    }
+    T* data() noexcept { return data_; }
+    const T* data() const noexcept { return data_; }
+    T& operator[](std::size_t i) noexcept { return data_[i]; }
+    const T& operator[](std::size_t i) const noexcept { return data_[i]; }
+
+private:
+    T* data_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
+// The per-candidate energies: partial energies of each etalon, its threshold and, per segment
+// start, the first admissible segment end.
+struct CandidateTables {
+    WorkArray<int64_t> partialEnergy;   // M rows of n + 1
+    WorkArray<int64_t> threshold;       // M
+    WorkArray<uint16_t> firstEnd;       // M rows of n: first admissible end per start, n = none
+    WorkArray<const int16_t*> samples;  // M etalon sample pointers (null = candidate skipped)
+    WorkArray<uint16_t> numbers;        // M etalon numbers
+
+    bool reserve(std::size_t M, std::size_t n) noexcept;
+    void clear() noexcept;
+};
+
+// Rows of the fit of one etalon across positions, in the accumulator width the series allows:
+// prefix scores, the running suffix minimum with its end, the best segment with its cut.
+template <class Acc>
+struct FitRows {
+    WorkArray<Acc> prefix;              // (n + 1) rows of P
+    WorkArray<Acc> suffixMin;           // P
+    WorkArray<int32_t> suffixEnd;       // P
+    WorkArray<Acc> segmentBest;         // P
+    WorkArray<int32_t> segmentFirst;    // P
+    WorkArray<int32_t> segmentLast;     // P
+
+    bool reserve(std::size_t P, std::size_t n) noexcept {
+        return prefix.reserve((n + 1) * P) && suffixMin.reserve(P) && suffixEnd.reserve(P) &&
+               segmentBest.reserve(P) && segmentFirst.reserve(P) && segmentLast.reserve(P);
+    }
+    void clear() noexcept {
+        prefix.clear();
+        suffixMin.clear();
+        suffixEnd.clear();
+        segmentBest.clear();
+        segmentFirst.clear();
+        segmentLast.clear();
+    }
+};
+
+// The per-position tables: the fit rows, the best fit with its etalon and cut, the
+// dynamic-programming costs and predecessors, and the chain.
+struct PositionTables {
+    FitRows<int32_t> narrow;            // fits that provably stay within 32 bits
+    FitRows<int64_t> wide;              // any other series
+    WorkArray<int64_t> fit;             // L: best fit Q
+    WorkArray<int16_t> fitEtalon;       // L: 0-based candidate slot of Q
+    WorkArray<int16_t> fitFirst;        // L
+    WorkArray<int16_t> fitLast;         // L
+    WorkArray<int64_t> cost;            // known count: K layers of their range; unknown: R over L
+    WorkArray<int32_t> predecessor;     // unknown count: S over L
+    WorkArray<int32_t> window;          // sliding-window positions
+    WorkArray<int64_t> layerOffset;     // known count: where each layer's costs begin in `cost`
+    WorkArray<uint8_t> membership;      // unknown count: which position sets hold each position
+    WorkArray<int16_t> chainLists;      // two chains of 4 lists each: the current and the best
+
+    bool reserve(std::size_t L, std::size_t P, std::size_t n, bool narrowFit, std::size_t layerCells,
+                 std::size_t pulses) noexcept;
+    void clear() noexcept;
+};
+
+struct ProcessingWorkspace {
+    CandidateTables candidates;
+    PositionTables positions;
+};
+
+// The calling thread's workspace.
+ProcessingWorkspace& processingWorkspace() noexcept;
+// Releases the calling thread's working tables (tests use it to see every allocation again).
+void releaseProcessingWorkspace() noexcept;
+
+}  // namespace tessaline

@@ -1,0 +1,26 @@
+#pragma once
+// Plain reference implementations of the processing algorithms: each layer and each position
+// worked out in the most direct way, every segment score summed afresh. They are the oracle of
+// the differential tests and the baseline of the benchmarks, and are never linked into the
+// product. Signatures and results are those of the production functions.
+#include <cstdint>
+
+#include "model/records.h"
+#include "processing/chains.h"
+#include "processing/known.h"
+
+namespace tessaline::literal {
+
+int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                      SeriesHeader& series);
+
+int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                         SeriesHeader& series);
+
+int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                        SeriesHeader& series);
+
+uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                                SeriesHeader& series);
+
+}  // namespace tessaline::literal

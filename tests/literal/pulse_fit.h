@@ -1,0 +1,44 @@
+#pragma once
+// The pulse fit as the reference algorithms use it: candidate checks, partial energies, the
+// segment score summed sample by sample, and the best-pulse rule applied one candidate at a time.
+#include <cstdint>
+
+#include "model/records.h"
+#include "processing/known.h"
+
+namespace tessaline::literal {
+
+// Unreachable costs and end thresholds.
+inline constexpr int64_t NO_PREDECESSOR = 999999;        // known count, joint detection
+inline constexpr int64_t NO_CHAIN = 9999999;             // end threshold / empty chain distance
+inline constexpr int64_t UNSET = 99999999;               // unknown count: table fill
+inline constexpr int64_t RECOGNITION_LIMIT = 999999999;  // recognition sentinel and threshold
+
+// Alphabet index of candidate `slot` of the list, or -1 when the candidate cannot be tried (an
+// unknown number, no samples, fewer than n samples, or n = 0).
+int candidateIndex(const ProcessingInput& input, std::size_t slot, int n) noexcept;
+
+// Number of candidates of the list that can be tried.
+int usableCandidates(const ProcessingInput& input, int n) noexcept;
+
+// P[i] = e_0^2 + ... + e_{i-1}^2 for i = 0..n; returns the threshold (level * P[n]) / 100.
+int64_t fillPartialEnergy(const int16_t* e, int n, uint16_t level, int64_t* P) noexcept;
+
+// S(e, k, m, i) = sum over t = m..i of e_t (e_t - 2 x_{k+t}).
+int64_t segmentScore(const int16_t* e, const int16_t* x, int64_t k, int m, int i) noexcept;
+
+// The best pulse found so far at one position.
+struct BestPulse {
+    int64_t score = 0;
+    int etalon = 0;  // 0-based alphabet index
+    int first = 0;   // first etalon sample used
+    int last = 0;    // last etalon sample used
+};
+
+// Applies one candidate to the best pulse at position k: its whole etalon starts the best when
+// `firstCandidate`, else replaces it only when strictly smaller; then its admissible segments
+// (energy above T), m ascending and i ascending, each replacing only when strictly smaller.
+void tryCandidate(BestPulse& best, bool firstCandidate, int etalon, const int16_t* e, const int64_t* P,
+                  int64_t T, const int16_t* x, int64_t k, int n) noexcept;
+
+}  // namespace tessaline::literal

@@ -1,0 +1,261 @@
+// The production processing algorithms against the plain reference versions, on thousands of
+// random cases: every result field of the series record and of the result record must agree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/alloc.h"
+#include "platform/headless.h"
+#include "processing/chains.h"
+#include "processing/fit.h"
+#include "processing/known.h"
+#include "processing/unknown.h"
+#include "model/random.h"
+#include "model/series.h"
+#include "tests/literal/literal.h"
+#include "tests/support/processing_cases.h"
+
+namespace tessaline {
+namespace {
+
+using Run = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+
+int recognizeUnknownProduction(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+    return tessaline::recognizeUnknownPulses(w, in, c, s);
+}
+int recognizeUnknownReference(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+    return literal::recognizeUnknownPulses(w, in, c, s);
+}
+
+struct Algorithm {
+    const char* name;
+    Run production;
+    Run reference;
+};
+
+const Algorithm ALGORITHMS[] = {
+    {"detectKnownPulses", tessaline::detectKnownPulses, literal::detectKnownPulses},
+    {"recognizeKnownPulses", tessaline::recognizeKnownPulses, literal::recognizeKnownPulses},
+    {"detectUnknownPulses", tessaline::detectUnknownPulses, literal::detectUnknownPulses},
+    {"recognizeUnknownPulses", recognizeUnknownProduction, recognizeUnknownReference},
+};
+
+// "field[index]"; built with a stream, which some compilers warn less about than string sums.
+std::string label(const std::string& field, int index) {
+    std::ostringstream out;
+    out << field << '[' << index << ']';
+    return out.str();
+}
+
+// First difference between two runs' results, or an empty text when they agree.
+class Differences {
+public:
+    template <class T>
+    void compare(const std::string& field, const T& production, const T& reference) {
+        if (!text_.empty() || production == reference) return;
+        std::ostringstream out;
+        out << field << ": production " << +production << ", reference " << +reference;
+        text_ = out.str();
+    }
+    template <class T>
+    void compareArray(const std::string& field, const T* production, const T* reference, int count) {
+        for (int i = 0; i < count && text_.empty(); ++i) compare(label(field, i), production[i], reference[i]);
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+void compareSeries(Differences& d, const SeriesHeader& p, const SeriesHeader& r) {
+    d.compare("wFoundPulses", p.wFoundPulses, r.wFoundPulses);
+    const int found = std::min(p.wFoundPulses, r.wFoundPulses);
+    d.compareArray("lpFoundPositions", p.lpFoundPositions, r.lpFoundPositions, found);
+    d.compareArray("lpFoundEtalonNumbers", p.lpFoundEtalonNumbers, r.lpFoundEtalonNumbers, found);
+    d.compareArray("lpFoundCutBegins", p.lpFoundCutBegins, r.lpFoundCutBegins, found);
+    d.compareArray("lpFoundCutEnds", p.lpFoundCutEnds, r.lpFoundCutEnds, found);
+    // What processing only reads must come out as it went in.
+    d.compareArray("lpNoisyData", p.lpNoisyData, r.lpNoisyData, static_cast<int>(p.dwSeriesSize));
+    d.compareArray("lpMinPositions", p.lpMinPositions, r.lpMinPositions, p.wImpulseQuantity);
+    d.compareArray("lpMaxPositions", p.lpMaxPositions, r.lpMaxPositions, p.wImpulseQuantity);
+    d.compare("wImpulseQuantity", p.wImpulseQuantity, r.wImpulseQuantity);
+}
+
+void compareChains(Differences& d, const ChainsHeader& p, const ChainsHeader& r) {
+    d.compare("wPretenders", p.wPretenders, r.wPretenders);
+    d.compare("wQuanPulses", p.wQuanPulses, r.wQuanPulses);
+    d.compare("wSeekingPulsesQuantity", p.wSeekingPulsesQuantity, r.wSeekingPulsesQuantity);
+    for (int row = 0; row < std::min(p.wPretenders, r.wPretenders) && d.text().empty(); ++row) {
+        d.compare(label("distance", row), p.distance[row], r.distance[row]);
+        d.compare(label("pulsesNumber", row), p.pulsesNumber[row], r.pulsesNumber[row]);
+        const int count = std::min(p.pulsesNumber[row], r.pulsesNumber[row]);
+        d.compareArray(label("pulsesList", row), p.pulsesList[row], r.pulsesList[row], count);
+        d.compareArray(label("positionsList", row), p.positionsList[row], r.positionsList[row], count);
+        d.compareArray(label("cutBeginList", row), p.cutBeginList[row], r.cutBeginList[row], count);
+        d.compareArray(label("cutEndList", row), p.cutEndList[row], r.cutEndList[row], count);
+    }
+}
+
+void compareMessages(Differences& d, const HeadlessWindow& p, const HeadlessWindow& r) {
+    d.compare("messages shown", p.messages().size(), r.messages().size());
+    for (std::size_t i = 0; i < std::min(p.messages().size(), r.messages().size()); ++i) {
+        if (p.messages()[i].text != r.messages()[i].text || p.messages()[i].caption != r.messages()[i].caption) {
+            d.compare("message", 0, 1);
+        }
+    }
+}
+
+// A result record of the case's size, holding a stale chain as a previous run would leave it.
+ChainsHeader* makeChains(HeadlessWindow& window, uint16_t rows, uint16_t pulses) {
+    ChainsHeader* chains = getChainsHeader(window, rows, pulses, nullptr);
+    if (chains != nullptr && pulses > 0) {
+        const int16_t stale[] = {3};
+        insertChain(*chains, ChainView{-5, stale, stale, stale, stale});
+        chains->wSeekingPulsesQuantity = 1;
+    }
+    return chains;
+}
+
+// Runs every algorithm, with and without a result record, on two copies of the case made from the
+// same seed. Returns the first difference, naming the algorithm.
+using CaseMaker = bool (*)(uint64_t, cases::ProcessingCase&);
+
+std::string differences(uint64_t seed, CaseMaker make, bool& made) {
+    cases::ProcessingCase production, reference;
+    made = make(seed, production);
+    if (!made) return {};
+    EXPECT_TRUE(make(seed, reference)) << production.describe();
+
+    cases::CaseRandom random(seed ^ 0x5eedull);
+    const uint16_t Mx = production.series->wMaxPulses;
+    const auto rows = static_cast<uint16_t>(random.between(1, 10));
+    // Usually room for the longest chain; now and then too little, so some chains are refused.
+    const auto pulses = static_cast<uint16_t>(random.oneIn(6) ? random.between(0, Mx) : Mx);
+    HeadlessWindow productionWindow, referenceWindow;
+    ChainsHeader* productionChains = makeChains(productionWindow, rows, pulses);
+    ChainsHeader* referenceChains = makeChains(referenceWindow, rows, pulses);
+
+    std::string failure;
+    for (const Algorithm& algorithm : ALGORITHMS) {
+        for (bool withChains : {true, false}) {
+            const ProcessingInput productionInput = production.input();
+            const ProcessingInput referenceInput = reference.input();
+            const int productionResult = algorithm.production(
+                productionWindow, productionInput, withChains ? productionChains : nullptr, *production.series);
+            const std::int64_t blocks = memory::outstandingBlocks();
+            const int referenceResult = algorithm.reference(
+                referenceWindow, referenceInput, withChains ? referenceChains : nullptr, *reference.series);
+            Differences d;
+            d.compare("result", productionResult, referenceResult);
+            d.compare("blocks left by the reference run", memory::outstandingBlocks(), blocks);
+            compareSeries(d, *production.series, *reference.series);
+            compareChains(d, *productionChains, *referenceChains);
+            compareMessages(d, productionWindow, referenceWindow);
+            if (!d.text().empty()) {
+                std::ostringstream out;
+                out << algorithm.name << (withChains ? " with" : " without") << " result record: " << d.text()
+                    << "\n  " << production.describe();
+                failure = out.str();
+                break;
+            }
+        }
+        if (!failure.empty()) break;
+    }
+    freeChainsHeader(productionChains);
+    freeChainsHeader(referenceChains);
+    return failure;
+}
+
+void runCases(CaseMaker make, int count) {
+    int made = 0, failures = 0;
+    for (int seed = 1; seed <= count && failures < 3; ++seed) {
+        bool caseMade = false;
+        const std::string failure = differences(static_cast<uint64_t>(seed), make, caseMade);
+        if (caseMade) ++made;
+        if (!failure.empty()) {
+            ++failures;
+            ADD_FAILURE() << "seed " << seed << ": " << failure;
+        }
+    }
+    // Most seeds must give a case, or the test would check little.
+    EXPECT_GE(made, count / 2) << made << " of " << count << " seeds made a case";
+}
+
+// A default-sized case drowned in noise of a sigma in the thousands (samples wrap), and on odd
+// seeds fitted with etalons of large amplitude: fit scores and chain totals leave the 32-bit range.
+bool makeLoudCase(uint64_t seed, cases::ProcessingCase& out) {
+    if (!cases::makeDefaultCase(seed, out)) return false;
+    if (seed % 2 == 1) {
+        for (std::vector<int16_t>& etalon : out.samples) {
+            for (int16_t& sample : etalon) sample = static_cast<int16_t>(std::clamp(sample * 150, -32768, 32767));
+        }
+    }
+    GeneratorStates states;
+    states.dwNoiseSeed = static_cast<int32_t>(seed % 32768);
+    const uint16_t sigma = seed % 2 == 0 ? 3000 : 20000;
+    addNoise(sigma, *out.series, states.dwNoiseSeed);
+    return true;
+}
+
+// Whole pulses in a corridor so narrow (series 600, Tmin 52, Tmax 53) that the position sets need
+// far more intervals than the most pulses a series can hold.
+bool makeNarrowCorridorCase(uint64_t seed, cases::ProcessingCase& out) {
+    if (!cases::makeDefaultCase(seed, out)) return false;
+    HeadlessWindow window;
+    GeneratorStates states;
+    states.wPlacementState = static_cast<uint16_t>(seed % 32768);
+    std::vector<uint16_t> sequence(30, out.candidates.front());
+    SeriesRequest request;
+    request.alphabet = out.alphabet;
+    request.n = 20;
+    request.Tmin = out.Tmin = 52;
+    request.Tmax = out.Tmax = 53;
+    request.N = 600;
+    request.sequence = sequence;
+    request.A = 128;
+    request.level = 100;
+    out.level = 100;
+    out.series = getUnfixedCutOffSeries(window, request, out.series, states);
+    if (out.series == nullptr) return false;
+    addNoise(static_cast<uint16_t>(seed % 60), *out.series, states.dwNoiseSeed);
+    return true;
+}
+
+TEST(ProcessingDifferentialTest, SmallCasesAgreeWithReference) {
+    runCases(cases::makeSmallCase, cases::randomCaseCount(2000));
+}
+
+TEST(ProcessingDifferentialTest, DefaultSizedCasesAgreeWithReference) {
+    runCases(cases::makeDefaultCase, std::max(1, cases::randomCaseCount(2000) / 10));
+}
+
+TEST(ProcessingDifferentialTest, NoiseBeyondThirtyTwoBitScoresAgreesWithReference) {
+    runCases(makeLoudCase, std::max(2, cases::randomCaseCount(2000) / 100));
+    // The loud etalons really take the 64-bit fit rows.
+    cases::ProcessingCase loud;
+    ASSERT_TRUE(makeLoudCase(1, loud));
+    CandidateTables tables;
+    ASSERT_TRUE(tables.reserve(loud.candidates.size(), loud.series->wImpulseSize));
+    const PreparedCandidates prepared = prepareCandidates(loud.input(), loud.series->wImpulseSize, tables);
+    EXPECT_FALSE(fitsNarrowRows(prepared, loud.series->lpNoisyData, loud.series->dwSeriesSize));
+}
+
+// Every slot of the last set is evaluated, so recognition finds its pulses in the corridor.
+TEST(ProcessingDifferentialTest, NarrowCorridorAgreesWithReferenceAndFindsPulses) {
+    runCases(makeNarrowCorridorCase, std::max(2, cases::randomCaseCount(2000) / 100));
+    cases::ProcessingCase corridor;
+    ASSERT_TRUE(makeNarrowCorridorCase(7, corridor));
+    HeadlessWindow window;
+    ChainsHeader* chains = getChainsHeader(window, 10, corridor.series->wMaxPulses, nullptr);
+    const uint16_t recognised = recognizeUnknownPulses(window, corridor.input(), chains, *corridor.series);
+    EXPECT_NE(recognised, 65535);
+    EXPECT_GE(corridor.series->wFoundPulses, corridor.series->wMinPulses);
+    EXPECT_LE(corridor.series->wFoundPulses, corridor.series->wMaxPulses);
+    freeChainsHeader(chains);
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,143 @@
+// The production processing algorithms when their working tables cannot be had: each shows its
+// message, returns its failure result and writes nothing; and the working tables are reused.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/alloc.h"
+#include "platform/headless.h"
+#include "processing/chains.h"
+#include "processing/known.h"
+#include "processing/unknown.h"
+#include "processing/workspace.h"
+#include "tests/support/processing_cases.h"
+
+namespace tessaline {
+namespace {
+
+using Run = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+
+int recognizeUnknown(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+    return recognizeUnknownPulses(w, in, c, s);
+}
+
+struct FailureCase {
+    const char* name;
+    Run run;
+    const char* candidateTablesMessage;  // when the per-candidate tables are refused
+    const char* positionTablesMessage;   // when the per-position tables are refused ("" = none)
+    int failureResult;
+};
+
+const FailureCase CASES[] = {
+    {"detectKnownPulses", detectKnownPulses, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!", 0},
+    {"recognizeKnownPulses", recognizeKnownPulses, "Нет памяти для ppDw!", "Нет памяти для indexes!", -1},
+    {"detectUnknownPulses", detectUnknownPulses, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для indexes!", 0},
+    {"recognizeUnknownPulses", recognizeUnknown, "Нет памяти для indexes!", "", 65535},
+};
+
+// What a run may write: the found pulses and the result record's counts and best row.
+struct Written {
+    std::vector<int> values;
+
+    static Written of(const SeriesHeader& series, const ChainsHeader& chains) {
+        Written w;
+        w.values = {series.wFoundPulses, chains.wPretenders, chains.wQuanPulses, chains.wSeekingPulsesQuantity,
+                    chains.distance[0], chains.pulsesNumber[0]};
+        for (int j = 0; j < series.wReservedPulses; ++j) {
+            w.values.push_back(series.lpFoundPositions[j]);
+            w.values.push_back(series.lpFoundEtalonNumbers[j]);
+        }
+        return w;
+    }
+    bool operator==(const Written&) const = default;
+};
+
+std::int64_t allocationsOfOneRun(const FailureCase& c, cases::ProcessingCase& scene, ChainsHeader* chains) {
+    HeadlessWindow window;
+    releaseProcessingWorkspace();
+    const std::int64_t before = memory::allocationCalls();
+    c.run(window, scene.input(), chains, *scene.series);
+    return memory::allocationCalls() - before;
+}
+
+TEST(ProcessingFailures, EveryRefusedTableShowsItsMessageAndWritesNothing) {
+    const std::int64_t blocksAtStart = memory::outstandingBlocks();
+    for (const FailureCase& c : CASES) {
+        cases::ProcessingCase scene;
+        ASSERT_TRUE(cases::makeDefaultCase(3, scene));
+        HeadlessWindow window;
+        ChainsHeader* chains = getChainsHeader(window, 10, scene.series->wMaxPulses, nullptr);
+        ASSERT_NE(chains, nullptr);
+        const std::int64_t allocations = allocationsOfOneRun(c, scene, chains);
+        ASSERT_GT(allocations, 1) << c.name;
+        bool sawCandidateMessage = false, sawPositionFailure = false;
+        for (std::int64_t failing = 1; failing <= allocations; ++failing) {
+            releaseProcessingWorkspace();
+            HeadlessWindow local;
+            const Written before = Written::of(*scene.series, *chains);
+            int result = 0;
+            {
+                memory::FailureInjection guard(failing);
+                result = c.run(local, scene.input(), chains, *scene.series);
+            }
+            const std::string shown = local.messages().empty() ? "" : local.messages()[0].text;
+            SCOPED_TRACE(std::string(c.name) + " failing allocation " + std::to_string(failing));
+            ASSERT_LE(local.messages().size(), 1u);
+            if (shown == c.candidateTablesMessage) {
+                EXPECT_FALSE(sawPositionFailure) << "candidate tables come first";
+                sawCandidateMessage = true;
+                EXPECT_EQ(result, c.failureResult == 65535 ? 0 : c.failureResult);
+                EXPECT_EQ(Written::of(*scene.series, *chains), before);
+            } else {
+                EXPECT_EQ(shown, c.positionTablesMessage);
+                sawPositionFailure = true;
+                EXPECT_EQ(result, c.failureResult);
+                if (*c.positionTablesMessage != '\0') {
+                    EXPECT_EQ(Written::of(*scene.series, *chains), before);
+                } else {  // recognition goes on without candidates: no chain, no pulse
+                    EXPECT_EQ(scene.series->wFoundPulses, 0);
+                    EXPECT_EQ(chains->wPretenders, 0);
+                }
+            }
+            EXPECT_TRUE(local.messages().empty() || local.messages()[0].caption.empty());
+        }
+        EXPECT_TRUE(sawCandidateMessage) << c.name;
+        EXPECT_TRUE(sawPositionFailure) << c.name;
+        freeChainsHeader(chains);
+    }
+    releaseProcessingWorkspace();
+    EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
+}
+
+// A second run on a series no larger than the first allocates nothing.
+TEST(ProcessingFailures, WorkingTablesAreReusedBetweenRuns) {
+    cases::ProcessingCase scene;
+    ASSERT_TRUE(cases::makeDefaultCase(5, scene));
+    HeadlessWindow window;
+    for (const FailureCase& c : CASES) {
+        ChainsHeader* chains = getChainsHeader(window, 10, scene.series->wMaxPulses, nullptr);
+        c.run(window, scene.input(), chains, *scene.series);
+        const std::int64_t before = memory::allocationCalls();
+        c.run(window, scene.input(), chains, *scene.series);
+        // The unknown-count runs build their three position sets afresh.
+        EXPECT_LE(memory::allocationCalls() - before, 6) << c.name;
+        freeChainsHeader(chains);
+    }
+    EXPECT_TRUE(window.messages().empty());
+}
+
+TEST(ProcessingFailures, RecognitionWithoutResultRecordIsRefused) {
+    cases::ProcessingCase scene;
+    ASSERT_TRUE(cases::makeDefaultCase(2, scene));
+    HeadlessWindow window;
+    scene.series->wFoundPulses = 7;
+    EXPECT_EQ(recognizeUnknownPulses(window, scene.input(), nullptr, *scene.series), 0);
+    ASSERT_EQ(window.messages().size(), 1u);
+    EXPECT_EQ(window.messages()[0].text, "Не определен lpChainsHeader!");
+    EXPECT_EQ(scene.series->wFoundPulses, 7);
+}
+
+}  // namespace
+}  // namespace tessaline
