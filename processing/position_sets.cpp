@@ -60,6 +60,32 @@ bool buildPositionSets(uint32_t L, uint16_t n, uint16_t Tmin, uint16_t Tmax, uin
     return true;
 }
 
+namespace {
+
+// A copy of `a` with room for every interval that cutting it by `b` can leave: each interval of b
+// splits at most one interval of a in two.
+IntervalsHeader* roomyCopy(const IntervalsHeader* a, const IntervalsHeader* b) noexcept {
+    const uint64_t capacity = std::min<uint64_t>(uint64_t{a->wIntervals} + b->wIntervals + 1, UINT16_MAX);
+    IntervalsHeader* copy = getIntervalsHeader(nullptr, static_cast<uint16_t>(capacity));
+    if (copy == nullptr) return nullptr;
+    uniteIntervals(copy, a);
+    return copy;
+}
+
+}  // namespace
+
+IntervalsHeader* setDifference(const IntervalsHeader* a, const IntervalsHeader* b) noexcept {
+    IntervalsHeader* result = roomyCopy(a, b);
+    if (result != nullptr) subtractIntervals(result, b);
+    return result;
+}
+
+IntervalsHeader* setIntersection(const IntervalsHeader* a, const IntervalsHeader* b) noexcept {
+    IntervalsHeader* result = roomyCopy(a, b);
+    if (result != nullptr && crossIntervals(result, b) == 0) result = freeIntervalsHeader(result);
+    return result;
+}
+
 void freePositionSets(PositionSets& sets) noexcept {
     sets.first = freeIntervalsHeader(sets.first);
     sets.later = freeIntervalsHeader(sets.later);

@@ -23,6 +23,11 @@ struct PositionSets {
 bool buildPositionSets(uint32_t L, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint16_t Mn, uint16_t Mx,
                        PositionSets& sets);
 
+// The positions of `a` outside `b`, and the positions in both, as new sets with room for every
+// interval the result can have. Null when memory fails.
+IntervalsHeader* setDifference(const IntervalsHeader* a, const IntervalsHeader* b) noexcept;
+IntervalsHeader* setIntersection(const IntervalsHeader* a, const IntervalsHeader* b) noexcept;
+
 // Releases the three sets and clears the pointers.
 void freePositionSets(PositionSets& sets) noexcept;
 
