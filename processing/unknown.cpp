@@ -131,7 +131,7 @@ bool reservePositions(const SeriesHeader& series, bool narrow, PositionTables& t
     const uint32_t L = series.dwSeriesSize;
     const int n = series.wImpulseSize;
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
-    return tables.reserve(L, P, n, narrow, L, series.wMaxPulses);
+    return tables.reserveFit(L, P, n, narrow, series.wMaxPulses) && tables.reservePositionPass(L, 1);
 }
 
 void setSeekingFromBest(ChainsHeader* chains) {

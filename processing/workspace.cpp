@@ -15,14 +15,26 @@ void CandidateTables::clear() noexcept {
     numbers.clear();
 }
 
-bool PositionTables::reserve(std::size_t L, std::size_t P, std::size_t n, bool narrowFit,
-                             std::size_t layerCells, std::size_t pulses) noexcept {
+bool PositionTables::reserveFit(std::size_t L, std::size_t P, std::size_t n, bool narrowFit,
+                                std::size_t pulses) noexcept {
     const std::size_t block = P < FIT_BLOCK ? P : FIT_BLOCK;
     const bool rows = narrowFit ? narrow.reserve(block, n) : wide.reserve(block, n);
-    return rows && fit.reserve(L) &&
-           fitEtalon.reserve(L) && fitFirst.reserve(L) && fitLast.reserve(L) && cost.reserve(layerCells) &&
-           predecessor.reserve(L) && window.reserve(L) && layerOffset.reserve(pulses + 1) &&
-           membership.reserve(L) && chainLists.reserve(8 * (pulses + 1));
+    return rows && fit.reserve(L) && fitEtalon.reserve(L) && fitFirst.reserve(L) && fitLast.reserve(L) &&
+           chainLists.reserve(8 * (pulses + 1));
+}
+
+bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t L) noexcept {
+    return cost.reserve(cells) && layerOffset.reserve(K + 1) && ranges.reserve(K) && window.reserve(L);
+}
+
+bool PositionTables::reservePositionPass(std::size_t L, std::size_t layers) noexcept {
+    return cost.reserve(L * layers) && predecessor.reserve(L * layers) && window.reserve(L * layers) &&
+           membership.reserve(L);
+}
+
+bool PositionTables::reserveElements(std::size_t elements, std::size_t L) noexcept {
+    return elementFit.reserve(elements * L) && elementFirst.reserve(elements * L) &&
+           elementLast.reserve(elements * L);
 }
 
 void PositionTables::clear() noexcept {
@@ -36,8 +48,12 @@ void PositionTables::clear() noexcept {
     predecessor.clear();
     window.clear();
     layerOffset.clear();
+    ranges.clear();
     membership.clear();
     chainLists.clear();
+    elementFit.clear();
+    elementFirst.clear();
+    elementLast.clear();
 }
 
 ProcessingWorkspace& processingWorkspace() noexcept {

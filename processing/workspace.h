@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/alloc.h"
+#include "processing/layer_range.h"
 
 namespace tessaline {
 
@@ -83,7 +84,8 @@ struct FitRows {
 };
 
 // The per-position tables: the fit rows, the best fit with its etalon and cut, the
-// dynamic-programming costs and predecessors, and the chain.
+// dynamic-programming costs and predecessors, and the chain. Each group is reserved by the runs
+// that use it; capacities only grow.
 struct PositionTables {
     FitRows<int32_t> narrow;            // fits that provably stay within 32 bits
     FitRows<int64_t> wide;              // any other series
@@ -91,15 +93,25 @@ struct PositionTables {
     WorkArray<int16_t> fitEtalon;       // L: 0-based candidate slot of Q
     WorkArray<int16_t> fitFirst;        // L
     WorkArray<int16_t> fitLast;         // L
-    WorkArray<int64_t> cost;            // known count: K layers of their range; unknown: R over L
-    WorkArray<int32_t> predecessor;     // unknown count: S over L
-    WorkArray<int32_t> window;          // sliding-window positions
+    WorkArray<int64_t> cost;            // layered costs, or chain totals by position (and layer)
+    WorkArray<int32_t> predecessor;     // predecessor by position (and layer)
+    WorkArray<int32_t> window;          // sliding-window positions (per layer)
     WorkArray<int64_t> layerOffset;     // known count: where each layer's costs begin in `cost`
+    WorkArray<LayerRange> ranges;       // known count: each layer's positions
     WorkArray<uint8_t> membership;      // unknown count: which position sets hold each position
     WorkArray<int16_t> chainLists;      // two chains of 4 lists each: the current and the best
+    WorkArray<int64_t> elementFit;      // tuples: the fit of each distinct element, L each
+    WorkArray<int16_t> elementFirst;    // tuples: its first used sample
+    WorkArray<int16_t> elementLast;     // tuples: its last used sample
 
-    bool reserve(std::size_t L, std::size_t P, std::size_t n, bool narrowFit, std::size_t layerCells,
-                 std::size_t pulses) noexcept;
+    // The fit of candidates over L positions (P of them evaluable) and the chain of `pulses`.
+    bool reserveFit(std::size_t L, std::size_t P, std::size_t n, bool narrowFit, std::size_t pulses) noexcept;
+    // K layers of `cells` cost cells in all.
+    bool reserveLayers(std::size_t K, std::size_t cells, std::size_t L) noexcept;
+    // `layers` tables of L positions: totals, predecessors, windows, set membership.
+    bool reservePositionPass(std::size_t L, std::size_t layers) noexcept;
+    // The fits of `elements` tuple elements over L positions.
+    bool reserveElements(std::size_t elements, std::size_t L) noexcept;
     void clear() noexcept;
 };
 

@@ -63,6 +63,7 @@ std::int64_t allocationsOfOneRun(const FailureCase& c, cases::ProcessingCase& sc
 }
 
 TEST(ProcessingFailures, EveryRefusedTableShowsItsMessageAndWritesNothing) {
+    releaseProcessingWorkspace();
     const std::int64_t blocksAtStart = memory::outstandingBlocks();
     for (const FailureCase& c : CASES) {
         cases::ProcessingCase scene;

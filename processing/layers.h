@@ -1,0 +1,61 @@
+#pragma once
+// The layered dynamic programming of a known pulse count: one layer per pulse, each over its range
+// of admissible positions, consecutive starts Tmin..Tmax apart.
+#include <cstdint>
+#include <span>
+
+#include "model/records.h"
+#include "processing/layer_range.h"
+#include "processing/workspace.h"
+
+namespace tessaline {
+
+// The ranges the series record keeps for its pulses, held to the positions where a whole etalon
+// fits the series.
+void recordedLayerRanges(const SeriesHeader& series, std::span<LayerRange> ranges);
+
+// The ranges that follow from the series length, the gaps and K alone, held likewise.
+void computedLayerRanges(const SeriesHeader& series, int64_t Tmin, int64_t Tmax, std::span<LayerRange> ranges);
+
+// Cost cells all layers of these ranges need.
+int64_t layerCells(std::span<const LayerRange> ranges);
+
+// One run of the layers over working tables reserved for `layerCells(ranges)` cells and as many
+// layers. Layer j's cost at k is the least cost of layer j - 1 in reach (or `noPredecessor` when
+// none is in reach; 0 for the first layer) plus the fit at k.
+class LayerRun {
+public:
+    LayerRun(std::span<const LayerRange> ranges, int64_t Tmin, int64_t Tmax, PositionTables& tables);
+
+    // fitOf(j) gives layer j's fit, indexed by absolute position.
+    template <class FitOf>
+    void computeLayers(int64_t noPredecessor, FitOf fitOf) {
+        int64_t* offset = tables_.layerOffset.data();
+        offset[0] = 0;
+        for (int j = 0; j < K(); ++j) {
+            offset[j + 1] = offset[j] + ranges_[j].width();
+            computeLayer(j, noPredecessor, fitOf(j));
+        }
+    }
+
+    // The first position of the last layer with the least cost strictly below `limit`, -1 if none;
+    // `total` gets that cost (`limit` when none).
+    int64_t endPosition(int64_t limit, int64_t& total) const;
+
+    // Positions of every pulse, followed back from the end by the smallest position with the
+    // least cost in reach; false when some pulse has no position in reach.
+    bool backTrack(int64_t end, int16_t* positions) const;
+
+    int K() const { return static_cast<int>(ranges_.size()); }
+
+private:
+    int64_t* layer(int j) const { return tables_.cost.data() + tables_.layerOffset[j]; }
+    void computeLayer(int j, int64_t noPredecessor, const int64_t* fit);
+
+    std::span<const LayerRange> ranges_;
+    int64_t Tmin_;
+    int64_t Tmax_;
+    PositionTables& tables_;
+};
+
+}  // namespace tessaline
