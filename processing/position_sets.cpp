@@ -86,6 +86,24 @@ IntervalsHeader* setIntersection(const IntervalsHeader* a, const IntervalsHeader
     return result;
 }
 
+namespace {
+
+void markSet(const IntervalsHeader* set, uint8_t flag, uint8_t* membership, int64_t positions) noexcept {
+    for (int i = 0; i < set->wIntervals; ++i) {
+        const int64_t to = std::min<int64_t>(set->lpEnds[i], positions - 1);
+        for (int64_t k = set->lpBegins[i]; k <= to; ++k) membership[k] |= flag;
+    }
+}
+
+}  // namespace
+
+void markPositionSets(const PositionSets& sets, uint8_t* membership, int64_t positions) noexcept {
+    std::fill_n(membership, positions, uint8_t{0});
+    markSet(sets.first, IN_FIRST, membership, positions);
+    markSet(sets.later, IN_LATER, membership, positions);
+    markSet(sets.last, IN_LAST, membership, positions);
+}
+
 void freePositionSets(PositionSets& sets) noexcept {
     sets.first = freeIntervalsHeader(sets.first);
     sets.later = freeIntervalsHeader(sets.later);

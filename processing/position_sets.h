@@ -31,4 +31,29 @@ IntervalsHeader* setIntersection(const IntervalsHeader* a, const IntervalsHeader
 // Releases the three sets and clears the pointers.
 void freePositionSets(PositionSets& sets) noexcept;
 
+// Which of the three sets hold a position, as flags.
+inline constexpr uint8_t IN_FIRST = 1;
+inline constexpr uint8_t IN_LATER = 2;
+inline constexpr uint8_t IN_LAST = 4;
+
+// membership[k] = the flags of position k, for k < positions.
+void markPositionSets(const PositionSets& sets, uint8_t* membership, int64_t positions) noexcept;
+
+// The three sets of one run, released when the run ends.
+class OwnedPositionSets {
+public:
+    OwnedPositionSets() = default;
+    ~OwnedPositionSets() { freePositionSets(sets_); }
+    OwnedPositionSets(const OwnedPositionSets&) = delete;
+    OwnedPositionSets& operator=(const OwnedPositionSets&) = delete;
+
+    bool build(uint32_t L, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint16_t Mn, uint16_t Mx) {
+        return buildPositionSets(L, n, Tmin, Tmax, Mn, Mx, sets_);
+    }
+    const PositionSets& sets() const { return sets_; }
+
+private:
+    PositionSets sets_{};
+};
+
 }  // namespace tessaline

@@ -16,18 +16,6 @@ constexpr int64_t UNSET = 99999999;
 constexpr int64_t NO_CHAIN = 9999999;
 constexpr int64_t NO_CHAIN_RECORDED = 999999999;
 
-// Which position sets hold a position.
-constexpr uint8_t IN_FIRST = 1;
-constexpr uint8_t IN_LATER = 2;
-constexpr uint8_t IN_LAST = 4;
-
-void markSet(const IntervalsHeader* set, uint8_t flag, uint8_t* membership, int64_t positions) {
-    for (int i = 0; i < set->wIntervals; ++i) {
-        const int64_t to = std::min<int64_t>(set->lpEnds[i], positions - 1);
-        for (int64_t k = set->lpBegins[i]; k <= to; ++k) membership[k] |= flag;
-    }
-}
-
 // One pass of the dynamic programming over positions for one fit table.
 class PositionRun {
 public:
@@ -36,13 +24,7 @@ public:
           positions_(std::max<int64_t>(int64_t{series.dwSeriesSize} - series.wImpulseSize + 1, 0)),
           L_(series.dwSeriesSize), Tmin_(input.Tmin), Tmax_(input.Tmax), Mx_(series.wMaxPulses) {}
 
-    void markSets(const PositionSets& sets) {
-        uint8_t* membership = tables_.membership.data();
-        std::fill_n(membership, positions_, uint8_t{0});
-        markSet(sets.first, IN_FIRST, membership, positions_);
-        markSet(sets.later, IN_LATER, membership, positions_);
-        markSet(sets.last, IN_LAST, membership, positions_);
-    }
+    void markSets(const PositionSets& sets) { markPositionSets(sets, tables_.membership.data(), positions_); }
 
     // Chain totals R and predecessors S: a position only a first pulse may take starts a chain;
     // one a first or a later pulse may take continues the best chain in reach only when its total
@@ -140,20 +122,6 @@ void setSeekingFromBest(ChainsHeader* chains) {
     }
 }
 
-// RAII owner of the three position sets of a run.
-class OwnedPositionSets {
-public:
-    bool build(const SeriesHeader& series, const ProcessingInput& input) {
-        return buildPositionSets(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax,
-                                 series.wMinPulses, series.wMaxPulses, sets_);
-    }
-    ~OwnedPositionSets() { freePositionSets(sets_); }
-    const PositionSets& sets() const { return sets_; }
-
-private:
-    PositionSets sets_{};
-};
-
 }  // namespace
 
 int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
@@ -168,7 +136,7 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
     PositionTables& tables = workspace.positions;
     OwnedPositionSets sets;
-    if (!reservePositions(series, narrow, tables) || !sets.build(series, input)) {
+    if (!reservePositions(series, narrow, tables) || !sets.build(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses)) {
         window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
         return 0;
     }
@@ -218,7 +186,7 @@ uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, Ch
     PositionTables& tables = workspace.positions;
     OwnedPositionSets sets;
     uint16_t recognised = 65535;
-    if (reservePositions(series, narrow, tables) && sets.build(series, input)) {
+    if (reservePositions(series, narrow, tables) && sets.build(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses)) {
         PositionRun run(series, input, tables);
         run.markSets(sets.sets());
         ChainLists chain = ChainLists::over(tables.chainLists.data(), series.wMaxPulses + 1u);
