@@ -82,11 +82,17 @@ void preferWhole(const Acc* __restrict whole, int n, int P, Acc* __restrict best
 // equal scores taking the earlier start, and each start's best end is the leftmost least prefix
 // score at or after its first admissible end: the same choice as trying every start and end in
 // ascending order with strict improvement.
+// Returns the scores (the whole-etalon scores when no segment is admissible, the cuts then being
+// the whole etalon).
 template <class Acc>
-void fitOneEtalon(const int16_t* e, int n, const uint16_t* firstEnd, const int16_t* x, int P,
-                  FitRows<Acc>& rows) {
+const Acc* fitOneEtalon(const int16_t* e, int n, const uint16_t* firstEnd, const int16_t* x, int P,
+                        FitRows<Acc>& rows, bool& wholeOnly) {
+    int m = n - 1;
+    while (m >= 0 && firstEnd[m] >= n) --m;  // starts without an admissible end
     Acc* C = rows.prefix.data();
     fillPrefixRows(e, n, x, P, C);
+    wholeOnly = m < 0;
+    if (wholeOnly) return C + static_cast<std::size_t>(n) * P;
     Acc* sm = rows.suffixMin.data();
     int32_t* smEnd = rows.suffixEnd.data();
     Acc* best = rows.segmentBest.data();
@@ -99,8 +105,6 @@ void fitOneEtalon(const int16_t* e, int n, const uint16_t* firstEnd, const int16
     std::fill_n(bestFirst, P, 0);
     std::fill_n(bestLast, P, n - 1);
 
-    int m = n - 1;
-    while (m >= 0 && firstEnd[m] >= n) --m;  // starts without an admissible end
     for (int j = n; j >= 1 && m >= 0; --j) {
         if (j < n) lowerSuffixMinimum(C + static_cast<std::size_t>(j) * P, j, P, sm, smEnd);
         for (; m >= 0 && firstEnd[m] + 1 == j; --m) {
@@ -108,19 +112,31 @@ void fitOneEtalon(const int16_t* e, int n, const uint16_t* firstEnd, const int16
         }
     }
     preferWhole(whole, n, P, best, bestFirst, bestLast);
+    return best;
 }
 
 // Folds one etalon's fit into the best fit so far: it replaces only where strictly smaller.
 template <class Acc>
-void mergeFit(const FitRows<Acc>& rows, int start, int count, int slot, bool first, PositionTables& tables) {
-    const Acc* __restrict own = rows.segmentBest.data();
+void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnly, int n, int start, int count,
+              int slot, bool first, const FitOutput& out) {
     const int32_t* __restrict ownFirst = rows.segmentFirst.data();
     const int32_t* __restrict ownLast = rows.segmentLast.data();
-    int64_t* __restrict fit = tables.fit.data() + start;
-    int16_t* __restrict etalon = tables.fitEtalon.data() + start;
-    int16_t* __restrict cutFirst = tables.fitFirst.data() + start;
-    int16_t* __restrict cutLast = tables.fitLast.data() + start;
+    int64_t* __restrict fit = out.fit + start;
+    int16_t* __restrict etalon = out.etalon + start;
+    int16_t* __restrict cutFirst = out.first + start;
+    int16_t* __restrict cutLast = out.last + start;
     const auto slot16 = static_cast<int16_t>(slot);
+    const auto lastSample = static_cast<int16_t>(n - 1);
+    if (wholeOnly) {
+        for (int k = 0; k < count; ++k) {
+            const bool take = first || own[k] < fit[k];
+            fit[k] = take ? own[k] : fit[k];
+            etalon[k] = take ? slot16 : etalon[k];
+            cutFirst[k] = take ? int16_t{0} : cutFirst[k];
+            cutLast[k] = take ? lastSample : cutLast[k];
+        }
+        return;
+    }
     for (int k = 0; k < count; ++k) {
         const bool take = first || own[k] < fit[k];
         fit[k] = take ? own[k] : fit[k];
@@ -134,15 +150,17 @@ void mergeFit(const FitRows<Acc>& rows, int start, int count, int slot, bool fir
 // cache; every candidate is fitted and folded in on one block before the next.
 template <class Acc>
 void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, int P, int onlySlot,
-                      FitRows<Acc>& rows, PositionTables& tables) {
+                      FitRows<Acc>& rows, const FitOutput& out) {
     const int n = candidates.n;
     const int from = onlySlot >= 0 ? onlySlot : 0;
     const int to = onlySlot >= 0 ? onlySlot + 1 : candidates.count;
     for (int start = 0; start < P; start += FIT_BLOCK) {
         const int count = std::min(FIT_BLOCK, P - start);
         for (int slot = from; slot < to; ++slot) {
-            fitOneEtalon(candidates.samples(slot), n, candidates.firstEnd(slot), x + start, count, rows);
-            mergeFit(rows, start, count, slot, slot == from, tables);
+            bool wholeOnly = false;
+            const Acc* own = fitOneEtalon(candidates.samples(slot), n, candidates.firstEnd(slot), x + start, count,
+                                          rows, wholeOnly);
+            mergeFit(own, rows, wholeOnly, n, start, count, slot, slot == from, out);
         }
     }
 }
@@ -171,14 +189,14 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
 }
 
 bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint32_t L) {
-    int64_t largestSample = 0;
-    for (uint32_t k = 0; k < L; ++k) largestSample = std::max<int64_t>(largestSample, std::abs(int32_t{x[k]}));
+    int32_t largestSample = 0;
+    for (uint32_t k = 0; k < L; ++k) largestSample = std::max(largestSample, std::abs(int32_t{x[k]}));
     int64_t largestEtalon = 0;
     for (int slot = 0; slot < candidates.count; ++slot) {
         const int16_t* e = candidates.samples(slot);
         for (int t = 0; t < candidates.n; ++t) largestEtalon = std::max<int64_t>(largestEtalon, std::abs(int32_t{e[t]}));
     }
-    const int64_t largestPrefix = int64_t{candidates.n} * largestEtalon * (largestEtalon + 2 * largestSample);
+    const int64_t largestPrefix = int64_t{candidates.n} * largestEtalon * (largestEtalon + 2 * int64_t{largestSample});
     return 2 * largestPrefix < (int64_t{1} << 30);
 }
 
@@ -193,25 +211,31 @@ namespace {
 #endif
 
 TESSALINE_WIDE_LANES void computeNarrowFit(const PreparedCandidates& candidates, const int16_t* x, int P,
-                                           int onlySlot, PositionTables& tables) {
-    computeBestFitIn(candidates, x, P, onlySlot, tables.narrow, tables);
+                                           int onlySlot, PositionTables& tables, const FitOutput& out) {
+    computeBestFitIn(candidates, x, P, onlySlot, tables.narrow, out);
 }
 
 TESSALINE_WIDE_LANES void computeWideFit(const PreparedCandidates& candidates, const int16_t* x, int P,
-                                         int onlySlot, PositionTables& tables) {
-    computeBestFitIn(candidates, x, P, onlySlot, tables.wide, tables);
+                                         int onlySlot, PositionTables& tables, const FitOutput& out) {
+    computeBestFitIn(candidates, x, P, onlySlot, tables.wide, out);
 }
 
 }  // namespace
 
 void computeBestFit(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
                     int onlySlot, PositionTables& tables) {
+    computeBestFitInto(candidates, x, L, narrow, onlySlot, tables,
+                       {tables.fit.data(), tables.fitEtalon.data(), tables.fitFirst.data(), tables.fitLast.data()});
+}
+
+void computeBestFitInto(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
+                        int onlySlot, PositionTables& tables, const FitOutput& out) {
     const int P = static_cast<int>(L) - candidates.n + 1;
     if (P <= 0 || candidates.count == 0) return;
     if (narrow) {
-        computeNarrowFit(candidates, x, P, onlySlot, tables);
+        computeNarrowFit(candidates, x, P, onlySlot, tables, out);
     } else {
-        computeWideFit(candidates, x, P, onlySlot, tables);
+        computeWideFit(candidates, x, P, onlySlot, tables, out);
     }
 }
 

@@ -37,6 +37,18 @@ bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint
 void computeBestFit(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
                     int onlySlot, PositionTables& tables);
 
+// Where a best fit goes: per position its score, candidate slot, first and last used sample.
+struct FitOutput {
+    int64_t* fit;
+    int16_t* etalon;
+    int16_t* first;
+    int16_t* last;
+};
+
+// As computeBestFit, into `out` instead of the tables' own best-fit arrays.
+void computeBestFitInto(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
+                        int onlySlot, PositionTables& tables, const FitOutput& out);
+
 // Etalon numbers and cuts of the chain's pulses, read from the fit tables at their positions.
 void fillChainPulses(const PreparedCandidates& candidates, const PositionTables& tables, ChainLists& chain);
 

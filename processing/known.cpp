@@ -36,7 +36,7 @@ bool reserveKnownRun(Window& window, const ProcessingInput& input, const SeriesH
     if (reserved) {
         const std::span<LayerRange> ranges(tables.ranges.data(), K);
         recordedLayerRanges(series, ranges);
-        reserved = tables.reserveLayers(K, static_cast<std::size_t>(layerCells(ranges)), L);
+        reserved = tables.reserveLayers(K, static_cast<std::size_t>(layerCells(ranges)), L, windowReach(input.Tmin, input.Tmax));
     }
     if (!reserved) {
         window.showMessage(blockMessage, "", MessageIcon::None);

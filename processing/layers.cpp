@@ -34,31 +34,56 @@ int64_t layerCells(std::span<const LayerRange> ranges) {
 LayerRun::LayerRun(std::span<const LayerRange> ranges, int64_t Tmin, int64_t Tmax, PositionTables& tables)
     : ranges_(ranges), Tmin_(Tmin), Tmax_(Tmax), tables_(tables) {}
 
-// The predecessor search is a sliding-window minimum over the previous layer: the window
-// [k - Tmax, k - Tmin] moves right with k, and the deque keeps the leftmost of equal costs first.
+std::size_t windowReach(uint16_t Tmin, uint16_t Tmax) { return Tmax >= Tmin ? std::size_t{Tmax} - Tmin + 1u : 1u; }
+
+// The predecessor search is a sliding-window minimum over the previous layer, the window
+// [k - Tmax, k - Tmin] having a fixed width w. The window starts are cut into blocks of w; within
+// each block the running minimum forwards and backwards is kept, and a window, which spans at most
+// two blocks, takes the smaller of the backward minimum at its start and the forward minimum at
+// its end. Positions outside the previous layer's range count as unreachable.
 void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
     const LayerRange range = ranges_[j];
     int64_t* cost = layer(j);
+    if (range.empty()) return;
     if (j == 0) {
         for (int64_t k = range.lo; k <= range.hi; ++k) cost[k - range.lo] = fit[k];
         return;
     }
+    if (Tmax_ < Tmin_) {  // no distance is admissible: nothing is in reach
+        for (int64_t k = range.lo; k <= range.hi; ++k) cost[k - range.lo] = noPredecessor + fit[k];
+        return;
+    }
     const LayerRange previous = ranges_[j - 1];
     const int64_t* before = layer(j - 1);
-    int32_t* deque = tables_.window.data();
-    int head = 0, tail = 0;
-    int64_t next = previous.lo;
-    for (int64_t k = range.lo; k <= range.hi; ++k) {
-        const int64_t reachTo = std::min(k - Tmin_, previous.hi);
-        for (; next <= reachTo; ++next) {
-            const int64_t value = before[next - previous.lo];
-            while (tail > head && before[deque[tail - 1] - previous.lo] > value) --tail;
-            deque[tail++] = static_cast<int32_t>(next);
+    const int64_t w = Tmax_ - Tmin_ + 1;
+    const int64_t first = range.lo - Tmax_;           // the first window's first position
+    const int64_t length = range.hi - range.lo + w;   // positions any window touches
+    int64_t* reach = tables_.runningMin.data();
+    int64_t* forward = reach + length;
+    int64_t* backward = forward + length;
+    constexpr int64_t UNREACHABLE = INT64_MAX;
+    // The previous layer's costs over the positions the windows touch, unreachable outside its range.
+    const int64_t from = std::clamp(previous.lo - first, int64_t{0}, length);
+    const int64_t to = std::clamp(previous.hi - first + 1, from, length);
+    std::fill(reach, reach + from, UNREACHABLE);
+    std::copy(before + (first + from - previous.lo), before + (first + to - previous.lo), reach + from);
+    std::fill(reach + to, reach + length, UNREACHABLE);
+    // Both running minima of a block in one loop: two independent chains of comparisons.
+    for (int64_t start = 0; start < length; start += w) {
+        const int64_t count = std::min(w, length - start);
+        const int64_t last = start + count - 1;
+        int64_t ahead = UNREACHABLE, behind = UNREACHABLE;
+        for (int64_t i = 0; i < count; ++i) {
+            ahead = std::min(ahead, reach[start + i]);
+            forward[start + i] = ahead;
+            behind = std::min(behind, reach[last - i]);
+            backward[last - i] = behind;
         }
-        const int64_t reachFrom = std::max(k - Tmax_, previous.lo);
-        while (tail > head && deque[head] < reachFrom) ++head;
-        const int64_t best = tail > head ? before[deque[head] - previous.lo] : noPredecessor;
-        cost[k - range.lo] = best + fit[k];
+    }
+    for (int64_t k = range.lo; k <= range.hi; ++k) {
+        const int64_t a = k - range.lo;
+        const int64_t least = std::min(backward[a], forward[a + w - 1]);
+        cost[a] = (least == UNREACHABLE ? noPredecessor : least) + fit[k];
     }
 }
 

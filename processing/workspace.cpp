@@ -7,7 +7,13 @@ bool CandidateTables::reserve(std::size_t M, std::size_t n) noexcept {
            samples.reserve(M) && numbers.reserve(M);
 }
 
+bool CandidateTables::reserveTuples(std::size_t elements, std::size_t n, std::size_t largestNumber) noexcept {
+    return reserve(elements, n) && listed.reserve(elements) && slotOfNumber.reserve(largestNumber + 1);
+}
+
 void CandidateTables::clear() noexcept {
+    listed.clear();
+    slotOfNumber.clear();
     partialEnergy.clear();
     threshold.clear();
     firstEnd.clear();
@@ -23,13 +29,14 @@ bool PositionTables::reserveFit(std::size_t L, std::size_t P, std::size_t n, boo
            chainLists.reserve(8 * (pulses + 1));
 }
 
-bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t L) noexcept {
-    return cost.reserve(cells) && layerOffset.reserve(K + 1) && ranges.reserve(K) && window.reserve(L);
+bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t L, std::size_t reach) noexcept {
+    return cost.reserve(cells) && layerOffset.reserve(K + 1) && ranges.reserve(K) &&
+           runningMin.reserve(3 * (L + reach + 1));
 }
 
 bool PositionTables::reservePositionPass(std::size_t L, std::size_t layers) noexcept {
     return cost.reserve(L * layers) && predecessor.reserve(L * layers) && window.reserve(L * layers) &&
-           membership.reserve(L);
+           membership.reserve(L) && layerCursor.reserve(4 * layers);
 }
 
 bool PositionTables::reserveElements(std::size_t elements, std::size_t L) noexcept {
@@ -48,6 +55,8 @@ void PositionTables::clear() noexcept {
     predecessor.clear();
     window.clear();
     layerOffset.clear();
+    runningMin.clear();
+    layerCursor.clear();
     ranges.clear();
     membership.clear();
     chainLists.clear();

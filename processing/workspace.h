@@ -53,8 +53,12 @@ struct CandidateTables {
     WorkArray<uint16_t> firstEnd;       // M rows of n: first admissible end per start, n = none
     WorkArray<const int16_t*> samples;  // M etalon sample pointers (null = candidate skipped)
     WorkArray<uint16_t> numbers;        // M etalon numbers
+    WorkArray<uint16_t> listed;         // tuples: their distinct etalon numbers, in order met
+    WorkArray<int16_t> slotOfNumber;    // tuples: the candidate slot of each etalon number, -1 none
 
     bool reserve(std::size_t M, std::size_t n) noexcept;
+    // Also the tables that map tuple elements to candidate slots, numbers 0..largestNumber.
+    bool reserveTuples(std::size_t elements, std::size_t n, std::size_t largestNumber) noexcept;
     void clear() noexcept;
 };
 
@@ -97,6 +101,8 @@ struct PositionTables {
     WorkArray<int32_t> predecessor;     // predecessor by position (and layer)
     WorkArray<int32_t> window;          // sliding-window positions (per layer)
     WorkArray<int64_t> layerOffset;     // known count: where each layer's costs begin in `cost`
+    WorkArray<int64_t> runningMin;      // known count: block-wise running minima of a layer, both ways
+    WorkArray<int64_t> layerCursor;     // unknown-count tuples: per layer its element slot and window state
     WorkArray<LayerRange> ranges;       // known count: each layer's positions
     WorkArray<uint8_t> membership;      // unknown count: which position sets hold each position
     WorkArray<int16_t> chainLists;      // two chains of 4 lists each: the current and the best
@@ -106,8 +112,8 @@ struct PositionTables {
 
     // The fit of candidates over L positions (P of them evaluable) and the chain of `pulses`.
     bool reserveFit(std::size_t L, std::size_t P, std::size_t n, bool narrowFit, std::size_t pulses) noexcept;
-    // K layers of `cells` cost cells in all.
-    bool reserveLayers(std::size_t K, std::size_t cells, std::size_t L) noexcept;
+    // K layers of `cells` cost cells in all, predecessor windows `reach` positions wide.
+    bool reserveLayers(std::size_t K, std::size_t cells, std::size_t L, std::size_t reach) noexcept;
     // `layers` tables of L positions: totals, predecessors, windows, set membership.
     bool reservePositionPass(std::size_t L, std::size_t layers) noexcept;
     // The fits of `elements` tuple elements over L positions.

@@ -11,7 +11,9 @@
 #include "processing/known.h"
 #include "processing/unknown.h"
 #include "processing/workspace.h"
+#include "processing/tuples.h"
 #include "tests/support/processing_cases.h"
+#include "tests/support/tuple_cases.h"
 
 namespace tessaline {
 namespace {
@@ -138,6 +140,94 @@ TEST(ProcessingFailures, RecognitionWithoutResultRecordIsRefused) {
     ASSERT_EQ(window.messages().size(), 1u);
     EXPECT_EQ(window.messages()[0].text, "Не определен lpChainsHeader!");
     EXPECT_EQ(scene.series->wFoundPulses, 7);
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// The tuples runs, each as a run over one case.
+struct TuplesFailureCase {
+    const char* name;
+    int (*run)(Window&, cases::TupleCase&, ChainsHeader*);
+    const char* candidateTablesMessage;
+    const char* positionTablesMessage;
+};
+
+int detectKnown(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+    return detectKnownTuples(w, c.input(), c.tuple, chains, c.series());
+}
+int recognizeKnown(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+    return recognizeKnownTuples(w, c.input(), c.sizes, c.rows, chains, c.series());
+}
+int detectUnknown(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+    return detectUnknownTuples(w, c.input(), c.tuple, chains, c.series());
+}
+int recognizeUnknownTuple(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+    return recognizeUnknownTuples(w, c.input(), c.sizes, c.rows, chains, c.series());
+}
+
+const TuplesFailureCase TUPLE_CASES[] = {
+    {"detectKnownTuples", detectKnown, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
+    {"recognizeKnownTuples", recognizeKnown, "Нет памяти для ppDw!", "Нет памяти для ppDw[]!"},
+    {"detectUnknownTuples", detectUnknown, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для G_on_layers!"},
+    {"recognizeUnknownTuples", recognizeUnknownTuple, "Нет памяти для EtalonsPartialEnergy!",
+     "Нет памяти для G_on_layers!"},
+};
+
+// Every refused table of every tuples run: its message, 0, nothing written, the flag untouched.
+TEST(ProcessingFailures, EveryRefusedTuplesTableShowsItsMessageAndWritesNothing) {
+    releaseProcessingWorkspace();
+    const std::int64_t blocksAtStart = memory::outstandingBlocks();
+    for (const TuplesFailureCase& c : TUPLE_CASES) {
+        cases::TupleCase scene;
+        ASSERT_TRUE(cases::makeDefaultTupleCase(4, scene));
+        scene.withFlag = true;
+        scene.flagAtStart = 1;
+        HeadlessWindow window;
+        ChainsHeader* chains = getChainsHeader(window, 10, scene.series().wMaxPulses, nullptr);
+        releaseProcessingWorkspace();
+        const std::int64_t before = memory::allocationCalls();
+        c.run(window, scene, chains);
+        const std::int64_t allocations = memory::allocationCalls() - before;
+        bool sawCandidateMessage = false, sawPositionMessage = false;
+        for (std::int64_t failing = 1; failing <= allocations; ++failing) {
+            releaseProcessingWorkspace();
+            HeadlessWindow local;
+            SeriesHeader& series = scene.series();
+            series.wFoundTuples = 77;
+            series.wFoundSubset = 55;
+            const Written written = Written::of(series, *chains);
+            int result = -1;
+            {
+                memory::FailureInjection guard(failing);
+                result = c.run(local, scene, chains);
+            }
+            SCOPED_TRACE(std::string(c.name) + " failing allocation " + std::to_string(failing));
+            ASSERT_FALSE(local.messages().empty());
+            const std::string shown = local.messages()[0].text;
+            if (shown == c.candidateTablesMessage) {
+                EXPECT_FALSE(sawPositionMessage) << "candidate tables come first";
+                sawCandidateMessage = true;
+            } else {
+                EXPECT_EQ(shown, c.positionTablesMessage);
+                sawPositionMessage = true;
+            }
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(local.messages().size(), 1u);
+            EXPECT_EQ(Written::of(series, *chains), written);
+            EXPECT_EQ(series.wFoundTuples, 77);
+            EXPECT_EQ(series.wFoundSubset, 55);
+            EXPECT_EQ(scene.flag, 1);
+        }
+        EXPECT_TRUE(sawCandidateMessage) << c.name;
+        EXPECT_TRUE(sawPositionMessage) << c.name;
+        freeChainsHeader(chains);
+    }
+    releaseProcessingWorkspace();
+    EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
 }
 
 }  // namespace

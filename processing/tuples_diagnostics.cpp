@@ -1,0 +1,75 @@
+#include "processing/tuples_diagnostics.h"
+
+#include <cstdio>
+
+namespace tessaline {
+namespace {
+
+// The first position of the set with the least cost below infinity; -1 when none.
+int64_t leastCostPosition(const IntervalsHeader& set, const int64_t* cost, int64_t infinity) {
+    int64_t best = infinity;
+    int64_t position = -1;
+    for (int i = 0; i < set.wIntervals; ++i) {
+        for (int64_t k = set.lpBegins[i]; k <= set.lpEnds[i]; ++k) {
+            if (cost[k] < best) {
+                best = cost[k];
+                position = k;
+            }
+        }
+    }
+    return position;
+}
+
+void appendSymbols(std::string& text, const IntervalsHeader& set, const int64_t* cost, const int32_t* predecessor,
+                   int64_t infinity) {
+    const int64_t least = leastCostPosition(set, cost, infinity);
+    char piece[48];
+    for (int i = 0; i < set.wIntervals; ++i) {
+        for (int64_t k = set.lpBegins[i]; k <= set.lpEnds[i]; ++k) {
+            const int64_t v = cost[k];
+            if (v < 0 && k == least) {
+                std::snprintf(piece, sizeof piece, " %lld", static_cast<long long>(v));
+                text += piece;
+            } else {
+                text += v < 0 ? " -" : " +";
+            }
+            if (predecessor[k] >= 0) {
+                std::snprintf(piece, sizeof piece, "[%d]", predecessor[k]);
+                text += piece;
+            }
+        }
+    }
+}
+
+void appendIntervals(std::string& text, const IntervalsHeader& set) {
+    char piece[48];
+    for (int i = 0; i < set.wIntervals; ++i) {
+        std::snprintf(piece, sizeof piece, " [%d..%d] ", set.lpBegins[i], set.lpEnds[i]);
+        text += piece;
+    }
+    text += "\n";
+}
+
+}  // namespace
+
+std::string layerDiagnosticsText(const IntervalsHeader& set, int layers, const int64_t* costs,
+                                 const int32_t* predecessors, int64_t stride, int64_t infinity, bool startSet) {
+    std::string text = startSet ? "omega_minus - omega_tilda: " : "omega_minus x omega_tilda: ";
+    appendIntervals(text, set);
+    for (int l = 0; l < layers; ++l) {
+        if (!startSet) {
+            char heading[32];
+            std::snprintf(heading, sizeof heading, "l=%d\n ", l + 1);
+            text += heading;
+        }
+        appendSymbols(text, set, costs + l * stride, predecessors + l * stride, infinity);
+        text += "\n ";
+    }
+    if (text.size() > DIAGNOSTICS_TEXT_LIMIT) {
+        text.resize(DIAGNOSTICS_TEXT_LIMIT);
+        text += "…";
+    }
+    return text;
+}
+
+}  // namespace tessaline
