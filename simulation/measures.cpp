@@ -1,0 +1,51 @@
+#include "simulation/measures.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tessaline {
+namespace {
+
+// Sample u of etalon `number` of the series' alphabet; 0 for an unknown etalon or sample.
+int32_t etalonSample(const SeriesHeader& series, int32_t number, int64_t u) {
+    if (number < 1 || number > series.wEtalons || series.lpPulsesList == nullptr) return 0;
+    const PulseHeader* etalon = series.lpPulsesList[number - 1];
+    if (etalon == nullptr || etalon->lpData == nullptr || u < 0 || u >= etalon->wSize) return 0;
+    return etalon->lpData[u];
+}
+
+}  // namespace
+
+int64_t restoredErrorEnergy(const SeriesHeader& series, const RestoringPulses& pulses) {
+    const int64_t N = series.dwSeriesSize;
+    const int64_t n = series.wImpulseSize;
+    int64_t energy = 0;
+    int current = 0;
+    for (int64_t t = 0; t < N; ++t) {
+        while (current < pulses.count && t > int64_t{pulses.positions[current]} + n - 1) ++current;
+        int32_t restored = 0;
+        if (current < pulses.count) {
+            const int64_t u = t - pulses.positions[current];
+            if (u >= 0 && u >= pulses.cutBegins[current] && u <= pulses.cutEnds[current]) {
+                restored = etalonSample(series, pulses.etalons[current], u);
+            }
+        }
+        const int64_t difference = int64_t{series.lpPureData[t]} - restored;
+        energy += difference * difference;
+    }
+    return energy;
+}
+
+int64_t restoredErrorEnergy(const SeriesHeader& series) {
+    const int count = series.wFoundPulses;
+    std::vector<int16_t> etalons(count), begins(count), ends(count);
+    for (int i = 0; i < count; ++i) {
+        etalons[i] = static_cast<int16_t>(series.lpFoundEtalonNumbers[i]);
+        begins[i] = static_cast<int16_t>(series.lpFoundCutBegins[i]);
+        ends[i] = static_cast<int16_t>(series.lpFoundCutEnds[i]);
+    }
+    return restoredErrorEnergy(series,
+                               {count, series.lpFoundPositions, etalons.data(), begins.data(), ends.data()});
+}
+
+}  // namespace tessaline

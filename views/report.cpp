@@ -1,0 +1,1 @@
+// The processing result report; filled in with the report builder.
