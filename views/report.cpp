@@ -1,1 +1,341 @@
-// The processing result report; filled in with the report builder.
+#include "views/report.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <span>
+
+#include "model/codes.h"
+#include "simulation/measures.h"
+
+namespace tessaline {
+namespace {
+
+constexpr int DESCRIBED_PULSES = 19;  // placed pulses listed above the strips
+constexpr int LISTED_FOUND = 9;       // found pulses listed on the "Detected" line
+constexpr int TUPLE_FIRST_LIMIT = 19; // a tuple starting after this pulse is not listed
+constexpr int CHAIN_PULSES = 19;      // pulses listed in a chain row and in the truth row
+constexpr int SHOWN_CHAINS = 6;       // chain rows of the table
+
+// printf-style formatting appended to `out`, measured first so that no text is ever cut.
+[[gnu::format(printf, 2, 3)]] void appendf(std::string& out, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length > 0) {
+        const std::size_t start = out.size();
+        out.resize(start + static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(out.data() + start, static_cast<std::size_t>(length) + 1, format, args);
+        out.resize(start + static_cast<std::size_t>(length));
+    }
+    va_end(args);
+}
+
+const char* nameOrEmpty(const char* name) { return name != nullptr ? name : ""; }
+
+// Samples of the series that may be read: the series length, within the sample block.
+int64_t readableSamples(const SeriesHeader& series) {
+    if (series.lpPureData == nullptr || series.lpNoisyData == nullptr) return 0;
+    return std::min(series.dwSeriesSize, series.dwReservedSize);
+}
+
+// Entries of a per-pulse array that may be read: the count, within the arrays' capacity.
+int readableEntries(const SeriesHeader& series, int count) {
+    return std::clamp(count, 0, static_cast<int>(series.wReservedPulses));
+}
+
+// Sample u of etalon `number`; 0 for an unknown etalon or a sample outside it.
+int32_t etalonSample(const SeriesHeader& series, int number, int64_t u) {
+    if (number < 1 || number > series.wEtalons || number > series.wReservedEtalons ||
+        series.lpPulsesList == nullptr) {
+        return 0;
+    }
+    const PulseHeader* etalon = series.lpPulsesList[number - 1];
+    if (etalon == nullptr || etalon->lpData == nullptr || u < 0 || u >= etalon->wSize) return 0;
+    return etalon->lpData[u];
+}
+
+// One pulse of a list that the report prints.
+struct PulseEntry {
+    int position;
+    int etalon;
+    int first;  // first etalon sample used
+    int last;   // last etalon sample used
+};
+
+std::vector<PulseEntry> placedPulses(const SeriesHeader& series) {
+    std::vector<PulseEntry> pulses(static_cast<std::size_t>(readableEntries(series, series.wImpulseQuantity)));
+    for (std::size_t i = 0; i < pulses.size(); ++i) {
+        pulses[i] = {series.lpPositions[i], series.lpEtalonNumbers[i], series.lpCutBegins[i], series.lpCutEnds[i]};
+    }
+    return pulses;
+}
+
+std::vector<PulseEntry> foundPulses(const SeriesHeader& series) {
+    std::vector<PulseEntry> pulses(static_cast<std::size_t>(readableEntries(series, series.wFoundPulses)));
+    for (std::size_t i = 0; i < pulses.size(); ++i) {
+        pulses[i] = {series.lpFoundPositions[i], series.lpFoundEtalonNumbers[i], series.lpFoundCutBegins[i],
+                     series.lpFoundCutEnds[i]};
+    }
+    return pulses;
+}
+
+// Stored chains that the record can be read for: none when its storage is missing.
+int storedChains(const ChainsHeader& chains) {
+    if (chains.distance == nullptr || chains.pulsesList == nullptr) return 0;
+    return std::min(chains.wPretenders, chains.wMaxSize);
+}
+
+std::vector<PulseEntry> chainPulses(const ChainsHeader& chains, int row) {
+    const int count = std::clamp(chains.pulsesNumber[row], 0, static_cast<int32_t>(chains.wMaxPulses));
+    std::vector<PulseEntry> pulses(static_cast<std::size_t>(count));
+    for (std::size_t j = 0; j < pulses.size(); ++j) {
+        pulses[j] = {chains.positionsList[row][j], chains.pulsesList[row][j], chains.cutBeginList[row][j],
+                     chains.cutEndList[row][j]};
+    }
+    return pulses;
+}
+
+bool isTuplesCode(uint16_t code) { return code == TASK_TUPLES_DETECTION || code == TASK_TUPLES_RECOGNITION; }
+
+// How pulse texts look in this report.
+struct PulseStyle {
+    bool letters;
+    bool cutBounds;
+};
+
+// The placed pulses above the strips: " %d", the letter, "[%d..%d] "; the 20th gives "...".
+std::string describedPulses(std::span<const PulseEntry> pulses, PulseStyle style) {
+    std::string line = " pulses:";
+    for (std::size_t i = 0; i < pulses.size(); ++i) {
+        if (i == DESCRIBED_PULSES) {
+            line += "...";
+            break;
+        }
+        appendf(line, " %d", pulses[i].position);
+        if (style.letters) appendf(line, "%c", etalonLetter(pulses[i].etalon));
+        if (style.cutBounds) appendf(line, "[%d..%d] ", pulses[i].first, pulses[i].last);
+    }
+    return line;
+}
+
+// The found pulses one by one: " %d", the letter, "[%d..%d]"; the 10th gives " ... ".
+void appendFoundPulses(std::string& line, std::span<const PulseEntry> pulses, PulseStyle style) {
+    for (std::size_t i = 0; i < pulses.size(); ++i) {
+        if (i == LISTED_FOUND) {
+            line += " ... ";
+            break;
+        }
+        appendf(line, " %d", pulses[i].position);
+        if (style.letters) appendf(line, "%c", etalonLetter(pulses[i].etalon));
+        if (style.cutBounds) appendf(line, "[%d..%d]", pulses[i].first, pulses[i].last);
+    }
+}
+
+// The found pulses by found tuple: " {p1 p2 ...} ". Tuple bounds are 1-based indices among the
+// found pulses; a tuple starting after the 19th pulse gives " ... ". Bounds beyond the found
+// pulses are cut to them, and a tuple left with no pulse is passed over.
+void appendFoundTuples(std::string& line, const SeriesHeader& series, std::span<const PulseEntry> pulses,
+                       PulseStyle style) {
+    const int tuples = readableEntries(series, series.wFoundTuples);
+    for (int j = 0; j < tuples; ++j) {
+        const int first = series.lpTupleFirsts[j];
+        if (first > TUPLE_FIRST_LIMIT) {
+            line += " ... ";
+            break;
+        }
+        const int last = std::min<int>(series.lpTupleLasts[j], static_cast<int>(pulses.size()));
+        if (first < 1 || first > last) continue;
+        line += " {";
+        for (int p = first - 1; p < last; ++p) {
+            appendf(line, "%d", pulses[p].position);
+            if (style.letters) appendf(line, "%c", etalonLetter(pulses[p].etalon));
+            if (style.cutBounds) appendf(line, "[%d..%d]", pulses[p].first, pulses[p].last);
+            line += ' ';
+        }
+        line.pop_back();
+        line += "} ";
+    }
+}
+
+// The right part of a table row: "  %d", the letter, " [%d..%d] "; the 20th gives " ... ".
+std::string rowPulses(std::span<const PulseEntry> pulses, PulseStyle style) {
+    std::string text;
+    for (std::size_t j = 0; j < pulses.size(); ++j) {
+        if (j == CHAIN_PULSES) {
+            text += " ... ";
+            break;
+        }
+        appendf(text, "  %d", pulses[j].position);
+        if (style.letters) appendf(text, "%c", etalonLetter(pulses[j].etalon));
+        if (style.cutBounds) appendf(text, " [%d..%d] ", pulses[j].first, pulses[j].last);
+    }
+    return text;
+}
+
+// The left part of a table row: number, the etalon column when shown, the objective value.
+std::string rowHead(int number, std::optional<int> etalon, int64_t measure) {
+    std::string text;
+    appendf(text, "%2d. ", number);
+    if (etalon) appendf(text, " %c ", etalonLetter(*etalon));
+    appendf(text, "  %7lld", static_cast<long long>(measure));
+    return text;
+}
+
+}  // namespace
+
+char etalonLetter(int number) noexcept {
+    const int code = 96 + number;
+    return code >= 32 && code <= 126 ? static_cast<char>(code) : '?';
+}
+
+ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader* chains) {
+    ProcessingValues values;
+    const bool described = chains != nullptr && chains->wHeaderKind > 1;
+    if (described) {
+        values.letters = chains->wTaskType != TASK_DETECTION;
+    } else {
+        values.letters = series.lpFoundEtalonNumbers != nullptr && series.wReservedPulses > 0 &&
+                         series.lpFoundEtalonNumbers[0] != 0;
+    }
+    values.cutBounds = chains != nullptr && isCutoffSeriesType(chains->wSeriesType);
+
+    values.amplitude = series.wAmplitude;
+    if (values.amplitude == 0) {
+        values.amplitude = 128;
+        while (values.amplitude < series.wNoiseLevel) values.amplitude *= 2;
+    }
+    const int32_t b = std::max<int32_t>(values.amplitude, series.wNoiseLevel * 8 / 3);
+    values.stripAmplitude = b + b / 8;
+
+    const int64_t N = readableSamples(series);
+    const int16_t* x = series.lpPureData;
+    const int16_t* z = series.lpNoisyData;
+    for (int64_t t = 0; t < N; ++t) {
+        const int64_t noise = int64_t{z[t]} - x[t];
+        values.signalEnergy += int64_t{x[t]} * x[t];
+        values.noiseEnergy += noise * noise;
+    }
+    const std::vector<PulseEntry> placed = N > 0 ? placedPulses(series) : std::vector<PulseEntry>{};
+    for (const PulseEntry& pulse : placed) {
+        for (int64_t u = 0; u < series.wImpulseSize && pulse.position + u < N; ++u) {
+            const int64_t noise = int64_t{z[pulse.position + u]} - x[pulse.position + u];
+            values.pulsesNoiseEnergy += noise * noise;
+        }
+        for (int64_t u = pulse.first; u <= pulse.last && pulse.position + u < N; ++u) {
+            const int64_t e = etalonSample(series, pulse.etalon, u);
+            values.trueMeasure += e * (e - 2 * int64_t{z[pulse.position + u]});
+        }
+    }
+    if (values.signalEnergy >= 1) {
+        values.allNoiseToSignal = static_cast<double>(values.noiseEnergy) / static_cast<double>(values.signalEnergy);
+        values.noiseToSignal =
+            static_cast<double>(values.pulsesNoiseEnergy) / static_cast<double>(values.signalEnergy);
+    }
+
+    if (chains != nullptr) {
+        RestoringPulses best;
+        if (chains->wMaxSize > 0 && chains->pulsesList != nullptr && N > 0) {
+            best = {std::min(chains->wSeekingPulsesQuantity, chains->wMaxPulses), chains->positionsList[0],
+                    chains->pulsesList[0], chains->cutBeginList[0], chains->cutEndList[0]};
+        }
+        values.restoreError = N > 0 ? restoredErrorEnergy(series, best) : 0;
+    }
+    return values;
+}
+
+ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsHeader* chains) {
+    ProcessingReport result;
+    if (series == nullptr) return result;
+    const ProcessingValues values = processingValues(*series, chains);
+    const bool described = chains != nullptr && chains->wHeaderKind > 1;
+    const PulseStyle style{values.letters, values.cutBounds};
+    const std::vector<PulseEntry> placed = placedPulses(*series);
+    const std::vector<PulseEntry> found = foundPulses(*series);
+
+    // Above the strips: the run, the series, the pulse counts, the placed pulses.
+    std::vector<std::string>& description = result.description;
+    if (described) {
+        description.emplace_back();
+        appendf(description.back(), " %s for series with %s ", nameOrEmpty(chains->lpTaskName),
+                nameOrEmpty(chains->lpSeriesTypeName));
+    }
+    std::string line;
+    appendf(line, " series length %u, ", series->dwSeriesSize);
+    appendf(line, "Tmin=%d, Tmax=%d, ", series->wTmin, series->wTmax);
+    appendf(line, " amplitude %d, noise level %d, allN/S %.3g,  N/S %.3g", values.amplitude, series->wNoiseLevel,
+            values.allNoiseToSignal, values.noiseToSignal);
+    description.push_back(std::move(line));
+    line.clear();
+    appendf(line, " pulses number %d [%d-%d], length %d", series->wImpulseQuantity, series->wMinPulses,
+            series->wMaxPulses, series->wImpulseSize);
+    if (described && values.cutBounds) {
+        appendf(line, ", saved energy level for making/processing %d/%d", chains->wMakingEnergyLevel,
+                chains->wProcessingEnergyLevel);
+    }
+    description.push_back(std::move(line));
+    description.push_back(describedPulses(placed, style));
+
+    // Below the strips: the found pulses, the restore error, the best chains and the truth.
+    std::vector<ReportLine>& report = result.report;
+    line.clear();
+    appendf(line, "Detected %d", series->wFoundPulses);
+    if (series->wFoundPulses != series->wImpulseQuantity) appendf(line, " (%d)", series->wImpulseQuantity);
+    line += series->wFoundPulses == 1 ? " pulse" : " pulses";
+    line += ": ";
+    if (chains != nullptr && isTuplesCode(chains->wTaskType) && isTuplesCode(chains->wSeriesType)) {
+        appendFoundTuples(line, *series, found, style);
+    } else {
+        appendFoundPulses(line, found, style);
+    }
+    report.push_back({std::move(line), {}, false});
+    if (chains == nullptr) return result;
+
+    line.clear();
+    appendf(line, "Restore Error %lld. ", static_cast<long long>(*values.restoreError));
+    report.push_back({std::move(line), {}, false});
+
+    const bool etalonColumn = described && chains->wTaskType == TASK_RECOGNITION;
+    const bool rowLetters = described ? chains->wTaskType == TASK_JOINT : values.letters;
+    const PulseStyle rowStyle{rowLetters, values.cutBounds};
+    report.push_back({std::string(" n ") + (etalonColumn ? "et " : "") + " measure ",
+                      std::string("  positions") + (rowLetters ? " and names" : "") + " of etalons in series",
+                      false});
+    const int rows = std::min(storedChains(*chains), SHOWN_CHAINS);
+    for (int i = 0; i < rows; ++i) {
+        const std::optional<int> etalon =
+            etalonColumn ? std::optional<int>(chains->wMaxPulses > 0 ? chains->pulsesList[i][0] : 0) : std::nullopt;
+        report.push_back({rowHead(i + 1, etalon, chains->distance[i]), rowPulses(chainPulses(*chains, i), rowStyle),
+                          false});
+    }
+    const std::optional<int> truthEtalon =
+        etalonColumn ? std::optional<int>(series->wReservedPulses > 0 ? series->lpEtalonNumbers[0] : 0)
+                     : std::nullopt;
+    report.push_back({rowHead(0, truthEtalon, values.trueMeasure), rowPulses(placed, rowStyle), true});
+    return result;
+}
+
+std::vector<std::string> processingReportText(const ProcessingReport& report) {
+    if (report.description.empty() && report.report.empty()) return {};
+    std::vector<std::string> lines(report.description.begin(), report.description.end());
+    lines.emplace_back();
+    std::size_t column = 0;
+    for (const ReportLine& line : report.report) {
+        if (!line.right.empty()) column = std::max(column, line.text.size());
+    }
+    for (const ReportLine& line : report.report) {
+        if (line.gapBefore) lines.emplace_back();
+        std::string text = line.text;
+        if (!line.right.empty()) {
+            text.resize(column, ' ');
+            text += "  " + line.right;
+        }
+        lines.push_back(std::move(text));
+    }
+    return lines;
+}
+
+}  // namespace tessaline
