@@ -23,6 +23,12 @@ void releaseAppState(AppState& state) noexcept {
     state.lpSeriesHeader = nullptr;
     freeChainsHeader(state.lpChainsHeader);
     state.lpChainsHeader = nullptr;
+    releaseSubsetPanel(state.subsetPanel);
+}
+
+void layOutWindow(AppState& state, const Rect& client, int32_t lineHeight) noexcept {
+    state.wLineHeight = lineHeight;
+    state.layout = computeWindowLayout(client, lineHeight, state.wTaskType, state.wSeriesType, state.wEtalonsQuantity);
 }
 
 void recomputePulseBounds(AppState& state) noexcept {

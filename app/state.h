@@ -3,7 +3,10 @@
 // and the current series and processing result. Requested settings are taken over into the in-use
 // ones when the next series is made.
 #include <cstdint>
+#include <vector>
 
+#include "app/layout.h"
+#include "app/subset_panel.h"
 #include "model/random.h"
 #include "model/records.h"
 
@@ -125,6 +128,22 @@ struct AppState {
     int32_t dwTypeMoreDetails = 0;
     int32_t dwDebugRepeat = 0;
 
+    // Window areas to refresh with the next result, and the picture of the selection button
+    int32_t dwRedrawLength = 0;
+    int32_t dwRedrawNoise = 0;
+    int32_t dwRedrawLost = 0;
+    int32_t dwRedrawButtons = 0;
+    int32_t dwSelectAllShown = 0;
+
+    // The window's layout as last computed from its client area and its font's line height
+    WindowLayout layout;
+    int32_t wLineHeight = 16;
+
+    // The subset selection panel, and the areas its painter last recorded
+    SubsetPanel subsetPanel;
+    Rect rcSubsetArea;
+    std::vector<Rect> subsetRowFrames;
+
     // Processing result capacity
     uint16_t wChainsCapacity = 10;
     uint16_t wChainPulsesCapacity = 30;
@@ -173,6 +192,9 @@ struct AppState {
 
 // Releases every array and record the state owns and clears the pointers.
 void releaseAppState(AppState& state) noexcept;
+
+// Lays the window out for its client area and line height (the view paints and clicks use it).
+void layOutWindow(AppState& state, const Rect& client, int32_t lineHeight) noexcept;
 
 // Least and most pulses for the requested series length and the current gaps.
 void recomputePulseBounds(AppState& state) noexcept;

@@ -1,12 +1,22 @@
 #include "cli/commands.h"
 
+#include "app/commands.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "cli/state_json.h"
 #include "cli/text_output.h"
 #include "platform/headless.h"
+#include "views/report.h"
 
 namespace tessaline::cli {
+namespace {
+
+void printReport(std::ostream& out, const AppState& state) {
+    const ProcessingReport report = buildProcessingReport(state.lpSeriesHeader, state.lpChainsHeader);
+    for (const std::string& line : processingReportText(report)) out << line << "\n";
+}
+
+}  // namespace
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err) {
     HeadlessWindow window(&err);
@@ -22,19 +32,35 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
 }
 
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.steps != 0) {
-        err << "tessaline-cli: run: this build makes the start-up series only; use --steps 0\n";
-        return EXIT_REFUSED;
-    }
     HeadlessWindow window(&err);
     AppState state;
+    window.setCommandHandler([&](int command) { dispatchCommand(window, state, command); });
     runStartUp(window, state);
+    layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
+    if (state.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;
+    const std::string refused = checkRunSettings(options.settings, state);
+    if (!refused.empty()) {
+        err << "tessaline-cli: run: " << refused << "\n";
+        return EXIT_REFUSED;
+    }
+    applyRunSettings(window, state, options.settings);
+    layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
     if (options.json) {
         out << runStepJson(0, state).dump() << "\n";
-    } else {
+    } else if (options.steps == 0) {
         printStateSummary(out, state);
     }
-    return window.messages().empty() ? EXIT_DONE : EXIT_FAILED;
+    for (int step = 1; step <= options.steps; ++step) {
+        window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+        if (options.json) {
+            out << runStepJson(step, state).dump() << "\n";
+        } else {
+            if (step > 1) out << "\n";
+            printReport(out, state);
+        }
+        out.flush();
+    }
+    return EXIT_DONE;
 }
 
 }  // namespace tessaline::cli

@@ -2,6 +2,8 @@
 // The command-line front end's commands, each run on a fresh, started-up state.
 #include <ostream>
 
+#include "cli/run_settings.h"
+
 namespace tessaline::cli {
 
 struct AlphabetOptions {
@@ -9,16 +11,26 @@ struct AlphabetOptions {
 };
 
 struct RunOptions {
+    RunSettings settings;
     int steps = 1;
     bool json = false;
 };
 
-// Exit statuses: 0 done, 1 the workbench reported a failure, 2 refused input.
+// Exit statuses: 0 done, 1 the workbench could not start (its message is on the error stream),
+// 2 refused input.
 inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_FAILED = 1;
 inline constexpr int EXIT_REFUSED = 2;
 
+// The client area the command line lays the window out for, and its text line height.
+inline constexpr int CLI_CLIENT_WIDTH = 1600;
+inline constexpr int CLI_CLIENT_HEIGHT = 1000;
+inline constexpr int CLI_LINE_HEIGHT = 16;
+
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err);
+
+// Start-up, the settings, then " Processing Next Data " `steps` times; after each step (and, with
+// JSON, after the settings as step 0) the state as one JSON line, or the report text.
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace tessaline::cli

@@ -25,9 +25,15 @@ bool HeadlessWindow::isChecked(int commandId) const {
     return found != checks_.end() && found->second;
 }
 
+void HeadlessWindow::sendCommand(int commandId) {
+    sentCommands_.push_back(commandId);
+    if (commandHandler_) commandHandler_(commandId);
+}
+
 void HeadlessWindow::clearRecords() {
     messages_.clear();
     invalidations_.clear();
+    sentCommands_.clear();
 }
 
 }  // namespace tessaline

@@ -1,6 +1,7 @@
 #pragma once
 // Headless window services: they keep a record of every message, invalidation and check mark,
 // and can echo messages to a stream (the command line's console window).
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -31,6 +32,13 @@ public:
     void invalidate(const Rect& area, bool erase) override;
     void invalidateAll(bool erase) override;
     void checkMenuItem(int commandId, bool checked) override;
+    // Records the command and runs it through the command handler, when one is set.
+    void sendCommand(int commandId) override;
+    void requestClose() override { closeRequested_ = true; }
+
+    void setCommandHandler(std::function<void(int)> handler) { commandHandler_ = std::move(handler); }
+    const std::vector<int>& sentCommands() const { return sentCommands_; }
+    bool closeRequested() const { return closeRequested_; }
 
     const std::vector<ShownMessage>& messages() const { return messages_; }
     const std::vector<Invalidation>& invalidations() const { return invalidations_; }
@@ -43,6 +51,9 @@ private:
     std::vector<ShownMessage> messages_;
     std::vector<Invalidation> invalidations_;
     std::map<int, bool> checks_;
+    std::vector<int> sentCommands_;
+    std::function<void(int)> commandHandler_;
+    bool closeRequested_ = false;
 };
 
 }  // namespace tessaline

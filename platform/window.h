@@ -25,6 +25,13 @@ public:
 
     // Sets or clears the check mark of menu entry `commandId`.
     virtual void checkMenuItem(int commandId, bool checked) = 0;
+
+    // Sends command `commandId` to the window and returns once it has run (commands reach each
+    // other this way, so a chain of steps runs depth-first to its end).
+    virtual void sendCommand(int commandId) = 0;
+
+    // Asks the window to close the normal way.
+    virtual void requestClose() = 0;
 };
 
 }  // namespace tessaline

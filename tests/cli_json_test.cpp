@@ -21,6 +21,13 @@ std::vector<std::string> keysOf(const Json& object) {
     return keys;
 }
 
+cli::RunOptions runOptions(int steps, bool json) {
+    cli::RunOptions options;
+    options.steps = steps;
+    options.json = json;
+    return options;
+}
+
 Json parseSingleLine(const std::string& text) {
     EXPECT_EQ(text.find('\n'), text.size() - 1) << "exactly one line";
     return Json::parse(text);
@@ -28,7 +35,7 @@ Json parseSingleLine(const std::string& text) {
 
 TEST(RunJson, StartUpObjectHasFixedShape) {
     std::ostringstream out, err;
-    ASSERT_EQ(cli::runRunCommand({.steps = 0, .json = true}, out, err), cli::EXIT_DONE) << err.str();
+    ASSERT_EQ(cli::runRunCommand(runOptions(0, true), out, err), cli::EXIT_DONE) << err.str();
     const Json step = parseSingleLine(out.str());
     EXPECT_EQ(keysOf(step), (std::vector<std::string>{"step", "state", "series", "chains"}));
     EXPECT_EQ(step["step"], 0);
@@ -111,11 +118,111 @@ TEST(AlphabetJson, DefaultAlphabetLine) {
     EXPECT_EQ(alphabet["etalons"][8]["energy"], 72156);
 }
 
-TEST(RunCommand, RefusesProcessingStepsThisBuildCannotRun) {
+// Every task on every series type runs three steps, each a JSON line with its step number; the
+// tuples series get their subsets as the panel would store them.
+TEST(RunCommand, EveryTaskOnEverySeriesTypeRunsItsSteps) {
+    for (int seriesType : {1, 2, 4, 8, 36, 40}) {
+        for (const char* task : {"detection", "recognition", "joint", "processing"}) {
+            cli::RunOptions options = runOptions(3, true);
+            options.settings.seriesType = seriesType;
+            options.settings.task = task;
+            options.settings.required = std::vector<int>{1, 5, 9};
+            if (seriesType == 36 || seriesType == 40) {
+                options.settings.subset = std::vector<int>{3, 7, 12};
+                options.settings.tuples = std::vector<std::vector<int>>{{1, 5, 9}, {3, 7, 12}};
+                options.settings.chosen = 2;
+            }
+            std::ostringstream out, err;
+            ASSERT_EQ(cli::runRunCommand(options, out, err), cli::EXIT_DONE) << seriesType << " " << task;
+            std::istringstream lines(out.str());
+            std::string line;
+            int step = 0;
+            while (std::getline(lines, line)) {
+                const Json object = Json::parse(line);
+                EXPECT_EQ(object["step"], step) << seriesType << " " << task;
+                EXPECT_EQ(object["state"]["wSeriesType"], seriesType);
+                if (step > 0) {
+                    EXPECT_EQ(object["chains"]["wHeaderKind"], 2) << seriesType << " " << task;
+                }
+                ++step;
+            }
+            EXPECT_EQ(step, 4) << seriesType << " " << task;
+        }
+    }
+}
+
+TEST(RunCommand, SettingsApplyInTheirFixedOrderAndShowInStepZero) {
+    cli::RunOptions options = runOptions(1, true);
+    options.settings.length = 600;
+    options.settings.tmin = 30;  // applied before the length: the bounds use it
+    options.settings.lost = 50;
+    options.settings.noise = 35;
+    options.settings.required = std::vector<int>{4, 2};
     std::ostringstream out, err;
-    EXPECT_EQ(cli::runRunCommand({.steps = 2, .json = true}, out, err), cli::EXIT_REFUSED);
-    EXPECT_TRUE(out.str().empty());
-    EXPECT_FALSE(err.str().empty());
+    ASSERT_EQ(cli::runRunCommand(options, out, err), cli::EXIT_DONE) << err.str();
+    std::istringstream lines(out.str());
+    std::string first;
+    std::getline(lines, first);
+    const Json state = Json::parse(first)["state"];
+    EXPECT_EQ(state["dwRequestedSeriesLength"], 600);
+    EXPECT_EQ(state["wMaxPulses"], (600 - 20 + 30) / 30);
+    EXPECT_EQ(state["wPulsesNumber"], ((600 + 19) / 181 + (600 - 20 + 30) / 30) / 2);
+    EXPECT_EQ(state["lpRequiredList"], Json::array({2, 4}));
+    EXPECT_EQ(state["wMakingEnergyLevel"], 75);  // requested 50 is taken over by the next run
+    std::string second;
+    std::getline(lines, second);
+    const Json next = Json::parse(second);
+    EXPECT_EQ(next["state"]["wMakingEnergyLevel"], 50);
+    EXPECT_EQ(next["state"]["wNoiseLevel"], 35);
+    EXPECT_EQ(next["series"]["dwSeriesSize"], 600);
+}
+
+TEST(RunCommand, BrokenSettingsAreRefusedBeforeAnythingRuns) {
+    struct Case {
+        const char* what;
+        void (*set)(cli::RunSettings&);
+    };
+    const Case cases[] = {
+        {"tmin 0", [](cli::RunSettings& s) { s.tmin = 0; }},
+        {"tmin above tmax", [](cli::RunSettings& s) { s.tmin = 100, s.tmax = 90; }},
+        {"tmax below the etalon", [](cli::RunSettings& s) { s.tmin = 10, s.tmax = 19; }},
+        {"length below the etalon", [](cli::RunSettings& s) { s.length = 19; }},
+        {"etalon 21", [](cli::RunSettings& s) { s.required = std::vector<int>{1, 21}; }},
+        {"etalon 0 in a subset", [](cli::RunSettings& s) { s.subset = std::vector<int>{0}; }},
+        {"pulses above the bounds", [](cli::RunSettings& s) { s.pulses = 31; }},
+        {"pulses below the bounds", [](cli::RunSettings& s) { s.pulses = 5; }},
+        {"subset of 11", [](cli::RunSettings& s) { s.subset = std::vector<int>(11, 1); }},
+        {"series type 3", [](cli::RunSettings& s) { s.seriesType = 3; }},
+        {"task", [](cli::RunSettings& s) { s.task = "guessing"; }},
+        {"employment 6", [](cli::RunSettings& s) { s.employment = 6; }},
+    };
+    for (const Case& c : cases) {
+        cli::RunOptions options = runOptions(1, true);
+        c.set(options.settings);
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::runRunCommand(options, out, err), cli::EXIT_REFUSED) << c.what;
+        EXPECT_TRUE(out.str().empty()) << c.what;
+        EXPECT_NE(err.str().find("tessaline-cli: run: --"), std::string::npos) << c.what << ": " << err.str();
+    }
+    std::vector<int> numbers;
+    EXPECT_TRUE(cli::parseNumberList("3,7,12", numbers));
+    EXPECT_EQ(numbers, (std::vector<int>{3, 7, 12}));
+    EXPECT_FALSE(cli::parseNumberList("3,,7", numbers));
+    EXPECT_FALSE(cli::parseNumberList("3x", numbers));
+    std::vector<std::vector<int>> tuples;
+    EXPECT_TRUE(cli::parseTupleLists("3,7;1", tuples));
+    EXPECT_EQ(tuples.size(), 2u);
+}
+
+TEST(RunCommand, TextReportFollowsEachStep) {
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::runRunCommand(runOptions(2, false), out, err), cli::EXIT_DONE);
+    const std::string text = out.str();
+    EXPECT_NE(text.find(" detection for series with unknown number of cut-off pulses "), std::string::npos);
+    const auto first = text.find("Detected ");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(text.find("Detected ", first + 1), std::string::npos);
+    EXPECT_NE(text.find("Restore Error "), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,415 @@
+#include "app/commands.h"
+
+#include <algorithm>
+#include <span>
+
+#include "app/layout.h"
+#include "app/startup.h"
+#include "app/state.h"
+#include "app/subset_panel.h"
+#include "model/codes.h"
+#include "model/random.h"
+#include "platform/alloc.h"
+#include "platform/window.h"
+#include "processing/chains.h"
+#include "processing/known.h"
+#include "processing/tuples.h"
+#include "processing/unknown.h"
+
+namespace tessaline {
+namespace {
+
+// --- Refreshing window areas ---------------------------------------------------------------
+
+void refreshGraph(Window& window, const AppState& state, bool erase) {
+    window.invalidate(graphInvalidationArea(state.layout), erase);
+}
+
+void refreshButtonArea(Window& window, const AppState& state) {
+    window.invalidate(buttonInvalidationArea(state.layout), true);
+}
+
+// Each selector area whose redraw flag is set, and the button area likewise; the flags are cleared.
+void refreshFlaggedAreas(Window& window, AppState& state) {
+    struct Flagged {
+        int32_t& flag;
+        const Rect& area;
+    };
+    const Flagged selectors[] = {{state.dwRedrawLength, state.layout.rcLengthSelector},
+                                 {state.dwRedrawNoise, state.layout.rcNoiseSelector},
+                                 {state.dwRedrawLost, state.layout.rcLostSelector}};
+    for (const Flagged& selector : selectors) {
+        if (selector.flag == 0) continue;
+        window.invalidate(selector.area, true);
+        selector.flag = 0;
+    }
+    if (state.dwRedrawButtons != 0) {
+        refreshButtonArea(window, state);
+        state.dwRedrawButtons = 0;
+    }
+}
+
+// The cell of etalon `number`, widened by 1 pixel left and up and 3 pixels right and down.
+void refreshEtalonCell(Window& window, const AppState& state, int32_t number) {
+    if (number < 1 || number > state.layout.cellCount) return;
+    Rect cell = state.layout.rcEtalonCells[number - 1];
+    cell.left -= 1;
+    cell.top -= 1;
+    cell.right += 3;
+    cell.bottom += 3;
+    window.invalidate(cell, true);
+}
+
+// --- Etalon sequence and result capacity -----------------------------------------------------
+
+// Grows the etalon sequence to the most pulses the settings allow (keeping its places, new ones
+// holding the default etalon) and the result record's chains with it. False after a message.
+bool growToMostPulses(Window& window, AppState& state) {
+    if (state.wMaxPulses <= state.wEtalonSequenceCapacity && state.lpEtalonSequence != nullptr) return true;
+    const uint16_t capacity = std::max<uint16_t>(state.wMaxPulses, 1);
+    uint16_t* grown = memory::allocateArray<uint16_t>(capacity);
+    if (grown == nullptr) {
+        window.showMessage("Нет памяти для lpEtalonSequence!", "CM_INFO", MessageIcon::Warning);
+        return false;
+    }
+    const uint16_t kept = state.lpEtalonSequence != nullptr ? std::min(state.wEtalonSequenceCapacity, capacity) : 0;
+    std::copy_n(state.lpEtalonSequence, kept, grown);
+    std::fill(grown + kept, grown + capacity, static_cast<uint16_t>(state.dwDefaultEtalon));
+    memory::release(state.lpEtalonSequence);
+    state.lpEtalonSequence = grown;
+    state.wEtalonSequenceCapacity = capacity;
+    state.wChainPulsesCapacity = state.wMaxPulses;
+    state.lpChainsHeader = getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity,
+                                           state.lpChainsHeader);
+    return state.lpChainsHeader != nullptr;
+}
+
+// --- The chain of a run ----------------------------------------------------------------------
+
+// A new random etalon sequence drawn from the required etalons. With no etalon required there is
+// nothing to draw from: the run stops with a message instead.
+void newData(Window& window, AppState& state) {
+    applyEffectiveTask(state);
+    state.wSeriesPulses = state.wPulsesNumber;
+    if (state.wTmin != 0) {
+        state.wMaxPulses = static_cast<uint16_t>(
+            (state.dwRequestedSeriesLength - state.wEtalonLength + state.wTmin) / state.wTmin);
+    }
+    if (!growToMostPulses(window, state)) return;
+    if (state.wRequiredQuantity == 0 || state.lpRequiredList == nullptr) {
+        window.showMessage("Не выбран ни один эталон!", "CM_INFO", MessageIcon::Warning);
+        return;
+    }
+    for (uint16_t i = 0; i < state.wMaxPulses; ++i) {
+        const int32_t r = (stdRand(state.states.dwRandState) >> 3) % state.wRequiredQuantity;
+        state.lpEtalonSequence[i] = state.lpRequiredList[r];
+    }
+    window.sendCommand(CMD_TAKE_OVER);
+}
+
+void takeOver(Window& window, AppState& state) {
+    takeOverRequestedSettings(state);
+    if (!growToMostPulses(window, state)) return;
+    if (state.wTaskType == TASK_DETECTION || state.wTaskType == TASK_RECOGNITION) {
+        std::fill_n(state.lpEtalonSequence, state.wMaxPulses, state.lpEtalonSequence[0]);
+    }
+    window.sendCommand(CMD_MAKE_SERIES);
+}
+
+void makeSeries(Window& window, AppState& state) {
+    state.dwSeriesLength = state.dwRequestedSeriesLength;
+    state.wSeriesPulses = clampPulseCount(state, state.wPulsesNumber);
+    state.wNoiseLevel = state.wRequestedNoiseLevel;
+    makeSeriesInUse(window, state);
+    if (state.lpSeriesHeader == nullptr) {
+        window.showMessage("Не могу создать ряд!", "CM_INFO", MessageIcon::None);
+        return;
+    }
+    window.sendCommand(CMD_ADD_NOISE);
+}
+
+void addNoiseToSeries(Window& window, AppState& state) {
+    if (state.lpSeriesHeader == nullptr) return;
+    addNoise(static_cast<uint16_t>(state.wNoiseLevel), *state.lpSeriesHeader, state.states.dwNoiseSeed);
+    window.sendCommand(CMD_PROCESS);
+}
+
+// --- Processing ------------------------------------------------------------------------------
+
+bool unknownCount(uint16_t seriesType, bool tuplesTask) {
+    if (seriesType == SERIES_UNFIXED_WHOLE || seriesType == SERIES_UNFIXED_CUTOFF) return true;
+    return tuplesTask && seriesType == SERIES_UNFIXED_TUPLES;
+}
+
+std::span<const int32_t> composedSubset(const SubsetPanel& panel) {
+    if (!subsetPanelReady(panel)) return {};
+    return {panel.selectedSubset, static_cast<std::size_t>(panel.dwEntries)};
+}
+
+int storedSubsetCount(const SubsetPanel& panel) { return subsetPanelReady(panel) ? panel.dwStoredSubsets : 0; }
+
+void openSubsetPanel(Window& window, AppState& state) {
+    state.dwViewMode = VIEW_SUBSETS;
+    refreshGraph(window, state, true);
+}
+
+void runPulsesAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
+    ProcessingInput input;
+    input.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, 20));
+    input.candidates = std::span<const uint16_t>(state.lpRequiredList,
+                                                 state.lpRequiredList != nullptr ? state.wRequiredQuantity : 0);
+    input.Tmin = state.wTmin;
+    input.Tmax = state.wTmax;
+    input.level = state.wProcessingEnergyLevel;
+    const bool unknown = unknownCount(state.wSeriesType, false);
+    ChainsHeader* chains = state.lpChainsHeader;
+    if (state.wTaskType == TASK_RECOGNITION) {
+        if (unknown) {
+            recognizeUnknownPulses(window, input, chains, series);
+        } else {
+            recognizeKnownPulses(window, input, chains, series);
+        }
+    } else if (unknown) {
+        detectUnknownPulses(window, input, chains, series);
+    } else {
+        detectKnownPulses(window, input, chains, series);
+    }
+}
+
+TuplesInput tuplesInput(AppState& state) {
+    TuplesInput input;
+    input.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, 20));
+    input.proceeding = state.wSubsetProceeding;
+    input.Tmin = state.wTmin;
+    input.Tmax = state.wTmax;
+    input.level = state.wProcessingEnergyLevel;
+    input.debugRepeat = &state.dwDebugRepeat;
+    return input;
+}
+
+// Tuples detection of the subset being composed. False when the run stops here.
+bool runTuplesDetection(Window& window, AppState& state, SeriesHeader& series) {
+    if (composedSubset(state.subsetPanel).empty()) {
+        openSubsetPanel(window, state);
+        if (composedSubset(state.subsetPanel).empty()) return false;
+    }
+    const std::span<const int32_t> tuple = composedSubset(state.subsetPanel);
+    if (unknownCount(state.wSeriesType, true)) {
+        detectUnknownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
+    } else {
+        detectKnownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
+    }
+    return true;
+}
+
+// Tuples recognition among the stored subsets; skipped (the run goes on) when nothing is composed.
+void runTuplesRecognition(Window& window, AppState& state, SeriesHeader& series) {
+    const SubsetPanel& panel = state.subsetPanel;
+    if (composedSubset(panel).empty() || storedSubsetCount(panel) == 0) openSubsetPanel(window, state);
+    if (composedSubset(panel).empty()) return;
+    const auto count = static_cast<std::size_t>(storedSubsetCount(panel));
+    const std::span<const int32_t> sizes(panel.selectedSubsetArraySize, count);
+    const std::span<const int32_t* const> rows(panel.subsetRows, count);
+    if (unknownCount(state.wSeriesType, true)) {
+        recognizeUnknownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
+    } else {
+        recognizeKnownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
+    }
+}
+
+void process(Window& window, AppState& state) {
+    if (state.lpSeriesHeader == nullptr) return;
+    SeriesHeader& series = *state.lpSeriesHeader;
+    if (state.wTaskType == TASK_TUPLES_DETECTION) {
+        if (!runTuplesDetection(window, state, series)) return;
+    } else if (state.wTaskType == TASK_TUPLES_RECOGNITION) {
+        runTuplesRecognition(window, state, series);
+    } else {
+        runPulsesAlgorithm(window, state, series);
+    }
+    if (addToChainsHeader(window, state.wSeriesType, state.wTaskType, state.wMakingEnergyLevel,
+                          state.wProcessingEnergyLevel, state.lpChainsHeader) == 0) {
+        window.showMessage("Ошибка addToChainsHeader!", " About ChainsHeader ", MessageIcon::None);
+        return;
+    }
+    state.dwViewMode = VIEW_RESULT;
+    state.wResultKind = RESULT_PROCESSING;
+    window.sendCommand(CMD_REFRESH_RESULT);
+}
+
+// --- Refresh commands ------------------------------------------------------------------------
+
+void refreshResult(Window& window, AppState& state) {
+    refreshGraph(window, state, state.dwTypeMoreDetails == 0);
+    refreshFlaggedAreas(window, state);
+}
+
+void applySelectors(Window& window, AppState& state) {
+    const int32_t length = state.dwSeriesLengthIndex, noise = state.dwNoiseLevelIndex, lost = state.dwLostDataIndex;
+    chooseSeriesLength(state, length);
+    chooseNoiseLevel(state, noise);
+    chooseLostData(state, lost);
+    window.invalidateAll(true);
+}
+
+void markEtalon(Window& window, AppState& state) {
+    refreshEtalonCell(window, state, state.dwCurrentEtalon);
+    if (state.wTaskType == TASK_DETECTION) {
+        refreshEtalonCell(window, state, state.dwPreviousEtalon);
+    } else if (state.layout.hasSelectButton) {
+        window.invalidate(state.layout.rcSelectButton, true);
+    }
+}
+
+void refreshAlphabet(Window& window, AppState& state) {
+    refreshGraph(window, state, true);
+    if (state.wTaskType != TASK_DETECTION && state.layout.hasSelectButton) {
+        window.invalidate(state.layout.rcSelectButton, true);
+    }
+    if (state.dwRedrawButtons != 0) {
+        refreshButtonArea(window, state);
+        state.dwRedrawButtons = 0;
+    }
+}
+
+// The row frames of every stored subset and of the next free row, as the panel last drew them.
+void refreshSubsetCells(Window& window, AppState& state) {
+    const std::size_t rows = std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u,
+                                                   state.subsetRowFrames.size());
+    for (std::size_t k = 0; k < rows; ++k) window.invalidate(state.subsetRowFrames[k], true);
+    window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
+}
+
+// --- Menu entries ----------------------------------------------------------------------------
+
+void checkOnly(Window& window, std::span<const int> group, int checked) {
+    for (int entry : group) window.checkMenuItem(entry, entry == checked);
+}
+
+void chooseTask(Window& window, AppState& state, int entry) {
+    checkOnly(window, TASK_ENTRIES, entry);
+    const bool tuplesSeries = isTuplesSeriesType(state.wSeriesType);
+    switch (entry) {
+        case CMD_TASK_DETECTION:
+            state.wSelectedTask = TASK_DETECTION;
+            if (tuplesSeries) {
+                state.wTaskType = TASK_TUPLES_DETECTION;
+                break;
+            }
+            state.wTaskType = TASK_DETECTION;
+            std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
+            if (state.dwCurrentEtalon >= 1 && state.dwCurrentEtalon <= ALPHABET_CAPACITY) {
+                state.wRequiredFlags[state.dwCurrentEtalon - 1] = 1;
+            }
+            rebuildRequiredList(state);
+            break;
+        case CMD_TASK_RECOGNITION:
+            state.wSelectedTask = state.wTaskType = TASK_RECOGNITION;
+            if (tuplesSeries) state.wTaskType = TASK_TUPLES_RECOGNITION;
+            break;
+        case CMD_TASK_JOINT:
+            state.wSelectedTask = state.wTaskType = TASK_JOINT;
+            break;
+        case CMD_TASK_SERIES_PROCESSING:
+            state.wSelectedTask = state.wTaskType = TASK_SERIES_PROCESSING;
+            state.wResultKind = RESULT_PROCESSING;
+            window.sendCommand(CMD_NONE);
+            break;
+        default:
+            break;
+    }
+}
+
+uint16_t seriesTypeOfEntry(int entry) {
+    switch (entry) {
+        case CMD_SERIES_FIXED_WHOLE: return SERIES_FIXED_WHOLE;
+        case CMD_SERIES_UNFIXED_WHOLE: return SERIES_UNFIXED_WHOLE;
+        case CMD_SERIES_FIXED_CUTOFF: return SERIES_FIXED_CUTOFF;
+        case CMD_SERIES_UNFIXED_CUTOFF: return SERIES_UNFIXED_CUTOFF;
+        case CMD_SERIES_FIXED_TUPLES: return SERIES_FIXED_TUPLES;
+        default: return SERIES_UNFIXED_TUPLES;
+    }
+}
+
+// Whole pulses lose no data: the lost-data level goes to 0 and both energy levels to 100.
+void chooseSeriesType(Window& window, AppState& state, int entry) {
+    state.wSeriesType = seriesTypeOfEntry(entry);
+    checkOnly(window, SERIES_TYPE_ENTRIES, entry);
+    if (isCutoffSeriesType(state.wSeriesType)) return;
+    state.dwLostDataIndex = 1;
+    state.wRequestedLostDataLevel = state.wLostDataLevel = 0;
+    state.wRequestedMakingEnergyLevel = state.wMakingEnergyLevel = 100;
+    state.wRequestedProcessingEnergyLevel = state.wProcessingEnergyLevel = 100;
+    state.staging.wMakingEnergyLevel = state.staging.wProcessingEnergyLevel = 100;
+}
+
+void startRun(Window& window, AppState& state, int command) {
+    state.wResultKind = RESULT_PROCESSING;
+    window.sendCommand(command);
+}
+
+bool isTaskEntry(int command) { return std::find(std::begin(TASK_ENTRIES), std::end(TASK_ENTRIES), command) != std::end(TASK_ENTRIES); }
+bool isSeriesTypeEntry(int command) {
+    return std::find(std::begin(SERIES_TYPE_ENTRIES), std::end(SERIES_TYPE_ENTRIES), command) !=
+           std::end(SERIES_TYPE_ENTRIES);
+}
+
+void dispatchMenuCommand(Window& window, AppState& state, int command) {
+    switch (command) {
+        case CMD_PROCESSING_SAME_DATA: startRun(window, state, CMD_PROCESS); break;
+        case CMD_PROCESSING_NEXT_DATA: startRun(window, state, CMD_NEW_DATA); break;
+        case CMD_MORE_DETAILS: window.sendCommand(CMD_PROCESS); break;
+        case CMD_TYPE_MORE_DETAILS:
+            state.dwTypeMoreDetails = 1;
+            window.sendCommand(CMD_REFRESH_RESULT);
+            break;
+        case CMD_FIXED_CASE:
+        case CMD_UNFIXED_CASE:
+            state.wSeriesType = command == CMD_FIXED_CASE ? SERIES_FIXED_WHOLE : SERIES_UNFIXED_WHOLE;
+            startRun(window, state, CMD_NEW_DATA);
+            break;
+        case CMD_REPEAT_DETECTION:
+        case CMD_REPEAT_RECOGNITION:
+        case CMD_REPEAT_JOINT:
+        case CMD_REPEAT_SERIES_PROCESSING: {
+            const uint16_t tasks[] = {TASK_DETECTION, TASK_RECOGNITION, TASK_JOINT, TASK_SERIES_PROCESSING};
+            state.wSelectedTask = tasks[command - CMD_REPEAT_DETECTION];
+            startRun(window, state, CMD_NEW_DATA);
+            break;
+        }
+        case CMD_DEBUGGING_REPEAT:
+            state.dwDebugRepeat = 1;
+            startRun(window, state, CMD_PROCESS);
+            break;
+        default:
+            if (isTaskEntry(command)) chooseTask(window, state, command);
+            if (isSeriesTypeEntry(command)) chooseSeriesType(window, state, command);
+            break;
+    }
+}
+
+}  // namespace
+
+void dispatchCommand(Window& window, AppState& state, int command) {
+    switch (command) {
+        case CMD_CLOSE: window.requestClose(); break;
+        case CMD_NEW_DATA: newData(window, state); break;
+        case CMD_REDRAW_ALL: window.invalidateAll(true); break;
+        case CMD_NONE: break;
+        case CMD_TAKE_OVER: takeOver(window, state); break;
+        case CMD_ADD_NOISE: addNoiseToSeries(window, state); break;
+        case CMD_PROCESS: process(window, state); break;
+        case CMD_APPLY_SELECTORS: applySelectors(window, state); break;
+        case CMD_MARK_ETALON: markEtalon(window, state); break;
+        case CMD_REFRESH_ALPHABET: refreshAlphabet(window, state); break;
+        case CMD_MAKE_SERIES: makeSeries(window, state); break;
+        case CMD_REFRESH_RESULT: refreshResult(window, state); break;
+        case CMD_REFRESH_SUBSET_PANEL: window.invalidate(state.rcSubsetArea, true); break;
+        case CMD_REFRESH_GRAPH: refreshGraph(window, state, true); break;
+        case CMD_REFRESH_GRAPH_KEEP: refreshGraph(window, state, false); break;
+        case CMD_REFRESH_SUBSET_CELLS: refreshSubsetCells(window, state); break;
+        default: dispatchMenuCommand(window, state, command); break;
+    }
+}
+
+}  // namespace tessaline

@@ -1,0 +1,44 @@
+#pragma once
+// The settings of `tessaline-cli run`: checked as a whole before anything runs, then applied in a
+// fixed order, each making the state changes of the menu entry, selector or dialog it stands for.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+
+namespace tessaline {
+class Window;
+}
+
+namespace tessaline::cli {
+
+struct RunSettings {
+    std::optional<int> seriesType;          // --series-type: 1, 2, 4, 8, 36, 40
+    std::optional<std::string> task;        // --task: detection, recognition, joint, processing
+    std::optional<std::vector<int>> required;  // --required
+    std::optional<int> tmin, tmax;          // --tmin, --tmax
+    std::optional<int> length;              // --length
+    std::optional<int> pulses;              // --pulses
+    std::optional<int> noise;               // --noise
+    std::optional<int> lost;                // --lost
+    std::optional<int> employment;          // --employment 1..5
+    std::optional<int> initPosition;        // --init-position
+    std::optional<int> proceeding;          // --proceeding 1|2
+    std::optional<std::vector<int>> subset;    // --subset
+    std::optional<std::vector<std::vector<int>>> tuples;  // --tuples
+    std::optional<int> chosen;              // --chosen
+};
+
+// "3,7,12" -> {3, 7, 12}; false for an empty list or an entry that is not a whole number.
+bool parseNumberList(const std::string& text, std::vector<int>& numbers);
+// "3,7,12;1,5" -> {{3, 7, 12}, {1, 5}}.
+bool parseTupleLists(const std::string& text, std::vector<std::vector<int>>& tuples);
+
+// What is wrong with the settings for a state fresh from start-up, or an empty text.
+std::string checkRunSettings(const RunSettings& settings, const AppState& state);
+
+// Applies checked settings in their fixed order; none starts a processing run.
+void applyRunSettings(Window& window, AppState& state, const RunSettings& settings);
+
+}  // namespace tessaline::cli
