@@ -182,7 +182,9 @@ void applyRunSettings(Window& window, AppState& state, const RunSettings& settin
     if (settings.tmin) state.wTmin = static_cast<uint16_t>(*settings.tmin);
     if (settings.tmax) state.wTmax = static_cast<uint16_t>(*settings.tmax);
     if (settings.length) {
-        state.dwSeriesLengthIndex = choiceIndex(state.SeriesLengthChoices, *settings.length);
+        if (const int32_t index = choiceIndex(state.SeriesLengthChoices, *settings.length)) {
+            state.dwSeriesLengthIndex = index;
+        }
         state.dwRequestedSeriesLength = static_cast<uint32_t>(*settings.length);
         recomputePulseBounds(state);
         state.wPulsesNumber = pulseBoundsMidpoint(state);
