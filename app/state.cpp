@@ -4,6 +4,7 @@
 #include "model/codes.h"
 #include "platform/alloc.h"
 #include "processing/chains.h"
+#include "simulation/statistics.h"
 
 namespace tessaline {
 namespace {
@@ -23,6 +24,8 @@ void releaseAppState(AppState& state) noexcept {
     state.lpSeriesHeader = nullptr;
     freeChainsHeader(state.lpChainsHeader);
     state.lpChainsHeader = nullptr;
+    freeRestErrHeader(state.lpRestErrorHeader);
+    state.lpRestErrorHeader = nullptr;
     releaseSubsetPanel(state.subsetPanel);
 }
 

@@ -1,0 +1,136 @@
+#include "simulation/statistics.h"
+
+#include <algorithm>
+
+#include "model/codes.h"
+#include "platform/alloc.h"
+#include "platform/window.h"
+
+namespace tessaline {
+namespace {
+
+void releaseStorage(RestErrorHeader& record) noexcept {
+    memory::release(record.lpCells);
+    memory::release(record.lpErrors);
+    memory::release(record.lpNoiseLevels);
+    record.wPulseValues = nullptr;
+    record.lpDetectionErrors = record.lpDetectionSpare = record.lpRecognitionErrors = nullptr;
+    record.lpSpareErrors1 = record.lpSpareErrors2 = nullptr;
+    record.wReservedPulses = record.wReservedLevels = 0;
+}
+
+// The six row tables one after another, row k of each matrix k x pulses cells after its row 0.
+void layOutMatrices(RestErrorHeader& record, int32_t** rowTable, uint16_t pulses, uint16_t levels) {
+    int32_t*** tables[STATISTICS_MATRICES] = {&record.lpErrors,           &record.lpDetectionErrors,
+                                              &record.lpDetectionSpare,   &record.lpRecognitionErrors,
+                                              &record.lpSpareErrors1,     &record.lpSpareErrors2};
+    for (int matrix = 0; matrix < STATISTICS_MATRICES; ++matrix) {
+        int32_t** rows = rowTable + static_cast<std::size_t>(matrix) * levels;
+        *tables[matrix] = rows;
+        int32_t* cells = record.lpCells + static_cast<std::size_t>(matrix) * levels * pulses;
+        for (uint16_t k = 0; k < levels; ++k) rows[k] = cells + static_cast<std::size_t>(k) * pulses;
+    }
+}
+
+// Allocates the three pieces for exactly pulses x levels; false after the failing piece's message
+// (the caller releases the record).
+bool allocateStorage(Window& window, RestErrorHeader& record, uint16_t pulses, uint16_t levels) {
+    constexpr const char* caption = " getRestErrHeader ";
+    record.lpNoiseLevels = memory::allocateArray<int16_t>(std::size_t{levels} + pulses);
+    if (record.lpNoiseLevels == nullptr) {
+        window.showMessage("Нет памяти для newRestErrorHeader->lpNoiseLevel!", caption, MessageIcon::None);
+        return false;
+    }
+    int32_t** rowTable = memory::allocateArray<int32_t*>(STATISTICS_MATRICES * std::size_t{levels});
+    if (rowTable == nullptr) {
+        window.showMessage("Нет памяти для newRestErrorHeader->lpErrors!", caption, MessageIcon::None);
+        return false;
+    }
+    record.lpErrors = rowTable;  // owned from here on
+    record.lpCells = memory::allocateArray<int32_t>(STATISTICS_MATRICES * std::size_t{levels} * pulses);
+    if (record.lpCells == nullptr) {
+        window.showMessage("Нет памяти для newRestErrorHeader->lpErrors[]!", caption, MessageIcon::None);
+        return false;
+    }
+    record.wPulseValues = record.lpNoiseLevels + levels;
+    layOutMatrices(record, rowTable, pulses, levels);
+    record.wReservedPulses = pulses;
+    record.wReservedLevels = levels;
+    return true;
+}
+
+}  // namespace
+
+RestErrorHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t levels, uint32_t repeats,
+                                  RestErrorHeader* record) {
+    if (record == nullptr) {
+        record = memory::allocateZeroed<RestErrorHeader>(1);
+        if (record == nullptr) {
+            window.showMessage("Нет памяти для newRestErrorHeader!", " getRestErrHeader ", MessageIcon::None);
+            return nullptr;
+        }
+    }
+    if (record->wReservedPulses < pulses || record->wReservedLevels < levels) releaseStorage(*record);
+    if (record->lpNoiseLevels == nullptr && !allocateStorage(window, *record, pulses, levels)) {
+        freeRestErrHeader(record);
+        return nullptr;
+    }
+    record->wVariousPulses = pulses;
+    record->wNoiseLevels = levels;
+    record->repeats = repeats;
+    const std::size_t values = std::size_t{record->wReservedLevels} + record->wReservedPulses;
+    std::fill_n(record->lpNoiseLevels, values, int16_t{0});
+    std::fill_n(record->lpCells,
+                STATISTICS_MATRICES * std::size_t{record->wReservedLevels} * record->wReservedPulses, 0);
+    return record;
+}
+
+int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
+                      uint16_t firstLevel, uint16_t levelStep, uint32_t repeats, RestErrorHeader* record) {
+    constexpr const char* caption = " initRestErrHeader ";
+    if (record == nullptr) {
+        window.showMessage("Не определен lpErrorHeader!", caption, MessageIcon::None);
+        return 0;
+    }
+    if (record->wReservedPulses < pulses) {
+        window.showMessage("Неверно задан wVariousPulsesNumber!", caption, MessageIcon::None);
+        return 0;
+    }
+    if (record->wReservedLevels < levels) {
+        window.showMessage("Неверно задан wNoiseLevels!", caption, MessageIcon::None);
+        return 0;
+    }
+    for (uint16_t j = 0; j < pulses; ++j) record->wPulseValues[j] = static_cast<int16_t>(firstPulses + j * pulsesStep);
+    for (uint16_t k = 0; k < levels; ++k) record->lpNoiseLevels[k] = static_cast<int16_t>(firstLevel + k * levelStep);
+    record->wVariousPulses = pulses;
+    record->wNoiseLevels = levels;
+    record->repeats = repeats;
+    record->ifComplete = 0;
+    for (uint16_t k = 0; k < levels; ++k) std::fill_n(record->lpErrors[k], pulses, 0);
+    return 1;
+}
+
+int addInitRestErrHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+                         uint16_t processingLevel, RestErrorHeader* record) {
+    if (record == nullptr) {
+        window.showMessage("Не определен lpErrorHeader!", " addInitRestErrHeader ", MessageIcon::None);
+        return 0;
+    }
+    record->wHeaderKind = 2;
+    record->wSeriesType = seriesType;
+    record->lpSeriesTypeName = seriesTypeName(seriesType);
+    record->wTaskType = taskType;
+    record->lpTaskName = taskName(taskType);
+    record->wMakingEnergyLevel = makingLevel;
+    record->wProcessingEnergyLevel = static_cast<int16_t>(processingLevel);
+    return 1;
+}
+
+int freeRestErrHeader(RestErrorHeader* record) noexcept {
+    if (record == nullptr) return 1;
+    releaseStorage(*record);
+    memory::release(record);
+    return 1;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,123 @@
+// The statistics record of a simulation: sizing and reuse, the grid, its description, and every
+// allocation failure.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/alloc.h"
+#include "platform/headless.h"
+#include "simulation/statistics.h"
+
+namespace tessaline {
+namespace {
+
+int32_t** matrix(RestErrorHeader& record, int which) {
+    int32_t** tables[STATISTICS_MATRICES] = {record.lpErrors,           record.lpDetectionErrors,
+                                             record.lpDetectionSpare,   record.lpRecognitionErrors,
+                                             record.lpSpareErrors1,     record.lpSpareErrors2};
+    return tables[which];
+}
+
+// Every cell of every row of every matrix is its own: writing each once leaves distinct addresses.
+void expectDisjointCells(RestErrorHeader& record) {
+    std::set<const int32_t*> cells;
+    for (int m = 0; m < STATISTICS_MATRICES; ++m) {
+        for (int k = 0; k < record.wNoiseLevels; ++k) {
+            for (int j = 0; j < record.wVariousPulses; ++j) EXPECT_TRUE(cells.insert(&matrix(record, m)[k][j]).second);
+        }
+    }
+}
+
+TEST(StatisticsRecord, SizingKeepsLargerStorageAndReallocatesWhenEitherSideGrows) {
+    const std::int64_t before = memory::outstandingBlocks();
+    HeadlessWindow window;
+    RestErrorHeader* record = getRestErrHeader(window, 25, 29, 100, nullptr);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(memory::outstandingBlocks() - before, 4);
+    EXPECT_EQ(record->wPulseValues, record->lpNoiseLevels + 29);
+    record->lpRecognitionErrors[3][4] = 7;
+    record->lpNoiseLevels[0] = 5;
+
+    RestErrorHeader* again = getRestErrHeader(window, 10, 5, 7, record);
+    EXPECT_EQ(again, record);
+    EXPECT_EQ(record->wReservedPulses, 25);
+    EXPECT_EQ(record->wReservedLevels, 29);
+    EXPECT_EQ(record->wVariousPulses, 10);
+    EXPECT_EQ(record->repeats, 7u);
+    EXPECT_EQ(record->lpRecognitionErrors[3][4], 0);
+    EXPECT_EQ(record->lpNoiseLevels[0], 0);
+
+    record = getRestErrHeader(window, 30, 3, 7, record);  // more pulse counts, fewer levels
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->wReservedPulses, 30);
+    EXPECT_EQ(record->wReservedLevels, 3);
+    expectDisjointCells(*record);
+    EXPECT_TRUE(window.messages().empty());
+    freeRestErrHeader(record);
+    EXPECT_EQ(memory::outstandingBlocks(), before);
+    EXPECT_EQ(freeRestErrHeader(nullptr), 1);
+}
+
+TEST(StatisticsRecord, GridAndDescription) {
+    HeadlessWindow window;
+    RestErrorHeader* record = getRestErrHeader(window, 3, 4, 10, nullptr);
+    ASSERT_NE(record, nullptr);
+    record->ifComplete = 1;
+    record->lpErrors[1][1] = 99;
+    record->lpDetectionErrors[1][1] = 98;
+    ASSERT_EQ(initRestErrHeader(window, 3, 2, 2, 4, 0, 5, 10, record), 1);
+    EXPECT_EQ(std::vector<int16_t>(record->wPulseValues, record->wPulseValues + 3), (std::vector<int16_t>{2, 4, 6}));
+    EXPECT_EQ(std::vector<int16_t>(record->lpNoiseLevels, record->lpNoiseLevels + 4),
+              (std::vector<int16_t>{0, 5, 10, 15}));
+    EXPECT_EQ(record->ifComplete, 0);
+    EXPECT_EQ(record->lpErrors[1][1], 0);
+    EXPECT_EQ(record->lpDetectionErrors[1][1], 98);  // only the restored errors are cleared
+
+    EXPECT_EQ(initRestErrHeader(window, 4, 2, 2, 4, 0, 5, 10, record), 0);
+    EXPECT_EQ(window.messages().back().text, "Неверно задан wVariousPulsesNumber!");
+    EXPECT_EQ(initRestErrHeader(window, 3, 2, 2, 5, 0, 5, 10, record), 0);
+    EXPECT_EQ(window.messages().back().text, "Неверно задан wNoiseLevels!");
+    EXPECT_EQ(window.messages().back().caption, " initRestErrHeader ");
+    EXPECT_EQ(initRestErrHeader(window, 3, 2, 2, 4, 0, 5, 10, nullptr), 0);
+    EXPECT_EQ(window.messages().back().text, "Не определен lpErrorHeader!");
+
+    ASSERT_EQ(addInitRestErrHeader(window, 8, 4, 75, 70, record), 1);
+    EXPECT_EQ(record->wHeaderKind, 2);
+    EXPECT_STREQ(record->lpSeriesTypeName, "unknown number of cut-off pulses");
+    EXPECT_STREQ(record->lpTaskName, "joint detection and identification");
+    ASSERT_EQ(addInitRestErrHeader(window, 16, 64, 100, 100, record), 1);
+    EXPECT_EQ(record->lpSeriesTypeName, nullptr);
+    EXPECT_EQ(record->lpTaskName, nullptr);
+    EXPECT_EQ(addInitRestErrHeader(window, 1, 1, 100, 100, nullptr), 0);
+    EXPECT_EQ(window.messages().back().caption, " addInitRestErrHeader ");
+    freeRestErrHeader(record);
+}
+
+TEST(StatisticsRecord, EveryAllocationFailureReleasesTheRecord) {
+    const char* texts[] = {"Нет памяти для newRestErrorHeader!", "Нет памяти для newRestErrorHeader->lpNoiseLevel!",
+                           "Нет памяти для newRestErrorHeader->lpErrors!",
+                           "Нет памяти для newRestErrorHeader->lpErrors[]!"};
+    const std::int64_t before = memory::outstandingBlocks();
+    for (int failing = 1; failing <= 4; ++failing) {
+        HeadlessWindow window;
+        {
+            memory::FailureInjection guard(failing);
+            EXPECT_EQ(getRestErrHeader(window, 25, 29, 100, nullptr), nullptr);
+        }
+        ASSERT_EQ(window.messages().size(), 1u);
+        EXPECT_EQ(window.messages()[0].text, texts[failing - 1]);
+        EXPECT_EQ(window.messages()[0].caption, " getRestErrHeader ");
+        EXPECT_EQ(memory::outstandingBlocks(), before);
+    }
+    // A record passed in that must grow is released with the failure too.
+    HeadlessWindow window;
+    RestErrorHeader* record = getRestErrHeader(window, 2, 2, 1, nullptr);
+    {
+        memory::FailureInjection guard(2);
+        EXPECT_EQ(getRestErrHeader(window, 25, 29, 100, record), nullptr);
+    }
+    EXPECT_EQ(memory::outstandingBlocks(), before);
+}
+
+}  // namespace
+}  // namespace tessaline
