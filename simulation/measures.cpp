@@ -1,6 +1,7 @@
 #include "simulation/measures.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace tessaline {
@@ -12,6 +13,11 @@ int32_t etalonSample(const SeriesHeader& series, int32_t number, int64_t u) {
     const PulseHeader* etalon = series.lpPulsesList[number - 1];
     if (etalon == nullptr || etalon->lpData == nullptr || u < 0 || u >= etalon->wSize) return 0;
     return etalon->lpData[u];
+}
+
+int32_t toStored(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -47,5 +53,37 @@ int64_t restoredErrorEnergy(const SeriesHeader& series) {
     return restoredErrorEnergy(series,
                                {count, series.lpFoundPositions, etalons.data(), begins.data(), ends.data()});
 }
+
+int64_t positionDeviation(const SeriesHeader& series, int pulseCount, uint16_t seekingPulses) {
+    if (pulseCount <= 0 || series.lpPositions == nullptr || series.lpFoundPositions == nullptr) return 0;
+    const int compared = std::min({pulseCount, int{seekingPulses}, int{series.wReservedPulses}});
+    int64_t deviation = 0;
+    for (int m = 0; m < compared; ++m) {
+        const int64_t placed = static_cast<int16_t>(series.lpPositions[m]);
+        const int64_t difference = placed - series.lpFoundPositions[m];
+        deviation += difference * difference;
+    }
+    return deviation;
+}
+
+int64_t scaledPositionDeviation(int64_t deviation, int pulseCount) {
+    if (pulseCount <= 0) return 0;
+    const int64_t C = pulseCount;
+    return (C + 256 * deviation) / (2 * C);
+}
+
+int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains,
+                                int pulseCount) {
+    return scaledPositionDeviation(
+        positionDeviation(series, pulseCount, chains.wSeekingPulsesQuantity), pulseCount);
+}
+
+int32_t cellRestoredError(int64_t errorSum, uint32_t repeats) {
+    if (repeats == 0) return 0;
+    const int64_t R = repeats;
+    return toStored((2 * errorSum + R) / (2 * R));
+}
+
+int32_t cellDetectionError(int64_t scaledDeviationSum) { return toStored(scaledDeviationSum / 128); }
 
 }  // namespace tessaline
