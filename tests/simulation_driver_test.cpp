@@ -1,0 +1,214 @@
+// The simulation driver: the etalon and tuple schedules of a cell, a whole run on a small grid,
+// its determinism, and the failures it refuses before generating anything.
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
+
+#include "app/startup.h"
+#include "app/state.h"
+#include "model/codes.h"
+#include "model/subsets.h"
+#include "platform/alloc.h"
+#include "platform/headless.h"
+#include "simulation/driver.h"
+#include "simulation/schedule.h"
+#include "simulation/statistics.h"
+
+namespace tessaline {
+namespace {
+
+// The working entries of the first `pulses` places before each of `repeats` repeats.
+std::vector<std::vector<uint16_t>> scheduleOf(uint16_t task, std::vector<uint16_t> etalons, int pulses,
+                                              uint16_t repeats) {
+    std::vector<uint16_t> index(8), working(8);
+    EtalonSchedule schedule(task, etalons, index.data(), working.data(), 8);
+    schedule.startCell(pulses, repeats, 0);
+    std::vector<std::vector<uint16_t>> seen;
+    for (int r = 0; r < repeats; ++r) {
+        schedule.beforeRepeat(r);
+        seen.emplace_back(working.begin(), working.begin() + pulses);
+    }
+    return seen;
+}
+
+TEST(EtalonSchedule, RecognitionTakesTheEtalonsInTurn) {
+    const auto seen = scheduleOf(TASK_RECOGNITION, {4, 9}, 3, 10);  // period (2 + 20) / 4 = 5
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(seen[r], (std::vector<uint16_t>{4, 4, 4})) << r;
+    for (int r = 5; r < 10; ++r) EXPECT_EQ(seen[r], (std::vector<uint16_t>{9, 9, 9})) << r;
+    // Fewer repeats than half the etalons: period 0, a switch before every repeat from the second.
+    const auto fast = scheduleOf(TASK_RECOGNITION, {1, 2, 3, 4, 5, 6, 7}, 1, 3);
+    EXPECT_EQ(fast[0][0], 2);
+    EXPECT_EQ(fast[1][0], 3);
+    EXPECT_EQ(fast[2][0], 4);
+}
+
+TEST(EtalonSchedule, JointDetectionCountsThroughEveryCombination) {
+    const auto seen = scheduleOf(TASK_JOINT, {5, 6}, 2, 8);  // period (8 x 2) >> 2 = 4
+    const std::vector<std::vector<uint16_t>> expected = {{5, 5}, {5, 5}, {6, 5}, {6, 5},
+                                                         {5, 6}, {5, 6}, {6, 6}, {6, 6}};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(EtalonSchedule, TupleRecognitionTakesTheTuplesInTurnAndStartsEachCellAtTheFirst) {
+    std::vector<uint16_t> index(4), working(4);
+    const std::vector<uint16_t> etalons{1};
+    EtalonSchedule schedule(TASK_TUPLES_RECOGNITION, etalons, index.data(), working.data(), 4);
+    for (int cell = 0; cell < 2; ++cell) {
+        schedule.startCell(4, 9, 3);
+        EXPECT_EQ(schedule.period(), 3);
+        std::vector<int> tuples;
+        for (int r = 0; r < 9; ++r) {
+            schedule.beforeRepeat(r);
+            tuples.push_back(schedule.tuple());
+        }
+        EXPECT_EQ(tuples, (std::vector<int>{1, 1, 1, 2, 2, 2, 3, 3, 3}));
+    }
+}
+
+class DriverTest : public testing::Test {
+protected:
+    void SetUp() override {
+        runStartUp(window, state);
+        std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
+        state.wRequiredFlags[0] = state.wRequiredFlags[2] = 1;
+        rebuildRequiredList(state);
+    }
+    void TearDown() override { freeRestErrHeader(record); }
+
+    // A grid of pulse counts 6, 7 and noise levels 0, 20 with `repeats` series per cell.
+    void makeGrid(uint32_t repeats) {
+        record = getRestErrHeader(window, 2, 2, repeats, record);
+        ASSERT_NE(record, nullptr);
+        ASSERT_EQ(initRestErrHeader(window, 2, 6, 1, 2, 0, 20, repeats, record), 1);
+    }
+    SimulationRun run(uint16_t task, uint16_t seriesType) const {
+        SimulationRun r;
+        r.alphabet = std::span<const PulseHeader>(state.Alphabet, 20);
+        r.etalons = std::span<const uint16_t>(state.lpRequiredList, state.wRequiredQuantity);
+        r.seriesType = seriesType;
+        r.taskType = task;
+        r.makingLevel = r.processingLevel = 75;
+        return r;
+    }
+    std::vector<int32_t> errors() const {
+        std::vector<int32_t> values;
+        for (int k = 0; k < 2; ++k) {
+            for (int j = 0; j < 2; ++j) {
+                values.insert(values.end(), {record->lpErrors[k][j], record->lpDetectionErrors[k][j],
+                                             record->lpRecognitionErrors[k][j]});
+            }
+        }
+        return values;
+    }
+
+    HeadlessWindow window;
+    AppState state;
+    RestErrorHeader* record = nullptr;
+    SimulationClock clock;
+};
+
+TEST_F(DriverTest, RunFillsEveryCellAndGivesTheSubsetBack) {
+    const int32_t subset[] = {3, 1};
+    setSeriesSubset(subset, EMPLOY_COMPLETE, 1, state.lpSeriesHeader);
+    makeGrid(4);
+    ASSERT_EQ(statCutoffVandrel(window, record, run(TASK_JOINT, SERIES_FIXED_CUTOFF), state.lpSeriesHeader,
+                                state.states, clock),
+              1);
+    EXPECT_TRUE(window.messages().empty());
+    EXPECT_EQ(record->ifComplete, 1);
+    EXPECT_EQ(record->wTaskType, TASK_JOINT);
+    EXPECT_GT(clock.start, 0);
+    EXPECT_GE(clock.end, clock.start);
+    // The last series is the last cell's: 7 pulses with noise 20, processed.
+    ASSERT_NE(state.lpSeriesHeader, nullptr);
+    EXPECT_EQ(state.lpSeriesHeader->wImpulseQuantity, 7);
+    EXPECT_EQ(state.lpSeriesHeader->wNoiseLevel, 20);
+    EXPECT_EQ(state.lpSeriesHeader->wFoundPulses, 7);
+    EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 2);
+    EXPECT_EQ(state.lpSeriesHeader->lpSubset[0], 3);
+    // Noise costs restored error: the noisy cells are no better than the clean ones.
+    EXPECT_GE(record->lpErrors[1][0] + record->lpErrors[1][1], record->lpErrors[0][0] + record->lpErrors[0][1]);
+}
+
+TEST_F(DriverTest, EqualGeneratorStatesGiveEqualMatrices) {
+    makeGrid(3);
+    const GeneratorStates start = state.states;
+    ASSERT_EQ(statCutoffVandrel(window, record, run(TASK_RECOGNITION, SERIES_UNFIXED_CUTOFF),
+                                state.lpSeriesHeader, state.states, clock),
+              1);
+    const std::vector<int32_t> first = errors();
+    const GeneratorStates after = state.states;
+    state.states = start;
+    makeGrid(3);
+    ASSERT_EQ(statCutoffVandrel(window, record, run(TASK_RECOGNITION, SERIES_UNFIXED_CUTOFF),
+                                state.lpSeriesHeader, state.states, clock),
+              1);
+    EXPECT_EQ(errors(), first);
+    EXPECT_EQ(state.states, after);
+    // The noise stream advanced 12 steps per sample of every series.
+    EXPECT_NE(after.dwNoiseSeed, start.dwNoiseSeed);
+}
+
+TEST_F(DriverTest, TupleRecognitionPutsEveryTupleInUseAndCountsMismatches) {
+    const int32_t first[] = {3, 1, 3};
+    const int32_t second[] = {1, 1};
+    const int32_t sizes[] = {3, 2};
+    const int32_t* rows[] = {first, second};
+    ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 10, 10, 1, EMPLOY_COMPLETE, 1,
+                                                  state.lpSeriesHeader),
+              1);
+    makeGrid(4);
+    ASSERT_EQ(statCutoffVandrel(window, record, run(TASK_TUPLES_RECOGNITION, SERIES_FIXED_TUPLES),
+                                state.lpSeriesHeader, state.states, clock),
+              1);
+    EXPECT_TRUE(window.messages().empty());
+    for (int k = 0; k < 2; ++k) {
+        for (int j = 0; j < 2; ++j) EXPECT_LE(record->lpRecognitionErrors[k][j], 4);
+    }
+    EXPECT_EQ(record->lpRecognitionErrors[0][0], 0);  // without noise every tuple is recognised
+    EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 3);   // the chosen subset in use again
+}
+
+TEST_F(DriverTest, FailuresAreRefusedBeforeAnySeriesIsMade) {
+    EXPECT_EQ(statCutoffVandrel(window, nullptr, run(TASK_DETECTION, SERIES_FIXED_WHOLE), state.lpSeriesHeader,
+                                state.states, clock),
+              0);
+    EXPECT_EQ(window.messages().back().text, "Absence of RestoreErrorHeader!");
+
+    makeGrid(2);
+    record->wPulseValues[1] = 31;  // above the most pulses of the series
+    const GeneratorStates start = state.states;
+    EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_DETECTION, SERIES_FIXED_WHOLE), state.lpSeriesHeader,
+                                state.states, clock),
+              0);
+    EXPECT_EQ(window.messages().back().text, "Неверно задан wPulseValues!");
+    EXPECT_EQ(state.states, start);
+
+    makeGrid(2);
+    state.lpSeriesHeader->wSubsetSize = 0;
+    EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_TUPLES_DETECTION, SERIES_FIXED_TUPLES),
+                                state.lpSeriesHeader, state.states, clock),
+              0);
+    EXPECT_EQ(window.messages().back().text, "Error: selected Subset is absence!");
+    EXPECT_EQ(window.messages().back().caption, " About selectedSubset ");
+    EXPECT_EQ(record->ifComplete, 0);
+
+    const char* texts[] = {"Error getChainsHeader!", "Ошибка lpEtalonNumbersList!"};
+    const int allocations[] = {1, 5};  // the result record's first block; the working lists
+    for (int i = 0; i < 2; ++i) {
+        const std::int64_t blocks = memory::outstandingBlocks();
+        {
+            memory::FailureInjection guard(allocations[i]);
+            EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_DETECTION, SERIES_FIXED_WHOLE),
+                                        state.lpSeriesHeader, state.states, clock),
+                      0);
+        }
+        EXPECT_EQ(window.messages().back().text, texts[i]);
+        EXPECT_EQ(memory::outstandingBlocks(), blocks);
+        EXPECT_EQ(state.states, start);
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
