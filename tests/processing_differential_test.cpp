@@ -17,9 +17,15 @@
 #include "model/series.h"
 #include "tests/literal/literal.h"
 #include "tests/support/processing_cases.h"
+#include "tests/support/result_comparison.h"
 
 namespace tessaline {
 namespace {
+
+using cases::compareChains;
+using cases::compareMessages;
+using cases::compareSeries;
+using cases::Differences;
 
 using Run = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
 
@@ -43,84 +49,6 @@ const Algorithm ALGORITHMS[] = {
     {"recognizeUnknownPulses", recognizeUnknownProduction, recognizeUnknownReference},
 };
 
-// "field[index]"; built with a stream, which some compilers warn less about than string sums.
-std::string label(const std::string& field, int index) {
-    std::ostringstream out;
-    out << field << '[' << index << ']';
-    return out.str();
-}
-
-// First difference between two runs' results, or an empty text when they agree.
-class Differences {
-public:
-    template <class T>
-    void compare(const std::string& field, const T& production, const T& reference) {
-        if (!text_.empty() || production == reference) return;
-        std::ostringstream out;
-        out << field << ": production " << +production << ", reference " << +reference;
-        text_ = out.str();
-    }
-    template <class T>
-    void compareArray(const std::string& field, const T* production, const T* reference, int count) {
-        for (int i = 0; i < count && text_.empty(); ++i) compare(label(field, i), production[i], reference[i]);
-    }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-};
-
-void compareSeries(Differences& d, const SeriesHeader& p, const SeriesHeader& r) {
-    d.compare("wFoundPulses", p.wFoundPulses, r.wFoundPulses);
-    const int found = std::min(p.wFoundPulses, r.wFoundPulses);
-    d.compareArray("lpFoundPositions", p.lpFoundPositions, r.lpFoundPositions, found);
-    d.compareArray("lpFoundEtalonNumbers", p.lpFoundEtalonNumbers, r.lpFoundEtalonNumbers, found);
-    d.compareArray("lpFoundCutBegins", p.lpFoundCutBegins, r.lpFoundCutBegins, found);
-    d.compareArray("lpFoundCutEnds", p.lpFoundCutEnds, r.lpFoundCutEnds, found);
-    // What processing only reads must come out as it went in.
-    d.compareArray("lpNoisyData", p.lpNoisyData, r.lpNoisyData, static_cast<int>(p.dwSeriesSize));
-    d.compareArray("lpMinPositions", p.lpMinPositions, r.lpMinPositions, p.wImpulseQuantity);
-    d.compareArray("lpMaxPositions", p.lpMaxPositions, r.lpMaxPositions, p.wImpulseQuantity);
-    d.compare("wImpulseQuantity", p.wImpulseQuantity, r.wImpulseQuantity);
-}
-
-void compareChains(Differences& d, const ChainsHeader& p, const ChainsHeader& r) {
-    d.compare("wPretenders", p.wPretenders, r.wPretenders);
-    d.compare("wQuanPulses", p.wQuanPulses, r.wQuanPulses);
-    d.compare("wSeekingPulsesQuantity", p.wSeekingPulsesQuantity, r.wSeekingPulsesQuantity);
-    for (int row = 0; row < std::min(p.wPretenders, r.wPretenders) && d.text().empty(); ++row) {
-        d.compare(label("distance", row), p.distance[row], r.distance[row]);
-        d.compare(label("pulsesNumber", row), p.pulsesNumber[row], r.pulsesNumber[row]);
-        const int count = std::min(p.pulsesNumber[row], r.pulsesNumber[row]);
-        d.compareArray(label("pulsesList", row), p.pulsesList[row], r.pulsesList[row], count);
-        d.compareArray(label("positionsList", row), p.positionsList[row], r.positionsList[row], count);
-        d.compareArray(label("cutBeginList", row), p.cutBeginList[row], r.cutBeginList[row], count);
-        d.compareArray(label("cutEndList", row), p.cutEndList[row], r.cutEndList[row], count);
-    }
-}
-
-void compareMessages(Differences& d, const HeadlessWindow& p, const HeadlessWindow& r) {
-    d.compare("messages shown", p.messages().size(), r.messages().size());
-    for (std::size_t i = 0; i < std::min(p.messages().size(), r.messages().size()); ++i) {
-        if (p.messages()[i].text != r.messages()[i].text || p.messages()[i].caption != r.messages()[i].caption) {
-            d.compare("message", 0, 1);
-        }
-    }
-}
-
-// A result record of the case's size, holding a stale chain as a previous run would leave it.
-ChainsHeader* makeChains(HeadlessWindow& window, uint16_t rows, uint16_t pulses) {
-    ChainsHeader* chains = getChainsHeader(window, rows, pulses, nullptr);
-    if (chains != nullptr && pulses > 0) {
-        const int16_t stale[] = {3};
-        insertChain(*chains, ChainView{-5, stale, stale, stale, stale});
-        chains->wSeekingPulsesQuantity = 1;
-    }
-    return chains;
-}
-
-// Runs every algorithm, with and without a result record, on two copies of the case made from the
-// same seed. Returns the first difference, naming the algorithm.
 using CaseMaker = bool (*)(uint64_t, cases::ProcessingCase&);
 
 std::string differences(uint64_t seed, CaseMaker make, bool& made) {
@@ -135,8 +63,8 @@ std::string differences(uint64_t seed, CaseMaker make, bool& made) {
     // Usually room for the longest chain; now and then too little, so some chains are refused.
     const auto pulses = static_cast<uint16_t>(random.oneIn(6) ? random.between(0, Mx) : Mx);
     HeadlessWindow productionWindow, referenceWindow;
-    ChainsHeader* productionChains = makeChains(productionWindow, rows, pulses);
-    ChainsHeader* referenceChains = makeChains(referenceWindow, rows, pulses);
+    ChainsHeader* productionChains = cases::makeStaleChains(productionWindow, rows, pulses);
+    ChainsHeader* referenceChains = cases::makeStaleChains(referenceWindow, rows, pulses);
 
     std::string failure;
     for (const Algorithm& algorithm : ALGORITHMS) {
@@ -153,7 +81,7 @@ std::string differences(uint64_t seed, CaseMaker make, bool& made) {
             d.compare("blocks left by the reference run", memory::outstandingBlocks(), blocks);
             compareSeries(d, *production.series, *reference.series);
             compareChains(d, *productionChains, *referenceChains);
-            compareMessages(d, productionWindow, referenceWindow);
+            compareMessages(d, productionWindow, 0, referenceWindow, 0);
             if (!d.text().empty()) {
                 std::ostringstream out;
                 out << algorithm.name << (withChains ? " with" : " without") << " result record: " << d.text()
