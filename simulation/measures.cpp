@@ -7,14 +7,6 @@
 namespace tessaline {
 namespace {
 
-// Sample u of etalon `number` of the series' alphabet; 0 for an unknown etalon or sample.
-int32_t etalonSample(const SeriesHeader& series, int32_t number, int64_t u) {
-    if (number < 1 || number > series.wEtalons || series.lpPulsesList == nullptr) return 0;
-    const PulseHeader* etalon = series.lpPulsesList[number - 1];
-    if (etalon == nullptr || etalon->lpData == nullptr || u < 0 || u >= etalon->wSize) return 0;
-    return etalon->lpData[u];
-}
-
 int32_t toStored(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
@@ -33,7 +25,7 @@ int64_t restoredErrorEnergy(const SeriesHeader& series, const RestoringPulses& p
         if (current < pulses.count) {
             const int64_t u = t - pulses.positions[current];
             if (u >= 0 && u >= pulses.cutBegins[current] && u <= pulses.cutEnds[current]) {
-                restored = etalonSample(series, pulses.etalons[current], u);
+                restored = seriesEtalonSample(series, pulses.etalons[current], u);
             }
         }
         const int64_t difference = int64_t{series.lpPureData[t]} - restored;

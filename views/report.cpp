@@ -47,17 +47,6 @@ int readableEntries(const SeriesHeader& series, int count) {
     return std::clamp(count, 0, static_cast<int>(series.wReservedPulses));
 }
 
-// Sample u of etalon `number`; 0 for an unknown etalon or a sample outside it.
-int32_t etalonSample(const SeriesHeader& series, int number, int64_t u) {
-    if (number < 1 || number > series.wEtalons || number > series.wReservedEtalons ||
-        series.lpPulsesList == nullptr) {
-        return 0;
-    }
-    const PulseHeader* etalon = series.lpPulsesList[number - 1];
-    if (etalon == nullptr || etalon->lpData == nullptr || u < 0 || u >= etalon->wSize) return 0;
-    return etalon->lpData[u];
-}
-
 // One pulse of a list that the report prints.
 struct PulseEntry {
     int position;
@@ -226,7 +215,7 @@ ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader
             values.pulsesNoiseEnergy += noise * noise;
         }
         for (int64_t u = pulse.first; u <= pulse.last && pulse.position + u < N; ++u) {
-            const int64_t e = etalonSample(series, pulse.etalon, u);
+            const int64_t e = seriesEtalonSample(series, pulse.etalon, u);
             values.trueMeasure += e * (e - 2 * int64_t{z[pulse.position + u]});
         }
     }
