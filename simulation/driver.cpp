@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <ctime>
+#include <mutex>
 #include <vector>
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 #include "model/codes.h"
 #include "model/series.h"
@@ -125,27 +130,65 @@ bool unknownCount(uint16_t seriesType) {
     return seriesType == SERIES_UNFIXED_WHOLE || seriesType == SERIES_UNFIXED_CUTOFF;
 }
 
-// One simulation: its settings, its lists and tuples, and the current cell's switching state.
+// Window services shared by the processing threads: one message at a time.
+class SharedWindow : public Window {
+public:
+    explicit SharedWindow(Window& window) : window_(window) {}
+    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        window_.showMessage(text, caption, icon);
+    }
+    void invalidate(const Rect& area, bool erase) override { window_.invalidate(area, erase); }
+    void invalidateAll(bool erase) override { window_.invalidateAll(erase); }
+    void checkMenuItem(int commandId, bool checked) override { window_.checkMenuItem(commandId, checked); }
+    void sendCommand(int commandId) override { window_.sendCommand(commandId); }
+    void requestClose() override { window_.requestClose(); }
+
+private:
+    Window& window_;
+    std::mutex mutex_;
+};
+
+// One repeat made ready for processing: its series and what processing and measuring it need
+// from the moment it was made.
+struct PreparedRepeat {
+    SeriesHeader* series = nullptr;
+    const uint16_t* candidates = nullptr;  // the working list as it was for this repeat
+    int expected = 0;                      // the placed etalon (recognition) or tuple number
+};
+
+// One simulation: its settings, its lists and tuples, the current cell's schedule, and the series
+// records and result records of the repeats processed side by side.
 class Simulation {
 public:
     Simulation(Window& window, RestErrorHeader& record, const SimulationRun& run, SeriesHeader*& series,
                GeneratorStates& states)
-        : window_(window), record_(record), run_(run), series_(series), states_(states),
+        : window_(window), shared_(window), record_(record), run_(run), series_(series), states_(states),
           schedule_(run.taskType, run.etalons, nullptr, nullptr, 0), n_(static_cast<int>(run.etalons.size())),
-          R_(static_cast<uint16_t>(record.repeats)) {}
+          R_(static_cast<uint16_t>(record.repeats)), threads_(std::max(run.threads, 1)),
+          batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * std::max(run.threads, 1))) {}
 
-    ~Simulation() { freeChainsHeader(chains_); }
+    ~Simulation() {
+        for (ChainsHeader* chains : chains_) freeChainsHeader(chains);
+        for (SeriesHeader* slot : slots_) freeSeriesHeader(slot);
+        memory::release(snapshots_);
+    }
+    Simulation(const Simulation&) = delete;
+    Simulation& operator=(const Simulation&) = delete;
 
     bool prepare() {
-        chains_ = getChainsHeader(window_, 10, series_->wMaxPulses, nullptr);
-        if (chains_ == nullptr) {
-            window_.showMessage("Error getChainsHeader!", " About ChainsHeader ", MessageIcon::None);
-            return false;
+        chains_.assign(threads_, nullptr);
+        for (ChainsHeader*& chains : chains_) {
+            chains = getChainsHeader(window_, 10, series_->wMaxPulses, nullptr);
+            if (chains == nullptr) {
+                window_.showMessage("Error getChainsHeader!", " About ChainsHeader ", MessageIcon::None);
+                return false;
+            }
+            addToChainsHeader(window_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel, chains);
         }
-        addToChainsHeader(window_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel, chains_);
         addInitRestErrHeader(window_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel,
                              &record_);
-        if (!lists_.allocate(series_->wMaxPulses)) {
+        if (!lists_.allocate(series_->wMaxPulses) || !allocateBatch()) {
             window_.showMessage("Ошибка lpEtalonNumbersList!", DRIVER_CAPTION, MessageIcon::None);
             return false;
         }
@@ -170,59 +213,70 @@ public:
     }
 
 private:
-    // The candidate list the recognition and unknown-count runs get: the working list, n entries
-    // at most and never past its end.
-    std::span<const uint16_t> workingCandidates() const {
-        return {lists_.working(), static_cast<std::size_t>(std::min(n_, lists_.capacity()))};
+    static constexpr int BATCH_PER_THREAD = 8;
+
+    // The series records of a batch (the last repeat of the run uses the series record itself, so
+    // that it ends holding it) and the working-list snapshots of its repeats.
+    bool allocateBatch() {
+        slots_.assign(batch_, nullptr);
+        prepared_.assign(batch_, PreparedRepeat{});
+        snapshots_ = memory::allocateArray<uint16_t>(static_cast<std::size_t>(batch_) * lists_.capacity() + 1);
+        return snapshots_ != nullptr;
     }
 
-    ProcessingInput pulsesInput(std::span<const uint16_t> candidates) const {
-        return {run_.alphabet, candidates, series_->wTmin, series_->wTmax, run_.processingLevel};
+    // The working list, n entries at most and never past its end.
+    int candidateCount() const { return std::min(n_, lists_.capacity()); }
+
+    ProcessingInput pulsesInput(const SeriesHeader& series, std::span<const uint16_t> candidates) const {
+        return {run_.alphabet, candidates, series.wTmin, series.wTmax, run_.processingLevel};
     }
 
-    TuplesInput tuplesInput() const {
+    TuplesInput tuplesInput(const SeriesHeader& series) const {
         TuplesInput input;
         input.alphabet = run_.alphabet;
         input.proceeding = run_.proceeding;
-        input.Tmin = series_->wTmin;
-        input.Tmax = series_->wTmax;
+        input.Tmin = series.wTmin;
+        input.Tmax = series.wTmax;
         input.level = run_.processingLevel;
         return input;
     }
 
-    // Processes the series by task and series type; returns the recognised etalon or tuple, or 0.
-    int process() {
-        SeriesHeader& series = *series_;
+    // Processes one repeat's series by task and series type; returns the recognised etalon or
+    // tuple, or 0.
+    int process(const PreparedRepeat& repeat, ChainsHeader* chains) {
+        SeriesHeader& series = *repeat.series;
+        const std::span<const uint16_t> working(repeat.candidates, static_cast<std::size_t>(candidateCount()));
         const bool unknown = unknownCount(run_.seriesType);
         switch (run_.taskType) {
             case TASK_RECOGNITION:
-                return unknown ? recognizeUnknownPulses(window_, pulsesInput(workingCandidates()), chains_, series)
-                               : recognizeKnownPulses(window_, pulsesInput(workingCandidates()), chains_, series);
+                return unknown ? recognizeUnknownPulses(shared_, pulsesInput(series, working), chains, series)
+                               : recognizeKnownPulses(shared_, pulsesInput(series, working), chains, series);
             case TASK_TUPLES_DETECTION:
                 if (unknown || run_.seriesType == SERIES_UNFIXED_TUPLES) {
-                    detectUnknownTuples(window_, tuplesInput(), tuples_.subset(), chains_, series);
+                    detectUnknownTuples(shared_, tuplesInput(series), tuples_.subset(), chains, series);
                 } else {
-                    detectKnownTuples(window_, tuplesInput(), tuples_.subset(), chains_, series);
+                    detectKnownTuples(shared_, tuplesInput(series), tuples_.subset(), chains, series);
                 }
                 return 0;
             case TASK_TUPLES_RECOGNITION:
                 if (unknown || run_.seriesType == SERIES_UNFIXED_TUPLES) {
-                    return recognizeUnknownTuples(window_, tuplesInput(), tuples_.sizeList(), tuples_.rowList(),
-                                                  chains_, series);
+                    return recognizeUnknownTuples(shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(),
+                                                  chains, series);
                 }
-                return recognizeKnownTuples(window_, tuplesInput(), tuples_.sizeList(), tuples_.rowList(), chains_,
-                                            series);
+                return recognizeKnownTuples(shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(),
+                                            chains, series);
             default:
                 if (unknown) {
-                    detectUnknownPulses(window_, pulsesInput(workingCandidates()), chains_, series);
+                    detectUnknownPulses(shared_, pulsesInput(series, working), chains, series);
                 } else {
-                    detectKnownPulses(window_, pulsesInput(run_.etalons), chains_, series);
+                    detectKnownPulses(shared_, pulsesInput(series, run_.etalons), chains, series);
                 }
                 return 0;
         }
     }
 
-    bool makeSeries(int C) {
+    // Makes the series of one repeat into `target`, with the subset in use of the series record.
+    bool makeSeries(SeriesHeader*& target, int C) {
         SeriesRequest request;
         request.alphabet = run_.alphabet;
         const uint16_t first = run_.etalons.empty() ? 1 : run_.etalons[0];
@@ -234,10 +288,23 @@ private:
         request.sequence = std::span<uint16_t>(lists_.working(), static_cast<std::size_t>(C));
         request.A = run_.amplitude;
         request.level = run_.makingLevel;
-        series_ = getCutOffSeries(window_, request, series_, states_);
-        if (series_ != nullptr) return true;
+        if (target != series_) {
+            target = getCutOffSeriesHeader(window_, static_cast<uint16_t>(run_.alphabet.size()), request.n,
+                                           request.Tmin, request.Tmax, request.N, target);
+            if (target != nullptr) copySubsetInUse(*series_, *target);
+        }
+        if (target != nullptr) target = getCutOffSeries(window_, request, target, states_);
+        if (target != nullptr) return true;
         window_.showMessage("Не могу создать ряд!", DRIVER_CAPTION, MessageIcon::None);
         return false;
+    }
+
+    static void copySubsetInUse(const SeriesHeader& from, SeriesHeader& to) {
+        const int size = std::min<int>(from.wSubsetSize, to.wReservedPulses);
+        std::copy_n(from.lpSubset, size, to.lpSubset);
+        to.wSubsetSize = static_cast<uint16_t>(size);
+        to.wSubsetEmployment = from.wSubsetEmployment;
+        to.wSubsetInitPosition = from.wSubsetInitPosition;
     }
 
     // The cell's subset in use: none for detection and recognition, the first tuple for tuple
@@ -247,44 +314,82 @@ private:
         if (run_.taskType == TASK_TUPLES_RECOGNITION && tuples_.count() > 0) tuples_.putInUse(1, *series_);
     }
 
+    // Generation and noise draw from the shared generator states, so the repeats are made one
+    // after another in their order; processing and measuring then run side by side.
+    bool prepareRepeats(int C, uint16_t sigma, int first, int count, bool lastCell) {
+        for (int i = 0; i < count; ++i) {
+            const int r = first + i;
+            if (schedule_.beforeRepeat(r)) tuples_.putInUse(schedule_.tuple(), *series_);
+            const bool lastRepeat = lastCell && r == R_ - 1;
+            SeriesHeader*& target = lastRepeat ? series_ : slots_[i];
+            if (!makeSeries(target, C)) return false;
+            addNoise(sigma, *target, states_.dwNoiseSeed);
+            uint16_t* snapshot = snapshots_ + static_cast<std::size_t>(i) * lists_.capacity();
+            std::copy_n(lists_.working(), lists_.capacity(), snapshot);
+            const int expected = run_.taskType == TASK_TUPLES_RECOGNITION ? schedule_.tuple() : lists_.working()[0];
+            prepared_[i] = {target, snapshot, expected};
+        }
+        return true;
+    }
+
     bool runCell(int j, int k) {
         const int C = record_.wPulseValues[j];
         const uint16_t sigma = static_cast<uint16_t>(record_.lpNoiseLevels[k]);
+        const bool lastCell = j == record_.wVariousPulses - 1 && k == record_.wNoiseLevels - 1;
         schedule_.startCell(C, R_, tuples_.count());
         prepareCellSubset();
-        int64_t errors = 0, deviations = 0;
-        int32_t mismatches = 0;
-        for (int r = 0; r < R_; ++r) {
-            if (schedule_.beforeRepeat(r)) tuples_.putInUse(schedule_.tuple(), *series_);
-            if (!makeSeries(C)) return false;
-            addNoise(sigma, *series_, states_.dwNoiseSeed);
-            const int recognised = process();
-            errors += restoredErrorEnergy(*series_);
-            deviations += scaledPositionDeviation(*series_, *chains_, C);
-            if (run_.taskType == TASK_TUPLES_RECOGNITION && recognised != schedule_.tuple()) ++mismatches;
-            // Recognition of single etalons counts the repeats whose recognised etalon is not the
-            // placed one, so that its recognition error shows.
-            if (run_.taskType == TASK_RECOGNITION && recognised != lists_.working()[0]) ++mismatches;
+        int64_t errors = 0, deviations = 0, mismatches = 0;
+        for (int first = 0; first < R_; first += batch_) {
+            const int count = std::min<int>(batch_, R_ - first);
+            if (!prepareRepeats(C, sigma, first, count, lastCell)) return false;
+#ifdef _OPENMP
+#pragma omp parallel for schedule(dynamic, 1) num_threads(threads_) reduction(+ : errors, deviations, mismatches)
+#endif
+            for (int i = 0; i < count; ++i) {
+                ChainsHeader* chains = chains_[threadNumber()];
+                const PreparedRepeat& repeat = prepared_[i];
+                const int recognised = process(repeat, chains);
+                errors += restoredErrorEnergy(*repeat.series);
+                deviations += scaledPositionDeviation(*repeat.series, *chains, C);
+                // Recognition of single etalons counts the repeats whose recognised etalon is not
+                // the placed one, so that its recognition error shows.
+                const bool counted = run_.taskType == TASK_TUPLES_RECOGNITION || run_.taskType == TASK_RECOGNITION;
+                if (counted && recognised != repeat.expected) ++mismatches;
+            }
         }
         record_.lpErrors[k][j] = cellRestoredError(errors, R_);
-        record_.lpRecognitionErrors[k][j] = mismatches;
+        record_.lpRecognitionErrors[k][j] = static_cast<int32_t>(mismatches);
         record_.lpSpareErrors1[k][j] = record_.lpSpareErrors2[k][j] = 0;
         record_.lpDetectionErrors[k][j] = cellDetectionError(deviations);
         record_.lpDetectionSpare[k][j] = 0;
         return true;
     }
 
+    static int threadNumber() {
+#ifdef _OPENMP
+        return omp_get_thread_num();
+#else
+        return 0;
+#endif
+    }
+
     Window& window_;
+    SharedWindow shared_;
     RestErrorHeader& record_;
     const SimulationRun& run_;
     SeriesHeader*& series_;
     GeneratorStates& states_;
-    ChainsHeader* chains_ = nullptr;
+    std::vector<ChainsHeader*> chains_;
+    std::vector<SeriesHeader*> slots_;
+    std::vector<PreparedRepeat> prepared_;
+    uint16_t* snapshots_ = nullptr;
     WorkingLists lists_;
     TupleCopies tuples_;
     EtalonSchedule schedule_;
     int n_;
     uint16_t R_;
+    int threads_;
+    int batch_;
 };
 
 // Grid values the run cannot work with, refused before anything is generated.

@@ -22,6 +22,7 @@ struct SimulationRun {
     uint16_t processingLevel = 100;
     uint16_t proceeding = 1;                // subset proceeding mode of the tuples runs
     int16_t amplitude = 128;                // amplitude bound of the series made
+    int threads = 1;                        // threads processing repeats side by side
 };
 
 // Calendar times (seconds) of the last run's start and end.
@@ -33,7 +34,9 @@ struct SimulationClock {
 // Runs the whole simulation on the grid `record` holds. `series` is the series record: its gaps,
 // length, most pulses and subsets configure the run, every repeat regenerates it in place, and
 // it ends holding the last series with its result and its subset in use as before. Returns 1, or
-// 0 after a failure (with its message; `ifComplete` stays 0).
+// 0 after a failure (with its message; `ifComplete` stays 0). Series are made one after another
+// from the generator states; with several threads they are processed side by side, and the result
+// is the same whatever the number of threads.
 int statCutoffVandrel(Window& window, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
                       GeneratorStates& states, SimulationClock& clock);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include "app/startup.h"
@@ -148,6 +149,64 @@ TEST_F(DriverTest, EqualGeneratorStatesGiveEqualMatrices) {
     EXPECT_EQ(state.states, after);
     // The noise stream advanced 12 steps per sample of every series.
     EXPECT_NE(after.dwNoiseSeed, start.dwNoiseSeed);
+}
+
+// Several threads process the repeats side by side; the matrices, the generator states and the
+// series record the run leaves are those of one thread, for every task.
+TEST_F(DriverTest, AnyNumberOfThreadsGivesTheSameRun) {
+    const int32_t subset[] = {3, 1};
+    setSeriesSubset(subset, EMPLOY_COMPLETE, 1, state.lpSeriesHeader);
+    const int32_t sizes[] = {2, 1};
+    const int32_t second[] = {1};
+    const int32_t* rows[] = {subset, second};
+    ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 10, 10, 1, EMPLOY_COMPLETE, 1,
+                                                  state.lpSeriesHeader),
+              1);
+    const std::pair<uint16_t, uint16_t> runs[] = {{TASK_JOINT, SERIES_UNFIXED_CUTOFF},
+                                                  {TASK_RECOGNITION, SERIES_FIXED_CUTOFF},
+                                                  {TASK_TUPLES_RECOGNITION, SERIES_UNFIXED_TUPLES},
+                                                  {TASK_TUPLES_DETECTION, SERIES_FIXED_TUPLES}};
+    for (const auto& [task, seriesType] : runs) {
+        const GeneratorStates start = state.states;
+        std::vector<int32_t> matrices[2];
+        std::vector<int16_t> noisy[2], found[2];
+        GeneratorStates end[2];
+        for (int threads : {1, 3}) {
+            state.states = start;
+            makeGrid(5);
+            SimulationRun r = run(task, seriesType);
+            r.threads = threads;
+            ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
+            const int i = threads == 1 ? 0 : 1;
+            matrices[i] = errors();
+            const SeriesHeader& series = *state.lpSeriesHeader;
+            noisy[i].assign(series.lpNoisyData, series.lpNoisyData + series.dwSeriesSize);
+            found[i].assign(series.lpFoundPositions, series.lpFoundPositions + series.wFoundPulses);
+            end[i] = state.states;
+        }
+        EXPECT_EQ(matrices[0], matrices[1]) << task;
+        EXPECT_EQ(noisy[0], noisy[1]) << task;
+        EXPECT_EQ(found[0], found[1]) << task;
+        EXPECT_EQ(end[0], end[1]) << task;
+    }
+    EXPECT_TRUE(window.messages().empty());
+}
+
+// Recognition gives each repeat's series one etalon and recognises it among the etalons of that
+// repeat's working list: without noise no repeat is misrecognised, however the repeats are batched.
+TEST_F(DriverTest, RecognitionCountsNoMismatchWithoutNoise) {
+    record = getRestErrHeader(window, 2, 1, 10, record);
+    ASSERT_EQ(initRestErrHeader(window, 2, 6, 1, 1, 0, 0, 10, record), 1);
+    for (int threads : {1, 2}) {
+        SimulationRun r = run(TASK_RECOGNITION, SERIES_FIXED_WHOLE);
+        r.makingLevel = r.processingLevel = 100;
+        r.threads = threads;
+        ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
+        EXPECT_EQ(record->lpRecognitionErrors[0][0], 0) << threads;
+        EXPECT_EQ(record->lpRecognitionErrors[0][1], 0) << threads;
+        // The last repeat carried the list's second etalon.
+        EXPECT_EQ(state.lpSeriesHeader->lpEtalonNumbers[0], 3);
+    }
 }
 
 TEST_F(DriverTest, TupleRecognitionPutsEveryTupleInUseAndCountsMismatches) {
