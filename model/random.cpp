@@ -29,6 +29,18 @@ int32_t gaussNoise(uint16_t& state, int16_t mean, int16_t sigma) noexcept {
     return twelveStepVariate(state, mean, sigma);
 }
 
+LcgJump lcgJumpOf(uint64_t steps) noexcept {
+    // Affine maps compose as (a2, c2) after (a1, c1) = (a2 a1, a2 c1 + c2), all mod 32768; the
+    // jump is built by squaring the single step.
+    LcgJump result;
+    LcgJump power{12869u, 6925u};
+    for (; steps != 0; steps >>= 1) {
+        if ((steps & 1u) != 0) result = {(power.a * result.a) & 0x7FFFu, (power.a * result.c + power.c) & 0x7FFFu};
+        power = {(power.a * power.a) & 0x7FFFu, (power.a * power.c + power.c) & 0x7FFFu};
+    }
+    return result;
+}
+
 void addNoise(uint16_t sigma, SeriesHeader& series, int32_t& noiseState) noexcept {
     const int16_t signedSigma = static_cast<int16_t>(sigma);
     const uint32_t count = series.dwSeriesSize;

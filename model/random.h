@@ -45,6 +45,17 @@ inline uint16_t lcgNext(int32_t& state) noexcept {
     return next;
 }
 
+// `steps` generator steps at once: x -> (a x + c) mod 32768, the composition of that many steps.
+struct LcgJump {
+    uint32_t a = 1;
+    uint32_t c = 0;
+    uint16_t apply(uint32_t x) const noexcept { return static_cast<uint16_t>((a * (x & 0x7FFFu) + c) & 0x7FFFu); }
+};
+LcgJump lcgJumpOf(uint64_t steps) noexcept;
+
+// The steps addNoise takes on a series of `samples` samples: twelve per sample.
+constexpr uint64_t noiseStepsOf(uint64_t samples) noexcept { return 12 * samples; }
+
 // Twelve steps summed: mean + ((S - 196608) * sigma) >> 15, an approximately normal variate.
 int32_t gaussNoise(int32_t& state, int16_t mean, int16_t sigma) noexcept;
 int32_t gaussNoise(uint16_t& state, int16_t mean, int16_t sigma) noexcept;

@@ -155,6 +155,7 @@ struct PreparedRepeat {
     SeriesHeader* series = nullptr;
     const uint16_t* candidates = nullptr;  // the working list as it was for this repeat
     int expected = 0;                      // the placed etalon (recognition) or tuple number
+    int32_t noiseState = 0;                // the noise state its noise starts from
 };
 
 // One simulation: its settings, its lists and tuples, the current cell's schedule, and the series
@@ -166,7 +167,8 @@ public:
         : window_(window), shared_(window), record_(record), run_(run), series_(series), states_(states),
           schedule_(run.taskType, run.etalons, nullptr, nullptr, 0), n_(static_cast<int>(run.etalons.size())),
           R_(static_cast<uint16_t>(record.repeats)), threads_(std::max(run.threads, 1)),
-          batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * std::max(run.threads, 1))) {}
+          batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * std::max(run.threads, 1))),
+          noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))) {}
 
     ~Simulation() {
         for (ChainsHeader* chains : chains_) freeChainsHeader(chains);
@@ -314,20 +316,23 @@ private:
         if (run_.taskType == TASK_TUPLES_RECOGNITION && tuples_.count() > 0) tuples_.putInUse(1, *series_);
     }
 
-    // Generation and noise draw from the shared generator states, so the repeats are made one
-    // after another in their order; processing and measuring then run side by side.
-    bool prepareRepeats(int C, uint16_t sigma, int first, int count, bool lastCell) {
+    // Generation draws from the shared generator states, so the repeats are made one after another
+    // in their order. The noise of a series moves the noise state by a fixed number of steps, so
+    // each repeat's starting noise state is known at once and the noise, processing and measuring
+    // run side by side.
+    bool prepareRepeats(int C, int first, int count, bool lastCell) {
         for (int i = 0; i < count; ++i) {
             const int r = first + i;
             if (schedule_.beforeRepeat(r)) tuples_.putInUse(schedule_.tuple(), *series_);
             const bool lastRepeat = lastCell && r == R_ - 1;
             SeriesHeader*& target = lastRepeat ? series_ : slots_[i];
             if (!makeSeries(target, C)) return false;
-            addNoise(sigma, *target, states_.dwNoiseSeed);
+            const int32_t noiseState = states_.dwNoiseSeed;
+            states_.dwNoiseSeed = noiseJump_.apply(static_cast<uint32_t>(states_.dwNoiseSeed));
             uint16_t* snapshot = snapshots_ + static_cast<std::size_t>(i) * lists_.capacity();
             std::copy_n(lists_.working(), lists_.capacity(), snapshot);
             const int expected = run_.taskType == TASK_TUPLES_RECOGNITION ? schedule_.tuple() : lists_.working()[0];
-            prepared_[i] = {target, snapshot, expected};
+            prepared_[i] = {target, snapshot, expected, noiseState};
         }
         return true;
     }
@@ -341,13 +346,15 @@ private:
         int64_t errors = 0, deviations = 0, mismatches = 0;
         for (int first = 0; first < R_; first += batch_) {
             const int count = std::min<int>(batch_, R_ - first);
-            if (!prepareRepeats(C, sigma, first, count, lastCell)) return false;
+            if (!prepareRepeats(C, first, count, lastCell)) return false;
 #ifdef _OPENMP
 #pragma omp parallel for schedule(dynamic, 1) num_threads(threads_) reduction(+ : errors, deviations, mismatches)
 #endif
             for (int i = 0; i < count; ++i) {
                 ChainsHeader* chains = chains_[threadNumber()];
                 const PreparedRepeat& repeat = prepared_[i];
+                int32_t noiseState = repeat.noiseState;
+                addNoise(sigma, *repeat.series, noiseState);
                 const int recognised = process(repeat, chains);
                 errors += restoredErrorEnergy(*repeat.series);
                 deviations += scaledPositionDeviation(*repeat.series, *chains, C);
@@ -390,6 +397,7 @@ private:
     uint16_t R_;
     int threads_;
     int batch_;
+    LcgJump noiseJump_;  // the noise steps of one series
 };
 
 // Grid values the run cannot work with, refused before anything is generated.

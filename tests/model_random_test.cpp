@@ -129,3 +129,22 @@ TEST(Noise, SumBeyondTheSampleRangeWrapsInsteadOfClamping) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// A jump of m steps lands where m single steps do, from every state; the noise of a series moves
+// the noise state by exactly the jump of its steps.
+TEST(GeneratorJump, EqualsTheStepsItStandsFor) {
+    for (uint64_t steps : {0ull, 1ull, 2ull, 12ull, 14400ull, 123457ull}) {
+        const LcgJump jump = lcgJumpOf(steps);
+        for (uint16_t start : {uint16_t{0}, uint16_t{123}, uint16_t{10597}, uint16_t{32767}}) {
+            uint16_t state = start;
+            for (uint64_t i = 0; i < steps; ++i) lcgNext(state);
+            EXPECT_EQ(jump.apply(start), state) << steps << " from " << start;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessaline

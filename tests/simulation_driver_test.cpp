@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "app/state.h"
 #include "model/codes.h"
+#include "model/random.h"
 #include "model/subsets.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
@@ -147,8 +148,15 @@ TEST_F(DriverTest, EqualGeneratorStatesGiveEqualMatrices) {
               1);
     EXPECT_EQ(errors(), first);
     EXPECT_EQ(state.states, after);
-    // The noise stream advanced 12 steps per sample of every series.
-    EXPECT_NE(after.dwNoiseSeed, start.dwNoiseSeed);
+    // The noise stream advanced 12 steps per sample of each of the 12 series, and the last series
+    // carries the noise drawn from where the eleven before it left the stream.
+    const uint64_t seriesSteps = noiseStepsOf(state.lpSeriesHeader->dwSeriesSize);
+    EXPECT_EQ(after.dwNoiseSeed, lcgJumpOf(12 * seriesSteps).apply(static_cast<uint32_t>(start.dwNoiseSeed)));
+    int32_t noise = lcgJumpOf(11 * seriesSteps).apply(static_cast<uint32_t>(start.dwNoiseSeed));
+    const SeriesHeader& last = *state.lpSeriesHeader;
+    for (uint32_t t = 0; t < last.dwSeriesSize; ++t) {
+        ASSERT_EQ(last.lpNoisyData[t], static_cast<int16_t>(last.lpPureData[t] + gaussNoise(noise, 0, 20))) << t;
+    }
 }
 
 // Several threads process the repeats side by side; the matrices, the generator states and the
