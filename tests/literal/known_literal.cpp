@@ -24,21 +24,6 @@ LayerRange layerRange(const SeriesHeader& series, int j) {
             std::min<int64_t>(series.lpMaxPositions[j], lastPosition)};
 }
 
-// The four lists of one chain, 16-bit as the series and the result record take them.
-struct ChainLists {
-    int16_t* etalons;
-    int16_t* positions;
-    int16_t* cutBegins;
-    int16_t* cutEnds;
-
-    ChainView view(int64_t total, int count) const {
-        const auto n = static_cast<std::size_t>(count);
-        return {toDistance(total), {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
-    }
-};
-
-ChainLists listsOver(int16_t* memory, int K) { return {memory, memory + K, memory + 2 * K, memory + 3 * K}; }
-
 void offerEmptyChain(ChainsHeader* chains, int64_t distance) {
     if (chains != nullptr) insertChain(*chains, ChainView{toDistance(distance), {}, {}, {}, {}});
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The pulse fit as the reference algorithms use it: candidate checks, partial energies, the
 // segment score summed sample by sample, and the best-pulse rule applied one candidate at a time.
+#include <cstddef>
 #include <cstdint>
 
 #include "model/records.h"
+#include "processing/chains.h"
 #include "processing/known.h"
 
 namespace tessaline::literal {
@@ -40,5 +42,24 @@ struct BestPulse {
 // (energy above T), m ascending and i ascending, each replacing only when strictly smaller.
 void tryCandidate(BestPulse& best, bool firstCandidate, int etalon, const int16_t* e, const int64_t* P,
                   int64_t T, const int16_t* x, int64_t k, int n) noexcept;
+
+// The four per-pulse lists of one chain laid out in working memory, and the chain offered to the
+// result record from them.
+struct ChainLists {
+    int16_t* etalons;
+    int16_t* positions;
+    int16_t* cutBegins;
+    int16_t* cutEnds;
+
+    ChainView view(int64_t total, int64_t count) const {
+        const auto n = static_cast<std::size_t>(count);
+        return {toDistance(total), {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
+    }
+};
+
+// Four lists of `capacity` entries from `memory` on.
+inline ChainLists listsOver(int16_t* memory, int64_t capacity) {
+    return {memory, memory + capacity, memory + 2 * capacity, memory + 3 * capacity};
+}
 
 }  // namespace tessaline::literal

@@ -52,23 +52,6 @@ struct LayerRange {
     int64_t last;
 };
 
-// The four 16-bit lists of one chain of K pulses.
-struct ChainLists {
-    int16_t* etalons;
-    int16_t* positions;
-    int16_t* cutBegins;
-    int16_t* cutEnds;
-
-    ChainView view(int64_t total, int64_t count) const {
-        const auto n = static_cast<std::size_t>(count);
-        return {toDistance(total), {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
-    }
-};
-
-ChainLists listsOver(int16_t* memory, int64_t K) {
-    return {memory, memory + K, memory + 2 * K, memory + 3 * K};
-}
-
 // What every pass of one call shares: the series, the gaps and the working tables.
 struct Passes {
     std::span<const PulseHeader> alphabet;

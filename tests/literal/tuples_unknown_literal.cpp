@@ -92,23 +92,6 @@ bool buildWalk(const SeriesHeader& series, const TuplesInput& input, Walk& walk)
     return true;
 }
 
-// The four 16-bit lists of one chain of at most `capacity` pulses.
-struct ChainLists {
-    int16_t* etalons;
-    int16_t* positions;
-    int16_t* cutBegins;
-    int16_t* cutEnds;
-
-    ChainView view(int64_t total, int64_t count) const {
-        const auto n = static_cast<std::size_t>(count);
-        return {toDistance(total), {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
-    }
-};
-
-ChainLists listsOver(int16_t* memory, int64_t capacity) {
-    return {memory, memory + capacity, memory + 2 * capacity, memory + 3 * capacity};
-}
-
 // One chain with its tuple bounds.
 struct Chain {
     ChainLists lists;

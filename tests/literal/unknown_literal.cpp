@@ -139,23 +139,6 @@ int chainLength(const Tables& t, int64_t end, int most) {
     return count;
 }
 
-// The four 16-bit lists of one chain of at most `capacity` pulses.
-struct ChainLists {
-    int16_t* etalons;
-    int16_t* positions;
-    int16_t* cutBegins;
-    int16_t* cutEnds;
-
-    ChainView view(int64_t total, int count) const {
-        const auto n = static_cast<std::size_t>(count);
-        return {toDistance(total), {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
-    }
-};
-
-ChainLists listsOver(int16_t* memory, std::size_t capacity) {
-    return {memory, memory + capacity, memory + 2 * capacity, memory + 3 * capacity};
-}
-
 // Fills `count` pulses of the chain ending at `end`, in increasing position. `etalonNumber` 0
 // takes each pulse's etalon from the tables.
 void collectChain(const Tables& t, int64_t end, int count, int etalonNumber, const ChainLists& lists) {
