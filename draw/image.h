@@ -1,0 +1,20 @@
+#pragma once
+// A window image held in memory: width x height pixels, top row first, each pixel 0x00RRGGBB.
+// The window paints into it, the screen shows it and the image writers save it, so a saved file
+// is exactly what is on screen.
+#include <cstdint>
+#include <vector>
+
+namespace tessaline {
+
+struct WindowImage {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint32_t> pixels;  // width * height entries, row-major from the top
+
+    uint32_t pixel(int32_t x, int32_t y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
+};
+
+}  // namespace tessaline
