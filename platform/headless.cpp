@@ -30,10 +30,22 @@ void HeadlessWindow::sendCommand(int commandId) {
     if (commandHandler_) commandHandler_(commandId);
 }
 
+bool HeadlessWindow::runDialog(DialogForm& form) {
+    shownDialogs_.push_back(form);
+    return dialogAnswerer_ ? dialogAnswerer_(form) : true;
+}
+
+std::optional<std::string> HeadlessWindow::chooseSaveFileName(const SaveFileRequest& request) {
+    saveFileRequests_.push_back(request);
+    return saveFileAnswer_;
+}
+
 void HeadlessWindow::clearRecords() {
     messages_.clear();
     invalidations_.clear();
     sentCommands_.clear();
+    shownDialogs_.clear();
+    saveFileRequests_.clear();
 }
 
 }  // namespace tessaline

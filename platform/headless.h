@@ -35,6 +35,16 @@ public:
     // Records the command and runs it through the command handler, when one is set.
     void sendCommand(int commandId) override;
     void requestClose() override { closeRequested_ = true; }
+    // Records the form as shown and lets the dialog answerer edit it; without an answerer every
+    // dialog is confirmed with OK as shown.
+    bool runDialog(DialogForm& form) override;
+    // Records the request and returns the scripted answer (none unless one is set).
+    std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override;
+
+    void setDialogAnswerer(std::function<bool(DialogForm&)> answerer) { dialogAnswerer_ = std::move(answerer); }
+    const std::vector<DialogForm>& shownDialogs() const { return shownDialogs_; }
+    void setSaveFileAnswer(std::optional<std::string> answer) { saveFileAnswer_ = std::move(answer); }
+    const std::vector<SaveFileRequest>& saveFileRequests() const { return saveFileRequests_; }
 
     void setCommandHandler(std::function<void(int)> handler) { commandHandler_ = std::move(handler); }
     const std::vector<int>& sentCommands() const { return sentCommands_; }
@@ -54,6 +64,10 @@ private:
     std::vector<int> sentCommands_;
     std::function<void(int)> commandHandler_;
     bool closeRequested_ = false;
+    std::function<bool(DialogForm&)> dialogAnswerer_;
+    std::vector<DialogForm> shownDialogs_;
+    std::optional<std::string> saveFileAnswer_;
+    std::vector<SaveFileRequest> saveFileRequests_;
 };
 
 }  // namespace tessaline

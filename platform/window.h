@@ -1,9 +1,12 @@
 #pragma once
 // The platform services the workbench's own logic calls: message boxes and the window services
-// (invalidation, menu check marks). The window front end implements them with real widgets; the
+// (invalidation, menu check marks), modal dialogs and the save-file question. The window front end implements them with real widgets; the
 // headless implementation serves the command line and the tests.
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "platform/dialog.h"
 #include "platform/geometry.h"
 
 namespace tessaline {
@@ -32,6 +35,13 @@ public:
 
     // Asks the window to close the normal way.
     virtual void requestClose() = 0;
+
+    // Shows a modal parameter dialog. The user edits `form` in place; true on OK, false on
+    // Cancel (the form's contents then mean nothing).
+    virtual bool runDialog(DialogForm& form) = 0;
+
+    // Asks for the name of a file to save; none when the user cancels.
+    virtual std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) = 0;
 };
 
 }  // namespace tessaline

@@ -143,6 +143,14 @@ public:
     void checkMenuItem(int commandId, bool checked) override { window_.checkMenuItem(commandId, checked); }
     void sendCommand(int commandId) override { window_.sendCommand(commandId); }
     void requestClose() override { window_.requestClose(); }
+    bool runDialog(DialogForm& form) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return window_.runDialog(form);
+    }
+    std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return window_.chooseSaveFileName(request);
+    }
 
 private:
     Window& window_;
