@@ -38,6 +38,9 @@ public:
     // Records the form as shown and lets the dialog answerer edit it; without an answerer every
     // dialog is confirmed with OK as shown.
     bool runDialog(DialogForm& form) override;
+    // The image set for capture (empty unless one is set).
+    WindowImage captureClientArea() override { return shownImage_; }
+    void setShownImage(WindowImage image) { shownImage_ = std::move(image); }
     // Records the request and returns the scripted answer (none unless one is set).
     std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override;
 
@@ -66,6 +69,7 @@ private:
     bool closeRequested_ = false;
     std::function<bool(DialogForm&)> dialogAnswerer_;
     std::vector<DialogForm> shownDialogs_;
+    WindowImage shownImage_;
     std::optional<std::string> saveFileAnswer_;
     std::vector<SaveFileRequest> saveFileRequests_;
 };

@@ -8,6 +8,7 @@
 
 #include "platform/dialog.h"
 #include "platform/geometry.h"
+#include "platform/image.h"
 
 namespace tessaline {
 
@@ -39,6 +40,9 @@ public:
     // Shows a modal parameter dialog. The user edits `form` in place; true on OK, false on
     // Cancel (the form's contents then mean nothing).
     virtual bool runDialog(DialogForm& form) = 0;
+
+    // A copy of what the client area shows now (an empty image when nothing is shown).
+    virtual WindowImage captureClientArea() = 0;
 
     // Asks for the name of a file to save; none when the user cancels.
     virtual std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) = 0;

@@ -147,6 +147,7 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return window_.runDialog(form);
     }
+    WindowImage captureClientArea() override { return window_.captureClientArea(); }
     std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override {
         std::lock_guard<std::mutex> lock(mutex_);
         return window_.chooseSaveFileName(request);
