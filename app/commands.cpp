@@ -4,6 +4,7 @@
 #include <span>
 
 #include "app/layout.h"
+#include "app/simulation_commands.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "app/subset_panel.h"
@@ -31,18 +32,7 @@ void refreshButtonArea(Window& window, const AppState& state) {
 
 // Each selector area whose redraw flag is set, and the button area likewise; the flags are cleared.
 void refreshFlaggedAreas(Window& window, AppState& state) {
-    struct Flagged {
-        int32_t& flag;
-        const Rect& area;
-    };
-    const Flagged selectors[] = {{state.dwRedrawLength, state.layout.rcLengthSelector},
-                                 {state.dwRedrawNoise, state.layout.rcNoiseSelector},
-                                 {state.dwRedrawLost, state.layout.rcLostSelector}};
-    for (const Flagged& selector : selectors) {
-        if (selector.flag == 0) continue;
-        window.invalidate(selector.area, true);
-        selector.flag = 0;
-    }
+    refreshFlaggedSelectors(window, state);
     if (state.dwRedrawButtons != 0) {
         refreshButtonArea(window, state);
         state.dwRedrawButtons = 0;
@@ -377,6 +367,8 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
             startRun(window, state, CMD_NEW_DATA);
             break;
         }
+        case CMD_STATISTICAL_SIMULATION: statisticalSimulationCommand(window, state); break;
+        case CMD_SHOW_STATISTICAL_SIMULATION: showStatisticalSimulationCommand(window, state); break;
         case CMD_DEBUGGING_REPEAT:
             state.dwDebugRepeat = 1;
             startRun(window, state, CMD_PROCESS);
@@ -389,6 +381,21 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
 }
 
 }  // namespace
+
+void refreshFlaggedSelectors(Window& window, AppState& state) {
+    struct Flagged {
+        int32_t& flag;
+        const Rect& area;
+    };
+    const Flagged selectors[] = {{state.dwRedrawLength, state.layout.rcLengthSelector},
+                                 {state.dwRedrawNoise, state.layout.rcNoiseSelector},
+                                 {state.dwRedrawLost, state.layout.rcLostSelector}};
+    for (const Flagged& selector : selectors) {
+        if (selector.flag == 0) continue;
+        window.invalidate(selector.area, true);
+        selector.flag = 0;
+    }
+}
 
 void dispatchCommand(Window& window, AppState& state, int command) {
     switch (command) {
@@ -408,6 +415,8 @@ void dispatchCommand(Window& window, AppState& state, int command) {
         case CMD_REFRESH_GRAPH: refreshGraph(window, state, true); break;
         case CMD_REFRESH_GRAPH_KEEP: refreshGraph(window, state, false); break;
         case CMD_REFRESH_SUBSET_CELLS: refreshSubsetCells(window, state); break;
+        case CMD_SIMULATION_DIALOGS: simulationDialogsCommand(window, state); break;
+        case CMD_SERIES_DIALOG: seriesDialogCommand(window, state); break;
         default: dispatchMenuCommand(window, state, command); break;
     }
 }

@@ -43,4 +43,7 @@ inline constexpr int CMD_DEBUGGING_REPEAT = 40033;
 // are sent through the window, which runs them before returning.
 void dispatchCommand(Window& window, AppState& state, int command);
 
+// Invalidates each value selector whose redraw flag is set, and clears the flag.
+void refreshFlaggedSelectors(Window& window, AppState& state);
+
 }  // namespace tessaline

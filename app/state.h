@@ -9,6 +9,7 @@
 #include "app/subset_panel.h"
 #include "model/random.h"
 #include "model/records.h"
+#include "simulation/driver.h"
 
 namespace tessaline {
 
@@ -171,6 +172,9 @@ struct AppState {
     int32_t dwFirstSimulation = 1;
     int32_t dwSimulationStart = 0;
     int32_t dwSimulationEnd = 0;
+    // How the next simulation runs: threads (0: one per core), this process's share of the
+    // cells, the flag that cancels it and the progress report. Not settings a dialog shows.
+    SimulationHooks simulationHooks;
 
     // Statistics display options
     int32_t dwHandlingCase = 1;

@@ -213,15 +213,23 @@ public:
     }
 
     // Every cell in order: pulse counts outer, noise levels inner. False when a series could not
-    // be made (the run stops).
+    // be made or the run was cancelled (the run stops).
     bool runCells() {
+        const int cells = record_.wVariousPulses * record_.wNoiseLevels;
+        SimulationProgress progress{0, cells, 0};
         for (int j = 0; j < record_.wVariousPulses; ++j) {
             for (int k = 0; k < record_.wNoiseLevels; ++k) {
-                if (!runCell(j, k)) return false;
+                const bool owned = run_.share.owns(progress.cellsDone, cells);
+                if (!(owned ? runCell(j, k) : replayCell(j, k))) return false;
+                if (owned) progress.seriesProcessed += R_;
+                ++progress.cellsDone;
+                if (run_.progress) run_.progress(progress);
             }
         }
         return true;
     }
+
+    bool cancelled() const { return cancelled_; }
 
 private:
     static constexpr int BATCH_PER_THREAD = 8;
@@ -331,6 +339,7 @@ private:
     // run side by side.
     bool prepareRepeats(int C, int first, int count, bool lastCell) {
         for (int i = 0; i < count; ++i) {
+            if (cancelRequested()) return false;
             const int r = first + i;
             if (schedule_.beforeRepeat(r)) tuples_.putInUse(schedule_.tuple(), *series_);
             const bool lastRepeat = lastCell && r == R_ - 1;
@@ -346,10 +355,33 @@ private:
         return true;
     }
 
+    bool cancelRequested() {
+        if (run_.cancel != nullptr && run_.cancel->load(std::memory_order_relaxed)) cancelled_ = true;
+        return cancelled_;
+    }
+
+    bool isLastCell(int j, int k) const { return j == record_.wVariousPulses - 1 && k == record_.wNoiseLevels - 1; }
+
+    // A cell of another process: its series are made, so that the generator states move as they
+    // would have, and its noise is skipped by jumping; its matrices stay 0.
+    bool replayCell(int j, int k) {
+        const int C = record_.wPulseValues[j];
+        schedule_.startCell(C, R_, tuples_.count());
+        prepareCellSubset();
+        for (int first = 0; first < R_; first += batch_) {
+            if (!prepareRepeats(C, first, std::min<int>(batch_, R_ - first), isLastCell(j, k))) return false;
+        }
+        for (int32_t** matrix : {record_.lpErrors, record_.lpDetectionErrors, record_.lpDetectionSpare,
+                                 record_.lpRecognitionErrors, record_.lpSpareErrors1, record_.lpSpareErrors2}) {
+            matrix[k][j] = 0;
+        }
+        return true;
+    }
+
     bool runCell(int j, int k) {
         const int C = record_.wPulseValues[j];
         const uint16_t sigma = static_cast<uint16_t>(record_.lpNoiseLevels[k]);
-        const bool lastCell = j == record_.wVariousPulses - 1 && k == record_.wNoiseLevels - 1;
+        const bool lastCell = isLastCell(j, k);
         schedule_.startCell(C, R_, tuples_.count());
         prepareCellSubset();
         int64_t errors = 0, deviations = 0, mismatches = 0;
@@ -407,6 +439,7 @@ private:
     int threads_;
     int batch_;
     LcgJump noiseJump_;  // the noise steps of one series
+    bool cancelled_ = false;
 };
 
 // Grid values the run cannot work with, refused before anything is generated.
@@ -443,15 +476,22 @@ int statCutoffVandrel(Window& window, RestErrorHeader* record, const SimulationR
     RememberedSubset remembered;
     remembered.take(*series);
     if (!checkGrid(window, *record, run, *series)) return 0;
+    if (run.share.processes < 1 || run.share.process < 0 || run.share.process >= run.share.processes) {
+        window.showMessage("Неверно задан CellShare!", DRIVER_CAPTION, MessageIcon::Warning);
+        return 0;
+    }
     bool completed = false;
+    bool cancelled = false;
     {
         Simulation simulation(window, *record, run, series, states);
         if (!simulation.prepare()) return 0;
         clock.start = clock.end = now();
         completed = simulation.runCells();
+        cancelled = simulation.cancelled();
     }
     clock.end = now();
     if (series != nullptr) remembered.giveBack(*series);
+    if (cancelled) window.showMessage("Statistical simulation cancelled", DRIVER_CAPTION, MessageIcon::Information);
     if (!completed) return 0;
     record->ifComplete = 1;
     return 1;

@@ -1,0 +1,180 @@
+#include "app/dialogs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "app/state.h"
+#include "platform/window.h"
+
+namespace tessaline {
+namespace {
+
+std::string_view limited(std::string_view text) { return text.substr(0, std::min(text.size(), EDIT_TEXT_LIMIT)); }
+
+void addGroup(DialogForm& form, std::string caption) {
+    form.controls.push_back({0, ControlKind::Group, std::move(caption), false, true, 0});
+}
+
+void addEdit(DialogForm& form, int id, std::string label, int64_t value) {
+    form.controls.push_back({0, ControlKind::Label, std::move(label), false, true, 0});
+    form.controls.push_back({id, ControlKind::Edit, std::to_string(value), false, true, 0});
+}
+
+void addRadio(DialogForm& form, int id, std::string caption, bool checked, int group) {
+    form.controls.push_back({id, ControlKind::RadioButton, std::move(caption), checked, true, group});
+}
+
+void addCheck(DialogForm& form, int id, std::string caption, bool checked) {
+    form.controls.push_back({id, ControlKind::CheckBox, std::move(caption), checked, true, 0});
+}
+
+int32_t numberOf(const DialogForm& form, int id) {
+    const DialogControl* control = form.find(id);
+    return control == nullptr ? 0 : editNumber(control->text);
+}
+
+bool checkedIn(const DialogForm& form, int id) {
+    const DialogControl* control = form.find(id);
+    return control != nullptr && control->checked;
+}
+
+}  // namespace
+
+int32_t editNumber(std::string_view text) noexcept {
+    text = limited(text);
+    std::size_t at = 0;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    int64_t value = 0;
+    constexpr int64_t LIMIT = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
+        value = std::min<int64_t>(value * 10 + (text[at] - '0'), LIMIT);
+    }
+    if (negative) value = -value;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+double editReal(std::string_view text) {
+    const std::string copy(limited(text));
+    return std::strtod(copy.c_str(), nullptr);
+}
+
+std::string upperBoundText(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.5g", value);
+    return text;
+}
+
+DialogForm seriesParametersForm(const AppState& state) {
+    DialogForm form{DIALOG_SERIES_PARAMETERS, "Create Series", {}};
+    addGroup(form, "Parameters for creating series");
+    addEdit(form, EDIT_SERIES_LENGTH, "Samples Length", state.dwSeriesLength);
+    addEdit(form, EDIT_TMIN, "Min Length of Interval", state.wTmin);
+    addEdit(form, EDIT_TMAX, "Max Length of Interval", state.wTmax);
+    addEdit(form, EDIT_ETALON_NUMBER, "Etalon Number", state.dwCurrentEtalon);
+    addEdit(form, EDIT_MAKING_LEVEL, "Saved Energy Level (from 0 to 100)", state.wMakingEnergyLevel);
+    addGroup(form, "Parameters for processing series");
+    addEdit(form, EDIT_PROCESSING_LEVEL, "Saved Energy Level (from 0 to 100)", state.wProcessingEnergyLevel);
+    return form;
+}
+
+void acceptSeriesParameters(AppState& state, const DialogForm& form) {
+    state.staging.dwSeriesLength = static_cast<uint32_t>(numberOf(form, EDIT_SERIES_LENGTH));
+    state.staging.wTmin = static_cast<uint16_t>(numberOf(form, EDIT_TMIN));
+    state.staging.wTmax = static_cast<uint16_t>(numberOf(form, EDIT_TMAX));
+    state.dwDefaultEtalon = numberOf(form, EDIT_ETALON_NUMBER);
+    state.staging.wMakingEnergyLevel = static_cast<uint16_t>(numberOf(form, EDIT_MAKING_LEVEL));
+    state.staging.wProcessingEnergyLevel = static_cast<uint16_t>(numberOf(form, EDIT_PROCESSING_LEVEL));
+}
+
+DialogForm locationParametersForm(const AppState& state) {
+    DialogForm form{DIALOG_LOCATION_PARAMETERS, " Location Parameters", {}};
+    addGroup(form, " Number of Pulses in Series ");
+    addEdit(form, EDIT_PULSES_FROM, "from", state.staging.wLeastPulses);
+    addEdit(form, EDIT_PULSES_TO, "to", state.staging.wMostPulses);
+    addEdit(form, EDIT_PULSES_INCREMENT, "incr.", state.wPulsesIncrement);
+    addEdit(form, EDIT_REPEATS, "Number of Repeats", state.wRepeats);
+    addGroup(form, " Noise parameters ");
+    addEdit(form, EDIT_NOISE_FROM, "Initial Level", state.wNoiseFrom);
+    addEdit(form, EDIT_NOISE_STEPS, "Number of Steps in Simulation", state.wNoiseSteps);
+    addEdit(form, EDIT_NOISE_INCREMENT, "Noise Increment per Step", state.wNoiseIncrement);
+    return form;
+}
+
+void acceptLocationParameters(AppState& state, const DialogForm& form) {
+    state.staging.wLeastPulses = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_FROM));
+    state.staging.wMostPulses = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_TO));
+    state.wPulsesIncrement = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_INCREMENT));
+    state.wNoiseFrom = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_FROM));
+    state.wNoiseSteps = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_STEPS));
+    state.wNoiseIncrement = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_INCREMENT));
+    state.wRepeats = static_cast<uint16_t>(numberOf(form, EDIT_REPEATS));
+}
+
+DialogForm statisticsDisplayForm(const AppState& state, bool recognition) {
+    DialogForm form{recognition ? DIALOG_RECOGNITION_STATISTICS_DISPLAY : DIALOG_STATISTICS_DISPLAY,
+                    recognition ? "Show Statistical Simulation" : " Show Statistical Simulation parameters", {}};
+    const int32_t handling = state.dwHandlingCase;
+    addGroup(form, " Handling case ");
+    addRadio(form, RADIO_RESTORING_ERROR, "restoring error", handling != 2 && !(recognition && handling == 3), 1);
+    addRadio(form, RADIO_DETECTION_ERROR, "detection error", handling == 2, 1);
+    if (recognition) addRadio(form, RADIO_RECOGNITION_ERROR, "recognition error", handling == 3, 1);
+    addGroup(form, " View case ");
+    addRadio(form, RADIO_COMPONENTWISE, "componentwise", state.dwViewCase != 2, 2);
+    addRadio(form, RADIO_SUMMARY_VIEW, "summary view", state.dwViewCase == 2, 2);
+    addGroup(form, " Upper bound case ");
+    addCheck(form, CHECK_FIXED_UPPER_BOUND, "fixed upper bound", state.dwFixedUpperBound != 0);
+    form.controls.push_back({0, ControlKind::Label, "upper bound", false, true, 0});
+    form.controls.push_back({EDIT_UPPER_BOUND, ControlKind::Edit, upperBoundText(state.dUpperBound), false, true, 0});
+    if (recognition) addCheck(form, CHECK_BOUNDS_INCLUDED, "bounds incl.", state.dwBoundsIncluded != 0);
+    return form;
+}
+
+void acceptStatisticsDisplay(AppState& state, const DialogForm& form, bool recognition) {
+    // A radio group's option changes only when another button than the one shown checked at
+    // start was clicked; so a value the buttons cannot show (a handling case of 3 in the dialog
+    // without "recognition error") survives OK.
+    const DialogForm shown = statisticsDisplayForm(state, recognition);
+    const auto clicked = [&](int id) { return checkedIn(form, id) && !checkedIn(shown, id); };
+    if (clicked(RADIO_RESTORING_ERROR)) state.dwHandlingCase = 1;
+    if (clicked(RADIO_DETECTION_ERROR)) state.dwHandlingCase = 2;
+    if (recognition && clicked(RADIO_RECOGNITION_ERROR)) state.dwHandlingCase = 3;
+    if (clicked(RADIO_COMPONENTWISE)) state.dwViewCase = 1;
+    if (clicked(RADIO_SUMMARY_VIEW)) state.dwViewCase = 2;
+    state.dwFixedUpperBound = checkedIn(form, CHECK_FIXED_UPPER_BOUND) ? 1 : 0;
+    if (state.dwFixedUpperBound != 0) {
+        const DialogControl* edit = form.find(EDIT_UPPER_BOUND);
+        state.dUpperBound = edit == nullptr ? 0.0 : editReal(edit->text);
+    }
+    if (recognition) state.dwBoundsIncluded = checkedIn(form, CHECK_BOUNDS_INCLUDED) ? 1 : 0;
+}
+
+bool runSeriesParametersDialog(Window& window, AppState& state) {
+    DialogForm form = seriesParametersForm(state);
+    const bool accepted = window.runDialog(form);
+    if (accepted) acceptSeriesParameters(state, form);
+    state.dwDialogAccepted = accepted ? 1 : 0;
+    return accepted;
+}
+
+bool runLocationParametersDialog(Window& window, AppState& state) {
+    DialogForm form = locationParametersForm(state);
+    const bool accepted = window.runDialog(form);
+    if (accepted) acceptLocationParameters(state, form);
+    state.dwDialogAccepted = accepted ? 1 : 0;
+    return accepted;
+}
+
+bool runStatisticsDisplayDialog(Window& window, AppState& state, bool recognition) {
+    DialogForm form = statisticsDisplayForm(state, recognition);
+    const bool accepted = window.runDialog(form);
+    if (accepted) acceptStatisticsDisplay(state, form, recognition);
+    return accepted;
+}
+
+}  // namespace tessaline

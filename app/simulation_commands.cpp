@@ -1,0 +1,236 @@
+#include "app/simulation_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+#include "app/commands.h"
+#include "app/dialogs.h"
+#include "app/layout.h"
+#include "app/state.h"
+#include "model/codes.h"
+#include "platform/window.h"
+#include "simulation/driver.h"
+#include "simulation/statistics.h"
+
+namespace tessaline {
+namespace {
+
+constexpr const char* SIMULATION_CAPTION = " Statistical Simulation ";
+constexpr int32_t NOISE_LEVEL_LIMIT = 32767;  // noise levels are 16-bit signed in the record
+
+void refuse(Window& window, const char* setting, const std::string& detail) {
+    std::string text = "Неверно задан ";
+    text += setting;
+    text += "!\n\n" + detail + "\n";
+    window.showMessage(text, SIMULATION_CAPTION, MessageIcon::Warning);
+}
+
+// Least and most pulses for the staged series geometry (the least is not raised to 1 here).
+void stagePulseBounds(AppState& state) {
+    const int64_t length = state.staging.dwSeriesLength;
+    const int64_t n = state.wEtalonLength;
+    const int64_t least = (length + n - 1) / state.staging.wTmax;
+    const int64_t most = (length - n + state.staging.wTmin) / state.staging.wTmin;
+    state.staging.wLeastPulses = static_cast<uint16_t>(std::clamp<int64_t>(least, 0, UINT16_MAX));
+    state.staging.wMostPulses = static_cast<uint16_t>(std::clamp<int64_t>(most, 0, UINT16_MAX));
+}
+
+// The grid the location-parameters dialog staged, checked against the series the run will make:
+// pulse counts from 1 to the most that fit, at least one noise level within the 16-bit range, at
+// least one repeat.
+bool checkGrid(Window& window, const AppState& state) {
+    const DialogStaging& staged = state.staging;
+    const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin);
+    const auto bounds = [&] {
+        return "от " + std::to_string(staged.wLeastPulses) + " до " + std::to_string(staged.wMostPulses) +
+               " (нужно 1 <= от <= до <= " + std::to_string(most) + ")";
+    };
+    if (staged.wLeastPulses < 1 || staged.wLeastPulses > staged.wMostPulses) {
+        refuse(window, "wMinPulses", bounds());
+        return false;
+    }
+    if (staged.wMostPulses > most) {
+        refuse(window, "wMaxPulses", bounds());
+        return false;
+    }
+    if (state.wRepeats < 1) {
+        refuse(window, "wRepeats", "wRepeats: 0 (нужно хотя бы одно повторение)");
+        return false;
+    }
+    if (state.wNoiseSteps < 1) {
+        refuse(window, "wNoiseSteps", "wNoiseSteps: 0 (нужен хотя бы один уровень шума)");
+        return false;
+    }
+    const int64_t top = int64_t{state.wNoiseFrom} + int64_t{state.wNoiseSteps - 1} * state.wNoiseIncrement;
+    if (top > NOISE_LEVEL_LIMIT) {
+        refuse(window, "wNoiseIncrement",
+               "последний уровень шума " + std::to_string(top) + " (нужно не больше " +
+                   std::to_string(NOISE_LEVEL_LIMIT) + ")");
+        return false;
+    }
+    return true;
+}
+
+void commitSimulationParameters(AppState& state) {
+    const DialogStaging& staged = state.staging;
+    state.dwRequestedSeriesLength = state.dwSeriesLength = staged.dwSeriesLength;
+    state.wTmin = staged.wTmin;
+    state.wTmax = staged.wTmax;
+    state.wMakingEnergyLevel = staged.wMakingEnergyLevel;
+    state.wProcessingEnergyLevel = staged.wProcessingEnergyLevel;
+    state.wMinPulses = staged.wLeastPulses;
+    state.wMaxPulses = staged.wMostPulses;
+    if (state.wPulsesIncrement == 0) state.wPulsesIncrement = 1;
+    state.wPulseSteps = static_cast<uint16_t>((state.wMaxPulses - state.wMinPulses) / state.wPulsesIncrement + 1);
+}
+
+int simulationThreads(const SimulationHooks& hooks) {
+    if (hooks.threads > 0) return hooks.threads;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+SimulationRun simulationRunOf(const AppState& state) {
+    SimulationRun run;
+    run.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<std::size_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
+    run.etalons = std::span<const uint16_t>(state.lpRequiredList, state.lpRequiredList == nullptr ? 0 : state.wRequiredQuantity);
+    run.seriesType = state.wSeriesType;
+    run.taskType = state.wTaskType;
+    run.makingLevel = state.wMakingEnergyLevel;
+    run.processingLevel = state.wProcessingEnergyLevel;
+    run.proceeding = state.wSubsetProceeding;
+    run.amplitude = static_cast<int16_t>(state.wAmplitude);
+    run.threads = simulationThreads(state.simulationHooks);
+    run.share = state.simulationHooks.share;
+    run.cancel = state.simulationHooks.cancel;
+    run.progress = state.simulationHooks.progress;
+    return run;
+}
+
+void appendLine(std::string& text, const char* format, auto... values) {
+    char line[160];
+    std::snprintf(line, sizeof line, format, values...);
+    text += line;
+}
+
+}  // namespace
+
+int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsIncluded) noexcept {
+    const int32_t summary = viewCase == 2 ? 1 : 0;
+    if (handlingCase == 2) return 2 + summary;
+    if (handlingCase == 3) return (boundsIncluded != 0 ? 12 : 4) + summary;
+    return summary;
+}
+
+std::string simulationSummaryText(const AppState& state) {
+    std::string text = "Create series parameters:\n";
+    appendLine(text, "длина серии: %d\n", static_cast<int>(state.dwSeriesLength));
+    appendLine(text, "wTmin: %d\n", state.wTmin);
+    appendLine(text, "wTmax: %d\n", state.wTmax);
+    appendLine(text, "длина эталона: %d\n", state.wEtalonLength);
+    appendLine(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.wMinPulses);
+    appendLine(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.wMaxPulses);
+    text += "\n";
+    appendLine(text, "pulses: %d, from %d to %d incr %d \n", state.wPulseSteps, state.wMinPulses, state.wMaxPulses,
+               state.wPulsesIncrement);
+    appendLine(text, "noise level: from %d to %d incr %d\n", state.wNoiseFrom, state.wNoiseSteps,
+               state.wNoiseIncrement);
+    appendLine(text, "number of repeats: %d\n", state.wRepeats);
+    return text;
+}
+
+void seriesDialogCommand(Window& window, AppState& state) {
+    if (state.wRequiredQuantity == 0 && state.lpRequiredList != nullptr && state.lpEtalonSequence != nullptr) {
+        state.wRequiredQuantity = 1;
+        state.lpRequiredList[0] = 1;
+        state.lpEtalonSequence[0] = 1;
+        state.dwCurrentEtalon = 1;
+        state.wRequiredFlags[0] = 1;
+    }
+    const auto flagged = [&](int32_t etalon) {
+        return etalon >= 1 && etalon <= ALPHABET_CAPACITY && state.wRequiredFlags[etalon - 1] != 0;
+    };
+    if (!flagged(state.dwCurrentEtalon)) {
+        for (int32_t etalon = 1; etalon <= ALPHABET_CAPACITY; ++etalon) {
+            if (flagged(etalon)) {
+                state.dwCurrentEtalon = etalon;
+                break;
+            }
+        }
+    }
+    runSeriesParametersDialog(window, state);
+}
+
+void simulationDialogsCommand(Window& window, AppState& state) {
+    seriesDialogCommand(window, state);
+    if (state.dwDialogAccepted == 0) return;
+    const DialogStaging& staged = state.staging;
+    // The pulse bounds divide by the gaps: a geometry no series can have is refused first.
+    if (!checkSeriesSettings(window, state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength,
+                             SIMULATION_CAPTION)) {
+        state.dwDialogAccepted = 0;
+        return;
+    }
+    stagePulseBounds(state);
+    if (state.dwFirstSimulation != 0 && state.lpEtalonSequence != nullptr) {
+        const int places = std::min<int>(state.wMaxPulses, state.wEtalonSequenceCapacity);
+        std::fill_n(state.lpEtalonSequence, places, static_cast<uint16_t>(state.dwDefaultEtalon));
+        state.dwFirstSimulation = 0;
+    }
+    if (!runLocationParametersDialog(window, state)) return;
+    if (!checkGrid(window, state)) {
+        state.dwDialogAccepted = 0;
+        return;
+    }
+    commitSimulationParameters(state);
+}
+
+void statisticalSimulationCommand(Window& window, AppState& state) {
+    state.wLostDataLevel = state.wRequestedLostDataLevel;
+    state.wMakingEnergyLevel = state.wRequestedMakingEnergyLevel;
+    state.wProcessingEnergyLevel = state.wRequestedProcessingEnergyLevel;
+    simulationDialogsCommand(window, state);
+    if (state.dwDialogAccepted == 0) return;
+    window.showMessage(simulationSummaryText(state), "getPulseEstAsRepeats", MessageIcon::None);
+
+    SeriesHeader* series = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wEtalonLength, state.wTmin,
+                                                 state.wTmax, state.dwSeriesLength, state.lpSeriesHeader);
+    if (series == nullptr) {
+        state.lpSeriesHeader = nullptr;
+        window.showMessage("Не могу выделить память для lpCutOffSeriesHeader!", " About getCutOffSeriesHeader ",
+                           MessageIcon::Warning);
+        return;
+    }
+    state.lpSeriesHeader = series;
+    state.lpRestErrorHeader = getRestErrHeader(window, state.wPulseSteps, state.wNoiseSteps, state.wRepeats,
+                                               state.lpRestErrorHeader);
+    if (state.lpRestErrorHeader == nullptr) {
+        window.showMessage("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", MessageIcon::None);
+        return;
+    }
+    if (initRestErrHeader(window, state.wPulseSteps, state.wMinPulses, state.wPulsesIncrement, state.wNoiseSteps,
+                          state.wNoiseFrom, state.wNoiseIncrement, state.wRepeats, state.lpRestErrorHeader) == 0) {
+        window.showMessage("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", MessageIcon::None);
+        return;
+    }
+    SimulationClock clock;
+    statCutoffVandrel(window, state.lpRestErrorHeader, simulationRunOf(state), state.lpSeriesHeader, state.states,
+                      clock);
+    state.dwSimulationStart = clock.start;
+    state.dwSimulationEnd = clock.end;
+    showStatisticalSimulationCommand(window, state);
+}
+
+void showStatisticalSimulationCommand(Window& window, AppState& state) {
+    if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return;
+    state.wResultKind = RESULT_STATISTICS;
+    runStatisticsDisplayDialog(window, state, state.wSelectedTask == TASK_RECOGNITION);
+    state.dwStatisticsView = statisticsViewOf(state.dwHandlingCase, state.dwViewCase, state.dwBoundsIncluded);
+    window.invalidate(graphInvalidationArea(state.layout), true);
+    window.invalidate(buttonInvalidationArea(state.layout), true);
+    state.dwRedrawButtons = 0;
+    refreshFlaggedSelectors(window, state);
+    state.dwViewMode = VIEW_RESULT;
+}
+
+}  // namespace tessaline
