@@ -3,9 +3,51 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 #include "cli/commands.h"
+#include "cli/process_group.h"
 #include "cli/run_options.h"
+#include "cli/simulate_command.h"
+
+namespace {
+
+using namespace tessaline::cli;
+
+CLI::App* addSimulateCommand(CLI::App& app, SimulateOptions& options, RunArguments& arguments) {
+    CLI::App* command = app.add_subcommand(
+        "simulate", "Start up, apply the settings, then run \" Statistical Simulation\" with the dialogs answered");
+    addRunOptions(*command, arguments);
+    SimulationGrid& grid = options.grid;
+    command->add_option("--pulses-from", grid.pulsesFrom, "Least pulse count of the grid");
+    command->add_option("--pulses-to", grid.pulsesTo, "Greatest pulse count of the grid");
+    command->add_option("--pulses-incr", grid.pulsesIncrement, "Pulse count step");
+    command->add_option("--noise-from", grid.noiseFrom, "First noise level");
+    command->add_option("--noise-steps", grid.noiseSteps, "Number of noise levels");
+    command->add_option("--noise-incr", grid.noiseIncrement, "Noise level step");
+    command->add_option("--repeats", grid.repeats, "Series per cell");
+    command->add_option("--threads", options.threads, "Threads processing series side by side (default: one per core)")
+        ->check(CLI::NonNegativeNumber);
+    command->add_flag("--json", options.json, "The result as one JSON object");
+    command->add_option("--csv", options.csvPath, "Also write one CSV row per cell to this file");
+    return command;
+}
+
+int runSimulate(const CLI::App& command, SimulateOptions& options, const RunArguments& arguments, int& argc,
+                char**& argv) {
+    std::string error;
+    if (!readRunSettings(command, arguments, options.settings, error)) {
+        std::cerr << "tessaline-cli: simulate: " << error << "\n";
+        return EXIT_REFUSED;
+    }
+    options.terminal = isatty(STDERR_FILENO) != 0;
+    ProcessGroup group(argc, argv);
+    static std::atomic<bool> cancel{false};
+    cancelOnInterrupt(cancel);
+    return runSimulateCommand(options, std::cout, std::cerr, group, &cancel);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace tessaline::cli;
@@ -25,6 +67,10 @@ int main(int argc, char** argv) {
     runCommand->add_flag("--json", run.json, "One JSON line per step (step 0 = after start-up and settings)");
     addRunOptions(*runCommand, arguments);
 
+    SimulateOptions simulate;
+    RunArguments simulateArguments;
+    CLI::App* simulateCommand = addSimulateCommand(app, simulate, simulateArguments);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -34,6 +80,7 @@ int main(int argc, char** argv) {
         return EXIT_REFUSED;
     }
     if (alphabetCommand->parsed()) return runAlphabetCommand(alphabet, std::cout, std::cerr);
+    if (simulateCommand->parsed()) return runSimulate(*simulateCommand, simulate, simulateArguments, argc, argv);
     std::string error;
     if (!readRunSettings(*runCommand, arguments, run.settings, error)) {
         std::cerr << "tessaline-cli: run: " << error << "\n";

@@ -2,6 +2,7 @@
 // its determinism, and the failures it refuses before generating anything.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -275,6 +276,84 @@ TEST_F(DriverTest, FailuresAreRefusedBeforeAnySeriesIsMade) {
         EXPECT_EQ(memory::outstandingBlocks(), blocks);
         EXPECT_EQ(state.states, start);
     }
+}
+
+
+// Processes of a distributed run each fill their own cells; the matrices added up are those of
+// one process doing everything, and process 0 ends with the same series and generator states.
+TEST_F(DriverTest, SharedCellsAddUpToTheWholeRun) {
+    const GeneratorStates start = state.states;
+    makeGrid(3);
+    ASSERT_EQ(statCutoffVandrel(window, record, run(TASK_JOINT, SERIES_UNFIXED_CUTOFF), state.lpSeriesHeader,
+                                state.states, clock),
+              1);
+    const std::vector<int32_t> whole = errors();
+    const GeneratorStates wholeEnd = state.states;
+    const std::vector<int16_t> wholeNoisy(state.lpSeriesHeader->lpNoisyData,
+                                          state.lpSeriesHeader->lpNoisyData + state.lpSeriesHeader->dwSeriesSize);
+    for (int processes : {2, 3, 5}) {
+        std::vector<int32_t> sum(whole.size(), 0);
+        for (int process = processes - 1; process >= 0; --process) {
+            state.states = start;
+            makeGrid(3);
+            SimulationRun r = run(TASK_JOINT, SERIES_UNFIXED_CUTOFF);
+            r.share = {process, processes};
+            ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
+            const std::vector<int32_t> part = errors();
+            for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += part[i];
+            EXPECT_EQ(state.states, wholeEnd) << processes << " " << process;
+        }
+        EXPECT_EQ(sum, whole) << processes;
+        const SeriesHeader& last = *state.lpSeriesHeader;  // process 0's
+        EXPECT_EQ(std::vector<int16_t>(last.lpNoisyData, last.lpNoisyData + last.dwSeriesSize), wholeNoisy);
+    }
+    EXPECT_TRUE(window.messages().empty());
+}
+
+TEST_F(DriverTest, ProgressIsReportedAfterEveryCell) {
+    makeGrid(2);
+    SimulationRun r = run(TASK_DETECTION, SERIES_UNFIXED_CUTOFF);
+    r.share = {1, 2};
+    std::vector<std::pair<int, int64_t>> reports;
+    r.progress = [&](const SimulationProgress& p) {
+        EXPECT_EQ(p.cells, 4);
+        reports.emplace_back(p.cellsDone, p.seriesProcessed);
+    };
+    ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
+    // Process 1 of 2 owns cells 0 and 2 of 4 (process 0 has the last).
+    EXPECT_EQ(reports, (std::vector<std::pair<int, int64_t>>{{1, 2}, {2, 2}, {3, 4}, {4, 4}}));
+}
+
+TEST_F(DriverTest, CancelStopsTheRunIncompleteAndGivesTheSubsetBack) {
+    const int32_t subset[] = {3, 1};
+    setSeriesSubset(subset, EMPLOY_COMPLETE, 1, state.lpSeriesHeader);
+    makeGrid(4);
+    std::atomic<bool> cancel{false};
+    SimulationRun r = run(TASK_DETECTION, SERIES_UNFIXED_CUTOFF);
+    r.cancel = &cancel;
+    int cells = 0;
+    r.progress = [&](const SimulationProgress&) {
+        if (++cells == 2) cancel = true;
+    };
+    EXPECT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 0);
+    EXPECT_EQ(cells, 2);
+    EXPECT_EQ(record->ifComplete, 0);
+    ASSERT_EQ(window.messages().size(), 1u);
+    EXPECT_EQ(window.messages()[0].text, "Statistical simulation cancelled");
+    EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 2);
+    EXPECT_EQ(state.lpSeriesHeader->lpSubset[0], 3);
+    EXPECT_EQ(state.lpSeriesHeader->lpSubset[1], 1);
+}
+
+TEST_F(DriverTest, ImpossibleShareIsRefused) {
+    makeGrid(1);
+    SimulationRun r = run(TASK_DETECTION, SERIES_UNFIXED_CUTOFF);
+    r.share = {2, 2};
+    const GeneratorStates start = state.states;
+    EXPECT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 0);
+    EXPECT_EQ(state.states, start);
+    ASSERT_EQ(window.messages().size(), 1u);
+    EXPECT_EQ(window.messages()[0].text, "Неверно задан CellShare!");
 }
 
 }  // namespace
