@@ -177,7 +177,8 @@ public:
           schedule_(run.taskType, run.etalons, nullptr, nullptr, 0), n_(static_cast<int>(run.etalons.size())),
           R_(static_cast<uint16_t>(record.repeats)), threads_(std::max(run.threads, 1)),
           batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * std::max(run.threads, 1))),
-          noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))) {}
+          noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))),
+          algorithms_(run.algorithms != nullptr ? *run.algorithms : productionAlgorithms()) {}
 
     ~Simulation() {
         for (ChainsHeader* chains : chains_) freeChainsHeader(chains);
@@ -266,29 +267,24 @@ private:
         SeriesHeader& series = *repeat.series;
         const std::span<const uint16_t> working(repeat.candidates, static_cast<std::size_t>(candidateCount()));
         const bool unknown = unknownCount(run_.seriesType);
+        const bool unknownTuples = unknown || run_.seriesType == SERIES_UNFIXED_TUPLES;
+        const ProcessingAlgorithms& use = algorithms_;
         switch (run_.taskType) {
             case TASK_RECOGNITION:
-                return unknown ? recognizeUnknownPulses(shared_, pulsesInput(series, working), chains, series)
-                               : recognizeKnownPulses(shared_, pulsesInput(series, working), chains, series);
+                return (unknown ? use.recognizeUnknown : use.recognizeKnown)(shared_, pulsesInput(series, working),
+                                                                             chains, series);
             case TASK_TUPLES_DETECTION:
-                if (unknown || run_.seriesType == SERIES_UNFIXED_TUPLES) {
-                    detectUnknownTuples(shared_, tuplesInput(series), tuples_.subset(), chains, series);
-                } else {
-                    detectKnownTuples(shared_, tuplesInput(series), tuples_.subset(), chains, series);
-                }
+                (unknownTuples ? use.detectUnknownTuples : use.detectKnownTuples)(shared_, tuplesInput(series),
+                                                                                  tuples_.subset(), chains, series);
                 return 0;
             case TASK_TUPLES_RECOGNITION:
-                if (unknown || run_.seriesType == SERIES_UNFIXED_TUPLES) {
-                    return recognizeUnknownTuples(shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(),
-                                                  chains, series);
-                }
-                return recognizeKnownTuples(shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(),
-                                            chains, series);
+                return (unknownTuples ? use.recognizeUnknownTuples : use.recognizeKnownTuples)(
+                    shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(), chains, series);
             default:
                 if (unknown) {
-                    detectUnknownPulses(shared_, pulsesInput(series, working), chains, series);
+                    use.detectUnknown(shared_, pulsesInput(series, working), chains, series);
                 } else {
-                    detectKnownPulses(shared_, pulsesInput(series, run_.etalons), chains, series);
+                    use.detectKnown(shared_, pulsesInput(series, run_.etalons), chains, series);
                 }
                 return 0;
         }
@@ -440,6 +436,7 @@ private:
     int batch_;
     LcgJump noiseJump_;  // the noise steps of one series
     bool cancelled_ = false;
+    const ProcessingAlgorithms& algorithms_;
 };
 
 // Grid values the run cannot work with, refused before anything is generated.
@@ -462,6 +459,21 @@ bool checkGrid(Window& window, const RestErrorHeader& record, const SimulationRu
 }
 
 }  // namespace
+
+const ProcessingAlgorithms& productionAlgorithms() noexcept {
+    static const ProcessingAlgorithms production{
+        detectKnownPulses,
+        recognizeKnownPulses,
+        detectUnknownPulses,
+        [](Window& window, const ProcessingInput& input, ChainsHeader* chains, SeriesHeader& series) -> int {
+            return recognizeUnknownPulses(window, input, chains, series);
+        },
+        detectKnownTuples,
+        detectUnknownTuples,
+        recognizeKnownTuples,
+        recognizeUnknownTuples};
+    return production;
+}
 
 int statCutoffVandrel(Window& window, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
                       GeneratorStates& states, SimulationClock& clock) {

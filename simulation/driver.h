@@ -14,6 +14,24 @@ namespace tessaline {
 
 class Window;
 struct RestErrorHeader;
+struct ChainsHeader;
+struct ProcessingInput;
+struct TuplesInput;
+
+// The processing algorithms a run calls. A run uses the production ones; the benchmarks hand it
+// the plain reference versions to measure what the production ones gain on the same series.
+struct ProcessingAlgorithms {
+    using Pulses = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+    using Tuple = int (*)(Window&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
+    using Tuples = int (*)(Window&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
+                           ChainsHeader*, SeriesHeader&);
+    Pulses detectKnown, recognizeKnown, detectUnknown, recognizeUnknown;
+    Tuple detectKnownTuples, detectUnknownTuples;
+    Tuples recognizeKnownTuples, recognizeUnknownTuples;
+};
+
+// The production algorithms.
+const ProcessingAlgorithms& productionAlgorithms() noexcept;
 
 // How far a run has got, reported after every cell.
 struct SimulationProgress {
@@ -48,6 +66,7 @@ struct SimulationRun {
     CellShare share;                        // this process's cells of a distributed run
     const std::atomic<bool>* cancel = nullptr;  // set from elsewhere to stop the run between repeats
     std::function<void(const SimulationProgress&)> progress;  // called after every cell
+    const ProcessingAlgorithms* algorithms = nullptr;  // none: the production algorithms
 };
 
 // What the shell adds to a run that its dialogs do not ask for.
