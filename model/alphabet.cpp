@@ -126,6 +126,11 @@ int64_t etalonEnergy(const PulseHeader& etalon) noexcept {
     return energy;
 }
 
+char etalonLetter(int number) noexcept {
+    const int code = 96 + number;
+    return code >= 32 && code <= 126 ? static_cast<char>(code) : '?';
+}
+
 void releaseAlphabet(std::span<PulseHeader> alphabet) noexcept {
     for (PulseHeader& etalon : alphabet) memory::release(etalon.lpData);
 }
