@@ -122,6 +122,7 @@ int makeAlphabet(Window& window, int16_t A, uint16_t n, std::span<PulseHeader> a
 
 int64_t etalonEnergy(const PulseHeader& etalon) noexcept {
     int64_t energy = 0;
+    if (etalon.lpData == nullptr) return energy;
     for (uint16_t j = 0; j < etalon.wSize; ++j) energy += int64_t{etalon.lpData[j]} * etalon.lpData[j];
     return energy;
 }

@@ -17,7 +17,7 @@ class Window;
 int makeAlphabet(Window& window, int16_t A, uint16_t n, std::span<PulseHeader> alphabet,
                  uint16_t& randomEtalonState);
 
-// Sum of the squared samples of an etalon.
+// Sum of the squared samples of an etalon; 0 for an etalon without samples.
 int64_t etalonEnergy(const PulseHeader& etalon) noexcept;
 
 // The letter of an etalon in pulse texts and thumbnails: the character 96 + number ('a' for
