@@ -46,7 +46,8 @@ inline constexpr int TASK_ENTRIES[] = {CMD_TASK_DETECTION, CMD_TASK_RECOGNITION,
                                        CMD_TASK_SERIES_PROCESSING};
 
 // Values offered by a selector: entry [0] is the count, entries [1..count] the values.
-using SelectorChoices = int32_t[4];
+inline constexpr int SELECTOR_ROWS = 3;
+using SelectorChoices = int32_t[SELECTOR_ROWS + 1];
 
 // Values a parameter dialog stages before its command commits them.
 struct DialogStaging {
@@ -139,6 +140,13 @@ struct AppState {
     // The window's layout as last computed from its client area and its font's line height
     WindowLayout layout;
     int32_t wLineHeight = 16;
+
+    // The selector rows as last drawn (row i chooses entry i + 1), and the rows of stored tuples
+    // the processing result view last drew (row r chooses tuple r + 1), for the mouse handling
+    Rect LengthItemRects[SELECTOR_ROWS] = {};
+    Rect NoiseItemRects[SELECTOR_ROWS] = {};
+    Rect LostItemRects[SELECTOR_ROWS] = {};
+    std::vector<Rect> tupleChooserRects;
 
     // The subset selection panel, and the areas its painter last recorded
     SubsetPanel subsetPanel;

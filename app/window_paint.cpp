@@ -1,11 +1,150 @@
 #include "app/window_paint.h"
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "draw/alphabet_view.h"
+#include "draw/controls.h"
+#include "model/codes.h"
+#include "views/result_view.h"
+#include "views/view_frame.h"
+
 namespace tessaline {
+namespace {
+
+// The etalons the alphabet view has cells for.
+std::size_t alphabetCells(const AppState& state) {
+    return static_cast<std::size_t>(
+        std::clamp<int>(std::min<int>(state.wEtalonsQuantity, state.layout.cellCount), 0, ALPHABET_CAPACITY));
+}
+
+void drawAlphabet(Canvas& canvas, const AppState& state) {
+    const WindowLayout& layout = state.layout;
+    const std::size_t cells = alphabetCells(state);
+    std::vector<Point> origins(cells);
+    for (std::size_t i = 0; i < cells; ++i) origins[i] = {layout.rcEtalonCells[i].left, layout.rcEtalonCells[i].top};
+    AlphabetViewInput input;
+    input.etalons = std::span<const PulseHeader>(state.Alphabet, cells);
+    input.selected = std::span<const uint16_t>(state.wRequiredFlags, cells);
+    input.view = layout.rcGraph;
+    input.cellOrigins = origins;
+    input.graphWidth = layout.wCellInnerWidth;
+    input.cellHeight = layout.wCellInnerHeight;
+    input.frameWidth = layout.wCellWidth;
+    input.frameHeight = layout.wCellHeight;
+    input.amplitude = state.wAmplitude;
+    input.lineHeight = state.wLineHeight;
+    drawAlphabetView(canvas, input);
+}
+
+// Series processing is drawn only for the series types it handles.
+bool resultDrawable(const AppState& state) {
+    if (state.wTaskType != TASK_SERIES_PROCESSING) return true;
+    return state.wSeriesType == SERIES_FIXED_WHOLE || state.wSeriesType == SERIES_FIXED_CUTOFF ||
+           state.wSeriesType == SERIES_UNFIXED_WHOLE || state.wSeriesType == SERIES_UNFIXED_CUTOFF;
+}
+
+void drawProcessingResult(Canvas& canvas, AppState& state) {
+    ResultViewInput input;
+    input.graph = state.layout.rcGraph;
+    input.lineHeight = state.wLineHeight;
+    const uint16_t listed =
+        state.lpRequiredList != nullptr ? std::min(state.wRequiredQuantity, state.wRequiredCapacity) : uint16_t{0};
+    input.etalonList = std::span<const uint16_t>(state.lpRequiredList, listed);
+    input.series = state.lpSeriesHeader;
+    input.chains = state.lpChainsHeader;
+    input.settings = {state.dwHighlightDetectedPulses != 0, state.dwShadedOriginalPulses != 0, state.wTuplesHighlight,
+                      state.dwSpecialGraphSize != 0, state.dwFrameGraphFields != 0};
+    input.pickedTuple = state.subsetPanel.dwChosenSubset;
+    drawProcessingResultView(canvas, input, state.tupleChooserRects);
+}
+
+void drawGraphArea(Canvas& canvas, AppState& state) {
+    state.tupleChooserRects.clear();  // refilled by a view that shows choosable tuples
+    switch (state.dwViewMode) {
+        case VIEW_ALPHABET:
+            drawAlphabet(canvas, state);
+            break;
+        case VIEW_RESULT:
+            if (state.wResultKind == RESULT_STATISTICS) {
+                outlineArea(canvas, state.layout.rcGraph);
+            } else {
+                if (resultDrawable(state)) drawProcessingResult(canvas, state);
+                state.dwTypeMoreDetails = 0;
+            }
+            break;
+        case VIEW_SUBSETS:
+        case VIEW_PARAMETERS:
+            outlineArea(canvas, state.layout.rcGraph);
+            break;
+        default:
+            break;
+    }
+}
+
+// Select All is offered while at most half of the etalons are selected.
+int32_t selectAllShown(const AppState& state) {
+    const int etalons = std::min<int>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
+    const auto selected = std::count(state.wRequiredFlags, state.wRequiredFlags + etalons, uint16_t{1});
+    return 2 * selected <= state.wEtalonsQuantity ? 1 : 0;
+}
+
+// The button column: Restart in the result view only, then Next, Exit and the selection button.
+void drawButtons(Canvas& canvas, AppState& state) {
+    const bool withRestart = state.dwViewMode == VIEW_RESULT;
+    if (!withRestart && state.dwViewMode != VIEW_ALPHABET && state.dwViewMode != VIEW_SUBSETS &&
+        state.dwViewMode != VIEW_PARAMETERS) {
+        return;
+    }
+    const WindowLayout& layout = state.layout;
+    const int32_t h = state.wLineHeight;
+    if (withRestart) drawButton(canvas, layout.rcRestartButton, "Restart", h);
+    drawButton(canvas, layout.rcNextButton, "Next", h);
+    drawButton(canvas, layout.rcExitButton, "Exit", h);
+    if (layout.hasSelectButton) {
+        state.dwSelectAllShown = selectAllShown(state);
+        drawButton(canvas, layout.rcSelectButton, state.dwSelectAllShown != 0 ? "Select All" : "Unselect All", h);
+    }
+}
+
+void drawSelector(Canvas& canvas, const AppState& state, const Rect& group, const char* title,
+                  const SelectorChoices& choices, int32_t index, int32_t inUse, Rect (&rows)[SELECTOR_ROWS]) {
+    std::fill(std::begin(rows), std::end(rows), Rect{});
+    const std::size_t count = static_cast<std::size_t>(std::clamp(choices[0], 0, SELECTOR_ROWS));
+    drawSelectorGroup(canvas, group, title, std::span<const int32_t>(choices + 1, count), index, inUse,
+                      state.wLineHeight, rows);
+}
+
+void drawSelectors(Canvas& canvas, AppState& state) {
+    const WindowLayout& layout = state.layout;
+    drawSelector(canvas, state, layout.rcLengthSelector, " series length: ", state.SeriesLengthChoices,
+                 state.dwSeriesLengthIndex, static_cast<int32_t>(state.dwSeriesLength), state.LengthItemRects);
+    drawSelector(canvas, state, layout.rcNoiseSelector, " noise level: ", state.NoiseLevelChoices,
+                 state.dwNoiseLevelIndex, state.wNoiseLevel, state.NoiseItemRects);
+    if (layout.hasLostSelector) {
+        drawSelector(canvas, state, layout.rcLostSelector, " lost data level: ", state.LostDataChoices,
+                     state.dwLostDataIndex, state.wLostDataLevel, state.LostItemRects);
+    } else {
+        std::fill(std::begin(state.LostItemRects), std::end(state.LostItemRects), Rect{});
+    }
+}
+
+}  // namespace
 
 void paintClientArea(Canvas& canvas, AppState& state, const Rect& client) {
-    layOutWindow(state, client, lineHeightOf(canvas));
+    const FontGuard font(canvas, Font{});
+    const PenGuard pen(canvas, Pen{});
+    const BrushGuard brush(canvas, Brush{});
+    const Color textColor = canvas.setTextColor(kBlack);
+    const Color background = canvas.setBackgroundColor(kWhite);
     canvas.fillRect(client, kWhite);
-    canvas.rectangle(state.layout.rcGraph);
+    layOutWindow(state, client, lineHeightOf(canvas));
+    drawGraphArea(canvas, state);
+    drawButtons(canvas, state);
+    drawSelectors(canvas, state);
+    canvas.setBackgroundColor(background);
+    canvas.setTextColor(textColor);
 }
 
 }  // namespace tessaline

@@ -122,8 +122,14 @@ int makeAlphabet(Window& window, int16_t A, uint16_t n, std::span<PulseHeader> a
 
 int64_t etalonEnergy(const PulseHeader& etalon) noexcept {
     int64_t energy = 0;
+    if (etalon.lpData == nullptr) return energy;
     for (uint16_t j = 0; j < etalon.wSize; ++j) energy += int64_t{etalon.lpData[j]} * etalon.lpData[j];
     return energy;
+}
+
+char etalonLetter(int number) noexcept {
+    const int code = 96 + number;
+    return code >= 32 && code <= 126 ? static_cast<char>(code) : '?';
 }
 
 void releaseAlphabet(std::span<PulseHeader> alphabet) noexcept {

@@ -17,8 +17,12 @@ class Window;
 int makeAlphabet(Window& window, int16_t A, uint16_t n, std::span<PulseHeader> alphabet,
                  uint16_t& randomEtalonState);
 
-// Sum of the squared samples of an etalon.
+// Sum of the squared samples of an etalon; 0 for an etalon without samples.
 int64_t etalonEnergy(const PulseHeader& etalon) noexcept;
+
+// The letter of an etalon in pulse texts and thumbnails: the character 96 + number ('a' for
+// etalon 1), or '?' for a number that gives no printable character.
+char etalonLetter(int number) noexcept;
 
 // Releases the sample buffers of every record of the alphabet.
 void releaseAlphabet(std::span<PulseHeader> alphabet) noexcept;

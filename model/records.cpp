@@ -143,11 +143,15 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint
     return record;
 }
 
-int32_t seriesEtalonSample(const SeriesHeader& series, int32_t number, int64_t u) noexcept {
+const PulseHeader* seriesEtalon(const SeriesHeader& series, int32_t number) noexcept {
     if (number < 1 || number > series.wEtalons || number > series.wReservedEtalons || series.lpPulsesList == nullptr) {
-        return 0;
+        return nullptr;
     }
-    const PulseHeader* etalon = series.lpPulsesList[number - 1];
+    return series.lpPulsesList[number - 1];
+}
+
+int32_t seriesEtalonSample(const SeriesHeader& series, int32_t number, int64_t u) noexcept {
+    const PulseHeader* etalon = seriesEtalon(series, number);
     if (etalon == nullptr || etalon->lpData == nullptr || u < 0 || u >= etalon->wSize) return 0;
     return etalon->lpData[u];
 }

@@ -81,6 +81,10 @@ bool checkSeriesSettings(Window& window, uint32_t n, uint32_t Tmin, uint32_t Tma
 SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint16_t Tmin,
                                     uint16_t Tmax, uint32_t N, SeriesHeader* record);
 
+// The alphabet record of etalon `number` (1-based) of the series' list, or null for a number the
+// list does not hold.
+const PulseHeader* seriesEtalon(const SeriesHeader& series, int32_t number) noexcept;
+
 // Sample u of etalon `number` of the series' alphabet list; 0 for an etalon the list does not hold
 // or a sample outside the etalon.
 int32_t seriesEtalonSample(const SeriesHeader& series, int32_t number, int64_t u) noexcept;

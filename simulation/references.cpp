@@ -16,12 +16,6 @@ std::vector<int64_t> samplesOver(const PulseHeader* etalon, int n) {
     return samples;
 }
 
-// The alphabet record of a 1-based etalon number, or null outside 1..wEtalons.
-const PulseHeader* listedEtalon(const SeriesHeader& series, uint16_t number) {
-    if (number < 1 || number > series.wEtalons || series.lpPulsesList == nullptr) return nullptr;
-    return series.lpPulsesList[number - 1];
-}
-
 int64_t energyOf(const std::vector<int64_t>& samples) {
     int64_t energy = 0;
     for (int64_t sample : samples) energy += sample * sample;
@@ -40,7 +34,7 @@ std::vector<std::vector<std::vector<int64_t>>> tupleMembers(const SeriesHeader& 
         if (row == nullptr) continue;
         const int size = std::min(series.selectedSubsetSize[i], series.wReservedSubsetSize);
         for (int m = 0; m < size; ++m) {
-            if (const PulseHeader* etalon = listedEtalon(series, row[m])) {
+            if (const PulseHeader* etalon = seriesEtalon(series, row[m])) {
                 members.push_back(samplesOver(etalon, n));
             }
         }
@@ -72,8 +66,8 @@ ReferenceQuantities referenceQuantities(const SeriesHeader& series,
         for (int64_t sample : f) reference.q = std::min(reference.q, sample * sample);
     }
 
-    const PulseHeader* firstListed = etalonList.empty() ? nullptr : listedEtalon(series, etalonList[0]);
-    const PulseHeader* secondListed = etalonList.size() > 1 ? listedEtalon(series, etalonList[1]) : nullptr;
+    const PulseHeader* firstListed = etalonList.empty() ? nullptr : seriesEtalon(series, etalonList[0]);
+    const PulseHeader* secondListed = etalonList.size() > 1 ? seriesEtalon(series, etalonList[1]) : nullptr;
     const PulseHeader* aEtalon = firstListed != nullptr ? firstListed : first;
     const PulseHeader* bEtalon = secondListed != nullptr ? secondListed : aEtalon;
     const std::vector<int64_t> a = samplesOver(aEtalon, n);

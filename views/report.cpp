@@ -1,11 +1,11 @@
 #include "views/report.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <span>
 
 #include "model/codes.h"
+#include "model/pulse_lists.h"
+#include "platform/formatting.h"
 #include "simulation/measures.h"
 
 namespace tessaline {
@@ -17,59 +17,12 @@ constexpr int TUPLE_FIRST_LIMIT = 19; // a tuple starting after this pulse is no
 constexpr int CHAIN_PULSES = 19;      // pulses listed in a chain row and in the truth row
 constexpr int SHOWN_CHAINS = 6;       // chain rows of the table
 
-// printf-style formatting appended to `out`, measured first so that no text is ever cut.
-[[gnu::format(printf, 2, 3)]] void appendf(std::string& out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length > 0) {
-        const std::size_t start = out.size();
-        out.resize(start + static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(out.data() + start, static_cast<std::size_t>(length) + 1, format, args);
-        out.resize(start + static_cast<std::size_t>(length));
-    }
-    va_end(args);
-}
-
 const char* nameOrEmpty(const char* name) { return name != nullptr ? name : ""; }
 
 // Samples of the series that may be read: the series length, within the sample block.
 int64_t readableSamples(const SeriesHeader& series) {
     if (series.lpPureData == nullptr || series.lpNoisyData == nullptr) return 0;
     return std::min(series.dwSeriesSize, series.dwReservedSize);
-}
-
-// Entries of a per-pulse array that may be read: the count, within the arrays' capacity.
-int readableEntries(const SeriesHeader& series, int count) {
-    return std::clamp(count, 0, static_cast<int>(series.wReservedPulses));
-}
-
-// One pulse of a list that the report prints.
-struct PulseEntry {
-    int position;
-    int etalon;
-    int first;  // first etalon sample used
-    int last;   // last etalon sample used
-};
-
-std::vector<PulseEntry> placedPulses(const SeriesHeader& series) {
-    std::vector<PulseEntry> pulses(static_cast<std::size_t>(readableEntries(series, series.wImpulseQuantity)));
-    for (std::size_t i = 0; i < pulses.size(); ++i) {
-        pulses[i] = {series.lpPositions[i], series.lpEtalonNumbers[i], series.lpCutBegins[i], series.lpCutEnds[i]};
-    }
-    return pulses;
-}
-
-std::vector<PulseEntry> foundPulses(const SeriesHeader& series) {
-    std::vector<PulseEntry> pulses(static_cast<std::size_t>(readableEntries(series, series.wFoundPulses)));
-    for (std::size_t i = 0; i < pulses.size(); ++i) {
-        pulses[i] = {series.lpFoundPositions[i], series.lpFoundEtalonNumbers[i], series.lpFoundCutBegins[i],
-                     series.lpFoundCutEnds[i]};
-    }
-    return pulses;
 }
 
 // Stored chains that the record can be read for: none when its storage is missing.
@@ -129,7 +82,7 @@ void appendFoundPulses(std::string& line, std::span<const PulseEntry> pulses, Pu
 // pulses are cut to them, and a tuple left with no pulse is passed over.
 void appendFoundTuples(std::string& line, const SeriesHeader& series, std::span<const PulseEntry> pulses,
                        PulseStyle style) {
-    const int tuples = readableEntries(series, series.wFoundTuples);
+    const int tuples = readablePulseEntries(series, series.wFoundTuples);
     for (int j = 0; j < tuples; ++j) {
         const int first = series.lpTupleFirsts[j];
         if (first > TUPLE_FIRST_LIMIT) {
@@ -175,11 +128,6 @@ std::string rowHead(int number, std::optional<int> etalon, int64_t measure) {
 }
 
 }  // namespace
-
-char etalonLetter(int number) noexcept {
-    const int code = 96 + number;
-    return code >= 32 && code <= 126 ? static_cast<char>(code) : '?';
-}
 
 ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader* chains) {
     ProcessingValues values;

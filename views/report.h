@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/alphabet.h"
 #include "model/records.h"
 #include "processing/chains.h"
 
@@ -56,9 +57,5 @@ ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsH
 // after it; a line with a gap before it gets an empty line before it. Lines keep their trailing
 // blanks.
 std::vector<std::string> processingReportText(const ProcessingReport& report);
-
-// The letter of an etalon in pulse texts: the character 96 + number ('a' for etalon 1), or '?' for
-// a number that gives no printable character.
-char etalonLetter(int number) noexcept;
 
 }  // namespace tessaline

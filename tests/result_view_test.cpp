@@ -1,0 +1,292 @@
+// The processing result view and the painted client area: strip geometry, where the texts go, the
+// letters and bounds the labels carry, when the result strip is left out, the alphabet and tuple
+// boxes, and whole windows painted in every view without spilling over one another.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/startup.h"
+#include "app/state.h"
+#include "app/subset_panel.h"
+#include "app/window_paint.h"
+#include "draw/controls.h"
+#include "model/codes.h"
+#include "model/subsets.h"
+#include "tests/support/recording_canvas.h"
+#include "tests/support/series_builder.h"
+#include "views/alphabet_box.h"
+#include "views/result_view.h"
+
+namespace tessaline {
+namespace {
+
+// The graph area of an 800 x 600 client area with line height 15: 625 x 578 pixels.
+constexpr Rect kGraph{10, 10, 634, 587};
+constexpr int32_t kLine = 15;
+
+bool intersects(const Rect& a, const Rect& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+class ResultViewTest : public testing::Test {
+protected:
+    ResultViewTest() {
+        made.place(1, 10).place(2, 40, 1, 2).find(1, 10).find(2, 40, 1, 3);
+    }
+    void draw(ResultDrawingSettings settings = {}, int32_t pickedTuple = 0) {
+        canvas.clear();
+        ResultViewInput input{kGraph, kLine, list, &made.series(), made.chains(), settings, pickedTuple};
+        drawProcessingResultView(canvas, input, tupleRows);
+    }
+    const CanvasCall* label(const std::string& text) const {
+        for (const CanvasCall& call : canvas.calls()) {
+            if (call.op == CanvasOp::TextOut && call.text == text) return &call;
+        }
+        return nullptr;
+    }
+    bool hasRectangle(Point corner) const {
+        for (const CanvasCall& call : canvas.callsOf(CanvasOp::Rectangle)) {
+            if (call.points[0] == corner) return true;
+        }
+        return false;
+    }
+
+    SeriesBuilder made{100, {{10, 20, 20, 10}, {-10, 30, -30, 10}}, 30};
+    std::vector<uint16_t> list{1, 2};
+    RecordingCanvas canvas{800, 600, {16, 0, 7}};
+    std::vector<Rect> tupleRows;
+};
+
+TEST_F(ResultViewTest, StripsTakeTheirShareOfTheAreaOrTheSpecialSize) {
+    const std::array<Rect, 3> strips = resultStrips(kGraph, kLine, false);
+    // 800/1000 of 625 wide; 330/1000 of (578 - 270) is 101, made even.
+    EXPECT_EQ(strips[0], (Rect{17, 71, 517, 173}));
+    EXPECT_EQ(strips[1], (Rect{17, 188, 517, 290}));
+    EXPECT_EQ(strips[2], (Rect{17, 305, 517, 407}));
+    const std::array<Rect, 3> special = resultStrips(kGraph, kLine, true);
+    EXPECT_EQ(special[0], (Rect{17, 71, 635, 183}));
+    EXPECT_EQ(special[2].top, 71 + 2 * (112 + kLine));
+    EXPECT_EQ(resultStrips({0, 0, 99, 99}, kLine, false)[0].bottom, 4 * kLine + 1);  // never a negative height
+
+    made.describe(SERIES_FIXED_CUTOFF, TASK_JOINT);
+    draw();
+    EXPECT_TRUE(hasRectangle({17, 71}));
+    EXPECT_TRUE(hasRectangle({17, 305}));
+    draw({.specialGraphSize = true});
+    EXPECT_FALSE(hasRectangle({17, 71}));
+    EXPECT_FALSE(hasRectangle({17, 71 + 112 + kLine}));
+}
+
+TEST_F(ResultViewTest, TextsStandWhereTheDescriptionAndTheReportGo) {
+    made.describe(SERIES_FIXED_CUTOFF, TASK_JOINT);
+    draw();
+    EXPECT_EQ(canvas.findText(" joint detection")->points[0], (Point{17, 3}));
+    EXPECT_EQ(canvas.findText(" series length 100")->points[0], (Point{17, 19}));
+    EXPECT_EQ(canvas.findText(" pulses number 2")->points[0], (Point{17, 34}));
+    EXPECT_EQ(canvas.findText("Detected 2 pulses")->points[0], (Point{17, 429}));
+    EXPECT_EQ(canvas.findText(" measure ")->points[0], (Point{17, 459}));
+    EXPECT_EQ(canvas.findText("  positions and names")->points[0], (Point{117, 459}));
+    EXPECT_EQ(canvas.findText(" 0. ")->points[0], (Point{17, 489 + 4}));  // the truth row after its gap
+    for (const CanvasCall& text : canvas.callsOf(CanvasOp::TextOut)) {
+        EXPECT_LE(text.points[0].x + canvas.textExtent(text.text).cx, kGraph.right) << text.text;
+    }
+}
+
+TEST_F(ResultViewTest, LabelsCarryLettersAndBoundsByTheRunAndTheSeriesType) {
+    made.describe(SERIES_FIXED_CUTOFF, TASK_JOINT);
+    draw();
+    // Position 10 of 100 samples over 500 columns: column 17 + 50, the label 5 to its left.
+    const CanvasCall* truth = label("10a[0..3] ");
+    ASSERT_NE(truth, nullptr);
+    EXPECT_EQ(truth->points[0], (Point{62, 172}));
+    EXPECT_NE(label("40b[1..2] "), nullptr);
+    EXPECT_EQ(label("40b[1..3] ")->points[0], (Point{214, 172 + 117}));  // the found list under strip 2
+
+    made.describe(SERIES_FIXED_CUTOFF, TASK_DETECTION);
+    draw();
+    EXPECT_NE(label("10[0..3] "), nullptr);
+    EXPECT_EQ(label("10a[0..3] "), nullptr);
+
+    made.describe(SERIES_FIXED_WHOLE, TASK_RECOGNITION);
+    draw();
+    EXPECT_NE(label("40b"), nullptr);
+    EXPECT_EQ(label("40b[1..3] "), nullptr);
+}
+
+TEST_F(ResultViewTest, ResultStripIsLeftOutWhenAFoundPulseHasNoEtalon) {
+    made.describe(SERIES_FIXED_CUTOFF, TASK_JOINT);
+    draw();
+    EXPECT_TRUE(canvas.touched(17, 310));  // the axis of strip 3
+    made.series().lpFoundEtalonNumbers[1] = 0;
+    draw();
+    EXPECT_FALSE(canvas.touched(17, 310));
+    EXPECT_TRUE(canvas.touched(17, 200));
+}
+
+TEST_F(ResultViewTest, AlphabetBoxIsCaptionedAndHighlightsTheRecognisedEtalon) {
+    EXPECT_EQ(alphabetBoxCaption(2, 93), " Alph: 2 ");
+    EXPECT_EQ(alphabetBoxCaption(1, 180), " Alphabet, 1 item ");
+    EXPECT_EQ(alphabetBoxCaption(20, 180), " Alphabet, 20 items ");
+    made.describe(SERIES_FIXED_WHOLE, TASK_RECOGNITION);
+    draw();
+    // Box 93 wide at the right: left 634 - 93 - 7 + 1, top 10 + 9 + 7; caption at (+7, -9).
+    EXPECT_EQ(canvas.findText(" Alph: 2 ")->points[0], (Point{542, 17}));
+    EXPECT_TRUE(hasRectangle({535, 26}));
+    std::size_t grey = 0;
+    for (const CanvasCall& call : canvas.callsOf(CanvasOp::Rectangle)) grey += call.brush.color == kSelectionGrey;
+    EXPECT_EQ(grey, 1u);
+}
+
+TEST_F(ResultViewTest, TupleRecognitionRecordsARowPerStoredTupleClearOfTheStrips) {
+    HeadlessWindow window;
+    const int32_t first[] = {1, 2};
+    const int32_t second[] = {2};
+    const int32_t sizes[] = {2, 1};
+    const int32_t* rows[] = {first, second};
+    ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 4, 10, 1, 4, 1, &made.series()), 1);
+    made.series().wFoundSubset = 2;
+    made.tuple(1, 2);
+    made.describe(SERIES_UNFIXED_TUPLES, TASK_TUPLES_RECOGNITION);
+    draw({}, 1);
+    ASSERT_EQ(tupleRows.size(), 2u);
+    EXPECT_NE(canvas.findText(" pattern tuples "), nullptr);
+    const std::array<Rect, 3> strips = resultStrips(kGraph, kLine, false);
+    const Rect alphabet = layOutAlphabetBox(viewFrameOf(kGraph), kLine, 2).outline;
+    for (const Rect& row : tupleRows) {
+        EXPECT_FALSE(intersects(row, strips[2]));
+        EXPECT_FALSE(intersects(row, alphabet));
+        EXPECT_LE(row.right, kGraph.right);
+        EXPECT_LE(row.bottom, kGraph.bottom);
+    }
+    std::size_t red = 0;
+    for (const CanvasCall& call : canvas.callsOf(CanvasOp::Rectangle)) red += call.brush.color == kAlertRed;
+    EXPECT_EQ(red, 2u);  // the picked tuple's two thumbnails; the recognised one is grey
+
+    made.describe(SERIES_UNFIXED_TUPLES, TASK_TUPLES_DETECTION);
+    draw();
+    EXPECT_TRUE(tupleRows.empty());
+    EXPECT_NE(canvas.findText(" pattern tuple "), nullptr);
+}
+
+// Whole windows: every part of the client area stays in its own area.
+class WindowPaintTest : public testing::Test {
+protected:
+    void SetUp() override {
+        window.setCommandHandler([this](int command) { dispatchCommand(window, state, command); });
+        runStartUp(window, state);
+    }
+    // The parts of the window: the graph area with the description's half line above it, the
+    // selectors with their titles, the buttons.
+    std::vector<Rect> parts() const {
+        const WindowLayout& layout = state.layout;
+        const int32_t h = state.wLineHeight;
+        const Rect& g = layout.rcGraph;
+        std::vector<Rect> areas{{g.left, g.top - h / 2, g.right + 1, g.bottom + 1}};
+        for (const Rect& s : {layout.rcLengthSelector, layout.rcNoiseSelector, layout.rcLostSelector}) {
+            areas.push_back({s.left, s.top - h / 2, s.right + 1, s.bottom + 1});
+        }
+        if (!layout.hasLostSelector) areas.pop_back();
+        for (const Rect& b : {layout.rcRestartButton, layout.rcNextButton, layout.rcExitButton}) areas.push_back(b);
+        if (layout.hasSelectButton) areas.push_back(layout.rcSelectButton);
+        return areas;
+    }
+    void expectPaintedInPlace(int32_t width, int32_t height) {
+        RecordingCanvas canvas(width, height);
+        paintClientArea(canvas, state, {0, 0, width, height});
+        EXPECT_EQ(canvas.pixelsOutside(), 0);
+        const std::vector<Rect> areas = parts();
+        for (std::size_t i = 0; i < areas.size(); ++i) {
+            for (std::size_t j = i + 1; j < areas.size(); ++j) EXPECT_FALSE(intersects(areas[i], areas[j])) << i << j;
+        }
+        const auto inSomePart = [&](const Rect& box) {
+            return std::any_of(areas.begin(), areas.end(), [&](const Rect& a) {
+                return box.left >= a.left && box.right <= a.right && box.top >= a.top && box.bottom <= a.bottom;
+            });
+        };
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                if (canvas.pixel(x, y) == packedRgb(kWhite)) continue;
+                ASSERT_TRUE(inSomePart({x, y, x, y})) << "view " << state.dwViewMode << " at " << x << "," << y;
+            }
+        }
+        for (const CanvasCall& text : canvas.callsOf(CanvasOp::TextOut)) {
+            const TextExtent extent = canvas.textExtent(text.text);
+            const Point at = text.points[0];
+            EXPECT_TRUE(inSomePart({at.x, at.y, at.x + extent.cx - 1, at.y + extent.cy - 1})) << text.text;
+        }
+    }
+
+    HeadlessWindow window;
+    AppState state;
+};
+
+TEST_F(WindowPaintTest, EveryViewPaintsEachPartInsideItsOwnArea) {
+    state.wTaskType = TASK_JOINT;
+    for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
+        state.dwViewMode = VIEW_ALPHABET;
+        expectPaintedInPlace(width, height);
+        window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+        ASSERT_EQ(state.dwViewMode, VIEW_RESULT);
+        state.dwTypeMoreDetails = 1;
+        expectPaintedInPlace(width, height);
+        EXPECT_EQ(state.dwTypeMoreDetails, 0);
+        for (int32_t mode : {VIEW_SUBSETS, VIEW_PARAMETERS}) {
+            state.dwViewMode = mode;
+            expectPaintedInPlace(width, height);
+        }
+        state.dwViewMode = VIEW_RESULT;
+        state.wResultKind = RESULT_STATISTICS;
+        expectPaintedInPlace(width, height);
+        state.wResultKind = RESULT_PROCESSING;
+    }
+}
+
+TEST_F(WindowPaintTest, TupleRecognitionResultKeepsItsBoxesInsideTheGraphArea) {
+    ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount), 1);
+    for (const std::vector<int>& tuple : {std::vector<int>{3, 7, 12}, std::vector<int>{5, 9}}) {
+        deleteAllSubsetEntries(state.subsetPanel);
+        for (int etalon : tuple) offerEtalonToSubset(state.subsetPanel, etalon);
+        acceptComposedSubset(state.subsetPanel);
+    }
+    window.sendCommand(CMD_SERIES_UNFIXED_TUPLES);
+    window.sendCommand(CMD_TASK_RECOGNITION);
+    ASSERT_TRUE(storeSubsetInSeries(window, state.subsetPanel, TASK_TUPLES_RECOGNITION, 4, 1, state.lpSeriesHeader));
+    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{1});
+    rebuildRequiredList(state);
+    window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+    ASSERT_EQ(state.dwViewMode, VIEW_RESULT);
+    for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
+        expectPaintedInPlace(width, height);
+        EXPECT_EQ(state.tupleChooserRects.size(), 2u);
+    }
+}
+
+TEST_F(WindowPaintTest, ButtonsFollowTheViewAndTheSelectionButtonOffersWhatAClickDoes) {
+    state.wTaskType = TASK_JOINT;
+    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
+    std::fill_n(state.wRequiredFlags, 10, uint16_t{1});
+    RecordingCanvas canvas(800, 600);
+    paintClientArea(canvas, state, {0, 0, 800, 600});
+    EXPECT_EQ(state.dwSelectAllShown, 1);
+    EXPECT_NE(canvas.findText("Select All"), nullptr);
+    EXPECT_EQ(canvas.findText("Restart"), nullptr);  // only the result view offers Restart
+    EXPECT_NE(canvas.findText(" lost data level: "), nullptr);
+    EXPECT_EQ(state.LengthItemRects[2].top, state.layout.rcLengthSelector.top + kLine / 2 + kLine + 2 * 22);
+
+    state.wRequiredFlags[10] = 1;
+    state.dwViewMode = VIEW_RESULT;
+    canvas.clear();
+    paintClientArea(canvas, state, {0, 0, 800, 600});
+    EXPECT_EQ(state.dwSelectAllShown, 0);
+    EXPECT_NE(canvas.findText("Unselect All"), nullptr);
+    EXPECT_NE(canvas.findText("Restart"), nullptr);
+    const Rect exit = state.layout.rcExitButton;
+    EXPECT_EQ(exit.right - exit.left + 1, 144);
+    EXPECT_TRUE(canvas.hasColor(exit.left, exit.top, kButtonShadowGrey));
+    EXPECT_TRUE(canvas.hasColor(exit.right, exit.bottom, kBlack));
+}
+
+}  // namespace
+}  // namespace tessaline
