@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, only when one of them is missing.
 set -euo pipefail
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+          qt6-base-dev qt6-qpa-plugins fonts-dejavu-core imagemagick)
 
 missing=()
 for package in "${PACKAGES[@]}"; do
