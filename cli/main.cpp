@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/render_command.h"
 
 namespace {
 
@@ -91,6 +92,17 @@ int main(int argc, char** argv) {
     runCommand->add_flag("--json", run.json, "One JSON line per step (step 0 = after start-up and settings)");
     addRunOptions(*runCommand, arguments);
 
+    RenderOptions render;
+    RunArguments renderArguments;
+    CLI::App* renderCommand = app.add_subcommand(
+        "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
+    renderCommand->add_option("--view", render.view, "What the graph area shows: alphabet or result")->required();
+    renderCommand->add_option("--steps", render.steps, "Processing steps after start-up (default 1)")
+        ->check(CLI::NonNegativeNumber);
+    renderCommand->add_option("--size", render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
+    renderCommand->add_option("--out", render.out, "Image file: .png, .bmp or .pcx")->required();
+    addRunOptions(*renderCommand, renderArguments);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -101,6 +113,13 @@ int main(int argc, char** argv) {
     }
     if (alphabetCommand->parsed()) return runAlphabetCommand(alphabet, std::cout, std::cerr);
     std::string error;
+    if (renderCommand->parsed()) {
+        if (!readRunSettings(*renderCommand, renderArguments, render.settings, error)) {
+            std::cerr << "tessaline-cli: render: " << error << "\n";
+            return EXIT_REFUSED;
+        }
+        return runRenderCommand(render, std::cerr);
+    }
     if (!readRunSettings(*runCommand, arguments, run.settings, error)) {
         std::cerr << "tessaline-cli: run: " << error << "\n";
         return EXIT_REFUSED;
