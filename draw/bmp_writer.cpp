@@ -72,28 +72,10 @@ bool fetchBitmapRows(const WindowImage& image, const BitmapDescription& d, std::
 // Steps 3 to 7 of the writer: the file, its three parts and closing it.
 bool saveBitmapParts(Window& window, const std::string& path, const BitmapDescription& d,
                      std::span<const uint8_t> bits) {
-    ImageFile file;
-    if (!file.create(path)) {
-        tell(window, "CreateFile ERROR!");
-        return false;
-    }
-    if (!file.write(bitmapFileHeader(d))) {
-        tell(window, "ERROR while writing BITMAPFILEHEADER!");
-        return false;
-    }
-    if (!file.write(d.block.span())) {
-        tell(window, "ERROR while writing BITMAPINFOHEADER!");
-        return false;
-    }
-    if (!file.write(bits.first(d.header.sizeImage))) {
-        tell(window, "ERROR while writing bitmap bits!");
-        return false;
-    }
-    if (!file.close()) {
-        tell(window, "CloseHandle ERROR!");
-        return false;
-    }
-    return true;
+    ImageFile file(window, kCaption);
+    return file.create(path) && file.write(bitmapFileHeader(d), "ERROR while writing BITMAPFILEHEADER!") &&
+           file.write(d.block.span(), "ERROR while writing BITMAPINFOHEADER!") &&
+           file.write(bits.first(d.header.sizeImage), "ERROR while writing bitmap bits!") && file.close();
 }
 
 }  // namespace

@@ -37,29 +37,18 @@ void classifyRow(const WindowImage& image, int32_t y, std::span<uint8_t> values)
 // The header, then each row from the top, classified, packed and encoded; then closing.
 bool savePcxRows(Window& window, const std::string& path, const WindowImage& image, std::span<uint8_t> values,
                  std::span<uint8_t> packed, std::span<uint8_t> codes) {
-    ImageFile file;
-    if (!file.create(path)) {
-        tell(window, "CreateFile ERROR!");
-        return false;
-    }
-    if (!file.write(pcxHeader(image.width, image.height, image.background))) {
-        tell(window, "ERROR while writing PCXHEADER!");
+    ImageFile file(window, kCaption);
+    if (!file.create(path) ||
+        !file.write(pcxHeader(image.width, image.height, image.background), "ERROR while writing PCXHEADER!")) {
         return false;
     }
     for (int32_t y = 0; y < image.height; ++y) {
         classifyRow(image, y, values);
         packPcxRow(values, packed);
         const size_t used = encodePcxRow(packed, codes);
-        if (!file.write(codes.first(used))) {
-            tell(window, "ERROR while writing PCX codes!");
-            return false;
-        }
+        if (!file.write(codes.first(used), "ERROR while writing PCX codes!")) return false;
     }
-    if (!file.close()) {
-        tell(window, "CloseHandle ERROR!");
-        return false;
-    }
-    return true;
+    return file.close();
 }
 
 }  // namespace
