@@ -61,21 +61,6 @@ TEST(PcxHeader, CarriesTheSizesTheRowLengthAndTheBackgroundAsPaletteEntryOne) {
     EXPECT_EQ(wide[66] | (wide[67] << 8), 260);
 }
 
-TEST(PcxRows, BytesPerLineRoundUpToWholeGroupsOf32Pixels) {
-    EXPECT_EQ(pcxBytesPerLine(1), 4);
-    EXPECT_EQ(pcxBytesPerLine(32), 4);
-    EXPECT_EQ(pcxBytesPerLine(33), 8);
-    EXPECT_EQ(pcxBytesPerLine(2048), 256);
-    EXPECT_EQ(pcxBytesPerLine(65535), 8192);
-}
-
-TEST(PcxRows, PackEightPixelsPerByteTheFirstInTheTopBit) {
-    const Bytes values = {1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 0};
-    Bytes packed(2);
-    packPcxRow(values, packed);
-    EXPECT_EQ(packed, (Bytes{0x80, 0x7E}));
-}
-
 TEST(PcxRows, RunsStopAt63AndLoneMarkedBytesGetACount) {
     EXPECT_EQ(encoded({0x3F}), (Bytes{0x3F}));
     EXPECT_EQ(encoded({0xC5}), (Bytes{0xC1, 0xC5}));
@@ -147,12 +132,13 @@ TEST(PcxWriter, RowsWiderThan2048PixelsKeepEveryCodeOfTheWorstCase) {
     EXPECT_EQ(decodedRows(file), joined({row, row, row}));
 }
 
-TEST(PcxWriter, AnImageWithoutPixelsMakesNoFile) {
+TEST(PcxWriter, AnImageNoPcxFileCanCarryMakesNoFile) {
     HeadlessWindow window;
     ScratchFolder folder;
     const std::string path = folder.file("empty.pcx");
     EXPECT_FALSE(writePcxFile(window, path, WindowImage{0, 5, {}, 0}));
     EXPECT_FALSE(writePcxFile(window, path, WindowImage{3, 3, std::vector<uint32_t>(4), 0}));
+    EXPECT_FALSE(writePcxFile(window, path, WindowImage{65536, 1, std::vector<uint32_t>(65536), 0}));  // x max
     EXPECT_TRUE(readFileBytes(path).empty());
 }
 

@@ -9,8 +9,9 @@
 namespace tessaline {
 namespace {
 
-// Coordinates are handed to Qt only inside this box; a line reaching beyond it is cut at its edge
-// first, so that Qt's fixed-point arithmetic never sees a coordinate it cannot hold.
+// Nothing is drawn from coordinates beyond this box as given: a line reaching out of it is cut at
+// its edge first and rectangles are clamped to it. That keeps the step arithmetic of lines and
+// Qt's own fixed-point arithmetic far from overflow, and changes nothing within sight of a window.
 constexpr int64_t kCoordinateLimit = int64_t{1} << 20;
 // A cell height beyond this is taken as this (a font fitted to it is still far larger than any window).
 constexpr int32_t kLargestCellHeight = 1024;
@@ -125,9 +126,13 @@ QFont fittedFont(const QString& family, int32_t cellHeight) {
         font.setPixelSize(WINDOW_FONT_PIXEL_SIZE);
         return font;
     }
-    int size = std::min(cellHeight, kLargestCellHeight);
+    const int wanted = std::min(cellHeight, kLargestCellHeight);
+    font.setPixelSize(wanted);
+    // The cell grows about in proportion to the pixel size: start from the proportional guess.
+    const int cell = QFontMetrics(font).height();
+    int size = cell > wanted ? std::max(1, wanted * wanted / cell) : wanted;
     font.setPixelSize(size);
-    while (size > 1 && QFontMetrics(font).height() > cellHeight) font.setPixelSize(--size);
+    while (size > 1 && QFontMetrics(font).height() > wanted) font.setPixelSize(--size);
     return font;
 }
 
@@ -203,7 +208,7 @@ void QtCanvas::rectangle(const Rect& area) {
     if (!r) return;
     if (!brush_.hollow && r->width() > 2 && r->height() > 2) painter_.fillRect(r->adjusted(1, 1, -1, -1), qtColor(brush_.color));
     // The outline as four lines round the corners, each leaving out its end pixel, so that every
-    // edge pixel is set once: a dotted outline stays dotted at the corners.
+    // edge pixel is set once (a dotted outline starts its dots afresh at each corner).
     const Point corners[5] = {{r->left(), r->top()}, {r->right(), r->top()}, {r->right(), r->bottom()},
                               {r->left(), r->bottom()}, {r->left(), r->top()}};
     if (r->width() == 1 || r->height() == 1) {

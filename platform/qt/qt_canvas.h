@@ -25,8 +25,9 @@ inline constexpr Color WINDOW_BACKGROUND = kWhite;
 
 class QtCanvas final : public Canvas {
 public:
-    // A white image of width x height pixels (both at least 1) with the classic starting state:
-    // black solid pen, white brush, the window font, black text over an opaque white box.
+    // A white image of width x height pixels (a size below 1 is taken as 1) in the classic
+    // starting state: black solid pen, white brush, the window font, black text over an opaque
+    // white box.
     QtCanvas(int32_t width, int32_t height);
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
