@@ -5,6 +5,7 @@
 
 #include "app/layout.h"
 #include "app/simulation_commands.h"
+#include "app/snapshot.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "app/subset_panel.h"
@@ -367,6 +368,12 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
             startRun(window, state, CMD_NEW_DATA);
             break;
         }
+        case CMD_SAVE_IMAGE:
+            if (!MakeSnapshot(window)) {
+                window.showMessage("Проблемы при выполнении MakeSnapshot", "Open File Name", MessageIcon::None);
+            }
+            break;
+        case CMD_EXIT: window.requestClose(); break;
         case CMD_STATISTICAL_SIMULATION: statisticalSimulationCommand(window, state); break;
         case CMD_SHOW_STATISTICAL_SIMULATION: showStatisticalSimulationCommand(window, state); break;
         case CMD_DEBUGGING_REPEAT:

@@ -39,6 +39,10 @@ inline constexpr int CMD_REPEAT_JOINT = 40025;
 inline constexpr int CMD_REPEAT_SERIES_PROCESSING = 40026;
 inline constexpr int CMD_DEBUGGING_REPEAT = 40033;
 
+// Menu commands of the file menu.
+inline constexpr int CMD_SAVE_IMAGE = 40003;
+inline constexpr int CMD_EXIT = 40004;
+
 // Runs command `command`; a number without a handler does nothing. Further commands of a chain
 // are sent through the window, which runs them before returning.
 void dispatchCommand(Window& window, AppState& state, int command);

@@ -31,20 +31,27 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
     return EXIT_DONE;
 }
 
-int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
-    HeadlessWindow window(&err);
-    AppState state;
-    window.setCommandHandler([&](int command) { dispatchCommand(window, state, command); });
+int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
+                        std::string_view command, std::ostream& err) {
+    window.setCommandHandler([&window, &state](int id) { dispatchCommand(window, state, id); });
     runStartUp(window, state);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
     if (state.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;
-    const std::string refused = checkRunSettings(options.settings, state);
+    const std::string refused = checkRunSettings(settings, state);
     if (!refused.empty()) {
-        err << "tessaline-cli: run: " << refused << "\n";
+        err << "tessaline-cli: " << command << ": " << refused << "\n";
         return EXIT_REFUSED;
     }
-    applyRunSettings(window, state, options.settings);
+    applyRunSettings(window, state, settings);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
+    return EXIT_DONE;
+}
+
+int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
+    HeadlessWindow window(&err);
+    AppState state;
+    const int status = startUpWithSettings(window, state, options.settings, "run", err);
+    if (status != EXIT_DONE) return status;
     if (options.json) {
         out << runStepJson(0, state).dump() << "\n";
     } else if (options.steps == 0) {

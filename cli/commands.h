@@ -1,8 +1,13 @@
 #pragma once
 // The command-line front end's commands, each run on a fresh, started-up state.
 #include <ostream>
+#include <string_view>
 
 #include "cli/run_settings.h"
+
+namespace tessaline {
+class HeadlessWindow;
+}
 
 namespace tessaline::cli {
 
@@ -26,6 +31,12 @@ inline constexpr int EXIT_REFUSED = 2;
 inline constexpr int CLI_CLIENT_WIDTH = 1600;
 inline constexpr int CLI_CLIENT_HEIGHT = 1000;
 inline constexpr int CLI_LINE_HEIGHT = 16;
+
+// Start-up on a fresh state with the window's command handler, then the checked settings, as every
+// command that runs the workbench begins: EXIT_DONE when the state is ready, else the exit status
+// to end with (a refusal is explained on `err`, naming `command`).
+int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
+                        std::string_view command, std::ostream& err);
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err);
 

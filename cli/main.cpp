@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/process_group.h"
+#include "cli/render_command.h"
 #include "cli/run_options.h"
 #include "cli/simulate_command.h"
 
@@ -70,6 +71,16 @@ int main(int argc, char** argv) {
     SimulateOptions simulate;
     RunArguments simulateArguments;
     CLI::App* simulateCommand = addSimulateCommand(app, simulate, simulateArguments);
+    RenderOptions render;
+    RunArguments renderArguments;
+    CLI::App* renderCommand = app.add_subcommand(
+        "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
+    renderCommand->add_option("--view", render.view, "What the graph area shows: alphabet or result")->required();
+    renderCommand->add_option("--steps", render.steps, "Processing steps after start-up (default 1)")
+        ->check(CLI::NonNegativeNumber);
+    renderCommand->add_option("--size", render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
+    renderCommand->add_option("--out", render.out, "Image file: .png, .bmp or .pcx")->required();
+    addRunOptions(*renderCommand, renderArguments);
 
     try {
         app.parse(argc, argv);
@@ -82,6 +93,13 @@ int main(int argc, char** argv) {
     if (alphabetCommand->parsed()) return runAlphabetCommand(alphabet, std::cout, std::cerr);
     if (simulateCommand->parsed()) return runSimulate(*simulateCommand, simulate, simulateArguments, argc, argv);
     std::string error;
+    if (renderCommand->parsed()) {
+        if (!readRunSettings(*renderCommand, renderArguments, render.settings, error)) {
+            std::cerr << "tessaline-cli: render: " << error << "\n";
+            return EXIT_REFUSED;
+        }
+        return runRenderCommand(render, std::cerr);
+    }
     if (!readRunSettings(*runCommand, arguments, run.settings, error)) {
         std::cerr << "tessaline-cli: run: " << error << "\n";
         return EXIT_REFUSED;

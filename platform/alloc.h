@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <span>
 #include <type_traits>
+#include <utility>
 
 namespace tessaline::memory {
 
@@ -55,5 +57,43 @@ public:
     FailureInjection(const FailureInjection&) = delete;
     FailureInjection& operator=(const FailureInjection&) = delete;
 };
+
+// One array of the seam with a single owner, released when the owner goes: for working buffers that
+// live inside one operation and must be given back on every way out of it.
+template <class T>
+class OwnedArray {
+public:
+    OwnedArray() noexcept = default;
+    // Takes over `block` of `count` values (null gives an empty owner).
+    OwnedArray(T* block, std::size_t count) noexcept : block_(block), count_(block != nullptr ? count : 0) {}
+    ~OwnedArray() { release(block_); }
+    OwnedArray(OwnedArray&& other) noexcept
+        : block_(std::exchange(other.block_, nullptr)), count_(std::exchange(other.count_, 0)) {}
+    OwnedArray& operator=(OwnedArray&& other) noexcept {
+        if (this != &other) {
+            release(block_);
+            block_ = std::exchange(other.block_, nullptr);
+            count_ = std::exchange(other.count_, 0);
+        }
+        return *this;
+    }
+    OwnedArray(const OwnedArray&) = delete;
+    OwnedArray& operator=(const OwnedArray&) = delete;
+
+    explicit operator bool() const noexcept { return block_ != nullptr; }
+    T* data() const noexcept { return block_; }
+    std::size_t size() const noexcept { return count_; }
+    std::span<T> span() const noexcept { return {block_, count_}; }
+
+private:
+    T* block_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+// A zero-filled owned array of `count` values; empty (false) when the allocation fails.
+template <class T>
+OwnedArray<T> allocateOwnedZeroed(std::size_t count) noexcept {
+    return OwnedArray<T>(allocateZeroed<T>(count), count);
+}
 
 }  // namespace tessaline::memory

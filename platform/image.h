@@ -19,4 +19,11 @@ struct WindowImage {
     }
 };
 
+// True when the sizes are not negative and the pixel list holds exactly width x height entries, so
+// that every pixel (x, y) inside the sizes can be read.
+inline bool pixelsMatchSize(const WindowImage& image) noexcept {
+    return image.width >= 0 && image.height >= 0 &&
+           image.pixels.size() == static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+}
+
 }  // namespace tessaline

@@ -1,0 +1,17 @@
+#pragma once
+// The Qt canvas's picture as the window image the image writers save, and as a PNG file.
+#include <QImage>
+#include <string>
+
+#include "draw/canvas.h"
+#include "platform/image.h"
+
+namespace tessaline {
+
+// The same pixels (0x00RRGGBB, top row first) with the window's background colour.
+WindowImage windowImageOf(const QImage& image, Color background);
+
+// Writes the picture as a PNG file; false when it cannot be written.
+bool savePng(const QImage& image, const std::string& path);
+
+}  // namespace tessaline
