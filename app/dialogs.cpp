@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 #include "app/state.h"
+#include "platform/formatting.h"
 #include "platform/window.h"
 
 namespace tessaline {
@@ -64,11 +64,7 @@ double editReal(std::string_view text) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
-std::string upperBoundText(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.5g", value);
-    return text;
-}
+std::string upperBoundText(double value) { return formatted("%.5g", value); }
 
 DialogForm seriesParametersForm(const AppState& state) {
     DialogForm form{DIALOG_SERIES_PARAMETERS, "Create Series", {}};

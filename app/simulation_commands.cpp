@@ -1,7 +1,6 @@
 #include "app/simulation_commands.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <thread>
 
 #include "app/commands.h"
@@ -9,6 +8,7 @@
 #include "app/layout.h"
 #include "app/state.h"
 #include "model/codes.h"
+#include "platform/formatting.h"
 #include "platform/window.h"
 #include "simulation/driver.h"
 #include "simulation/statistics.h"
@@ -107,12 +107,6 @@ SimulationRun simulationRunOf(const AppState& state) {
     return run;
 }
 
-void appendLine(std::string& text, const char* format, auto... values) {
-    char line[160];
-    std::snprintf(line, sizeof line, format, values...);
-    text += line;
-}
-
 }  // namespace
 
 int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsIncluded) noexcept {
@@ -124,18 +118,18 @@ int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsI
 
 std::string simulationSummaryText(const AppState& state) {
     std::string text = "Create series parameters:\n";
-    appendLine(text, "длина серии: %d\n", static_cast<int>(state.dwSeriesLength));
-    appendLine(text, "wTmin: %d\n", state.wTmin);
-    appendLine(text, "wTmax: %d\n", state.wTmax);
-    appendLine(text, "длина эталона: %d\n", state.wEtalonLength);
-    appendLine(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.wMinPulses);
-    appendLine(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.wMaxPulses);
+    appendf(text, "длина серии: %d\n", static_cast<int>(state.dwSeriesLength));
+    appendf(text, "wTmin: %d\n", state.wTmin);
+    appendf(text, "wTmax: %d\n", state.wTmax);
+    appendf(text, "длина эталона: %d\n", state.wEtalonLength);
+    appendf(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.wMinPulses);
+    appendf(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.wMaxPulses);
     text += "\n";
-    appendLine(text, "pulses: %d, from %d to %d incr %d \n", state.wPulseSteps, state.wMinPulses, state.wMaxPulses,
+    appendf(text, "pulses: %d, from %d to %d incr %d \n", state.wPulseSteps, state.wMinPulses, state.wMaxPulses,
                state.wPulsesIncrement);
-    appendLine(text, "noise level: from %d to %d incr %d\n", state.wNoiseFrom, state.wNoiseSteps,
+    appendf(text, "noise level: from %d to %d incr %d\n", state.wNoiseFrom, state.wNoiseSteps,
                state.wNoiseIncrement);
-    appendLine(text, "number of repeats: %d\n", state.wRepeats);
+    appendf(text, "number of repeats: %d\n", state.wRepeats);
     return text;
 }
 

@@ -1,8 +1,9 @@
 #include "cli/progress.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
+
+#include "platform/formatting.h"
 
 namespace tessaline::cli {
 namespace {
@@ -30,10 +31,7 @@ std::string ProgressReport::describe(const SimulationProgress& progress) const {
     const double left = progress.cellsDone > 0
                             ? seconds * (progress.cells - progress.cellsDone) / progress.cellsDone
                             : 0.0;
-    char text[160];
-    std::snprintf(text, sizeof text, "%d/%d cells, %.0f series/s, %.0f s left", progress.cellsDone, progress.cells,
-                  rate, left);
-    return text;
+    return formatted("%d/%d cells, %.0f series/s, %.0f s left", progress.cellsDone, progress.cells, rate, left);
 }
 
 void ProgressReport::update(const SimulationProgress& progress) {

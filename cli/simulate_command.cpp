@@ -2,19 +2,17 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <fstream>
 
-#include "app/commands.h"
 #include "app/dialogs.h"
 #include "app/simulation_commands.h"
-#include "app/startup.h"
 #include "app/state.h"
 #include "cli/commands.h"
 #include "cli/process_group.h"
 #include "cli/progress.h"
 #include "cli/simulation_json.h"
 #include "model/codes.h"
+#include "platform/formatting.h"
 #include "platform/headless.h"
 #include "simulation/displayed.h"
 #include "simulation/statistics.h"
@@ -75,25 +73,21 @@ std::string checkRunnable(const AppState& state) {
 }
 
 void printText(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& shown, double seconds) {
-    char line[200];
-    std::snprintf(line, sizeof line, "%s for series with %s\n", record.lpTaskName ? record.lpTaskName : "",
-                  record.lpSeriesTypeName ? record.lpSeriesTypeName : "");
-    out << line;
-    std::snprintf(line, sizeof line, "pulse counts %d..%d (%d), noise levels %d..%d (%d), %u repeats: %.2f s\n",
-                  record.wPulseValues[0], record.wPulseValues[record.wVariousPulses - 1], record.wVariousPulses,
-                  record.lpNoiseLevels[0], record.lpNoiseLevels[record.wNoiseLevels - 1], record.wNoiseLevels,
-                  record.repeats, seconds);
-    out << line;
-    std::snprintf(line, sizeof line, "E=%lld Rmin=%lld Rmax=%lld N_C=%lld N_h=%lld\n",
-                  static_cast<long long>(shown.reference.E), static_cast<long long>(shown.reference.Rmin),
-                  static_cast<long long>(shown.reference.Rmax), static_cast<long long>(shown.normalisers.restored),
-                  static_cast<long long>(shown.normalisers.detection));
-    out << line << "noise  restored   detection  recognition  (aggregate over the pulse counts)\n";
+    std::string text;
+    appendf(text, "%s for series with %s\n", record.lpTaskName ? record.lpTaskName : "",
+            record.lpSeriesTypeName ? record.lpSeriesTypeName : "");
+    appendf(text, "pulse counts %d..%d (%d), noise levels %d..%d (%d), %u repeats: %.2f s\n", record.wPulseValues[0],
+            record.wPulseValues[record.wVariousPulses - 1], record.wVariousPulses, record.lpNoiseLevels[0],
+            record.lpNoiseLevels[record.wNoiseLevels - 1], record.wNoiseLevels, record.repeats, seconds);
+    appendf(text, "E=%lld Rmin=%lld Rmax=%lld N_C=%lld N_h=%lld\n", static_cast<long long>(shown.reference.E),
+            static_cast<long long>(shown.reference.Rmin), static_cast<long long>(shown.reference.Rmax),
+            static_cast<long long>(shown.normalisers.restored), static_cast<long long>(shown.normalisers.detection));
+    text += "noise  restored   detection  recognition  (aggregate over the pulse counts)\n";
     for (int k = 0; k < record.wNoiseLevels; ++k) {
-        std::snprintf(line, sizeof line, "%5d  %9.5f  %9.5f  %9.5f\n", record.lpNoiseLevels[k],
-                      shown.restoredAggregate[k], shown.detectionAggregate[k], shown.recognitionAggregate[k]);
-        out << line;
+        appendf(text, "%5d  %9.5f  %9.5f  %9.5f\n", record.lpNoiseLevels[k], shown.restoredAggregate[k],
+                shown.detectionAggregate[k], shown.recognitionAggregate[k]);
     }
+    out << text;
 }
 
 std::atomic<bool>* interruptFlag = nullptr;
@@ -121,24 +115,24 @@ void cancelOnInterrupt(std::atomic<bool>& flag) {
 
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err, const ProcessGroup& group,
                        const std::atomic<bool>* cancel) {
-    HeadlessWindow window(group.first() ? &err : nullptr);
-    AppState state;
-    window.setCommandHandler([&](int command) { dispatchCommand(window, state, command); });
-    runStartUp(window, state);
-    if (state.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;
-    RunSettings settings = options.settings;
-    settings.length.reset();  // typed into the series-parameters dialog instead
-    std::string refused = checkSimulationGrid(options.grid);
-    if (refused.empty()) refused = checkRunSettings(settings, state);
-    if (refused.empty()) {
-        applyRunSettings(window, state, settings);
-        refused = checkRunnable(state);
-    }
-    if (!refused.empty()) {
-        if (group.first()) err << "tessaline-cli: simulate: " << refused << "\n";
+    std::ostream silent(nullptr);  // only process 0 speaks
+    std::ostream& said = group.first() ? err : silent;
+    const std::string badGrid = checkSimulationGrid(options.grid);
+    if (!badGrid.empty()) {
+        said << "tessaline-cli: simulate: " << badGrid << "\n";
         return EXIT_REFUSED;
     }
-    layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
+    HeadlessWindow window(group.first() ? &err : nullptr);
+    AppState state;
+    RunSettings settings = options.settings;
+    settings.length.reset();  // typed into the series-parameters dialog instead
+    const int status = startUpWithSettings(window, state, settings, "simulate", said);
+    if (status != EXIT_DONE) return status;
+    const std::string refused = checkRunnable(state);
+    if (!refused.empty()) {
+        said << "tessaline-cli: simulate: " << refused << "\n";
+        return EXIT_REFUSED;
+    }
     window.setDialogAnswerer([&](DialogForm& form) { return answerDialog(form, options); });
 
     ProgressReport progress(err, options.terminal);
@@ -155,7 +149,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     RestErrorHeader* record = state.lpRestErrorHeader;
     const bool completed = group.gather(record, record != nullptr && record->ifComplete != 0);
     if (!completed) {
-        if (group.first()) err << "tessaline-cli: simulate: the simulation did not complete\n";
+        said << "tessaline-cli: simulate: the simulation did not complete\n";
         return EXIT_FAILED;
     }
     if (!group.first()) return EXIT_DONE;
