@@ -46,15 +46,15 @@ void showView(AppState& state, std::string_view view) {
     state.wResultKind = RESULT_PROCESSING;
 }
 
-// Paints the client area and writes the file; the exit status.
+// Paints the client area and writes the file; the exit status. Qt's application object exists.
 int paintAndSave(HeadlessWindow& window, AppState& state, const RenderOptions& options, std::ostream& err) {
     const ImageSize size = *parseImageSize(options.size);
-    const GuiSession session;
     QtCanvas canvas(size.width, size.height);
     paintClientArea(canvas, state, Rect{0, 0, size.width, size.height});
     if (*renderFormatOf(options.out) == RenderFormat::Png) {
-        if (savePng(canvas.image(), options.out)) return EXIT_DONE;
-        err << "tessaline-cli: render: cannot write " << options.out << "\n";
+        std::string reason;
+        if (savePng(canvas.image(), options.out, reason)) return EXIT_DONE;
+        err << "tessaline-cli: render: cannot write " << options.out << ": " << reason << "\n";
         return EXIT_FAILED;
     }
     const WindowImage image = windowImageOf(canvas.image(), WINDOW_BACKGROUND);
@@ -88,6 +88,10 @@ int runRenderCommand(const RenderOptions& options, std::ostream& err) {
         err << "tessaline-cli: render: " << refused << "\n";
         return EXIT_REFUSED;
     }
+    // Qt's platform starts before any work is done: one that cannot start ends the command here.
+    const GuiSession session([&err](const std::string& line) {
+        err << "tessaline-cli: render: " << line << "\n" << std::flush;
+    });
     HeadlessWindow window(&err);
     AppState state;
     const int status = startUpWithSettings(window, state, options.settings, "render", err);

@@ -37,7 +37,9 @@ std::optional<ImageSize> parseImageSize(std::string_view text);
 std::optional<RenderFormat> renderFormatOf(std::string_view path);
 
 // Exit status as for `run`: 0 written, 1 the workbench could not start or the file could not be
-// written (the reason is on `err`), 2 refused options.
+// written (the reason is on `err`), 2 refused options. Qt's platform is started before anything
+// else runs; when it cannot start, the process ends there with one line on `err` and status 1. A
+// file that cannot be written leaves an older file of the name unchanged.
 int runRenderCommand(const RenderOptions& options, std::ostream& err);
 
 }  // namespace tessaline::cli

@@ -65,8 +65,8 @@ std::optional<BitmapDescription> buildBitmapDescription(Window& window, const Bi
 // The 14-byte file header: "BM", the file size, two reserved words and the offset of the pixel data.
 std::array<uint8_t, BITMAP_FILE_HEADER_SIZE> bitmapFileHeader(const BitmapDescription& description) noexcept;
 
-// Writes `image` to `path` with the description; false after telling the user what failed. A file
-// created before a write failed stays, cut off where the writing stopped.
+// Writes `image` to `path` with the description; false after telling the user what failed. The file
+// takes the name only when it is complete: after a failure an older file of the name is unchanged.
 bool writeBitmapFile(Window& window, const std::string& path, const BitmapDescription& description,
                      const WindowImage& image);
 

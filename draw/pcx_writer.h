@@ -44,7 +44,8 @@ size_t pcxEncodedRowCapacity(size_t bytesPerLine) noexcept;
 size_t encodePcxRow(std::span<const uint8_t> packed, std::span<uint8_t> codes) noexcept;
 
 // Writes `image` to `path`; false after telling the user what failed ("About PCX"), or without a
-// word for an image no PCX file can carry (no pixels, or sizes beyond the header's fields).
+// word for an image no PCX file can carry (no pixels, or sizes beyond the header's fields). The file
+// takes the name only when it is complete: after a failure an older file of the name is unchanged.
 bool writePcxFile(Window& window, const std::string& path, const WindowImage& image);
 
 }  // namespace tessaline

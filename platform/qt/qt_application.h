@@ -1,15 +1,24 @@
 #pragma once
 // Qt's application object, which fonts and text drawing need. Without a display the picture is
-// drawn on Qt's offscreen platform: the session chooses it when QT_QPA_PLATFORM is not set.
+// drawn on Qt's offscreen platform: the session chooses it when QT_QPA_PLATFORM is not set or
+// empty. A platform that cannot start (no display for "xcb", an unknown name) ends the process with
+// one line that says so and status 1, where Qt itself would abort with a core dump.
 #include <QGuiApplication>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace tessaline {
 
 class GuiSession {
 public:
+    // Told `cannot start the Qt platform "NAME": REASON` when the platform cannot start; the
+    // process ends with status 1 right after.
+    using StartFailure = std::function<void(const std::string& line)>;
+
     // Makes the application object unless one exists already (then this session leaves it alone).
-    GuiSession();
+    // Without `cannotStart` the line goes to stderr after "tessaline: ".
+    explicit GuiSession(StartFailure cannotStart = {});
     ~GuiSession();
     GuiSession(const GuiSession&) = delete;
     GuiSession& operator=(const GuiSession&) = delete;
@@ -22,5 +31,9 @@ private:
     QtMessageHandler previousHandler_ = nullptr;
     std::unique_ptr<QGuiApplication> application_;
 };
+
+// The reason a platform did not start, from what Qt said while trying: `messages` before the fatal
+// one, then `fatal`.
+std::string platformFailureReason(const QStringList& messages, const QString& fatal);
 
 }  // namespace tessaline

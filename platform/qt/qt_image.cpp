@@ -1,6 +1,10 @@
 #include "platform/qt/qt_image.h"
 
-#include <QString>
+#include <QBuffer>
+#include <QByteArray>
+#include <cstring>
+
+#include "draw/image_file.h"
 
 namespace tessaline {
 
@@ -18,8 +22,20 @@ WindowImage windowImageOf(const QImage& image, Color background) {
     return result;
 }
 
-bool savePng(const QImage& image, const std::string& path) {
-    return image.save(QString::fromStdString(path), "PNG");
+bool savePng(const QImage& image, const std::string& path, std::string& reason) {
+    // Encoded in memory first: Qt's own file writing neither tells why it failed nor spares an
+    // older file of the name.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        reason = "the PNG encoder failed";
+        return false;
+    }
+    ReplacementFile file;
+    const auto bytes = std::span(reinterpret_cast<const uint8_t*>(encoded.constData()), static_cast<size_t>(encoded.size()));
+    if (file.open(path) && file.write(bytes) && file.commit()) return true;
+    reason = std::strerror(file.error());
+    return false;
 }
 
 }  // namespace tessaline

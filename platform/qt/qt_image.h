@@ -11,7 +11,8 @@ namespace tessaline {
 // The same pixels (0x00RRGGBB, top row first) with the window's background colour.
 WindowImage windowImageOf(const QImage& image, Color background);
 
-// Writes the picture as a PNG file; false when it cannot be written.
-bool savePng(const QImage& image, const std::string& path);
+// Writes the picture as a PNG file, which takes the name only when it is complete (an older file of
+// the name stays as it was otherwise); false with the reason in `reason` when it cannot be written.
+bool savePng(const QImage& image, const std::string& path, std::string& reason);
 
 }  // namespace tessaline

@@ -2,7 +2,11 @@
 // its extension names, readable as such.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <QImage>
+#include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "cli/commands.h"
@@ -89,6 +93,45 @@ TEST_F(RenderTest, AFileThatCannotBeWrittenFails) {
     EXPECT_EQ(render("alphabet", "missing/shot.png", "32x32"), EXIT_FAILED);
     EXPECT_EQ(render("alphabet", "missing/shot.bmp", "32x32"), EXIT_FAILED);
     EXPECT_NE(err.str().find("[About Bitmap] CreateFile ERROR!"), std::string::npos) << err.str();
+}
+
+TEST_F(RenderTest, APngThatCannotBeWrittenGivesTheReason) {
+    EXPECT_EQ(render("alphabet", "missing/shot.png", "32x32"), EXIT_FAILED);
+    EXPECT_EQ(err.str(), "tessaline-cli: render: cannot write " + folder.file("missing/shot.png") +
+                             ": No such file or directory\n");
+}
+
+// The program run with `environment` added and no display; its exit status and stderr.
+std::pair<int, std::string> runProgram(const std::string& environment, const std::string& out) {
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " '" TESSALINE_CLI_PROGRAM
+                                "' render --view alphabet --steps 0 --size 32x32 --out '" + out + "' 2>&1 >/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return {-1, ""};
+    std::string text;
+    char block[4096];
+    for (size_t got = 0; (got = std::fread(block, 1, sizeof block, pipe)) > 0;) text.append(block, got);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST_F(RenderTest, APlatformThatCannotStartEndsTheProgramWithOneLine) {
+    const struct {
+        const char* environment;
+        int status;
+        const char* line;  // the start of the only line on stderr
+    } cases[] = {{"QT_QPA_PLATFORM=xcb", EXIT_FAILED, "tessaline-cli: render: cannot start the Qt platform \"xcb\": "},
+                 {"QT_QPA_PLATFORM=nosuch", EXIT_FAILED,
+                  "tessaline-cli: render: cannot start the Qt platform \"nosuch\": no such platform plugin\n"},
+                 {"QT_QPA_PLATFORM=", EXIT_DONE, ""}};  // empty is as unset: the offscreen platform
+    for (const auto& c : cases) {
+        const std::string out = folder.file("shot.png");
+        const auto [status, text] = runProgram(c.environment, out);
+        EXPECT_EQ(status, c.status) << c.environment << ": " << text;
+        EXPECT_EQ(text.substr(0, std::string_view(c.line).size()), c.line) << c.environment;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.status == EXIT_DONE ? 0 : 1) << text;
+        EXPECT_EQ(std::filesystem::exists(out), c.status == EXIT_DONE) << c.environment;
+        std::filesystem::remove(out);
+    }
 }
 
 }  // namespace

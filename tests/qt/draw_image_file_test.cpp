@@ -1,0 +1,125 @@
+// Image files are written whole or not at all, for each of the three formats: a write that fails
+// leaves the older file of the name byte for byte and nothing beside it; one that succeeds
+// replaces it. Links, modes and names that are no regular file keep what they were.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "draw/bmp_writer.h"
+#include "draw/image_file.h"
+#include "draw/pcx_writer.h"
+#include "platform/headless.h"
+#include "platform/qt/qt_image.h"
+#include "tests/support/image_files.h"
+
+namespace tessaline {
+namespace {
+
+using testing_files::readFileBytes;
+using testing_files::ScratchFolder;
+
+// A picture that differs with `seed`, with some background so that PCX has both colours.
+QImage picture(int seed) {
+    QImage image(40, 20, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            image.setPixel(x, y, (x + y + seed) % 3 == 0 ? 0xFFFFFFFFu : qRgb(x * 6, y * 12, seed * 40));
+        }
+    }
+    return image;
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    return names;
+}
+
+using Writer = std::function<bool(const QImage&, const std::string&)>;
+
+bool writeBitmap(const QImage& picture, const std::string& path) {
+    HeadlessWindow window;
+    const WindowImage image = windowImageOf(picture, kWhite);
+    const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
+    return d && writeBitmapFile(window, path, *d, image);
+}
+
+bool writePcx(const QImage& picture, const std::string& path) {
+    HeadlessWindow window;
+    return writePcxFile(window, path, windowImageOf(picture, kWhite));
+}
+
+bool writePng(const QImage& picture, const std::string& path) {
+    std::string reason;
+    return savePng(picture, path, reason);
+}
+
+TEST(ImageFiles, AFailedWriteKeepsTheOlderFileAndASuccessfulOneReplacesIt) {
+    const struct {
+        const char* name;
+        Writer write;
+    } formats[] = {{"shot.bmp", writeBitmap}, {"shot.pcx", writePcx}, {"shot.png", writePng}};
+    for (const auto& f : formats) {
+        ScratchFolder folder;
+        const std::string path = folder.file(f.name);
+        ASSERT_TRUE(f.write(picture(1), path)) << f.name;
+        const std::vector<uint8_t> good = readFileBytes(path);
+        ASSERT_GT(good.size(), 100u) << f.name;
+        {
+            // Every format's file is larger than this: the header or the data cannot be written.
+            const testing_files::FileSizeLimit limit(100);
+            EXPECT_FALSE(f.write(picture(2), path)) << f.name;
+        }
+        EXPECT_EQ(readFileBytes(path), good) << f.name;
+        EXPECT_EQ(namesIn(folder.file("")), std::vector<std::string>{f.name}) << f.name;
+
+        ASSERT_TRUE(f.write(picture(2), path)) << f.name;
+        EXPECT_NE(readFileBytes(path), good) << f.name;
+        EXPECT_EQ(namesIn(folder.file("")), std::vector<std::string>{f.name}) << f.name;
+    }
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat status{};
+    return ::lstat(path.c_str(), &status) == 0 ? status.st_mode : 0;
+}
+
+bool replaceWith(const std::string& path, std::string_view text) {
+    ReplacementFile file;
+    return file.open(path) && file.write({reinterpret_cast<const uint8_t*>(text.data()), text.size()}) && file.commit();
+}
+
+TEST(ReplacementFile, KeepsLinksModesAndNamesThatAreNoRegularFile) {
+    ScratchFolder folder;
+    const std::string file = folder.file("a.bmp"), link = folder.file("link.bmp"), pipe = folder.file("pipe.bmp");
+    const mode_t mask = ::umask(027);
+    EXPECT_TRUE(replaceWith(file, "new"));
+    ::umask(mask);
+    EXPECT_EQ(modeOf(file) & 0777, 0640u) << "a new file gets the mode the umask leaves";
+
+    ASSERT_EQ(::chmod(file.c_str(), 0604), 0);
+    ASSERT_EQ(::symlink("a.bmp", link.c_str()), 0);
+    EXPECT_TRUE(replaceWith(link, "through the link"));
+    EXPECT_TRUE(S_ISLNK(modeOf(link)));
+    EXPECT_EQ(modeOf(file) & 0777, 0604u) << "a replaced file keeps its mode";
+    EXPECT_EQ(readFileBytes(file).size(), std::string_view("through the link").size());
+
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_TRUE(replaceWith(pipe, "into the pipe"));
+    EXPECT_TRUE(S_ISFIFO(modeOf(pipe)));
+    EXPECT_EQ(namesIn(folder.file("")).size(), 3u);
+
+    // Whatever was not committed is removed when the file goes.
+    {
+        ReplacementFile unfinished;
+        ASSERT_TRUE(unfinished.open(folder.file("b.bmp")));
+    }
+    EXPECT_EQ(namesIn(folder.file("")).size(), 3u);
+}
+
+}  // namespace
+}  // namespace tessaline
