@@ -1,6 +1,7 @@
 #include "processing/chains.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "model/codes.h"
 #include "platform/alloc.h"
@@ -33,9 +34,13 @@ bool allocateStorage(Window& window, uint16_t chains, uint16_t pulses, ChainsHea
         showChainsMessage(window, text, caption);
         return false;
     };
-    record->distance = memory::allocateArray<int32_t>(2 * std::size_t{chains});
-    if (record->distance == nullptr) return fail("Нет памяти для newChainsHeader->distance!");
-    record->pulsesNumber = record->distance + chains;
+    // One block for the values of each chain: the 64-bit distances, then the 32-bit pulse counts
+    // (which the distances before them keep aligned).
+    void* values = memory::allocateBytes(std::size_t{chains} * (sizeof(int64_t) + sizeof(int32_t)));
+    if (values == nullptr) return fail("Нет памяти для newChainsHeader->distance!");
+    record->distance = static_cast<int64_t*>(values);
+    record->pulsesNumber = static_cast<int32_t*>(static_cast<void*>(static_cast<std::byte*>(values) +
+                                                                    std::size_t{chains} * sizeof(int64_t)));
     record->pulsesList = memory::allocateArray<int16_t*>(LISTS * std::size_t{chains});
     if (record->pulsesList == nullptr) return fail("Нет памяти для newChainsHeader->pulsesList!");
     record->lpListData = memory::allocateArray<int16_t>(LISTS * std::size_t{chains} * pulses);
@@ -77,7 +82,8 @@ ChainsHeader* getChainsHeader(Window& window, uint16_t chains, uint16_t pulses, 
     record->wPretenders = 0;
     record->wQuanPulses = 0;
     record->wSeekingPulsesQuantity = 0;
-    std::fill_n(record->distance, 2 * std::size_t{chains}, 0);
+    std::fill_n(record->distance, chains, int64_t{0});
+    std::fill_n(record->pulsesNumber, chains, int32_t{0});
     std::fill_n(record->lpListData, LISTS * std::size_t{chains} * pulses, int16_t{0});
     return record;
 }
@@ -109,7 +115,7 @@ void clearChainsHeader(ChainsHeader& record, uint16_t quanPulses, uint16_t rowEn
     record.wPretenders = 0;
     record.wQuanPulses = quanPulses;
     record.wSeekingPulsesQuantity = quanPulses;
-    std::fill_n(record.distance, record.wMaxSize, 0);
+    std::fill_n(record.distance, record.wMaxSize, int64_t{0});
     const std::size_t entries = std::min(rowEntries, record.wMaxPulses);
     for (std::size_t row = 0; row < LISTS * std::size_t{record.wMaxSize}; ++row) {
         std::fill_n(record.pulsesList[row], entries, int16_t{0});

@@ -14,8 +14,8 @@ struct ChainsHeader {
     uint16_t wMaxPulses;              // capacity in pulses per chain
     uint16_t wQuanPulses;             // pulse count given when the record was cleared for a run
     uint16_t wSeekingPulsesQuantity;  // known count, or the pulse count of the best chain
-    int32_t* distance;                // [wMaxSize] objective values, ascending; owns pulsesNumber too
-    int32_t* pulsesNumber;            // [wMaxSize] pulses in each chain
+    int64_t* distance;                // [wMaxSize] objective values, ascending; owns pulsesNumber too
+    int32_t* pulsesNumber;            // [wMaxSize] pulses in each chain, after the distances
     int16_t** pulsesList;             // [wMaxSize] rows of etalon numbers; owns the row-pointer array
     int16_t** positionsList;          // [wMaxSize] rows of positions
     int16_t** cutBeginList;           // [wMaxSize] rows of first etalon samples used
@@ -32,7 +32,7 @@ struct ChainsHeader {
 
 // One chain offered to the record: its objective value and its per-pulse lists (all of one size).
 struct ChainView {
-    int32_t distance = 0;
+    int64_t distance = 0;
     std::span<const int16_t> etalons;
     std::span<const int16_t> positions;
     std::span<const int16_t> cutBegins;

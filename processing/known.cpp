@@ -54,7 +54,9 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
     bool narrow = false;
-    if (!reserveKnownRun(window, input, series, "Нет памяти для ppDw[m]!", workspace, prepared, narrow)) return 0;
+    if (!reserveKnownRun(window, input, series, "Нет памяти для ppDw[m]!", workspace, prepared, narrow)) {
+        return PROCESSING_FAILED;
+    }
     const int K = series.wImpulseQuantity;
     if (chains != nullptr) clearChainsHeader(*chains, static_cast<uint16_t>(K), static_cast<uint16_t>(K));
 
@@ -81,7 +83,9 @@ int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHea
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
     bool narrow = false;
-    if (!reserveKnownRun(window, input, series, "Нет памяти для indexes!", workspace, prepared, narrow)) return -1;
+    if (!reserveKnownRun(window, input, series, "Нет памяти для indexes!", workspace, prepared, narrow)) {
+        return PROCESSING_FAILED;
+    }
     const int K = series.wImpulseQuantity;
     if (chains != nullptr) clearChainsHeader(*chains, static_cast<uint16_t>(K), static_cast<uint16_t>(K));
 

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "model/records.h"
+#include "processing/outcome.h"
 
 namespace tessaline {
 
@@ -21,22 +22,18 @@ struct ProcessingInput {
     uint16_t level = 100;                     // processing energy level c in percent
 };
 
-// Scores and totals are summed in 64 bits, so that no noise level or series length can overflow
-// them; a distance handed to the result record is held to the 32-bit range.
-constexpr int32_t toDistance(int64_t total) noexcept {
-    if (total > INT32_MAX) return INT32_MAX;
-    if (total < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(total);
-}
+// Scores, totals and the distances of the result record are all 64-bit, so that no noise level
+// or series length can overflow them and the result record ranks chains by their true totals.
 
 // Joint detection and identification of wImpulseQuantity pulses in their admissible ranges.
 // Writes the found pulses into the series record and offers the chain to `chains` when given.
-// Returns 1, or 0 after an allocation failure (nothing written).
+// Returns 1, or PROCESSING_FAILED after an allocation failure (nothing written).
 int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
                       SeriesHeader& series);
 
 // Recognition: one chain per candidate etalon; the best total is recognised. Returns the
-// recognised etalon number, or -1 when no candidate was accepted or memory failed.
+// recognised etalon number, -1 when no candidate was accepted, or PROCESSING_FAILED after an
+// allocation failure (nothing written).
 int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
                          SeriesHeader& series);
 

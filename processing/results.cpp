@@ -1,7 +1,5 @@
 #include "processing/results.h"
 
-#include "processing/known.h"
-
 namespace tessaline {
 
 void writeFoundPulses(SeriesHeader& series, const ChainLists& chain) {
@@ -16,7 +14,7 @@ void writeFoundPulses(SeriesHeader& series, const ChainLists& chain) {
 }
 
 void offerChain(ChainsHeader* chains, int64_t total, const ChainLists& chain) {
-    if (chains != nullptr) insertChain(*chains, chain.view(toDistance(total)));
+    if (chains != nullptr) insertChain(*chains, chain.view(total));
 }
 
 void takeBestChain(SeriesHeader& series, const ChainsHeader& chains) {

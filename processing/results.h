@@ -21,7 +21,7 @@ struct ChainLists {
     static ChainLists over(int16_t* memory, std::size_t capacity) {
         return {memory, memory + capacity, memory + 2 * capacity, memory + 3 * capacity, 0};
     }
-    ChainView view(int32_t distance) const {
+    ChainView view(int64_t distance) const {
         const auto n = static_cast<std::size_t>(count);
         return {distance, {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
     }

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "model/records.h"
+#include "processing/outcome.h"
 
 namespace tessaline {
 
@@ -22,19 +23,23 @@ struct TuplesInput {
                                             // unknown-count runs (null = no diagnostics)
 };
 
-// Known count. Returns 1, or 0 after an allocation failure (nothing written).
+// Every run returns PROCESSING_FAILED after an allocation failure, having written nothing.
+
+// Known count. Returns 1.
 int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
                       ChainsHeader* chains, SeriesHeader& series);
 
 // Known count, candidate tuple i being rows[i][0..sizes[i]-1]. Returns the recognised tuple's
-// 1-based number, 0 when none was accepted or after an allocation failure.
+// 1-based number, or 0 when none was accepted.
 int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series);
 
 // Unknown count (between the series' least and most pulses); one layer per tuple element.
+// Returns 1.
 int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
                         ChainsHeader* chains, SeriesHeader& series);
 
+// Unknown count; returns the recognised tuple's 1-based number, or 0 when none was accepted.
 int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
                            std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series);
 

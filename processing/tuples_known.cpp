@@ -126,7 +126,7 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
     const int32_t* row = tuple.data();
     const TupleList tuples{{&size, 1}, {&row, 1}};
     KnownTuplesRun run(input, series, processingWorkspace());
-    if (!run.reserve(window, tuples, true, "Нет памяти для ppDw[m]!")) return 0;
+    if (!run.reserve(window, tuples, true, "Нет памяти для ppDw[m]!")) return PROCESSING_FAILED;
     const auto K = static_cast<uint16_t>(run.K());
     if (chains != nullptr) clearChainsHeader(*chains, K, K);
 
@@ -149,7 +149,7 @@ int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<con
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     const TupleList tuples{sizes, rows};
     KnownTuplesRun run(input, series, processingWorkspace());
-    if (!run.reserve(window, tuples, false, "Нет памяти для ppDw[]!")) return 0;
+    if (!run.reserve(window, tuples, false, "Нет памяти для ppDw[]!")) return PROCESSING_FAILED;
     const auto K = static_cast<uint16_t>(run.K());
     if (chains != nullptr) clearChainsHeader(*chains, K, K);
 
@@ -160,7 +160,7 @@ int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<con
         if (!run.elements().usable(tuple)) continue;
         for (int phase = 0; phase < run.phases(tuple); ++phase) {
             const int64_t total = run.pass(tuple, phase, chain);
-            if (chains != nullptr && insertChain(*chains, chain.view(toDistance(total))) == 0) {
+            if (chains != nullptr && insertChain(*chains, chain.view(total)) == 0) {
                 chains->wSeekingPulsesQuantity = K;
             }
             if (chain.count > 0 && total < run.kept().total) {

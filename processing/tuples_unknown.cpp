@@ -268,7 +268,7 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
     const int32_t* row = tuple.data();
     const TupleList tuples{{&size, 1}, {&row, 1}};
     UnknownTuplesRun run(input, series, processingWorkspace(), DETECTION_INFINITY);
-    if (!run.reserve(window, tuples)) return 0;
+    if (!run.reserve(window, tuples)) return PROCESSING_FAILED;
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
     ChainLists chain = run.chain();
@@ -288,7 +288,7 @@ int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<c
                            std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     const TupleList tuples{sizes, rows};
     UnknownTuplesRun run(input, series, processingWorkspace(), RECOGNITION_INFINITY);
-    if (!run.reserve(window, tuples)) return 0;
+    if (!run.reserve(window, tuples)) return PROCESSING_FAILED;
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
     run.computeFits();

@@ -109,11 +109,14 @@ private:
     int Mx_;
 };
 
-bool reservePositions(const SeriesHeader& series, bool narrow, PositionTables& tables) {
+// The position tables of one pass and the position sets; false when memory is refused.
+bool reservePositions(const SeriesHeader& series, const ProcessingInput& input, bool narrow, PositionTables& tables,
+                      OwnedPositionSets& sets) {
     const uint32_t L = series.dwSeriesSize;
     const int n = series.wImpulseSize;
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
-    return tables.reserveFit(L, P, n, narrow, series.wMaxPulses) && tables.reservePositionPass(L, 1);
+    return tables.reserveFit(L, P, n, narrow, series.wMaxPulses) && tables.reservePositionPass(L, 1) &&
+           sets.build(L, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses);
 }
 
 void setSeekingFromBest(ChainsHeader* chains) {
@@ -130,15 +133,15 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
         window.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
-        return 0;
+        return PROCESSING_FAILED;
     }
     const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
     const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
     PositionTables& tables = workspace.positions;
     OwnedPositionSets sets;
-    if (!reservePositions(series, narrow, tables) || !sets.build(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses)) {
+    if (!reservePositions(series, input, narrow, tables, sets)) {
         window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
-        return 0;
+        return PROCESSING_FAILED;
     }
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
@@ -165,49 +168,51 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     return 1;
 }
 
-uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
-                                SeriesHeader& series) {
+int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                           SeriesHeader& series) {
     if (chains == nullptr) {
         window.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
-        return 0;
+        return PROCESSING_FAILED;
     }
     ProcessingWorkspace& workspace = processingWorkspace();
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
         window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
-        return 0;
+        return PROCESSING_FAILED;
+    }
+    const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
+    const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
+    PositionTables& tables = workspace.positions;
+    OwnedPositionSets sets;
+    if (!reservePositions(series, input, narrow, tables, sets)) {
+        window.showMessage("Нет памяти для tables!", "", MessageIcon::None);
+        return PROCESSING_FAILED;
     }
     chains->wPretenders = 0;
     chains->wQuanPulses = series.wImpulseQuantity;
     chains->wSeekingPulsesQuantity = 0;
 
-    const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
-    const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
-    PositionTables& tables = workspace.positions;
-    OwnedPositionSets sets;
-    uint16_t recognised = 65535;
-    if (reservePositions(series, narrow, tables) && sets.build(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses)) {
-        PositionRun run(series, input, tables);
-        run.markSets(sets.sets());
-        ChainLists chain = ChainLists::over(tables.chainLists.data(), series.wMaxPulses + 1u);
-        int64_t best = NO_CHAIN;
-        for (int slot = 0; slot < prepared.count; ++slot) {
-            computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, slot, tables);
-            run.computeTotals();
-            int64_t total = UNSET;
-            if (run.endPosition(UNSET, total) >= 0 && total < best) {
-                best = total;
-                recognised = prepared.number(slot);
-            }
-            const int64_t end = run.endPosition(NO_CHAIN_RECORDED, total);
-            chain.count = 0;
-            if (end >= 0) {
-                run.followChain(end, chain);
-                fillChainPulses(prepared, tables, chain);
-            }
-            offerChain(chains, end >= 0 ? total : NO_CHAIN_RECORDED, chain);
-            setSeekingFromBest(chains);
+    PositionRun run(series, input, tables);
+    run.markSets(sets.sets());
+    ChainLists chain = ChainLists::over(tables.chainLists.data(), series.wMaxPulses + 1u);
+    int recognised = 65535;
+    int64_t best = NO_CHAIN;
+    for (int slot = 0; slot < prepared.count; ++slot) {
+        computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, slot, tables);
+        run.computeTotals();
+        int64_t total = UNSET;
+        if (run.endPosition(UNSET, total) >= 0 && total < best) {
+            best = total;
+            recognised = prepared.number(slot);
         }
+        const int64_t end = run.endPosition(NO_CHAIN_RECORDED, total);
+        chain.count = 0;
+        if (end >= 0) {
+            run.followChain(end, chain);
+            fillChainPulses(prepared, tables, chain);
+        }
+        offerChain(chains, end >= 0 ? total : NO_CHAIN_RECORDED, chain);
+        setSeekingFromBest(chains);
     }
     takeBestChain(series, *chains);
     return recognised;

@@ -12,14 +12,14 @@ namespace tessaline {
 namespace {
 
 struct OwnedChain {
-    int32_t distance;
+    int64_t distance;
     std::vector<int16_t> etalons, positions, begins, ends;
 
     ChainView view() const { return {distance, etalons, positions, begins, ends}; }
 };
 
 // A chain of `count` pulses whose entries all carry `tag`, so moved rows can be recognised.
-OwnedChain taggedChain(int32_t distance, int count, int16_t tag) {
+OwnedChain taggedChain(int64_t distance, int count, int16_t tag) {
     std::vector<int16_t> entries(static_cast<std::size_t>(count), tag);
     return {distance, entries, entries, entries, entries};
 }
@@ -31,7 +31,7 @@ protected:
         EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
     }
 
-    std::vector<int32_t> distances() const {
+    std::vector<int64_t> distances() const {
         return {record->distance, record->distance + record->wPretenders};
     }
     std::vector<int16_t> tags() const {
@@ -77,7 +77,7 @@ TEST_F(ChainsTest, KeepsBestChainsSortedAndEqualDistancesInOfferOrder) {
     insertChain(*record, taggedChain(50, 2, 1).view());
     insertChain(*record, taggedChain(20, 4, 2).view());
     insertChain(*record, taggedChain(50, 1, 3).view());  // equal distance: after the first 50
-    EXPECT_EQ(distances(), (std::vector<int32_t>{20, 50, 50}));
+    EXPECT_EQ(distances(), (std::vector<int64_t>{20, 50, 50}));
     EXPECT_EQ(tags(), (std::vector<int16_t>{2, 1, 3}));
     EXPECT_EQ(record->pulsesNumber[0], 4);
     EXPECT_EQ(record->pulsesNumber[2], 1);
@@ -86,7 +86,7 @@ TEST_F(ChainsTest, KeepsBestChainsSortedAndEqualDistancesInOfferOrder) {
     EXPECT_EQ(insertChain(*record, taggedChain(50, 2, 4).view()), -1);
     EXPECT_EQ(tags(), (std::vector<int16_t>{2, 1, 3}));
     EXPECT_EQ(insertChain(*record, taggedChain(30, 3, 5).view()), 1);
-    EXPECT_EQ(distances(), (std::vector<int32_t>{20, 30, 50}));
+    EXPECT_EQ(distances(), (std::vector<int64_t>{20, 30, 50}));
     EXPECT_EQ(tags(), (std::vector<int16_t>{2, 5, 1}));
     // The moved chain carried its whole rows and its count.
     EXPECT_EQ(record->pulsesNumber[2], 2);

@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/state_json.h"
 #include "platform/headless.h"
+#include "processing/chains.h"
 
 namespace tessaline {
 namespace {
@@ -102,6 +103,18 @@ TEST(RunJson, SignedAndUnsignedFieldsKeepTheirTypes) {
     freeSeriesHeader(state.lpSeriesHeader);
     state.lpSeriesHeader = nullptr;
     EXPECT_TRUE(runStepJson(0, state)["series"].is_null());
+}
+
+TEST(RunJson, ChainDistancesBeyondThirtyTwoBitsAreWritten) {
+    HeadlessWindow window;
+    AppState state;
+    runStartUp(window, state);
+    ChainsHeader& chains = *state.lpChainsHeader;
+    clearChainsHeader(chains, 0, 0);
+    for (int64_t distance : {int64_t{-2160000000}, int64_t{-5}, int64_t{9000000000}}) {
+        ASSERT_GE(insertChain(chains, {distance, {}, {}, {}, {}}), 0);
+    }
+    EXPECT_EQ(runStepJson(1, state)["chains"]["distance"], Json::parse("[-2160000000, -5, 9000000000]"));
 }
 
 TEST(AlphabetJson, DefaultAlphabetLine) {

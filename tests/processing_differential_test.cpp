@@ -18,6 +18,7 @@
 #include "tests/literal/literal.h"
 #include "tests/support/processing_cases.h"
 #include "tests/support/result_comparison.h"
+#include "tests/support/series_builder.h"
 
 namespace tessaline {
 namespace {
@@ -178,10 +179,56 @@ TEST(ProcessingDifferentialTest, NarrowCorridorAgreesWithReferenceAndFindsPulses
     ASSERT_TRUE(makeNarrowCorridorCase(7, corridor));
     HeadlessWindow window;
     ChainsHeader* chains = getChainsHeader(window, 10, corridor.series->wMaxPulses, nullptr);
-    const uint16_t recognised = recognizeUnknownPulses(window, corridor.input(), chains, *corridor.series);
+    const int recognised = recognizeUnknownPulses(window, corridor.input(), chains, *corridor.series);
     EXPECT_NE(recognised, 65535);
     EXPECT_GE(corridor.series->wFoundPulses, corridor.series->wMinPulses);
     EXPECT_LE(corridor.series->wFoundPulses, corridor.series->wMaxPulses);
+    freeChainsHeader(chains);
+}
+
+// Three whole pulses of a loud etalon side by side: every chain total lies below the 32-bit
+// range. Detection must record the exact sum of the pulse fits, and recognition must rank the
+// two candidates (both below that range) by their true totals, the better one first.
+TEST(ProcessingDifferentialTest, TotalsBeyondThirtyTwoBitsAreRecordedWhole) {
+    const std::vector<int16_t> loud = {30000, 30000}, quieter = {20000, 20000};
+    constexpr int K = 3, GAP = 4;
+    SeriesBuilder scene(K * GAP, {loud, quieter});
+    for (int j = 0; j < K; ++j) scene.place(1, static_cast<uint16_t>(j * GAP));
+    SeriesHeader& series = scene.series();
+    series.wMinPulses = series.wMaxPulses = K;
+    for (int j = 0; j < K; ++j) {
+        series.lpMinPositions[j] = 0;
+        series.lpMaxPositions[j] = K * GAP - 2;
+    }
+    auto chainFit = [&](const std::vector<int16_t>& e) {  // K pulses of e over the loud pulses
+        int64_t fit = 0;
+        for (std::size_t t = 0; t < e.size(); ++t) fit += int64_t{e[t]} * (e[t] - 2 * int64_t{loud[t]});
+        return K * fit;
+    };
+    ASSERT_LT(chainFit(quieter), INT32_MIN);
+    const std::vector<int64_t> detected = {chainFit(loud)}, recognised = {chainFit(loud), chainFit(quieter)};
+    const std::vector<int64_t>* expected[] = {&detected, &recognised, &detected, &recognised};
+
+    const std::vector<uint16_t> candidates = {2, 1};  // the worse candidate first
+    const ProcessingInput input{{&scene.etalon(1), 2}, candidates, GAP, GAP, 100};
+    HeadlessWindow window;
+    ChainsHeader* chains = getChainsHeader(window, 4, K, nullptr);
+    ASSERT_NE(chains, nullptr);
+    for (std::size_t a = 0; a < std::size(ALGORITHMS); ++a) {
+        for (bool reference : {false, true}) {
+            SCOPED_TRACE(std::string(ALGORITHMS[a].name) + (reference ? " reference" : ""));
+            series.wFoundPulses = 0;
+            EXPECT_EQ((reference ? ALGORITHMS[a].reference : ALGORITHMS[a].production)(window, input, chains, series), 1);
+            EXPECT_EQ(std::vector<int64_t>(chains->distance, chains->distance + chains->wPretenders), *expected[a]);
+            ASSERT_EQ(series.wFoundPulses, K);
+            for (int j = 0; j < K; ++j) {
+                EXPECT_EQ(series.lpFoundPositions[j], j * GAP);
+                EXPECT_EQ(series.lpFoundEtalonNumbers[j], 1);
+                EXPECT_EQ(chains->pulsesList[0][j], 1);
+            }
+        }
+    }
+    EXPECT_TRUE(window.messages().empty());
     freeChainsHeader(chains);
 }
 

@@ -218,7 +218,7 @@ TEST_F(LiteralTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
 
     // Unknown-count recognition needs the record: a message, and nothing written.
     series->wFoundPulses = 7;
-    EXPECT_EQ(literal::recognizeUnknownPulses(window, input({1}), nullptr, *series), 0);
+    EXPECT_EQ(literal::recognizeUnknownPulses(window, input({1}), nullptr, *series), PROCESSING_FAILED);
     EXPECT_EQ(series->wFoundPulses, 7);
     ASSERT_EQ(window.messages().size(), 1u);
     EXPECT_EQ(window.messages()[0].text, "Не определен lpChainsHeader!");
@@ -342,13 +342,13 @@ TEST_F(LiteralTest, AllocationFailuresReportAndWriteNothing) {
     place(18, PEAK);
     newChains();
     const FailureCase all[] = {
-        {"detectKnown", 1, "Нет памяти для ppDw!", 0},
-        {"detectKnown", 2, "Нет памяти для ppDw[m]!", 0},
-        {"recognizeKnown", 1, "Нет памяти для ppDw!", -1},
-        {"recognizeKnown", 2, "Нет памяти для indexes!", -1},
-        {"detectUnknown", 1, "Нет памяти для EtalonsPartialEnergy!", 0},
-        {"detectUnknown", 2, "Нет памяти для indexes!", 0},
-        {"recognizeUnknown", 1, "Нет памяти для indexes!", 0},
+        {"detectKnown", 1, "Нет памяти для ppDw!", PROCESSING_FAILED},
+        {"detectKnown", 2, "Нет памяти для ppDw[m]!", PROCESSING_FAILED},
+        {"recognizeKnown", 1, "Нет памяти для ppDw!", PROCESSING_FAILED},
+        {"recognizeKnown", 2, "Нет памяти для indexes!", PROCESSING_FAILED},
+        {"detectUnknown", 1, "Нет памяти для EtalonsPartialEnergy!", PROCESSING_FAILED},
+        {"detectUnknown", 2, "Нет памяти для indexes!", PROCESSING_FAILED},
+        {"recognizeUnknown", 1, "Нет памяти для indexes!", PROCESSING_FAILED},
     };
     for (const FailureCase& c : all) {
         const int16_t previous[] = {9, 99};
@@ -403,7 +403,7 @@ TEST_F(LiteralTest, LaterAllocationFailuresLeakNothing) {
             SCOPED_TRACE(std::string(name) + " failing allocation " + std::to_string(nth));
             EXPECT_EQ(memory::outstandingBlocks(), blocks);
             if (std::string(name) == "detectUnknown") {
-                if (result == 0) {
+                if (result == PROCESSING_FAILED) {
                     ASSERT_EQ(window.messages().size(), 1u);
                     EXPECT_EQ(window.messages()[0].text, "Нет памяти для indexes!");
                     EXPECT_EQ(series->wFoundPulses, 1);

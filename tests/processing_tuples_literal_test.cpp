@@ -313,7 +313,7 @@ TEST(TuplesOfOneEtalonTest, FollowJointDetection) {
             SCOPED_TRACE(c.describe() + (known ? " known" : " unknown"));
             ASSERT_EQ(tupleChains->wPretenders, 1);
             ASSERT_EQ(jointChains->wPretenders, 1);
-            const int32_t distance = tupleChains->distance[0];
+            const int64_t distance = tupleChains->distance[0];
             if (!known && distance >= 9999999) {
                 EXPECT_EQ(joint.series().wFoundPulses, 0);
                 EXPECT_EQ(jointChains->distance[0], 9999999);
@@ -595,7 +595,7 @@ TEST_F(TuplesLiteralTest, AllocationFailuresReportAndWriteNothing) {
             result = run(name);
         }
         SCOPED_TRACE(name + " failing allocation " + std::to_string(nth));
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(result, PROCESSING_FAILED);
         ASSERT_EQ(window.messages().size(), 1u);
         EXPECT_EQ(window.messages()[0].text, message);
         EXPECT_EQ(window.messages()[0].caption, "");
@@ -625,7 +625,7 @@ TEST_F(TuplesLiteralTest, AllocationFailuresReportAndWriteNothing) {
                 memory::FailureInjection guard(nth);
                 result = run(name);
             }
-            if (result != 0) break;
+            if (result != PROCESSING_FAILED) break;
             check(name, nth, "Нет памяти для G_on_layers!");
         }
         EXPECT_GT(nth, 4) << name;  // the tables and at least the sets

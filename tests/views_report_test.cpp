@@ -65,7 +65,7 @@ protected:
         ASSERT_NE(chains, nullptr);
         clearChainsHeader(*chains, seeking, pulses);
     }
-    void offer(int32_t distance, std::vector<int16_t> etalons, std::vector<int16_t> positions,
+    void offer(int64_t distance, std::vector<int16_t> etalons, std::vector<int16_t> positions,
                std::vector<int16_t> firsts, std::vector<int16_t> lasts) {
         ASSERT_GE(insertChain(*chains, {distance, etalons, positions, firsts, lasts}), 0);
     }
@@ -105,6 +105,16 @@ protected:
     SeriesHeader* series = nullptr;
     ChainsHeader* chains = nullptr;
 };
+
+// Chain measures beyond the 32-bit range on either side are printed whole, in their order.
+TEST_F(ReportTest, MeasuresBeyondThirtyTwoBitsArePrintedWhole) {
+    makeHandMadeRun(TASK_JOINT);
+    offer(-3000000000, {1}, {10}, {0}, {3});
+    offer(5000000000, {1}, {40}, {0}, {3});
+    const Lines lines = texts();
+    EXPECT_EQ(Lines(lines.begin() + 3, lines.begin() + 7),
+              (Lines{" 1.   -3000000000", " 2.     -2900", " 3.     -2500", " 4.   5000000000"}));
+}
 
 TEST_F(ReportTest, HandMadeJointRunGivesItsExactValuesAndText) {
     makeHandMadeRun(TASK_JOINT);

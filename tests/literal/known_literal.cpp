@@ -25,7 +25,7 @@ LayerRange layerRange(const SeriesHeader& series, int j) {
 }
 
 void offerEmptyChain(ChainsHeader* chains, int64_t distance) {
-    if (chains != nullptr) insertChain(*chains, ChainView{toDistance(distance), {}, {}, {}, {}});
+    if (chains != nullptr) insertChain(*chains, ChainView{distance, {}, {}, {}, {}});
 }
 
 void writeFound(SeriesHeader& series, const ChainLists& lists, int count) {
@@ -111,7 +111,7 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
     int64_t** ppDw = memory::allocateArray<int64_t*>(std::size_t(M) + 3 * std::size_t(K));
     if (ppDw == nullptr) {
         showFailure(window, "Нет памяти для ppDw!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     // Block: the layer tables (4KL), the partial energies and thresholds (M(n + 2)), the chain (4K).
     int64_t* block = memory::allocateArray<int64_t>(4 * std::size_t(K) * L + std::size_t(M) * (n + 2) +
@@ -119,7 +119,7 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(window, "Нет памяти для ppDw[m]!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     int64_t* next = block;
     for (int slot = 0; slot < M; ++slot, next += n + 1) ppDw[slot] = next;
@@ -197,7 +197,7 @@ int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHea
     int64_t** ppDw = memory::allocateArray<int64_t*>(2 * std::size_t(K));
     if (ppDw == nullptr) {
         showFailure(window, "Нет памяти для ppDw!");
-        return -1;
+        return PROCESSING_FAILED;
     }
     // Block: two chains (6K), one etalon's partial energies (n + 1), the layer tables (3KL).
     int64_t* block = memory::allocateArray<int64_t>(6 * std::size_t(K) + std::size_t(n) + 1 +
@@ -205,7 +205,7 @@ int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHea
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(window, "Нет памяти для indexes!");
-        return -1;
+        return PROCESSING_FAILED;
     }
     // The first 6K entries: this candidate's positions (K), then the 16-bit lists of this
     // candidate's chain (4K entries) and of the best chain so far (4K entries).

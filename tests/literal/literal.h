@@ -2,7 +2,9 @@
 // Plain reference implementations of the processing algorithms: each layer and each position
 // worked out in the most direct way, every segment score summed afresh. They are the oracle of
 // the differential tests and the baseline of the benchmarks, and are never linked into the
-// product. Signatures and results are those of the production functions.
+// product. Signatures and results are those of the production functions, with one exception:
+// unknown-count pulse recognition without its position tables tries no candidate and returns
+// 65535 (production refuses the run with PROCESSING_FAILED); no differential case refuses memory.
 #include <cstdint>
 #include <span>
 
@@ -22,8 +24,8 @@ int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHea
 int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
                         SeriesHeader& series);
 
-uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
-                                SeriesHeader& series);
+int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                           SeriesHeader& series);
 
 int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
                       ChainsHeader* chains, SeriesHeader& series);

@@ -53,7 +53,7 @@ struct ChainLists {
 
     ChainView view(int64_t total, int64_t count) const {
         const auto n = static_cast<std::size_t>(count);
-        return {toDistance(total), {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
+        return {total, {etalons, n}, {positions, n}, {cutBegins, n}, {cutEnds, n}};
     }
 };
 

@@ -208,7 +208,7 @@ void writeFound(SeriesHeader& series, const ChainLists& lists, int64_t K, const 
 
 int offer(ChainsHeader* chains, const ChainLists& lists, bool found, int64_t total, int64_t K) {
     if (chains == nullptr) return -1;
-    return insertChain(*chains, found ? lists.view(total, K) : ChainView{toDistance(NO_CHAIN), {}, {}, {}, {}});
+    return insertChain(*chains, found ? lists.view(total, K) : ChainView{NO_CHAIN, {}, {}, {}, {}});
 }
 
 }  // namespace
@@ -223,7 +223,7 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
     int64_t** ppDw = memory::allocateArray<int64_t*>(std::size_t(a + 2 * K));
     if (ppDw == nullptr) {
         showFailure(window, "Нет памяти для ppDw!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     // Block: partial energies and thresholds (a(n + 2)), the layer tables (3 per position and
     // layer), the chain (4K 16-bit lists and K positions) and the tuple bounds (2K).
@@ -232,7 +232,7 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(window, "Нет памяти для ppDw[m]!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     int64_t* next = layOut(passes, ppDw, block, a);
     passes.positions = next;
@@ -279,7 +279,7 @@ int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<con
     int64_t** ppDw = memory::allocateArray<int64_t*>(std::size_t(2 * K + largest));
     if (ppDw == nullptr) {
         showFailure(window, "Нет памяти для ppDw!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     // Block: partial energies and thresholds of the largest tuple, the layer tables, and two
     // chains with their tuple bounds: this pass's and the best so far.
@@ -288,7 +288,7 @@ int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<con
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(window, "Нет памяти для ppDw[]!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     int64_t* next = layOut(passes, ppDw, block, largest);
     passes.positions = next;

@@ -358,7 +358,7 @@ Chain chainOver(int64_t* memory, int64_t Mx) {
 void offer(ChainsHeader* chains, const Chain* chain, int64_t total) {
     if (chains == nullptr) return;
     insertChain(*chains, chain != nullptr ? chain->lists.view(total, chain->pulses)
-                                          : ChainView{toDistance(total), {}, {}, {}, {}});
+                                          : ChainView{total, {}, {}, {}, {}});
 }
 
 // Writes the chain (none: no pulses, no tuples) into the series record and the record's sought
@@ -393,7 +393,7 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
     int64_t** EtalonsPartialEnergy = memory::allocateArray<int64_t*>(std::size_t(a));
     if (EtalonsPartialEnergy == nullptr) {
         showFailure(window, "Нет памяти для EtalonsPartialEnergy!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     // Layer-table pointers, then one block: partial energies and thresholds (a(n + 2)), the five
     // tables of the P layers, and the chain (four 16-bit lists and the tuple bounds of Mx pulses).
@@ -408,7 +408,7 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
         memory::release(layerRows);
         memory::release(EtalonsPartialEnergy);
         showFailure(window, "Нет памяти для G_on_layers!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     Passes passes = passesFor(window, input, series, walk, UNSET);
     Chain chain = chainOver(layOut(passes, EtalonsPartialEnergy, layerRows, block, a, P), Mx);
@@ -443,7 +443,7 @@ int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<c
     int64_t** EtalonsPartialEnergy = memory::allocateArray<int64_t*>(std::size_t(largest + 5 * P));
     if (EtalonsPartialEnergy == nullptr) {
         showFailure(window, "Нет памяти для EtalonsPartialEnergy!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     // Block: partial energies and thresholds, the five tables of the P layers, and two chains
     // with their tuple bounds: this pass's and the recognised tuple's.
@@ -454,7 +454,7 @@ int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<c
         memory::release(block);
         memory::release(EtalonsPartialEnergy);
         showFailure(window, "Нет памяти для G_on_layers!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     Passes passes = passesFor(window, input, series, walk, RECOGNITION_LIMIT);
     int64_t* next = layOut(passes, EtalonsPartialEnergy, EtalonsPartialEnergy + largest, block, largest, P);

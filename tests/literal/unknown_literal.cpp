@@ -168,7 +168,7 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     int64_t** EtalonsPartialEnergy = memory::allocateArray<int64_t*>(std::size_t(M));
     if (EtalonsPartialEnergy == nullptr) {
         showFailure(window, "Нет памяти для EtalonsPartialEnergy!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     // Block: Mx leading entries (unused here), partial energies (M(n + 1)), thresholds (M), the
     // six position tables (6L), the chain lists (4Mx).
@@ -179,7 +179,7 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
         memory::release(indexes);
         memory::release(EtalonsPartialEnergy);
         showFailure(window, "Нет памяти для indexes!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     int64_t* next = indexes + Mx;
     for (int slot = 0; slot < M; ++slot, next += n + 1) EtalonsPartialEnergy[slot] = next;
@@ -243,11 +243,11 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     return 1;
 }
 
-uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
-                                SeriesHeader& series) {
+int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+                           SeriesHeader& series) {
     if (chains == nullptr) {
         window.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
-        return 0;
+        return PROCESSING_FAILED;
     }
     const int n = series.wImpulseSize;
     const std::size_t L = series.dwSeriesSize;
@@ -259,7 +259,7 @@ uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, Ch
     int64_t* indexes = memory::allocateArray<int64_t>(std::size_t(Mx) + std::size_t(n) + 1);
     if (indexes == nullptr) {
         showFailure(window, "Нет памяти для indexes!");
-        return 0;
+        return PROCESSING_FAILED;
     }
     const ChainLists lists = listsOver(reinterpret_cast<int16_t*>(indexes), std::size_t(Mx));
     int64_t* P = indexes + Mx;
@@ -271,7 +271,7 @@ uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, Ch
     chains->wPretenders = 0;
     chains->wQuanPulses = series.wImpulseQuantity;
     chains->wSeekingPulsesQuantity = 0;
-    uint16_t recognised = 65535;
+    int recognised = 65535;
     int64_t bestTotal = NO_CHAIN;
     for (std::size_t listSlot = 0; ready && listSlot < input.candidates.size(); ++listSlot) {
         const int index = candidateIndex(input, listSlot, n);
@@ -294,7 +294,7 @@ uint16_t recognizeUnknownPulses(Window& window, const ProcessingInput& input, Ch
         int64_t J = UNSET;
         if (findEnd(t, walk, UNSET, J) >= 0 && J < bestTotal) {
             bestTotal = J;
-            recognised = static_cast<uint16_t>(index + 1);
+            recognised = index + 1;
         }
         int64_t distance = RECOGNITION_LIMIT;
         const int64_t end = findEnd(t, walk, RECOGNITION_LIMIT, distance);
