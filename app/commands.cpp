@@ -15,6 +15,7 @@
 #include "platform/window.h"
 #include "processing/chains.h"
 #include "processing/known.h"
+#include "processing/outcome.h"
 #include "processing/tuples.h"
 #include "processing/unknown.h"
 
@@ -111,11 +112,14 @@ void makeSeries(Window& window, AppState& state) {
     state.dwSeriesLength = state.dwRequestedSeriesLength;
     state.wSeriesPulses = clampPulseCount(state, state.wPulsesNumber);
     state.wNoiseLevel = state.wRequestedNoiseLevel;
-    makeSeriesInUse(window, state);
+    const bool made = makeSeriesInUse(window, state);
     if (state.lpSeriesHeader == nullptr) {
         window.showMessage("Не могу создать ряд!", "CM_INFO", MessageIcon::None);
         return;
     }
+    // The maker said why no series was placed; the record still holds the previous series, which
+    // must not be noised and processed again as if it were new.
+    if (!made) return;
     window.sendCommand(CMD_ADD_NOISE);
 }
 
@@ -144,7 +148,8 @@ void openSubsetPanel(Window& window, AppState& state) {
     refreshGraph(window, state, true);
 }
 
-void runPulsesAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
+// Each runner returns what its algorithm returned, PROCESSING_FAILED when it could not run.
+int runPulsesAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
     ProcessingInput input;
     input.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, 20));
     input.candidates = std::span<const uint16_t>(state.lpRequiredList,
@@ -155,16 +160,11 @@ void runPulsesAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
     const bool unknown = unknownCount(state.wSeriesType, false);
     ChainsHeader* chains = state.lpChainsHeader;
     if (state.wTaskType == TASK_RECOGNITION) {
-        if (unknown) {
-            recognizeUnknownPulses(window, input, chains, series);
-        } else {
-            recognizeKnownPulses(window, input, chains, series);
-        }
-    } else if (unknown) {
-        detectUnknownPulses(window, input, chains, series);
-    } else {
-        detectKnownPulses(window, input, chains, series);
+        return unknown ? recognizeUnknownPulses(window, input, chains, series)
+                       : recognizeKnownPulses(window, input, chains, series);
     }
+    return unknown ? detectUnknownPulses(window, input, chains, series)
+                   : detectKnownPulses(window, input, chains, series);
 }
 
 TuplesInput tuplesInput(AppState& state) {
@@ -178,46 +178,44 @@ TuplesInput tuplesInput(AppState& state) {
     return input;
 }
 
-// Tuples detection of the subset being composed. False when the run stops here.
-bool runTuplesDetection(Window& window, AppState& state, SeriesHeader& series) {
+// Tuples detection of the subset being composed; PROCESSING_FAILED also when the run stops here
+// for want of a subset (the subset panel is opened to compose one).
+int runTuplesDetection(Window& window, AppState& state, SeriesHeader& series) {
     if (composedSubset(state.subsetPanel).empty()) {
         openSubsetPanel(window, state);
-        if (composedSubset(state.subsetPanel).empty()) return false;
+        if (composedSubset(state.subsetPanel).empty()) return PROCESSING_FAILED;
     }
     const std::span<const int32_t> tuple = composedSubset(state.subsetPanel);
     if (unknownCount(state.wSeriesType, true)) {
-        detectUnknownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
-    } else {
-        detectKnownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
+        return detectUnknownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
     }
-    return true;
+    return detectKnownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
 }
 
 // Tuples recognition among the stored subsets; skipped (the run goes on) when nothing is composed.
-void runTuplesRecognition(Window& window, AppState& state, SeriesHeader& series) {
+int runTuplesRecognition(Window& window, AppState& state, SeriesHeader& series) {
     const SubsetPanel& panel = state.subsetPanel;
     if (composedSubset(panel).empty() || storedSubsetCount(panel) == 0) openSubsetPanel(window, state);
-    if (composedSubset(panel).empty()) return;
+    if (composedSubset(panel).empty()) return 0;
     const auto count = static_cast<std::size_t>(storedSubsetCount(panel));
     const std::span<const int32_t> sizes(panel.selectedSubsetArraySize, count);
     const std::span<const int32_t* const> rows(panel.subsetRows, count);
     if (unknownCount(state.wSeriesType, true)) {
-        recognizeUnknownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
-    } else {
-        recognizeKnownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
+        return recognizeUnknownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
     }
+    return recognizeKnownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
+}
+
+int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
+    if (state.wTaskType == TASK_TUPLES_DETECTION) return runTuplesDetection(window, state, series);
+    if (state.wTaskType == TASK_TUPLES_RECOGNITION) return runTuplesRecognition(window, state, series);
+    return runPulsesAlgorithm(window, state, series);
 }
 
 void process(Window& window, AppState& state) {
     if (state.lpSeriesHeader == nullptr) return;
-    SeriesHeader& series = *state.lpSeriesHeader;
-    if (state.wTaskType == TASK_TUPLES_DETECTION) {
-        if (!runTuplesDetection(window, state, series)) return;
-    } else if (state.wTaskType == TASK_TUPLES_RECOGNITION) {
-        runTuplesRecognition(window, state, series);
-    } else {
-        runPulsesAlgorithm(window, state, series);
-    }
+    // A run that failed has said why and written nothing: it is neither described nor shown.
+    if (runAlgorithm(window, state, *state.lpSeriesHeader) == PROCESSING_FAILED) return;
     if (addToChainsHeader(window, state.wSeriesType, state.wTaskType, state.wMakingEnergyLevel,
                           state.wProcessingEnergyLevel, state.lpChainsHeader) == 0) {
         window.showMessage("Ошибка addToChainsHeader!", " About ChainsHeader ", MessageIcon::None);
@@ -225,6 +223,7 @@ void process(Window& window, AppState& state) {
     }
     state.dwViewMode = VIEW_RESULT;
     state.wResultKind = RESULT_PROCESSING;
+    ++state.dwCompletedRuns;
     window.sendCommand(CMD_REFRESH_RESULT);
 }
 

@@ -17,7 +17,6 @@ namespace tessaline {
 namespace {
 
 constexpr const char* SIMULATION_CAPTION = " Statistical Simulation ";
-constexpr int32_t NOISE_LEVEL_LIMIT = 32767;  // noise levels are 16-bit signed in the record
 
 void refuse(Window& window, const char* setting, const std::string& detail) {
     std::string text = "Неверно задан ";
@@ -37,16 +36,17 @@ void stagePulseBounds(AppState& state) {
 }
 
 // The grid the location-parameters dialog staged, checked against the series the run will make:
-// pulse counts from 1 to the most that fit, at least one noise level within the 16-bit range, at
-// least one repeat.
+// pulse counts from the fewest to the most that fit, at least one noise level, the last one
+// within the range the noise generator adds without wrapping, at least one repeat.
 bool checkGrid(Window& window, const AppState& state) {
     const DialogStaging& staged = state.staging;
+    const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmax);
     const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin);
     const auto bounds = [&] {
         return "от " + std::to_string(staged.wLeastPulses) + " до " + std::to_string(staged.wMostPulses) +
-               " (нужно 1 <= от <= до <= " + std::to_string(most) + ")";
+               " (нужно " + std::to_string(least) + " <= от <= до <= " + std::to_string(most) + ")";
     };
-    if (staged.wLeastPulses < 1 || staged.wLeastPulses > staged.wMostPulses) {
+    if (staged.wLeastPulses < least || staged.wLeastPulses > staged.wMostPulses) {
         refuse(window, "wMinPulses", bounds());
         return false;
     }
@@ -66,7 +66,7 @@ bool checkGrid(Window& window, const AppState& state) {
     if (top > NOISE_LEVEL_LIMIT) {
         refuse(window, "wNoiseIncrement",
                "последний уровень шума " + std::to_string(top) + " (нужно не больше " +
-                   std::to_string(NOISE_LEVEL_LIMIT) + ")");
+                   std::to_string(NOISE_LEVEL_LIMIT) + ": при большем уровне генератор шума переполняется)");
         return false;
     }
     return true;

@@ -58,7 +58,7 @@ void setStartLostData(AppState& state) {
 
 }  // namespace
 
-void makeSeriesInUse(Window& window, AppState& state) {
+bool makeSeriesInUse(Window& window, AppState& state) {
     const uint16_t k = std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
     SeriesRequest request;
     request.alphabet = std::span<const PulseHeader>(state.Alphabet, k);
@@ -71,12 +71,14 @@ void makeSeriesInUse(Window& window, AppState& state) {
                                            state.lpEtalonSequence != nullptr ? state.wEtalonSequenceCapacity : 0);
     request.A = static_cast<int16_t>(state.wAmplitude);
     request.level = state.wMakingEnergyLevel;
+    int made = 0;
     if (isUnfixedSeriesType(state.wSeriesType)) {
-        state.lpSeriesHeader = getUnfixedCutOffSeries(window, request, state.lpSeriesHeader, state.states);
+        state.lpSeriesHeader = getUnfixedCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
         if (state.lpSeriesHeader != nullptr) state.wSeriesPulses = state.lpSeriesHeader->wImpulseQuantity;
     } else {
-        state.lpSeriesHeader = getCutOffSeries(window, request, state.lpSeriesHeader, state.states);
+        state.lpSeriesHeader = getCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
     }
+    return state.lpSeriesHeader != nullptr && made != 0;
 }
 
 void runStartUp(Window& window, AppState& state) {

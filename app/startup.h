@@ -10,7 +10,8 @@ struct AppState;
 void runStartUp(Window& window, AppState& state);
 
 // Makes the next series with the in-use settings, by the maker of the series type, into
-// lpSeriesHeader; reads the drawn pulse count back for the unfixed types.
-void makeSeriesInUse(Window& window, AppState& state);
+// lpSeriesHeader; reads the drawn pulse count back for the unfixed types. False when no new series
+// was placed (the record is missing, or holds the previous series after the maker's message).
+bool makeSeriesInUse(Window& window, AppState& state);
 
 }  // namespace tessaline

@@ -200,6 +200,10 @@ struct AppState {
     // Dialog staging
     DialogStaging staging;
     int32_t dwDialogAccepted = 0;
+
+    // Processing runs that went through to a result: a run that stopped on the way (no series
+    // could be made, the processing failed) leaves it as it was, so callers can tell the two apart.
+    uint32_t dwCompletedRuns = 0;
 };
 
 // Releases every array and record the state owns and clears the pointers.

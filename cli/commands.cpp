@@ -3,6 +3,8 @@
 #include "app/commands.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "app/subset_panel.h"
+#include "model/codes.h"
 #include "cli/state_json.h"
 #include "cli/text_output.h"
 #include "platform/headless.h"
@@ -32,7 +34,7 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
 }
 
 int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
-                        std::string_view command, std::ostream& err) {
+                        std::string_view command, std::ostream& err, SeriesLength length) {
     window.setCommandHandler([&window, &state](int id) { dispatchCommand(window, state, id); });
     runStartUp(window, state);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
@@ -42,9 +44,29 @@ int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettin
         err << "tessaline-cli: " << command << ": " << refused << "\n";
         return EXIT_REFUSED;
     }
-    applyRunSettings(window, state, settings);
+    for (const std::string& warning : runSettingsWarnings(settings, state)) {
+        err << "tessaline-cli: " << command << ": " << warning << "\n";
+    }
+    RunSettings applied = settings;
+    if (length == SeriesLength::Checked) applied.length.reset();
+    applyRunSettings(window, state, applied);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
     return EXIT_DONE;
+}
+
+std::string checkProcessingSteps(const AppState& state, int steps) {
+    // On a tuples series, detection looks for one tuple; in the window the subset panel would open
+    // to compose it, here it must be given.
+    const bool tuplesDetection = isTuplesSeriesType(state.wSeriesType) && state.wSelectedTask == TASK_DETECTION;
+    const bool composed = subsetPanelReady(state.subsetPanel) && state.subsetPanel.dwEntries > 0;
+    if (tuplesDetection && steps > 0 && !composed) return "tuples detection needs a tuple: give it with --subset";
+    return {};
+}
+
+bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
+    const uint32_t completed = state.dwCompletedRuns;
+    window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+    return state.dwCompletedRuns != completed;
 }
 
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
@@ -52,13 +74,20 @@ int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& er
     AppState state;
     const int status = startUpWithSettings(window, state, options.settings, "run", err);
     if (status != EXIT_DONE) return status;
+    if (const std::string refused = checkProcessingSteps(state, options.steps); !refused.empty()) {
+        err << "tessaline-cli: run: " << refused << "\n";
+        return EXIT_REFUSED;
+    }
     if (options.json) {
         out << runStepJson(0, state).dump() << "\n";
     } else if (options.steps == 0) {
         printStateSummary(out, state);
     }
     for (int step = 1; step <= options.steps; ++step) {
-        window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+        if (!runProcessingStep(window, state)) {
+            err << "tessaline-cli: run: step " << step << " gave no result (the message above says why)\n";
+            return EXIT_FAILED;
+        }
         if (options.json) {
             out << runStepJson(step, state).dump() << "\n";
         } else {
@@ -66,6 +95,7 @@ int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& er
             printReport(out, state);
         }
         out.flush();
+        if (!out) return EXIT_FAILED;  // the caller reports the stream's failure
     }
     return EXIT_DONE;
 }

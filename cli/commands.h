@@ -1,6 +1,7 @@
 #pragma once
 // The command-line front end's commands, each run on a fresh, started-up state.
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "cli/run_settings.h"
@@ -21,8 +22,8 @@ struct RunOptions {
     bool json = false;
 };
 
-// Exit statuses: 0 done, 1 the workbench could not start (its message is on the error stream),
-// 2 refused input.
+// Exit statuses: 0 done, 1 a failed run or write (its message is on the error stream), 2 refused
+// input.
 inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_FAILED = 1;
 inline constexpr int EXIT_REFUSED = 2;
@@ -32,11 +33,22 @@ inline constexpr int CLI_CLIENT_WIDTH = 1600;
 inline constexpr int CLI_CLIENT_HEIGHT = 1000;
 inline constexpr int CLI_LINE_HEIGHT = 16;
 
+// Whether the settings' series length is applied, or only checked (`simulate` types it into the
+// series-parameters dialog instead).
+enum class SeriesLength { Applied, Checked };
+
 // Start-up on a fresh state with the window's command handler, then the checked settings, as every
 // command that runs the workbench begins: EXIT_DONE when the state is ready, else the exit status
-// to end with (a refusal is explained on `err`, naming `command`).
+// to end with (a refusal is explained on `err`, naming `command`; warnings go there too).
 int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
-                        std::string_view command, std::ostream& err);
+                        std::string_view command, std::ostream& err, SeriesLength length = SeriesLength::Applied);
+
+// What keeps `steps` processing steps from running on the started-up state, or an empty text.
+std::string checkProcessingSteps(const AppState& state, int steps);
+
+// Runs " Processing Next Data " once; false when the run stopped without a result (no series
+// could be made, or the processing failed), after the workbench's message.
+bool runProcessingStep(HeadlessWindow& window, const AppState& state);
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err);
 

@@ -96,7 +96,17 @@ int runRenderCommand(const RenderOptions& options, std::ostream& err) {
     AppState state;
     const int status = startUpWithSettings(window, state, options.settings, "render", err);
     if (status != EXIT_DONE) return status;
-    for (int step = 0; step < options.steps; ++step) window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+    if (const std::string refused = checkProcessingSteps(state, options.steps); !refused.empty()) {
+        err << "tessaline-cli: render: " << refused << "\n";
+        return EXIT_REFUSED;
+    }
+    // A picture of a step that gave no result would show the previous series as if it were new.
+    for (int step = 1; step <= options.steps; ++step) {
+        if (!runProcessingStep(window, state)) {
+            err << "tessaline-cli: render: step " << step << " gave no result (the message above says why)\n";
+            return EXIT_FAILED;
+        }
+    }
     showView(state, options.view);
     return paintAndSave(window, state, options, err);
 }

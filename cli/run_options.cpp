@@ -1,6 +1,7 @@
 #include "cli/run_options.h"
 
-#include <optional>
+#include <charconv>
+#include <climits>
 #include <vector>
 
 namespace tessaline::cli {
@@ -13,8 +14,8 @@ void addRunOptions(CLI::App& run, RunArguments& a) {
     run.add_option("--tmax", a.tmax, "Greatest gap between pulse starts");
     run.add_option("--length", a.length, "Series length (as a series-length selector choice)");
     run.add_option("--pulses", a.pulses, "Requested pulse count");
-    run.add_option("--noise", a.noise, "Requested noise level");
-    run.add_option("--lost", a.lost, "Requested lost-data level in percent");
+    run.add_option("--noise", a.noise, "Requested noise level (0..10922)");
+    run.add_option("--lost", a.lost, "Requested lost-data level in percent (cut-off series types 2 and 8)");
     run.add_option("--employment", a.employment, "Subset employment mode 1..5");
     run.add_option("--init-position", a.initPosition, "Subset init position (1-based pulse place)");
     run.add_option("--proceeding", a.proceeding, "Subset proceeding mode 1 or 2");
@@ -23,28 +24,57 @@ void addRunOptions(CLI::App& run, RunArguments& a) {
     run.add_option("--chosen", a.chosen, "1-based chosen subset of --tuples (default: the last)");
 }
 
-namespace {
-
-template <class T>
-std::optional<T> given(const CLI::App& app, const char* option, const T& value) {
-    return app.count(option) > 0 ? std::optional<T>(value) : std::nullopt;
+std::optional<int> parseDecimal(std::string_view text) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;  // from_chars takes a minus sign only
+    int value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, 10);
+    if (first == last || error != std::errc() || end != last) return std::nullopt;
+    return value;
 }
 
-}  // namespace
+bool readNumberOption(const CLI::App& command, const char* name, const std::string& text, int least, int most,
+                      std::optional<int>& value, std::string& error) {
+    if (command.count(name) == 0) return true;
+    const std::optional<int> number = parseDecimal(text);
+    if (!number) {
+        error = std::string(name) + ": expected a whole decimal number, not \"" + text + "\"";
+        return false;
+    }
+    if (*number < least || *number > most) {
+        error = std::string(name) + " " + text + " is not in " + std::to_string(least) + ".." + std::to_string(most);
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+bool readNumberOptions(const CLI::App& command, std::initializer_list<NumberOption> options, std::string& error) {
+    for (const NumberOption& option : options) {
+        if (!readNumberOption(command, option.name, option.text, INT_MIN, INT_MAX, option.value, error)) return false;
+    }
+    return true;
+}
 
 bool readRunSettings(const CLI::App& run, const RunArguments& a, RunSettings& s, std::string& error) {
-    s.seriesType = given(run, "--series-type", a.seriesType);
-    s.task = given(run, "--task", a.task);
-    s.tmin = given(run, "--tmin", a.tmin);
-    s.tmax = given(run, "--tmax", a.tmax);
-    s.length = given(run, "--length", a.length);
-    s.pulses = given(run, "--pulses", a.pulses);
-    s.noise = given(run, "--noise", a.noise);
-    s.lost = given(run, "--lost", a.lost);
-    s.employment = given(run, "--employment", a.employment);
-    s.initPosition = given(run, "--init-position", a.initPosition);
-    s.proceeding = given(run, "--proceeding", a.proceeding);
-    s.chosen = given(run, "--chosen", a.chosen);
+    // The ranges are checked against the state the settings go to; here only the spelling.
+    if (!readNumberOptions(run,
+                           {{"--series-type", a.seriesType, s.seriesType},
+                            {"--tmin", a.tmin, s.tmin},
+                            {"--tmax", a.tmax, s.tmax},
+                            {"--length", a.length, s.length},
+                            {"--pulses", a.pulses, s.pulses},
+                            {"--noise", a.noise, s.noise},
+                            {"--lost", a.lost, s.lost},
+                            {"--employment", a.employment, s.employment},
+                            {"--init-position", a.initPosition, s.initPosition},
+                            {"--proceeding", a.proceeding, s.proceeding},
+                            {"--chosen", a.chosen, s.chosen}},
+                           error)) {
+        return false;
+    }
+    if (run.count("--task") > 0) s.task = a.task;
     std::vector<int> list;
     if (run.count("--required") > 0) {
         if (!parseNumberList(a.required, list)) error = "--required: expected etalon numbers like 1,5,9";

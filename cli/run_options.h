@@ -1,24 +1,48 @@
 #pragma once
-// The SETTINGS options shared by the commands that start up and apply settings (run, simulate,
-// render): registered on a subcommand, then read into the settings record once parsed.
+// The options of the commands that start up and apply settings (run, simulate, render): registered
+// on a subcommand as texts, then read into the settings record once parsed. Numbers are read as
+// whole decimal numbers only, so that "0600" is 600 and "0x20" or "" is refused, never guessed.
 #include <CLI/CLI.hpp>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/run_settings.h"
 
 namespace tessaline::cli {
 
-// Numbers and lists of the run settings as the parser fills them.
+// The SETTINGS options as the parser fills them.
 struct RunArguments {
-    int seriesType = 0, tmin = 0, tmax = 0, length = 0, pulses = 0, noise = 0, lost = 0;
-    int employment = 0, initPosition = 0, proceeding = 0, chosen = 0;
+    std::string seriesType, tmin, tmax, length, pulses, noise, lost;
+    std::string employment, initPosition, proceeding, chosen;
     std::string task, required, subset, tuples;
 };
 
 void addRunOptions(CLI::App& command, RunArguments& arguments);
 
-// The settings record from the parsed options; false (with the reason) for a malformed list.
+// The settings record from the parsed options; false (with the reason, naming the option) for a
+// malformed number or list.
 bool readRunSettings(const CLI::App& command, const RunArguments& arguments, RunSettings& settings,
                      std::string& error);
+
+// A whole decimal number with an optional sign (leading zeros are decimal); none for an empty
+// text, any other character, or a value outside the int range.
+std::optional<int> parseDecimal(std::string_view text);
+
+// Option `name` of `command` read as a whole number in least..most when it was given: false (with
+// the reason) when it is malformed or out of range; `value` stays as it was when not given.
+bool readNumberOption(const CLI::App& command, const char* name, const std::string& text, int least, int most,
+                      std::optional<int>& value, std::string& error);
+
+// An option read as any whole number, its range checked later against the state it goes to.
+struct NumberOption {
+    const char* name;
+    const std::string& text;
+    std::optional<int>& value;
+};
+
+// readNumberOption for each option given; false (with the reason) at the first malformed one.
+bool readNumberOptions(const CLI::App& command, std::initializer_list<NumberOption> options, std::string& error);
 
 }  // namespace tessaline::cli

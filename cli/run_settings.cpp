@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/subset_panel.h"
 #include "model/codes.h"
+#include "model/random.h"
 #include "model/subsets.h"
 #include "platform/window.h"
 
@@ -72,12 +73,40 @@ std::string checkRange(const char* option, const std::optional<int>& value, int 
     return text.str();
 }
 
+// The series the settings lead to: its gaps, its length, the pulse counts it admits and, for the
+// series types with a fixed count, the count it is made with.
+struct Geometry {
+    int n = 0, Tmin = 0, Tmax = 0, N = 0;
+    int seriesType = 0;
+
+    int least() const { return std::max(1, (N + n - 1) / Tmax); }
+    int most() const { return (N - n + Tmin) / Tmin; }
+    // The count taken over when the series is made: the requested count while it lies within the
+    // bounds (the least not raised to 1), else their middle.
+    int count(const RunSettings& settings, const AppState& state) const {
+        const int rawLeast = (N + n - 1) / Tmax;
+        int requested = state.wPulsesNumber;
+        if (settings.length) requested = (rawLeast + most()) / 2;
+        if (settings.pulses) requested = *settings.pulses;
+        return requested < rawLeast || requested > most() ? (rawLeast + most()) / 2 : requested;
+    }
+};
+
+Geometry geometryOf(const RunSettings& settings, const AppState& state) {
+    return {state.wEtalonLength, settings.tmin.value_or(state.wTmin), settings.tmax.value_or(state.wTmax),
+            settings.length.value_or(static_cast<int>(state.dwRequestedSeriesLength)),
+            settings.seriesType.value_or(state.wSeriesType)};
+}
+
+std::string describeSeries(const Geometry& g) {
+    return "a series of length " + std::to_string(g.N) + " with gaps " + std::to_string(g.Tmin) + ".." +
+           std::to_string(g.Tmax);
+}
+
 // The gaps and length the run will use, and the pulse-count bounds that follow from them.
 std::string checkGeometry(const RunSettings& settings, const AppState& state) {
-    const int n = state.wEtalonLength;
-    const int Tmin = settings.tmin.value_or(state.wTmin);
-    const int Tmax = settings.tmax.value_or(state.wTmax);
-    const int N = settings.length.value_or(static_cast<int>(state.dwRequestedSeriesLength));
+    const Geometry g = geometryOf(settings, state);
+    const int n = g.n, Tmin = g.Tmin, Tmax = g.Tmax, N = g.N;
     std::ostringstream text;
     if (Tmin < 1) {
         text << "--tmin " << Tmin << ": the least gap between pulse starts must be at least 1";
@@ -91,16 +120,32 @@ std::string checkGeometry(const RunSettings& settings, const AppState& state) {
         text << "--length " << N << " is below the etalon length " << n;
     } else if (N >= SERIES_LENGTH_LIMIT) {
         text << "--length " << N << " is not below " << SERIES_LENGTH_LIMIT;
-    } else if (settings.pulses) {
-        const int least = std::max(1, (N + n - 1) / Tmax);
-        const int most = (N - n + Tmin) / Tmin;
-        if (*settings.pulses < least || *settings.pulses > most) {
-            text << "--pulses " << *settings.pulses << " is not in " << least << ".." << most
-                 << " (the pulse counts a series of length " << N << " with gaps " << Tmin << ".." << Tmax
-                 << " holds)";
-        }
+    } else if (g.most() < g.least()) {
+        text << "no series can be made: " << describeSeries(g) << " needs at least " << g.least()
+             << " pulses of " << n << " samples and holds at most " << g.most();
+    } else if (settings.pulses && (*settings.pulses < g.least() || *settings.pulses > g.most())) {
+        text << "--pulses " << *settings.pulses << " is not in " << g.least() << ".." << g.most()
+             << " (the pulse counts " << describeSeries(g) << " holds)";
+    } else if (!isUnfixedSeriesType(static_cast<uint16_t>(g.seriesType)) && g.count(settings, state) < g.least()) {
+        text << "the pulse count would be " << g.count(settings, state) << " (the middle of the counts "
+             << (N + n - 1) / Tmax << ".." << g.most() << " offered for " << describeSeries(g)
+             << "), which no series holds: give --pulses in " << g.least() << ".." << g.most();
     }
     return text.str();
+}
+
+// Lost data exists only for the cut-off series types.
+std::string checkLostData(const RunSettings& settings, const AppState& state) {
+    const int type = settings.seriesType.value_or(state.wSeriesType);
+    if (!settings.lost || isCutoffSeriesType(static_cast<uint16_t>(type))) return {};
+    return "--lost applies to the cut-off series types 2 and 8, not to series type " + std::to_string(type);
+}
+
+std::string checkNoise(const RunSettings& settings) {
+    if (!settings.noise || (*settings.noise >= 0 && *settings.noise <= NOISE_LEVEL_LIMIT)) return {};
+    if (*settings.noise < 0) return "--noise " + std::to_string(*settings.noise) + " is below 0";
+    return "--noise " + std::to_string(*settings.noise) + " is above " + std::to_string(NOISE_LEVEL_LIMIT) +
+           ", the highest noise level the generator adds without overflowing";
 }
 
 void composeSubset(SubsetPanel& panel, const std::vector<int>& subset) {
@@ -153,8 +198,9 @@ std::string checkRunSettings(const RunSettings& settings, const AppState& state)
     }
     if (settings.required) fail(checkEtalons("--required", *settings.required, etalons));
     fail(checkGeometry(settings, state));
-    fail(checkRange("--noise", settings.noise, 0, INT16_MAX));
+    fail(checkNoise(settings));
     fail(checkRange("--lost", settings.lost, 0, 100));
+    fail(checkLostData(settings, state));
     fail(checkRange("--employment", settings.employment, 1, 5));
     fail(checkRange("--init-position", settings.initPosition, 1, UINT16_MAX));
     fail(checkRange("--proceeding", settings.proceeding, 1, 2));
@@ -168,6 +214,21 @@ std::string checkRunSettings(const RunSettings& settings, const AppState& state)
         fail("--chosen goes with --tuples");
     }
     return error;
+}
+
+std::vector<std::string> runSettingsWarnings(const RunSettings& settings, const AppState& state) {
+    const bool subset = settings.subset || settings.tuples;
+    const int s = settings.initPosition.value_or(state.wSubsetInitPosition);
+    if (!subset) return {};
+    const Geometry g = geometryOf(settings, state);
+    const bool unfixed = isUnfixedSeriesType(static_cast<uint16_t>(g.seriesType));
+    const int pulses = unfixed ? g.least() : g.count(settings, state);
+    if (s <= pulses) return {};
+    std::string text = "--init-position " + std::to_string(s) + " is past the " + std::to_string(pulses);
+    text += unfixed ? " pulses of the shortest series drawn: the subset is left out of series with fewer than " +
+                          std::to_string(s) + " pulses"
+                    : " pulses of the series: the subset is not placed";
+    return {text};
 }
 
 void applyRunSettings(Window& window, AppState& state, const RunSettings& settings) {

@@ -38,6 +38,9 @@ bool parseTupleLists(const std::string& text, std::vector<std::vector<int>>& tup
 // What is wrong with the settings for a state fresh from start-up, or an empty text.
 std::string checkRunSettings(const RunSettings& settings, const AppState& state);
 
+// What the settings do that the user may not expect (one line each); they still apply.
+std::vector<std::string> runSettingsWarnings(const RunSettings& settings, const AppState& state);
+
 // Applies checked settings in their fixed order; none starts a processing run.
 void applyRunSettings(Window& window, AppState& state, const RunSettings& settings);
 

@@ -2,7 +2,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
+#include <cstring>
+#include <sstream>
 
 #include "app/dialogs.h"
 #include "app/simulation_commands.h"
@@ -11,7 +12,9 @@
 #include "cli/process_group.h"
 #include "cli/progress.h"
 #include "cli/simulation_json.h"
+#include "draw/image_file.h"
 #include "model/codes.h"
+#include "model/random.h"
 #include "platform/formatting.h"
 #include "platform/headless.h"
 #include "simulation/displayed.h"
@@ -21,6 +24,7 @@ namespace tessaline::cli {
 namespace {
 
 constexpr int FIELD_LIMIT = 65535;  // the dialog's fields are 16-bit
+constexpr std::string_view SUMMARY_CAPTION = "getPulseEstAsRepeats";  // the summary shown before a run
 
 struct GridOption {
     const char* name;
@@ -66,6 +70,11 @@ std::string checkRunnable(const AppState& state) {
         (state.lpSeriesHeader == nullptr || state.lpSeriesHeader->wSubsetSize == 0)) {
         return "tuples detection needs a tuple: give it with --subset";
     }
+    if (isTuplesSeriesType(state.wSeriesType) &&
+        (state.lpSeriesHeader == nullptr || state.lpSeriesHeader->wSubsetSize == 0)) {
+        return "series type " + std::to_string(state.wSeriesType) +
+               " is made of tuples: give the tuple with --subset (or the candidate tuples with --tuples)";
+    }
     if (state.wRequiredQuantity == 0 || state.lpRequiredList == nullptr) {
         return "the etalon list is empty: give etalons with --required";
     }
@@ -102,10 +111,44 @@ extern "C" void onInterrupt(int) {
 std::string checkSimulationGrid(const SimulationGrid& grid) {
     for (const GridOption& option : gridOptions(grid)) {
         if (*option.value && (**option.value < 0 || **option.value > FIELD_LIMIT)) {
-            return std::string(option.name) + ": expected a whole number 0.." + std::to_string(FIELD_LIMIT);
+            return std::string(option.name) + " " + std::to_string(**option.value) + " is not in 0.." +
+                   std::to_string(FIELD_LIMIT);
         }
     }
     return "";
+}
+
+std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& state, std::optional<int> length) {
+    const std::string spelling = checkSimulationGrid(grid);
+    if (!spelling.empty()) return spelling;
+    // The series the run makes, and the grid as the dialogs will hold it.
+    const int N = length.value_or(static_cast<int>(state.dwSeriesLength));
+    const int n = state.wEtalonLength, Tmin = state.wTmin, Tmax = state.wTmax;
+    const int offeredLeast = (N + n - 1) / Tmax;
+    const int least = std::max(1, offeredLeast), most = (N - n + Tmin) / Tmin;
+    const int from = grid.pulsesFrom.value_or(offeredLeast), to = grid.pulsesTo.value_or(most);
+    const int steps = grid.noiseSteps.value_or(state.wNoiseSteps), repeats = grid.repeats.value_or(state.wRepeats);
+    const int64_t top = int64_t{grid.noiseFrom.value_or(state.wNoiseFrom)} +
+                        int64_t{std::max(steps, 1) - 1} * grid.noiseIncrement.value_or(state.wNoiseIncrement);
+    const std::string series = "a series of type " + std::to_string(state.wSeriesType) + " and length " +
+                               std::to_string(N) + " with gaps " + std::to_string(Tmin) + ".." + std::to_string(Tmax);
+    std::ostringstream text;
+    if (from < least) {
+        text << "--pulses-from " << from << (grid.pulsesFrom ? "" : " (the dialog's least count)") << " is below "
+             << least << ", the fewest pulses " << series << " holds";
+    } else if (to > most) {
+        text << "--pulses-to " << to << " is above " << most << ", the most pulses " << series << " holds";
+    } else if (from > to) {
+        text << "--pulses-from " << from << " is above --pulses-to " << to;
+    } else if (steps < 1) {
+        text << "--noise-steps " << steps << ": a simulation needs at least one noise level";
+    } else if (repeats < 1) {
+        text << "--repeats " << repeats << ": a simulation needs at least one repeat";
+    } else if (top > NOISE_LEVEL_LIMIT) {
+        text << "the last noise level " << top << " is above " << NOISE_LEVEL_LIMIT
+             << ", the highest noise level the generator adds without overflowing";
+    }
+    return text.str();
 }
 
 void cancelOnInterrupt(std::atomic<bool>& flag) {
@@ -123,15 +166,26 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
         return EXIT_REFUSED;
     }
     HeadlessWindow window(group.first() ? &err : nullptr);
+    if (!options.verbose) {
+        window.setEchoFilter([](const ShownMessage& message) { return message.caption != SUMMARY_CAPTION; });
+    }
     AppState state;
-    RunSettings settings = options.settings;
-    settings.length.reset();  // typed into the series-parameters dialog instead
-    const int status = startUpWithSettings(window, state, settings, "simulate", said);
+    // The length is typed into the series-parameters dialog, so the settings only check it.
+    const int status =
+        startUpWithSettings(window, state, options.settings, "simulate", said, SeriesLength::Checked);
     if (status != EXIT_DONE) return status;
-    const std::string refused = checkRunnable(state);
+    std::string refused = checkRunnable(state);
+    if (refused.empty()) refused = checkSimulationGrid(options.grid, state, options.settings.length);
     if (!refused.empty()) {
         said << "tessaline-cli: simulate: " << refused << "\n";
         return EXIT_REFUSED;
+    }
+    // The CSV file is made before the run, so that a path that cannot be written costs no run.
+    ReplacementFile csv;
+    if (!options.csvPath.empty() && group.first() && !csv.open(options.csvPath)) {
+        said << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error())
+             << "\n";
+        return EXIT_FAILED;
     }
     window.setDialogAnswerer([&](DialogForm& form) { return answerDialog(form, options); });
 
@@ -155,20 +209,19 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     if (!group.first()) return EXIT_DONE;
     const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
     const DisplayedErrors shown = displayedErrors(*record, *state.lpSeriesHeader, etalons);
-    if (!options.csvPath.empty()) {
-        std::ofstream csv(options.csvPath);
-        writeSimulationCsv(csv, *record, shown);
-        if (!csv) {
-            err << "tessaline-cli: simulate: cannot write " << options.csvPath << "\n";
-            return EXIT_FAILED;
-        }
-    }
     if (options.json) {
         out << simulationJson(*record, state.lpSeriesHeader, shown).dump() << "\n";
     } else {
         printText(out, *record, shown, seconds);
     }
-    return EXIT_DONE;
+    if (options.csvPath.empty()) return EXIT_DONE;
+    std::ostringstream rows;
+    writeSimulationCsv(rows, *record, shown);
+    const std::string text = rows.str();
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    if (csv.write(bytes) && csv.commit()) return EXIT_DONE;
+    err << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error()) << "\n";
+    return EXIT_FAILED;
 }
 
 }  // namespace tessaline::cli

@@ -27,10 +27,16 @@ struct SimulateOptions {
     bool json = false;
     std::string csvPath;   // empty: no CSV
     bool terminal = false; // the error stream is a terminal: progress as a bar
+    bool verbose = false;  // also echo the summary the simulation shows before it starts
 };
 
 // What is wrong with the grid options (each must fit the dialog's 16-bit fields), or "".
 std::string checkSimulationGrid(const SimulationGrid& grid);
+// The same, then the grid as the dialogs will hold it (options not given keep what the dialogs
+// show) against the series the run makes from `state` and the series length typed in: pulse
+// counts the series holds, at least one noise level and one repeat, the last noise level within
+// what the generator adds without overflowing.
+std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& state, std::optional<int> length);
 
 // Runs the command; `group` is the process group of a distributed run (one process without it),
 // `cancel` stops the run between repeats. Only process 0 writes the result.

@@ -56,6 +56,10 @@ LcgJump lcgJumpOf(uint64_t steps) noexcept;
 // The steps addNoise takes on a series of `samples` samples: twelve per sample.
 constexpr uint64_t noiseStepsOf(uint64_t samples) noexcept { return 12 * samples; }
 
+// The highest noise level a series takes: beyond it the generator's product (S - 196608) * sigma
+// leaves 32 bits and the noisy samples wrap, so the noise added is no longer of that level.
+inline constexpr int32_t NOISE_LEVEL_LIMIT = 10922;
+
 // Twelve steps summed: mean + ((S - 196608) * sigma) >> 15, an approximately normal variate.
 int32_t gaussNoise(int32_t& state, int16_t mean, int16_t sigma) noexcept;
 int32_t gaussNoise(uint16_t& state, int16_t mean, int16_t sigma) noexcept;

@@ -201,22 +201,24 @@ int makeExtSeries(Window& window, const SeriesRequest& request, SeriesHeader& re
 }
 
 SeriesHeader* getCutOffSeries(Window& window, const SeriesRequest& request, SeriesHeader* record,
-                              GeneratorStates& states) {
+                              GeneratorStates& states, int* made) {
+    if (made != nullptr) *made = 0;
     if (!checkRequest(window, request, " getCutOffSeries ")) return record;
     const uint16_t k = static_cast<uint16_t>(request.alphabet.size());
-    SeriesHeader* made = getCutOffSeriesHeader(window, k, request.n, request.Tmin, request.Tmax,
-                                               request.N, record);
-    if (made == nullptr) {
+    SeriesHeader* kept = getCutOffSeriesHeader(window, k, request.n, request.Tmin, request.Tmax, request.N, record);
+    if (kept == nullptr) {
         window.showMessage("Не могу выделить память для lpSeriesHeader!", " getCutOffSeries ",
                            MessageIcon::Warning);
         return nullptr;
     }
-    makeExtSeries(window, request, *made, states);
-    return made;
+    const int placed = makeExtSeries(window, request, *kept, states);
+    if (made != nullptr) *made = placed;
+    return kept;
 }
 
 SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& request,
-                                     SeriesHeader* record, GeneratorStates& states) {
+                                     SeriesHeader* record, GeneratorStates& states, int* made) {
+    if (made != nullptr) *made = 0;
     if (!checkRequest(window, request, " getUnfixedCutOffSeries ")) return record;
     const uint32_t m = leastPulseCount(request.N, request.n, request.Tmax);
     const uint32_t u = mostPulseCount(request.N, request.n, request.Tmin);
@@ -226,7 +228,7 @@ SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& reques
     }
     SeriesRequest drawn = request;
     drawn.K = static_cast<uint16_t>(m + (lcgNext(states.wPulseCountState) >> 2) % (u - m + 1));
-    return getCutOffSeries(window, drawn, record, states);
+    return getCutOffSeries(window, drawn, record, states, made);
 }
 
 }  // namespace tessaline

@@ -28,15 +28,17 @@ struct SeriesRequest {
 // Makes or reuses the record for the request and places the pulses. Returns the record to keep
 // (also when the pulse count is incompatible: the message is shown and the old series stays), or
 // null after an allocation failure of the record. Settings that break the series conditions are
-// refused with a message and the record passed in comes back unchanged.
+// refused with a message and the record passed in comes back unchanged. `made`, when given, is
+// set to 1 when a new series was placed and to 0 otherwise (the record then holds no new series,
+// and must not be processed as if it did).
 SeriesHeader* getCutOffSeries(Window& window, const SeriesRequest& request, SeriesHeader* record,
-                              GeneratorStates& states);
+                              GeneratorStates& states, int* made = nullptr);
 
 // As getCutOffSeries with a pulse count drawn from the pulse-count state between the least and
 // the most admissible counts. When no count is admissible it returns null at once, with no
 // message, having released the record passed in (so the caller's pointer never dangles).
 SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& request,
-                                     SeriesHeader* record, GeneratorStates& states);
+                                     SeriesHeader* record, GeneratorStates& states, int* made = nullptr);
 
 // Places the pulses into a record already sized for the request. Returns 1, or 0 (with its
 // message) when K is not admissible, the settings are broken, or the work array is refused.

@@ -4,7 +4,7 @@ namespace tessaline {
 
 void HeadlessWindow::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
     messages_.push_back({std::string(text), std::string(caption), icon});
-    if (echo_ != nullptr) {
+    if (echo_ != nullptr && (!echoFilter_ || echoFilter_(messages_.back()))) {
         std::string_view shown = caption.empty() ? std::string_view("Tessaline") : caption;
         *echo_ << "[" << shown << "] " << text;
         if (text.empty() || text.back() != '\n') *echo_ << '\n';

@@ -49,6 +49,9 @@ public:
     void setSaveFileAnswer(std::optional<std::string> answer) { saveFileAnswer_ = std::move(answer); }
     const std::vector<SaveFileRequest>& saveFileRequests() const { return saveFileRequests_; }
 
+    // Messages the filter turns down are still recorded, but not echoed.
+    void setEchoFilter(std::function<bool(const ShownMessage&)> filter) { echoFilter_ = std::move(filter); }
+
     void setCommandHandler(std::function<void(int)> handler) { commandHandler_ = std::move(handler); }
     const std::vector<int>& sentCommands() const { return sentCommands_; }
     bool closeRequested() const { return closeRequested_; }
@@ -61,6 +64,7 @@ public:
 
 private:
     std::ostream* echo_;
+    std::function<bool(const ShownMessage&)> echoFilter_;
     std::vector<ShownMessage> messages_;
     std::vector<Invalidation> invalidations_;
     std::map<int, bool> checks_;

@@ -15,6 +15,7 @@
 #include "platform/window.h"
 #include "processing/chains.h"
 #include "processing/known.h"
+#include "processing/outcome.h"
 #include "processing/tuples.h"
 #include "processing/unknown.h"
 #include "simulation/measures.h"
@@ -175,8 +176,8 @@ public:
                GeneratorStates& states)
         : window_(window), shared_(window), record_(record), run_(run), series_(series), states_(states),
           schedule_(run.taskType, run.etalons, nullptr, nullptr, 0), n_(static_cast<int>(run.etalons.size())),
-          R_(static_cast<uint16_t>(record.repeats)), threads_(std::max(run.threads, 1)),
-          batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * std::max(run.threads, 1))),
+          R_(static_cast<uint16_t>(record.repeats)), threads_(threadsFor(run.threads, R_)),
+          batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * threads_)),
           noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))),
           algorithms_(run.algorithms != nullptr ? *run.algorithms : productionAlgorithms()) {}
 
@@ -235,6 +236,11 @@ public:
 private:
     static constexpr int BATCH_PER_THREAD = 8;
 
+    // No more threads than a cell has repeats (the others would only wait), nor than the limit.
+    static int threadsFor(int wanted, int repeats) {
+        return std::clamp(std::min(wanted, SIMULATION_THREAD_LIMIT), 1, std::max(repeats, 1));
+    }
+
     // The series records of a batch (the last repeat of the run uses the series record itself, so
     // that it ends holding it) and the working-list snapshots of its repeats.
     bool allocateBatch() {
@@ -262,7 +268,7 @@ private:
     }
 
     // Processes one repeat's series by task and series type; returns the recognised etalon or
-    // tuple, or 0.
+    // tuple, 0 for the detection tasks, or PROCESSING_FAILED.
     int process(const PreparedRepeat& repeat, ChainsHeader* chains) {
         SeriesHeader& series = *repeat.series;
         const std::span<const uint16_t> working(repeat.candidates, static_cast<std::size_t>(candidateCount()));
@@ -274,21 +280,18 @@ private:
                 return (unknown ? use.recognizeUnknown : use.recognizeKnown)(shared_, pulsesInput(series, working),
                                                                              chains, series);
             case TASK_TUPLES_DETECTION:
-                (unknownTuples ? use.detectUnknownTuples : use.detectKnownTuples)(shared_, tuplesInput(series),
-                                                                                  tuples_.subset(), chains, series);
-                return 0;
+                return detected((unknownTuples ? use.detectUnknownTuples : use.detectKnownTuples)(
+                    shared_, tuplesInput(series), tuples_.subset(), chains, series));
             case TASK_TUPLES_RECOGNITION:
                 return (unknownTuples ? use.recognizeUnknownTuples : use.recognizeKnownTuples)(
                     shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(), chains, series);
             default:
-                if (unknown) {
-                    use.detectUnknown(shared_, pulsesInput(series, working), chains, series);
-                } else {
-                    use.detectKnown(shared_, pulsesInput(series, run_.etalons), chains, series);
-                }
-                return 0;
+                if (unknown) return detected(use.detectUnknown(shared_, pulsesInput(series, working), chains, series));
+                return detected(use.detectKnown(shared_, pulsesInput(series, run_.etalons), chains, series));
         }
     }
+
+    static int detected(int outcome) { return outcome == PROCESSING_FAILED ? PROCESSING_FAILED : 0; }
 
     // Makes the series of one repeat into `target`, with the subset in use of the series record.
     bool makeSeries(SeriesHeader*& target, int C) {
@@ -306,20 +309,26 @@ private:
         if (target != series_) {
             target = getCutOffSeriesHeader(window_, static_cast<uint16_t>(run_.alphabet.size()), request.n,
                                            request.Tmin, request.Tmax, request.N, target);
-            if (target != nullptr) copySubsetInUse(*series_, *target);
+            if (target != nullptr) carrySeriesSettings(*series_, *target);
         }
-        if (target != nullptr) target = getCutOffSeries(window_, request, target, states_);
-        if (target != nullptr) return true;
+        // A repeat is processed only when its series was placed: a record that kept the previous
+        // series (or none) would be measured as a result that never happened.
+        int made = 0;
+        if (target != nullptr) target = getCutOffSeries(window_, request, target, states_, &made);
+        if (target != nullptr && made != 0) return true;
         window_.showMessage("Не могу создать ряд!", DRIVER_CAPTION, MessageIcon::None);
         return false;
     }
 
-    static void copySubsetInUse(const SeriesHeader& from, SeriesHeader& to) {
+    // A repeat's own record carries what the series record holds besides its samples: the subset
+    // in use and the header values the series maker reports when it refuses a request.
+    static void carrySeriesSettings(const SeriesHeader& from, SeriesHeader& to) {
         const int size = std::min<int>(from.wSubsetSize, to.wReservedPulses);
         std::copy_n(from.lpSubset, size, to.lpSubset);
         to.wSubsetSize = static_cast<uint16_t>(size);
         to.wSubsetEmployment = from.wSubsetEmployment;
         to.wSubsetInitPosition = from.wSubsetInitPosition;
+        to.wImpulseSize = from.wImpulseSize;
     }
 
     // The cell's subset in use: none for detection and recognition, the first tuple for tuple
@@ -351,6 +360,7 @@ private:
         return true;
     }
 
+    // Read between repeats by every processing thread.
     bool cancelRequested() {
         if (run_.cancel != nullptr && run_.cancel->load(std::memory_order_relaxed)) cancelled_ = true;
         return cancelled_;
@@ -388,11 +398,16 @@ private:
 #pragma omp parallel for schedule(dynamic, 1) num_threads(threads_) reduction(+ : errors, deviations, mismatches)
 #endif
             for (int i = 0; i < count; ++i) {
+                if (cancelRequested() || failed_) continue;  // a long cell stops between its repeats too
                 ChainsHeader* chains = chains_[threadNumber()];
                 const PreparedRepeat& repeat = prepared_[i];
                 int32_t noiseState = repeat.noiseState;
                 addNoise(sigma, *repeat.series, noiseState);
                 const int recognised = process(repeat, chains);
+                if (recognised == PROCESSING_FAILED) {  // its message is shown; the run stops
+                    failed_ = true;
+                    continue;
+                }
                 errors += restoredErrorEnergy(*repeat.series);
                 deviations += scaledPositionDeviation(*repeat.series, *chains, C);
                 // Recognition of single etalons counts the repeats whose recognised etalon is not
@@ -400,6 +415,7 @@ private:
                 const bool counted = run_.taskType == TASK_TUPLES_RECOGNITION || run_.taskType == TASK_RECOGNITION;
                 if (counted && recognised != repeat.expected) ++mismatches;
             }
+            if (cancelled_ || failed_) return false;
         }
         record_.lpErrors[k][j] = cellRestoredError(errors, R_);
         record_.lpRecognitionErrors[k][j] = static_cast<int32_t>(mismatches);
@@ -435,14 +451,16 @@ private:
     int threads_;
     int batch_;
     LcgJump noiseJump_;  // the noise steps of one series
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};
+    std::atomic<bool> failed_{false};  // a repeat's processing failed
     const ProcessingAlgorithms& algorithms_;
 };
 
 // Grid values the run cannot work with, refused before anything is generated.
 bool checkGrid(Window& window, const RestErrorHeader& record, const SimulationRun& run, const SeriesHeader& series) {
+    const int least = std::max<int>(series.wMinPulses, 1);  // fewer pulses than that do not fit
     for (int j = 0; j < record.wVariousPulses; ++j) {
-        if (record.wPulseValues[j] < 1 || record.wPulseValues[j] > series.wMaxPulses) {
+        if (record.wPulseValues[j] < least || record.wPulseValues[j] > series.wMaxPulses) {
             window.showMessage("Неверно задан wPulseValues!", DRIVER_CAPTION, MessageIcon::Warning);
             return false;
         }

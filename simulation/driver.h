@@ -53,6 +53,9 @@ struct CellShare {
     bool owns(int cell, int cells) const noexcept { return (cells - 1 - cell) % processes == process; }
 };
 
+// The most threads a run processes repeats on; a run never uses more threads than a cell has repeats.
+inline constexpr int SIMULATION_THREAD_LIMIT = 1024;
+
 struct SimulationRun {
     std::span<const PulseHeader> alphabet;  // etalon number e at index e - 1
     std::span<const uint16_t> etalons;      // the etalon list (the required etalons)

@@ -259,5 +259,29 @@ TEST_F(CommandsTest, SelectorsEtalonCellsAndCloseRequests) {
     EXPECT_TRUE(window.closeRequested());
 }
 
+// A run that cannot place its series or whose processing fails stops there: the previous series
+// is neither noised nor processed again, and no result is counted or shown.
+TEST_F(CommandsTest, ARunWithoutASeriesOrAResultStopsWithoutAResult) {
+    state.wEtalonSequenceCapacity = 1;  // fewer places than pulses: the series maker refuses
+    const int32_t noiseState = state.states.dwNoiseSeed;
+    run(CMD_MAKE_SERIES);
+    EXPECT_EQ(window.sentCommands(), (std::vector<int>{CMD_MAKE_SERIES}));
+    EXPECT_EQ(window.messages().back().caption, " makeExtSeries ");
+    EXPECT_EQ(state.states.dwNoiseSeed, noiseState);
+    EXPECT_EQ(state.dwCompletedRuns, 0u);
+
+    window.clearRecords();
+    {
+        memory::FailureInjection failure(1, true);
+        run(CMD_PROCESS);
+    }
+    EXPECT_EQ(window.sentCommands(), (std::vector<int>{CMD_PROCESS}));
+    EXPECT_EQ(window.messages().back().text.rfind("Нет памяти", 0), 0u) << window.messages().back().text;
+    EXPECT_EQ(state.dwViewMode, VIEW_ALPHABET);
+    EXPECT_EQ(state.dwCompletedRuns, 0u);
+    run(CMD_PROCESS);
+    EXPECT_EQ(state.dwCompletedRuns, 1u);
+}
+
 }  // namespace
 }  // namespace tessaline

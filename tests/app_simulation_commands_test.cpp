@@ -267,6 +267,8 @@ TEST_F(SimulationCommandsTest, RecordFailuresAbandonTheSimulation) {
     // A longer series needs a bigger series record; when it cannot be had the run is abandoned.
     window.clearRecords();
     edits[DIALOG_SERIES_PARAMETERS] = {{EDIT_SERIES_LENGTH, "2400"}};
+    edits[DIALOG_LOCATION_PARAMETERS][EDIT_PULSES_FROM] = "13";  // the fewest a 2400-sample series holds
+    edits[DIALOG_LOCATION_PARAMETERS][EDIT_PULSES_TO] = "14";
     {
         memory::FailureInjection failure(1, true);
         run(CMD_STATISTICAL_SIMULATION);

@@ -126,20 +126,20 @@ TEST_F(SimulateCommandTest, BadGridsAreRefusedBeforeAnythingRuns) {
     };
     cli::SimulateOptions options = smallGrid();
     options.grid.repeats = 0;
-    refusedWith(options, "Неверно задан wRepeats!");
+    refusedWith(options, "--repeats 0: a simulation needs at least one repeat");
     options = smallGrid();
     options.grid.pulsesTo = 31;  // the most pulses a 1200-sample series holds is 30
-    refusedWith(options, "Неверно задан wMaxPulses!");
+    refusedWith(options, "--pulses-to 31 is above 30, the most pulses");
     options = smallGrid();
     options.grid.noiseSteps = 70000;
-    refusedWith(options, "--noise-steps: expected a whole number 0..65535");
+    refusedWith(options, "--noise-steps 70000 is not in 0..65535");
     options = smallGrid();
     options.settings.task = "recognition";
     options.settings.seriesType = 40;
     refusedWith(options, "tuples recognition needs stored tuples");
     options = smallGrid();
     options.settings.length = 10;
-    refusedWith(options, "Неверно задан dwSeriesSize!");
+    refusedWith(options, "--length 10 is below the etalon length 20");
 }
 
 }  // namespace

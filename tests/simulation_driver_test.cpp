@@ -14,6 +14,7 @@
 #include "model/subsets.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
+#include "processing/outcome.h"
 #include "simulation/driver.h"
 #include "simulation/schedule.h"
 #include "simulation/statistics.h"
@@ -244,14 +245,16 @@ TEST_F(DriverTest, FailuresAreRefusedBeforeAnySeriesIsMade) {
               0);
     EXPECT_EQ(window.messages().back().text, "Absence of RestoreErrorHeader!");
 
-    makeGrid(2);
-    record->wPulseValues[1] = 31;  // above the most pulses of the series
     const GeneratorStates start = state.states;
-    EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_DETECTION, SERIES_FIXED_WHOLE), state.lpSeriesHeader,
-                                state.states, clock),
-              0);
-    EXPECT_EQ(window.messages().back().text, "Неверно задан wPulseValues!");
-    EXPECT_EQ(state.states, start);
+    for (const int32_t pulses : {31, 5}) {  // above the most, below the fewest pulses of the series
+        makeGrid(2);
+        record->wPulseValues[1] = pulses;
+        EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_DETECTION, SERIES_FIXED_WHOLE), state.lpSeriesHeader,
+                                    state.states, clock),
+                  0);
+        EXPECT_EQ(window.messages().back().text, "Неверно задан wPulseValues!");
+        EXPECT_EQ(state.states, start);
+    }
 
     makeGrid(2);
     state.lpSeriesHeader->wSubsetSize = 0;
@@ -343,6 +346,46 @@ TEST_F(DriverTest, CancelStopsTheRunIncompleteAndGivesTheSubsetBack) {
     EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 2);
     EXPECT_EQ(state.lpSeriesHeader->lpSubset[0], 3);
     EXPECT_EQ(state.lpSeriesHeader->lpSubset[1], 1);
+}
+
+// Stand-in detections: one that fails, one that starves the next series of memory.
+int stubRuns = 0;
+int failingDetection(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&) {
+    ++stubRuns;
+    return PROCESSING_FAILED;
+}
+int starvingDetection(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&) {
+    ++stubRuns;
+    memory::failAllocationAt(1, true);
+    return 1;
+}
+
+// A repeat is measured only when its series was placed and processed: a failure stops the run
+// incomplete instead of counting the previous series, or nothing, as a result.
+TEST_F(DriverTest, ARepeatWithoutASeriesOrAResultStopsTheRunIncomplete) {
+    const struct {
+        ProcessingAlgorithms::Pulses detection;
+        const char* lastMessage;
+    } cases[] = {{failingDetection, nullptr}, {starvingDetection, "Не могу создать ряд!"}};
+    for (const auto& c : cases) {
+        makeGrid(1);
+        ProcessingAlgorithms algorithms = productionAlgorithms();
+        algorithms.detectKnown = c.detection;
+        SimulationRun r = run(TASK_DETECTION, SERIES_FIXED_WHOLE);
+        r.algorithms = &algorithms;
+        stubRuns = 0;
+        window.clearRecords();
+        const int result = statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock);
+        memory::failAllocationAt(0);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(record->ifComplete, 0);
+        EXPECT_EQ(stubRuns, 1);
+        if (c.lastMessage != nullptr) {
+            ASSERT_GE(window.messages().size(), 2u);
+            EXPECT_EQ(window.messages().end()[-2].text, "Нет памяти для PartialEnergy!");
+            EXPECT_EQ(window.messages().back().text, c.lastMessage);
+        }
+    }
 }
 
 TEST_F(DriverTest, ImpossibleShareIsRefused) {

@@ -1,0 +1,163 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <climits>
+#include <unistd.h>
+
+#include "cli/commands.h"
+#include "cli/process_group.h"
+#include "cli/run_options.h"
+#include "cli/simulate_command.h"
+#include "simulation/driver.h"
+
+namespace tessaline::cli {
+namespace {
+
+// The grid and run options of `simulate` as the parser fills them.
+struct SimulateArguments {
+    std::string pulsesFrom, pulsesTo, pulsesIncrement, noiseFrom, noiseSteps, noiseIncrement, repeats;
+    std::string threads;
+};
+
+// Options of every command, kept alive for the parser that fills them.
+struct Arguments {
+    AlphabetOptions alphabet;
+    RunOptions run;
+    RunArguments runSettings, simulateSettings, renderSettings;
+    std::string runSteps, renderSteps;
+    SimulateOptions simulate;
+    SimulateArguments grid;
+    RenderRequest render;
+};
+
+void addSimulateOptions(CLI::App& command, SimulateArguments& a, SimulateOptions& options) {
+    command.add_option("--pulses-from", a.pulsesFrom, "Least pulse count of the grid");
+    command.add_option("--pulses-to", a.pulsesTo, "Greatest pulse count of the grid");
+    command.add_option("--pulses-incr", a.pulsesIncrement, "Pulse count step");
+    command.add_option("--noise-from", a.noiseFrom, "First noise level");
+    command.add_option("--noise-steps", a.noiseSteps, "Number of noise levels");
+    command.add_option("--noise-incr", a.noiseIncrement, "Noise level step");
+    command.add_option("--repeats", a.repeats, "Series per cell");
+    command.add_option("--threads", a.threads,
+                       "Threads processing series side by side, 1..1024 (default: one per core)");
+    command.add_flag("--json", options.json, "The result as one JSON object");
+    command.add_option("--csv", options.csvPath, "Also write one CSV row per cell to this file");
+    command.add_flag("--verbose", options.verbose, "Also show the summary the simulation shows before it starts");
+}
+
+bool readSimulateOptions(const CLI::App& command, const SimulateArguments& a, SimulateOptions& options,
+                         std::string& error) {
+    SimulationGrid& grid = options.grid;
+    // The grid's bounds depend on the series; checkSimulationGrid tells them with the state.
+    if (!readNumberOptions(command,
+                           {{"--pulses-from", a.pulsesFrom, grid.pulsesFrom},
+                            {"--pulses-to", a.pulsesTo, grid.pulsesTo},
+                            {"--pulses-incr", a.pulsesIncrement, grid.pulsesIncrement},
+                            {"--noise-from", a.noiseFrom, grid.noiseFrom},
+                            {"--noise-steps", a.noiseSteps, grid.noiseSteps},
+                            {"--noise-incr", a.noiseIncrement, grid.noiseIncrement},
+                            {"--repeats", a.repeats, grid.repeats}},
+                           error)) {
+        return false;
+    }
+    std::optional<int> threads;
+    if (!readNumberOption(command, "--threads", a.threads, 1, SIMULATION_THREAD_LIMIT, threads, error)) return false;
+    options.threads = threads.value_or(0);
+    return true;
+}
+
+bool readSteps(const CLI::App& command, const std::string& text, int& steps, std::string& error) {
+    std::optional<int> value;
+    if (!readNumberOption(command, "--steps", text, 0, INT_MAX, value, error)) return false;
+    steps = value.value_or(1);
+    return true;
+}
+
+void addStepsOption(CLI::App& command, std::string& steps) {
+    command.add_option("--steps", steps, "Processing steps after start-up (default 1)");
+}
+
+int refuse(std::ostream& err, const char* command, const std::string& error) {
+    err << "tessaline-cli: " << command << ": " << error << "\n";
+    return EXIT_REFUSED;
+}
+
+int runSimulate(const CLI::App& command, Arguments& a, int& argc, char**& argv, std::ostream& out,
+                std::ostream& err) {
+    std::string error;
+    if (!readRunSettings(command, a.simulateSettings, a.simulate.settings, error) ||
+        !readSimulateOptions(command, a.grid, a.simulate, error)) {
+        return refuse(err, "simulate", error);
+    }
+    a.simulate.terminal = isatty(STDERR_FILENO) != 0;
+    ProcessGroup group(argc, argv);
+    static std::atomic<bool> cancel;
+    cancel.store(false);
+    cancelOnInterrupt(cancel);
+    return runSimulateCommand(a.simulate, out, err, group, &cancel);
+}
+
+int runRender(const CLI::App& command, Arguments& a, std::ostream& err, const RenderRunner& render) {
+    std::string error;
+    if (!readRunSettings(command, a.renderSettings, a.render.settings, error) ||
+        !readSteps(command, a.renderSteps, a.render.steps, error)) {
+        return refuse(err, "render", error);
+    }
+    if (!render) return refuse(err, "render", "this build draws no images");
+    return render(a.render, err);
+}
+
+int runRun(const CLI::App& command, Arguments& a, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!readRunSettings(command, a.runSettings, a.run.settings, error) ||
+        !readSteps(command, a.runSteps, a.run.steps, error)) {
+        return refuse(err, "run", error);
+    }
+    return runRunCommand(a.run, out, err);
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, const RenderRunner& render) {
+    CLI::App app{"Tessaline: detection and recognition of pulses in noisy series (headless front end)"};
+    app.require_subcommand(1);
+    Arguments a;
+
+    CLI::App* alphabet = app.add_subcommand("alphabet", "Print the default alphabet of etalons");
+    alphabet->add_flag("--json", a.alphabet.json, "One JSON line instead of text");
+
+    CLI::App* run = app.add_subcommand(
+        "run", "Start up, apply the settings (in a fixed order), then run \" Processing Next Data \" --steps times");
+    addStepsOption(*run, a.runSteps);
+    run->add_flag("--json", a.run.json, "One JSON line per step (step 0 = after start-up and settings)");
+    addRunOptions(*run, a.runSettings);
+
+    CLI::App* simulate = app.add_subcommand(
+        "simulate", "Start up, apply the settings, then run \" Statistical Simulation\" with the dialogs answered");
+    addRunOptions(*simulate, a.simulateSettings);
+    addSimulateOptions(*simulate, a.grid, a.simulate);
+
+    CLI::App* renderCommand = app.add_subcommand(
+        "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
+    renderCommand->add_option("--view", a.render.view, "What the graph area shows: alphabet or result")->required();
+    addStepsOption(*renderCommand, a.renderSteps);
+    renderCommand->add_option("--size", a.render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
+    renderCommand->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx")->required();
+    addRunOptions(*renderCommand, a.renderSettings);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help, out, err);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error, out, err);
+        return EXIT_REFUSED;
+    }
+    if (alphabet->parsed()) return runAlphabetCommand(a.alphabet, out, err);
+    if (simulate->parsed()) return runSimulate(*simulate, a, argc, argv, out, err);
+    if (renderCommand->parsed()) return runRender(*renderCommand, a, err, render);
+    return runRun(*run, a, out, err);
+}
+
+}  // namespace tessaline::cli

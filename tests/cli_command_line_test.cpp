@@ -1,0 +1,240 @@
+// tessaline-cli's whole command line, run in-process: settings no series can be made with are
+// refused before anything runs, with English texts that name the option, and random settings
+// either are refused or give a result inside the series.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "support/case_random.h"
+
+namespace tessaline {
+namespace {
+
+struct Outcome {
+    int status = 0;
+    std::string out, err;
+};
+
+Outcome runCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "tessaline-cli");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::ostringstream out, err;
+    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, nullptr);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> result;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) result.push_back(word == "''" ? "" : word);
+    return result;
+}
+
+const std::string QUICK_GRID = " --repeats 1 --noise-steps 1 --pulses-to 7 --threads 1";
+
+TEST(CommandLineTest, SettingsNoRunCanUseAreRefusedNamingTheOption) {
+    const struct {
+        std::string args;
+        const char* said;
+    } cases[] = {
+        {"simulate --pulses-from 5 --pulses-to 6 --noise-steps 1 --repeats 1",
+         "--pulses-from 5 is below 6, the fewest pulses a series of type 8"},
+        {"simulate --series-type 40 --task recognition --required 1,2,5,15,16 --length 400 --tuples 1,1 "
+         "--pulses-from 1 --pulses-to 2 --noise-steps 1 --repeats 4",
+         "--pulses-from 1 is below 2"},
+        {"simulate --series-type 1 --length 2000 --pulses-from 1 --pulses-to 14 --noise-steps 2 --repeats 2",
+         "--pulses-from 1 is below 11"},
+        {"simulate --length 50" + QUICK_GRID, "--pulses-from 0 (the dialog's least count) is below 1"},
+        {"simulate --threads 1025 --repeats 2", "--threads 1025 is not in 1..1024"},
+        {"simulate --threads 2147483648", "--threads: expected a whole decimal number"},
+        {"simulate --noise-from 10000 --noise-steps 3 --noise-incr 500", "the last noise level 11000 is above 10922"},
+        {"simulate --length 200 --pulses 30", "--pulses 30 is not in 1..5"},
+        {"simulate --series-type 40" + QUICK_GRID, "series type 40 is made of tuples"},
+        {"simulate --series-type 36 --task joint" + QUICK_GRID, "series type 36 is made of tuples"},
+        {"simulate --csv /nonexistent/x.csv" + QUICK_GRID, "cannot write /nonexistent/x.csv: No such file"},
+        {"run --series-type 1 --length 50", "the pulse count would be 0"},
+        {"run --tmin 20 --tmax 20 --length 59", "no series can be made"},
+        {"run --noise 10923", "--noise 10923 is above 10922"},
+        {"run --noise ''", "--noise: expected a whole decimal number, not \"\""},
+        {"run --tmin 0x20", "--tmin: expected a whole decimal number, not \"0x20\""},
+        {"run --steps -1", "--steps -1 is not in 0.."},
+        {"run --series-type 1 --lost 50", "--lost applies to the cut-off series types 2 and 8"},
+        {"run --series-type 40 --lost 25", "not to series type 40"},
+        {"run --series-type 40 --length 2000", "tuples detection needs a tuple: give it with --subset"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = runCli(words(c.args));
+        EXPECT_NE(outcome.status, cli::EXIT_DONE) << c.args;
+        EXPECT_NE(outcome.err.find(c.said), std::string::npos) << c.args << "\n" << outcome.err;
+        EXPECT_TRUE(outcome.out.empty()) << c.args;
+        EXPECT_EQ(outcome.err.find("Неверно"), std::string::npos) << "the dialog refused, not the options: " << c.args;
+    }
+}
+
+TEST(CommandLineTest, NumbersAreDecimalWithLeadingZeros) {
+    const Outcome outcome = runCli(words("run --steps 0 --json --length 0600 --pulses 010"));
+    ASSERT_EQ(outcome.status, cli::EXIT_DONE) << outcome.err;
+    const auto state = nlohmann::json::parse(outcome.out)["state"];
+    EXPECT_EQ(state["dwRequestedSeriesLength"], 600);
+    EXPECT_EQ(state["wPulsesNumber"], 10);
+}
+
+TEST(CommandLineTest, SaysWhatItCannotDoAndGoesOn) {
+    const Outcome placed = runCli(words("run --series-type 36 --subset 3,7,12 --employment 2 --init-position 100"));
+    EXPECT_EQ(placed.status, cli::EXIT_DONE) << placed.err;
+    EXPECT_NE(placed.err.find("--init-position 100 is past the 18 pulses of the series: the subset is not placed"),
+              std::string::npos)
+        << placed.err;
+
+    // The summary a simulation shows before it starts is echoed only when asked for.
+    const Outcome quiet = runCli(words("simulate --json" + QUICK_GRID));
+    const Outcome verbose = runCli(words("simulate --json --verbose" + QUICK_GRID));
+    ASSERT_EQ(quiet.status, cli::EXIT_DONE) << quiet.err;
+    EXPECT_EQ(quiet.err.find("[getPulseEstAsRepeats]"), std::string::npos) << quiet.err;
+    EXPECT_NE(verbose.err.find("[getPulseEstAsRepeats] Create series parameters:"), std::string::npos);
+    EXPECT_EQ(quiet.out, verbose.out);
+}
+
+TEST(CommandLineTest, CsvIsWrittenWholeAfterTheResult) {
+    const std::string path = testing::TempDir() + "tessaline-cli-test.csv";
+    const Outcome outcome = runCli(words("simulate --csv " + path + QUICK_GRID));
+    ASSERT_EQ(outcome.status, cli::EXIT_DONE) << outcome.err;
+    std::ifstream csv(path);
+    std::string header;
+    std::getline(csv, header);
+    EXPECT_EQ(header.rfind("pulses,noise_level,", 0), 0u);
+    std::remove(path.c_str());
+}
+
+// --- Random settings ------------------------------------------------------------------------
+
+template <std::size_t N>
+std::string pick(cases::CaseRandom& random, const char* const (&choices)[N]) {
+    return choices[random.between(0, N - 1)];
+}
+
+// Settings mixing valid values, bounds and their neighbours, odd spellings and tuple types with
+// odd subsets; each option given once in `rarity` draws.
+std::vector<std::string> randomSettings(cases::CaseRandom& random, int rarity) {
+    static const char* const types[] = {"1", "2", "4", "8", "36", "40", "3", "16"};
+    static const char* const tasks[] = {"detection", "recognition", "joint", "processing", "none"};
+    static const char* const gaps[] = {"0", "1", "19", "20", "21", "40", "60", "181", "182", "0x20", "", "+40"};
+    static const char* const lengths[] = {"19", "20", "21", "59", "60", "200", "0600", "1200", "2000", "32768"};
+    static const char* const pulses[] = {"0", "1", "2", "3", "5", "6", "18", "30", "31", "99"};
+    static const char* const noises[] = {"0", "20", "010", "10922", "10923", "-1", ""};
+    static const char* const lists[] = {"1", "3,7,12", "1,1", "20,2", "21", "0", "1,2,3,4,5,6,7,8,9,10,11", "2,,3"};
+    static const char* const tuples[] = {"1,2;3,4", "5", "1,1;2", "3,7,12;1,5,9;2"};
+    std::vector<std::string> args;
+    const auto maybe = [&](const char* option, const std::string& value) {
+        if (random.oneIn(rarity)) {
+            args.push_back(option);
+            args.push_back(value);
+        }
+    };
+    maybe("--series-type", pick(random, types));
+    maybe("--task", pick(random, tasks));
+    maybe("--required", pick(random, lists));
+    maybe("--tmin", pick(random, gaps));
+    maybe("--tmax", pick(random, gaps));
+    maybe("--length", pick(random, lengths));
+    maybe("--pulses", pick(random, pulses));
+    maybe("--noise", pick(random, noises));
+    maybe("--lost", random.oneIn(2) ? "25" : "101");
+    maybe("--employment", std::to_string(random.between(0, 6)));
+    maybe("--init-position", std::to_string(random.between(0, 40)));
+    maybe("--subset", pick(random, lists));
+    if (random.oneIn(4)) {
+        args.push_back("--tuples");
+        args.push_back(pick(random, tuples));
+    }
+    return args;
+}
+
+void expectFoundInsideTheSeries(const nlohmann::json& step, const std::string& args) {
+    const auto& series = step["series"];
+    const int last = series["dwSeriesSize"].get<int>() - series["wImpulseSize"].get<int>();
+    const int found = series["wFoundPulses"].get<int>();
+    for (int p = 0; p < found; ++p) {
+        const int position = series["lpFoundPositions"][p].get<int>();
+        EXPECT_TRUE(position >= 0 && position <= last) << args << ": found pulse at " << position;
+    }
+    for (const auto& row : step["chains"]["positionsList"]) {
+        for (const auto& position : row) EXPECT_LE(position.get<int>(), last) << args;
+    }
+}
+
+std::string joined(const std::vector<std::string>& args) {
+    std::string text;
+    for (const std::string& arg : args) text += (arg.empty() ? "''" : arg) + " ";
+    return text;
+}
+
+TEST(CommandLineRandomTest, RunsEitherRefuseOrFindPulsesInsideTheSeries) {
+    cases::CaseRandom random(0x7e55a11e);
+    const int count = cases::randomCaseCount(2000);
+    int completed = 0;
+    for (int c = 0; c < count; ++c) {
+        std::vector<std::string> args = randomSettings(random, 3);
+        args.insert(args.begin(), {"run", "--json", "--steps", "1"});
+        const Outcome outcome = runCli(args);
+        ASSERT_TRUE(outcome.status == cli::EXIT_DONE || outcome.status == cli::EXIT_REFUSED)
+            << joined(args) << " exit " << outcome.status << "\n" << outcome.err;
+        if (outcome.status != cli::EXIT_DONE) continue;
+        ++completed;
+        std::istringstream lines(outcome.out);
+        std::string line;
+        std::getline(lines, line);
+        ASSERT_TRUE(std::getline(lines, line)) << joined(args);
+        expectFoundInsideTheSeries(nlohmann::json::parse(line), joined(args));
+    }
+    EXPECT_GT(completed, count / 20) << "too few random settings were usable to test anything";
+}
+
+TEST(CommandLineRandomTest, SimulationsEitherRefuseOrGiveTheSameMatricesOnOneAndTwoThreads) {
+    cases::CaseRandom random(0x51a7e);
+    const int count = std::max(cases::randomCaseCount(2000) / 5, 40);
+    static const char* const counts[] = {"0", "1", "2", "3", "5", "6", "7", "30", "31"};
+    const auto few = [&] { return std::to_string(random.oneIn(10) ? 0 : random.between(1, 2)); };
+    int completed = 0;
+    for (int c = 0; c < count; ++c) {
+        std::vector<std::string> args = randomSettings(random, 6);
+        args.insert(args.begin(), {"simulate", "--json", "--noise-steps", few(), "--noise-incr", "30", "--repeats",
+                                   few()});
+        // A grid of one or two pulse counts, around the bounds of the series or across them.
+        const std::string from = pick(random, counts);
+        const std::string to = random.oneIn(4) ? pick(random, counts) : std::to_string(std::stoi(from) + random.between(0, 1));
+        args.insert(args.end(), {"--pulses-from", from, "--pulses-to", to});
+        args.push_back("--threads");
+        args.push_back("1");
+        const Outcome one = runCli(args);
+        ASSERT_TRUE(one.status == cli::EXIT_DONE || one.status == cli::EXIT_REFUSED)
+            << joined(args) << " exit " << one.status << "\n" << one.err;
+        if (one.status != cli::EXIT_DONE) continue;
+        ++completed;
+        args.back() = "2";
+        const Outcome two = runCli(args);
+        ASSERT_EQ(two.status, cli::EXIT_DONE) << joined(args);
+        const auto result = nlohmann::json::parse(one.out);
+        const auto other = nlohmann::json::parse(two.out);
+        EXPECT_EQ(result["ifComplete"], 1) << joined(args);
+        for (const char* matrix : {"lpErrors", "lpDetectionErrors", "lpRecognitionErrors"}) {
+            EXPECT_EQ(result[matrix], other[matrix]) << joined(args) << matrix;
+        }
+        const int last = result["series"]["dwSeriesSize"].get<int>() - result["series"]["wImpulseSize"].get<int>();
+        for (const auto& position : result["series"]["lpFoundPositions"]) EXPECT_LE(position.get<int>(), last);
+    }
+    EXPECT_GT(completed, count / 20) << "too few random simulations were usable to test anything";
+}
+
+}  // namespace
+}  // namespace tessaline

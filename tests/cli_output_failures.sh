@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# tessaline-cli as a shell runs it: output that cannot be written is an error (exit 1, the reason
+# on stderr), and an interrupt stops a long simulation promptly without printing a result.
+set -uo pipefail
+cli="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+expect() {  # expect STATUS TEXT -- command...: the exit status and a text of stderr
+  local status="$1" text="$2"
+  shift 3
+  "$@" 2>"$work/err"
+  local got=$?
+  if [ "$got" -ne "$status" ] || ! grep -qF -- "$text" "$work/err"; then
+    echo "FAIL: $* exited $got (expected $status, stderr with \"$text\"):" >&2
+    cat "$work/err" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+quick=(--repeats 1 --noise-steps 1 --pulses-to 7 --threads 1)
+expect 1 "cannot write standard output: No space left on device" -- sh -c "\"$cli\" run --json >/dev/full"
+expect 1 "cannot write standard output: Bad file descriptor" -- sh -c "\"$cli\" alphabet --json >&-"
+expect 1 "cannot write /dev/full" -- sh -c "\"$cli\" simulate ${quick[*]} --csv /dev/full >/dev/null"
+expect 1 "cannot write $work/none/x.csv" -- sh -c "\"$cli\" simulate ${quick[*]} --csv $work/none/x.csv"
+[ -c /dev/full ] || { echo "FAIL: /dev/full is no longer a device" >&2; failures=$((failures + 1)); }
+
+# Heavy cells (a long series of 4000 pulses): an interrupt after a second ends the run within
+# a few seconds, incomplete, with nothing on stdout.
+"$cli" simulate --length 32767 --tmin 1 --tmax 65535 --series-type 1 --pulses-from 4000 --pulses-to 4000 \
+  --repeats 8 --noise-steps 1 --threads 1 --json >"$work/out" 2>"$work/err" &
+pid=$!
+sleep 1
+kill -INT "$pid"
+start=$(date +%s)
+wait "$pid"
+status=$?
+took=$(($(date +%s) - start))
+limit=5
+[ "${TESSALINE_SANITIZED:-0}" = 1 ] && limit=60  # one repeat of such a cell takes far longer there
+if [ "$status" -ne 1 ] || [ -s "$work/out" ] || [ "$took" -gt "$limit" ] || ! grep -q "cancelled" "$work/err"; then
+  echo "FAIL: interrupted simulation: exit $status after ${took}s, stdout $(wc -c <"$work/out") bytes" >&2
+  cat "$work/err" >&2
+  failures=$((failures + 1))
+fi
+
+echo "output and interrupt checks: $failures of 5 failed"
+[ "$failures" -eq 0 ]
