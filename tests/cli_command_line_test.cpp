@@ -202,7 +202,7 @@ TEST(CommandLineRandomTest, RunsEitherRefuseOrFindPulsesInsideTheSeries) {
 
 TEST(CommandLineRandomTest, SimulationsEitherRefuseOrGiveTheSameMatricesOnOneAndTwoThreads) {
     cases::CaseRandom random(0x51a7e);
-    const int count = std::max(cases::randomCaseCount(2000) / 5, 40);
+    const int count = std::max(cases::randomCaseCount(2000) / 5, 200);
     static const char* const counts[] = {"0", "1", "2", "3", "5", "6", "7", "30", "31"};
     const auto few = [&] { return std::to_string(random.oneIn(10) ? 0 : random.between(1, 2)); };
     int completed = 0;
