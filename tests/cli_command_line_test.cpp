@@ -5,8 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -103,17 +101,6 @@ TEST(CommandLineTest, SaysWhatItCannotDoAndGoesOn) {
     EXPECT_EQ(quiet.err.find("[getPulseEstAsRepeats]"), std::string::npos) << quiet.err;
     EXPECT_NE(verbose.err.find("[getPulseEstAsRepeats] Create series parameters:"), std::string::npos);
     EXPECT_EQ(quiet.out, verbose.out);
-}
-
-TEST(CommandLineTest, CsvIsWrittenWholeAfterTheResult) {
-    const std::string path = testing::TempDir() + "tessaline-cli-test.csv";
-    const Outcome outcome = runCli(words("simulate --csv " + path + QUICK_GRID));
-    ASSERT_EQ(outcome.status, cli::EXIT_DONE) << outcome.err;
-    std::ifstream csv(path);
-    std::string header;
-    std::getline(csv, header);
-    EXPECT_EQ(header.rfind("pulses,noise_level,", 0), 0u);
-    std::remove(path.c_str());
 }
 
 // --- Random settings ------------------------------------------------------------------------
