@@ -14,12 +14,12 @@
 namespace tessaline {
 namespace {
 
-using Algorithm = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+using Algorithm = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
 
-int recognizeUnknownAsInt(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+int recognizeUnknownAsInt(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
     return recognizeUnknownPulses(w, in, c, s);
 }
-int recognizeUnknownLiteralAsInt(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+int recognizeUnknownLiteralAsInt(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
     return literal::recognizeUnknownPulses(w, in, c, s);
 }
 

@@ -23,7 +23,7 @@ const ProcessingAlgorithms& literalAlgorithms() {
         literal::detectKnownPulses,
         literal::recognizeKnownPulses,
         literal::detectUnknownPulses,
-        [](Window& window, const ProcessingInput& input, ChainsHeader* chains, SeriesHeader& series) -> int {
+        [](MessageSink& window, const ProcessingInput& input, ChainsHeader* chains, SeriesHeader& series) -> int {
             return literal::recognizeUnknownPulses(window, input, chains, series);
         },
         literal::detectKnownTuples,

@@ -19,8 +19,8 @@ const int32_t TUPLE_C[] = {12, 3, 7};
 const int32_t SIZES[] = {3, 3, 3};
 const int32_t* const ROWS[] = {TUPLE_A, TUPLE_B, TUPLE_C};
 
-using Detect = int (*)(Window&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
-using Recognize = int (*)(Window&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
+using Detect = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
+using Recognize = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
                           ChainsHeader*, SeriesHeader&);
 
 TuplesInput defaultInput(uint16_t proceeding) {

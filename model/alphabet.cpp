@@ -4,7 +4,7 @@
 
 #include "model/random.h"
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
@@ -87,19 +87,19 @@ void fillShape(std::span<PulseHeader> alphabet, std::size_t i, int16_t A, uint16
 }
 
 // Gives every record a buffer of at least n samples; on failure releases records 0..i-1.
-bool reserveBuffers(Window& window, uint16_t n, std::span<PulseHeader> alphabet) {
+bool reserveBuffers(MessageSink& messages, uint16_t n, std::span<PulseHeader> alphabet) {
     for (std::size_t i = 0; i < alphabet.size(); ++i) {
         PulseHeader& etalon = alphabet[i];
         if (etalon.lpData != nullptr && etalon.wReservedSize < n) {
             if (i == 0) {
-                window.showMessage("Предварительное освобождение памяти!", "Отладка", MessageIcon::Warning);
+                messages.showMessage("Предварительное освобождение памяти!", "Отладка", MessageIcon::Warning);
             }
             memory::release(etalon.lpData);
         }
         if (etalon.lpData == nullptr) {
             etalon.lpData = memory::allocateArray<int16_t>(n);
             if (etalon.lpData == nullptr) {
-                window.showMessage("Не могу выделить память!", "", MessageIcon::Warning);
+                messages.showMessage("Не могу выделить память!", "", MessageIcon::Warning);
                 releaseAlphabet(alphabet.first(i));
                 return false;
             }
@@ -113,9 +113,9 @@ bool reserveBuffers(Window& window, uint16_t n, std::span<PulseHeader> alphabet)
 
 }  // namespace
 
-int makeAlphabet(Window& window, int16_t A, uint16_t n, std::span<PulseHeader> alphabet,
+int makeAlphabet(MessageSink& messages, int16_t A, uint16_t n, std::span<PulseHeader> alphabet,
                  uint16_t& randomEtalonState) {
-    if (!reserveBuffers(window, n, alphabet)) return 0;
+    if (!reserveBuffers(messages, n, alphabet)) return 0;
     for (std::size_t i = 0; i < alphabet.size(); ++i) fillShape(alphabet, i, A, randomEtalonState);
     return 1;
 }

@@ -8,13 +8,13 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 // Fills the records of `alphabet` (k = alphabet.size() etalons of n samples, amplitude bound A).
 // Buffers are reused when large enough. Returns 1, or 0 after an allocation failure (the buffers
 // of the records before the failing one are then released). The caller sets every lpData to null
 // before the first call. The random etalons draw from `randomEtalonState`.
-int makeAlphabet(Window& window, int16_t A, uint16_t n, std::span<PulseHeader> alphabet,
+int makeAlphabet(MessageSink& messages, int16_t A, uint16_t n, std::span<PulseHeader> alphabet,
                  uint16_t& randomEtalonState);
 
 // Sum of the squared samples of an etalon; 0 for an etalon without samples.

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
@@ -13,10 +13,10 @@ namespace {
 constexpr uint32_t SERIES_LENGTH_LIMIT = 32768;  // positions are 16-bit signed in the found arrays
 constexpr uint32_t PER_PULSE_ARRAYS = 13;
 
-void refuseSetting(Window& window, const char* caption, const char* setting, const char* detail) {
+void refuseSetting(MessageSink& messages, const char* caption, const char* setting, const char* detail) {
     char text[256];
     std::snprintf(text, sizeof text, "Неверно задан %s!\n\n%s\n", setting, detail);
-    window.showMessage(text, caption, MessageIcon::Warning);
+    messages.showMessage(text, caption, MessageIcon::Warning);
 }
 
 // Lays the fifteen arrays of the sample block out: pure and noisy data, then 13 per-pulse arrays.
@@ -76,40 +76,40 @@ uint32_t leastPulseCount(uint32_t N, uint32_t n, uint32_t Tmax) noexcept {
 
 uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept { return (N - n + Tmin) / Tmin; }
 
-bool checkSeriesSettings(Window& window, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
+bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
                          const char* caption) {
     char detail[160];
     if (Tmin == 0 || Tmin > Tmax) {
         std::snprintf(detail, sizeof detail, "wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax);
-        refuseSetting(window, caption, "wTmin", detail);
+        refuseSetting(messages, caption, "wTmin", detail);
         return false;
     }
     if (n == 0 || n > Tmax) {
         std::snprintf(detail, sizeof detail, "wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)",
                       n, Tmax);
-        refuseSetting(window, caption, "wImpulseSize", detail);
+        refuseSetting(messages, caption, "wImpulseSize", detail);
         return false;
     }
     if (N < n || N >= SERIES_LENGTH_LIMIT) {
         std::snprintf(detail, sizeof detail,
                       "dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
                       SERIES_LENGTH_LIMIT);
-        refuseSetting(window, caption, "dwSeriesSize", detail);
+        refuseSetting(messages, caption, "dwSeriesSize", detail);
         return false;
     }
     return true;
 }
 
-SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint16_t Tmin,
+SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t n, uint16_t Tmin,
                                     uint16_t Tmax, uint32_t N, SeriesHeader* record) {
-    if (!checkSeriesSettings(window, n, Tmin, Tmax, N, " getCutOffSeriesHeader ")) return record;
+    if (!checkSeriesSettings(messages, n, Tmin, Tmax, N, " getCutOffSeriesHeader ")) return record;
     const uint32_t m = leastPulseCount(N, n, Tmax);
     const uint32_t u = mostPulseCount(N, n, Tmin);
 
     if (record == nullptr) {
         record = memory::allocateZeroed<SeriesHeader>(1);
         if (record == nullptr) {
-            window.showMessage("Нет памяти для newSeriesHeader!", " getCutOffSeriesHeader ",
+            messages.showMessage("Нет памяти для newSeriesHeader!", " getCutOffSeriesHeader ",
                                MessageIcon::None);
             return nullptr;
         }
@@ -117,7 +117,7 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint
     if (N > record->dwReservedSize || u > record->wReservedPulses) {
         if (!growSampleBlock(*record, N, static_cast<uint16_t>(u))) {
             freeSeriesHeader(record);
-            window.showMessage("Нет памяти для newSeriesHeader->lpPureData!", " getExtSeriesHeader ",
+            messages.showMessage("Нет памяти для newSeriesHeader->lpPureData!", " getExtSeriesHeader ",
                                MessageIcon::None);
             return nullptr;
         }
@@ -127,7 +127,7 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint
         record->lpPulsesList = memory::allocateArray<const PulseHeader*>(k);
         if (record->lpPulsesList == nullptr) {
             freeSeriesHeader(record);
-            window.showMessage("Нет памяти для newSeriesHeader->lpPulsesList!", " getExtSeriesHeader ",
+            messages.showMessage("Нет памяти для newSeriesHeader->lpPulsesList!", " getExtSeriesHeader ",
                                MessageIcon::None);
             return nullptr;
         }

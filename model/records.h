@@ -5,7 +5,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 inline constexpr int ALPHABET_CAPACITY = 20;  // the alphabet has room for 20 etalons
 
@@ -70,7 +70,7 @@ uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept;
 
 // Checks what series making needs: 1 <= Tmin <= Tmax, 1 <= n <= Tmax, n <= N < 32768. On a broken
 // condition shows a message naming the setting (with `caption`) and returns false.
-bool checkSeriesSettings(Window& window, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
+bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
                          const char* caption);
 
 // Makes or resizes a series record for k etalons of length n, gaps Tmin..Tmax and length N.
@@ -78,7 +78,7 @@ bool checkSeriesSettings(Window& window, uint32_t n, uint32_t Tmin, uint32_t Tma
 // use is carried over a reallocation when it fits. Returns the record to keep, or null after an
 // allocation failure (the record passed in is then released). Settings that break the conditions
 // of checkSeriesSettings are refused with a message and the record is returned unchanged.
-SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t k, uint16_t n, uint16_t Tmin,
+SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t n, uint16_t Tmin,
                                     uint16_t Tmax, uint32_t N, SeriesHeader* record);
 
 // The alphabet record of etalon `number` (1-based) of the series' list, or null for a number the

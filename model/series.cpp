@@ -5,7 +5,7 @@
 
 #include "model/subsets.h"
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
@@ -28,7 +28,7 @@ Range admissibleRange(int64_t p, int64_t K, int64_t N, int64_t n, int64_t Tmin, 
             std::min(Tmax * (p + 1) - n, N - n - Tmin * (K - p - 1))};
 }
 
-void reportIncompatibleCount(Window& window, const SeriesRequest& request, const SeriesHeader& record,
+void reportIncompatibleCount(MessageSink& messages, const SeriesRequest& request, const SeriesHeader& record,
                              uint32_t m, uint32_t u) {
     char text[512];
     std::snprintf(text, sizeof text,
@@ -38,26 +38,26 @@ void reportIncompatibleCount(Window& window, const SeriesRequest& request, const
                   static_cast<int>(request.n), static_cast<int>(record.wImpulseSize),
                   static_cast<int>(m), static_cast<int>(record.wMinPulses), static_cast<int>(u),
                   static_cast<int>(record.wMaxPulses), static_cast<int>(request.K));
-    window.showMessage(text, " makeExtSeries ", MessageIcon::Warning);
+    messages.showMessage(text, " makeExtSeries ", MessageIcon::Warning);
 }
 
 // The record must have been sized for the request (by getCutOffSeriesHeader or by hand).
-bool recordFits(Window& window, const SeriesRequest& request, const SeriesHeader& record, uint32_t u) {
+bool recordFits(MessageSink& messages, const SeriesRequest& request, const SeriesHeader& record, uint32_t u) {
     if (request.N <= record.dwReservedSize && u <= record.wReservedPulses &&
         request.alphabet.size() <= record.wReservedEtalons && record.lpPureData != nullptr &&
         (request.alphabet.empty() || record.lpPulsesList != nullptr)) {
         return true;
     }
-    window.showMessage("Не определен lpSeriesHeader!", " makeExtSeries ", MessageIcon::Warning);
+    messages.showMessage("Не определен lpSeriesHeader!", " makeExtSeries ", MessageIcon::Warning);
     return false;
 }
 
-bool checkRequest(Window& window, const SeriesRequest& request, const char* caption) {
-    if (!checkSeriesSettings(window, request.n, request.Tmin, request.Tmax, request.N, caption)) {
+bool checkRequest(MessageSink& messages, const SeriesRequest& request, const char* caption) {
+    if (!checkSeriesSettings(messages, request.n, request.Tmin, request.Tmax, request.N, caption)) {
         return false;
     }
     if (request.alphabet.empty()) {
-        window.showMessage("Неверно задан wEtalons!\n\nВ алфавите нет эталонов.\n", caption,
+        messages.showMessage("Неверно задан wEtalons!\n\nВ алфавите нет эталонов.\n", caption,
                            MessageIcon::Warning);
         return false;
     }
@@ -168,16 +168,16 @@ void placeAllPulses(const SeriesRequest& request, SeriesHeader& record, int64_t*
 
 }  // namespace
 
-int makeExtSeries(Window& window, const SeriesRequest& request, SeriesHeader& record,
+int makeExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
                   GeneratorStates& states) {
-    if (!checkRequest(window, request, " makeExtSeries ")) return 0;
+    if (!checkRequest(messages, request, " makeExtSeries ")) return 0;
     const uint32_t m = leastPulseCount(request.N, request.n, request.Tmax);
     const uint32_t u = mostPulseCount(request.N, request.n, request.Tmin);
     if (request.K < m || request.K > u || request.sequence.size() < request.K) {
-        reportIncompatibleCount(window, request, record, m, u);
+        reportIncompatibleCount(messages, request, record, m, u);
         return 0;
     }
-    if (!recordFits(window, request, record, u)) return 0;
+    if (!recordFits(messages, request, record, u)) return 0;
 
     writeHeaderFields(request, record, m, u);
     if (record.wSubsetSize > 0) employSubset(record, request.sequence.first(request.K), states);
@@ -185,7 +185,7 @@ int makeExtSeries(Window& window, const SeriesRequest& request, SeriesHeader& re
 
     int64_t* energy = memory::allocateArray<int64_t>(request.n + 1u);
     if (energy == nullptr) {
-        window.showMessage("Нет памяти для PartialEnergy!", "", MessageIcon::None);
+        messages.showMessage("Нет памяти для PartialEnergy!", "", MessageIcon::None);
         return 0;
     }
     placeAllPulses(request, record, energy, states);
@@ -200,26 +200,26 @@ int makeExtSeries(Window& window, const SeriesRequest& request, SeriesHeader& re
     return 1;
 }
 
-SeriesHeader* getCutOffSeries(Window& window, const SeriesRequest& request, SeriesHeader* record,
+SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader* record,
                               GeneratorStates& states, int* made) {
     if (made != nullptr) *made = 0;
-    if (!checkRequest(window, request, " getCutOffSeries ")) return record;
+    if (!checkRequest(messages, request, " getCutOffSeries ")) return record;
     const uint16_t k = static_cast<uint16_t>(request.alphabet.size());
-    SeriesHeader* kept = getCutOffSeriesHeader(window, k, request.n, request.Tmin, request.Tmax, request.N, record);
+    SeriesHeader* kept = getCutOffSeriesHeader(messages, k, request.n, request.Tmin, request.Tmax, request.N, record);
     if (kept == nullptr) {
-        window.showMessage("Не могу выделить память для lpSeriesHeader!", " getCutOffSeries ",
+        messages.showMessage("Не могу выделить память для lpSeriesHeader!", " getCutOffSeries ",
                            MessageIcon::Warning);
         return nullptr;
     }
-    const int placed = makeExtSeries(window, request, *kept, states);
+    const int placed = makeExtSeries(messages, request, *kept, states);
     if (made != nullptr) *made = placed;
     return kept;
 }
 
-SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& request,
+SeriesHeader* getUnfixedCutOffSeries(MessageSink& messages, const SeriesRequest& request,
                                      SeriesHeader* record, GeneratorStates& states, int* made) {
     if (made != nullptr) *made = 0;
-    if (!checkRequest(window, request, " getUnfixedCutOffSeries ")) return record;
+    if (!checkRequest(messages, request, " getUnfixedCutOffSeries ")) return record;
     const uint32_t m = leastPulseCount(request.N, request.n, request.Tmax);
     const uint32_t u = mostPulseCount(request.N, request.n, request.Tmin);
     if (u < m) {
@@ -228,7 +228,7 @@ SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& reques
     }
     SeriesRequest drawn = request;
     drawn.K = static_cast<uint16_t>(m + (lcgNext(states.wPulseCountState) >> 2) % (u - m + 1));
-    return getCutOffSeries(window, drawn, record, states, made);
+    return getCutOffSeries(messages, drawn, record, states, made);
 }
 
 }  // namespace tessaline

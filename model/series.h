@@ -9,7 +9,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 // What every series maker takes. `sequence` holds at least K 1-based etalon numbers and is
 // modified in place (entries outside 1..k become 1; a subset in use is written into it).
@@ -31,18 +31,18 @@ struct SeriesRequest {
 // refused with a message and the record passed in comes back unchanged. `made`, when given, is
 // set to 1 when a new series was placed and to 0 otherwise (the record then holds no new series,
 // and must not be processed as if it did).
-SeriesHeader* getCutOffSeries(Window& window, const SeriesRequest& request, SeriesHeader* record,
+SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader* record,
                               GeneratorStates& states, int* made = nullptr);
 
 // As getCutOffSeries with a pulse count drawn from the pulse-count state between the least and
 // the most admissible counts. When no count is admissible it returns null at once, with no
 // message, having released the record passed in (so the caller's pointer never dangles).
-SeriesHeader* getUnfixedCutOffSeries(Window& window, const SeriesRequest& request,
+SeriesHeader* getUnfixedCutOffSeries(MessageSink& messages, const SeriesRequest& request,
                                      SeriesHeader* record, GeneratorStates& states, int* made = nullptr);
 
 // Places the pulses into a record already sized for the request. Returns 1, or 0 (with its
 // message) when K is not admissible, the settings are broken, or the work array is refused.
-int makeExtSeries(Window& window, const SeriesRequest& request, SeriesHeader& record,
+int makeExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
                   GeneratorStates& states);
 
 }  // namespace tessaline

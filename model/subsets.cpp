@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
@@ -44,7 +44,7 @@ void storeSubsetInUse(std::span<const int32_t> list, uint16_t mode, uint16_t ini
 }
 
 // Makes sure the record has a table of at least S subsets of Z entries; false after its message.
-bool reserveSubsetTable(Window& window, uint16_t S, uint16_t Z, SeriesHeader& record) {
+bool reserveSubsetTable(MessageSink& messages, uint16_t S, uint16_t Z, SeriesHeader& record) {
     constexpr const char* caption = " addSomeSelectedSubsetToSeriesHeader ";
     if (record.wReservedSubsets < S || record.wReservedSubsetSize < Z) {
         memory::release(record.selectedSubsetSize);
@@ -54,7 +54,7 @@ bool reserveSubsetTable(Window& window, uint16_t S, uint16_t Z, SeriesHeader& re
     if (record.selectedSubsetSize == nullptr) {
         record.selectedSubsetSize = memory::allocateZeroed<uint16_t>(std::size_t{S} * (Z + 1u));
         if (record.selectedSubsetSize == nullptr) {
-            window.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetSize!", caption,
+            messages.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetSize!", caption,
                                MessageIcon::None);
             return false;
         }
@@ -63,7 +63,7 @@ bool reserveSubsetTable(Window& window, uint16_t S, uint16_t Z, SeriesHeader& re
         record.selectedSubsetList = memory::allocateArray<uint16_t*>(S);
         if (record.selectedSubsetList == nullptr) {
             memory::release(record.selectedSubsetSize);
-            window.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetList!", caption,
+            messages.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetList!", caption,
                                MessageIcon::None);
             return false;
         }
@@ -117,14 +117,14 @@ int setSeriesSubset(std::span<const int32_t> list, uint16_t mode, uint16_t initP
     return 1;
 }
 
-int addSomeSelectedSubsetToSeriesHeader(Window& window, std::span<const int32_t> sizes,
+int addSomeSelectedSubsetToSeriesHeader(MessageSink& messages, std::span<const int32_t> sizes,
                                         std::span<const int32_t* const> lists, uint16_t S, uint16_t Z,
                                         int32_t chosen, uint16_t mode, uint16_t initPosition,
                                         SeriesHeader* record) {
     const std::size_t count = std::min(sizes.size(), lists.size());
     if (count == 0) return 0;
     if (record == nullptr) return 1;
-    if (!reserveSubsetTable(window, S, Z, *record)) return 0;
+    if (!reserveSubsetTable(messages, S, Z, *record)) return 0;
 
     const std::size_t stored = storedEntries(count, record->wReservedSubsets);
     record->wSubsets = static_cast<uint16_t>(stored);
@@ -141,11 +141,11 @@ int addSomeSelectedSubsetToSeriesHeader(Window& window, std::span<const int32_t>
     return 1;
 }
 
-uint16_t* getRequiredList(Window& window, uint16_t k, uint16_t* oldList) {
+uint16_t* getRequiredList(MessageSink& messages, uint16_t k, uint16_t* oldList) {
     memory::release(oldList);
     uint16_t* list = memory::allocateArray<uint16_t>(k);
     if (list == nullptr) {
-        window.showMessage("Нет памяти для newList!", " getRequiredList ", MessageIcon::None);
+        messages.showMessage("Нет памяти для newList!", " getRequiredList ", MessageIcon::None);
         return nullptr;
     }
     for (uint16_t i = 0; i < k; ++i) list[i] = static_cast<uint16_t>(i + 1);

@@ -9,7 +9,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 // Employment modes of the subset in use.
 inline constexpr uint16_t EMPLOY_SINGLE_RANDOM = 1;
@@ -32,13 +32,13 @@ int setSeriesSubset(std::span<const int32_t> list, uint16_t mode, uint16_t initP
 // table of S subsets of Z entries, and puts subset `chosen` (1-based; out of range = the last) in
 // use. Subsets beyond S and entries beyond Z are not stored. Returns 1, or 0 when count is 0 or
 // the table cannot be allocated (with its message).
-int addSomeSelectedSubsetToSeriesHeader(Window& window, std::span<const int32_t> sizes,
+int addSomeSelectedSubsetToSeriesHeader(MessageSink& messages, std::span<const int32_t> sizes,
                                         std::span<const int32_t* const> lists, uint16_t S, uint16_t Z,
                                         int32_t chosen, uint16_t mode, uint16_t initPosition,
                                         SeriesHeader* record);
 
 // Releases the old list and returns a new one holding 1, 2, ..., k; null (with its message) when
 // it cannot be allocated.
-uint16_t* getRequiredList(Window& window, uint16_t k, uint16_t* oldList);
+uint16_t* getRequiredList(MessageSink& messages, uint16_t k, uint16_t* oldList);
 
 }  // namespace tessaline

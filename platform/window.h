@@ -1,7 +1,8 @@
 #pragma once
-// The platform services the workbench's own logic calls: message boxes and the window services
-// (invalidation, menu check marks), modal dialogs and the save-file question. The window front end implements them with real widgets; the
-// headless implementation serves the command line and the tests.
+// The window services the application shell calls besides messages: invalidation, menu check
+// marks, internal commands, modal dialogs, the client area's image and the save-file question. The
+// Qt front end implements them with real widgets; the headless implementation serves the command
+// line and the tests.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,19 +10,12 @@
 #include "platform/dialog.h"
 #include "platform/geometry.h"
 #include "platform/image.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 
-enum class MessageIcon { None, Warning, Error, Information };
-
-class Window {
+class Window : public MessageSink {
 public:
-    virtual ~Window() = default;
-
-    // A modal message with an OK button. An empty caption means the system's default caption.
-    // It is shown (and, being modal, dismissed) before the failing operation returns.
-    virtual void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
-
     // Marks `area` of the client area for repainting; `erase` clears its background first.
     virtual void invalidate(const Rect& area, bool erase) = 0;
     // The whole client area.

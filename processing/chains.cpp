@@ -5,15 +5,15 @@
 
 #include "model/codes.h"
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
 
 constexpr int LISTS = 4;  // pulses, positions, cut begins, cut ends
 
-void showChainsMessage(Window& window, const char* text, const char* caption) {
-    window.showMessage(text, caption, MessageIcon::None);
+void showChainsMessage(MessageSink& messages, const char* text, const char* caption) {
+    messages.showMessage(text, caption, MessageIcon::None);
 }
 
 void releaseStorage(ChainsHeader& record) noexcept {
@@ -26,12 +26,12 @@ void releaseStorage(ChainsHeader& record) noexcept {
 
 // Allocates storage for exactly `chains` x `pulses`; false after its message, with the record
 // released.
-bool allocateStorage(Window& window, uint16_t chains, uint16_t pulses, ChainsHeader*& record) {
+bool allocateStorage(MessageSink& messages, uint16_t chains, uint16_t pulses, ChainsHeader*& record) {
     constexpr const char* caption = " getChainsHeader ";
     auto fail = [&](const char* text) {
         releaseStorage(*record);
         memory::release(record);
-        showChainsMessage(window, text, caption);
+        showChainsMessage(messages, text, caption);
         return false;
     };
     // One block for the values of each chain: the 64-bit distances, then the 32-bit pulse counts
@@ -67,17 +67,17 @@ void copyRow(ChainsHeader& record, int from, int to) noexcept {
 
 }  // namespace
 
-ChainsHeader* getChainsHeader(Window& window, uint16_t chains, uint16_t pulses, ChainsHeader* record) {
+ChainsHeader* getChainsHeader(MessageSink& messages, uint16_t chains, uint16_t pulses, ChainsHeader* record) {
     if (record == nullptr) {
         record = memory::allocateZeroed<ChainsHeader>(1);
         if (record == nullptr) {
-            showChainsMessage(window, "Нет памяти для newChainsHeader!", " getChainsHeader ");
+            showChainsMessage(messages, "Нет памяти для newChainsHeader!", " getChainsHeader ");
             return nullptr;
         }
     }
     if (record->wMaxSize < chains || record->wMaxPulses < pulses || record->distance == nullptr) {
         releaseStorage(*record);
-        if (!allocateStorage(window, chains, pulses, record)) return nullptr;
+        if (!allocateStorage(messages, chains, pulses, record)) return nullptr;
     }
     record->wPretenders = 0;
     record->wQuanPulses = 0;
@@ -88,10 +88,10 @@ ChainsHeader* getChainsHeader(Window& window, uint16_t chains, uint16_t pulses, 
     return record;
 }
 
-int addToChainsHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+int addToChainsHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                       uint16_t processingLevel, ChainsHeader* record) {
     if (record == nullptr) {
-        showChainsMessage(window, "Не определен lpChainsHeader!", " addToChainsHeader ");
+        showChainsMessage(messages, "Не определен lpChainsHeader!", " addToChainsHeader ");
         return 0;
     }
     record->wHeaderKind = 2;

@@ -6,7 +6,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 struct ChainsHeader {
     uint16_t wMaxSize;                // capacity in chains
@@ -41,11 +41,11 @@ struct ChainView {
 
 // Makes the record or reuses it (capacities only grow), then clears its counts and the first
 // chains x pulses entries. Null after an allocation failure, with the record released.
-ChainsHeader* getChainsHeader(Window& window, uint16_t chains, uint16_t pulses, ChainsHeader* record);
+ChainsHeader* getChainsHeader(MessageSink& messages, uint16_t chains, uint16_t pulses, ChainsHeader* record);
 
 // Describes the run: header kind 2, series and task type with their names, the energy levels.
 // Returns 1, or 0 (with its message) when the record is missing.
-int addToChainsHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+int addToChainsHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                       uint16_t processingLevel, ChainsHeader* record);
 
 // Releases the record; null is accepted. Returns 1.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/fit.h"
 #include "processing/layers.h"
 #include "processing/results.h"
@@ -18,12 +18,12 @@ constexpr int64_t END_LIMIT_RECOGNITION = 999999999;
 
 // Reserves the working tables for a known-count run and lays out its layer ranges; false after
 // the run's message.
-bool reserveKnownRun(Window& window, const ProcessingInput& input, const SeriesHeader& series,
+bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const SeriesHeader& series,
                      const char* blockMessage, ProcessingWorkspace& workspace, PreparedCandidates& prepared,
                      bool& narrow) {
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        window.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
+        messages.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
         return false;
     }
     prepared = prepareCandidates(input, n, workspace.candidates);
@@ -39,7 +39,7 @@ bool reserveKnownRun(Window& window, const ProcessingInput& input, const SeriesH
         reserved = tables.reserveLayers(K, static_cast<std::size_t>(layerCells(ranges)), L, windowReach(input.Tmin, input.Tmax));
     }
     if (!reserved) {
-        window.showMessage(blockMessage, "", MessageIcon::None);
+        messages.showMessage(blockMessage, "", MessageIcon::None);
         return false;
     }
     return true;
@@ -49,12 +49,12 @@ std::span<const LayerRange> layerRanges(const PositionTables& tables, int K) { r
 
 }  // namespace
 
-int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                       SeriesHeader& series) {
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
     bool narrow = false;
-    if (!reserveKnownRun(window, input, series, "Нет памяти для ppDw[m]!", workspace, prepared, narrow)) {
+    if (!reserveKnownRun(messages, input, series, "Нет памяти для ppDw[m]!", workspace, prepared, narrow)) {
         return PROCESSING_FAILED;
     }
     const int K = series.wImpulseQuantity;
@@ -78,12 +78,12 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
     return 1;
 }
 
-int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                          SeriesHeader& series) {
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
     bool narrow = false;
-    if (!reserveKnownRun(window, input, series, "Нет памяти для indexes!", workspace, prepared, narrow)) {
+    if (!reserveKnownRun(messages, input, series, "Нет памяти для indexes!", workspace, prepared, narrow)) {
         return PROCESSING_FAILED;
     }
     const int K = series.wImpulseQuantity;

@@ -10,7 +10,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 struct ChainsHeader;
 
 // What every processing algorithm reads besides the series record.
@@ -28,13 +28,13 @@ struct ProcessingInput {
 // Joint detection and identification of wImpulseQuantity pulses in their admissible ranges.
 // Writes the found pulses into the series record and offers the chain to `chains` when given.
 // Returns 1, or PROCESSING_FAILED after an allocation failure (nothing written).
-int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                       SeriesHeader& series);
 
 // Recognition: one chain per candidate etalon; the best total is recognised. Returns the
 // recognised etalon number, -1 when no candidate was accepted, or PROCESSING_FAILED after an
 // allocation failure (nothing written).
-int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                          SeriesHeader& series);
 
 }  // namespace tessaline

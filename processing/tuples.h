@@ -10,7 +10,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 struct ChainsHeader;
 
 struct TuplesInput {
@@ -26,21 +26,21 @@ struct TuplesInput {
 // Every run returns PROCESSING_FAILED after an allocation failure, having written nothing.
 
 // Known count. Returns 1.
-int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                       ChainsHeader* chains, SeriesHeader& series);
 
 // Known count, candidate tuple i being rows[i][0..sizes[i]-1]. Returns the recognised tuple's
 // 1-based number, or 0 when none was accepted.
-int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series);
 
 // Unknown count (between the series' least and most pulses); one layer per tuple element.
 // Returns 1.
-int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                         ChainsHeader* chains, SeriesHeader& series);
 
 // Unknown count; returns the recognised tuple's 1-based number, or 0 when none was accepted.
-int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                            std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series);
 
 }  // namespace tessaline

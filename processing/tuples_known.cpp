@@ -2,7 +2,7 @@
 // each layer fixed by the tuple and its phase, one pass per phase (and per candidate tuple).
 #include <algorithm>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains.h"
 #include "processing/known.h"
 #include "processing/layers.h"
@@ -30,9 +30,9 @@ public:
         : input_(input), series_(series), workspace_(workspace), K_(series.wImpulseQuantity) {}
 
     // Reserves every table of the run; shows the failing group's message and returns false.
-    bool reserve(Window& window, const TupleList& tuples, bool computedRanges, const char* blockMessage) {
+    bool reserve(MessageSink& messages, const TupleList& tuples, bool computedRanges, const char* blockMessage) {
         if (!elements_.prepare(input_, tuples, series_.wImpulseSize, workspace_.candidates)) {
-            window.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
+            messages.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
             return false;
         }
         PositionTables& tables = workspace_.positions;
@@ -48,7 +48,7 @@ public:
             reserved = tables.reserveLayers(K_, static_cast<std::size_t>(layerCells(ranges)), L, windowReach(input_.Tmin, input_.Tmax));
         }
         if (!reserved) {
-            window.showMessage(blockMessage, "", MessageIcon::None);
+            messages.showMessage(blockMessage, "", MessageIcon::None);
             return false;
         }
         return true;
@@ -120,13 +120,13 @@ private:
 
 }  // namespace
 
-int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                       ChainsHeader* chains, SeriesHeader& series) {
     const int32_t size = static_cast<int32_t>(tuple.size());
     const int32_t* row = tuple.data();
     const TupleList tuples{{&size, 1}, {&row, 1}};
     KnownTuplesRun run(input, series, processingWorkspace());
-    if (!run.reserve(window, tuples, true, "Нет памяти для ppDw[m]!")) return PROCESSING_FAILED;
+    if (!run.reserve(messages, tuples, true, "Нет памяти для ppDw[m]!")) return PROCESSING_FAILED;
     const auto K = static_cast<uint16_t>(run.K());
     if (chains != nullptr) clearChainsHeader(*chains, K, K);
 
@@ -145,11 +145,11 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
     return 1;
 }
 
-int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     const TupleList tuples{sizes, rows};
     KnownTuplesRun run(input, series, processingWorkspace());
-    if (!run.reserve(window, tuples, false, "Нет памяти для ppDw[]!")) return PROCESSING_FAILED;
+    if (!run.reserve(messages, tuples, false, "Нет памяти для ppDw[]!")) return PROCESSING_FAILED;
     const auto K = static_cast<uint16_t>(run.K());
     if (chains != nullptr) clearChainsHeader(*chains, K, K);
 

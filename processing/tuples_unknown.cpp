@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains.h"
 #include "processing/known.h"
 #include "processing/position_sets.h"
@@ -33,9 +33,9 @@ public:
     UnknownTuplesRun(const UnknownTuplesRun&) = delete;
     UnknownTuplesRun& operator=(const UnknownTuplesRun&) = delete;
 
-    bool reserve(Window& window, const TupleList& tuples) {
+    bool reserve(MessageSink& messages, const TupleList& tuples) {
         if (!elements_.prepare(input_, tuples, series_.wImpulseSize, workspace_.candidates)) {
-            window.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
+            messages.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
             return false;
         }
         const uint32_t L = series_.dwSeriesSize;
@@ -43,7 +43,7 @@ public:
         const bool reserved = elements_.reserveFits(tables_, series_.lpNoisyData, L, Mx_) &&
                               tables_.reservePositionPass(L, layers) && buildSets();
         if (!reserved) {
-            window.showMessage("Нет памяти для G_on_layers!", "", MessageIcon::None);
+            messages.showMessage("Нет памяти для G_on_layers!", "", MessageIcon::None);
             return false;
         }
         return true;
@@ -56,7 +56,7 @@ public:
     ChainLists keptChain() { return ChainLists::over(tables_.chainLists.data() + 4 * (Mx_ + 1u), Mx_ + 1u); }
 
     // One pass of the tuple: its total, with the chain filled (empty, total I, when it has none).
-    int64_t pass(Window& window, std::span<const int32_t> tuple, bool diagnostics, ChainLists& chain) {
+    int64_t pass(MessageSink& messages, std::span<const int32_t> tuple, bool diagnostics, ChainLists& chain) {
         chain.count = 0;
         layers_ = std::min<int>(static_cast<int>(tuple.size()), Mx_);
         if (layers_ == 0) return I_;
@@ -65,9 +65,9 @@ public:
         std::fill_n(tables_.cost.data(), positions_ * layers_, I_);
         std::fill_n(tables_.predecessor.data(), positions_ * layers_, static_cast<int32_t>(I_));
         startChains();
-        if (diagnostics) showStartDiagnostics(window);
+        if (diagnostics) showStartDiagnostics(messages);
         continueChains(IN_FIRST | IN_LATER, 0);
-        if (diagnostics) showStartOrContinueDiagnostics(window);
+        if (diagnostics) showStartOrContinueDiagnostics(messages);
         continueChains(IN_LATER, I_);
         return followBestChain(chain);
     }
@@ -216,13 +216,13 @@ private:
         return total;
     }
 
-    void showStartDiagnostics(Window& window) {
-        window.showMessage(layerDiagnosticsText(*startSet_, 1, cost(0), predecessor(0), positions_, I_, true),
+    void showStartDiagnostics(MessageSink& messages) {
+        messages.showMessage(layerDiagnosticsText(*startSet_, 1, cost(0), predecessor(0), positions_, I_, true),
                            " About TuplesDetection ", MessageIcon::None);
     }
 
-    void showStartOrContinueDiagnostics(Window& window) {
-        window.showMessage(layerDiagnosticsText(*startOrContinueSet_, layers_, tables_.cost.data(),
+    void showStartOrContinueDiagnostics(MessageSink& messages) {
+        messages.showMessage(layerDiagnosticsText(*startOrContinueSet_, layers_, tables_.cost.data(),
                                                           tables_.predecessor.data(), positions_, I_, false),
                            " About TuplesDetection ", MessageIcon::None);
     }
@@ -262,20 +262,20 @@ int finishRun(UnknownTuplesRun& run, ChainsHeader* chains) {
 
 }  // namespace
 
-int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                         ChainsHeader* chains, SeriesHeader& series) {
     const int32_t size = static_cast<int32_t>(tuple.size());
     const int32_t* row = tuple.data();
     const TupleList tuples{{&size, 1}, {&row, 1}};
     UnknownTuplesRun run(input, series, processingWorkspace(), DETECTION_INFINITY);
-    if (!run.reserve(window, tuples)) return PROCESSING_FAILED;
+    if (!run.reserve(messages, tuples)) return PROCESSING_FAILED;
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
     ChainLists chain = run.chain();
     int64_t total = DETECTION_INFINITY;
     if (run.elements().usable(tuple)) {
         run.computeFits();
-        total = run.pass(window, tuple, diagnosticsWanted(input), chain);
+        total = run.pass(messages, tuple, diagnosticsWanted(input), chain);
     }
     offerChain(chains, total, chain);
     if (chain.count > 0 && total < DETECTION_INFINITY) run.keep(chain, size, 1);
@@ -284,11 +284,11 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
     return 1;
 }
 
-int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                            std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     const TupleList tuples{sizes, rows};
     UnknownTuplesRun run(input, series, processingWorkspace(), RECOGNITION_INFINITY);
-    if (!run.reserve(window, tuples)) return PROCESSING_FAILED;
+    if (!run.reserve(messages, tuples)) return PROCESSING_FAILED;
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
     run.computeFits();
@@ -297,7 +297,7 @@ int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<c
     for (int i = 0; i < tuples.count(); ++i) {
         const std::span<const int32_t> tuple = tuples.tuple(i);
         if (!run.elements().usable(tuple)) continue;
-        const int64_t total = run.pass(window, tuple, diagnosticsWanted(input), chain);
+        const int64_t total = run.pass(messages, tuple, diagnosticsWanted(input), chain);
         offerChain(chains, total, chain);
         if (chain.count > 0 && total < best) {
             best = total;

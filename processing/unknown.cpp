@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/fit.h"
 #include "processing/intervals.h"
 #include "processing/position_sets.h"
@@ -127,12 +127,12 @@ void setSeekingFromBest(ChainsHeader* chains) {
 
 }  // namespace
 
-int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                         SeriesHeader& series) {
     ProcessingWorkspace& workspace = processingWorkspace();
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        window.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
+        messages.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
         return PROCESSING_FAILED;
     }
     const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
@@ -140,7 +140,7 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     PositionTables& tables = workspace.positions;
     OwnedPositionSets sets;
     if (!reservePositions(series, input, narrow, tables, sets)) {
-        window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
+        messages.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
         return PROCESSING_FAILED;
     }
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
@@ -168,16 +168,16 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     return 1;
 }
 
-int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                            SeriesHeader& series) {
     if (chains == nullptr) {
-        window.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
+        messages.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
         return PROCESSING_FAILED;
     }
     ProcessingWorkspace& workspace = processingWorkspace();
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        window.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
+        messages.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
         return PROCESSING_FAILED;
     }
     const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
@@ -185,7 +185,7 @@ int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsH
     PositionTables& tables = workspace.positions;
     OwnedPositionSets sets;
     if (!reservePositions(series, input, narrow, tables, sets)) {
-        window.showMessage("Нет памяти для tables!", "", MessageIcon::None);
+        messages.showMessage("Нет памяти для tables!", "", MessageIcon::None);
         return PROCESSING_FAILED;
     }
     chains->wPretenders = 0;

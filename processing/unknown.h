@@ -10,13 +10,13 @@ namespace tessaline {
 
 // Joint detection and identification with an unknown count. Returns 1, or PROCESSING_FAILED after
 // an allocation failure (nothing written).
-int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                         SeriesHeader& series);
 
 // Recognition with an unknown count; `chains` is required. Returns the recognised etalon number,
 // 65535 when none was accepted, or PROCESSING_FAILED without a result record or after an
 // allocation failure (nothing written).
-int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                            SeriesHeader& series);
 
 }  // namespace tessaline

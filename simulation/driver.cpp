@@ -12,7 +12,7 @@
 #include "model/codes.h"
 #include "model/series.h"
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains.h"
 #include "processing/known.h"
 #include "processing/outcome.h"
@@ -55,7 +55,7 @@ public:
         memory::release(block_);
     }
     // False after the failing allocation's message.
-    bool take(Window& window, const SeriesHeader& series, bool recognition) {
+    bool take(MessageSink& messages, const SeriesHeader& series, bool recognition) {
         S_ = series.wSubsetSize;
         T_ = recognition ? series.wSubsets : 0;
         W_ = 0;
@@ -65,14 +65,14 @@ public:
         if (recognition) {
             rows_ = memory::allocateArray<const int32_t*>(std::max(T_, 1));
             if (rows_ == nullptr) {
-                window.showMessage("Ошибка selectedSubsetList!", SUBSET_CAPTION, MessageIcon::None);
+                messages.showMessage("Ошибка selectedSubsetList!", SUBSET_CAPTION, MessageIcon::None);
                 return false;
             }
         }
         const std::size_t count = static_cast<std::size_t>(S_) + (recognition ? static_cast<std::size_t>(T_) * (W_ + 1u) : 0u);
         block_ = memory::allocateZeroed<int32_t>(count);
         if (block_ == nullptr) {
-            window.showMessage("Ошибка selectedSubset!", SUBSET_CAPTION, MessageIcon::None);
+            messages.showMessage("Ошибка selectedSubset!", SUBSET_CAPTION, MessageIcon::None);
             return false;
         }
         const int stored = std::min<int>(S_, series.wReservedPulses);
@@ -131,31 +131,17 @@ bool unknownCount(uint16_t seriesType) {
     return seriesType == SERIES_UNFIXED_WHOLE || seriesType == SERIES_UNFIXED_CUTOFF;
 }
 
-// Window services shared by the processing threads: one message at a time.
-class SharedWindow : public Window {
+// Messages from the processing threads, shown one at a time.
+class SharedMessages : public MessageSink {
 public:
-    explicit SharedWindow(Window& window) : window_(window) {}
+    explicit SharedMessages(MessageSink& messages) : messages_(messages) {}
     void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        window_.showMessage(text, caption, icon);
-    }
-    void invalidate(const Rect& area, bool erase) override { window_.invalidate(area, erase); }
-    void invalidateAll(bool erase) override { window_.invalidateAll(erase); }
-    void checkMenuItem(int commandId, bool checked) override { window_.checkMenuItem(commandId, checked); }
-    void sendCommand(int commandId) override { window_.sendCommand(commandId); }
-    void requestClose() override { window_.requestClose(); }
-    bool runDialog(DialogForm& form) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return window_.runDialog(form);
-    }
-    WindowImage captureClientArea() override { return window_.captureClientArea(); }
-    std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return window_.chooseSaveFileName(request);
+        messages_.showMessage(text, caption, icon);
     }
 
 private:
-    Window& window_;
+    MessageSink& messages_;
     std::mutex mutex_;
 };
 
@@ -172,9 +158,9 @@ struct PreparedRepeat {
 // records and result records of the repeats processed side by side.
 class Simulation {
 public:
-    Simulation(Window& window, RestErrorHeader& record, const SimulationRun& run, SeriesHeader*& series,
+    Simulation(MessageSink& messages, RestErrorHeader& record, const SimulationRun& run, SeriesHeader*& series,
                GeneratorStates& states)
-        : window_(window), shared_(window), record_(record), run_(run), series_(series), states_(states),
+        : messages_(messages), shared_(messages), record_(record), run_(run), series_(series), states_(states),
           schedule_(run.taskType, run.etalons, nullptr, nullptr, 0), n_(static_cast<int>(run.etalons.size())),
           R_(static_cast<uint16_t>(record.repeats)), threads_(threadsFor(run.threads, R_)),
           batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * threads_)),
@@ -192,26 +178,26 @@ public:
     bool prepare() {
         chains_.assign(threads_, nullptr);
         for (ChainsHeader*& chains : chains_) {
-            chains = getChainsHeader(window_, 10, series_->wMaxPulses, nullptr);
+            chains = getChainsHeader(messages_, 10, series_->wMaxPulses, nullptr);
             if (chains == nullptr) {
-                window_.showMessage("Error getChainsHeader!", " About ChainsHeader ", MessageIcon::None);
+                messages_.showMessage("Error getChainsHeader!", " About ChainsHeader ", MessageIcon::None);
                 return false;
             }
-            addToChainsHeader(window_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel, chains);
+            addToChainsHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel, chains);
         }
-        addInitRestErrHeader(window_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel,
+        addInitRestErrHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel,
                              &record_);
         if (!lists_.allocate(series_->wMaxPulses) || !allocateBatch()) {
-            window_.showMessage("Ошибка lpEtalonNumbersList!", DRIVER_CAPTION, MessageIcon::None);
+            messages_.showMessage("Ошибка lpEtalonNumbersList!", DRIVER_CAPTION, MessageIcon::None);
             return false;
         }
         schedule_ = EtalonSchedule(run_.taskType, run_.etalons, lists_.index(), lists_.working(), lists_.capacity());
         if (!isTuplesSeriesType(run_.seriesType)) return true;
         if (series_->wSubsetSize == 0) {
-            window_.showMessage("Error: selected Subset is absence!", SUBSET_CAPTION, MessageIcon::None);
+            messages_.showMessage("Error: selected Subset is absence!", SUBSET_CAPTION, MessageIcon::None);
             return false;
         }
-        return tuples_.take(window_, *series_, run_.taskType == TASK_TUPLES_RECOGNITION);
+        return tuples_.take(messages_, *series_, run_.taskType == TASK_TUPLES_RECOGNITION);
     }
 
     // Every cell in order: pulse counts outer, noise levels inner. False when a series could not
@@ -307,16 +293,16 @@ private:
         request.A = run_.amplitude;
         request.level = run_.makingLevel;
         if (target != series_) {
-            target = getCutOffSeriesHeader(window_, static_cast<uint16_t>(run_.alphabet.size()), request.n,
+            target = getCutOffSeriesHeader(messages_, static_cast<uint16_t>(run_.alphabet.size()), request.n,
                                            request.Tmin, request.Tmax, request.N, target);
             if (target != nullptr) carrySeriesSettings(*series_, *target);
         }
         // A repeat is processed only when its series was placed: a record that kept the previous
         // series (or none) would be measured as a result that never happened.
         int made = 0;
-        if (target != nullptr) target = getCutOffSeries(window_, request, target, states_, &made);
+        if (target != nullptr) target = getCutOffSeries(messages_, request, target, states_, &made);
         if (target != nullptr && made != 0) return true;
-        window_.showMessage("Не могу создать ряд!", DRIVER_CAPTION, MessageIcon::None);
+        messages_.showMessage("Не могу создать ряд!", DRIVER_CAPTION, MessageIcon::None);
         return false;
     }
 
@@ -433,8 +419,8 @@ private:
 #endif
     }
 
-    Window& window_;
-    SharedWindow shared_;
+    MessageSink& messages_;
+    SharedMessages shared_;
     RestErrorHeader& record_;
     const SimulationRun& run_;
     SeriesHeader*& series_;
@@ -457,20 +443,20 @@ private:
 };
 
 // Grid values the run cannot work with, refused before anything is generated.
-bool checkGrid(Window& window, const RestErrorHeader& record, const SimulationRun& run, const SeriesHeader& series) {
+bool checkGrid(MessageSink& messages, const RestErrorHeader& record, const SimulationRun& run, const SeriesHeader& series) {
     const int least = std::max<int>(series.wMinPulses, 1);  // fewer pulses than that do not fit
     for (int j = 0; j < record.wVariousPulses; ++j) {
         if (record.wPulseValues[j] < least || record.wPulseValues[j] > series.wMaxPulses) {
-            window.showMessage("Неверно задан wPulseValues!", DRIVER_CAPTION, MessageIcon::Warning);
+            messages.showMessage("Неверно задан wPulseValues!", DRIVER_CAPTION, MessageIcon::Warning);
             return false;
         }
     }
     if (run.etalons.empty()) {
-        window.showMessage("Неверно задан lpEtalonNumbersList!", DRIVER_CAPTION, MessageIcon::Warning);
+        messages.showMessage("Неверно задан lpEtalonNumbersList!", DRIVER_CAPTION, MessageIcon::Warning);
         return false;
     }
     if (run.taskType == TASK_TUPLES_RECOGNITION && series.wSubsets == 0) {
-        window.showMessage("Error: selected Subset is absence!", SUBSET_CAPTION, MessageIcon::Warning);
+        messages.showMessage("Error: selected Subset is absence!", SUBSET_CAPTION, MessageIcon::Warning);
         return false;
     }
     return true;
@@ -483,9 +469,7 @@ const ProcessingAlgorithms& productionAlgorithms() noexcept {
         detectKnownPulses,
         recognizeKnownPulses,
         detectUnknownPulses,
-        [](Window& window, const ProcessingInput& input, ChainsHeader* chains, SeriesHeader& series) -> int {
-            return recognizeUnknownPulses(window, input, chains, series);
-        },
+        recognizeUnknownPulses,
         detectKnownTuples,
         detectUnknownTuples,
         recognizeKnownTuples,
@@ -493,27 +477,27 @@ const ProcessingAlgorithms& productionAlgorithms() noexcept {
     return production;
 }
 
-int statCutoffVandrel(Window& window, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
+int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
                       GeneratorStates& states, SimulationClock& clock) {
     if (record == nullptr) {
-        window.showMessage("Absence of RestoreErrorHeader!", "statCutoffVandrel", MessageIcon::None);
+        messages.showMessage("Absence of RestoreErrorHeader!", "statCutoffVandrel", MessageIcon::None);
         return 0;
     }
     if (series == nullptr) {
-        window.showMessage("Не определен lpSeriesHeader!", DRIVER_CAPTION, MessageIcon::None);
+        messages.showMessage("Не определен lpSeriesHeader!", DRIVER_CAPTION, MessageIcon::None);
         return 0;
     }
     RememberedSubset remembered;
     remembered.take(*series);
-    if (!checkGrid(window, *record, run, *series)) return 0;
+    if (!checkGrid(messages, *record, run, *series)) return 0;
     if (run.share.processes < 1 || run.share.process < 0 || run.share.process >= run.share.processes) {
-        window.showMessage("Неверно задан CellShare!", DRIVER_CAPTION, MessageIcon::Warning);
+        messages.showMessage("Неверно задан CellShare!", DRIVER_CAPTION, MessageIcon::Warning);
         return 0;
     }
     bool completed = false;
     bool cancelled = false;
     {
-        Simulation simulation(window, *record, run, series, states);
+        Simulation simulation(messages, *record, run, series, states);
         if (!simulation.prepare()) return 0;
         clock.start = clock.end = now();
         completed = simulation.runCells();
@@ -521,7 +505,7 @@ int statCutoffVandrel(Window& window, RestErrorHeader* record, const SimulationR
     }
     clock.end = now();
     if (series != nullptr) remembered.giveBack(*series);
-    if (cancelled) window.showMessage("Statistical simulation cancelled", DRIVER_CAPTION, MessageIcon::Information);
+    if (cancelled) messages.showMessage("Statistical simulation cancelled", DRIVER_CAPTION, MessageIcon::Information);
     if (!completed) return 0;
     record->ifComplete = 1;
     return 1;

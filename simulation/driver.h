@@ -12,7 +12,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 struct RestErrorHeader;
 struct ChainsHeader;
 struct ProcessingInput;
@@ -21,9 +21,9 @@ struct TuplesInput;
 // The processing algorithms a run calls. A run uses the production ones; the benchmarks hand it
 // the plain reference versions to measure what the production ones gain on the same series.
 struct ProcessingAlgorithms {
-    using Pulses = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-    using Tuple = int (*)(Window&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
-    using Tuples = int (*)(Window&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
+    using Pulses = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+    using Tuple = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
+    using Tuples = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
                            ChainsHeader*, SeriesHeader&);
     Pulses detectKnown, recognizeKnown, detectUnknown, recognizeUnknown;
     Tuple detectKnownTuples, detectUnknownTuples;
@@ -93,7 +93,7 @@ struct SimulationClock {
 // so; the subset in use is given back all the same). Series are made one after another
 // from the generator states; with several threads they are processed side by side, and the result
 // is the same whatever the number of threads.
-int statCutoffVandrel(Window& window, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
+int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
                       GeneratorStates& states, SimulationClock& clock);
 
 }  // namespace tessaline

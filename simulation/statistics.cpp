@@ -4,7 +4,7 @@
 
 #include "model/codes.h"
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
@@ -34,22 +34,22 @@ void layOutMatrices(RestErrorHeader& record, int32_t** rowTable, uint16_t pulses
 
 // Allocates the three pieces for exactly pulses x levels; false after the failing piece's message
 // (the caller releases the record).
-bool allocateStorage(Window& window, RestErrorHeader& record, uint16_t pulses, uint16_t levels) {
+bool allocateStorage(MessageSink& messages, RestErrorHeader& record, uint16_t pulses, uint16_t levels) {
     constexpr const char* caption = " getRestErrHeader ";
     record.lpNoiseLevels = memory::allocateArray<int16_t>(std::size_t{levels} + pulses);
     if (record.lpNoiseLevels == nullptr) {
-        window.showMessage("Нет памяти для newRestErrorHeader->lpNoiseLevel!", caption, MessageIcon::None);
+        messages.showMessage("Нет памяти для newRestErrorHeader->lpNoiseLevel!", caption, MessageIcon::None);
         return false;
     }
     int32_t** rowTable = memory::allocateArray<int32_t*>(STATISTICS_MATRICES * std::size_t{levels});
     if (rowTable == nullptr) {
-        window.showMessage("Нет памяти для newRestErrorHeader->lpErrors!", caption, MessageIcon::None);
+        messages.showMessage("Нет памяти для newRestErrorHeader->lpErrors!", caption, MessageIcon::None);
         return false;
     }
     record.lpErrors = rowTable;  // owned from here on
     record.lpCells = memory::allocateArray<int32_t>(STATISTICS_MATRICES * std::size_t{levels} * pulses);
     if (record.lpCells == nullptr) {
-        window.showMessage("Нет памяти для newRestErrorHeader->lpErrors[]!", caption, MessageIcon::None);
+        messages.showMessage("Нет памяти для newRestErrorHeader->lpErrors[]!", caption, MessageIcon::None);
         return false;
     }
     record.wPulseValues = record.lpNoiseLevels + levels;
@@ -61,17 +61,17 @@ bool allocateStorage(Window& window, RestErrorHeader& record, uint16_t pulses, u
 
 }  // namespace
 
-RestErrorHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t levels, uint32_t repeats,
+RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t levels, uint32_t repeats,
                                   RestErrorHeader* record) {
     if (record == nullptr) {
         record = memory::allocateZeroed<RestErrorHeader>(1);
         if (record == nullptr) {
-            window.showMessage("Нет памяти для newRestErrorHeader!", " getRestErrHeader ", MessageIcon::None);
+            messages.showMessage("Нет памяти для newRestErrorHeader!", " getRestErrHeader ", MessageIcon::None);
             return nullptr;
         }
     }
     if (record->wReservedPulses < pulses || record->wReservedLevels < levels) releaseStorage(*record);
-    if (record->lpNoiseLevels == nullptr && !allocateStorage(window, *record, pulses, levels)) {
+    if (record->lpNoiseLevels == nullptr && !allocateStorage(messages, *record, pulses, levels)) {
         freeRestErrHeader(record);
         return nullptr;
     }
@@ -85,19 +85,19 @@ RestErrorHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t leve
     return record;
 }
 
-int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
+int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
                       uint16_t firstLevel, uint16_t levelStep, uint32_t repeats, RestErrorHeader* record) {
     constexpr const char* caption = " initRestErrHeader ";
     if (record == nullptr) {
-        window.showMessage("Не определен lpErrorHeader!", caption, MessageIcon::None);
+        messages.showMessage("Не определен lpErrorHeader!", caption, MessageIcon::None);
         return 0;
     }
     if (record->wReservedPulses < pulses) {
-        window.showMessage("Неверно задан wVariousPulsesNumber!", caption, MessageIcon::None);
+        messages.showMessage("Неверно задан wVariousPulsesNumber!", caption, MessageIcon::None);
         return 0;
     }
     if (record->wReservedLevels < levels) {
-        window.showMessage("Неверно задан wNoiseLevels!", caption, MessageIcon::None);
+        messages.showMessage("Неверно задан wNoiseLevels!", caption, MessageIcon::None);
         return 0;
     }
     for (uint16_t j = 0; j < pulses; ++j) record->wPulseValues[j] = static_cast<int16_t>(firstPulses + j * pulsesStep);
@@ -110,10 +110,10 @@ int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uin
     return 1;
 }
 
-int addInitRestErrHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+int addInitRestErrHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                          uint16_t processingLevel, RestErrorHeader* record) {
     if (record == nullptr) {
-        window.showMessage("Не определен lpErrorHeader!", " addInitRestErrHeader ", MessageIcon::None);
+        messages.showMessage("Не определен lpErrorHeader!", " addInitRestErrHeader ", MessageIcon::None);
         return 0;
     }
     record->wHeaderKind = 2;

@@ -6,7 +6,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 struct RestErrorHeader {
     uint16_t wReservedPulses;      // capacity in pulse counts (columns)
@@ -39,17 +39,17 @@ inline constexpr int STATISTICS_MATRICES = 6;
 // Makes or reuses the record with room for `pulses` x `levels` cells (capacities only grow), sets
 // the counts and repeats and zeroes the grid and every cell. Null after an allocation failure,
 // with the record (also one passed in) released.
-RestErrorHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t levels, uint32_t repeats,
+RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t levels, uint32_t repeats,
                                   RestErrorHeader* record);
 
 // Fills the grid: pulse counts first + j step, noise levels from + k step (16-bit arithmetic);
 // clears the used cells of lpErrors and ifComplete. 1, or 0 (with its message) when the record is
 // missing or too small.
-int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
+int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
                       uint16_t firstLevel, uint16_t levelStep, uint32_t repeats, RestErrorHeader* record);
 
 // Describes the run: header kind 2, series and task type with their names, the energy levels.
-int addInitRestErrHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+int addInitRestErrHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                          uint16_t processingLevel, RestErrorHeader* record);
 
 // Releases the record; null is accepted. Returns 1.

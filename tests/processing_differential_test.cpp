@@ -28,12 +28,12 @@ using cases::compareMessages;
 using cases::compareSeries;
 using cases::Differences;
 
-using Run = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
 
-int recognizeUnknownProduction(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+int recognizeUnknownProduction(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
     return tessaline::recognizeUnknownPulses(w, in, c, s);
 }
-int recognizeUnknownReference(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+int recognizeUnknownReference(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
     return literal::recognizeUnknownPulses(w, in, c, s);
 }
 

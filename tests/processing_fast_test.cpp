@@ -18,9 +18,9 @@
 namespace tessaline {
 namespace {
 
-using Run = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
 
-int recognizeUnknown(Window& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+int recognizeUnknown(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
     return recognizeUnknownPulses(w, in, c, s);
 }
 
@@ -143,21 +143,21 @@ namespace {
 // The tuples runs, each as a run over one case.
 struct TuplesFailureCase {
     const char* name;
-    int (*run)(Window&, cases::TupleCase&, ChainsHeader*);
+    int (*run)(MessageSink&, cases::TupleCase&, ChainsHeader*);
     const char* candidateTablesMessage;
     const char* positionTablesMessage;
 };
 
-int detectKnown(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+int detectKnown(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
     return detectKnownTuples(w, c.input(), c.tuple, chains, c.series());
 }
-int recognizeKnown(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+int recognizeKnown(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
     return recognizeKnownTuples(w, c.input(), c.sizes, c.rows, chains, c.series());
 }
-int detectUnknown(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+int detectUnknown(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
     return detectUnknownTuples(w, c.input(), c.tuple, chains, c.series());
 }
-int recognizeUnknownTuple(Window& w, cases::TupleCase& c, ChainsHeader* chains) {
+int recognizeUnknownTuple(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
     return recognizeUnknownTuples(w, c.input(), c.sizes, c.rows, chains, c.series());
 }
 

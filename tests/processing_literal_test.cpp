@@ -201,7 +201,7 @@ TEST_F(LiteralTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
     place(4, PEAK);
     place(18, PEAK);
     newChains();
-    using Run = int (*)(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
+    using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
     for (Run run : {Run{literal::detectKnownPulses}, Run{literal::recognizeKnownPulses},
                     Run{literal::detectUnknownPulses}}) {
         EXPECT_EQ(run(window, input({1}), chains, *series), 1);

@@ -20,21 +20,21 @@ namespace {
 using cases::TupleCase;
 
 template <auto Pulses>
-int pulses(Window& window, TupleCase& c, ChainsHeader* chains) {
+int pulses(MessageSink& window, TupleCase& c, ChainsHeader* chains) {
     return Pulses(window, c.base.input(), chains, c.series());
 }
 template <auto Detect>
-int detectTuple(Window& window, TupleCase& c, ChainsHeader* chains) {
+int detectTuple(MessageSink& window, TupleCase& c, ChainsHeader* chains) {
     return Detect(window, c.input(), c.tuple, chains, c.series());
 }
 template <auto Recognize>
-int recognizeTuple(Window& window, TupleCase& c, ChainsHeader* chains) {
+int recognizeTuple(MessageSink& window, TupleCase& c, ChainsHeader* chains) {
     return Recognize(window, c.input(), c.sizes, c.rows, chains, c.series());
 }
 
 struct RefusedRun {
     const char* name;
-    int (*run)(Window&, TupleCase&, ChainsHeader*);
+    int (*run)(MessageSink&, TupleCase&, ChainsHeader*);
     const char* message;  // the first table every run reserves
 };
 

@@ -24,15 +24,15 @@ using cases::compareMessages;
 using cases::compareSeries;
 using cases::Differences;
 
-using Run = int (*)(Window&, cases::TupleCase&, ChainsHeader*);
+using Run = int (*)(MessageSink&, cases::TupleCase&, ChainsHeader*);
 
 template <auto Detect>
-int detect(Window& window, cases::TupleCase& c, ChainsHeader* chains) {
+int detect(MessageSink& window, cases::TupleCase& c, ChainsHeader* chains) {
     return Detect(window, c.input(), c.tuple, chains, c.series());
 }
 
 template <auto Recognize>
-int recognize(Window& window, cases::TupleCase& c, ChainsHeader* chains) {
+int recognize(MessageSink& window, cases::TupleCase& c, ChainsHeader* chains) {
     return Recognize(window, c.input(), c.sizes, c.rows, chains, c.series());
 }
 

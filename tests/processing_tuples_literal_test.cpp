@@ -342,18 +342,18 @@ TEST(TuplesOfOneEtalonTest, FollowJointDetection) {
 // What a run writes into the series record does not depend on whether it is given a result
 // record; the differential tests hold production runs without one to the reference run with one.
 TEST(TuplesWithoutResultRecordTest, WriteTheSameSeriesResults) {
-    using Run = int (*)(Window&, cases::TupleCase&, ChainsHeader*);
+    using Run = int (*)(MessageSink&, cases::TupleCase&, ChainsHeader*);
     const Run runs[] = {
-        [](Window& w, cases::TupleCase& c, ChainsHeader* r) {
+        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
             return literal::detectKnownTuples(w, c.input(), c.tuple, r, c.series());
         },
-        [](Window& w, cases::TupleCase& c, ChainsHeader* r) {
+        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
             return literal::recognizeKnownTuples(w, c.input(), c.sizes, c.rows, r, c.series());
         },
-        [](Window& w, cases::TupleCase& c, ChainsHeader* r) {
+        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
             return literal::detectUnknownTuples(w, c.input(), c.tuple, r, c.series());
         },
-        [](Window& w, cases::TupleCase& c, ChainsHeader* r) {
+        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
             return literal::recognizeUnknownTuples(w, c.input(), c.sizes, c.rows, r, c.series());
         },
     };

@@ -350,11 +350,11 @@ TEST_F(DriverTest, CancelStopsTheRunIncompleteAndGivesTheSubsetBack) {
 
 // Stand-in detections: one that fails, one that starves the next series of memory.
 int stubRuns = 0;
-int failingDetection(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&) {
+int failingDetection(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&) {
     ++stubRuns;
     return PROCESSING_FAILED;
 }
-int starvingDetection(Window&, const ProcessingInput&, ChainsHeader*, SeriesHeader&) {
+int starvingDetection(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&) {
     ++stubRuns;
     memory::failAllocationAt(1, true);
     return 1;

@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "tests/literal/literal.h"
 #include "tests/literal/pulse_fit.h"
 
 namespace tessaline::literal {
 namespace {
 
-void showFailure(Window& window, const char* text) { window.showMessage(text, "", MessageIcon::None); }
+void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
 
 // Positions of layer j: its admissible range cut to 0..L - n; empty when last < first.
 struct LayerRange {
@@ -99,7 +99,7 @@ bool backTrack(const SeriesHeader& series, const ProcessingInput& input, const L
 
 }  // namespace
 
-int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                       SeriesHeader& series) {
     const int n = series.wImpulseSize;
     const std::size_t L = series.dwSeriesSize;
@@ -110,7 +110,7 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
     // Pointer table: M partial-energy rows, then the cost, cut and etalon rows of the K layers.
     int64_t** ppDw = memory::allocateArray<int64_t*>(std::size_t(M) + 3 * std::size_t(K));
     if (ppDw == nullptr) {
-        showFailure(window, "Нет памяти для ppDw!");
+        showFailure(messages, "Нет памяти для ppDw!");
         return PROCESSING_FAILED;
     }
     // Block: the layer tables (4KL), the partial energies and thresholds (M(n + 2)), the chain (4K).
@@ -118,7 +118,7 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
                                                    4 * std::size_t(K));
     if (block == nullptr) {
         memory::release(ppDw);
-        showFailure(window, "Нет памяти для ppDw[m]!");
+        showFailure(messages, "Нет памяти для ppDw[m]!");
         return PROCESSING_FAILED;
     }
     int64_t* next = block;
@@ -186,7 +186,7 @@ int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader
     return 1;
 }
 
-int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                          SeriesHeader& series) {
     const int n = series.wImpulseSize;
     const std::size_t L = series.dwSeriesSize;
@@ -196,7 +196,7 @@ int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHea
     // Pointer table: the cost and cut rows of the K layers.
     int64_t** ppDw = memory::allocateArray<int64_t*>(2 * std::size_t(K));
     if (ppDw == nullptr) {
-        showFailure(window, "Нет памяти для ppDw!");
+        showFailure(messages, "Нет памяти для ppDw!");
         return PROCESSING_FAILED;
     }
     // Block: two chains (6K), one etalon's partial energies (n + 1), the layer tables (3KL).
@@ -204,7 +204,7 @@ int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHea
                                                    3 * std::size_t(K) * L);
     if (block == nullptr) {
         memory::release(ppDw);
-        showFailure(window, "Нет памяти для indexes!");
+        showFailure(messages, "Нет памяти для indexes!");
         return PROCESSING_FAILED;
     }
     // The first 6K entries: this candidate's positions (K), then the 16-bit lists of this

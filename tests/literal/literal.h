@@ -15,28 +15,28 @@
 
 namespace tessaline::literal {
 
-int detectKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                       SeriesHeader& series);
 
-int recognizeKnownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                          SeriesHeader& series);
 
-int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                         SeriesHeader& series);
 
-int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                            SeriesHeader& series);
 
-int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                       ChainsHeader* chains, SeriesHeader& series);
 
-int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series);
 
-int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                         ChainsHeader* chains, SeriesHeader& series);
 
-int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                            std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series);
 
 }  // namespace tessaline::literal

@@ -4,14 +4,14 @@
 #include <algorithm>
 
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "tests/literal/literal.h"
 #include "tests/literal/pulse_fit.h"
 
 namespace tessaline::literal {
 namespace {
 
-void showFailure(Window& window, const char* text) { window.showMessage(text, "", MessageIcon::None); }
+void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
 
 // Alphabet index of a tuple element, or -1 when the element cannot be fitted.
 int elementIndex(std::span<const PulseHeader> alphabet, int32_t number, int64_t n) {
@@ -213,7 +213,7 @@ int offer(ChainsHeader* chains, const ChainLists& lists, bool found, int64_t tot
 
 }  // namespace
 
-int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                       ChainsHeader* chains, SeriesHeader& series) {
     Passes passes = passesFor(input, series, false);
     const int64_t K = passes.K;
@@ -222,7 +222,7 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
     // Pointer table: a partial-energy rows, the cost and cut rows of the K layers.
     int64_t** ppDw = memory::allocateArray<int64_t*>(std::size_t(a + 2 * K));
     if (ppDw == nullptr) {
-        showFailure(window, "Нет памяти для ppDw!");
+        showFailure(messages, "Нет памяти для ppDw!");
         return PROCESSING_FAILED;
     }
     // Block: partial energies and thresholds (a(n + 2)), the layer tables (3 per position and
@@ -231,7 +231,7 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
         std::size_t(a * (passes.n + 2) + K * (3 * passes.width + 6)));
     if (block == nullptr) {
         memory::release(ppDw);
-        showFailure(window, "Нет памяти для ppDw[m]!");
+        showFailure(messages, "Нет памяти для ppDw[m]!");
         return PROCESSING_FAILED;
     }
     int64_t* next = layOut(passes, ppDw, block, a);
@@ -267,7 +267,7 @@ int detectKnownTuples(Window& window, const TuplesInput& input, std::span<const 
     return 1;
 }
 
-int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     Passes passes = passesFor(input, series, true);
     const int64_t K = passes.K;
@@ -278,7 +278,7 @@ int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<con
     // Pointer table: the cost and cut rows of the K layers, the partial-energy rows.
     int64_t** ppDw = memory::allocateArray<int64_t*>(std::size_t(2 * K + largest));
     if (ppDw == nullptr) {
-        showFailure(window, "Нет памяти для ppDw!");
+        showFailure(messages, "Нет памяти для ppDw!");
         return PROCESSING_FAILED;
     }
     // Block: partial energies and thresholds of the largest tuple, the layer tables, and two
@@ -287,7 +287,7 @@ int recognizeKnownTuples(Window& window, const TuplesInput& input, std::span<con
         std::size_t(largest * (passes.n + 2) + K * (3 * passes.width + 12)));
     if (block == nullptr) {
         memory::release(ppDw);
-        showFailure(window, "Нет памяти для ppDw[]!");
+        showFailure(messages, "Нет памяти для ppDw[]!");
         return PROCESSING_FAILED;
     }
     int64_t* next = layOut(passes, ppDw, block, largest);

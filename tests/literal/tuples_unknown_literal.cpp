@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/intervals.h"
 #include "processing/position_sets.h"
 #include "tests/literal/literal.h"
@@ -16,7 +16,7 @@
 namespace tessaline::literal {
 namespace {
 
-void showFailure(Window& window, const char* text) { window.showMessage(text, "", MessageIcon::None); }
+void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
 
 constexpr const char* DIAGNOSTICS_CAPTION = " About TuplesDetection ";
 constexpr std::size_t DIAGNOSTICS_LIMIT = 5000;  // characters of a diagnostic text
@@ -109,7 +109,7 @@ struct Passes {
     uint16_t level;
     int64_t infinity;     // I: table fill, end threshold and the distance of the empty chain
     bool diagnostics;
-    Window* window;
+    MessageSink* messages;
     const Walk* walk;
     int64_t width;        // positions 0..L - n
     int64_t** energy;     // partial energies of each tuple element
@@ -287,7 +287,7 @@ struct Passes {
             text.resize(DIAGNOSTICS_LIMIT);
             text += "\xE2\x80\xA6";  // an ellipsis
         }
-        window->showMessage(text, DIAGNOSTICS_CAPTION, MessageIcon::None);
+        messages->showMessage(text, DIAGNOSTICS_CAPTION, MessageIcon::None);
     }
 
     void showStartText() const {
@@ -314,7 +314,7 @@ struct Passes {
     }
 };
 
-Passes passesFor(Window& window, const TuplesInput& input, const SeriesHeader& series, const Walk& walk,
+Passes passesFor(MessageSink& messages, const TuplesInput& input, const SeriesHeader& series, const Walk& walk,
                  int64_t infinity) {
     Passes passes{};
     passes.alphabet = input.alphabet;
@@ -327,7 +327,7 @@ Passes passesFor(Window& window, const TuplesInput& input, const SeriesHeader& s
     passes.level = input.level;
     passes.infinity = infinity;
     passes.diagnostics = input.debugRepeat != nullptr && *input.debugRepeat != 0;
-    passes.window = &window;
+    passes.messages = &messages;
     passes.walk = &walk;
     passes.width = std::max<int64_t>(passes.L - passes.n + 1, 0);
     return passes;
@@ -383,7 +383,7 @@ void finish(const TuplesInput& input, const Chain* chain, ChainsHeader* chains, 
 
 }  // namespace
 
-int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> tuple,
+int detectUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> tuple,
                         ChainsHeader* chains, SeriesHeader& series) {
     const auto a = static_cast<int64_t>(tuple.size());
     const int64_t Mx = series.wMaxPulses;
@@ -392,7 +392,7 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
 
     int64_t** EtalonsPartialEnergy = memory::allocateArray<int64_t*>(std::size_t(a));
     if (EtalonsPartialEnergy == nullptr) {
-        showFailure(window, "Нет памяти для EtalonsPartialEnergy!");
+        showFailure(messages, "Нет памяти для EtalonsPartialEnergy!");
         return PROCESSING_FAILED;
     }
     // Layer-table pointers, then one block: partial energies and thresholds (a(n + 2)), the five
@@ -407,10 +407,10 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
         memory::release(block);
         memory::release(layerRows);
         memory::release(EtalonsPartialEnergy);
-        showFailure(window, "Нет памяти для G_on_layers!");
+        showFailure(messages, "Нет памяти для G_on_layers!");
         return PROCESSING_FAILED;
     }
-    Passes passes = passesFor(window, input, series, walk, UNSET);
+    Passes passes = passesFor(messages, input, series, walk, UNSET);
     Chain chain = chainOver(layOut(passes, EtalonsPartialEnergy, layerRows, block, a, P), Mx);
 
     if (chains != nullptr) clearChainsHeader(*chains, 0, static_cast<uint16_t>(Mx));
@@ -430,7 +430,7 @@ int detectUnknownTuples(Window& window, const TuplesInput& input, std::span<cons
     return 1;
 }
 
-int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<const int32_t> sizes,
+int recognizeUnknownTuples(MessageSink& messages, const TuplesInput& input, std::span<const int32_t> sizes,
                            std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     const std::size_t count = std::min(sizes.size(), rows.size());
     int64_t largest = 0;
@@ -442,7 +442,7 @@ int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<c
     // One pointer array: the partial-energy rows of the largest tuple, then the layer tables.
     int64_t** EtalonsPartialEnergy = memory::allocateArray<int64_t*>(std::size_t(largest + 5 * P));
     if (EtalonsPartialEnergy == nullptr) {
-        showFailure(window, "Нет памяти для EtalonsPartialEnergy!");
+        showFailure(messages, "Нет памяти для EtalonsPartialEnergy!");
         return PROCESSING_FAILED;
     }
     // Block: partial energies and thresholds, the five tables of the P layers, and two chains
@@ -453,10 +453,10 @@ int recognizeUnknownTuples(Window& window, const TuplesInput& input, std::span<c
     if (block == nullptr || !buildWalk(series, input, walk)) {
         memory::release(block);
         memory::release(EtalonsPartialEnergy);
-        showFailure(window, "Нет памяти для G_on_layers!");
+        showFailure(messages, "Нет памяти для G_on_layers!");
         return PROCESSING_FAILED;
     }
-    Passes passes = passesFor(window, input, series, walk, RECOGNITION_LIMIT);
+    Passes passes = passesFor(messages, input, series, walk, RECOGNITION_LIMIT);
     int64_t* next = layOut(passes, EtalonsPartialEnergy, EtalonsPartialEnergy + largest, block, largest, P);
     Chain chain = chainOver(next, Mx);
     Chain kept = chainOver(next + 3 * Mx, Mx);

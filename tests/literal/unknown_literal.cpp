@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/intervals.h"
 #include "processing/position_sets.h"
 #include "tests/literal/literal.h"
@@ -12,7 +12,7 @@
 namespace tessaline::literal {
 namespace {
 
-void showFailure(Window& window, const char* text) { window.showMessage(text, "", MessageIcon::None); }
+void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
 
 // The sets a run walks: where pulses are fitted (first ∪ later), where a chain can only start
 // (first − later), where it may start or go on (first ∩ later), where it can only go on
@@ -157,7 +157,7 @@ void noteBestCount(ChainsHeader& chains) {
 
 }  // namespace
 
-int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                         SeriesHeader& series) {
     const int n = series.wImpulseSize;
     const std::size_t L = series.dwSeriesSize;
@@ -167,7 +167,7 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
 
     int64_t** EtalonsPartialEnergy = memory::allocateArray<int64_t*>(std::size_t(M));
     if (EtalonsPartialEnergy == nullptr) {
-        showFailure(window, "Нет памяти для EtalonsPartialEnergy!");
+        showFailure(messages, "Нет памяти для EtalonsPartialEnergy!");
         return PROCESSING_FAILED;
     }
     // Block: Mx leading entries (unused here), partial energies (M(n + 1)), thresholds (M), the
@@ -178,7 +178,7 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     if (indexes == nullptr || !buildWalk(series, input, walk)) {
         memory::release(indexes);
         memory::release(EtalonsPartialEnergy);
-        showFailure(window, "Нет памяти для indexes!");
+        showFailure(messages, "Нет памяти для indexes!");
         return PROCESSING_FAILED;
     }
     int64_t* next = indexes + Mx;
@@ -243,10 +243,10 @@ int detectUnknownPulses(Window& window, const ProcessingInput& input, ChainsHead
     return 1;
 }
 
-int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsHeader* chains,
+int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                            SeriesHeader& series) {
     if (chains == nullptr) {
-        window.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
+        messages.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
         return PROCESSING_FAILED;
     }
     const int n = series.wImpulseSize;
@@ -258,7 +258,7 @@ int recognizeUnknownPulses(Window& window, const ProcessingInput& input, ChainsH
     // energies (n + 1).
     int64_t* indexes = memory::allocateArray<int64_t>(std::size_t(Mx) + std::size_t(n) + 1);
     if (indexes == nullptr) {
-        showFailure(window, "Нет памяти для indexes!");
+        showFailure(messages, "Нет памяти для indexes!");
         return PROCESSING_FAILED;
     }
     const ChainLists lists = listsOver(reinterpret_cast<int16_t*>(indexes), std::size_t(Mx));
