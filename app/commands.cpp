@@ -14,10 +14,8 @@
 #include "platform/alloc.h"
 #include "platform/window.h"
 #include "processing/chains.h"
-#include "processing/known.h"
+#include "processing/dispatch.h"
 #include "processing/outcome.h"
-#include "processing/tuples.h"
-#include "processing/unknown.h"
 
 namespace tessaline {
 namespace {
@@ -131,85 +129,57 @@ void addNoiseToSeries(Window& window, AppState& state) {
 
 // --- Processing ------------------------------------------------------------------------------
 
-bool unknownCount(uint16_t seriesType, bool tuplesTask) {
-    if (seriesType == SERIES_UNFIXED_WHOLE || seriesType == SERIES_UNFIXED_CUTOFF) return true;
-    return tuplesTask && seriesType == SERIES_UNFIXED_TUPLES;
-}
-
 std::span<const int32_t> composedSubset(const SubsetPanel& panel) {
     if (!subsetPanelReady(panel)) return {};
     return {panel.selectedSubset, static_cast<std::size_t>(panel.dwEntries)};
 }
 
-int storedSubsetCount(const SubsetPanel& panel) { return subsetPanelReady(panel) ? panel.dwStoredSubsets : 0; }
+std::size_t storedSubsetCount(const SubsetPanel& panel) {
+    return subsetPanelReady(panel) ? static_cast<std::size_t>(panel.dwStoredSubsets) : 0;
+}
 
 void openSubsetPanel(Window& window, AppState& state) {
     state.dwViewMode = VIEW_SUBSETS;
     refreshGraph(window, state, true);
 }
 
-// Each runner returns what its algorithm returned, PROCESSING_FAILED when it could not run.
-int runPulsesAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
-    ProcessingInput input;
-    input.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, 20));
-    input.candidates = std::span<const uint16_t>(state.lpRequiredList,
-                                                 state.lpRequiredList != nullptr ? state.wRequiredQuantity : 0);
-    input.Tmin = state.wTmin;
-    input.Tmax = state.wTmax;
-    input.level = state.wProcessingEnergyLevel;
-    const bool unknown = unknownCount(state.wSeriesType, false);
-    ChainsHeader* chains = state.lpChainsHeader;
-    if (state.wTaskType == TASK_RECOGNITION) {
-        return unknown ? recognizeUnknownPulses(window, input, chains, series)
-                       : recognizeKnownPulses(window, input, chains, series);
-    }
-    return unknown ? detectUnknownPulses(window, input, chains, series)
-                   : detectKnownPulses(window, input, chains, series);
-}
-
-TuplesInput tuplesInput(AppState& state) {
-    TuplesInput input;
-    input.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, 20));
-    input.proceeding = state.wSubsetProceeding;
-    input.Tmin = state.wTmin;
-    input.Tmax = state.wTmax;
-    input.level = state.wProcessingEnergyLevel;
-    input.debugRepeat = &state.dwDebugRepeat;
-    return input;
-}
-
-// Tuples detection of the subset being composed; PROCESSING_FAILED also when the run stops here
-// for want of a subset (the subset panel is opened to compose one).
-int runTuplesDetection(Window& window, AppState& state, SeriesHeader& series) {
-    if (composedSubset(state.subsetPanel).empty()) {
-        openSubsetPanel(window, state);
-        if (composedSubset(state.subsetPanel).empty()) return PROCESSING_FAILED;
-    }
-    const std::span<const int32_t> tuple = composedSubset(state.subsetPanel);
-    if (unknownCount(state.wSeriesType, true)) {
-        return detectUnknownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
-    }
-    return detectKnownTuples(window, tuplesInput(state), tuple, state.lpChainsHeader, series);
-}
-
-// Tuples recognition among the stored subsets; skipped (the run goes on) when nothing is composed.
-int runTuplesRecognition(Window& window, AppState& state, SeriesHeader& series) {
+// What a run reads from the state: the settings, the required etalons as candidates, and the
+// subset panel's tuple being composed and stored tuples.
+ProcessingRequest processingRequest(AppState& state) {
+    const std::span<const PulseHeader> alphabet(state.Alphabet,
+                                                std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
+    ProcessingRequest request;
+    request.pulses.alphabet = alphabet;
+    request.pulses.candidates = std::span<const uint16_t>(
+        state.lpRequiredList, state.lpRequiredList != nullptr ? state.wRequiredQuantity : 0);
+    request.pulses.Tmin = request.tuples.Tmin = state.wTmin;
+    request.pulses.Tmax = request.tuples.Tmax = state.wTmax;
+    request.pulses.level = request.tuples.level = state.wProcessingEnergyLevel;
+    request.tuples.alphabet = alphabet;
+    request.tuples.proceeding = state.wSubsetProceeding;
+    request.tuples.debugRepeat = &state.dwDebugRepeat;
     const SubsetPanel& panel = state.subsetPanel;
-    if (composedSubset(panel).empty() || storedSubsetCount(panel) == 0) openSubsetPanel(window, state);
-    if (composedSubset(panel).empty()) return 0;
-    const auto count = static_cast<std::size_t>(storedSubsetCount(panel));
-    const std::span<const int32_t> sizes(panel.selectedSubsetArraySize, count);
-    const std::span<const int32_t* const> rows(panel.subsetRows, count);
-    if (unknownCount(state.wSeriesType, true)) {
-        return recognizeUnknownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
-    }
-    return recognizeKnownTuples(window, tuplesInput(state), sizes, rows, state.lpChainsHeader, series);
+    request.tuple = composedSubset(panel);
+    request.sizes = std::span<const int32_t>(panel.selectedSubsetArraySize, storedSubsetCount(panel));
+    request.rows = std::span<const int32_t* const>(panel.subsetRows, storedSubsetCount(panel));
+    return request;
 }
 
+// Runs the algorithm of the task and series type and returns what it returned. A tuples run
+// without its tuples opens the subset panel to compose them: detection then stops (as
+// PROCESSING_FAILED), recognition with nothing composed is skipped and the run goes on.
 int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
-    if (state.wTaskType == TASK_TUPLES_DETECTION) return runTuplesDetection(window, state, series);
-    if (state.wTaskType == TASK_TUPLES_RECOGNITION) return runTuplesRecognition(window, state, series);
-    return runPulsesAlgorithm(window, state, series);
+    const Algorithm algorithm = algorithmFor(state.wTaskType, state.wSeriesType);
+    if (isTuplesAlgorithm(algorithm)) {
+        const bool recognition = state.wTaskType == TASK_TUPLES_RECOGNITION;
+        const SubsetPanel& panel = state.subsetPanel;
+        if (composedSubset(panel).empty() || (recognition && storedSubsetCount(panel) == 0)) {
+            openSubsetPanel(window, state);
+        }
+        if (composedSubset(panel).empty()) return recognition ? 0 : PROCESSING_FAILED;
+    }
+    return runProcessing(window, productionAlgorithms(), algorithm, processingRequest(state), state.lpChainsHeader,
+                         series);
 }
 
 void process(Window& window, AppState& state) {
@@ -271,10 +241,6 @@ void refreshSubsetCells(Window& window, AppState& state) {
 }
 
 // --- Menu entries ----------------------------------------------------------------------------
-
-void checkOnly(Window& window, std::span<const int> group, int checked) {
-    for (int entry : group) window.checkMenuItem(entry, entry == checked);
-}
 
 void chooseTask(Window& window, AppState& state, int entry) {
     checkOnly(window, TASK_ENTRIES, entry);

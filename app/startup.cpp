@@ -16,11 +16,6 @@
 namespace tessaline {
 namespace {
 
-void checkOnly(Window& window, std::span<const int> entries, int checked) {
-    for (int entry : entries) window.checkMenuItem(entry, false);
-    window.checkMenuItem(checked, true);
-}
-
 // A sequence of `capacity` places all holding the default etalon; null after its message.
 uint16_t* makeDefaultSequence(Window& window, uint16_t capacity, int32_t defaultEtalon, const char* name) {
     uint16_t* sequence = memory::allocateArray<uint16_t>(capacity);
@@ -57,6 +52,10 @@ void setStartLostData(AppState& state) {
 }
 
 }  // namespace
+
+void checkOnly(Window& window, std::span<const int> group, int checked) {
+    for (int entry : group) window.checkMenuItem(entry, entry == checked);
+}
 
 bool makeSeriesInUse(Window& window, AppState& state) {
     const uint16_t k = std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY);

@@ -44,4 +44,17 @@ constexpr bool isTuplesSeriesType(uint16_t seriesType) noexcept {
     return seriesType == SERIES_FIXED_TUPLES || seriesType == SERIES_UNFIXED_TUPLES;
 }
 
+// The tasks that look for tuples (their codes double as the tuples series types' codes).
+constexpr bool isTuplesTask(uint16_t taskType) noexcept {
+    return taskType == TASK_TUPLES_DETECTION || taskType == TASK_TUPLES_RECOGNITION;
+}
+
+// Whether a run processes the series as one of an unknown pulse count: the series types whose
+// count is drawn, except that a tuples series is processed with its known count unless the task
+// looks for tuples.
+constexpr bool processesUnknownCount(uint16_t taskType, uint16_t seriesType) noexcept {
+    if (seriesType == SERIES_UNFIXED_WHOLE || seriesType == SERIES_UNFIXED_CUTOFF) return true;
+    return seriesType == SERIES_UNFIXED_TUPLES && isTuplesTask(taskType);
+}
+
 }  // namespace tessaline

@@ -14,10 +14,8 @@
 #include "platform/alloc.h"
 #include "platform/message_sink.h"
 #include "processing/chains.h"
-#include "processing/known.h"
+#include "processing/dispatch.h"
 #include "processing/outcome.h"
-#include "processing/tuples.h"
-#include "processing/unknown.h"
 #include "simulation/measures.h"
 #include "simulation/schedule.h"
 #include "simulation/statistics.h"
@@ -127,9 +125,6 @@ private:
     int capacity_ = 0;
 };
 
-bool unknownCount(uint16_t seriesType) {
-    return seriesType == SERIES_UNFIXED_WHOLE || seriesType == SERIES_UNFIXED_CUTOFF;
-}
 
 // Messages from the processing threads, shown one at a time.
 class SharedMessages : public MessageSink {
@@ -165,7 +160,8 @@ public:
           R_(static_cast<uint16_t>(record.repeats)), threads_(threadsFor(run.threads, R_)),
           batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * threads_)),
           noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))),
-          algorithms_(run.algorithms != nullptr ? *run.algorithms : productionAlgorithms()) {}
+          algorithms_(run.algorithms != nullptr ? *run.algorithms : productionAlgorithms()),
+          algorithm_(algorithmFor(run.taskType, run.seriesType)) {}
 
     ~Simulation() {
         for (ChainsHeader* chains : chains_) freeChainsHeader(chains);
@@ -253,31 +249,21 @@ private:
         return input;
     }
 
-    // Processes one repeat's series by task and series type; returns the recognised etalon or
-    // tuple, 0 for the detection tasks, or PROCESSING_FAILED.
+    // Processes one repeat's series with the run's algorithm; returns what it returned (the
+    // recognised etalon or tuple of the recognitions), or PROCESSING_FAILED.
     int process(const PreparedRepeat& repeat, ChainsHeader* chains) {
         SeriesHeader& series = *repeat.series;
         const std::span<const uint16_t> working(repeat.candidates, static_cast<std::size_t>(candidateCount()));
-        const bool unknown = unknownCount(run_.seriesType);
-        const bool unknownTuples = unknown || run_.seriesType == SERIES_UNFIXED_TUPLES;
-        const ProcessingAlgorithms& use = algorithms_;
-        switch (run_.taskType) {
-            case TASK_RECOGNITION:
-                return (unknown ? use.recognizeUnknown : use.recognizeKnown)(shared_, pulsesInput(series, working),
-                                                                             chains, series);
-            case TASK_TUPLES_DETECTION:
-                return detected((unknownTuples ? use.detectUnknownTuples : use.detectKnownTuples)(
-                    shared_, tuplesInput(series), tuples_.subset(), chains, series));
-            case TASK_TUPLES_RECOGNITION:
-                return (unknownTuples ? use.recognizeUnknownTuples : use.recognizeKnownTuples)(
-                    shared_, tuplesInput(series), tuples_.sizeList(), tuples_.rowList(), chains, series);
-            default:
-                if (unknown) return detected(use.detectUnknown(shared_, pulsesInput(series, working), chains, series));
-                return detected(use.detectKnown(shared_, pulsesInput(series, run_.etalons), chains, series));
-        }
+        ProcessingRequest request;
+        // Detection with a known count tries every listed etalon; the other runs the working list.
+        const bool everyEtalon = algorithm_ == Algorithm::DetectKnownPulses;
+        request.pulses = pulsesInput(series, everyEtalon ? run_.etalons : working);
+        request.tuples = tuplesInput(series);
+        request.tuple = tuples_.subset();
+        request.sizes = tuples_.sizeList();
+        request.rows = tuples_.rowList();
+        return runProcessing(shared_, algorithms_, algorithm_, request, chains, series);
     }
-
-    static int detected(int outcome) { return outcome == PROCESSING_FAILED ? PROCESSING_FAILED : 0; }
 
     // Makes the series of one repeat into `target`, with the subset in use of the series record.
     bool makeSeries(SeriesHeader*& target, int C) {
@@ -440,6 +426,7 @@ private:
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> failed_{false};  // a repeat's processing failed
     const ProcessingAlgorithms& algorithms_;
+    Algorithm algorithm_;
 };
 
 // Grid values the run cannot work with, refused before anything is generated.
@@ -464,18 +451,6 @@ bool checkGrid(MessageSink& messages, const RestErrorHeader& record, const Simul
 
 }  // namespace
 
-const ProcessingAlgorithms& productionAlgorithms() noexcept {
-    static const ProcessingAlgorithms production{
-        detectKnownPulses,
-        recognizeKnownPulses,
-        detectUnknownPulses,
-        recognizeUnknownPulses,
-        detectKnownTuples,
-        detectUnknownTuples,
-        recognizeKnownTuples,
-        recognizeUnknownTuples};
-    return production;
-}
 
 int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
                       GeneratorStates& states, SimulationClock& clock) {

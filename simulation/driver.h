@@ -9,29 +9,14 @@
 
 #include "model/random.h"
 #include "model/records.h"
+#include "processing/dispatch.h"
 
 namespace tessaline {
 
 class MessageSink;
 struct RestErrorHeader;
 struct ChainsHeader;
-struct ProcessingInput;
-struct TuplesInput;
 
-// The processing algorithms a run calls. A run uses the production ones; the benchmarks hand it
-// the plain reference versions to measure what the production ones gain on the same series.
-struct ProcessingAlgorithms {
-    using Pulses = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-    using Tuple = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
-    using Tuples = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
-                           ChainsHeader*, SeriesHeader&);
-    Pulses detectKnown, recognizeKnown, detectUnknown, recognizeUnknown;
-    Tuple detectKnownTuples, detectUnknownTuples;
-    Tuples recognizeKnownTuples, recognizeUnknownTuples;
-};
-
-// The production algorithms.
-const ProcessingAlgorithms& productionAlgorithms() noexcept;
 
 // How far a run has got, reported after every cell.
 struct SimulationProgress {

@@ -41,7 +41,6 @@ std::vector<PulseEntry> chainPulses(const ChainsHeader& chains, int row) {
     return pulses;
 }
 
-bool isTuplesCode(uint16_t code) { return code == TASK_TUPLES_DETECTION || code == TASK_TUPLES_RECOGNITION; }
 
 // How pulse texts look in this report.
 struct PulseStyle {
@@ -223,7 +222,7 @@ ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsH
     if (series->wFoundPulses != series->wImpulseQuantity) appendf(line, " (%d)", series->wImpulseQuantity);
     line += series->wFoundPulses == 1 ? " pulse" : " pulses";
     line += ": ";
-    if (chains != nullptr && isTuplesCode(chains->wTaskType) && isTuplesCode(chains->wSeriesType)) {
+    if (chains != nullptr && isTuplesTask(chains->wTaskType) && isTuplesSeriesType(chains->wSeriesType)) {
         appendFoundTuples(line, *series, found, style);
     } else {
         appendFoundPulses(line, found, style);

@@ -27,12 +27,11 @@ struct ViewContext {
     uint16_t seriesType;  // of the processing result, 0 without one
 };
 
-bool isTuplesCode(uint16_t code) { return code == TASK_TUPLES_DETECTION || code == TASK_TUPLES_RECOGNITION; }
 
 // The truth strip marks found tuples for a tuples task; the others only on a tuple series too.
 bool marksTuples(const ViewContext& view, StripRole role) {
-    if (!isTuplesCode(view.taskType)) return false;
-    return role == StripRole::Truth || isTuplesCode(view.seriesType);
+    if (!isTuplesTask(view.taskType)) return false;
+    return role == StripRole::Truth || isTuplesSeriesType(view.seriesType);
 }
 
 void drawTupleHighlight(Canvas& canvas, const ViewContext& view, const Rect& strip) {
