@@ -4,15 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/command_ids.h"
+
 namespace tessaline {
 
 class Window;
 struct AppState;
-
-inline constexpr int CMD_SIMULATION_DIALOGS = 214;
-inline constexpr int CMD_SERIES_DIALOG = 215;
-inline constexpr int CMD_STATISTICAL_SIMULATION = 40012;
-inline constexpr int CMD_SHOW_STATISTICAL_SIMULATION = 40015;
 
 // Asks for the series parameters (the etalon shown is a selected one); `dwDialogAccepted` tells
 // whether the user confirmed.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/command_ids.h"
 #include "app/layout.h"
 #include "app/subset_panel.h"
 #include "model/random.h"
@@ -27,17 +28,6 @@ inline constexpr int32_t VIEW_PARAMETERS = 10;
 inline constexpr uint16_t RESULT_PROCESSING = 1;
 inline constexpr uint16_t RESULT_STATISTICS = 2;
 
-// Menu entries of the series types and the tasks, which carry check marks.
-inline constexpr int CMD_SERIES_FIXED_WHOLE = 40008;
-inline constexpr int CMD_SERIES_UNFIXED_WHOLE = 40009;
-inline constexpr int CMD_SERIES_FIXED_CUTOFF = 40010;
-inline constexpr int CMD_SERIES_UNFIXED_CUTOFF = 40011;
-inline constexpr int CMD_SERIES_FIXED_TUPLES = 40028;
-inline constexpr int CMD_SERIES_UNFIXED_TUPLES = 40032;
-inline constexpr int CMD_TASK_DETECTION = 40005;
-inline constexpr int CMD_TASK_RECOGNITION = 40006;
-inline constexpr int CMD_TASK_JOINT = 40007;
-inline constexpr int CMD_TASK_SERIES_PROCESSING = 40027;
 
 inline constexpr int SERIES_TYPE_ENTRIES[] = {CMD_SERIES_FIXED_WHOLE,   CMD_SERIES_UNFIXED_WHOLE,
                                               CMD_SERIES_FIXED_CUTOFF,  CMD_SERIES_UNFIXED_CUTOFF,

@@ -1,5 +1,7 @@
 #include "draw/pcx_writer.h"
 
+#include <cassert>
+
 #include "draw/image_file.h"
 #include "draw/little_endian.h"
 #include "platform/alloc.h"
@@ -93,6 +95,7 @@ size_t pcxEncodedRowCapacity(size_t bytesPerLine) noexcept {
 }
 
 size_t encodePcxRow(std::span<const uint8_t> packed, std::span<uint8_t> codes) noexcept {
+    assert(codes.size() >= pcxEncodedRowCapacity(packed.size()));
     if (packed.empty()) return 0;
     size_t used = 0;
     uint8_t current = packed[0];

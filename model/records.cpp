@@ -1,10 +1,11 @@
 #include "model/records.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cassert>
 #include <cstring>
 
 #include "platform/alloc.h"
+#include "platform/formatting.h"
 #include "platform/message_sink.h"
 
 namespace tessaline {
@@ -13,10 +14,9 @@ namespace {
 constexpr uint32_t SERIES_LENGTH_LIMIT = 32768;  // positions are 16-bit signed in the found arrays
 constexpr uint32_t PER_PULSE_ARRAYS = 13;
 
-void refuseSetting(MessageSink& messages, const char* caption, const char* setting, const char* detail) {
-    char text[256];
-    std::snprintf(text, sizeof text, "Неверно задан %s!\n\n%s\n", setting, detail);
-    messages.showMessage(text, caption, MessageIcon::Warning);
+void refuseSetting(MessageSink& messages, const char* caption, const char* setting, const std::string& detail) {
+    messages.showMessage(formatted("Неверно задан %s!\n\n%s\n", setting, detail.c_str()), caption,
+                         MessageIcon::Warning);
 }
 
 // Lays the fifteen arrays of the sample block out: pure and noisy data, then 13 per-pulse arrays.
@@ -70,31 +70,31 @@ bool growSampleBlock(SeriesHeader& record, uint32_t N, uint16_t u) {
 }  // namespace
 
 uint32_t leastPulseCount(uint32_t N, uint32_t n, uint32_t Tmax) noexcept {
+    assert(Tmax != 0);
     const uint32_t least = (N + n - 1) / Tmax;
     return least == 0 ? 1 : least;
 }
 
-uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept { return (N - n + Tmin) / Tmin; }
+uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept {
+    assert(Tmin != 0 && n <= N + Tmin);
+    return (N - n + Tmin) / Tmin;
+}
 
 bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
                          const char* caption) {
-    char detail[160];
     if (Tmin == 0 || Tmin > Tmax) {
-        std::snprintf(detail, sizeof detail, "wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax);
-        refuseSetting(messages, caption, "wTmin", detail);
+        refuseSetting(messages, caption, "wTmin", formatted("wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax));
         return false;
     }
     if (n == 0 || n > Tmax) {
-        std::snprintf(detail, sizeof detail, "wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)",
-                      n, Tmax);
-        refuseSetting(messages, caption, "wImpulseSize", detail);
+        refuseSetting(messages, caption, "wImpulseSize",
+                      formatted("wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)", n, Tmax));
         return false;
     }
     if (N < n || N >= SERIES_LENGTH_LIMIT) {
-        std::snprintf(detail, sizeof detail,
-                      "dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
-                      SERIES_LENGTH_LIMIT);
-        refuseSetting(messages, caption, "dwSeriesSize", detail);
+        refuseSetting(messages, caption, "dwSeriesSize",
+                      formatted("dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
+                                SERIES_LENGTH_LIMIT));
         return false;
     }
     return true;

@@ -1,10 +1,10 @@
 #include "model/series.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "model/subsets.h"
 #include "platform/alloc.h"
+#include "platform/formatting.h"
 #include "platform/message_sink.h"
 
 namespace tessaline {
@@ -30,14 +30,12 @@ Range admissibleRange(int64_t p, int64_t K, int64_t N, int64_t n, int64_t Tmin, 
 
 void reportIncompatibleCount(MessageSink& messages, const SeriesRequest& request, const SeriesHeader& record,
                              uint32_t m, uint32_t u) {
-    char text[512];
-    std::snprintf(text, sizeof text,
-                  "Несовместимые входные параметры!\n\ndwSeriesSize: %d [%d]\nwImpulseSize: %d [%d]\n"
+    const std::string text =
+        formatted("Несовместимые входные параметры!\n\ndwSeriesSize: %d [%d]\nwImpulseSize: %d [%d]\n"
                   "wMinPulses: %d [%d]\nwMaxPulses: %d [%d]\nwImpulseQuantity: %d\n\n",
-                  static_cast<int>(request.N), static_cast<int>(record.dwSeriesSize),
-                  static_cast<int>(request.n), static_cast<int>(record.wImpulseSize),
-                  static_cast<int>(m), static_cast<int>(record.wMinPulses), static_cast<int>(u),
-                  static_cast<int>(record.wMaxPulses), static_cast<int>(request.K));
+                  static_cast<int>(request.N), static_cast<int>(record.dwSeriesSize), static_cast<int>(request.n),
+                  static_cast<int>(record.wImpulseSize), static_cast<int>(m), static_cast<int>(record.wMinPulses),
+                  static_cast<int>(u), static_cast<int>(record.wMaxPulses), static_cast<int>(request.K));
     messages.showMessage(text, " makeExtSeries ", MessageIcon::Warning);
 }
 

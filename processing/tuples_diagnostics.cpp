@@ -1,6 +1,6 @@
 #include "processing/tuples_diagnostics.h"
 
-#include <cstdio>
+#include "platform/formatting.h"
 
 namespace tessaline {
 namespace {
@@ -23,30 +23,21 @@ int64_t leastCostPosition(const IntervalsHeader& set, const int64_t* cost, int64
 void appendSymbols(std::string& text, const IntervalsHeader& set, const int64_t* cost, const int32_t* predecessor,
                    int64_t infinity) {
     const int64_t least = leastCostPosition(set, cost, infinity);
-    char piece[48];
     for (int i = 0; i < set.wIntervals; ++i) {
         for (int64_t k = set.lpBegins[i]; k <= set.lpEnds[i]; ++k) {
             const int64_t v = cost[k];
             if (v < 0 && k == least) {
-                std::snprintf(piece, sizeof piece, " %lld", static_cast<long long>(v));
-                text += piece;
+                appendf(text, " %lld", static_cast<long long>(v));
             } else {
                 text += v < 0 ? " -" : " +";
             }
-            if (predecessor[k] >= 0) {
-                std::snprintf(piece, sizeof piece, "[%d]", predecessor[k]);
-                text += piece;
-            }
+            if (predecessor[k] >= 0) appendf(text, "[%d]", predecessor[k]);
         }
     }
 }
 
 void appendIntervals(std::string& text, const IntervalsHeader& set) {
-    char piece[48];
-    for (int i = 0; i < set.wIntervals; ++i) {
-        std::snprintf(piece, sizeof piece, " [%d..%d] ", set.lpBegins[i], set.lpEnds[i]);
-        text += piece;
-    }
+    for (int i = 0; i < set.wIntervals; ++i) appendf(text, " [%d..%d] ", set.lpBegins[i], set.lpEnds[i]);
     text += "\n";
 }
 
@@ -57,11 +48,7 @@ std::string layerDiagnosticsText(const IntervalsHeader& set, int layers, const i
     std::string text = startSet ? "omega_minus - omega_tilda: " : "omega_minus x omega_tilda: ";
     appendIntervals(text, set);
     for (int l = 0; l < layers; ++l) {
-        if (!startSet) {
-            char heading[32];
-            std::snprintf(heading, sizeof heading, "l=%d\n ", l + 1);
-            text += heading;
-        }
+        if (!startSet) appendf(text, "l=%d\n ", l + 1);
         appendSymbols(text, set, costs + l * stride, predecessors + l * stride, infinity);
         text += "\n ";
     }

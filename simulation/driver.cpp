@@ -25,6 +25,7 @@ namespace {
 
 constexpr const char* DRIVER_CAPTION = " About statCutoffVandrel ";
 constexpr const char* SUBSET_CAPTION = " About selectedSubset ";
+constexpr uint16_t CHAINS_KEPT = 10;  // the best chains the result record of a repeat keeps
 
 int32_t now() { return static_cast<int32_t>(std::time(nullptr)); }
 
@@ -174,7 +175,7 @@ public:
     bool prepare() {
         chains_.assign(threads_, nullptr);
         for (ChainsHeader*& chains : chains_) {
-            chains = getChainsHeader(messages_, 10, series_->wMaxPulses, nullptr);
+            chains = getChainsHeader(messages_, CHAINS_KEPT, series_->wMaxPulses, nullptr);
             if (chains == nullptr) {
                 messages_.showMessage("Error getChainsHeader!", " About ChainsHeader ", MessageIcon::None);
                 return false;
