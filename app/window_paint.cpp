@@ -14,14 +14,14 @@ namespace tessaline {
 namespace {
 
 // The etalons the alphabet view has cells for.
-std::size_t alphabetCells(const AppState& state) {
+std::size_t alphabetCells(const AppState& state, const WindowLayout& layout) {
     return static_cast<std::size_t>(
-        std::clamp<int>(std::min<int>(state.wEtalonsQuantity, state.layout.cellCount), 0, ALPHABET_CAPACITY));
+        std::clamp<int>(std::min<int>(state.wEtalonsQuantity, layout.cellCount), 0, ALPHABET_CAPACITY));
 }
 
-void drawAlphabet(Canvas& canvas, const AppState& state) {
-    const WindowLayout& layout = state.layout;
-    const std::size_t cells = alphabetCells(state);
+void drawAlphabet(Canvas& canvas, const AppState& state, const PaintedGeometry& painted) {
+    const WindowLayout& layout = painted.layout;
+    const std::size_t cells = alphabetCells(state, layout);
     std::vector<Point> origins(cells);
     for (std::size_t i = 0; i < cells; ++i) origins[i] = {layout.rcEtalonCells[i].left, layout.rcEtalonCells[i].top};
     AlphabetViewInput input;
@@ -34,7 +34,7 @@ void drawAlphabet(Canvas& canvas, const AppState& state) {
     input.frameWidth = layout.wCellWidth;
     input.frameHeight = layout.wCellHeight;
     input.amplitude = state.wAmplitude;
-    input.lineHeight = state.wLineHeight;
+    input.lineHeight = painted.lineHeight;
     drawAlphabetView(canvas, input);
 }
 
@@ -45,10 +45,10 @@ bool resultDrawable(const AppState& state) {
            state.wSeriesType == SERIES_UNFIXED_WHOLE || state.wSeriesType == SERIES_UNFIXED_CUTOFF;
 }
 
-void drawProcessingResult(Canvas& canvas, AppState& state) {
+void drawProcessingResult(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
     ResultViewInput input;
-    input.graph = state.layout.rcGraph;
-    input.lineHeight = state.wLineHeight;
+    input.graph = painted.layout.rcGraph;
+    input.lineHeight = painted.lineHeight;
     const uint16_t listed =
         state.lpRequiredList != nullptr ? std::min(state.wRequiredQuantity, state.wRequiredCapacity) : uint16_t{0};
     input.etalonList = std::span<const uint16_t>(state.lpRequiredList, listed);
@@ -57,26 +57,25 @@ void drawProcessingResult(Canvas& canvas, AppState& state) {
     input.settings = {state.dwHighlightDetectedPulses != 0, state.dwShadedOriginalPulses != 0, state.wTuplesHighlight,
                       state.dwSpecialGraphSize != 0, state.dwFrameGraphFields != 0};
     input.pickedTuple = state.subsetPanel.dwChosenSubset;
-    drawProcessingResultView(canvas, input, state.tupleChooserRects);
+    drawProcessingResultView(canvas, input, painted.tupleRows);
 }
 
-void drawGraphArea(Canvas& canvas, AppState& state) {
-    state.tupleChooserRects.clear();  // refilled by a view that shows choosable tuples
+void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
     switch (state.dwViewMode) {
         case VIEW_ALPHABET:
-            drawAlphabet(canvas, state);
+            drawAlphabet(canvas, state, painted);
             break;
         case VIEW_RESULT:
             if (state.wResultKind == RESULT_STATISTICS) {
-                outlineArea(canvas, state.layout.rcGraph);
+                outlineArea(canvas, painted.layout.rcGraph);
             } else {
-                if (resultDrawable(state)) drawProcessingResult(canvas, state);
-                state.dwTypeMoreDetails = 0;
+                if (resultDrawable(state)) drawProcessingResult(canvas, state, painted);
+                painted.processingResultDrawn = true;
             }
             break;
         case VIEW_SUBSETS:
         case VIEW_PARAMETERS:
-            outlineArea(canvas, state.layout.rcGraph);
+            outlineArea(canvas, painted.layout.rcGraph);
             break;
         default:
             break;
@@ -91,60 +90,73 @@ int32_t selectAllShown(const AppState& state) {
 }
 
 // The button column: Restart in the result view only, then Next, Exit and the selection button.
-void drawButtons(Canvas& canvas, AppState& state) {
+void drawButtons(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
     const bool withRestart = state.dwViewMode == VIEW_RESULT;
     if (!withRestart && state.dwViewMode != VIEW_ALPHABET && state.dwViewMode != VIEW_SUBSETS &&
         state.dwViewMode != VIEW_PARAMETERS) {
         return;
     }
-    const WindowLayout& layout = state.layout;
-    const int32_t h = state.wLineHeight;
+    const WindowLayout& layout = painted.layout;
+    const int32_t h = painted.lineHeight;
     if (withRestart) drawButton(canvas, layout.rcRestartButton, "Restart", h);
     drawButton(canvas, layout.rcNextButton, "Next", h);
     drawButton(canvas, layout.rcExitButton, "Exit", h);
     if (layout.hasSelectButton) {
-        state.dwSelectAllShown = selectAllShown(state);
-        drawButton(canvas, layout.rcSelectButton, state.dwSelectAllShown != 0 ? "Select All" : "Unselect All", h);
+        painted.selectAllShown = selectAllShown(state);
+        drawButton(canvas, layout.rcSelectButton, *painted.selectAllShown != 0 ? "Select All" : "Unselect All", h);
     }
 }
 
-void drawSelector(Canvas& canvas, const AppState& state, const Rect& group, const char* title,
+void drawSelector(Canvas& canvas, int32_t lineHeight, const Rect& group, const char* title,
                   const SelectorChoices& choices, int32_t index, int32_t inUse, Rect (&rows)[SELECTOR_ROWS]) {
-    std::fill(std::begin(rows), std::end(rows), Rect{});
     const std::size_t count = static_cast<std::size_t>(std::clamp(choices[0], 0, SELECTOR_ROWS));
     drawSelectorGroup(canvas, group, title, std::span<const int32_t>(choices + 1, count), index, inUse,
-                      state.wLineHeight, rows);
+                      lineHeight, rows);
 }
 
-void drawSelectors(Canvas& canvas, AppState& state) {
-    const WindowLayout& layout = state.layout;
-    drawSelector(canvas, state, layout.rcLengthSelector, " series length: ", state.SeriesLengthChoices,
-                 state.dwSeriesLengthIndex, static_cast<int32_t>(state.dwSeriesLength), state.LengthItemRects);
-    drawSelector(canvas, state, layout.rcNoiseSelector, " noise level: ", state.NoiseLevelChoices,
-                 state.dwNoiseLevelIndex, state.wNoiseLevel, state.NoiseItemRects);
+void drawSelectors(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
+    const WindowLayout& layout = painted.layout;
+    const int32_t h = painted.lineHeight;
+    drawSelector(canvas, h, layout.rcLengthSelector, " series length: ", state.SeriesLengthChoices,
+                 state.dwSeriesLengthIndex, static_cast<int32_t>(state.dwSeriesLength), painted.lengthRows);
+    drawSelector(canvas, h, layout.rcNoiseSelector, " noise level: ", state.NoiseLevelChoices,
+                 state.dwNoiseLevelIndex, state.wNoiseLevel, painted.noiseRows);
     if (layout.hasLostSelector) {
-        drawSelector(canvas, state, layout.rcLostSelector, " lost data level: ", state.LostDataChoices,
-                     state.dwLostDataIndex, state.wLostDataLevel, state.LostItemRects);
-    } else {
-        std::fill(std::begin(state.LostItemRects), std::end(state.LostItemRects), Rect{});
+        drawSelector(canvas, h, layout.rcLostSelector, " lost data level: ", state.LostDataChoices,
+                     state.dwLostDataIndex, state.wLostDataLevel, painted.lostRows);
     }
 }
 
 }  // namespace
 
-void paintClientArea(Canvas& canvas, AppState& state, const Rect& client) {
+PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client) {
     const FontGuard font(canvas, Font{});
     const PenGuard pen(canvas, Pen{});
     const BrushGuard brush(canvas, Brush{});
     const Color textColor = canvas.setTextColor(kBlack);
     const Color background = canvas.setBackgroundColor(kWhite);
     canvas.fillRect(client, kWhite);
-    layOutWindow(state, client, lineHeightOf(canvas));
-    drawGraphArea(canvas, state);
-    drawButtons(canvas, state);
-    drawSelectors(canvas, state);
+    PaintedGeometry painted;
+    painted.lineHeight = lineHeightOf(canvas);
+    painted.layout = computeWindowLayout(client, painted.lineHeight, state.wTaskType, state.wSeriesType,
+                                         state.wEtalonsQuantity);
+    drawGraphArea(canvas, state, painted);
+    drawButtons(canvas, state, painted);
+    drawSelectors(canvas, state, painted);
     canvas.setBackgroundColor(background);
     canvas.setTextColor(textColor);
+    return painted;
+}
+
+void storePaintedGeometry(AppState& state, const PaintedGeometry& painted) {
+    state.layout = painted.layout;
+    state.wLineHeight = painted.lineHeight;
+    std::copy(std::begin(painted.lengthRows), std::end(painted.lengthRows), state.LengthItemRects);
+    std::copy(std::begin(painted.noiseRows), std::end(painted.noiseRows), state.NoiseItemRects);
+    std::copy(std::begin(painted.lostRows), std::end(painted.lostRows), state.LostItemRects);
+    state.tupleChooserRects = painted.tupleRows;
+    if (painted.selectAllShown) state.dwSelectAllShown = *painted.selectAllShown;
+    if (painted.processingResultDrawn) state.dwTypeMoreDetails = 0;
 }
 
 }  // namespace tessaline

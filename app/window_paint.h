@@ -2,13 +2,32 @@
 // Painting the main window's client area: the view the view mode chooses in the graph area, the
 // button column and the value selectors. The window paints through it onto its back buffer, and
 // the command line renders the same picture into an image file.
+#include <optional>
+#include <vector>
+
 #include "app/state.h"
 #include "draw/canvas.h"
 
 namespace tessaline {
 
-// Paints the whole client area `client` onto `canvas` from the state. Lays the window out for the
-// client area and the canvas font's line height first, as the window does at every paint.
-void paintClientArea(Canvas& canvas, AppState& state, const Rect& client);
+// What a paint drew that the mouse handling and the commands read afterwards: the layout it drew
+// in, the rows of the value selectors and of the choosable tuples, the selection button's offer.
+struct PaintedGeometry {
+    WindowLayout layout;
+    int32_t lineHeight = 0;
+    Rect lengthRows[SELECTOR_ROWS] = {};
+    Rect noiseRows[SELECTOR_ROWS] = {};
+    Rect lostRows[SELECTOR_ROWS] = {};
+    std::vector<Rect> tupleRows;
+    std::optional<int32_t> selectAllShown;  // none when no selection button was drawn
+    bool processingResultDrawn = false;     // the more-details drawing was used up
+};
+
+// Paints the whole client area `client` onto `canvas` from the state, laid out for the client
+// area and the canvas font's line height, and tells what it drew. Painting changes nothing.
+PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client);
+
+// Keeps what a paint drew in the state, as the window does after every paint.
+void storePaintedGeometry(AppState& state, const PaintedGeometry& painted);
 
 }  // namespace tessaline
