@@ -87,7 +87,7 @@ void commitSimulationParameters(AppState& state) {
 
 int simulationThreads(const SimulationHooks& hooks) {
     if (hooks.threads > 0) return hooks.threads;
-    return std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 1024u));
 }
 
 SimulationRun simulationRunOf(const AppState& state) {

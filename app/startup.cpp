@@ -42,7 +42,7 @@ void makeEtalonSequences(Window& window, AppState& state) {
 void setStartLostData(AppState& state) {
     const bool cutoff = isCutoffSeriesType(state.wSeriesType);
     state.dwLostDataIndex = cutoff ? 2 : 1;
-    state.wRequestedLostDataLevel = cutoff ? static_cast<int16_t>(state.LostDataChoices[2]) : 0;
+    state.wRequestedLostDataLevel = static_cast<int16_t>(cutoff ? state.LostDataChoices[2] : 0);
     state.wLostDataLevel = state.wRequestedLostDataLevel;
     const auto level = static_cast<uint16_t>(100 - state.wLostDataLevel);
     state.wRequestedMakingEnergyLevel = state.wMakingEnergyLevel = level;
@@ -80,29 +80,30 @@ bool makeSeriesInUse(Window& window, AppState& state) {
     return state.lpSeriesHeader != nullptr && made != 0;
 }
 
-void runStartUp(Window& window, AppState& state) {
-    // 1. The alphabet.
+namespace {
+
+// Steps 1-2: the alphabet, and every etalon required.
+void makeAlphabetAndRequiredList(Window& window, AppState& state) {
     for (PulseHeader& etalon : state.Alphabet) etalon.lpData = nullptr;
     const uint16_t k = std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
     state.dwAlphabetReady = makeAlphabet(window, static_cast<int16_t>(state.wAmplitude), state.wEtalonLength,
                                          std::span<PulseHeader>(state.Alphabet, k),
                                          state.states.wRandomEtalonState);
     if (state.dwAlphabetReady != 0) state.dwViewMode = VIEW_ALPHABET;
-
-    // 2. The required list: every etalon.
     state.wRequiredQuantity = state.wRequiredCapacity = state.wEtalonsQuantity;
     state.lpRequiredList = getRequiredList(window, state.wRequiredQuantity, state.lpRequiredList);
     if (state.lpRequiredList == nullptr) state.wRequiredQuantity = state.wRequiredCapacity = 0;
+}
 
-    // 3-4. Series type and task, with their check marks.
+// Steps 3-6: series type and task with their check marks, and the required flags: detection
+// starts with the default etalon alone.
+void chooseStartTask(Window& window, AppState& state) {
     state.wSeriesType = SERIES_UNFIXED_CUTOFF;
     checkOnly(window, SERIES_TYPE_ENTRIES, CMD_SERIES_UNFIXED_CUTOFF);
     state.wSelectedTask = TASK_DETECTION;
     checkOnly(window, TASK_ENTRIES, CMD_TASK_DETECTION);
     applyEffectiveTask(state);
     state.wResultKind = RESULT_PROCESSING;
-
-    // 5-6. Required flags: detection starts with the default etalon alone.
     if (state.wTaskType != TASK_DETECTION) {
         std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{1});
     } else {
@@ -112,9 +113,15 @@ void runStartUp(Window& window, AppState& state) {
             state.wRequiredFlags[state.dwDefaultEtalon - 1] = 1;
         }
     }
-    const bool tuples = state.wTaskType == TASK_TUPLES_DETECTION || state.wTaskType == TASK_TUPLES_RECOGNITION;
-    state.dwViewMode = tuples ? VIEW_SUBSETS : VIEW_ALPHABET;
+    state.dwViewMode = isTuplesTask(state.wTaskType) ? VIEW_SUBSETS : VIEW_ALPHABET;
     rebuildRequiredList(state);
+}
+
+}  // namespace
+
+void runStartUp(Window& window, AppState& state) {
+    makeAlphabetAndRequiredList(window, state);
+    chooseStartTask(window, state);
 
     // 7. The longest offered series length and its pulse-count bounds.
     state.dwSeriesLengthIndex = state.SeriesLengthChoices[0];

@@ -119,8 +119,7 @@ std::string checkSimulationGrid(const SimulationGrid& grid) {
 }
 
 std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& state, std::optional<int> length) {
-    const std::string spelling = checkSimulationGrid(grid);
-    if (!spelling.empty()) return spelling;
+    if (std::string spelling = checkSimulationGrid(grid); !spelling.empty()) return spelling;
     // The series the run makes, and the grid as the dialogs will hold it.
     const int N = length.value_or(static_cast<int>(state.dwSeriesLength));
     const int n = state.wEtalonLength, Tmin = state.wTmin, Tmax = state.wTmax;
@@ -156,30 +155,57 @@ void cancelOnInterrupt(std::atomic<bool>& flag) {
     std::signal(SIGINT, onInterrupt);
 }
 
+namespace {
+
+// Start-up, the settings and every check made before the run: EXIT_DONE when the run can start.
+int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options, std::ostream& said) {
+    if (const std::string badGrid = checkSimulationGrid(options.grid); !badGrid.empty()) {
+        said << "tessaline-cli: simulate: " << badGrid << "\n";
+        return EXIT_REFUSED;
+    }
+    if (!options.verbose) {
+        window.setEchoFilter([](const ShownMessage& message) { return message.caption != SUMMARY_CAPTION; });
+    }
+    // The length is typed into the series-parameters dialog, so the settings only check it.
+    const int status = startUpWithSettings(window, state, options.settings, "simulate", said, SeriesLength::Checked);
+    if (status != EXIT_DONE) return status;
+    std::string refused = checkRunnable(state);
+    if (refused.empty()) refused = checkSimulationGrid(options.grid, state, options.settings.length);
+    if (refused.empty()) return EXIT_DONE;
+    said << "tessaline-cli: simulate: " << refused << "\n";
+    return EXIT_REFUSED;
+}
+
+// The result on `out` as JSON or text, then the CSV rows into their file.
+int writeResult(const SimulateOptions& options, const AppState& state, ReplacementFile& csv, double seconds,
+                std::ostream& out, std::ostream& err) {
+    const RestErrorHeader& record = *state.lpRestErrorHeader;
+    const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
+    const DisplayedErrors shown = displayedErrors(record, *state.lpSeriesHeader, etalons);
+    if (options.json) {
+        out << simulationJson(record, state.lpSeriesHeader, shown).dump() << "\n";
+    } else {
+        printText(out, record, shown, seconds);
+    }
+    if (options.csvPath.empty()) return EXIT_DONE;
+    std::ostringstream rows;
+    writeSimulationCsv(rows, record, shown);
+    const std::string text = rows.str();
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    if (csv.write(bytes) && csv.commit()) return EXIT_DONE;
+    err << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error()) << "\n";
+    return EXIT_FAILED;
+}
+
+}  // namespace
+
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err, const ProcessGroup& group,
                        const std::atomic<bool>* cancel) {
     std::ostream silent(nullptr);  // only process 0 speaks
     std::ostream& said = group.first() ? err : silent;
-    const std::string badGrid = checkSimulationGrid(options.grid);
-    if (!badGrid.empty()) {
-        said << "tessaline-cli: simulate: " << badGrid << "\n";
-        return EXIT_REFUSED;
-    }
     HeadlessWindow window(group.first() ? &err : nullptr);
-    if (!options.verbose) {
-        window.setEchoFilter([](const ShownMessage& message) { return message.caption != SUMMARY_CAPTION; });
-    }
     AppState state;
-    // The length is typed into the series-parameters dialog, so the settings only check it.
-    const int status =
-        startUpWithSettings(window, state, options.settings, "simulate", said, SeriesLength::Checked);
-    if (status != EXIT_DONE) return status;
-    std::string refused = checkRunnable(state);
-    if (refused.empty()) refused = checkSimulationGrid(options.grid, state, options.settings.length);
-    if (!refused.empty()) {
-        said << "tessaline-cli: simulate: " << refused << "\n";
-        return EXIT_REFUSED;
-    }
+    if (const int status = prepareSimulation(window, state, options, said); status != EXIT_DONE) return status;
     // The CSV file is made before the run, so that a path that cannot be written costs no run.
     ReplacementFile csv;
     if (!options.csvPath.empty() && group.first() && !csv.open(options.csvPath)) {
@@ -201,27 +227,11 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     if (state.dwDialogAccepted == 0) return EXIT_REFUSED;
 
     RestErrorHeader* record = state.lpRestErrorHeader;
-    const bool completed = group.gather(record, record != nullptr && record->ifComplete != 0);
-    if (!completed) {
+    if (!group.gather(record, record != nullptr && record->ifComplete != 0)) {
         said << "tessaline-cli: simulate: the simulation did not complete\n";
         return EXIT_FAILED;
     }
-    if (!group.first()) return EXIT_DONE;
-    const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
-    const DisplayedErrors shown = displayedErrors(*record, *state.lpSeriesHeader, etalons);
-    if (options.json) {
-        out << simulationJson(*record, state.lpSeriesHeader, shown).dump() << "\n";
-    } else {
-        printText(out, *record, shown, seconds);
-    }
-    if (options.csvPath.empty()) return EXIT_DONE;
-    std::ostringstream rows;
-    writeSimulationCsv(rows, *record, shown);
-    const std::string text = rows.str();
-    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    if (csv.write(bytes) && csv.commit()) return EXIT_DONE;
-    err << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error()) << "\n";
-    return EXIT_FAILED;
+    return group.first() ? writeResult(options, state, csv, seconds, out, err) : EXIT_DONE;
 }
 
 }  // namespace tessaline::cli

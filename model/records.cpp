@@ -48,7 +48,7 @@ void layOutSampleBlock(SeriesHeader& record, int16_t* block, uint32_t N, uint16_
 // Replaces the sample block by a zeroed one for N samples and u pulses, carrying the subset in use
 // over when it fits into u entries (a subset that does not fit is dropped).
 bool growSampleBlock(SeriesHeader& record, uint32_t N, uint16_t u) {
-    const std::size_t count = 2 * static_cast<std::size_t>(N) + PER_PULSE_ARRAYS * u;
+    const std::size_t count = 2 * static_cast<std::size_t>(N) + std::size_t{PER_PULSE_ARRAYS} * u;
     int16_t* block = memory::allocateZeroed<int16_t>(count);
     if (block == nullptr) return false;
     const uint16_t keptSize = record.wSubsetSize;

@@ -65,6 +65,7 @@ bool checkRequest(MessageSink& messages, const SeriesRequest& request, const cha
 // Chooses the kept segment of one pulse: first drawn among the starts that can still keep more
 // than T, last among the ends that keep more than T from first. energy[j] = sum of s[t]^2, t < j.
 Segment drawSegment(const int64_t* energy, uint16_t n, uint16_t level, GeneratorStates& states) {
+    if (n == 0) return {};  // requests with etalons of no samples are refused before any pulse is placed
     const int64_t whole = energy[n];
     const int64_t threshold = (level * whole) / 100;
     uint32_t c = 0;

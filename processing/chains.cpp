@@ -49,8 +49,8 @@ bool allocateStorage(MessageSink& messages, uint16_t chains, uint16_t pulses, Ch
         record->pulsesList[row] = record->lpListData + row * pulses;
     }
     record->positionsList = record->pulsesList + chains;
-    record->cutBeginList = record->pulsesList + 2 * chains;
-    record->cutEndList = record->pulsesList + 3 * chains;
+    record->cutBeginList = record->pulsesList + 2 * std::ptrdiff_t{chains};
+    record->cutEndList = record->pulsesList + 3 * std::ptrdiff_t{chains};
     record->wMaxSize = chains;
     record->wMaxPulses = pulses;
     return true;

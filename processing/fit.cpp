@@ -178,12 +178,12 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
         const int slot = prepared.count++;
         tables.samples[slot] = etalon.lpData;
         tables.numbers[slot] = number;
-        int64_t* energy = tables.partialEnergy.data() + slot * (n + 1);
+        int64_t* energy = tables.partialEnergy.data() + static_cast<std::ptrdiff_t>(slot) * (n + 1);
         energy[0] = 0;
         for (int i = 0; i < n; ++i) energy[i + 1] = energy[i] + int64_t{etalon.lpData[i]} * etalon.lpData[i];
         const int64_t threshold = (int64_t{input.level} * energy[n]) / 100;
         tables.threshold[slot] = threshold;
-        fillFirstEnds(energy, n, threshold, tables.firstEnd.data() + slot * n);
+        fillFirstEnds(energy, n, threshold, tables.firstEnd.data() + static_cast<std::ptrdiff_t>(slot) * n);
     }
     return prepared;
 }

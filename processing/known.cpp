@@ -91,7 +91,7 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
 
     PositionTables& tables = workspace.positions;
     ChainLists chain = ChainLists::over(tables.chainLists.data(), K + 1u);
-    ChainLists best = ChainLists::over(tables.chainLists.data() + 4 * (K + 1u), K + 1u);
+    ChainLists best = ChainLists::over(tables.chainLists.data() + 4 * (static_cast<std::size_t>(K) + 1), K + 1u);
     int64_t bestTotal = END_LIMIT_RECOGNITION;
     int recognised = -1;
     LayerRun run(layerRanges(tables, K), input.Tmin, input.Tmax, tables);

@@ -59,7 +59,9 @@ public:
     int K() const { return K_; }
 
     ChainLists chain() { return ChainLists::over(workspace_.positions.chainLists.data(), K_ + 1u); }
-    ChainLists keptChain() { return ChainLists::over(workspace_.positions.chainLists.data() + 4 * (K_ + 1u), K_ + 1u); }
+    ChainLists keptChain() {
+        return ChainLists::over(workspace_.positions.chainLists.data() + 4 * (static_cast<std::size_t>(K_) + 1), K_ + 1u);
+    }
 
     // One pass of the tuple from `phase`: its total, with the chain filled (empty when it has none).
     int64_t pass(std::span<const int32_t> tuple, int phase, ChainLists& chain) {

@@ -53,7 +53,7 @@ public:
     const TupleElements& elements() const { return elements_; }
 
     ChainLists chain() { return ChainLists::over(tables_.chainLists.data(), Mx_ + 1u); }
-    ChainLists keptChain() { return ChainLists::over(tables_.chainLists.data() + 4 * (Mx_ + 1u), Mx_ + 1u); }
+    ChainLists keptChain() { return ChainLists::over(tables_.chainLists.data() + 4 * (static_cast<std::size_t>(Mx_) + 1), Mx_ + 1u); }
 
     // One pass of the tuple: its total, with the chain filled (empty, total I, when it has none).
     int64_t pass(MessageSink& messages, std::span<const int32_t> tuple, bool diagnostics, ChainLists& chain) {
@@ -135,7 +135,7 @@ private:
         const int64_t chunk = std::max<int64_t>(input_.Tmin, 1);
         for (int64_t from = 0; from < positions_; from += chunk) {
             const int64_t to = std::min(from + chunk, positions_);
-            for (int l = 0; l < layers_; ++l) continueLayer(phase, start, l, from, to, cursor + 3 * previous(l));
+            for (int l = 0; l < layers_; ++l) continueLayer(phase, start, l, from, to, cursor + 3 * std::ptrdiff_t{previous(l)});
         }
     }
 

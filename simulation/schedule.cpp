@@ -24,7 +24,7 @@ void EtalonSchedule::startCell(int C, uint16_t R, int T) noexcept {
         case TASK_DETECTION: period_ = 0; break;
         case TASK_RECOGNITION: period_ = n > 0 ? (n + 2 * repeats) / (2 * n) : repeats; break;
         case TASK_TUPLES_DETECTION: period_ = repeats; break;
-        case TASK_TUPLES_RECOGNITION: period_ = T > 0 ? (T + 2 * repeats) / (2 * T) : repeats; break;
+        case TASK_TUPLES_RECOGNITION: period_ = T > 0 ? (T + 2 * repeats) / (2 * int64_t{T}) : repeats; break;
         default: period_ = (repeats * C) >> (C & 31); break;
     }
     nextSwitch_ = period_;

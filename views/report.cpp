@@ -183,74 +183,90 @@ ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader
     return values;
 }
 
-ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsHeader* chains) {
-    ProcessingReport result;
-    if (series == nullptr) return result;
-    const ProcessingValues values = processingValues(*series, chains);
-    const bool described = chains != nullptr && chains->wHeaderKind > 1;
-    const PulseStyle style{values.letters, values.cutBounds};
-    const std::vector<PulseEntry> placed = placedPulses(*series);
-    const std::vector<PulseEntry> found = foundPulses(*series);
+namespace {
 
-    // Above the strips: the run, the series, the pulse counts, the placed pulses.
-    std::vector<std::string>& description = result.description;
+// Above the strips: the run, the series, the pulse counts, the placed pulses.
+std::vector<std::string> describedRun(const SeriesHeader& series, const ChainsHeader* chains,
+                                      const ProcessingValues& values, const std::vector<PulseEntry>& placed) {
+    const bool described = chains != nullptr && chains->wHeaderKind > 1;
+    std::vector<std::string> description;
     if (described) {
         description.emplace_back();
         appendf(description.back(), " %s for series with %s ", nameOrEmpty(chains->lpTaskName),
                 nameOrEmpty(chains->lpSeriesTypeName));
     }
     std::string line;
-    appendf(line, " series length %u, ", series->dwSeriesSize);
-    appendf(line, "Tmin=%d, Tmax=%d, ", series->wTmin, series->wTmax);
-    appendf(line, " amplitude %d, noise level %d, allN/S %.3g,  N/S %.3g", values.amplitude, series->wNoiseLevel,
+    appendf(line, " series length %u, ", series.dwSeriesSize);
+    appendf(line, "Tmin=%d, Tmax=%d, ", series.wTmin, series.wTmax);
+    appendf(line, " amplitude %d, noise level %d, allN/S %.3g,  N/S %.3g", values.amplitude, series.wNoiseLevel,
             values.allNoiseToSignal, values.noiseToSignal);
     description.push_back(std::move(line));
     line.clear();
-    appendf(line, " pulses number %d [%d-%d], length %d", series->wImpulseQuantity, series->wMinPulses,
-            series->wMaxPulses, series->wImpulseSize);
+    appendf(line, " pulses number %d [%d-%d], length %d", series.wImpulseQuantity, series.wMinPulses,
+            series.wMaxPulses, series.wImpulseSize);
     if (described && values.cutBounds) {
         appendf(line, ", saved energy level for making/processing %d/%d", chains->wMakingEnergyLevel,
                 chains->wProcessingEnergyLevel);
     }
     description.push_back(std::move(line));
-    description.push_back(describedPulses(placed, style));
+    description.push_back(describedPulses(placed, PulseStyle{values.letters, values.cutBounds}));
+    return description;
+}
 
-    // Below the strips: the found pulses, the restore error, the best chains and the truth.
-    std::vector<ReportLine>& report = result.report;
-    line.clear();
-    appendf(line, "Detected %d", series->wFoundPulses);
-    if (series->wFoundPulses != series->wImpulseQuantity) appendf(line, " (%d)", series->wImpulseQuantity);
-    line += series->wFoundPulses == 1 ? " pulse" : " pulses";
+// The found pulses (or tuples) of the series.
+std::string foundLine(const SeriesHeader& series, const ChainsHeader* chains, const ProcessingValues& values) {
+    const PulseStyle style{values.letters, values.cutBounds};
+    const std::vector<PulseEntry> found = foundPulses(series);
+    std::string line;
+    appendf(line, "Detected %d", series.wFoundPulses);
+    if (series.wFoundPulses != series.wImpulseQuantity) appendf(line, " (%d)", series.wImpulseQuantity);
+    line += series.wFoundPulses == 1 ? " pulse" : " pulses";
     line += ": ";
     if (chains != nullptr && isTuplesTask(chains->wTaskType) && isTuplesSeriesType(chains->wSeriesType)) {
-        appendFoundTuples(line, *series, found, style);
+        appendFoundTuples(line, series, found, style);
     } else {
         appendFoundPulses(line, found, style);
     }
-    report.push_back({std::move(line), {}, false});
-    if (chains == nullptr) return result;
+    return line;
+}
 
-    line.clear();
-    appendf(line, "Restore Error %lld. ", static_cast<long long>(*values.restoreError));
-    report.push_back({std::move(line), {}, false});
-
-    const bool etalonColumn = described && chains->wTaskType == TASK_RECOGNITION;
-    const bool rowLetters = described ? chains->wTaskType == TASK_JOINT : values.letters;
+// The table of the best chains, then the true chain's row.
+void appendChainTable(std::vector<ReportLine>& report, const SeriesHeader& series, const ChainsHeader& chains,
+                      const ProcessingValues& values, const std::vector<PulseEntry>& placed) {
+    const bool described = chains.wHeaderKind > 1;
+    const bool etalonColumn = described && chains.wTaskType == TASK_RECOGNITION;
+    const bool rowLetters = described ? chains.wTaskType == TASK_JOINT : values.letters;
     const PulseStyle rowStyle{rowLetters, values.cutBounds};
     report.push_back({std::string(" n ") + (etalonColumn ? "et " : "") + " measure ",
                       std::string("  positions") + (rowLetters ? " and names" : "") + " of etalons in series",
                       false});
-    const int rows = std::min(storedChains(*chains), SHOWN_CHAINS);
+    const int rows = std::min(storedChains(chains), SHOWN_CHAINS);
     for (int i = 0; i < rows; ++i) {
         const std::optional<int> etalon =
-            etalonColumn ? std::optional<int>(chains->wMaxPulses > 0 ? chains->pulsesList[i][0] : 0) : std::nullopt;
-        report.push_back({rowHead(i + 1, etalon, chains->distance[i]), rowPulses(chainPulses(*chains, i), rowStyle),
+            etalonColumn ? std::optional<int>(chains.wMaxPulses > 0 ? chains.pulsesList[i][0] : 0) : std::nullopt;
+        report.push_back({rowHead(i + 1, etalon, chains.distance[i]), rowPulses(chainPulses(chains, i), rowStyle),
                           false});
     }
     const std::optional<int> truthEtalon =
-        etalonColumn ? std::optional<int>(series->wReservedPulses > 0 ? series->lpEtalonNumbers[0] : 0)
+        etalonColumn ? std::optional<int>(series.wReservedPulses > 0 ? series.lpEtalonNumbers[0] : 0)
                      : std::nullopt;
     report.push_back({rowHead(0, truthEtalon, values.trueMeasure), rowPulses(placed, rowStyle), true});
+}
+
+}  // namespace
+
+ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsHeader* chains) {
+    ProcessingReport result;
+    if (series == nullptr) return result;
+    const ProcessingValues values = processingValues(*series, chains);
+    const std::vector<PulseEntry> placed = placedPulses(*series);
+    result.description = describedRun(*series, chains, values, placed);
+    // Below the strips: the found pulses, the restore error, the best chains and the truth.
+    result.report.push_back({foundLine(*series, chains, values), {}, false});
+    if (chains == nullptr) return result;
+    result.report.push_back({formatted("Restore Error %lld. ", static_cast<long long>(*values.restoreError)), {},
+                             false});
+    appendChainTable(result.report, *series, *chains, values, placed);
     return result;
 }
 
