@@ -18,6 +18,16 @@ void printReport(std::ostream& out, const AppState& state) {
     for (const std::string& line : processingReportText(report)) out << line << "\n";
 }
 
+// What keeps `steps` processing steps from running on the started-up state, or an empty text.
+std::string checkProcessingSteps(const AppState& state, int steps) {
+    // On a tuples series, detection looks for one tuple; in the window the subset panel would open
+    // to compose it, here it must be given.
+    const bool tuplesDetection = isTuplesSeriesType(state.wSeriesType) && state.wSelectedTask == TASK_DETECTION;
+    const bool composed = subsetPanelReady(state.subsetPanel) && state.subsetPanel.dwEntries > 0;
+    if (tuplesDetection && steps > 0 && !composed) return "tuples detection needs a tuple: give it with --subset";
+    return {};
+}
+
 }  // namespace
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err) {
@@ -34,7 +44,7 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
 }
 
 int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
-                        std::string_view command, std::ostream& err, SeriesLength length) {
+                        std::string_view command, std::ostream& err, SeriesLength length, int steps) {
     window.setCommandHandler([&window, &state](int id) { dispatchCommand(window, state, id); });
     runStartUp(window, state);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
@@ -51,17 +61,13 @@ int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettin
     if (length == SeriesLength::Checked) applied.length.reset();
     applyRunSettings(window, state, applied);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
+    if (const std::string cannot = checkProcessingSteps(state, steps); !cannot.empty()) {
+        err << "tessaline-cli: " << command << ": " << cannot << "\n";
+        return EXIT_REFUSED;
+    }
     return EXIT_DONE;
 }
 
-std::string checkProcessingSteps(const AppState& state, int steps) {
-    // On a tuples series, detection looks for one tuple; in the window the subset panel would open
-    // to compose it, here it must be given.
-    const bool tuplesDetection = isTuplesSeriesType(state.wSeriesType) && state.wSelectedTask == TASK_DETECTION;
-    const bool composed = subsetPanelReady(state.subsetPanel) && state.subsetPanel.dwEntries > 0;
-    if (tuplesDetection && steps > 0 && !composed) return "tuples detection needs a tuple: give it with --subset";
-    return {};
-}
 
 bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
     const uint32_t completed = state.dwCompletedRuns;
@@ -72,12 +78,9 @@ bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
     HeadlessWindow window(&err);
     AppState state;
-    const int status = startUpWithSettings(window, state, options.settings, "run", err);
+    const int status =
+        startUpWithSettings(window, state, options.settings, "run", err, SeriesLength::Applied, options.steps);
     if (status != EXIT_DONE) return status;
-    if (const std::string refused = checkProcessingSteps(state, options.steps); !refused.empty()) {
-        err << "tessaline-cli: run: " << refused << "\n";
-        return EXIT_REFUSED;
-    }
     if (options.json) {
         out << runStepJson(0, state).dump() << "\n";
     } else if (options.steps == 0) {

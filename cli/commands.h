@@ -38,13 +38,12 @@ inline constexpr int CLI_LINE_HEIGHT = 16;
 enum class SeriesLength { Applied, Checked };
 
 // Start-up on a fresh state with the window's command handler, then the checked settings, as every
-// command that runs the workbench begins: EXIT_DONE when the state is ready, else the exit status
-// to end with (a refusal is explained on `err`, naming `command`; warnings go there too).
+// command that runs the workbench begins, and the check that `steps` processing steps can run:
+// EXIT_DONE when the state is ready, else the exit status to end with (a refusal is explained on
+// `err`, naming `command`; warnings go there too).
 int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
-                        std::string_view command, std::ostream& err, SeriesLength length = SeriesLength::Applied);
-
-// What keeps `steps` processing steps from running on the started-up state, or an empty text.
-std::string checkProcessingSteps(const AppState& state, int steps);
+                        std::string_view command, std::ostream& err, SeriesLength length = SeriesLength::Applied,
+                        int steps = 0);
 
 // Runs " Processing Next Data " once; false when the run stopped without a result (no series
 // could be made, or the processing failed), after the workbench's message.

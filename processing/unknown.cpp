@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/formatting.h"
 #include "platform/message_sink.h"
 #include "processing/fit.h"
 #include "processing/intervals.h"
@@ -125,24 +126,43 @@ void setSeekingFromBest(ChainsHeader* chains) {
     }
 }
 
+// The candidates with their partial energies, and the position tables and sets of a run. Each
+// algorithm names the work arrays its messages speak of when one is refused.
+struct UnknownRunTables {
+    PreparedCandidates prepared;
+    bool narrow = false;
+    OwnedPositionSets sets;
+};
+
+bool reserveUnknownRun(MessageSink& messages, const ProcessingInput& input, const SeriesHeader& series,
+                       const char* candidatesName, const char* tablesName, UnknownRunTables& run) {
+    ProcessingWorkspace& workspace = processingWorkspace();
+    const int n = series.wImpulseSize;
+    if (!workspace.candidates.reserve(input.candidates.size(), n)) {
+        messages.showMessage(formatted("Нет памяти для %s!", candidatesName), "", MessageIcon::None);
+        return false;
+    }
+    run.prepared = prepareCandidates(input, n, workspace.candidates);
+    run.narrow = fitsNarrowRows(run.prepared, series.lpNoisyData, series.dwSeriesSize);
+    if (!reservePositions(series, input, run.narrow, workspace.positions, run.sets)) {
+        messages.showMessage(formatted("Нет памяти для %s!", tablesName), "", MessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                         SeriesHeader& series) {
-    ProcessingWorkspace& workspace = processingWorkspace();
-    const int n = series.wImpulseSize;
-    if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        messages.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
+    UnknownRunTables reserved;
+    if (!reserveUnknownRun(messages, input, series, "EtalonsPartialEnergy", "indexes", reserved)) {
         return PROCESSING_FAILED;
     }
-    const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
-    const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
-    PositionTables& tables = workspace.positions;
-    OwnedPositionSets sets;
-    if (!reservePositions(series, input, narrow, tables, sets)) {
-        messages.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
-        return PROCESSING_FAILED;
-    }
+    const PreparedCandidates& prepared = reserved.prepared;
+    const bool narrow = reserved.narrow;
+    OwnedPositionSets& sets = reserved.sets;
+    PositionTables& tables = processingWorkspace().positions;
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
     PositionRun run(series, input, tables);
@@ -174,20 +194,12 @@ int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, 
         messages.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
         return PROCESSING_FAILED;
     }
-    ProcessingWorkspace& workspace = processingWorkspace();
-    const int n = series.wImpulseSize;
-    if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        messages.showMessage("Нет памяти для indexes!", "", MessageIcon::None);
-        return PROCESSING_FAILED;
-    }
-    const PreparedCandidates prepared = prepareCandidates(input, n, workspace.candidates);
-    const bool narrow = fitsNarrowRows(prepared, series.lpNoisyData, series.dwSeriesSize);
-    PositionTables& tables = workspace.positions;
-    OwnedPositionSets sets;
-    if (!reservePositions(series, input, narrow, tables, sets)) {
-        messages.showMessage("Нет памяти для tables!", "", MessageIcon::None);
-        return PROCESSING_FAILED;
-    }
+    UnknownRunTables reserved;
+    if (!reserveUnknownRun(messages, input, series, "indexes", "tables", reserved)) return PROCESSING_FAILED;
+    const PreparedCandidates& prepared = reserved.prepared;
+    const bool narrow = reserved.narrow;
+    OwnedPositionSets& sets = reserved.sets;
+    PositionTables& tables = processingWorkspace().positions;
     chains->wPretenders = 0;
     chains->wQuanPulses = series.wImpulseQuantity;
     chains->wSeekingPulsesQuantity = 0;
