@@ -7,10 +7,10 @@
 #include "app/state.h"
 #include "app/window_paint.h"
 #include "cli/commands.h"
+#include "gui/qt_application.h"
+#include "gui/qt_canvas.h"
+#include "gui/qt_image.h"
 #include "platform/headless.h"
-#include "platform/qt/qt_application.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_image.h"
 
 namespace tessaline::cli {
 namespace {

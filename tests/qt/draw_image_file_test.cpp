@@ -12,8 +12,8 @@
 #include "draw/bmp_writer.h"
 #include "draw/image_file.h"
 #include "draw/pcx_writer.h"
+#include "gui/qt_image.h"
 #include "platform/headless.h"
-#include "platform/qt/qt_image.h"
 #include "tests/support/image_files.h"
 
 namespace tessaline {

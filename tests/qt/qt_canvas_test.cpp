@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_image.h"
+#include "gui/qt_canvas.h"
+#include "gui/qt_image.h"
 
 namespace tessaline {
 namespace {

@@ -8,8 +8,8 @@
 #include "app/startup.h"
 #include "app/state.h"
 #include "app/window_paint.h"
+#include "gui/qt_canvas.h"
 #include "platform/headless.h"
-#include "platform/qt/qt_canvas.h"
 
 namespace tessaline {
 namespace {

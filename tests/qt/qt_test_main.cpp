@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/qt/qt_application.h"
+#include "gui/qt_application.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_image.h"
+#include "gui/qt_image.h"
 
 #include <QBuffer>
 #include <QByteArray>

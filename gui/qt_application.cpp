@@ -1,4 +1,4 @@
-#include "platform/qt/qt_application.h"
+#include "gui/qt_application.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_canvas.h"
+#include "gui/qt_canvas.h"
 
 #include <QFontMetrics>
 #include <QPen>

@@ -1,0 +1,2 @@
+#include "processing/chains.h"
+  #  include <QImage>

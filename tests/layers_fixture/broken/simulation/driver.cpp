@@ -1,0 +1,2 @@
+#include "platform/alloc.h"
+#include "app/commands.h"

@@ -1,0 +1,3 @@
+#pragma once
+#include "draw/canvas.h"
+#include "../app/state.h"

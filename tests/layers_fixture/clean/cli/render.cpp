@@ -1,0 +1,2 @@
+#include "cli/commands.h"
+#include "gui/canvas.h"

@@ -1,0 +1,6 @@
+#pragma once
+#include <QImage>
+#include <QtGui/QPainter>
+
+#include "app/state.h"
+#include "draw/canvas.h"

@@ -1,0 +1,2 @@
+#include "records.h"
+#include "model/records.h"

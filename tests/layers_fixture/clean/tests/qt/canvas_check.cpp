@@ -1,0 +1,4 @@
+#include <QImage>
+
+#include "cli/commands.h"
+#include "gui/canvas.h"
