@@ -94,12 +94,9 @@ int runRenderCommand(const RenderOptions& options, std::ostream& err) {
     });
     HeadlessWindow window(&err);
     AppState state;
-    const int status = startUpWithSettings(window, state, options.settings, "render", err);
+    const int status =
+        startUpWithSettings(window, state, options.settings, "render", err, SeriesLength::Applied, options.steps);
     if (status != EXIT_DONE) return status;
-    if (const std::string refused = checkProcessingSteps(state, options.steps); !refused.empty()) {
-        err << "tessaline-cli: render: " << refused << "\n";
-        return EXIT_REFUSED;
-    }
     // A picture of a step that gave no result would show the previous series as if it were new.
     for (int step = 1; step <= options.steps; ++step) {
         if (!runProcessingStep(window, state)) {
