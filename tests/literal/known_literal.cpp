@@ -10,8 +10,6 @@
 namespace tessaline::literal {
 namespace {
 
-void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
-
 // Positions of layer j: its admissible range cut to 0..L - n; empty when last < first.
 struct LayerRange {
     int64_t first;
@@ -26,16 +24,6 @@ LayerRange layerRange(const SeriesHeader& series, int j) {
 
 void offerEmptyChain(ChainsHeader* chains, int64_t distance) {
     if (chains != nullptr) insertChain(*chains, ChainView{distance, {}, {}, {}, {}});
-}
-
-void writeFound(SeriesHeader& series, const ChainLists& lists, int count) {
-    series.wFoundPulses = static_cast<uint16_t>(count);
-    for (int j = 0; j < count; ++j) {
-        series.lpFoundPositions[j] = lists.positions[j];
-        series.lpFoundEtalonNumbers[j] = static_cast<uint16_t>(lists.etalons[j]);
-        series.lpFoundCutBegins[j] = static_cast<uint16_t>(lists.cutBegins[j]);
-        series.lpFoundCutEnds[j] = static_cast<uint16_t>(lists.cutEnds[j]);
-    }
 }
 
 // Layer rows of the pointer table, each row indexed by absolute position: the costs G_j [L], the
@@ -175,7 +163,7 @@ int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, Chain
             lists.cutBegins[j] = static_cast<int16_t>(rows.cut[j][k]);
             lists.cutEnds[j] = static_cast<int16_t>(rows.cut[j][L + k]);
         }
-        writeFound(series, lists, K);
+        writeFoundPulses(series, lists, K);
         if (chains != nullptr) insertChain(*chains, lists.view(total, K));
     } else {
         series.wFoundPulses = 0;
@@ -261,7 +249,7 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
     }
 
     if (recognised > 0) {
-        writeFound(series, kept, K);
+        writeFoundPulses(series, kept, K);
     } else {
         series.wFoundPulses = 0;
     }

@@ -1,5 +1,9 @@
 #include "tests/literal/pulse_fit.h"
 
+#include <algorithm>
+
+#include "platform/message_sink.h"
+
 namespace tessaline::literal {
 
 int candidateIndex(const ProcessingInput& input, std::size_t slot, int n) noexcept {
@@ -41,6 +45,48 @@ void tryCandidate(BestPulse& best, bool firstCandidate, int etalon, const int16_
             const int64_t score = segmentScore(e, x, k, m, i);
             if (score < best.score) best = {score, etalon, m, i};
         }
+    }
+}
+
+void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
+
+int elementIndex(std::span<const PulseHeader> alphabet, int32_t number, int64_t n) {
+    if (number < 1 || static_cast<std::size_t>(number) > alphabet.size()) return -1;
+    const PulseHeader& etalon = alphabet[static_cast<std::size_t>(number) - 1];
+    if (etalon.lpData == nullptr || etalon.wSize < n) return -1;
+    return number - 1;
+}
+
+bool tupleUsable(std::span<const PulseHeader> alphabet, const int32_t* row, int64_t size, int64_t n) {
+    if (size < 1 || row == nullptr) return false;
+    for (int64_t i = 0; i < size; ++i) {
+        if (elementIndex(alphabet, row[i], n) < 0) return false;
+    }
+    return true;
+}
+
+int tupleBounds(int64_t m, int64_t s, int64_t phase, int64_t* firsts, int64_t* lasts) {
+    if (m <= 0) return 0;
+    int count = 0;
+    int64_t first = 1;
+    int64_t last = std::min(s - phase, m);
+    for (;;) {
+        firsts[count] = first;
+        lasts[count] = last;
+        ++count;
+        if (last >= m) return count;
+        first = last + 1;
+        last = std::min(first + s - 1, m);
+    }
+}
+
+void writeFoundPulses(SeriesHeader& series, const ChainLists& lists, int64_t count) {
+    series.wFoundPulses = static_cast<uint16_t>(count);
+    for (int64_t j = 0; j < count; ++j) {
+        series.lpFoundPositions[j] = lists.positions[j];
+        series.lpFoundEtalonNumbers[j] = static_cast<uint16_t>(lists.etalons[j]);
+        series.lpFoundCutBegins[j] = static_cast<uint16_t>(lists.cutBegins[j]);
+        series.lpFoundCutEnds[j] = static_cast<uint16_t>(lists.cutEnds[j]);
     }
 }
 

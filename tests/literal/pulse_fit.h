@@ -1,11 +1,15 @@
 #pragma once
-// The pulse fit as the reference algorithms use it: candidate checks, partial energies, the
-// segment score summed sample by sample, and the best-pulse rule applied one candidate at a time.
+// The pulse fit as the reference algorithms use it: candidate and tuple element checks, partial
+// energies, the segment score summed sample by sample, the best-pulse rule applied one candidate
+// at a time; and what every reference run shares: its failure message, the walk over a position
+// set, the found pulses and tuple bounds written out.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "model/records.h"
 #include "processing/chains.h"
+#include "processing/intervals.h"
 #include "processing/known.h"
 
 namespace tessaline::literal {
@@ -60,6 +64,31 @@ struct ChainLists {
 // Four lists of `capacity` entries from `memory` on.
 inline ChainLists listsOver(int16_t* memory, int64_t capacity) {
     return {memory, memory + capacity, memory + 2 * capacity, memory + 3 * capacity};
+}
+
+// Shows an allocation failure, without caption or icon.
+void showFailure(MessageSink& messages, const char* text);
+
+// Alphabet index of a tuple element, or -1 when the element cannot be fitted.
+int elementIndex(std::span<const PulseHeader> alphabet, int32_t number, int64_t n);
+
+// A tuple of at least one element, every element fittable.
+bool tupleUsable(std::span<const PulseHeader> alphabet, const int32_t* row, int64_t size, int64_t n);
+
+// Tuple bounds (1-based pulse indices) of a chain of m pulses that starts at element `phase` of a
+// tuple of s: the first tuple ends where the tuple does, each next one s pulses later, the last
+// cut at m. Returns the number of tuples.
+int tupleBounds(int64_t m, int64_t s, int64_t phase, int64_t* firsts, int64_t* lasts);
+
+// The first `count` pulses of the lists as the series record's found pulses.
+void writeFoundPulses(SeriesHeader& series, const ChainLists& lists, int64_t count);
+
+// Every position of the set, in increasing order.
+template <class Visit>
+void forEachPosition(const IntervalsHeader* set, Visit visit) {
+    for (int i = 0; i < set->wIntervals; ++i) {
+        for (int64_t k = set->lpBegins[i]; k <= set->lpEnds[i]; ++k) visit(k);
+    }
 }
 
 }  // namespace tessaline::literal

@@ -11,42 +11,6 @@
 namespace tessaline::literal {
 namespace {
 
-void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
-
-// Alphabet index of a tuple element, or -1 when the element cannot be fitted.
-int elementIndex(std::span<const PulseHeader> alphabet, int32_t number, int64_t n) {
-    if (number < 1 || static_cast<std::size_t>(number) > alphabet.size()) return -1;
-    const PulseHeader& etalon = alphabet[static_cast<std::size_t>(number) - 1];
-    if (etalon.lpData == nullptr || etalon.wSize < n) return -1;
-    return number - 1;
-}
-
-bool tupleUsable(std::span<const PulseHeader> alphabet, const int32_t* row, int64_t size, int64_t n) {
-    if (size < 1 || row == nullptr) return false;
-    for (int64_t i = 0; i < size; ++i) {
-        if (elementIndex(alphabet, row[i], n) < 0) return false;
-    }
-    return true;
-}
-
-// Tuple bounds (1-based pulse indices) of a chain of m pulses that starts at element `phase` of a
-// tuple of s: the first tuple ends where the tuple does, each next one s pulses later, the last
-// cut at m. Returns the number of tuples.
-int tupleBounds(int64_t m, int64_t s, int64_t phase, int64_t* firsts, int64_t* lasts) {
-    if (m <= 0) return 0;
-    int count = 0;
-    int64_t first = 1;
-    int64_t last = std::min(s - phase, m);
-    for (;;) {
-        firsts[count] = first;
-        lasts[count] = last;
-        ++count;
-        if (last >= m) return count;
-        first = last + 1;
-        last = std::min(first + s - 1, m);
-    }
-}
-
 struct LayerRange {
     int64_t first;
     int64_t last;
@@ -192,13 +156,7 @@ int64_t* layOut(Passes& passes, int64_t** ppDw, int64_t* block, int64_t rows) {
 
 void writeFound(SeriesHeader& series, const ChainLists& lists, int64_t K, const int64_t* firsts,
                 const int64_t* lasts, int tuples) {
-    series.wFoundPulses = static_cast<uint16_t>(K);
-    for (int64_t j = 0; j < K; ++j) {
-        series.lpFoundPositions[j] = lists.positions[j];
-        series.lpFoundEtalonNumbers[j] = static_cast<uint16_t>(lists.etalons[j]);
-        series.lpFoundCutBegins[j] = static_cast<uint16_t>(lists.cutBegins[j]);
-        series.lpFoundCutEnds[j] = static_cast<uint16_t>(lists.cutEnds[j]);
-    }
+    writeFoundPulses(series, lists, K);
     series.wFoundTuples = static_cast<uint16_t>(tuples);
     for (int i = 0; i < tuples; ++i) {
         series.lpTupleFirsts[i] = static_cast<uint16_t>(firsts[i]);

@@ -16,49 +16,8 @@
 namespace tessaline::literal {
 namespace {
 
-void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
-
 constexpr const char* DIAGNOSTICS_CAPTION = " About TuplesDetection ";
 constexpr std::size_t DIAGNOSTICS_LIMIT = 5000;  // characters of a diagnostic text
-
-int elementIndex(std::span<const PulseHeader> alphabet, int32_t number, int64_t n) {
-    if (number < 1 || static_cast<std::size_t>(number) > alphabet.size()) return -1;
-    const PulseHeader& etalon = alphabet[static_cast<std::size_t>(number) - 1];
-    if (etalon.lpData == nullptr || etalon.wSize < n) return -1;
-    return number - 1;
-}
-
-bool tupleUsable(std::span<const PulseHeader> alphabet, const int32_t* row, int64_t size, int64_t n) {
-    if (size < 1 || row == nullptr) return false;
-    for (int64_t i = 0; i < size; ++i) {
-        if (elementIndex(alphabet, row[i], n) < 0) return false;
-    }
-    return true;
-}
-
-// Tuple bounds (1-based pulse indices) of a chain of m pulses for a tuple of s: [1, min(s, m)],
-// then s pulses each, the last cut at m. Returns the number of tuples.
-int tupleBounds(int64_t m, int64_t s, int64_t* firsts, int64_t* lasts) {
-    if (m <= 0) return 0;
-    int count = 0;
-    int64_t first = 1;
-    int64_t last = std::min(s, m);
-    for (;;) {
-        firsts[count] = first;
-        lasts[count] = last;
-        ++count;
-        if (last >= m) return count;
-        first = last + 1;
-        last = std::min(first + s - 1, m);
-    }
-}
-
-template <class Visit>
-void forEachPosition(const IntervalsHeader* set, Visit visit) {
-    for (int i = 0; i < set->wIntervals; ++i) {
-        for (int64_t k = set->lpBegins[i]; k <= set->lpEnds[i]; ++k) visit(k);
-    }
-}
 
 // The sets one call walks: where a chain can only start (first − later), where it may start or
 // go on (first ∩ later), where it can only go on (later − first), and where it may end (last).
@@ -242,7 +201,7 @@ struct Passes {
             k = predecessor[l][k];
             l = l == 0 ? P - 1 : l - 1;
         }
-        chain.tuples = tupleBounds(chain.pulses, s, chain.firsts, chain.lasts);
+        chain.tuples = tupleBounds(chain.pulses, s, 0, chain.firsts, chain.lasts);
         return total;
     }
 
@@ -366,13 +325,8 @@ void offer(ChainsHeader* chains, const Chain* chain, int64_t total) {
 void finish(const TuplesInput& input, const Chain* chain, ChainsHeader* chains, SeriesHeader& series) {
     const int64_t pulses = chain != nullptr ? chain->pulses : 0;
     series.wFoundPulses = static_cast<uint16_t>(pulses);
+    if (chain != nullptr) writeFoundPulses(series, chain->lists, pulses);
     series.wFoundTuples = static_cast<uint16_t>(chain != nullptr ? chain->tuples : 0);
-    for (int64_t i = 0; i < pulses; ++i) {
-        series.lpFoundPositions[i] = chain->lists.positions[i];
-        series.lpFoundEtalonNumbers[i] = static_cast<uint16_t>(chain->lists.etalons[i]);
-        series.lpFoundCutBegins[i] = static_cast<uint16_t>(chain->lists.cutBegins[i]);
-        series.lpFoundCutEnds[i] = static_cast<uint16_t>(chain->lists.cutEnds[i]);
-    }
     for (int i = 0; i < series.wFoundTuples; ++i) {
         series.lpTupleFirsts[i] = static_cast<uint16_t>(chain->firsts[i]);
         series.lpTupleLasts[i] = static_cast<uint16_t>(chain->lasts[i]);

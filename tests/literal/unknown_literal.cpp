@@ -12,8 +12,6 @@
 namespace tessaline::literal {
 namespace {
 
-void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
-
 // The sets a run walks: where pulses are fitted (first ∪ later), where a chain can only start
 // (first − later), where it may start or go on (first ∩ later), where it can only go on
 // (later − first), and where it may end (last).
@@ -64,13 +62,6 @@ bool buildWalk(const SeriesHeader& series, const ProcessingInput& input, Walk& w
         return false;
     }
     return true;
-}
-
-template <class Visit>
-void forEachPosition(const IntervalsHeader* set, Visit visit) {
-    for (int i = 0; i < set->wIntervals; ++i) {
-        for (int64_t k = set->lpBegins[i]; k <= set->lpEnds[i]; ++k) visit(k);
-    }
 }
 
 // The position tables, each indexed by absolute position.
@@ -226,13 +217,7 @@ int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, Cha
         total = NO_CHAIN;
     }
 
-    series.wFoundPulses = static_cast<uint16_t>(count);
-    for (int i = 0; i < count; ++i) {
-        series.lpFoundPositions[i] = lists.positions[i];
-        series.lpFoundEtalonNumbers[i] = static_cast<uint16_t>(lists.etalons[i]);
-        series.lpFoundCutBegins[i] = static_cast<uint16_t>(lists.cutBegins[i]);
-        series.lpFoundCutEnds[i] = static_cast<uint16_t>(lists.cutEnds[i]);
-    }
+    writeFoundPulses(series, lists, count);
     if (chains != nullptr) {
         insertChain(*chains, lists.view(total, count));
         noteBestCount(*chains);
