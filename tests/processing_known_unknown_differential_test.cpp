@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,106 +10,61 @@
 #include "platform/headless.h"
 #include "processing/chains.h"
 #include "processing/fit.h"
-#include "processing/known.h"
-#include "processing/unknown.h"
 #include "model/random.h"
 #include "model/series.h"
-#include "tests/literal/literal.h"
+#include "tests/support/algorithms.h"
+#include "tests/support/differential.h"
 #include "tests/support/processing_cases.h"
-#include "tests/support/result_comparison.h"
 #include "tests/support/series_builder.h"
 
 namespace tessaline {
 namespace {
 
-using cases::compareChains;
-using cases::compareMessages;
-using cases::compareSeries;
 using cases::Differences;
 
-using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-
-int recognizeUnknownProduction(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
-    return tessaline::recognizeUnknownPulses(w, in, c, s);
-}
-int recognizeUnknownReference(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
-    return literal::recognizeUnknownPulses(w, in, c, s);
-}
-
-struct Algorithm {
-    const char* name;
-    Run production;
-    Run reference;
-};
+using Algorithm = cases::AlgorithmPair<cases::PulsesRun>;
 
 const Algorithm ALGORITHMS[] = {
-    {"detectKnownPulses", tessaline::detectKnownPulses, literal::detectKnownPulses},
-    {"recognizeKnownPulses", tessaline::recognizeKnownPulses, literal::recognizeKnownPulses},
-    {"detectUnknownPulses", tessaline::detectUnknownPulses, literal::detectUnknownPulses},
-    {"recognizeUnknownPulses", recognizeUnknownProduction, recognizeUnknownReference},
+    {"detectKnownPulses", cases::PRODUCTION.detectKnownPulses, cases::REFERENCE.detectKnownPulses},
+    {"recognizeKnownPulses", cases::PRODUCTION.recognizeKnownPulses, cases::REFERENCE.recognizeKnownPulses},
+    {"detectUnknownPulses", cases::PRODUCTION.detectUnknownPulses, cases::REFERENCE.detectUnknownPulses},
+    {"recognizeUnknownPulses", cases::PRODUCTION.recognizeUnknownPulses, cases::REFERENCE.recognizeUnknownPulses},
 };
 
 using CaseMaker = bool (*)(uint64_t, cases::ProcessingCase&);
 
+// Runs every algorithm, with and without a result record, on two copies of the case made from the
+// same seed. Returns the first difference, naming the algorithm.
 std::string differences(uint64_t seed, CaseMaker make, bool& made) {
     cases::ProcessingCase production, reference;
     made = make(seed, production);
     if (!made) return {};
     EXPECT_TRUE(make(seed, reference)) << production.describe();
 
-    cases::CaseRandom random(seed ^ 0x5eedull);
-    const uint16_t Mx = production.series->wMaxPulses;
-    const auto rows = static_cast<uint16_t>(random.between(1, 10));
-    // Usually room for the longest chain; now and then too little, so some chains are refused.
-    const auto pulses = static_cast<uint16_t>(random.oneIn(6) ? random.between(0, Mx) : Mx);
-    HeadlessWindow productionWindow, referenceWindow;
-    ChainsHeader* productionChains = cases::makeStaleChains(productionWindow, rows, pulses);
-    ChainsHeader* referenceChains = cases::makeStaleChains(referenceWindow, rows, pulses);
-
-    std::string failure;
+    cases::ResultRecords records(seed, production.series->wMaxPulses);
     for (const Algorithm& algorithm : ALGORITHMS) {
         for (bool withChains : {true, false}) {
-            const ProcessingInput productionInput = production.input();
-            const ProcessingInput referenceInput = reference.input();
-            const int productionResult = algorithm.production(
-                productionWindow, productionInput, withChains ? productionChains : nullptr, *production.series);
+            const int productionResult =
+                algorithm.production(records.productionWindow, production.input(),
+                                     withChains ? records.production : nullptr, *production.series);
             const std::int64_t blocks = memory::outstandingBlocks();
-            const int referenceResult = algorithm.reference(
-                referenceWindow, referenceInput, withChains ? referenceChains : nullptr, *reference.series);
+            const int referenceResult =
+                algorithm.reference(records.referenceWindow, reference.input(),
+                                    withChains ? records.reference : nullptr, *reference.series);
             Differences d;
             d.compare("result", productionResult, referenceResult);
             d.compare("blocks left by the reference run", memory::outstandingBlocks(), blocks);
-            compareSeries(d, *production.series, *reference.series);
-            compareChains(d, *productionChains, *referenceChains);
-            compareMessages(d, productionWindow, 0, referenceWindow, 0);
-            if (!d.text().empty()) {
-                std::ostringstream out;
-                out << algorithm.name << (withChains ? " with" : " without") << " result record: " << d.text()
-                    << "\n  " << production.describe();
-                failure = out.str();
-                break;
-            }
+            cases::compareSeries(d, *production.series, *reference.series);
+            cases::compareChains(d, *records.production, *records.reference);
+            cases::compareMessages(d, records.productionWindow, 0, records.referenceWindow, 0);
+            if (!d.text().empty()) return cases::runFailure(algorithm.name, withChains, d, production.describe());
         }
-        if (!failure.empty()) break;
     }
-    freeChainsHeader(productionChains);
-    freeChainsHeader(referenceChains);
-    return failure;
+    return {};
 }
 
 void runCases(CaseMaker make, int count) {
-    int made = 0, failures = 0;
-    for (int seed = 1; seed <= count && failures < 3; ++seed) {
-        bool caseMade = false;
-        const std::string failure = differences(static_cast<uint64_t>(seed), make, caseMade);
-        if (caseMade) ++made;
-        if (!failure.empty()) {
-            ++failures;
-            ADD_FAILURE() << "seed " << seed << ": " << failure;
-        }
-    }
-    // Most seeds must give a case, or the test would check little.
-    EXPECT_GE(made, count / 2) << made << " of " << count << " seeds made a case";
+    cases::compareSeeds(count, [make](uint64_t seed, bool& made) { return differences(seed, make, made); });
 }
 
 // A default-sized case drowned in noise of a sigma in the thousands (samples wrap), and on odd

@@ -1,92 +1,44 @@
-// The plain reference algorithms on hand-made series: the single pulse, whole etalons at a level
-// of 100, the tie rules, recognition with equal totals, runs without a result record, chains that
-// cannot end, and every allocation failure.
+// The pulses algorithms, production and reference alike, on hand-made series: the single pulse,
+// whole etalons at a level of 100, the tie rules, recognition with equal totals, runs without a
+// result record, chains that cannot end; and every allocation failure of the reference versions.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/alloc.h"
-#include "platform/headless.h"
-#include "processing/chains.h"
-#include "tests/literal/literal.h"
+#include "tests/support/processing_scene.h"
 
 namespace tessaline {
 namespace {
 
-using Shape = std::vector<int16_t>;
-using List = std::vector<int>;
+using cases::List;
+using cases::Shape;
 
-class LiteralTest : public testing::Test {
+// Scenes for the pulses algorithms, the candidates and the level given with each run.
+class PulsesScene : public cases::ProcessingScene {
 protected:
-    void TearDown() override {
-        freeChainsHeader(chains);
-        freeSeriesHeader(series);
-        EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
-    }
-
-    void setEtalons(const std::vector<Shape>& shapes) {
-        samples = shapes;
-        alphabet.clear();
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            const auto size = static_cast<uint16_t>(samples[i].size());
-            alphabet.push_back({size, size, static_cast<int16_t>(i + 1), samples[i].data()});
-        }
-    }
-
-    // A silent series of N samples for K pulses of n samples, gaps Tmin..Tmax, every pulse
-    // admissible anywhere.
-    void newSeries(uint32_t N, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint16_t K) {
-        series = getCutOffSeriesHeader(window, static_cast<uint16_t>(alphabet.size()), n, Tmin, Tmax, N, series);
-        ASSERT_NE(series, nullptr);
-        series->wImpulseSize = n;
-        series->wImpulseQuantity = K;
-        std::fill_n(series->lpNoisyData, N, int16_t{0});
-        for (int j = 0; j < K; ++j) setRange(j, 0, static_cast<int>(N - n));
-    }
-    void setRange(int j, int lo, int hi) {
-        series->lpMinPositions[j] = static_cast<uint16_t>(lo);
-        series->lpMaxPositions[j] = static_cast<uint16_t>(hi);
-    }
-    void place(int position, const Shape& shape) {
-        for (std::size_t t = 0; t < shape.size(); ++t) series->lpNoisyData[position + t] = shape[t];
-    }
-    void newChains(uint16_t pulses = 8, uint16_t rows = 10) {
-        chains = getChainsHeader(window, rows, pulses, chains);
-        ASSERT_NE(chains, nullptr);
-    }
-
     const ProcessingInput& input(std::vector<uint16_t> list, uint16_t level = 100) {
         candidates = std::move(list);
         in = {alphabet, candidates, series->wTmin, series->wTmax, level};
         return in;
     }
 
-    List found(const int16_t* values) const { return {values, values + series->wFoundPulses}; }
-    List found(const uint16_t* values) const { return {values, values + series->wFoundPulses}; }
-    List positions() const { return found(series->lpFoundPositions); }
-    List etalons() const { return found(series->lpFoundEtalonNumbers); }
-    List row(int16_t** list, int r) const { return {list[r], list[r] + chains->pulsesNumber[r]}; }
-
-    std::int64_t blocksAtStart = memory::outstandingBlocks();
-    HeadlessWindow window;
-    std::vector<Shape> samples;
-    std::vector<PulseHeader> alphabet;
     std::vector<uint16_t> candidates;
     ProcessingInput in;
-    SeriesHeader* series = nullptr;
-    ChainsHeader* chains = nullptr;
 };
+
+using PulsesTest = cases::OnBothImplementations<PulsesScene>;
+RUN_ON_BOTH_IMPLEMENTATIONS(PulsesTest);
 
 const Shape PEAK = {10, 20, 10};
 
-TEST_F(LiteralTest, SinglePulseTakesTheBestFitOfItsRange) {
+TEST_P(PulsesTest, SinglePulseTakesTheBestFitOfItsRange) {
     setEtalons({PEAK});
     newSeries(30, 3, 5, 30, 1);
     place(7, PEAK);
     place(20, {5, 10, 5});
     newChains();
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(positions(), (List{7}));
     EXPECT_EQ(etalons(), (List{1}));
     ASSERT_EQ(chains->wPretenders, 1);
@@ -95,12 +47,12 @@ TEST_F(LiteralTest, SinglePulseTakesTheBestFitOfItsRange) {
     EXPECT_EQ(chains->wSeekingPulsesQuantity, 1);
 
     setRange(0, 10, 27);  // the range decides: the weaker pulse at 20
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), nullptr, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), nullptr, *series), 1);
     EXPECT_EQ(positions(), (List{20}));
     EXPECT_TRUE(window.messages().empty());
 }
 
-TEST_F(LiteralTest, LevelOfHundredOrMoreFitsWholeEtalonsOnly) {
+TEST_P(PulsesTest, LevelOfHundredOrMoreFitsWholeEtalonsOnly) {
     const Shape wide = {0, 0, 40, 40, 0, 0};
     setEtalons({wide});
     newSeries(40, 6, 10, 20, 2);
@@ -108,17 +60,17 @@ TEST_F(LiteralTest, LevelOfHundredOrMoreFitsWholeEtalonsOnly) {
     series->lpNoisyData[20] = 40;
     series->lpNoisyData[21] = 40;
     for (uint16_t level : {100, 150}) {
-        EXPECT_EQ(literal::detectKnownPulses(window, input({1}, level), nullptr, *series), 1);
+        EXPECT_EQ(run().detectKnownPulses(window, input({1}, level), nullptr, *series), 1);
         ASSERT_EQ(series->wFoundPulses, 2);
         for (int j = 0; j < 2; ++j) {
             EXPECT_EQ(series->lpFoundCutBegins[j], 0) << level;
             EXPECT_EQ(series->lpFoundCutEnds[j], 5) << level;
         }
-        EXPECT_EQ(literal::recognizeKnownPulses(window, input({1}, level), nullptr, *series), 1);
+        EXPECT_EQ(run().recognizeKnownPulses(window, input({1}, level), nullptr, *series), 1);
         EXPECT_EQ(series->lpFoundCutEnds[0], 5);
     }
     // At 40 percent one sample of 40 is admissible: the half pulse is fitted by it alone.
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}, 40), nullptr, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}, 40), nullptr, *series), 1);
     EXPECT_EQ(positions(), (List{2, 18}));
     EXPECT_EQ(series->lpFoundCutBegins[0], 3);
     EXPECT_EQ(series->lpFoundCutEnds[0], 3);
@@ -126,12 +78,12 @@ TEST_F(LiteralTest, LevelOfHundredOrMoreFitsWholeEtalonsOnly) {
     EXPECT_EQ(series->lpFoundCutEnds[1], 5);
 }
 
-TEST_F(LiteralTest, EqualTotalsTakeTheSmallerPositionAtTheEndAndInBackTracking) {
+TEST_P(PulsesTest, EqualTotalsTakeTheSmallerPositionAtTheEndAndInBackTracking) {
     setEtalons({PEAK});
     newSeries(40, 3, 10, 13, 1);
     place(3, PEAK);
     place(12, PEAK);
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), nullptr, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), nullptr, *series), 1);
     EXPECT_EQ(positions(), (List{3}));
 
     newSeries(40, 3, 10, 13, 2);
@@ -141,38 +93,38 @@ TEST_F(LiteralTest, EqualTotalsTakeTheSmallerPositionAtTheEndAndInBackTracking) 
     place(2, PEAK);
     place(4, PEAK);
     place(15, PEAK);  // both 2 and 4 lie 10..13 before 15
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), nullptr, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), nullptr, *series), 1);
     EXPECT_EQ(positions(), (List{2, 15}));
 }
 
-TEST_F(LiteralTest, EqualFitsTakeTheEarlierCandidateAndUnusableOnesAreSkipped) {
+TEST_P(PulsesTest, EqualFitsTakeTheEarlierCandidateAndUnusableOnesAreSkipped) {
     setEtalons({PEAK, PEAK, {10, 20}});  // etalon 3 is shorter than the pulses
     newSeries(30, 3, 5, 30, 1);
     place(7, PEAK);
-    EXPECT_EQ(literal::detectKnownPulses(window, input({0, 9, 3, 2, 1}), nullptr, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({0, 9, 3, 2, 1}), nullptr, *series), 1);
     EXPECT_EQ(etalons(), (List{2}));
-    EXPECT_EQ(literal::detectUnknownPulses(window, input({3, 2, 1}), nullptr, *series), 1);
+    EXPECT_EQ(run().detectUnknownPulses(window, input({3, 2, 1}), nullptr, *series), 1);
     ASSERT_GE(series->wFoundPulses, 1);
     EXPECT_EQ(series->lpFoundEtalonNumbers[0], 2);
 
     // No usable candidate: no pulses, the empty chain.
     newChains();
-    EXPECT_EQ(literal::detectKnownPulses(window, input({3, 0}), chains, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({3, 0}), chains, *series), 1);
     EXPECT_EQ(series->wFoundPulses, 0);
     ASSERT_EQ(chains->wPretenders, 1);
     EXPECT_EQ(chains->distance[0], 9999999);
     EXPECT_EQ(chains->pulsesNumber[0], 0);
-    EXPECT_EQ(literal::recognizeKnownPulses(window, input({3, 0}), chains, *series), -1);
+    EXPECT_EQ(run().recognizeKnownPulses(window, input({3, 0}), chains, *series), -1);
     EXPECT_EQ(chains->wPretenders, 0);
 }
 
-TEST_F(LiteralTest, RecognitionWithEqualTotalsKeepsBothChainsEarlierFirst) {
+TEST_P(PulsesTest, RecognitionWithEqualTotalsKeepsBothChainsEarlierFirst) {
     setEtalons({PEAK, {-10, -20, -10}, PEAK});
     newSeries(40, 3, 10, 20, 2);
     place(4, PEAK);
     place(18, PEAK);
     newChains();
-    EXPECT_EQ(literal::recognizeKnownPulses(window, input({3, 2, 1}), chains, *series), 3);
+    EXPECT_EQ(run().recognizeKnownPulses(window, input({3, 2, 1}), chains, *series), 3);
     EXPECT_EQ(positions(), (List{4, 18}));
     EXPECT_EQ(etalons(), (List{3, 3}));
     ASSERT_EQ(chains->wPretenders, 3);
@@ -182,7 +134,7 @@ TEST_F(LiteralTest, RecognitionWithEqualTotalsKeepsBothChainsEarlierFirst) {
     EXPECT_EQ(chains->distance[1], -1200);
     EXPECT_EQ(row(chains->pulsesList, 2), (List{2, 2}));
 
-    EXPECT_EQ(literal::recognizeUnknownPulses(window, input({3, 2, 1}), chains, *series), 3);
+    EXPECT_EQ(run().recognizeUnknownPulses(window, input({3, 2, 1}), chains, *series), 3);
     EXPECT_EQ(chains->wQuanPulses, 2);
     ASSERT_EQ(chains->wPretenders, 3);
     EXPECT_EQ(row(chains->pulsesList, 0)[0], 3);
@@ -195,15 +147,15 @@ TEST_F(LiteralTest, RecognitionWithEqualTotalsKeepsBothChainsEarlierFirst) {
     EXPECT_TRUE(window.messages().empty());
 }
 
-TEST_F(LiteralTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
+TEST_P(PulsesTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
     setEtalons({PEAK});
     newSeries(40, 3, 10, 20, 2);
     place(4, PEAK);
     place(18, PEAK);
     newChains();
     using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-    for (Run run : {Run{literal::detectKnownPulses}, Run{literal::recognizeKnownPulses},
-                    Run{literal::detectUnknownPulses}}) {
+    for (Run run : {Run{run().detectKnownPulses}, Run{run().recognizeKnownPulses},
+                    Run{run().detectUnknownPulses}}) {
         EXPECT_EQ(run(window, input({1}), chains, *series), 1);
         const List withRecord = positions();
         const List withRecordEtalons = etalons();
@@ -218,7 +170,7 @@ TEST_F(LiteralTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
 
     // Unknown-count recognition needs the record: a message, and nothing written.
     series->wFoundPulses = 7;
-    EXPECT_EQ(literal::recognizeUnknownPulses(window, input({1}), nullptr, *series), PROCESSING_FAILED);
+    EXPECT_EQ(run().recognizeUnknownPulses(window, input({1}), nullptr, *series), PROCESSING_FAILED);
     EXPECT_EQ(series->wFoundPulses, 7);
     ASSERT_EQ(window.messages().size(), 1u);
     EXPECT_EQ(window.messages()[0].text, "Не определен lpChainsHeader!");
@@ -227,7 +179,7 @@ TEST_F(LiteralTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
 }
 
 // L = 20, n = 1, gaps 5..10: first pulses at 0..9, later ones at 5..19, last ones at 10..19.
-TEST_F(LiteralTest, UnknownCountChainsStartAfreshUnlessThePredecessorTotalIsNegative) {
+TEST_P(PulsesTest, UnknownCountChainsStartAfreshUnlessThePredecessorTotalIsNegative) {
     setEtalons({{10}});
     newSeries(20, 1, 5, 10, 2);
     ASSERT_EQ(series->wMinPulses, 2);
@@ -236,7 +188,7 @@ TEST_F(LiteralTest, UnknownCountChainsStartAfreshUnlessThePredecessorTotalIsNega
     series->lpNoisyData[2] = 10;
     series->lpNoisyData[8] = 10;
     newChains();
-    EXPECT_EQ(literal::detectUnknownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectUnknownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(positions(), (List{2, 8, 13}));  // 13..18 tie at -100: the smallest ends the chain
     ASSERT_EQ(chains->wPretenders, 1);
     EXPECT_EQ(chains->distance[0], -100);
@@ -245,7 +197,7 @@ TEST_F(LiteralTest, UnknownCountChainsStartAfreshUnlessThePredecessorTotalIsNega
 
     // Without the pulse at 2 every predecessor of 8 totals 100: 8 starts a chain of its own.
     series->lpNoisyData[2] = 0;
-    EXPECT_EQ(literal::detectUnknownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectUnknownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(positions(), (List{8, 13}));
     EXPECT_EQ(chains->distance[0], 0);
     EXPECT_EQ(chains->wSeekingPulsesQuantity, 2);
@@ -254,7 +206,7 @@ TEST_F(LiteralTest, UnknownCountChainsStartAfreshUnlessThePredecessorTotalIsNega
 // Fits of about 5.4e7 on a series of -30000: below the table fill, above the end threshold.
 const Shape HEAVY = {300, 300, 300};
 
-TEST_F(LiteralTest, SingleAdmissiblePulseCount) {
+TEST_P(PulsesTest, SingleAdmissiblePulseCount) {
     setEtalons({PEAK, HEAVY});
     newSeries(100, 3, 30, 90, 1);
     ASSERT_EQ(series->wMinPulses, 1);
@@ -262,12 +214,12 @@ TEST_F(LiteralTest, SingleAdmissiblePulseCount) {
     place(10, PEAK);
     place(50, {20, 40, 20});
     newChains();
-    EXPECT_EQ(literal::detectUnknownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectUnknownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(positions(), (List{50}));
     EXPECT_EQ(chains->distance[0], 600 - 2 * (10 * 20 + 20 * 40 + 10 * 20));
 
     std::fill_n(series->lpNoisyData, 100, int16_t{-30000});
-    EXPECT_EQ(literal::detectUnknownPulses(window, input({2}), chains, *series), 1);
+    EXPECT_EQ(run().detectUnknownPulses(window, input({2}), chains, *series), 1);
     EXPECT_EQ(series->wFoundPulses, 0);
     ASSERT_EQ(chains->wPretenders, 1);
     EXPECT_EQ(chains->distance[0], 9999999);
@@ -275,12 +227,12 @@ TEST_F(LiteralTest, SingleAdmissiblePulseCount) {
     EXPECT_EQ(chains->wSeekingPulsesQuantity, 0);
 }
 
-TEST_F(LiteralTest, ChainsThatCannotEndWriteNoPulses) {
+TEST_P(PulsesTest, ChainsThatCannotEndWriteNoPulses) {
     setEtalons({PEAK, HEAVY});
     newSeries(40, 3, 10, 20, 2);
     newChains();
     std::fill_n(series->lpNoisyData, 40, int16_t{-30000});  // every total above 9999999
-    EXPECT_EQ(literal::detectKnownPulses(window, input({2}), chains, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({2}), chains, *series), 1);
     EXPECT_EQ(series->wFoundPulses, 0);
     ASSERT_EQ(chains->wPretenders, 1);
     EXPECT_EQ(chains->distance[0], 9999999);
@@ -293,96 +245,78 @@ TEST_F(LiteralTest, ChainsThatCannotEndWriteNoPulses) {
     place(30, PEAK);
     setRange(0, 0, 2);
     setRange(1, 28, 32);
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(series->wFoundPulses, 0);
     EXPECT_EQ(chains->distance[0], 9999999);
-    EXPECT_EQ(literal::recognizeKnownPulses(window, input({1}), chains, *series), -1);
+    EXPECT_EQ(run().recognizeKnownPulses(window, input({1}), chains, *series), -1);
     EXPECT_EQ(series->wFoundPulses, 0);
     ASSERT_EQ(chains->wPretenders, 1);
     EXPECT_EQ(chains->distance[0], 999999999);
 
     // No pulses to find at all.
     series->wImpulseQuantity = 0;
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(series->wFoundPulses, 0);
     EXPECT_EQ(chains->distance[0], 9999999);
     EXPECT_TRUE(window.messages().empty());
 }
 
-TEST_F(LiteralTest, ChainLongerThanTheRecordRowsIsNotStored) {
+TEST_P(PulsesTest, ChainLongerThanTheRecordRowsIsNotStored) {
     setEtalons({PEAK});
     newSeries(40, 3, 10, 20, 2);
     place(4, PEAK);
     place(18, PEAK);
     newChains(1);
-    EXPECT_EQ(literal::detectKnownPulses(window, input({1}), chains, *series), 1);
+    EXPECT_EQ(run().detectKnownPulses(window, input({1}), chains, *series), 1);
     EXPECT_EQ(positions(), (List{4, 18}));
     EXPECT_EQ(chains->wPretenders, 0);
 }
 
+// Allocation failures stay with the reference versions: production reserves its working tables in
+// another order, with messages of its own (see processing_workspace_test.cpp), and reports the
+// later position tables as a failure where the reference tries no candidate.
+using ReferencePulsesTest = PulsesScene;
+
 struct FailureCase {
     const char* name;
-    int nth;             // the allocation call that fails
-    const char* message; // null: none shown
-    int result;
+    cases::PulsesRun run;
+    int nth;              // the allocation call that fails
+    const char* message;
 };
 
-int runLiteral(const std::string& name, Window& window, const ProcessingInput& input, ChainsHeader* chains,
-               SeriesHeader& series) {
-    if (name == "detectKnown") return literal::detectKnownPulses(window, input, chains, series);
-    if (name == "recognizeKnown") return literal::recognizeKnownPulses(window, input, chains, series);
-    if (name == "detectUnknown") return literal::detectUnknownPulses(window, input, chains, series);
-    return literal::recognizeUnknownPulses(window, input, chains, series);
-}
-
-TEST_F(LiteralTest, AllocationFailuresReportAndWriteNothing) {
+TEST_F(ReferencePulsesTest, AllocationFailuresReportAndWriteNothing) {
     setEtalons({PEAK});
     newSeries(40, 3, 10, 20, 2);
     place(4, PEAK);
     place(18, PEAK);
     newChains();
     const FailureCase all[] = {
-        {"detectKnown", 1, "Нет памяти для ppDw!", PROCESSING_FAILED},
-        {"detectKnown", 2, "Нет памяти для ppDw[m]!", PROCESSING_FAILED},
-        {"recognizeKnown", 1, "Нет памяти для ppDw!", PROCESSING_FAILED},
-        {"recognizeKnown", 2, "Нет памяти для indexes!", PROCESSING_FAILED},
-        {"detectUnknown", 1, "Нет памяти для EtalonsPartialEnergy!", PROCESSING_FAILED},
-        {"detectUnknown", 2, "Нет памяти для indexes!", PROCESSING_FAILED},
-        {"recognizeUnknown", 1, "Нет памяти для indexes!", PROCESSING_FAILED},
+        {"detectKnown", literal::detectKnownPulses, 1, "Нет памяти для ppDw!"},
+        {"detectKnown", literal::detectKnownPulses, 2, "Нет памяти для ppDw[m]!"},
+        {"recognizeKnown", literal::recognizeKnownPulses, 1, "Нет памяти для ppDw!"},
+        {"recognizeKnown", literal::recognizeKnownPulses, 2, "Нет памяти для indexes!"},
+        {"detectUnknown", literal::detectUnknownPulses, 1, "Нет памяти для EtalonsPartialEnergy!"},
+        {"detectUnknown", literal::detectUnknownPulses, 2, "Нет памяти для indexes!"},
+        {"recognizeUnknown", literal::recognizeUnknownPulses, 1, "Нет памяти для indexes!"},
     };
     for (const FailureCase& c : all) {
-        const int16_t previous[] = {9, 99};
-        const ChainView stale{5, previous, previous, previous, previous};
-        clearChainsHeader(*chains, 3, 3);
-        insertChain(*chains, stale);
-        series->wFoundPulses = 1;
-        series->lpFoundPositions[0] = 33;
-        window.clearRecords();
+        leaveStaleResults();
         const std::int64_t blocks = memory::outstandingBlocks();
         int result = 0;
         {
             memory::FailureInjection guard(c.nth);
-            result = runLiteral(c.name, window, input({1}), chains, *series);
+            result = c.run(window, input({1}), chains, *series);
         }
         SCOPED_TRACE(std::string(c.name) + " failing allocation " + std::to_string(c.nth));
-        EXPECT_EQ(result, c.result);
-        ASSERT_EQ(window.messages().size(), 1u);
-        EXPECT_EQ(window.messages()[0].text, c.message);
-        EXPECT_EQ(window.messages()[0].caption, "");
-        EXPECT_EQ(window.messages()[0].icon, MessageIcon::None);
+        EXPECT_EQ(result, PROCESSING_FAILED);
         EXPECT_EQ(memory::outstandingBlocks(), blocks);
-        EXPECT_EQ(series->wFoundPulses, 1);
-        EXPECT_EQ(series->lpFoundPositions[0], 33);
-        EXPECT_EQ(chains->wPretenders, 1);
-        EXPECT_EQ(chains->wQuanPulses, 3);
-        EXPECT_EQ(chains->distance[0], 5);
-        EXPECT_EQ(row(chains->positionsList, 0), (List{9, 99}));
+        expectFailureLeftStaleResults(c.message);
     }
 }
 
 // Every later allocation (position tables, interval sets) either fails the run in the same way or
 // leaves it to finish; nothing leaks either way.
-TEST_F(LiteralTest, LaterAllocationFailuresLeakNothing) {
+TEST_F(ReferencePulsesTest, LaterAllocationFailuresLeakNothing) {
     setEtalons({PEAK});
     newSeries(40, 3, 10, 20, 2);
     place(4, PEAK);
@@ -390,7 +324,7 @@ TEST_F(LiteralTest, LaterAllocationFailuresLeakNothing) {
     newChains();
     EXPECT_EQ(literal::detectUnknownPulses(window, input({1}), chains, *series), 1);
     const List expected = positions();
-    for (const char* name : {"detectUnknown", "recognizeUnknown"}) {
+    for (const bool detection : {true, false}) {
         for (int nth = 2; nth <= 40; ++nth) {
             window.clearRecords();
             series->wFoundPulses = 1;
@@ -398,11 +332,13 @@ TEST_F(LiteralTest, LaterAllocationFailuresLeakNothing) {
             int result = 0;
             {
                 memory::FailureInjection guard(nth);
-                result = runLiteral(name, window, input({1}), chains, *series);
+                result = (detection ? literal::detectUnknownPulses : literal::recognizeUnknownPulses)(
+                    window, input({1}), chains, *series);
             }
-            SCOPED_TRACE(std::string(name) + " failing allocation " + std::to_string(nth));
+            SCOPED_TRACE(std::string(detection ? "detectUnknown" : "recognizeUnknown") + " failing allocation " +
+                         std::to_string(nth));
             EXPECT_EQ(memory::outstandingBlocks(), blocks);
-            if (std::string(name) == "detectUnknown") {
+            if (detection) {
                 if (result == PROCESSING_FAILED) {
                     ASSERT_EQ(window.messages().size(), 1u);
                     EXPECT_EQ(window.messages()[0].text, "Нет памяти для indexes!");

@@ -12,6 +12,7 @@
 #include "processing/tuples.h"
 #include "processing/unknown.h"
 #include "processing/workspace.h"
+#include "tests/support/algorithms.h"
 #include "tests/support/tuple_cases.h"
 
 namespace tessaline {
@@ -19,34 +20,21 @@ namespace {
 
 using cases::TupleCase;
 
-template <auto Pulses>
-int pulses(MessageSink& window, TupleCase& c, ChainsHeader* chains) {
-    return Pulses(window, c.base.input(), chains, c.series());
-}
-template <auto Detect>
-int detectTuple(MessageSink& window, TupleCase& c, ChainsHeader* chains) {
-    return Detect(window, c.input(), c.tuple, chains, c.series());
-}
-template <auto Recognize>
-int recognizeTuple(MessageSink& window, TupleCase& c, ChainsHeader* chains) {
-    return Recognize(window, c.input(), c.sizes, c.rows, chains, c.series());
-}
-
 struct RefusedRun {
     const char* name;
-    int (*run)(MessageSink&, TupleCase&, ChainsHeader*);
+    cases::TupleCaseRun run;
     const char* message;  // the first table every run reserves
 };
 
 const RefusedRun RUNS[] = {
-    {"detectKnownPulses", pulses<detectKnownPulses>, "Нет памяти для ppDw!"},
-    {"recognizeKnownPulses", pulses<recognizeKnownPulses>, "Нет памяти для ppDw!"},
-    {"detectUnknownPulses", pulses<detectUnknownPulses>, "Нет памяти для EtalonsPartialEnergy!"},
-    {"recognizeUnknownPulses", pulses<recognizeUnknownPulses>, "Нет памяти для indexes!"},
-    {"detectKnownTuples", detectTuple<detectKnownTuples>, "Нет памяти для ppDw!"},
-    {"recognizeKnownTuples", recognizeTuple<recognizeKnownTuples>, "Нет памяти для ppDw!"},
-    {"detectUnknownTuples", detectTuple<detectUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!"},
-    {"recognizeUnknownTuples", recognizeTuple<recognizeUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!"},
+    {"detectKnownPulses", cases::pulsesOn<detectKnownPulses>, "Нет памяти для ppDw!"},
+    {"recognizeKnownPulses", cases::pulsesOn<recognizeKnownPulses>, "Нет памяти для ppDw!"},
+    {"detectUnknownPulses", cases::pulsesOn<detectUnknownPulses>, "Нет памяти для EtalonsPartialEnergy!"},
+    {"recognizeUnknownPulses", cases::pulsesOn<recognizeUnknownPulses>, "Нет памяти для indexes!"},
+    {"detectKnownTuples", cases::detectOn<detectKnownTuples>, "Нет памяти для ppDw!"},
+    {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>, "Нет памяти для ppDw!"},
+    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!"},
+    {"recognizeUnknownTuples", cases::recognizeOn<recognizeUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!"},
 };
 
 TEST(ProcessingOutcome, EveryAlgorithmRefusedAllMemorySaysFailed) {

@@ -5,49 +5,30 @@
 
 #include <algorithm>
 #include <span>
-#include <sstream>
 #include <string>
 
 #include "platform/alloc.h"
 #include "platform/headless.h"
 #include "processing/chains.h"
 #include "processing/tuples.h"
-#include "tests/literal/literal.h"
-#include "tests/support/result_comparison.h"
+#include "tests/support/algorithms.h"
+#include "tests/support/differential.h"
 #include "tests/support/tuple_cases.h"
 
 namespace tessaline {
 namespace {
 
-using cases::compareChains;
-using cases::compareMessages;
-using cases::compareSeries;
 using cases::Differences;
 
-using Run = int (*)(MessageSink&, cases::TupleCase&, ChainsHeader*);
-
-template <auto Detect>
-int detect(MessageSink& window, cases::TupleCase& c, ChainsHeader* chains) {
-    return Detect(window, c.input(), c.tuple, chains, c.series());
-}
-
-template <auto Recognize>
-int recognize(MessageSink& window, cases::TupleCase& c, ChainsHeader* chains) {
-    return Recognize(window, c.input(), c.sizes, c.rows, chains, c.series());
-}
-
-struct Algorithm {
-    const char* name;
-    Run production;
-    Run reference;
-};
+using Algorithm = cases::AlgorithmPair<cases::TupleCaseRun>;
 
 const Algorithm ALGORITHMS[] = {
-    {"detectKnownTuples", detect<tessaline::detectKnownTuples>, detect<literal::detectKnownTuples>},
-    {"recognizeKnownTuples", recognize<tessaline::recognizeKnownTuples>, recognize<literal::recognizeKnownTuples>},
-    {"detectUnknownTuples", detect<tessaline::detectUnknownTuples>, detect<literal::detectUnknownTuples>},
-    {"recognizeUnknownTuples", recognize<tessaline::recognizeUnknownTuples>,
-     recognize<literal::recognizeUnknownTuples>},
+    {"detectKnownTuples", cases::detectOn<detectKnownTuples>, cases::detectOn<literal::detectKnownTuples>},
+    {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>,
+     cases::recognizeOn<literal::recognizeKnownTuples>},
+    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>, cases::detectOn<literal::detectUnknownTuples>},
+    {"recognizeUnknownTuples", cases::recognizeOn<recognizeUnknownTuples>,
+     cases::recognizeOn<literal::recognizeUnknownTuples>},
 };
 
 // Result fields as an earlier run would have left them, so that a field a run must write (or
@@ -71,62 +52,36 @@ std::string differences(uint64_t seed, CaseMaker make, std::span<const Algorithm
     if (!made) return {};
     EXPECT_TRUE(make(seed, reference)) << production.describe();
 
-    cases::CaseRandom random(seed ^ 0x5eedull);
-    const uint16_t Mx = production.series().wMaxPulses;
-    const auto rows = static_cast<uint16_t>(random.between(1, 10));
-    // Usually room for the longest chain; now and then too little, so some chains are refused.
-    const auto pulses = static_cast<uint16_t>(random.oneIn(6) ? random.between(0, Mx) : Mx);
-    HeadlessWindow productionWindow, referenceWindow;
-    ChainsHeader* productionChains = cases::makeStaleChains(productionWindow, rows, pulses);
-    ChainsHeader* referenceChains = cases::makeStaleChains(referenceWindow, rows, pulses);
-
-    std::string failure;
+    cases::ResultRecords records(seed, production.series().wMaxPulses);
     for (const Algorithm& algorithm : algorithms) {
         leaveStaleResults(reference.series());
-        const std::size_t referenceFrom = referenceWindow.messages().size();
+        const std::size_t referenceFrom = records.referenceWindow.messages().size();
         const std::int64_t blocks = memory::outstandingBlocks();
-        const int referenceResult = algorithm.reference(referenceWindow, reference, referenceChains);
+        const int referenceResult = algorithm.reference(records.referenceWindow, reference, records.reference);
         const std::int64_t referenceLeft = memory::outstandingBlocks() - blocks;
         for (bool withChains : {true, false}) {
             leaveStaleResults(production.series());
-            const std::size_t productionFrom = productionWindow.messages().size();
-            const int productionResult =
-                algorithm.production(productionWindow, production, withChains ? productionChains : nullptr);
+            const std::size_t productionFrom = records.productionWindow.messages().size();
+            const int productionResult = algorithm.production(records.productionWindow, production,
+                                                              withChains ? records.production : nullptr);
             Differences d;
             d.compare("result", productionResult, referenceResult);
             d.compare("blocks left by the reference run", referenceLeft, std::int64_t{0});
-            compareSeries(d, production.series(), reference.series());
-            compareChains(d, *productionChains, *referenceChains);
+            cases::compareSeries(d, production.series(), reference.series());
+            cases::compareChains(d, *records.production, *records.reference);
             d.compare("diagnostics flag", production.flag, reference.flag);
-            compareMessages(d, productionWindow, productionFrom, referenceWindow, referenceFrom);
-            if (!d.text().empty()) {
-                std::ostringstream out;
-                out << algorithm.name << (withChains ? " with" : " without") << " result record: " << d.text()
-                    << "\n  " << production.describe();
-                failure = out.str();
-                break;
-            }
+            cases::compareMessages(d, records.productionWindow, productionFrom, records.referenceWindow,
+                                   referenceFrom);
+            if (!d.text().empty()) return cases::runFailure(algorithm.name, withChains, d, production.describe());
         }
-        if (!failure.empty()) break;
     }
-    freeChainsHeader(productionChains);
-    freeChainsHeader(referenceChains);
-    return failure;
+    return {};
 }
 
 void runCases(CaseMaker make, int count, std::span<const Algorithm> algorithms = ALGORITHMS) {
-    int made = 0, failures = 0;
-    for (int seed = 1; seed <= count && failures < 3; ++seed) {
-        bool caseMade = false;
-        const std::string failure = differences(static_cast<uint64_t>(seed), make, algorithms, caseMade);
-        if (caseMade) ++made;
-        if (!failure.empty()) {
-            ++failures;
-            ADD_FAILURE() << "seed " << seed << ": " << failure;
-        }
-    }
-    // Most seeds must give a case, or the test would check little.
-    EXPECT_GE(made, count / 2) << made << " of " << count << " seeds made a case";
+    cases::compareSeeds(count, [make, algorithms](uint64_t seed, bool& made) {
+        return differences(seed, make, algorithms, made);
+    });
 }
 
 TEST(ProcessingTuplesDifferentialTest, SmallCasesAgreeWithReference) {

@@ -1,7 +1,7 @@
-// The plain reference tuples algorithms on hand-made series: tuple bounds for every phase, ties
-// between phases and candidates, the tuple of one etalon against joint detection, tuples longer
-// than the most pulses, chains that cannot end, unusable tuples, the diagnostic texts and every
-// allocation failure.
+// The tuples algorithms, production and reference alike, on hand-made series: tuple bounds for
+// every phase, ties between phases and candidates, the tuple of one etalon against joint
+// detection, tuples longer than the most pulses, chains that cannot end, unusable tuples, the
+// diagnostic texts; and every allocation failure of the reference versions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,70 +9,30 @@
 #include <utility>
 #include <vector>
 
-#include "platform/alloc.h"
-#include "platform/headless.h"
-#include "processing/chains.h"
-#include "tests/literal/literal.h"
+#include "tests/support/processing_scene.h"
+#include "tests/support/result_comparison.h"
 #include "tests/support/tuple_cases.h"
 
 namespace tessaline {
 namespace {
 
-using Shape = std::vector<int16_t>;
-using List = std::vector<int>;
+using cases::List;
+using cases::Shape;
 using Tuple = std::vector<int32_t>;
 using Bounds = std::vector<std::pair<int, int>>;
 
-class TuplesLiteralTest : public testing::Test {
+// Scenes for the tuples algorithms: the proceeding mode and the diagnostics flag given with each
+// run, the found tuple bounds read back.
+class TuplesScene : public cases::ProcessingScene {
 protected:
-    void TearDown() override {
-        freeChainsHeader(chains);
-        freeSeriesHeader(series);
-        EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
-    }
-
-    void setEtalons(const std::vector<Shape>& shapes) {
-        samples = shapes;
-        alphabet.clear();
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            const auto size = static_cast<uint16_t>(samples[i].size());
-            alphabet.push_back({size, size, static_cast<int16_t>(i + 1), samples[i].data()});
-        }
-    }
-
-    // A silent series of N samples for K pulses of n samples, gaps Tmin..Tmax, every pulse
-    // admissible anywhere.
-    void newSeries(uint32_t N, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint16_t K) {
-        series = getCutOffSeriesHeader(window, static_cast<uint16_t>(alphabet.size()), n, Tmin, Tmax, N, series);
-        ASSERT_NE(series, nullptr);
-        series->wImpulseSize = n;
-        series->wImpulseQuantity = K;
-        std::fill_n(series->lpNoisyData, N, int16_t{0});
-        for (int j = 0; j < K; ++j) setRange(j, 0, static_cast<int>(N - n));
-    }
-    void setRange(int j, int lo, int hi) {
-        series->lpMinPositions[j] = static_cast<uint16_t>(lo);
-        series->lpMaxPositions[j] = static_cast<uint16_t>(hi);
-    }
-    void place(int position, const Shape& shape) {
-        for (std::size_t t = 0; t < shape.size(); ++t) series->lpNoisyData[position + t] = shape[t];
-    }
-    void fill(int16_t value) { std::fill_n(series->lpNoisyData, series->dwSeriesSize, value); }
-    void newChains(uint16_t pulses = 10, uint16_t rows = 10) {
-        chains = getChainsHeader(window, rows, pulses, chains);
-        ASSERT_NE(chains, nullptr);
-    }
-
     TuplesInput input(uint16_t proceeding = 1, uint16_t level = 100) {
         return {alphabet, proceeding, series->wTmin, series->wTmax, level, withFlag ? &flag : nullptr};
     }
 
     int detectKnown(const Tuple& tuple, uint16_t proceeding = 1) {
-        return literal::detectKnownTuples(window, input(proceeding), tuple, chains, *series);
+        return run().detectKnownTuples(window, input(proceeding), tuple, chains, *series);
     }
-    int detectUnknown(const Tuple& tuple) {
-        return literal::detectUnknownTuples(window, input(), tuple, chains, *series);
-    }
+    int detectUnknown(const Tuple& tuple) { return run().detectUnknownTuples(window, input(), tuple, chains, *series); }
     // Candidate tuples; a size given beside a tuple overrides its own, a null row is kept null.
     int recognize(bool known, const std::vector<Tuple>& tuples, uint16_t proceeding = 1,
                   std::vector<int32_t> sizes = {}, std::vector<const int32_t*> rows = {}) {
@@ -82,27 +42,16 @@ protected:
         if (rows.empty()) {
             for (const Tuple& t : tuples) rows.push_back(t.data());
         }
-        return known ? literal::recognizeKnownTuples(window, input(proceeding), sizes, rows, chains, *series)
-                     : literal::recognizeUnknownTuples(window, input(proceeding), sizes, rows, chains, *series);
+        return (known ? run().recognizeKnownTuples : run().recognizeUnknownTuples)(window, input(proceeding), sizes,
+                                                                                   rows, chains, *series);
     }
 
-    List found(const int16_t* values) const { return {values, values + series->wFoundPulses}; }
-    List found(const uint16_t* values) const { return {values, values + series->wFoundPulses}; }
-    List positions() const { return found(series->lpFoundPositions); }
-    List etalons() const { return found(series->lpFoundEtalonNumbers); }
     Bounds tuples() const {
         Bounds bounds;
         for (int i = 0; i < series->wFoundTuples; ++i) bounds.emplace_back(series->lpTupleFirsts[i], series->lpTupleLasts[i]);
         return bounds;
     }
-    List row(int16_t** list, int r) const { return {list[r], list[r] + chains->pulsesNumber[r]}; }
 
-    std::int64_t blocksAtStart = memory::outstandingBlocks();
-    HeadlessWindow window;
-    std::vector<Shape> samples;
-    std::vector<PulseHeader> alphabet;
-    SeriesHeader* series = nullptr;
-    ChainsHeader* chains = nullptr;
     bool withFlag = false;
     int32_t flag = 0;
 };
@@ -113,7 +62,7 @@ const Shape B = {20, -10, 20};
 const Shape C = {-10, -30, 0};
 constexpr int EA = 600, EB = 900, EC = 1000;
 
-class KnownTuplesTest : public TuplesLiteralTest {
+class KnownTuplesScene : public TuplesScene {
 protected:
     // Seven pulses 10 apart from position 5 (gaps 8..12), the shapes repeated in turn.
     void sevenPulses(const std::vector<const Shape*>& shapes) {
@@ -124,7 +73,10 @@ protected:
     }
 };
 
-TEST_F(KnownTuplesTest, CompleteProceedingTriesPhaseZeroOnly) {
+using KnownTuplesTest = cases::OnBothImplementations<KnownTuplesScene>;
+RUN_ON_BOTH_IMPLEMENTATIONS(KnownTuplesTest);
+
+TEST_P(KnownTuplesTest, CompleteProceedingTriesPhaseZeroOnly) {
     sevenPulses({&A, &B, &C});
     EXPECT_EQ(detectKnown({1, 2, 3}), 1);
     EXPECT_EQ(positions(), (List{5, 15, 25, 35, 45, 55, 65}));
@@ -138,7 +90,7 @@ TEST_F(KnownTuplesTest, CompleteProceedingTriesPhaseZeroOnly) {
     EXPECT_TRUE(window.messages().empty());
 }
 
-TEST_F(KnownTuplesTest, ShiftedProceedingFindsThePhaseAndCutsTheFirstTuple) {
+TEST_P(KnownTuplesTest, ShiftedProceedingFindsThePhaseAndCutsTheFirstTuple) {
     sevenPulses({&C, &A, &B});  // the tuple 1, 2, 3 from its third element
     series->wFoundSubset = 5;
     for (uint16_t proceeding : {2, 0, 3}) {  // every mode but 1 tries every phase
@@ -159,7 +111,7 @@ TEST_F(KnownTuplesTest, ShiftedProceedingFindsThePhaseAndCutsTheFirstTuple) {
     EXPECT_EQ(chains->wPretenders, 1);
 }
 
-TEST_F(KnownTuplesTest, EqualPhasesKeepTheEarlierAndRecordBothEarlierFirst) {
+TEST_P(KnownTuplesTest, EqualPhasesKeepTheEarlierAndRecordBothEarlierFirst) {
     setEtalons({A, A});
     newSeries(40, 3, 10, 20, 3);
     place(2, A);
@@ -187,7 +139,7 @@ TEST_F(KnownTuplesTest, EqualPhasesKeepTheEarlierAndRecordBothEarlierFirst) {
     EXPECT_EQ(chains->wSeekingPulsesQuantity, 3);
 }
 
-TEST_F(KnownTuplesTest, TupleLongerThanTheSeriesTakesEveryPhase) {
+TEST_P(KnownTuplesTest, TupleLongerThanTheSeriesTakesEveryPhase) {
     setEtalons({A, B, C});
     newSeries(30, 3, 15, 20, 2);
     ASSERT_EQ(series->wMaxPulses, 2);
@@ -200,7 +152,7 @@ TEST_F(KnownTuplesTest, TupleLongerThanTheSeriesTakesEveryPhase) {
     EXPECT_EQ(chains->wPretenders, 4);
 }
 
-TEST_F(KnownTuplesTest, RecognitionTakesTheStoredRangesAndSkipsUnusableTuples) {
+TEST_P(KnownTuplesTest, RecognitionTakesTheStoredRangesAndSkipsUnusableTuples) {
     sevenPulses({&C, &A, &B});
     const Tuple good = {1, 2, 3};
     const Tuple unknownNumber = {1, 4, 3};
@@ -235,7 +187,7 @@ TEST_F(KnownTuplesTest, RecognitionTakesTheStoredRangesAndSkipsUnusableTuples) {
 // Fits of 5.4e7 on a series of -30000: above the known-count end threshold.
 const Shape HEAVY = {300, 300, 300};
 
-TEST_F(KnownTuplesTest, ChainsThatCannotEndOrUnusableTuplesGiveTheEmptyChain) {
+TEST_P(KnownTuplesTest, ChainsThatCannotEndOrUnusableTuplesGiveTheEmptyChain) {
     setEtalons({A, HEAVY, {1, 2}});  // etalon 3 is shorter than the pulses
     newSeries(40, 3, 10, 20, 2);
     newChains();
@@ -284,7 +236,11 @@ TEST_F(KnownTuplesTest, ChainsThatCannotEndOrUnusableTuplesGiveTheEmptyChain) {
 
 // A tuple of one etalon is joint detection with that etalon alone, tuple by tuple one pulse (where
 // joint detection with an unknown count finds a chain).
-TEST(TuplesOfOneEtalonTest, FollowJointDetection) {
+class TuplesOfOneEtalonTest : public testing::TestWithParam<const cases::Algorithms*> {};
+RUN_ON_BOTH_IMPLEMENTATIONS(TuplesOfOneEtalonTest);
+
+TEST_P(TuplesOfOneEtalonTest, FollowJointDetection) {
+    const cases::Algorithms& run = *GetParam();
     int compared = 0;
     for (uint64_t seed = 1; seed <= 300; ++seed) {
         cases::TupleCase c, joint;
@@ -304,11 +260,11 @@ TEST(TuplesOfOneEtalonTest, FollowJointDetection) {
             if (known) {  // the series' own gaps, from which its admissible ranges were made
                 in.Tmin = jointIn.Tmin = s.wTmin;
                 in.Tmax = jointIn.Tmax = s.wTmax;
-                literal::detectKnownTuples(window, in, tuple, tupleChains, s);
-                literal::detectKnownPulses(window, jointIn, jointChains, joint.series());
+                run.detectKnownTuples(window, in, tuple, tupleChains, s);
+                run.detectKnownPulses(window, jointIn, jointChains, joint.series());
             } else {
-                literal::detectUnknownTuples(window, in, tuple, tupleChains, s);
-                literal::detectUnknownPulses(window, jointIn, jointChains, joint.series());
+                run.detectUnknownTuples(window, in, tuple, tupleChains, s);
+                run.detectUnknownPulses(window, jointIn, jointChains, joint.series());
             }
             SCOPED_TRACE(c.describe() + (known ? " known" : " unknown"));
             ASSERT_EQ(tupleChains->wPretenders, 1);
@@ -339,23 +295,15 @@ TEST(TuplesOfOneEtalonTest, FollowJointDetection) {
     EXPECT_GT(compared, 300);
 }
 
-// What a run writes into the series record does not depend on whether it is given a result
-// record; the differential tests hold production runs without one to the reference run with one.
+// What a reference run writes into the series record does not depend on whether it is given a
+// result record: the differential tests hold production runs without one to the reference run
+// with one, so this premise is the reference's alone.
 TEST(TuplesWithoutResultRecordTest, WriteTheSameSeriesResults) {
-    using Run = int (*)(MessageSink&, cases::TupleCase&, ChainsHeader*);
-    const Run runs[] = {
-        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
-            return literal::detectKnownTuples(w, c.input(), c.tuple, r, c.series());
-        },
-        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
-            return literal::recognizeKnownTuples(w, c.input(), c.sizes, c.rows, r, c.series());
-        },
-        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
-            return literal::detectUnknownTuples(w, c.input(), c.tuple, r, c.series());
-        },
-        [](MessageSink& w, cases::TupleCase& c, ChainsHeader* r) {
-            return literal::recognizeUnknownTuples(w, c.input(), c.sizes, c.rows, r, c.series());
-        },
+    const cases::TupleCaseRun runs[] = {
+        cases::detectOn<literal::detectKnownTuples>,
+        cases::recognizeOn<literal::recognizeKnownTuples>,
+        cases::detectOn<literal::detectUnknownTuples>,
+        cases::recognizeOn<literal::recognizeUnknownTuples>,
     };
     int made = 0;
     for (uint64_t seed = 1; seed <= 150; ++seed) {
@@ -364,21 +312,12 @@ TEST(TuplesWithoutResultRecordTest, WriteTheSameSeriesResults) {
         ++made;
         HeadlessWindow withWindow, withoutWindow;
         ChainsHeader* chains = getChainsHeader(withWindow, 4, with.series().wMaxPulses, nullptr);
-        for (Run run : runs) {
+        for (cases::TupleCaseRun run : runs) {
             EXPECT_EQ(run(withWindow, with, chains), run(withoutWindow, without, nullptr));
-            const SeriesHeader& a = with.series();
-            const SeriesHeader& b = without.series();
             SCOPED_TRACE(with.describe());
-            ASSERT_EQ(a.wFoundPulses, b.wFoundPulses);
-            ASSERT_EQ(a.wFoundTuples, b.wFoundTuples);
-            EXPECT_EQ(a.wFoundSubset, b.wFoundSubset);
-            EXPECT_TRUE(std::equal(a.lpFoundPositions, a.lpFoundPositions + a.wFoundPulses, b.lpFoundPositions));
-            EXPECT_TRUE(std::equal(a.lpFoundEtalonNumbers, a.lpFoundEtalonNumbers + a.wFoundPulses,
-                                   b.lpFoundEtalonNumbers));
-            EXPECT_TRUE(std::equal(a.lpFoundCutBegins, a.lpFoundCutBegins + a.wFoundPulses, b.lpFoundCutBegins));
-            EXPECT_TRUE(std::equal(a.lpFoundCutEnds, a.lpFoundCutEnds + a.wFoundPulses, b.lpFoundCutEnds));
-            EXPECT_TRUE(std::equal(a.lpTupleFirsts, a.lpTupleFirsts + a.wFoundTuples, b.lpTupleFirsts));
-            EXPECT_TRUE(std::equal(a.lpTupleLasts, a.lpTupleLasts + a.wFoundTuples, b.lpTupleLasts));
+            cases::Differences d;
+            cases::compareSeries(d, with.series(), without.series());
+            EXPECT_EQ(d.text(), "");
             EXPECT_EQ(with.flag, without.flag);
             ASSERT_EQ(withWindow.messages().size(), withoutWindow.messages().size());
         }
@@ -389,7 +328,7 @@ TEST(TuplesWithoutResultRecordTest, WriteTheSameSeriesResults) {
 
 // L = 30, n = 3, gaps 15..20: counts 1..2, start positions 0..14, start-or-continue 15..17,
 // continue 18..27, last 10..27.
-class UnknownTuplesTest : public TuplesLiteralTest {
+class UnknownTuplesScene : public TuplesScene {
 protected:
     void twoPulses() {
         setEtalons({A, B, C});
@@ -402,7 +341,10 @@ protected:
     }
 };
 
-TEST_F(UnknownTuplesTest, ChainFollowsTheTupleLayersWithDiagnostics) {
+using UnknownTuplesTest = cases::OnBothImplementations<UnknownTuplesScene>;
+RUN_ON_BOTH_IMPLEMENTATIONS(UnknownTuplesTest);
+
+TEST_P(UnknownTuplesTest, ChainFollowsTheTupleLayersWithDiagnostics) {
     twoPulses();
     withFlag = true;
     flag = 1;
@@ -447,7 +389,7 @@ TEST_F(UnknownTuplesTest, ChainFollowsTheTupleLayersWithDiagnostics) {
     EXPECT_EQ(flag, 0);
 }
 
-TEST_F(UnknownTuplesTest, TupleLongerThanTheMostPulsesUsesItsFirstElementsAsLayers) {
+TEST_P(UnknownTuplesTest, TupleLongerThanTheMostPulsesUsesItsFirstElementsAsLayers) {
     twoPulses();
     withFlag = true;
     flag = 1;
@@ -460,7 +402,7 @@ TEST_F(UnknownTuplesTest, TupleLongerThanTheMostPulsesUsesItsFirstElementsAsLaye
     EXPECT_EQ(layers.find("l=3\n"), std::string::npos);
 }
 
-TEST_F(UnknownTuplesTest, RecognitionKeepsTheEarlierOfEqualTotalsAndSkipsUnusableTuples) {
+TEST_P(UnknownTuplesTest, RecognitionKeepsTheEarlierOfEqualTotalsAndSkipsUnusableTuples) {
     setEtalons({A, A, B});
     newSeries(30, 3, 15, 20, 1);
     place(2, A);
@@ -482,13 +424,13 @@ TEST_F(UnknownTuplesTest, RecognitionKeepsTheEarlierOfEqualTotalsAndSkipsUnusabl
     EXPECT_TRUE(window.messages().empty());
 }
 
-TEST_F(UnknownTuplesTest, TotalsUpToTheLimitAreAccepted) {
+TEST_P(UnknownTuplesTest, TotalsUpToTheLimitAreAccepted) {
     // Fits of 5.4e7 on a series of -30000: no chain for joint detection, one pulse here.
     setEtalons({HEAVY});
     newSeries(30, 3, 15, 20, 1);
     fill(-30000);
     newChains();
-    EXPECT_EQ(literal::detectUnknownPulses(window, {alphabet, std::vector<uint16_t>{1}, 15, 20, 100}, chains,
+    EXPECT_EQ(run().detectUnknownPulses(window, {alphabet, std::vector<uint16_t>{1}, 15, 20, 100}, chains,
                                            *series),
               1);
     EXPECT_EQ(series->wFoundPulses, 0);
@@ -499,7 +441,7 @@ TEST_F(UnknownTuplesTest, TotalsUpToTheLimitAreAccepted) {
     EXPECT_EQ(chains->distance[0], 3 * 300 * (300 + 60000));
 }
 
-TEST_F(UnknownTuplesTest, NoEndBelowTheLimitGivesTheEmptyChain) {
+TEST_P(UnknownTuplesTest, NoEndBelowTheLimitGivesTheEmptyChain) {
     // Fits of 5.7e8 and 2.1e9 per pulse: above the detection limit 99999999.
     setEtalons({{3000, 3000, 3000}, {10000, 10000, 10000}});
     newSeries(30, 3, 15, 20, 1);
@@ -533,7 +475,7 @@ TEST_F(UnknownTuplesTest, NoEndBelowTheLimitGivesTheEmptyChain) {
     EXPECT_TRUE(window.messages().empty());
 }
 
-TEST_F(UnknownTuplesTest, LongDiagnosticTextIsCut) {
+TEST_P(UnknownTuplesTest, LongDiagnosticTextIsCut) {
     // Counts 1..2 with gaps of 5999: a first pulse may stand at 0..5998, a later one at 5999 only.
     setEtalons({{1}});
     newSeries(6000, 1, 5999, 5999, 1);
@@ -549,13 +491,17 @@ TEST_F(UnknownTuplesTest, LongDiagnosticTextIsCut) {
     EXPECT_EQ(window.messages()[1].text, "omega_minus x omega_tilda: \nl=1\n \n ");
 }
 
+// Allocation failures stay with the reference versions: production reserves its working tables in
+// another order, with messages of its own (see processing_workspace_test.cpp).
+using ReferenceTuplesTest = TuplesScene;
+
 struct FailureCase {
     const char* name;
     int nth;              // the allocation call that fails
     const char* message;
 };
 
-TEST_F(TuplesLiteralTest, AllocationFailuresReportAndWriteNothing) {
+TEST_F(ReferenceTuplesTest, AllocationFailuresReportAndWriteNothing) {
     setEtalons({A, B});
     newSeries(30, 3, 15, 20, 2);
     place(2, A);
@@ -578,16 +524,11 @@ TEST_F(TuplesLiteralTest, AllocationFailuresReportAndWriteNothing) {
         return recognize(false, {tuple});
     };
     auto check = [&](const std::string& name, int nth, const char* message) {
-        const int16_t previous[] = {9, 99};
-        clearChainsHeader(*chains, 3, 3);
-        insertChain(*chains, ChainView{5, previous, previous, previous, previous});
-        series->wFoundPulses = 1;
-        series->lpFoundPositions[0] = 33;
+        leaveStaleResults();
         series->wFoundTuples = 1;
         series->lpTupleFirsts[0] = 7;
         series->wFoundSubset = 8;
         flag = 1;
-        window.clearRecords();
         const std::int64_t blocks = memory::outstandingBlocks();
         int result = 0;
         {
@@ -596,19 +537,11 @@ TEST_F(TuplesLiteralTest, AllocationFailuresReportAndWriteNothing) {
         }
         SCOPED_TRACE(name + " failing allocation " + std::to_string(nth));
         EXPECT_EQ(result, PROCESSING_FAILED);
-        ASSERT_EQ(window.messages().size(), 1u);
-        EXPECT_EQ(window.messages()[0].text, message);
-        EXPECT_EQ(window.messages()[0].caption, "");
-        EXPECT_EQ(window.messages()[0].icon, MessageIcon::None);
         EXPECT_EQ(memory::outstandingBlocks(), blocks);
-        EXPECT_EQ(series->wFoundPulses, 1);
-        EXPECT_EQ(series->lpFoundPositions[0], 33);
+        expectFailureLeftStaleResults(message);
         EXPECT_EQ(series->wFoundTuples, 1);
         EXPECT_EQ(series->lpTupleFirsts[0], 7);
         EXPECT_EQ(series->wFoundSubset, 8);
-        EXPECT_EQ(chains->wPretenders, 1);
-        EXPECT_EQ(chains->wQuanPulses, 3);
-        EXPECT_EQ(row(chains->positionsList, 0), (List{9, 99}));
         EXPECT_EQ(flag, 1);
     };
     for (const FailureCase& c : all) check(c.name, c.nth, c.message);

@@ -12,17 +12,14 @@
 #include "processing/unknown.h"
 #include "processing/workspace.h"
 #include "processing/tuples.h"
+#include "tests/support/algorithms.h"
 #include "tests/support/processing_cases.h"
 #include "tests/support/tuple_cases.h"
 
 namespace tessaline {
 namespace {
 
-using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-
-int recognizeUnknown(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
-    return recognizeUnknownPulses(w, in, c, s);
-}
+using Run = cases::PulsesRun;
 
 struct FailureCase {
     const char* name;
@@ -35,7 +32,7 @@ const FailureCase CASES[] = {
     {"detectKnownPulses", detectKnownPulses, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
     {"recognizeKnownPulses", recognizeKnownPulses, "Нет памяти для ppDw!", "Нет памяти для indexes!"},
     {"detectUnknownPulses", detectUnknownPulses, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для indexes!"},
-    {"recognizeUnknownPulses", recognizeUnknown, "Нет памяти для indexes!", "Нет памяти для tables!"},
+    {"recognizeUnknownPulses", recognizeUnknownPulses, "Нет памяти для indexes!", "Нет памяти для tables!"},
 };
 
 // What a run may write: the found pulses and the result record's counts and best row.
@@ -134,38 +131,20 @@ TEST(ProcessingFailures, RecognitionWithoutResultRecordIsRefused) {
     EXPECT_EQ(scene.series->wFoundPulses, 7);
 }
 
-}  // namespace
-}  // namespace tessaline
-
-namespace tessaline {
-namespace {
 
 // The tuples runs, each as a run over one case.
 struct TuplesFailureCase {
     const char* name;
-    int (*run)(MessageSink&, cases::TupleCase&, ChainsHeader*);
+    cases::TupleCaseRun run;
     const char* candidateTablesMessage;
     const char* positionTablesMessage;
 };
 
-int detectKnown(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
-    return detectKnownTuples(w, c.input(), c.tuple, chains, c.series());
-}
-int recognizeKnown(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
-    return recognizeKnownTuples(w, c.input(), c.sizes, c.rows, chains, c.series());
-}
-int detectUnknown(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
-    return detectUnknownTuples(w, c.input(), c.tuple, chains, c.series());
-}
-int recognizeUnknownTuple(MessageSink& w, cases::TupleCase& c, ChainsHeader* chains) {
-    return recognizeUnknownTuples(w, c.input(), c.sizes, c.rows, chains, c.series());
-}
-
 const TuplesFailureCase TUPLE_CASES[] = {
-    {"detectKnownTuples", detectKnown, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
-    {"recognizeKnownTuples", recognizeKnown, "Нет памяти для ppDw!", "Нет памяти для ppDw[]!"},
-    {"detectUnknownTuples", detectUnknown, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для G_on_layers!"},
-    {"recognizeUnknownTuples", recognizeUnknownTuple, "Нет памяти для EtalonsPartialEnergy!",
+    {"detectKnownTuples", cases::detectOn<detectKnownTuples>, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
+    {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>, "Нет памяти для ppDw!", "Нет памяти для ppDw[]!"},
+    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для G_on_layers!"},
+    {"recognizeUnknownTuples", cases::recognizeOn<recognizeUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!",
      "Нет памяти для G_on_layers!"},
 };
 
