@@ -1,82 +1,17 @@
-// Position deviation, cell accumulation, reference quantities, normalisers, plotted error values
-// and the theoretical recognition curves of a statistical simulation.
+// Reference quantities, normalisers, plotted error values and the theoretical recognition curves
+// of a statistical simulation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <utility>
 #include <vector>
 
-#include "simulation/measures.h"
 #include "simulation/references.h"
 
 namespace tessaline {
 namespace {
-
-// A series record of four pulse slots holding only what the measures read.
-struct DeviationSeries {
-    DeviationSeries(std::vector<uint16_t> placed, std::vector<int16_t> found)
-        : positions(std::move(placed)), foundPositions(std::move(found)) {
-        series.wReservedPulses = static_cast<uint16_t>(positions.size());
-        series.lpPositions = positions.data();
-        series.lpFoundPositions = foundPositions.data();
-    }
-    std::vector<uint16_t> positions;
-    std::vector<int16_t> foundPositions;
-    SeriesHeader series{};
-};
-
-TEST(PositionDeviationTest, ScalesTheSquaredDeviationsPerPulseRoundedHalfUp) {
-    DeviationSeries s({10, 20, 30, 40}, {9, 20, 31, 38});
-    EXPECT_EQ(positionDeviation(s.series, 4, 4), 6);
-    EXPECT_EQ(scaledPositionDeviation(6, 4), 192);  // (4 + 1536) div 8
-    ChainsHeader chains{};
-    chains.wSeekingPulsesQuantity = 4;
-    EXPECT_EQ(scaledPositionDeviation(s.series, chains, 4), 192);
-    // 128 x 1 / 3 = 42.67 rounds to 43; 128 x 1 / 256 = 0.5 rounds up to 1.
-    EXPECT_EQ(scaledPositionDeviation(1, 3), 43);
-    EXPECT_EQ(scaledPositionDeviation(1, 256), 1);
-}
-
-TEST(PositionDeviationTest, ComparesOnlyThePulsesBothSidesHave) {
-    DeviationSeries s({10, 20, 30, 40}, {9, 20, 31, 38});
-    // Fewer sought pulses than the cell's count: only the first two are compared.
-    EXPECT_EQ(positionDeviation(s.series, 4, 2), 1);
-    ChainsHeader chains{};
-    chains.wSeekingPulsesQuantity = 2;
-    EXPECT_EQ(scaledPositionDeviation(s.series, chains, 4), 32);  // (4 + 256) div 8
-    // A smaller cell count limits it the same way; a run that sought more than the record holds
-    // reads no further than its per-pulse arrays.
-    EXPECT_EQ(positionDeviation(s.series, 3, 4), 2);
-    EXPECT_EQ(positionDeviation(s.series, 9, 9), 6);
-    // A run that sought nothing, or a cell of no pulses, deviates by nothing.
-    EXPECT_EQ(positionDeviation(s.series, 4, 0), 0);
-    EXPECT_EQ(positionDeviation(s.series, 0, 4), 0);
-    EXPECT_EQ(scaledPositionDeviation(6, 0), 0);
-    EXPECT_EQ(scaledPositionDeviation(s.series, chains, 0), 0);
-}
-
-TEST(PositionDeviationTest, ReadsPositionsAsSigned) {
-    // A placed position of 65535 is -1; a found -1 (nothing found yet) then matches it, and
-    // against a placed 3 deviates by 4, not by 65539 or 65532.
-    DeviationSeries s({65535, 3}, {-1, -1});
-    EXPECT_EQ(positionDeviation(s.series, 1, 1), 0);
-    EXPECT_EQ(positionDeviation(s.series, 2, 2), 16);
-}
-
-TEST(CellAccumulationTest, RoundsTheMeanRestoredErrorAndScalesTheDeviationSum) {
-    EXPECT_EQ(cellRestoredError(10 + 11 + 11, 3), 11);  // (64 + 3) div 6
-    EXPECT_EQ(cellRestoredError(10 + 11, 2), 11);       // 10.5 rounds up
-    EXPECT_EQ(cellDetectionError(3 * 192), 4);          // 576 div 128
-}
-
-TEST(CellAccumulationTest, NoRepeatsStoreZeroAndLargeMeansDoNotWrap) {
-    EXPECT_EQ(cellRestoredError(12345, 0), 0);
-    const int64_t huge = int64_t{1} << 40;
-    EXPECT_EQ(cellRestoredError(huge, 1), std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(cellDetectionError(huge * 128), std::numeric_limits<int32_t>::max());
-}
 
 // An alphabet of etalons of length n and a series record pointing at it.
 class ReferenceTest : public testing::Test {
