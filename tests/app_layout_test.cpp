@@ -41,9 +41,6 @@ TEST(WindowLayout, TwentyEtalonsMakeFourRowsOfFiveCells) {
     const WindowLayout layout = recognitionLayout();
     EXPECT_EQ(layout.gridRows, 4);
     EXPECT_EQ(layout.gridColumns, 5);
-    // W0 = 1446 - 10 - 10 + 1 = 1427, H0 = 990 - 10 + 1 = 981.
-    EXPECT_EQ(layout.wCellWidth, (1427 - 60) / 5);
-    EXPECT_EQ(layout.wCellHeight, (981 - 50) / 4);
     EXPECT_EQ(layout.wCellInnerWidth, 263);
     EXPECT_EQ(layout.wCellInnerHeight, 222);
     EXPECT_EQ(layout.rcGraph, (Rect{10, 10, 1434, 987}));

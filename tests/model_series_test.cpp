@@ -17,6 +17,7 @@
 #include "model/series.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
+#include "tests/support/record_image.h"
 
 namespace tessaline {
 namespace {
@@ -53,26 +54,6 @@ int64_t segmentEnergy(const std::vector<int16_t>& etalon, int first, int last) {
     for (int j = first; j <= last; ++j) energy += int64_t{etalon[j]} * etalon[j];
     return energy;
 }
-
-std::size_t blockEntries(const SeriesHeader& record) {
-    return 2 * std::size_t{record.dwReservedSize} + 13 * std::size_t{record.wReservedPulses};
-}
-
-// Everything a record holds: its fields and its whole sample block.
-struct RecordImage {
-    unsigned char fields[sizeof(SeriesHeader)];
-    std::vector<int16_t> block;
-
-    explicit RecordImage(const SeriesHeader& record)
-        : block(record.lpPureData, record.lpPureData + blockEntries(record)) {
-        std::memcpy(fields, &record, sizeof fields);
-    }
-
-    bool sameAs(const SeriesHeader& record) const {
-        return std::memcmp(fields, &record, sizeof fields) == 0 &&
-               block == std::vector<int16_t>(record.lpPureData, record.lpPureData + blockEntries(record));
-    }
-};
 
 template <class T>
 std::vector<int> firstEntries(const T* values, int count) {
