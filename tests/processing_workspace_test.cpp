@@ -1,5 +1,6 @@
-// The production processing algorithms when their working tables cannot be had: each shows its
-// message, returns PROCESSING_FAILED and writes nothing; and the working tables are reused.
+// The production processing algorithms when their working tables cannot be had (one table refused,
+// or all memory from the first table on): each shows its message, returns PROCESSING_FAILED,
+// writes nothing and leaves no block behind; and the working tables are reused.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -78,7 +79,8 @@ TEST(ProcessingFailures, EveryRefusedTableShowsItsMessageAndWritesNothing) {
             const Written before = Written::of(*scene.series, *chains);
             int result = 0;
             {
-                memory::FailureInjection guard(failing);
+                // The first table refused with all memory after it: the failure itself needs none.
+                memory::FailureInjection guard(failing, failing == 1);
                 result = c.run(local, scene.input(), chains, *scene.series);
             }
             const std::string shown = local.messages().empty() ? "" : local.messages()[0].text;
@@ -174,7 +176,8 @@ TEST(ProcessingFailures, EveryRefusedTuplesTableShowsItsMessageAndWritesNothing)
             const Written written = Written::of(series, *chains);
             int result = -1;
             {
-                memory::FailureInjection guard(failing);
+                // The first table refused with all memory after it: the failure itself needs none.
+                memory::FailureInjection guard(failing, failing == 1);
                 result = c.run(local, scene, chains);
             }
             SCOPED_TRACE(std::string(c.name) + " failing allocation " + std::to_string(failing));
