@@ -62,15 +62,16 @@ bool growToMostPulses(Window& window, AppState& state) {
         window.showMessage("Нет памяти для lpEtalonSequence!", "CM_INFO", MessageIcon::Warning);
         return false;
     }
-    const uint16_t kept = state.lpEtalonSequence != nullptr ? std::min(state.wEtalonSequenceCapacity, capacity) : 0;
+    const uint16_t kept =
+        state.lpEtalonSequence != nullptr ? std::min(state.wEtalonSequenceCapacity, capacity) : 0;
     std::copy_n(state.lpEtalonSequence, kept, grown);
     std::fill(grown + kept, grown + capacity, static_cast<uint16_t>(state.dwDefaultEtalon));
     memory::release(state.lpEtalonSequence);
     state.lpEtalonSequence = grown;
     state.wEtalonSequenceCapacity = capacity;
     state.wChainPulsesCapacity = state.wMaxPulses;
-    state.lpChainsHeader = getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity,
-                                           state.lpChainsHeader);
+    state.lpChainsHeader =
+        getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity, state.lpChainsHeader);
     return state.lpChainsHeader != nullptr;
 }
 
@@ -146,8 +147,8 @@ void openSubsetPanel(Window& window, AppState& state) {
 // What a run reads from the state: the settings, the required etalons as candidates, and the
 // subset panel's tuple being composed and stored tuples.
 ProcessingRequest processingRequest(AppState& state) {
-    const std::span<const PulseHeader> alphabet(state.Alphabet,
-                                                std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
+    const std::span<const PulseHeader> alphabet(
+        state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
     ProcessingRequest request;
     request.pulses.alphabet = alphabet;
     request.pulses.candidates = std::span<const uint16_t>(
@@ -178,8 +179,8 @@ int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
         }
         if (composedSubset(panel).empty()) return recognition ? 0 : PROCESSING_FAILED;
     }
-    return runProcessing(window, productionAlgorithms(), algorithm, processingRequest(state), state.lpChainsHeader,
-                         series);
+    return runProcessing(window, productionAlgorithms(), algorithm, processingRequest(state),
+                         state.lpChainsHeader, series);
 }
 
 void process(Window& window, AppState& state) {
@@ -205,7 +206,8 @@ void refreshResult(Window& window, AppState& state) {
 }
 
 void applySelectors(Window& window, AppState& state) {
-    const int32_t length = state.dwSeriesLengthIndex, noise = state.dwNoiseLevelIndex, lost = state.dwLostDataIndex;
+    const int32_t length = state.dwSeriesLengthIndex, noise = state.dwNoiseLevelIndex,
+                  lost = state.dwLostDataIndex;
     chooseSeriesLength(state, length);
     chooseNoiseLevel(state, noise);
     chooseLostData(state, lost);
@@ -234,8 +236,8 @@ void refreshAlphabet(Window& window, AppState& state) {
 
 // The row frames of every stored subset and of the next free row, as the panel last drew them.
 void refreshSubsetCells(Window& window, AppState& state) {
-    const std::size_t rows = std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u,
-                                                   state.subsetRowFrames.size());
+    const std::size_t rows =
+        std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u, state.subsetRowFrames.size());
     for (std::size_t k = 0; k < rows; ++k) window.invalidate(state.subsetRowFrames[k], true);
     window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
 }
@@ -263,16 +265,13 @@ void chooseTask(Window& window, AppState& state, int entry) {
             state.wSelectedTask = state.wTaskType = TASK_RECOGNITION;
             if (tuplesSeries) state.wTaskType = TASK_TUPLES_RECOGNITION;
             break;
-        case CMD_TASK_JOINT:
-            state.wSelectedTask = state.wTaskType = TASK_JOINT;
-            break;
+        case CMD_TASK_JOINT: state.wSelectedTask = state.wTaskType = TASK_JOINT; break;
         case CMD_TASK_SERIES_PROCESSING:
             state.wSelectedTask = state.wTaskType = TASK_SERIES_PROCESSING;
             state.wResultKind = RESULT_PROCESSING;
             window.sendCommand(CMD_NONE);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -304,7 +303,9 @@ void startRun(Window& window, AppState& state, int command) {
     window.sendCommand(command);
 }
 
-bool isTaskEntry(int command) { return std::find(std::begin(TASK_ENTRIES), std::end(TASK_ENTRIES), command) != std::end(TASK_ENTRIES); }
+bool isTaskEntry(int command) {
+    return std::find(std::begin(TASK_ENTRIES), std::end(TASK_ENTRIES), command) != std::end(TASK_ENTRIES);
+}
 bool isSeriesTypeEntry(int command) {
     return std::find(std::begin(SERIES_TYPE_ENTRIES), std::end(SERIES_TYPE_ENTRIES), command) !=
            std::end(SERIES_TYPE_ENTRIES);
@@ -335,7 +336,8 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
         }
         case CMD_SAVE_IMAGE:
             if (!MakeSnapshot(window)) {
-                window.showMessage("Проблемы при выполнении MakeSnapshot", "Open File Name", MessageIcon::None);
+                window.showMessage("Проблемы при выполнении MakeSnapshot", "Open File Name",
+                                   MessageIcon::None);
             }
             break;
         case CMD_EXIT: window.requestClose(); break;

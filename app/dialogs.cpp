@@ -12,7 +12,9 @@
 namespace tessaline {
 namespace {
 
-std::string_view limited(std::string_view text) { return text.substr(0, std::min(text.size(), EDIT_TEXT_LIMIT)); }
+std::string_view limited(std::string_view text) {
+    return text.substr(0, std::min(text.size(), EDIT_TEXT_LIMIT));
+}
 
 void addGroup(DialogForm& form, std::string caption) {
     form.controls.push_back({0, ControlKind::Group, std::move(caption), false, true, 0});
@@ -55,8 +57,8 @@ int32_t editNumber(std::string_view text) noexcept {
         value = std::min<int64_t>(value * 10 + (text[at] - '0'), LIMIT);
     }
     if (negative) value = -value;
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 double editReal(std::string_view text) {
@@ -114,10 +116,12 @@ void acceptLocationParameters(AppState& state, const DialogForm& form) {
 
 DialogForm statisticsDisplayForm(const AppState& state, bool recognition) {
     DialogForm form{recognition ? DIALOG_RECOGNITION_STATISTICS_DISPLAY : DIALOG_STATISTICS_DISPLAY,
-                    recognition ? "Show Statistical Simulation" : " Show Statistical Simulation parameters", {}};
+                    recognition ? "Show Statistical Simulation" : " Show Statistical Simulation parameters",
+                    {}};
     const int32_t handling = state.dwHandlingCase;
     addGroup(form, " Handling case ");
-    addRadio(form, RADIO_RESTORING_ERROR, "restoring error", handling != 2 && !(recognition && handling == 3), 1);
+    addRadio(form, RADIO_RESTORING_ERROR, "restoring error", handling != 2 && !(recognition && handling == 3),
+             1);
     addRadio(form, RADIO_DETECTION_ERROR, "detection error", handling == 2, 1);
     if (recognition) addRadio(form, RADIO_RECOGNITION_ERROR, "recognition error", handling == 3, 1);
     addGroup(form, " View case ");
@@ -126,7 +130,8 @@ DialogForm statisticsDisplayForm(const AppState& state, bool recognition) {
     addGroup(form, " Upper bound case ");
     addCheck(form, CHECK_FIXED_UPPER_BOUND, "fixed upper bound", state.dwFixedUpperBound != 0);
     form.controls.push_back({0, ControlKind::Label, "upper bound", false, true, 0});
-    form.controls.push_back({EDIT_UPPER_BOUND, ControlKind::Edit, upperBoundText(state.dUpperBound), false, true, 0});
+    form.controls.push_back(
+        {EDIT_UPPER_BOUND, ControlKind::Edit, upperBoundText(state.dUpperBound), false, true, 0});
     if (recognition) addCheck(form, CHECK_BOUNDS_INCLUDED, "bounds incl.", state.dwBoundsIncluded != 0);
     return form;
 }

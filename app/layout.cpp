@@ -9,10 +9,10 @@ namespace {
 
 constexpr int32_t BUTTON_WIDTH = 144;
 constexpr int32_t BUTTON_HEIGHT = 32;
-constexpr int32_t MARGIN = 10;             // between the graph area, its cells and the window edge
-constexpr int32_t BUTTON_RIGHT_GAP = 11;   // from the button column to the right edge
-constexpr int32_t BUTTON_STEP = 42;        // from one button's top to the next one's
-constexpr int32_t SELECTOR_LINES = 6;      // height of a selector in text lines
+constexpr int32_t MARGIN = 10;            // between the graph area, its cells and the window edge
+constexpr int32_t BUTTON_RIGHT_GAP = 11;  // from the button column to the right edge
+constexpr int32_t BUTTON_STEP = 42;       // from one button's top to the next one's
+constexpr int32_t SELECTOR_LINES = 6;     // height of a selector in text lines
 
 // A button of the right-hand column with its top at `top`.
 Rect buttonAt(const Rect& client, int32_t top) {
@@ -26,9 +26,7 @@ uint16_t shareOut(int64_t room, int64_t parts) {
     return static_cast<uint16_t>(std::clamp<int64_t>(room / parts, 0, UINT16_MAX));
 }
 
-uint16_t innerSize(uint16_t cell) {
-    return static_cast<uint16_t>(cell > MARGIN ? cell - MARGIN : 0);
-}
+uint16_t innerSize(uint16_t cell) { return static_cast<uint16_t>(cell > MARGIN ? cell - MARGIN : 0); }
 
 }  // namespace
 
@@ -45,8 +43,8 @@ int alphabetGridRows(int etalons) noexcept {
     return k;
 }
 
-WindowLayout computeWindowLayout(const Rect& client, int lineHeight, uint16_t taskType,
-                                 uint16_t seriesType, uint16_t etalonsQuantity) noexcept {
+WindowLayout computeWindowLayout(const Rect& client, int lineHeight, uint16_t taskType, uint16_t seriesType,
+                                 uint16_t etalonsQuantity) noexcept {
     WindowLayout layout;
     const int32_t B = client.bottom;
 

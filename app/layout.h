@@ -14,23 +14,23 @@ namespace tessaline {
 struct WindowLayout {
     Rect rcExitButton;
     Rect rcNextButton;
-    Rect rcSelectButton;    // meaningless when hasSelectButton is false
+    Rect rcSelectButton;  // meaningless when hasSelectButton is false
     bool hasSelectButton = false;
     Rect rcRestartButton;
     Rect rcButtonArea;
     Rect rcGraph;
     Rect rcLengthSelector;
     Rect rcNoiseSelector;
-    Rect rcLostSelector;    // meaningless when hasLostSelector is false
+    Rect rcLostSelector;  // meaningless when hasLostSelector is false
     bool hasLostSelector = false;
-    int gridRows = 0;       // k
-    int gridColumns = 0;    // k + 1
+    int gridRows = 0;     // k
+    int gridColumns = 0;  // k + 1
     uint16_t wCellWidth = 0;
     uint16_t wCellHeight = 0;
     uint16_t wCellInnerWidth = 0;
     uint16_t wCellInnerHeight = 0;
     Rect rcEtalonCells[ALPHABET_CAPACITY];
-    int cellCount = 0;      // cells laid out, one per etalon (at most ALPHABET_CAPACITY)
+    int cellCount = 0;  // cells laid out, one per etalon (at most ALPHABET_CAPACITY)
 };
 
 // The selection button (Select All / Unselect All) exists for every task but detection and the
@@ -47,8 +47,8 @@ int alphabetGridRows(int etalons) noexcept;
 // them) and the text line height of the window font. The grid is laid out for at most
 // ALPHABET_CAPACITY etalons. A client area too small for the grid gives cells (and inner cells)
 // of zero size rather than negative sizes wrapped round to huge ones.
-WindowLayout computeWindowLayout(const Rect& client, int lineHeight, uint16_t taskType,
-                                 uint16_t seriesType, uint16_t etalonsQuantity) noexcept;
+WindowLayout computeWindowLayout(const Rect& client, int lineHeight, uint16_t taskType, uint16_t seriesType,
+                                 uint16_t etalonsQuantity) noexcept;
 
 // What the refresh commands invalidate: the graph area with its top moved up by 10 pixels (the
 // titles above the strips), and the button area widened by one pixel to the right and bottom.

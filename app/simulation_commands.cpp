@@ -82,7 +82,8 @@ void commitSimulationParameters(AppState& state) {
     state.wMinPulses = staged.wLeastPulses;
     state.wMaxPulses = staged.wMostPulses;
     if (state.wPulsesIncrement == 0) state.wPulsesIncrement = 1;
-    state.wPulseSteps = static_cast<uint16_t>((state.wMaxPulses - state.wMinPulses) / state.wPulsesIncrement + 1);
+    state.wPulseSteps =
+        static_cast<uint16_t>((state.wMaxPulses - state.wMinPulses) / state.wPulsesIncrement + 1);
 }
 
 int simulationThreads(const SimulationHooks& hooks) {
@@ -92,8 +93,10 @@ int simulationThreads(const SimulationHooks& hooks) {
 
 SimulationRun simulationRunOf(const AppState& state) {
     SimulationRun run;
-    run.alphabet = std::span<const PulseHeader>(state.Alphabet, std::min<std::size_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
-    run.etalons = std::span<const uint16_t>(state.lpRequiredList, state.lpRequiredList == nullptr ? 0 : state.wRequiredQuantity);
+    run.alphabet = std::span<const PulseHeader>(
+        state.Alphabet, std::min<std::size_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
+    run.etalons = std::span<const uint16_t>(state.lpRequiredList,
+                                            state.lpRequiredList == nullptr ? 0 : state.wRequiredQuantity);
     run.seriesType = state.wSeriesType;
     run.taskType = state.wTaskType;
     run.makingLevel = state.wMakingEnergyLevel;
@@ -125,16 +128,17 @@ std::string simulationSummaryText(const AppState& state) {
     appendf(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.wMinPulses);
     appendf(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.wMaxPulses);
     text += "\n";
-    appendf(text, "pulses: %d, from %d to %d incr %d \n", state.wPulseSteps, state.wMinPulses, state.wMaxPulses,
-               state.wPulsesIncrement);
+    appendf(text, "pulses: %d, from %d to %d incr %d \n", state.wPulseSteps, state.wMinPulses,
+            state.wMaxPulses, state.wPulsesIncrement);
     appendf(text, "noise level: from %d to %d incr %d\n", state.wNoiseFrom, state.wNoiseSteps,
-               state.wNoiseIncrement);
+            state.wNoiseIncrement);
     appendf(text, "number of repeats: %d\n", state.wRepeats);
     return text;
 }
 
 void seriesDialogCommand(Window& window, AppState& state) {
-    if (state.wRequiredQuantity == 0 && state.lpRequiredList != nullptr && state.lpEtalonSequence != nullptr) {
+    if (state.wRequiredQuantity == 0 && state.lpRequiredList != nullptr &&
+        state.lpEtalonSequence != nullptr) {
         state.wRequiredQuantity = 1;
         state.lpRequiredList[0] = 1;
         state.lpEtalonSequence[0] = 1;
@@ -187,12 +191,13 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
     if (state.dwDialogAccepted == 0) return;
     window.showMessage(simulationSummaryText(state), "getPulseEstAsRepeats", MessageIcon::None);
 
-    SeriesHeader* series = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wEtalonLength, state.wTmin,
-                                                 state.wTmax, state.dwSeriesLength, state.lpSeriesHeader);
+    SeriesHeader* series =
+        getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wEtalonLength, state.wTmin, state.wTmax,
+                              state.dwSeriesLength, state.lpSeriesHeader);
     if (series == nullptr) {
         state.lpSeriesHeader = nullptr;
-        window.showMessage("Не могу выделить память для lpCutOffSeriesHeader!", " About getCutOffSeriesHeader ",
-                           MessageIcon::Warning);
+        window.showMessage("Не могу выделить память для lpCutOffSeriesHeader!",
+                           " About getCutOffSeriesHeader ", MessageIcon::Warning);
         return;
     }
     state.lpSeriesHeader = series;
@@ -202,14 +207,15 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
         window.showMessage("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", MessageIcon::None);
         return;
     }
-    if (initRestErrHeader(window, state.wPulseSteps, state.wMinPulses, state.wPulsesIncrement, state.wNoiseSteps,
-                          state.wNoiseFrom, state.wNoiseIncrement, state.wRepeats, state.lpRestErrorHeader) == 0) {
+    if (initRestErrHeader(window, state.wPulseSteps, state.wMinPulses, state.wPulsesIncrement,
+                          state.wNoiseSteps, state.wNoiseFrom, state.wNoiseIncrement, state.wRepeats,
+                          state.lpRestErrorHeader) == 0) {
         window.showMessage("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", MessageIcon::None);
         return;
     }
     SimulationClock clock;
-    statCutoffVandrel(window, state.lpRestErrorHeader, simulationRunOf(state), state.lpSeriesHeader, state.states,
-                      clock);
+    statCutoffVandrel(window, state.lpRestErrorHeader, simulationRunOf(state), state.lpSeriesHeader,
+                      state.states, clock);
     state.dwSimulationStart = clock.start;
     state.dwSimulationEnd = clock.end;
     showStatisticalSimulationCommand(window, state);

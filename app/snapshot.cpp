@@ -13,7 +13,8 @@ namespace {
 constexpr std::string_view kCaption = "About Bitmap";
 
 bool saveBitmap(Window& window, const WindowImage& image, const std::string& name) {
-    const std::optional<BitmapDescription> description = buildBitmapDescription(window, bitmapPropertiesOf(image));
+    const std::optional<BitmapDescription> description =
+        buildBitmapDescription(window, bitmapPropertiesOf(image));
     return description && writeBitmapFile(window, name, *description, image);
 }
 
@@ -53,8 +54,7 @@ bool saveSnapshot(Window& window, const WindowImage& image, const std::string& n
             if (saveBitmap(window, image, name)) return true;
             window.showMessage("Bitmap file is not created", kCaption, MessageIcon::None);
             return false;
-        case SnapshotFormat::None:
-            break;
+        case SnapshotFormat::None: break;
     }
     return true;
 }

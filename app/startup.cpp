@@ -31,11 +31,11 @@ uint16_t* makeDefaultSequence(Window& window, uint16_t capacity, int32_t default
 void makeEtalonSequences(Window& window, AppState& state) {
     memory::release(state.lpEtalonSequence);
     memory::release(state.lpEditedSequence);
-    state.lpEtalonSequence = makeDefaultSequence(window, state.wMaxPulses, state.dwDefaultEtalon,
-                                                 "lpEtalonSequence");
+    state.lpEtalonSequence =
+        makeDefaultSequence(window, state.wMaxPulses, state.dwDefaultEtalon, "lpEtalonSequence");
     state.wEtalonSequenceCapacity = state.lpEtalonSequence != nullptr ? state.wMaxPulses : 0;
-    state.lpEditedSequence = makeDefaultSequence(window, state.wMaxPulses, state.dwDefaultEtalon,
-                                                 "lpEditedSequence");
+    state.lpEditedSequence =
+        makeDefaultSequence(window, state.wMaxPulses, state.dwDefaultEtalon, "lpEditedSequence");
     state.wEditedSequenceCapacity = state.lpEditedSequence != nullptr ? state.wMaxPulses : 0;
 }
 
@@ -66,13 +66,14 @@ bool makeSeriesInUse(Window& window, AppState& state) {
     request.Tmax = state.wTmax;
     request.N = state.dwSeriesLength;
     request.K = state.wSeriesPulses;
-    request.sequence = std::span<uint16_t>(state.lpEtalonSequence,
-                                           state.lpEtalonSequence != nullptr ? state.wEtalonSequenceCapacity : 0);
+    request.sequence = std::span<uint16_t>(
+        state.lpEtalonSequence, state.lpEtalonSequence != nullptr ? state.wEtalonSequenceCapacity : 0);
     request.A = static_cast<int16_t>(state.wAmplitude);
     request.level = state.wMakingEnergyLevel;
     int made = 0;
     if (isUnfixedSeriesType(state.wSeriesType)) {
-        state.lpSeriesHeader = getUnfixedCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
+        state.lpSeriesHeader =
+            getUnfixedCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
         if (state.lpSeriesHeader != nullptr) state.wSeriesPulses = state.lpSeriesHeader->wImpulseQuantity;
     } else {
         state.lpSeriesHeader = getCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
@@ -86,9 +87,9 @@ namespace {
 void makeAlphabetAndRequiredList(Window& window, AppState& state) {
     for (PulseHeader& etalon : state.Alphabet) etalon.lpData = nullptr;
     const uint16_t k = std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
-    state.dwAlphabetReady = makeAlphabet(window, static_cast<int16_t>(state.wAmplitude), state.wEtalonLength,
-                                         std::span<PulseHeader>(state.Alphabet, k),
-                                         state.states.wRandomEtalonState);
+    state.dwAlphabetReady =
+        makeAlphabet(window, static_cast<int16_t>(state.wAmplitude), state.wEtalonLength,
+                     std::span<PulseHeader>(state.Alphabet, k), state.states.wRandomEtalonState);
     if (state.dwAlphabetReady != 0) state.dwViewMode = VIEW_ALPHABET;
     state.wRequiredQuantity = state.wRequiredCapacity = state.wEtalonsQuantity;
     state.lpRequiredList = getRequiredList(window, state.wRequiredQuantity, state.lpRequiredList);
@@ -140,8 +141,8 @@ void runStartUp(Window& window, AppState& state) {
     // 10. The processing result record.
     state.wChainsCapacity = 10;
     state.wChainPulsesCapacity = state.wMaxPulses;
-    state.lpChainsHeader = getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity,
-                                           state.lpChainsHeader);
+    state.lpChainsHeader =
+        getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity, state.lpChainsHeader);
 
     // 11. Lost data exists only for cut-off series.
     setStartLostData(state);

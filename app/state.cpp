@@ -31,7 +31,8 @@ void releaseAppState(AppState& state) noexcept {
 
 void layOutWindow(AppState& state, const Rect& client, int32_t lineHeight) noexcept {
     state.wLineHeight = lineHeight;
-    state.layout = computeWindowLayout(client, lineHeight, state.wTaskType, state.wSeriesType, state.wEtalonsQuantity);
+    state.layout =
+        computeWindowLayout(client, lineHeight, state.wTaskType, state.wSeriesType, state.wEtalonsQuantity);
 }
 
 void recomputePulseBounds(AppState& state) noexcept {

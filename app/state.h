@@ -28,10 +28,9 @@ inline constexpr int32_t VIEW_PARAMETERS = 10;
 inline constexpr uint16_t RESULT_PROCESSING = 1;
 inline constexpr uint16_t RESULT_STATISTICS = 2;
 
-
-inline constexpr int SERIES_TYPE_ENTRIES[] = {CMD_SERIES_FIXED_WHOLE,   CMD_SERIES_UNFIXED_WHOLE,
-                                              CMD_SERIES_FIXED_CUTOFF,  CMD_SERIES_UNFIXED_CUTOFF,
-                                              CMD_SERIES_FIXED_TUPLES,  CMD_SERIES_UNFIXED_TUPLES};
+inline constexpr int SERIES_TYPE_ENTRIES[] = {CMD_SERIES_FIXED_WHOLE,  CMD_SERIES_UNFIXED_WHOLE,
+                                              CMD_SERIES_FIXED_CUTOFF, CMD_SERIES_UNFIXED_CUTOFF,
+                                              CMD_SERIES_FIXED_TUPLES, CMD_SERIES_UNFIXED_TUPLES};
 inline constexpr int TASK_ENTRIES[] = {CMD_TASK_DETECTION, CMD_TASK_RECOGNITION, CMD_TASK_JOINT,
                                        CMD_TASK_SERIES_PROCESSING};
 

@@ -108,8 +108,8 @@ void deleteAllSubsetEntries(SubsetPanel& panel) noexcept {
     panel.dwEntries = 0;
 }
 
-bool storeSubsetInSeries(Window& window, const SubsetPanel& panel, uint16_t taskType,
-                         uint16_t employment, uint16_t initPosition, SeriesHeader* record) {
+bool storeSubsetInSeries(Window& window, const SubsetPanel& panel, uint16_t taskType, uint16_t employment,
+                         uint16_t initPosition, SeriesHeader* record) {
     if (!subsetPanelReady(panel)) return false;
     if (taskType == TASK_TUPLES_RECOGNITION) {
         if (panel.dwStoredSubsets < 1) return false;

@@ -19,18 +19,18 @@ struct SubsetPanel {
     SubsetPanel(const SubsetPanel&) = delete;
     SubsetPanel& operator=(const SubsetPanel&) = delete;
 
-    int32_t dwEntryCapacity = 0;       // Z: SUBSET_ENTRY_CAPACITY once set up, 0 before
-    int32_t* selectedSubset = nullptr; // [Z] etalon numbers being composed; owns subsetMarks too
-    int32_t* subsetMarks = nullptr;    // [Z] non-zero = marked
-    int32_t dwEntries = 0;             // L: entries of selectedSubset in use, 0..Z
+    int32_t dwEntryCapacity = 0;        // Z: SUBSET_ENTRY_CAPACITY once set up, 0 before
+    int32_t* selectedSubset = nullptr;  // [Z] etalon numbers being composed; owns subsetMarks too
+    int32_t* subsetMarks = nullptr;     // [Z] non-zero = marked
+    int32_t dwEntries = 0;              // L: entries of selectedSubset in use, 0..Z
 
-    int32_t dwReservedSubsets = 0;     // S: rows of the stored table, taken from the setting once
-    int32_t dwStoredSubsets = 0;       // rows stored, 0..S
-    int32_t dwChosenSubset = 0;        // 1-based chosen stored row
-    int32_t dwMarkAll = 0;             // set: the next table paint marks every composed entry
+    int32_t dwReservedSubsets = 0;               // S: rows of the stored table, taken from the setting once
+    int32_t dwStoredSubsets = 0;                 // rows stored, 0..S
+    int32_t dwChosenSubset = 0;                  // 1-based chosen stored row
+    int32_t dwMarkAll = 0;                       // set: the next table paint marks every composed entry
     int32_t* selectedSubsetArraySize = nullptr;  // [S] size of each stored row
-    int32_t** subsetRows = nullptr;    // [S] row pointers into subsetData, Z + 1 entries each
-    int32_t* subsetData = nullptr;     // the block of all rows
+    int32_t** subsetRows = nullptr;              // [S] row pointers into subsetData, Z + 1 entries each
+    int32_t* subsetData = nullptr;               // the block of all rows
 };
 
 // Sets the panel up on first use: Z entries for the subset being composed, and a table of S rows
@@ -65,8 +65,8 @@ void deleteMarkedSubsetEntries(SubsetPanel& panel) noexcept;
 // being composed, when it has at least one entry. Returns true when the record took it (as the
 // subset operations report it: a null record counts as taken), false when there was nothing to
 // store or the record's table could not be allocated (with its message).
-bool storeSubsetInSeries(Window& window, const SubsetPanel& panel, uint16_t taskType,
-                         uint16_t employment, uint16_t initPosition, SeriesHeader* record);
+bool storeSubsetInSeries(Window& window, const SubsetPanel& panel, uint16_t taskType, uint16_t employment,
+                         uint16_t initPosition, SeriesHeader* record);
 
 // " Accept ": sets the mark-all flag; appends the subset being composed as the next stored row
 // when the table has room and the subset is not empty; the last stored row becomes the chosen one.

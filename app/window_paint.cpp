@@ -23,7 +23,8 @@ void drawAlphabet(Canvas& canvas, const AppState& state, const PaintedGeometry& 
     const WindowLayout& layout = painted.layout;
     const std::size_t cells = alphabetCells(state, layout);
     std::vector<Point> origins(cells);
-    for (std::size_t i = 0; i < cells; ++i) origins[i] = {layout.rcEtalonCells[i].left, layout.rcEtalonCells[i].top};
+    for (std::size_t i = 0; i < cells; ++i)
+        origins[i] = {layout.rcEtalonCells[i].left, layout.rcEtalonCells[i].top};
     AlphabetViewInput input;
     input.etalons = std::span<const PulseHeader>(state.Alphabet, cells);
     input.selected = std::span<const uint16_t>(state.wRequiredFlags, cells);
@@ -49,22 +50,21 @@ void drawProcessingResult(Canvas& canvas, const AppState& state, PaintedGeometry
     ResultViewInput input;
     input.graph = painted.layout.rcGraph;
     input.lineHeight = painted.lineHeight;
-    const uint16_t listed =
-        state.lpRequiredList != nullptr ? std::min(state.wRequiredQuantity, state.wRequiredCapacity) : uint16_t{0};
+    const uint16_t listed = state.lpRequiredList != nullptr
+                                ? std::min(state.wRequiredQuantity, state.wRequiredCapacity)
+                                : uint16_t{0};
     input.etalonList = std::span<const uint16_t>(state.lpRequiredList, listed);
     input.series = state.lpSeriesHeader;
     input.chains = state.lpChainsHeader;
-    input.settings = {state.dwHighlightDetectedPulses != 0, state.dwShadedOriginalPulses != 0, state.wTuplesHighlight,
-                      state.dwSpecialGraphSize != 0, state.dwFrameGraphFields != 0};
+    input.settings = {state.dwHighlightDetectedPulses != 0, state.dwShadedOriginalPulses != 0,
+                      state.wTuplesHighlight, state.dwSpecialGraphSize != 0, state.dwFrameGraphFields != 0};
     input.pickedTuple = state.subsetPanel.dwChosenSubset;
     drawProcessingResultView(canvas, input, painted.tupleRows);
 }
 
 void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
     switch (state.dwViewMode) {
-        case VIEW_ALPHABET:
-            drawAlphabet(canvas, state, painted);
-            break;
+        case VIEW_ALPHABET: drawAlphabet(canvas, state, painted); break;
         case VIEW_RESULT:
             if (state.wResultKind == RESULT_STATISTICS) {
                 outlineArea(canvas, painted.layout.rcGraph);
@@ -74,11 +74,8 @@ void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& paint
             }
             break;
         case VIEW_SUBSETS:
-        case VIEW_PARAMETERS:
-            outlineArea(canvas, painted.layout.rcGraph);
-            break;
-        default:
-            break;
+        case VIEW_PARAMETERS: outlineArea(canvas, painted.layout.rcGraph); break;
+        default: break;
     }
 }
 
@@ -103,7 +100,8 @@ void drawButtons(Canvas& canvas, const AppState& state, PaintedGeometry& painted
     drawButton(canvas, layout.rcExitButton, "Exit", h);
     if (layout.hasSelectButton) {
         painted.selectAllShown = selectAllShown(state);
-        drawButton(canvas, layout.rcSelectButton, *painted.selectAllShown != 0 ? "Select All" : "Unselect All", h);
+        drawButton(canvas, layout.rcSelectButton,
+                   *painted.selectAllShown != 0 ? "Select All" : "Unselect All", h);
     }
 }
 

@@ -29,8 +29,8 @@ public:
             const auto literal = variants.find("literal");
             const auto fast = variants.find("fast");
             if (literal == variants.end() || fast == variants.end()) continue;
-            std::printf("%-40s %14.3f %14.4f %9.0fx\n", name.c_str(), literal->second * 1e3, fast->second * 1e3,
-                        literal->second / fast->second);
+            std::printf("%-40s %14.3f %14.4f %9.0fx\n", name.c_str(), literal->second * 1e3,
+                        fast->second * 1e3, literal->second / fast->second);
         }
     }
 

@@ -19,7 +19,8 @@ using Algorithm = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, S
 int recognizeUnknownAsInt(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
     return recognizeUnknownPulses(w, in, c, s);
 }
-int recognizeUnknownLiteralAsInt(MessageSink& w, const ProcessingInput& in, ChainsHeader* c, SeriesHeader& s) {
+int recognizeUnknownLiteralAsInt(MessageSink& w, const ProcessingInput& in, ChainsHeader* c,
+                                 SeriesHeader& s) {
     return literal::recognizeUnknownPulses(w, in, c, s);
 }
 
@@ -42,7 +43,8 @@ void runCase(benchmark::State& state, Algorithm algorithm, bool unknownCount, in
 void registerCase(const char* name, Algorithm literalAlgorithm, Algorithm fastAlgorithm, bool unknownCount,
                   int candidates) {
     const std::string base(name);
-    benchmark::RegisterBenchmark((base + "/literal").c_str(), runCase, literalAlgorithm, unknownCount, candidates)
+    benchmark::RegisterBenchmark((base + "/literal").c_str(), runCase, literalAlgorithm, unknownCount,
+                                 candidates)
         ->Unit(benchmark::kMillisecond)
         ->MinTime(0.5);
     benchmark::RegisterBenchmark((base + "/fast").c_str(), runCase, fastAlgorithm, unknownCount, candidates)

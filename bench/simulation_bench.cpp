@@ -23,9 +23,8 @@ const ProcessingAlgorithms& literalAlgorithms() {
         literal::detectKnownPulses,
         literal::recognizeKnownPulses,
         literal::detectUnknownPulses,
-        [](MessageSink& window, const ProcessingInput& input, ChainsHeader* chains, SeriesHeader& series) -> int {
-            return literal::recognizeUnknownPulses(window, input, chains, series);
-        },
+        [](MessageSink& window, const ProcessingInput& input, ChainsHeader* chains, SeriesHeader& series)
+            -> int { return literal::recognizeUnknownPulses(window, input, chains, series); },
         literal::detectKnownTuples,
         literal::detectUnknownTuples,
         literal::recognizeKnownTuples,
@@ -71,10 +70,11 @@ void simulate(benchmark::State& bench, Scenario scenario, Grid grid, int threads
     for (auto _ : bench) {
         state.states = start;
         record = getRestErrHeader(window, grid.pulses, grid.levels, grid.repeats, record);
-        initRestErrHeader(window, grid.pulses, grid.firstPulses, grid.pulsesStep, grid.levels, grid.firstLevel,
-                          grid.levelStep, grid.repeats, record);
+        initRestErrHeader(window, grid.pulses, grid.firstPulses, grid.pulsesStep, grid.levels,
+                          grid.firstLevel, grid.levelStep, grid.repeats, record);
         SimulationClock clock;
-        benchmark::DoNotOptimize(statCutoffVandrel(window, record, run, state.lpSeriesHeader, state.states, clock));
+        benchmark::DoNotOptimize(
+            statCutoffVandrel(window, record, run, state.lpSeriesHeader, state.states, clock));
     }
     bench.counters["series"] = static_cast<double>(grid.pulses) * grid.levels * grid.repeats;
     freeRestErrHeader(record);

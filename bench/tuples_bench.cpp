@@ -19,9 +19,10 @@ const int32_t TUPLE_C[] = {12, 3, 7};
 const int32_t SIZES[] = {3, 3, 3};
 const int32_t* const ROWS[] = {TUPLE_A, TUPLE_B, TUPLE_C};
 
-using Detect = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
-using Recognize = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, std::span<const int32_t* const>,
-                          ChainsHeader*, SeriesHeader&);
+using Detect = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*,
+                       SeriesHeader&);
+using Recognize = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>,
+                          std::span<const int32_t* const>, ChainsHeader*, SeriesHeader&);
 
 TuplesInput defaultInput(uint16_t proceeding) {
     TuplesInput input;
@@ -38,7 +39,8 @@ void runDetection(benchmark::State& state, Detect detect, bool unknownCount, uin
     ChainsHeader* chains = getChainsHeader(window, 10, 30, nullptr);
     SeriesHeader& series = bench::DefaultScene::get().series(bench::SeriesKind::Tuples, unknownCount);
     const TuplesInput input = defaultInput(proceeding);
-    for (auto _ : state) benchmark::DoNotOptimize(detect(window, input, std::span<const int32_t>(TUPLE_A), chains, series));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(detect(window, input, std::span<const int32_t>(TUPLE_A), chains, series));
     freeChainsHeader(chains);
 }
 
@@ -47,14 +49,17 @@ void runRecognition(benchmark::State& state, Recognize recognize, bool unknownCo
     ChainsHeader* chains = getChainsHeader(window, 10, 30, nullptr);
     SeriesHeader& series = bench::DefaultScene::get().series(bench::SeriesKind::Tuples, unknownCount);
     const TuplesInput input = defaultInput(proceeding);
-    for (auto _ : state) benchmark::DoNotOptimize(recognize(window, input, std::span<const int32_t>(SIZES), std::span<const int32_t* const>(ROWS), chains, series));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(recognize(window, input, std::span<const int32_t>(SIZES),
+                                           std::span<const int32_t* const>(ROWS), chains, series));
     freeChainsHeader(chains);
 }
 
 template <class Function, class Runner>
 void registerPair(const std::string& name, Runner runner, Function literalFunction, Function fastFunction,
                   bool unknownCount, uint16_t proceeding) {
-    benchmark::RegisterBenchmark((name + "/literal").c_str(), runner, literalFunction, unknownCount, proceeding)
+    benchmark::RegisterBenchmark((name + "/literal").c_str(), runner, literalFunction, unknownCount,
+                                 proceeding)
         ->Unit(benchmark::kMillisecond)
         ->MinTime(0.5);
     benchmark::RegisterBenchmark((name + "/fast").c_str(), runner, fastFunction, unknownCount, proceeding)
@@ -66,8 +71,8 @@ const bool registered = [] {
         const std::string mode = "_mode" + std::to_string(proceeding);
         registerPair<Detect>("tuples_detection_known" + mode, runDetection, literal::detectKnownTuples,
                              detectKnownTuples, false, proceeding);
-        registerPair<Recognize>("tuples_recognition_known" + mode, runRecognition, literal::recognizeKnownTuples,
-                                recognizeKnownTuples, false, proceeding);
+        registerPair<Recognize>("tuples_recognition_known" + mode, runRecognition,
+                                literal::recognizeKnownTuples, recognizeKnownTuples, false, proceeding);
     }
     // The unknown-count runs start every chain at the tuple's first element whatever the mode.
     registerPair<Detect>("tuples_detection_unknown", runDetection, literal::detectUnknownTuples,

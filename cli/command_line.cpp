@@ -1,9 +1,9 @@
 #include "cli/command_line.h"
 
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <climits>
-#include <unistd.h>
 
 #include "cli/commands.h"
 #include "cli/process_group.h"
@@ -43,7 +43,8 @@ void addSimulateOptions(CLI::App& command, SimulateArguments& a, SimulateOptions
                        "Threads processing series side by side, 1..1024 (default: one per core)");
     command.add_flag("--json", options.json, "The result as one JSON object");
     command.add_option("--csv", options.csvPath, "Also write one CSV row per cell to this file");
-    command.add_flag("--verbose", options.verbose, "Also show the summary the simulation shows before it starts");
+    command.add_flag("--verbose", options.verbose,
+                     "Also show the summary the simulation shows before it starts");
 }
 
 bool readSimulateOptions(const CLI::App& command, const SimulateArguments& a, SimulateOptions& options,
@@ -62,7 +63,8 @@ bool readSimulateOptions(const CLI::App& command, const SimulateArguments& a, Si
         return false;
     }
     std::optional<int> threads;
-    if (!readNumberOption(command, "--threads", a.threads, 1, SIMULATION_THREAD_LIMIT, threads, error)) return false;
+    if (!readNumberOption(command, "--threads", a.threads, 1, SIMULATION_THREAD_LIMIT, threads, error))
+        return false;
     options.threads = threads.value_or(0);
     return true;
 }
@@ -128,19 +130,22 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     alphabet->add_flag("--json", a.alphabet.json, "One JSON line instead of text");
 
     CLI::App* run = app.add_subcommand(
-        "run", "Start up, apply the settings (in a fixed order), then run \" Processing Next Data \" --steps times");
+        "run",
+        "Start up, apply the settings (in a fixed order), then run \" Processing Next Data \" --steps times");
     addStepsOption(*run, a.runSteps);
     run->add_flag("--json", a.run.json, "One JSON line per step (step 0 = after start-up and settings)");
     addRunOptions(*run, a.runSettings);
 
     CLI::App* simulate = app.add_subcommand(
-        "simulate", "Start up, apply the settings, then run \" Statistical Simulation\" with the dialogs answered");
+        "simulate",
+        "Start up, apply the settings, then run \" Statistical Simulation\" with the dialogs answered");
     addRunOptions(*simulate, a.simulateSettings);
     addSimulateOptions(*simulate, a.grid, a.simulate);
 
     CLI::App* renderCommand = app.add_subcommand(
         "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
-    renderCommand->add_option("--view", a.render.view, "What the graph area shows: alphabet or result")->required();
+    renderCommand->add_option("--view", a.render.view, "What the graph area shows: alphabet or result")
+        ->required();
     addStepsOption(*renderCommand, a.renderSteps);
     renderCommand->add_option("--size", a.render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
     renderCommand->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx")->required();

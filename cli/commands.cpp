@@ -4,9 +4,9 @@
 #include "app/startup.h"
 #include "app/state.h"
 #include "app/subset_panel.h"
-#include "model/codes.h"
 #include "cli/state_json.h"
 #include "cli/text_output.h"
+#include "model/codes.h"
 #include "platform/headless.h"
 #include "views/report.h"
 
@@ -22,9 +22,11 @@ void printReport(std::ostream& out, const AppState& state) {
 std::string checkProcessingSteps(const AppState& state, int steps) {
     // On a tuples series, detection looks for one tuple; in the window the subset panel would open
     // to compose it, here it must be given.
-    const bool tuplesDetection = isTuplesSeriesType(state.wSeriesType) && state.wSelectedTask == TASK_DETECTION;
+    const bool tuplesDetection =
+        isTuplesSeriesType(state.wSeriesType) && state.wSelectedTask == TASK_DETECTION;
     const bool composed = subsetPanelReady(state.subsetPanel) && state.subsetPanel.dwEntries > 0;
-    if (tuplesDetection && steps > 0 && !composed) return "tuples detection needs a tuple: give it with --subset";
+    if (tuplesDetection && steps > 0 && !composed)
+        return "tuples detection needs a tuple: give it with --subset";
     return {};
 }
 
@@ -68,7 +70,6 @@ int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettin
     return EXIT_DONE;
 }
 
-
 bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
     const uint32_t completed = state.dwCompletedRuns;
     window.sendCommand(CMD_PROCESSING_NEXT_DATA);
@@ -78,8 +79,8 @@ bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
     HeadlessWindow window(&err);
     AppState state;
-    const int status =
-        startUpWithSettings(window, state, options.settings, "run", err, SeriesLength::Applied, options.steps);
+    const int status = startUpWithSettings(window, state, options.settings, "run", err, SeriesLength::Applied,
+                                           options.steps);
     if (status != EXIT_DONE) return status;
     if (options.json) {
         out << runStepJson(0, state).dump() << "\n";

@@ -42,8 +42,8 @@ enum class SeriesLength { Applied, Checked };
 // EXIT_DONE when the state is ready, else the exit status to end with (a refusal is explained on
 // `err`, naming `command`; warnings go there too).
 int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
-                        std::string_view command, std::ostream& err, SeriesLength length = SeriesLength::Applied,
-                        int steps = 0);
+                        std::string_view command, std::ostream& err,
+                        SeriesLength length = SeriesLength::Applied, int steps = 0);
 
 // Runs " Processing Next Data " once; false when the run stopped without a result (no series
 // could be made, or the processing failed), after the workbench's message.

@@ -31,8 +31,8 @@ bool closeStandardOutput() {
     const int flushError = errno;
     const bool closed = std::fclose(stdout) == 0;
     if (flushed && closed) return true;
-    std::cerr << "tessaline-cli: cannot write standard output: " << std::strerror(flushed ? errno : flushError)
-              << "\n";
+    std::cerr << "tessaline-cli: cannot write standard output: "
+              << std::strerror(flushed ? errno : flushError) << "\n";
     return false;
 }
 

@@ -28,10 +28,10 @@ ProgressReport::ProgressReport(std::ostream& out, bool terminal)
 std::string ProgressReport::describe(const SimulationProgress& progress) const {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(progress.seriesProcessed) / seconds : 0.0;
-    const double left = progress.cellsDone > 0
-                            ? seconds * (progress.cells - progress.cellsDone) / progress.cellsDone
-                            : 0.0;
-    return formatted("%d/%d cells, %.0f series/s, %.0f s left", progress.cellsDone, progress.cells, rate, left);
+    const double left =
+        progress.cellsDone > 0 ? seconds * (progress.cells - progress.cellsDone) / progress.cellsDone : 0.0;
+    return formatted("%d/%d cells, %.0f series/s, %.0f s left", progress.cellsDone, progress.cells, rate,
+                     left);
 }
 
 void ProgressReport::update(const SimulationProgress& progress) {
@@ -39,11 +39,13 @@ void ProgressReport::update(const SimulationProgress& progress) {
         const auto now = std::chrono::steady_clock::now();
         if (progress.cellsDone < progress.cells && now - lastDraw_ < REDRAW_INTERVAL) return;
         lastDraw_ = now;
-        out_ << "\r" << bar(progress.cellsDone, progress.cells) << " " << describe(progress) << "\033[K" << std::flush;
+        out_ << "\r" << bar(progress.cellsDone, progress.cells) << " " << describe(progress) << "\033[K"
+             << std::flush;
         drawn_ = true;
         return;
     }
-    const int tenth = progress.cells > 0 ? static_cast<int>(int64_t{progress.cellsDone} * 10 / progress.cells) : 10;
+    const int tenth =
+        progress.cells > 0 ? static_cast<int>(int64_t{progress.cellsDone} * 10 / progress.cells) : 10;
     if (tenth == lastTenth_) return;
     lastTenth_ = tenth;
     out_ << "simulate: " << describe(progress) << "\n" << std::flush;

@@ -32,7 +32,8 @@ std::string checkRenderOptions(const RenderOptions& options) {
         return "--size must be WIDTHxHEIGHT with each side in 1.." + std::to_string(RENDER_LARGEST_SIDE) +
                ", not \"" + options.size + "\"";
     }
-    if (!renderFormatOf(options.out)) return "--out must name a .png, .bmp or .pcx file, not \"" + options.out + "\"";
+    if (!renderFormatOf(options.out))
+        return "--out must name a .png, .bmp or .pcx file, not \"" + options.out + "\"";
     if (options.steps < 0) return "--steps must not be negative";
     return {};
 }
@@ -94,8 +95,8 @@ int runRenderCommand(const RenderOptions& options, std::ostream& err) {
     });
     HeadlessWindow window(&err);
     AppState state;
-    const int status =
-        startUpWithSettings(window, state, options.settings, "render", err, SeriesLength::Applied, options.steps);
+    const int status = startUpWithSettings(window, state, options.settings, "render", err,
+                                           SeriesLength::Applied, options.steps);
     if (status != EXIT_DONE) return status;
     // A picture of a step that gave no result would show the previous series as if it were new.
     for (int step = 1; step <= options.steps; ++step) {

@@ -43,16 +43,19 @@ bool readNumberOption(const CLI::App& command, const char* name, const std::stri
         return false;
     }
     if (*number < least || *number > most) {
-        error = std::string(name) + " " + text + " is not in " + std::to_string(least) + ".." + std::to_string(most);
+        error = std::string(name) + " " + text + " is not in " + std::to_string(least) + ".." +
+                std::to_string(most);
         return false;
     }
     value = number;
     return true;
 }
 
-bool readNumberOptions(const CLI::App& command, std::initializer_list<NumberOption> options, std::string& error) {
+bool readNumberOptions(const CLI::App& command, std::initializer_list<NumberOption> options,
+                       std::string& error) {
     for (const NumberOption& option : options) {
-        if (!readNumberOption(command, option.name, option.text, INT_MIN, INT_MAX, option.value, error)) return false;
+        if (!readNumberOption(command, option.name, option.text, INT_MIN, INT_MAX, option.value, error))
+            return false;
     }
     return true;
 }

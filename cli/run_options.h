@@ -43,6 +43,7 @@ struct NumberOption {
 };
 
 // readNumberOption for each option given; false (with the reason) at the first malformed one.
-bool readNumberOptions(const CLI::App& command, std::initializer_list<NumberOption> options, std::string& error);
+bool readNumberOptions(const CLI::App& command, std::initializer_list<NumberOption> options,
+                       std::string& error);
 
 }  // namespace tessaline::cli

@@ -14,8 +14,8 @@
 namespace tessaline::cli {
 namespace {
 
-constexpr int MAX_SUBSET_SIZE = 10;   // entries of a composed subset
-constexpr int MAX_TUPLES = 10;        // stored subsets the command line keeps
+constexpr int MAX_SUBSET_SIZE = 10;  // entries of a composed subset
+constexpr int MAX_TUPLES = 10;       // stored subsets the command line keeps
 constexpr int SERIES_LENGTH_LIMIT = 32768;
 
 int seriesTypeEntry(int type) {
@@ -126,7 +126,8 @@ std::string checkGeometry(const RunSettings& settings, const AppState& state) {
     } else if (settings.pulses && (*settings.pulses < g.least() || *settings.pulses > g.most())) {
         text << "--pulses " << *settings.pulses << " is not in " << g.least() << ".." << g.most()
              << " (the pulse counts " << describeSeries(g) << " holds)";
-    } else if (!isUnfixedSeriesType(static_cast<uint16_t>(g.seriesType)) && g.count(settings, state) < g.least()) {
+    } else if (!isUnfixedSeriesType(static_cast<uint16_t>(g.seriesType)) &&
+               g.count(settings, state) < g.least()) {
         text << "the pulse count would be " << g.count(settings, state) << " (the middle of the counts "
              << (N + n - 1) / Tmax << ".." << g.most() << " offered for " << describeSeries(g)
              << "), which no series holds: give --pulses in " << g.least() << ".." << g.most();
@@ -225,9 +226,10 @@ std::vector<std::string> runSettingsWarnings(const RunSettings& settings, const 
     const int pulses = unfixed ? g.least() : g.count(settings, state);
     if (s <= pulses) return {};
     std::string text = "--init-position " + std::to_string(s) + " is past the " + std::to_string(pulses);
-    text += unfixed ? " pulses of the shortest series drawn: the subset is left out of series with fewer than " +
-                          std::to_string(s) + " pulses"
-                    : " pulses of the series: the subset is not placed";
+    text += unfixed
+                ? " pulses of the shortest series drawn: the subset is left out of series with fewer than " +
+                      std::to_string(s) + " pulses"
+                : " pulses of the series: the subset is not placed";
     return {text};
 }
 
@@ -252,11 +254,13 @@ void applyRunSettings(Window& window, AppState& state, const RunSettings& settin
     }
     if (settings.pulses) state.wPulsesNumber = static_cast<uint16_t>(*settings.pulses);
     if (settings.noise) {
-        if (const int32_t index = choiceIndex(state.NoiseLevelChoices, *settings.noise)) state.dwNoiseLevelIndex = index;
+        if (const int32_t index = choiceIndex(state.NoiseLevelChoices, *settings.noise))
+            state.dwNoiseLevelIndex = index;
         state.wRequestedNoiseLevel = static_cast<int16_t>(*settings.noise);
     }
     if (settings.lost) {
-        if (const int32_t index = choiceIndex(state.LostDataChoices, *settings.lost)) state.dwLostDataIndex = index;
+        if (const int32_t index = choiceIndex(state.LostDataChoices, *settings.lost))
+            state.dwLostDataIndex = index;
         state.wRequestedLostDataLevel = static_cast<int16_t>(*settings.lost);
         state.wRequestedMakingEnergyLevel = state.wRequestedProcessingEnergyLevel =
             static_cast<uint16_t>(100 - *settings.lost);

@@ -14,20 +14,20 @@ class Window;
 namespace tessaline::cli {
 
 struct RunSettings {
-    std::optional<int> seriesType;          // --series-type: 1, 2, 4, 8, 36, 40
-    std::optional<std::string> task;        // --task: detection, recognition, joint, processing
-    std::optional<std::vector<int>> required;  // --required
-    std::optional<int> tmin, tmax;          // --tmin, --tmax
-    std::optional<int> length;              // --length
-    std::optional<int> pulses;              // --pulses
-    std::optional<int> noise;               // --noise
-    std::optional<int> lost;                // --lost
-    std::optional<int> employment;          // --employment 1..5
-    std::optional<int> initPosition;        // --init-position
-    std::optional<int> proceeding;          // --proceeding 1|2
-    std::optional<std::vector<int>> subset;    // --subset
+    std::optional<int> seriesType;                        // --series-type: 1, 2, 4, 8, 36, 40
+    std::optional<std::string> task;                      // --task: detection, recognition, joint, processing
+    std::optional<std::vector<int>> required;             // --required
+    std::optional<int> tmin, tmax;                        // --tmin, --tmax
+    std::optional<int> length;                            // --length
+    std::optional<int> pulses;                            // --pulses
+    std::optional<int> noise;                             // --noise
+    std::optional<int> lost;                              // --lost
+    std::optional<int> employment;                        // --employment 1..5
+    std::optional<int> initPosition;                      // --init-position
+    std::optional<int> proceeding;                        // --proceeding 1|2
+    std::optional<std::vector<int>> subset;               // --subset
     std::optional<std::vector<std::vector<int>>> tuples;  // --tuples
-    std::optional<int> chosen;              // --chosen
+    std::optional<int> chosen;                            // --chosen
 };
 
 // "3,7,12" -> {3, 7, 12}; false for an empty list or an entry that is not a whole number.

@@ -23,7 +23,7 @@
 namespace tessaline::cli {
 namespace {
 
-constexpr int FIELD_LIMIT = 65535;  // the dialog's fields are 16-bit
+constexpr int FIELD_LIMIT = 65535;                                    // the dialog's fields are 16-bit
 constexpr std::string_view SUMMARY_CAPTION = "getPulseEstAsRepeats";  // the summary shown before a run
 
 struct GridOption {
@@ -81,16 +81,19 @@ std::string checkRunnable(const AppState& state) {
     return "";
 }
 
-void printText(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& shown, double seconds) {
+void printText(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& shown,
+               double seconds) {
     std::string text;
     appendf(text, "%s for series with %s\n", record.lpTaskName ? record.lpTaskName : "",
             record.lpSeriesTypeName ? record.lpSeriesTypeName : "");
-    appendf(text, "pulse counts %d..%d (%d), noise levels %d..%d (%d), %u repeats: %.2f s\n", record.wPulseValues[0],
-            record.wPulseValues[record.wVariousPulses - 1], record.wVariousPulses, record.lpNoiseLevels[0],
-            record.lpNoiseLevels[record.wNoiseLevels - 1], record.wNoiseLevels, record.repeats, seconds);
+    appendf(text, "pulse counts %d..%d (%d), noise levels %d..%d (%d), %u repeats: %.2f s\n",
+            record.wPulseValues[0], record.wPulseValues[record.wVariousPulses - 1], record.wVariousPulses,
+            record.lpNoiseLevels[0], record.lpNoiseLevels[record.wNoiseLevels - 1], record.wNoiseLevels,
+            record.repeats, seconds);
     appendf(text, "E=%lld Rmin=%lld Rmax=%lld N_C=%lld N_h=%lld\n", static_cast<long long>(shown.reference.E),
             static_cast<long long>(shown.reference.Rmin), static_cast<long long>(shown.reference.Rmax),
-            static_cast<long long>(shown.normalisers.restored), static_cast<long long>(shown.normalisers.detection));
+            static_cast<long long>(shown.normalisers.restored),
+            static_cast<long long>(shown.normalisers.detection));
     text += "noise  restored   detection  recognition  (aggregate over the pulse counts)\n";
     for (int k = 0; k < record.wNoiseLevels; ++k) {
         appendf(text, "%5d  %9.5f  %9.5f  %9.5f\n", record.lpNoiseLevels[k], shown.restoredAggregate[k],
@@ -118,7 +121,8 @@ std::string checkSimulationGrid(const SimulationGrid& grid) {
     return "";
 }
 
-std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& state, std::optional<int> length) {
+std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& state,
+                                std::optional<int> length) {
     if (std::string spelling = checkSimulationGrid(grid); !spelling.empty()) return spelling;
     // The series the run makes, and the grid as the dialogs will hold it.
     const int N = length.value_or(static_cast<int>(state.dwSeriesLength));
@@ -126,15 +130,17 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
     const int offeredLeast = (N + n - 1) / Tmax;
     const int least = std::max(1, offeredLeast), most = (N - n + Tmin) / Tmin;
     const int from = grid.pulsesFrom.value_or(offeredLeast), to = grid.pulsesTo.value_or(most);
-    const int steps = grid.noiseSteps.value_or(state.wNoiseSteps), repeats = grid.repeats.value_or(state.wRepeats);
+    const int steps = grid.noiseSteps.value_or(state.wNoiseSteps),
+              repeats = grid.repeats.value_or(state.wRepeats);
     const int64_t top = int64_t{grid.noiseFrom.value_or(state.wNoiseFrom)} +
                         int64_t{std::max(steps, 1) - 1} * grid.noiseIncrement.value_or(state.wNoiseIncrement);
     const std::string series = "a series of type " + std::to_string(state.wSeriesType) + " and length " +
-                               std::to_string(N) + " with gaps " + std::to_string(Tmin) + ".." + std::to_string(Tmax);
+                               std::to_string(N) + " with gaps " + std::to_string(Tmin) + ".." +
+                               std::to_string(Tmax);
     std::ostringstream text;
     if (from < least) {
-        text << "--pulses-from " << from << (grid.pulsesFrom ? "" : " (the dialog's least count)") << " is below "
-             << least << ", the fewest pulses " << series << " holds";
+        text << "--pulses-from " << from << (grid.pulsesFrom ? "" : " (the dialog's least count)")
+             << " is below " << least << ", the fewest pulses " << series << " holds";
     } else if (to > most) {
         text << "--pulses-to " << to << " is above " << most << ", the most pulses " << series << " holds";
     } else if (from > to) {
@@ -158,7 +164,8 @@ void cancelOnInterrupt(std::atomic<bool>& flag) {
 namespace {
 
 // Start-up, the settings and every check made before the run: EXIT_DONE when the run can start.
-int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options, std::ostream& said) {
+int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+                      std::ostream& said) {
     if (const std::string badGrid = checkSimulationGrid(options.grid); !badGrid.empty()) {
         said << "tessaline-cli: simulate: " << badGrid << "\n";
         return EXIT_REFUSED;
@@ -167,7 +174,8 @@ int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOpt
         window.setEchoFilter([](const ShownMessage& message) { return message.caption != SUMMARY_CAPTION; });
     }
     // The length is typed into the series-parameters dialog, so the settings only check it.
-    const int status = startUpWithSettings(window, state, options.settings, "simulate", said, SeriesLength::Checked);
+    const int status =
+        startUpWithSettings(window, state, options.settings, "simulate", said, SeriesLength::Checked);
     if (status != EXIT_DONE) return status;
     std::string refused = checkRunnable(state);
     if (refused.empty()) refused = checkSimulationGrid(options.grid, state, options.settings.length);
@@ -193,24 +201,26 @@ int writeResult(const SimulateOptions& options, const AppState& state, Replaceme
     const std::string text = rows.str();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     if (csv.write(bytes) && csv.commit()) return EXIT_DONE;
-    err << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error()) << "\n";
+    err << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error())
+        << "\n";
     return EXIT_FAILED;
 }
 
 }  // namespace
 
-int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err, const ProcessGroup& group,
-                       const std::atomic<bool>* cancel) {
+int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err,
+                       const ProcessGroup& group, const std::atomic<bool>* cancel) {
     std::ostream silent(nullptr);  // only process 0 speaks
     std::ostream& said = group.first() ? err : silent;
     HeadlessWindow window(group.first() ? &err : nullptr);
     AppState state;
-    if (const int status = prepareSimulation(window, state, options, said); status != EXIT_DONE) return status;
+    if (const int status = prepareSimulation(window, state, options, said); status != EXIT_DONE)
+        return status;
     // The CSV file is made before the run, so that a path that cannot be written costs no run.
     ReplacementFile csv;
     if (!options.csvPath.empty() && group.first() && !csv.open(options.csvPath)) {
-        said << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error())
-             << "\n";
+        said << "tessaline-cli: simulate: cannot write " << options.csvPath << ": "
+             << std::strerror(csv.error()) << "\n";
         return EXIT_FAILED;
     }
     window.setDialogAnswerer([&](DialogForm& form) { return answerDialog(form, options); });
@@ -219,7 +229,8 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     state.simulationHooks.threads = options.threads;
     state.simulationHooks.share = group.share();
     state.simulationHooks.cancel = cancel;
-    if (group.first()) state.simulationHooks.progress = [&](const SimulationProgress& p) { progress.update(p); };
+    if (group.first())
+        state.simulationHooks.progress = [&](const SimulationProgress& p) { progress.update(p); };
     const auto start = std::chrono::steady_clock::now();
     window.sendCommand(CMD_STATISTICAL_SIMULATION);
     progress.finish();

@@ -23,11 +23,11 @@ struct SimulationGrid {
 struct SimulateOptions {
     RunSettings settings;  // its length is typed into the series-parameters dialog
     SimulationGrid grid;
-    int threads = 0;       // 0: one per core
+    int threads = 0;  // 0: one per core
     bool json = false;
-    std::string csvPath;   // empty: no CSV
-    bool terminal = false; // the error stream is a terminal: progress as a bar
-    bool verbose = false;  // also echo the summary the simulation shows before it starts
+    std::string csvPath;    // empty: no CSV
+    bool terminal = false;  // the error stream is a terminal: progress as a bar
+    bool verbose = false;   // also echo the summary the simulation shows before it starts
 };
 
 // What is wrong with the grid options (each must fit the dialog's 16-bit fields), or "".
@@ -40,8 +40,8 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
 
 // Runs the command; `group` is the process group of a distributed run (one process without it),
 // `cancel` stops the run between repeats. Only process 0 writes the result.
-int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err, const ProcessGroup& group,
-                       const std::atomic<bool>* cancel);
+int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err,
+                       const ProcessGroup& group, const std::atomic<bool>* cancel);
 
 // Sets `flag` on the first interrupt (Ctrl-C), so a simulation stops cleanly; a second interrupt
 // ends the program at once.

@@ -24,7 +24,8 @@ Json displayedJson(const DisplayedErrors& shown) {
     json["q"] = shown.reference.q;
     json["Rmin"] = shown.reference.Rmin;
     json["Rmax"] = shown.reference.Rmax;
-    json["normalisers"] = {{"restored", shown.normalisers.restored}, {"detection", shown.normalisers.detection}};
+    json["normalisers"] = {{"restored", shown.normalisers.restored},
+                           {"detection", shown.normalisers.detection}};
     json["componentwise"] = {
         {"restored", shown.restored}, {"detection", shown.detection}, {"recognition", shown.recognition}};
     json["aggregate"] = {{"restored", shown.restoredAggregate},
@@ -40,10 +41,13 @@ const char* textOrEmpty(const char* text) { return text == nullptr ? "" : text; 
 
 }  // namespace
 
-Json simulationJson(const RestErrorHeader& record, const SeriesHeader* series, const DisplayedErrors& displayed) {
+Json simulationJson(const RestErrorHeader& record, const SeriesHeader* series,
+                    const DisplayedErrors& displayed) {
     Json json;
-    json["wPulseValues"] = std::vector<int16_t>(record.wPulseValues, record.wPulseValues + record.wVariousPulses);
-    json["lpNoiseLevels"] = std::vector<int16_t>(record.lpNoiseLevels, record.lpNoiseLevels + record.wNoiseLevels);
+    json["wPulseValues"] =
+        std::vector<int16_t>(record.wPulseValues, record.wPulseValues + record.wVariousPulses);
+    json["lpNoiseLevels"] =
+        std::vector<int16_t>(record.lpNoiseLevels, record.lpNoiseLevels + record.wNoiseLevels);
     json["repeats"] = record.repeats;
     json["wSeriesType"] = record.wSeriesType;
     json["wTaskType"] = record.wTaskType;
@@ -66,8 +70,8 @@ void writeSimulationCsv(std::ostream& out, const RestErrorHeader& record, const 
     out << std::setprecision(17);
     for (int j = 0; j < record.wVariousPulses; ++j) {
         for (int k = 0; k < record.wNoiseLevels; ++k) {
-            out << record.wPulseValues[j] << ',' << record.lpNoiseLevels[k] << ',' << record.lpErrors[k][j] << ','
-                << record.lpDetectionErrors[k][j] << ',' << record.lpRecognitionErrors[k][j] << ','
+            out << record.wPulseValues[j] << ',' << record.lpNoiseLevels[k] << ',' << record.lpErrors[k][j]
+                << ',' << record.lpDetectionErrors[k][j] << ',' << record.lpRecognitionErrors[k][j] << ','
                 << displayed.restored[k][j] << ',' << displayed.detection[k][j] << ','
                 << displayed.recognition[k][j] << '\n';
         }

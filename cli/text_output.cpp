@@ -12,16 +12,16 @@ namespace {
 const char* orNone(const char* name) { return name != nullptr ? name : "-"; }
 
 void printSeries(std::ostream& out, const SeriesHeader& series) {
-    out << "series: " << series.dwSeriesSize << " samples, " << series.wImpulseQuantity
-        << " pulses of " << series.wImpulseSize << " samples, Tmin " << series.wTmin << ", Tmax "
-        << series.wTmax << ", admissible counts " << series.wMinPulses << ".." << series.wMaxPulses
-        << ", noise level " << series.wNoiseLevel << "\n";
+    out << "series: " << series.dwSeriesSize << " samples, " << series.wImpulseQuantity << " pulses of "
+        << series.wImpulseSize << " samples, Tmin " << series.wTmin << ", Tmax " << series.wTmax
+        << ", admissible counts " << series.wMinPulses << ".." << series.wMaxPulses << ", noise level "
+        << series.wNoiseLevel << "\n";
     out << "  pulse  etalon  position  admissible     kept\n";
     for (int p = 0; p < series.wImpulseQuantity; ++p) {
         out << std::setw(7) << p + 1 << std::setw(8) << series.lpEtalonNumbers[p] << std::setw(10)
-            << series.lpPositions[p] << std::setw(7) << series.lpMinPositions[p] << ".."
-            << std::left << std::setw(6) << series.lpMaxPositions[p] << std::right << std::setw(3)
-            << series.lpCutBegins[p] << ".." << series.lpCutEnds[p] << "\n";
+            << series.lpPositions[p] << std::setw(7) << series.lpMinPositions[p] << ".." << std::left
+            << std::setw(6) << series.lpMaxPositions[p] << std::right << std::setw(3) << series.lpCutBegins[p]
+            << ".." << series.lpCutEnds[p] << "\n";
     }
 }
 
@@ -43,9 +43,9 @@ void printStateSummary(std::ostream& out, const AppState& state) {
     out << "task " << state.wTaskType << " (" << orNone(taskName(state.wTaskType)) << "), series type "
         << state.wSeriesType << " (" << orNone(seriesTypeName(state.wSeriesType)) << ")\n";
     out << "series length " << state.dwSeriesLength << " (requested " << state.dwRequestedSeriesLength
-        << "), Tmin " << state.wTmin << ", Tmax " << state.wTmax << ", pulses " << state.wMinPulses
-        << ".." << state.wMaxPulses << " (requested " << state.wPulsesNumber << ", in use "
-        << state.wSeriesPulses << ")\n";
+        << "), Tmin " << state.wTmin << ", Tmax " << state.wTmax << ", pulses " << state.wMinPulses << ".."
+        << state.wMaxPulses << " (requested " << state.wPulsesNumber << ", in use " << state.wSeriesPulses
+        << ")\n";
     out << "noise level " << state.wNoiseLevel << ", lost data " << state.wLostDataLevel
         << " %, saved energy " << state.wMakingEnergyLevel << "/" << state.wProcessingEnergyLevel << "\n";
     out << "required etalons:";

@@ -24,7 +24,7 @@ struct AlphabetViewInput {
     int32_t cellHeight = 0;                // ch: the title line and the graph
     int32_t frameWidth = 0;                // fw, fh: the cell frame
     int32_t frameHeight = 0;
-    int32_t amplitude = 0;                 // A: values -A .. +A span a graph's height
+    int32_t amplitude = 0;  // A: values -A .. +A span a graph's height
     int32_t lineHeight = 0;
 };
 

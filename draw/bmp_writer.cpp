@@ -17,14 +17,18 @@ void tell(Window& window, std::string_view text) { window.showMessage(text, kCap
 uint32_t colorTableEntriesFor(uint16_t depth) noexcept { return depth < 16 ? (uint32_t{1} << depth) : 0; }
 
 // Bytes of the information header and the colour table.
-uint32_t descriptionBytes(uint32_t entries) noexcept { return BITMAP_INFO_HEADER_SIZE + kBytesPerEntry * entries; }
+uint32_t descriptionBytes(uint32_t entries) noexcept {
+    return BITMAP_INFO_HEADER_SIZE + kBytesPerEntry * entries;
+}
 
 // ((width + 7) / 8) x height x depth, or none when the properties give no bitmap a file can hold.
 std::optional<uint32_t> imageSizeFor(const BitmapProperties& properties, uint16_t depth, uint32_t entries) {
-    if (properties.width < 0 || properties.height < 0 || properties.planes == 0 || properties.bitsPerPixel == 0) {
+    if (properties.width < 0 || properties.height < 0 || properties.planes == 0 ||
+        properties.bitsPerPixel == 0) {
         return std::nullopt;
     }
-    const uint64_t size = (static_cast<uint64_t>(properties.width) + 7) / 8 * static_cast<uint64_t>(properties.height) * depth;
+    const uint64_t size =
+        (static_cast<uint64_t>(properties.width) + 7) / 8 * static_cast<uint64_t>(properties.height) * depth;
     const uint64_t fileSize = uint64_t{descriptionBytes(entries)} + size + BITMAP_FILE_HEADER_SIZE;
     if (fileSize > UINT32_MAX) return std::nullopt;
     return static_cast<uint32_t>(size);
@@ -130,9 +134,11 @@ std::array<uint8_t, BITMAP_FILE_HEADER_SIZE> bitmapFileHeader(const BitmapDescri
     return header;
 }
 
-bool writeBitmapFile(Window& window, const std::string& path, const BitmapDescription& d, const WindowImage& image) {
+bool writeBitmapFile(Window& window, const std::string& path, const BitmapDescription& d,
+                     const WindowImage& image) {
     // The buffer has room for the description, the pixel data and the file header, all zero.
-    const size_t bufferBytes = size_t{descriptionBytes(d.colorTableEntries)} + d.header.sizeImage + BITMAP_FILE_HEADER_SIZE;
+    const size_t bufferBytes =
+        size_t{descriptionBytes(d.colorTableEntries)} + d.header.sizeImage + BITMAP_FILE_HEADER_SIZE;
     const memory::OwnedArray<uint8_t> bits = memory::allocateOwnedZeroed<uint8_t>(bufferBytes);
     if (!bits) {
         tell(window, "GlobalAlloc ERROR!");

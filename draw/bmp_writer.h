@@ -31,14 +31,14 @@ struct BitmapProperties {
 struct BitmapInfoHeader {
     uint32_t size = BITMAP_INFO_HEADER_SIZE;
     int32_t width = 0;
-    int32_t height = 0;           // positive: rows bottom-up
+    int32_t height = 0;  // positive: rows bottom-up
     uint16_t planes = 1;
-    uint16_t bitCount = 0;        // the bits per pixel as the bitmap reports them
-    uint32_t compression = 0;     // uncompressed RGB
-    uint32_t sizeImage = 0;       // ((width + 7) / 8) x height x effective depth
+    uint16_t bitCount = 0;     // the bits per pixel as the bitmap reports them
+    uint32_t compression = 0;  // uncompressed RGB
+    uint32_t sizeImage = 0;    // ((width + 7) / 8) x height x effective depth
     int32_t xPelsPerMeter = 0;
     int32_t yPelsPerMeter = 0;
-    uint32_t colorsUsed = 0;      // colour-table entries
+    uint32_t colorsUsed = 0;  // colour-table entries
     uint32_t colorsImportant = 0;
 };
 

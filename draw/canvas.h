@@ -139,8 +139,7 @@ private:
 
 class BrushGuard {
 public:
-    BrushGuard(Canvas& canvas, const Brush& brush)
-        : canvas_(canvas), previous_(canvas.selectBrush(brush)) {}
+    BrushGuard(Canvas& canvas, const Brush& brush) : canvas_(canvas), previous_(canvas.selectBrush(brush)) {}
     ~BrushGuard() { canvas_.selectBrush(previous_); }
     BrushGuard(const BrushGuard&) = delete;
     BrushGuard& operator=(const BrushGuard&) = delete;

@@ -50,8 +50,9 @@ void drawButton(Canvas& canvas, const Rect& button, std::string_view caption, in
     canvas.textOut(L + (W - extent.cx) / 2, T + (lineHeight - 2) / 2, caption);
 }
 
-void drawSelectorGroup(Canvas& canvas, const Rect& group, std::string_view title, std::span<const int32_t> values,
-                       int32_t selectedPosition, int32_t currentValue, int32_t lineHeight, std::span<Rect> rowRects) {
+void drawSelectorGroup(Canvas& canvas, const Rect& group, std::string_view title,
+                       std::span<const int32_t> values, int32_t selectedPosition, int32_t currentValue,
+                       int32_t lineHeight, std::span<Rect> rowRects) {
     const int32_t L = group.left;
     const int32_t T = group.top;
     const int32_t W = group.right - group.left + 1;
@@ -81,8 +82,8 @@ void drawSelectorGroup(Canvas& canvas, const Rect& group, std::string_view title
     canvas.ellipse({x + inset, rowTops[row] + inset, x + h - inset, rowTops[row] + h - inset});
 }
 
-void drawEtalonThumbnail(Canvas& canvas, const PulseHeader& etalon, int32_t amplitude, ThumbnailHighlight highlight,
-                         const Rect& cell, int32_t lineHeight) {
+void drawEtalonThumbnail(Canvas& canvas, const PulseHeader& etalon, int32_t amplitude,
+                         ThumbnailHighlight highlight, const Rect& cell, int32_t lineHeight) {
     const int32_t x0 = cell.left;
     const int32_t top = cell.top + 1;
     const int32_t w = cell.right - cell.left;

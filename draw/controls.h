@@ -26,8 +26,9 @@ void drawButton(Canvas& canvas, const Rect& button, std::string_view caption, in
 // written beside it. `selectedPosition` is 1-based (a position outside the values is taken as
 // the first); its button gets a dot, black when its value is `currentValue`, grey otherwise (a
 // value chosen but not in use yet). Row i's rectangle goes to rowRects[i] while there is room.
-void drawSelectorGroup(Canvas& canvas, const Rect& group, std::string_view title, std::span<const int32_t> values,
-                       int32_t selectedPosition, int32_t currentValue, int32_t lineHeight, std::span<Rect> rowRects);
+void drawSelectorGroup(Canvas& canvas, const Rect& group, std::string_view title,
+                       std::span<const int32_t> values, int32_t selectedPosition, int32_t currentValue,
+                       int32_t lineHeight, std::span<Rect> rowRects);
 
 enum class ThumbnailHighlight : uint8_t { None, Grey, Red };
 
@@ -35,7 +36,7 @@ enum class ThumbnailHighlight : uint8_t { None, Grey, Red };
 // graph's left, its width (right - left) and height (bottom - top); the graph stands a line and a
 // quarter below the cell's top. Highlighted, the graph is drawn bold in white on a grey or red
 // background. An etalon shorter than two samples, or an amplitude below 1, shows no curve.
-void drawEtalonThumbnail(Canvas& canvas, const PulseHeader& etalon, int32_t amplitude, ThumbnailHighlight highlight,
-                         const Rect& cell, int32_t lineHeight);
+void drawEtalonThumbnail(Canvas& canvas, const PulseHeader& etalon, int32_t amplitude,
+                         ThumbnailHighlight highlight, const Rect& cell, int32_t lineHeight);
 
 }  // namespace tessaline

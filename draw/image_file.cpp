@@ -1,13 +1,13 @@
 #include "draw/image_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/window.h"
 
@@ -37,7 +37,7 @@ std::string uniqueSuffix() {
 
 // The file a symbolic link at `path` leads to, so that the link stays and its file is replaced.
 std::string linkedFile(const std::string& path) {
-    struct stat own{};
+    struct stat own {};
     if (::lstat(path.c_str(), &own) != 0 || !S_ISLNK(own.st_mode)) return path;
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
@@ -63,7 +63,7 @@ bool ReplacementFile::fail(int error) {
 bool ReplacementFile::open(const std::string& path) {
     giveUp();
     error_ = 0;
-    struct stat old{};
+    struct stat old {};
     if (::stat(path.c_str(), &old) != 0) {
         // A link to a file not made yet makes that file, as writing through it would.
         if (::lstat(path.c_str(), &old) == 0 && S_ISLNK(old.st_mode)) return openInPlace(path);
@@ -79,7 +79,8 @@ bool ReplacementFile::open(const std::string& path) {
         return (error_ == EACCES || error_ == EPERM) && openInPlace(path);
     }
     if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-        [[maybe_unused]] const int owned = ::fchown(descriptor_, old.st_uid, old.st_gid);  // only where allowed
+        [[maybe_unused]] const int owned =
+            ::fchown(descriptor_, old.st_uid, old.st_gid);  // only where allowed
     }
     ::fchmod(descriptor_, old.st_mode & 0777);
     return true;

@@ -21,7 +21,8 @@ bool fitsPcx(const WindowImage& image) noexcept {
 
 // Appends one run to `codes` at `used` and gives the new length.
 size_t emitRun(std::span<uint8_t> codes, size_t used, uint8_t value, uint8_t count) noexcept {
-    if (count > 1 || (value & PCX_RUN_MARK) == PCX_RUN_MARK) codes[used++] = static_cast<uint8_t>(PCX_RUN_MARK | count);
+    if (count > 1 || (value & PCX_RUN_MARK) == PCX_RUN_MARK)
+        codes[used++] = static_cast<uint8_t>(PCX_RUN_MARK | count);
     codes[used++] = value;
     return used;
 }
@@ -40,8 +41,8 @@ void classifyRow(const WindowImage& image, int32_t y, std::span<uint8_t> values)
 bool savePcxRows(Window& window, const std::string& path, const WindowImage& image, std::span<uint8_t> values,
                  std::span<uint8_t> packed, std::span<uint8_t> codes) {
     ImageFile file(window, kCaption);
-    if (!file.create(path) ||
-        !file.write(pcxHeader(image.width, image.height, image.background), "ERROR while writing PCXHEADER!")) {
+    if (!file.create(path) || !file.write(pcxHeader(image.width, image.height, image.background),
+                                          "ERROR while writing PCXHEADER!")) {
         return false;
     }
     for (int32_t y = 0; y < image.height; ++y) {
@@ -135,7 +136,8 @@ bool writePcxFile(Window& window, const std::string& path, const WindowImage& im
         return false;
     }
     const std::span<uint8_t> all = codes.span();
-    return savePcxRows(window, path, image, values.span(), all.first(bytesPerLine), all.subspan(bytesPerLine));
+    return savePcxRows(window, path, image, values.span(), all.first(bytesPerLine),
+                       all.subspan(bytesPerLine));
 }
 
 }  // namespace tessaline

@@ -209,11 +209,13 @@ void drawFoundPulses(Canvas& canvas, const Rect& strip, int32_t amplitude, const
     drawPulses(canvas, strip, amplitude, series, foundPulses(series), PulsePart::Whole);
 }
 
-void drawCutOffPlacedPulses(Canvas& canvas, const Rect& strip, int32_t amplitude, const SeriesHeader& series) {
+void drawCutOffPlacedPulses(Canvas& canvas, const Rect& strip, int32_t amplitude,
+                            const SeriesHeader& series) {
     drawPulses(canvas, strip, amplitude, series, placedPulses(series), PulsePart::Kept);
 }
 
-void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitude, const SeriesHeader& series) {
+void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitude,
+                             const SeriesHeader& series) {
     const std::optional<StripScale> scale = stripScale(strip, series, amplitude);
     if (!scale) return;
     int phase = 0;

@@ -38,7 +38,8 @@ void drawCutOffPlacedPulses(Canvas& canvas, const Rect& strip, int32_t amplitude
 
 // A checkered hatch of black dots between the middle line and the kept part of each placed pulse.
 // The checker phase flips at every column and runs on from one pulse to the next.
-void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitude, const SeriesHeader& series);
+void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitude,
+                             const SeriesHeader& series);
 
 // Under each pulse of the list, at (column of its position - 5, B - 1): its position, its etalon
 // letter when `letters` is set, and "[first..last] " when the series type is a cut-off one. A

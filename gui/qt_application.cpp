@@ -51,7 +51,8 @@ void forward(QtMsgType type, const QMessageLogContext& context, const QString& m
 // Qt's notice that it has no runtime folder of the user's session says nothing about the picture
 // and would precede every image drawn from a plain console; every other message goes on as before.
 void passMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
     if (gStarting) {
         if (type == QtFatalMsg) endForPlatform(message);
         gHeld.push_back({type, QByteArray(context.category != nullptr ? context.category : ""), message});
@@ -73,10 +74,12 @@ void releaseHeldMessages() {
 
 std::string platformFailureReason(const QStringList& messages, const QString& fatal) {
     for (const QString& message : messages) {
-        if (message.contains(QLatin1String("Could not find the Qt platform plugin"))) return "no such platform plugin";
+        if (message.contains(QLatin1String("Could not find the Qt platform plugin")))
+            return "no such platform plugin";
     }
     for (const QString& message : messages) {
-        if (message.contains(QLatin1String("could not connect to display"), Qt::CaseInsensitive)) return "no display";
+        if (message.contains(QLatin1String("could not connect to display"), Qt::CaseInsensitive))
+            return "no display";
     }
     // Qt's closing words say only that no plugin started; a plugin's own fatal words say why.
     if (!fatal.startsWith(QLatin1String("This application failed to start")) && !firstLine(fatal).isEmpty()) {
@@ -91,7 +94,8 @@ std::string platformFailureReason(const QStringList& messages, const QString& fa
 GuiSession::GuiSession(StartFailure cannotStart) {
     if (QGuiApplication::instance() != nullptr) return;
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
-    if (chosen == nullptr || *chosen == '\0') setenv("QT_QPA_PLATFORM", "offscreen", 1);  // keeps a platform the user chose
+    if (chosen == nullptr || *chosen == '\0')
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);  // keeps a platform the user chose
     previousHandler_ = qInstallMessageHandler(passMessage);
     gPreviousHandler = previousHandler_;
     gCannotStart = &cannotStart;

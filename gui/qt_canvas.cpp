@@ -17,10 +17,12 @@ constexpr int64_t kCoordinateLimit = int64_t{1} << 20;
 constexpr int32_t kLargestCellHeight = 1024;
 
 // The symbol encoding's Greek letters for 'a' .. 'z' and 'A' .. 'Z'.
-constexpr char16_t kGreekSmall[26] = {u'α', u'β', u'χ', u'δ', u'ε', u'φ', u'γ', u'η', u'ι', u'ϕ', u'κ', u'λ', u'μ',
-                                      u'ν', u'ο', u'π', u'θ', u'ρ', u'σ', u'τ', u'υ', u'ϖ', u'ω', u'ξ', u'ψ', u'ζ'};
-constexpr char16_t kGreekCapital[26] = {u'Α', u'Β', u'Χ', u'Δ', u'Ε', u'Φ', u'Γ', u'Η', u'Ι', u'ϑ', u'Κ', u'Λ', u'Μ',
-                                        u'Ν', u'Ο', u'Π', u'Θ', u'Ρ', u'Σ', u'Τ', u'Υ', u'ς', u'Ω', u'Ξ', u'Ψ', u'Ζ'};
+constexpr char16_t kGreekSmall[26] = {u'α', u'β', u'χ', u'δ', u'ε', u'φ', u'γ', u'η', u'ι',
+                                      u'ϕ', u'κ', u'λ', u'μ', u'ν', u'ο', u'π', u'θ', u'ρ',
+                                      u'σ', u'τ', u'υ', u'ϖ', u'ω', u'ξ', u'ψ', u'ζ'};
+constexpr char16_t kGreekCapital[26] = {u'Α', u'Β', u'Χ', u'Δ', u'Ε', u'Φ', u'Γ', u'Η', u'Ι',
+                                        u'ϑ', u'Κ', u'Λ', u'Μ', u'Ν', u'Ο', u'Π', u'Θ', u'Ρ',
+                                        u'Σ', u'Τ', u'Υ', u'ς', u'Ω', u'Ξ', u'Ψ', u'Ζ'};
 
 QColor qtColor(Color c) { return QColor(c.red, c.green, c.blue); }
 
@@ -33,7 +35,9 @@ QPen outlinePen(const Pen& pen) {
     return result;
 }
 
-QBrush qtBrush(const Brush& brush) { return brush.hollow ? QBrush(Qt::NoBrush) : QBrush(qtColor(brush.color)); }
+QBrush qtBrush(const Brush& brush) {
+    return brush.hollow ? QBrush(Qt::NoBrush) : QBrush(qtColor(brush.color));
+}
 
 // The area as a Qt rectangle of its width x height pixels, or none when it covers no pixel. Its
 // edges are kept inside the coordinate box, which changes nothing that can be seen.
@@ -72,8 +76,10 @@ std::optional<QLineF> segmentInsideBox(Point from, Point to) {
             continue;
         }
         const double t = q[i] / p[i];
-        if (p[i] < 0.0) enter = std::max(enter, t);
-        else leave = std::min(leave, t);
+        if (p[i] < 0.0)
+            enter = std::max(enter, t);
+        else
+            leave = std::min(leave, t);
     }
     if (enter > leave) return std::nullopt;
     return QLineF(std::round(x0 + enter * dx), std::round(y0 + enter * dy), std::round(x0 + leave * dx),
@@ -82,7 +88,8 @@ std::optional<QLineF> segmentInsideBox(Point from, Point to) {
 
 // The steps i of a line whose coordinate along its longer axis, start + i x direction, lies in
 // low .. high, within 0 .. steps - 1: the only steps that can land in the picture.
-std::pair<int64_t, int64_t> stepsWithin(int64_t start, int64_t direction, int64_t low, int64_t high, int64_t steps) {
+std::pair<int64_t, int64_t> stepsWithin(int64_t start, int64_t direction, int64_t low, int64_t high,
+                                        int64_t steps) {
     const int64_t first = direction > 0 ? low - start : start - high;
     const int64_t last = direction > 0 ? high - start : start - low;
     return {std::max<int64_t>(first, 0), std::min<int64_t>(last, steps - 1)};
@@ -147,8 +154,10 @@ QString symbolFontText(std::string_view text) {
     QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     for (QChar& c : shown) {
         const char16_t u = c.unicode();
-        if (u >= u'a' && u <= u'z') c = QChar(kGreekSmall[u - u'a']);
-        else if (u >= u'A' && u <= u'Z') c = QChar(kGreekCapital[u - u'A']);
+        if (u >= u'a' && u <= u'z')
+            c = QChar(kGreekSmall[u - u'a']);
+        else if (u >= u'A' && u <= u'Z')
+            c = QChar(kGreekCapital[u - u'A']);
     }
     return shown;
 }
@@ -176,7 +185,9 @@ Color QtCanvas::setTextColor(Color color) { return std::exchange(textColor_, col
 
 Color QtCanvas::setBackgroundColor(Color color) { return std::exchange(backgroundColor_, color); }
 
-BackgroundMode QtCanvas::setBackgroundMode(BackgroundMode mode) { return std::exchange(backgroundMode_, mode); }
+BackgroundMode QtCanvas::setBackgroundMode(BackgroundMode mode) {
+    return std::exchange(backgroundMode_, mode);
+}
 
 void QtCanvas::moveTo(int32_t x, int32_t y) { position_ = {x, y}; }
 
@@ -206,11 +217,15 @@ void QtCanvas::drawSegment(Point from, Point to) {
 void QtCanvas::rectangle(const Rect& area) {
     const std::optional<QRect> r = areaRect(area);
     if (!r) return;
-    if (!brush_.hollow && r->width() > 2 && r->height() > 2) painter_.fillRect(r->adjusted(1, 1, -1, -1), qtColor(brush_.color));
+    if (!brush_.hollow && r->width() > 2 && r->height() > 2)
+        painter_.fillRect(r->adjusted(1, 1, -1, -1), qtColor(brush_.color));
     // The outline as four lines round the corners, each leaving out its end pixel, so that every
     // edge pixel is set once (a dotted outline starts its dots afresh at each corner).
-    const Point corners[5] = {{r->left(), r->top()}, {r->right(), r->top()}, {r->right(), r->bottom()},
-                              {r->left(), r->bottom()}, {r->left(), r->top()}};
+    const Point corners[5] = {{r->left(), r->top()},
+                              {r->right(), r->top()},
+                              {r->right(), r->bottom()},
+                              {r->left(), r->bottom()},
+                              {r->left(), r->top()}};
     if (r->width() == 1 || r->height() == 1) {
         drawSegment(corners[0], corners[2]);
         if (pen_.style != PenStyle::None) setPixel(r->right(), r->bottom(), pen_.color);
@@ -248,7 +263,8 @@ void QtCanvas::textOut(int32_t x, int32_t y, std::string_view text) {
     const QString shown = shownText(text);
     const QFontMetrics metrics(qtFont_, &image_);
     if (backgroundMode_ == BackgroundMode::Opaque) {
-        painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(shown), metrics.height()), qtColor(backgroundColor_));
+        painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(shown), metrics.height()),
+                          qtColor(backgroundColor_));
     }
     painter_.setFont(qtFont_);
     painter_.setPen(qtColor(textColor_));

@@ -9,7 +9,8 @@
 namespace tessaline {
 
 WindowImage windowImageOf(const QImage& image, Color background) {
-    const QImage rgb = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb =
+        image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
     WindowImage result;
     result.width = rgb.width();
     result.height = rgb.height();
@@ -32,7 +33,8 @@ bool savePng(const QImage& image, const std::string& path, std::string& reason) 
         return false;
     }
     ReplacementFile file;
-    const auto bytes = std::span(reinterpret_cast<const uint8_t*>(encoded.constData()), static_cast<size_t>(encoded.size()));
+    const auto bytes =
+        std::span(reinterpret_cast<const uint8_t*>(encoded.constData()), static_cast<size_t>(encoded.size()));
     if (file.open(path) && file.write(bytes) && file.commit()) return true;
     reason = std::strerror(file.error());
     return false;

@@ -8,9 +8,9 @@ namespace tessaline {
 inline constexpr uint16_t TASK_DETECTION = 1;
 inline constexpr uint16_t TASK_RECOGNITION = 2;
 inline constexpr uint16_t TASK_JOINT = 4;
-inline constexpr uint16_t TASK_JOINT_ESTIMATION = 8;        // named by the statistics record only
-inline constexpr uint16_t TASK_JOINT_ESTIMATION_ALT = 16;   // named by the statistics record only
-inline constexpr uint16_t TASK_BLIND_DETECTION = 32;        // named by the statistics record only
+inline constexpr uint16_t TASK_JOINT_ESTIMATION = 8;       // named by the statistics record only
+inline constexpr uint16_t TASK_JOINT_ESTIMATION_ALT = 16;  // named by the statistics record only
+inline constexpr uint16_t TASK_BLIND_DETECTION = 32;       // named by the statistics record only
 inline constexpr uint16_t TASK_TUPLES_DETECTION = 36;
 inline constexpr uint16_t TASK_TUPLES_RECOGNITION = 40;
 inline constexpr uint16_t TASK_SERIES_PROCESSING = 64;

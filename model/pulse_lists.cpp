@@ -9,15 +9,18 @@ int readablePulseEntries(const SeriesHeader& series, int count) noexcept {
 }
 
 std::vector<PulseEntry> placedPulses(const SeriesHeader& series) {
-    std::vector<PulseEntry> pulses(static_cast<std::size_t>(readablePulseEntries(series, series.wImpulseQuantity)));
+    std::vector<PulseEntry> pulses(
+        static_cast<std::size_t>(readablePulseEntries(series, series.wImpulseQuantity)));
     for (std::size_t i = 0; i < pulses.size(); ++i) {
-        pulses[i] = {series.lpPositions[i], series.lpEtalonNumbers[i], series.lpCutBegins[i], series.lpCutEnds[i]};
+        pulses[i] = {series.lpPositions[i], series.lpEtalonNumbers[i], series.lpCutBegins[i],
+                     series.lpCutEnds[i]};
     }
     return pulses;
 }
 
 std::vector<PulseEntry> foundPulses(const SeriesHeader& series) {
-    std::vector<PulseEntry> pulses(static_cast<std::size_t>(readablePulseEntries(series, series.wFoundPulses)));
+    std::vector<PulseEntry> pulses(
+        static_cast<std::size_t>(readablePulseEntries(series, series.wFoundPulses)));
     for (std::size_t i = 0; i < pulses.size(); ++i) {
         pulses[i] = {series.lpFoundPositions[i], series.lpFoundEtalonNumbers[i], series.lpFoundCutBegins[i],
                      series.lpFoundCutEnds[i]};

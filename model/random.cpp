@@ -35,7 +35,8 @@ LcgJump lcgJumpOf(uint64_t steps) noexcept {
     LcgJump result;
     LcgJump power{12869u, 6925u};
     for (; steps != 0; steps >>= 1) {
-        if ((steps & 1u) != 0) result = {(power.a * result.a) & 0x7FFFu, (power.a * result.c + power.c) & 0x7FFFu};
+        if ((steps & 1u) != 0)
+            result = {(power.a * result.a) & 0x7FFFu, (power.a * result.c + power.c) & 0x7FFFu};
         power = {(power.a * power.a) & 0x7FFFu, (power.a * power.c + power.c) & 0x7FFFu};
     }
     return result;

@@ -49,7 +49,9 @@ inline uint16_t lcgNext(int32_t& state) noexcept {
 struct LcgJump {
     uint32_t a = 1;
     uint32_t c = 0;
-    uint16_t apply(uint32_t x) const noexcept { return static_cast<uint16_t>((a * (x & 0x7FFFu) + c) & 0x7FFFu); }
+    uint16_t apply(uint32_t x) const noexcept {
+        return static_cast<uint16_t>((a * (x & 0x7FFFu) + c) & 0x7FFFu);
+    }
 };
 LcgJump lcgJumpOf(uint64_t steps) noexcept;
 

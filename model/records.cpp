@@ -14,7 +14,8 @@ namespace {
 constexpr uint32_t SERIES_LENGTH_LIMIT = 32768;  // positions are 16-bit signed in the found arrays
 constexpr uint32_t PER_PULSE_ARRAYS = 13;
 
-void refuseSetting(MessageSink& messages, const char* caption, const char* setting, const std::string& detail) {
+void refuseSetting(MessageSink& messages, const char* caption, const char* setting,
+                   const std::string& detail) {
     messages.showMessage(formatted("Неверно задан %s!\n\n%s\n", setting, detail.c_str()), caption,
                          MessageIcon::Warning);
 }
@@ -83,7 +84,8 @@ uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept {
 bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
                          const char* caption) {
     if (Tmin == 0 || Tmin > Tmax) {
-        refuseSetting(messages, caption, "wTmin", formatted("wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax));
+        refuseSetting(messages, caption, "wTmin",
+                      formatted("wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax));
         return false;
     }
     if (n == 0 || n > Tmax) {
@@ -110,7 +112,7 @@ SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t 
         record = memory::allocateZeroed<SeriesHeader>(1);
         if (record == nullptr) {
             messages.showMessage("Нет памяти для newSeriesHeader!", " getCutOffSeriesHeader ",
-                               MessageIcon::None);
+                                 MessageIcon::None);
             return nullptr;
         }
     }
@@ -118,7 +120,7 @@ SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t 
         if (!growSampleBlock(*record, N, static_cast<uint16_t>(u))) {
             freeSeriesHeader(record);
             messages.showMessage("Нет памяти для newSeriesHeader->lpPureData!", " getExtSeriesHeader ",
-                               MessageIcon::None);
+                                 MessageIcon::None);
             return nullptr;
         }
     }
@@ -128,7 +130,7 @@ SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t 
         if (record->lpPulsesList == nullptr) {
             freeSeriesHeader(record);
             messages.showMessage("Нет памяти для newSeriesHeader->lpPulsesList!", " getExtSeriesHeader ",
-                               MessageIcon::None);
+                                 MessageIcon::None);
             return nullptr;
         }
         record->wReservedEtalons = k;
@@ -144,7 +146,8 @@ SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t 
 }
 
 const PulseHeader* seriesEtalon(const SeriesHeader& series, int32_t number) noexcept {
-    if (number < 1 || number > series.wEtalons || number > series.wReservedEtalons || series.lpPulsesList == nullptr) {
+    if (number < 1 || number > series.wEtalons || number > series.wReservedEtalons ||
+        series.lpPulsesList == nullptr) {
         return nullptr;
     }
     return series.lpPulsesList[number - 1];

@@ -17,49 +17,49 @@ struct PulseHeader {
 };
 
 struct SeriesHeader {
-    uint32_t dwReservedSize;      // capacity of lpPureData and lpNoisyData
-    uint32_t dwSeriesSize;        // series length N
-    uint16_t wTmin;               // least distance between consecutive pulse starts
-    uint16_t wTmax;               // greatest distance between consecutive pulse starts
-    int16_t* lpPureData;          // [N] zeros and placed pulse segments; owns the sample block
-    int16_t* lpNoisyData;         // [N] pure data plus noise
-    uint16_t wImpulseSize;        // etalon length n
-    uint16_t wImpulseQuantity;    // pulses placed, K
-    uint16_t wMaxPulses;          // (N - n + Tmin) / Tmin
-    uint16_t wMinPulses;          // (N + n - 1) / Tmax, at least 1
-    uint16_t wNoiseLevel;         // sigma of the added noise, 0 until noise is added
-    int16_t wAmplitude;           // amplitude bound the series was made with
-    uint16_t* lpPositions;        // [u] start of each placed pulse
-    int16_t* lpFoundPositions;    // [u] found positions; -1 after series making
-    uint16_t* lpMinPositions;     // [u] least admissible position per pulse index
-    uint16_t* lpMaxPositions;     // [u] greatest admissible position per pulse index
+    uint32_t dwReservedSize;           // capacity of lpPureData and lpNoisyData
+    uint32_t dwSeriesSize;             // series length N
+    uint16_t wTmin;                    // least distance between consecutive pulse starts
+    uint16_t wTmax;                    // greatest distance between consecutive pulse starts
+    int16_t* lpPureData;               // [N] zeros and placed pulse segments; owns the sample block
+    int16_t* lpNoisyData;              // [N] pure data plus noise
+    uint16_t wImpulseSize;             // etalon length n
+    uint16_t wImpulseQuantity;         // pulses placed, K
+    uint16_t wMaxPulses;               // (N - n + Tmin) / Tmin
+    uint16_t wMinPulses;               // (N + n - 1) / Tmax, at least 1
+    uint16_t wNoiseLevel;              // sigma of the added noise, 0 until noise is added
+    int16_t wAmplitude;                // amplitude bound the series was made with
+    uint16_t* lpPositions;             // [u] start of each placed pulse
+    int16_t* lpFoundPositions;         // [u] found positions; -1 after series making
+    uint16_t* lpMinPositions;          // [u] least admissible position per pulse index
+    uint16_t* lpMaxPositions;          // [u] greatest admissible position per pulse index
     const PulseHeader* lpFirstEtalon;  // alphabet record of pulse 0
-    uint16_t* lpEtalonNumbers;    // [u] 1-based etalon of each placed pulse
-    uint16_t* lpFoundEtalonNumbers;  // [u] found etalons; 0 after series making
-    uint16_t wReservedEtalons;    // capacity of lpPulsesList
-    uint16_t wEtalons;            // entries of lpPulsesList in use (k)
-    uint16_t wReservedPulses;     // capacity u of every per-pulse array
+    uint16_t* lpEtalonNumbers;         // [u] 1-based etalon of each placed pulse
+    uint16_t* lpFoundEtalonNumbers;    // [u] found etalons; 0 after series making
+    uint16_t wReservedEtalons;         // capacity of lpPulsesList
+    uint16_t wEtalons;                 // entries of lpPulsesList in use (k)
+    uint16_t wReservedPulses;          // capacity u of every per-pulse array
     const PulseHeader** lpPulsesList;  // [wReservedEtalons] alphabet records, not owned
-    uint16_t wFoundPulses;        // pulses found by processing
-    uint16_t wWholeBegin;         // 0
-    uint16_t wWholeEnd;           // n - 1
-    uint16_t* lpCutBegins;        // [u] first etalon sample kept per placed pulse
-    uint16_t* lpCutEnds;          // [u] last etalon sample kept per placed pulse
-    uint16_t* lpFoundCutBegins;   // [u] first etalon sample used by processing
-    uint16_t* lpFoundCutEnds;     // [u] last etalon sample used by processing
-    uint16_t* lpSubset;           // [u] the subset in use
-    uint16_t wSubsetSize;         // entries of lpSubset; 0 = no subset
-    uint16_t wSubsetEmployment;   // employment mode 1..5
-    uint16_t wSubsetInitPosition; // 1-based pulse index where employment starts
-    uint16_t wFoundTuples;        // tuples found by processing
-    uint16_t* lpTupleFirsts;      // [u] 1-based index of each found tuple's first found pulse
-    uint16_t* lpTupleLasts;       // [u] 1-based index of each found tuple's last found pulse
-    uint16_t wReservedSubsets;    // capacity in stored subsets
-    uint16_t wSubsets;            // stored subsets
-    uint16_t wReservedSubsetSize; // capacity of each stored subset
-    uint16_t wFoundSubset;        // 1-based stored subset recognised by tuple recognition; 0 = none
-    uint16_t* selectedSubsetSize; // sizes of the stored subsets, then their rows, one allocation
-    uint16_t** selectedSubsetList;  // row pointers into selectedSubsetSize
+    uint16_t wFoundPulses;             // pulses found by processing
+    uint16_t wWholeBegin;              // 0
+    uint16_t wWholeEnd;                // n - 1
+    uint16_t* lpCutBegins;             // [u] first etalon sample kept per placed pulse
+    uint16_t* lpCutEnds;               // [u] last etalon sample kept per placed pulse
+    uint16_t* lpFoundCutBegins;        // [u] first etalon sample used by processing
+    uint16_t* lpFoundCutEnds;          // [u] last etalon sample used by processing
+    uint16_t* lpSubset;                // [u] the subset in use
+    uint16_t wSubsetSize;              // entries of lpSubset; 0 = no subset
+    uint16_t wSubsetEmployment;        // employment mode 1..5
+    uint16_t wSubsetInitPosition;      // 1-based pulse index where employment starts
+    uint16_t wFoundTuples;             // tuples found by processing
+    uint16_t* lpTupleFirsts;           // [u] 1-based index of each found tuple's first found pulse
+    uint16_t* lpTupleLasts;            // [u] 1-based index of each found tuple's last found pulse
+    uint16_t wReservedSubsets;         // capacity in stored subsets
+    uint16_t wSubsets;                 // stored subsets
+    uint16_t wReservedSubsetSize;      // capacity of each stored subset
+    uint16_t wFoundSubset;             // 1-based stored subset recognised by tuple recognition; 0 = none
+    uint16_t* selectedSubsetSize;      // sizes of the stored subsets, then their rows, one allocation
+    uint16_t** selectedSubsetList;     // row pointers into selectedSubsetSize
 };
 
 // Least and greatest admissible pulse counts for series length N, etalon length n and the gaps.

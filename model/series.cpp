@@ -24,18 +24,17 @@ struct Range {
 };
 
 Range admissibleRange(int64_t p, int64_t K, int64_t N, int64_t n, int64_t Tmin, int64_t Tmax) {
-    return {std::max(p * Tmin, N - Tmax * (K - p)),
-            std::min(Tmax * (p + 1) - n, N - n - Tmin * (K - p - 1))};
+    return {std::max(p * Tmin, N - Tmax * (K - p)), std::min(Tmax * (p + 1) - n, N - n - Tmin * (K - p - 1))};
 }
 
 void reportIncompatibleCount(MessageSink& messages, const SeriesRequest& request, const SeriesHeader& record,
                              uint32_t m, uint32_t u) {
-    const std::string text =
-        formatted("Несовместимые входные параметры!\n\ndwSeriesSize: %d [%d]\nwImpulseSize: %d [%d]\n"
-                  "wMinPulses: %d [%d]\nwMaxPulses: %d [%d]\nwImpulseQuantity: %d\n\n",
-                  static_cast<int>(request.N), static_cast<int>(record.dwSeriesSize), static_cast<int>(request.n),
-                  static_cast<int>(record.wImpulseSize), static_cast<int>(m), static_cast<int>(record.wMinPulses),
-                  static_cast<int>(u), static_cast<int>(record.wMaxPulses), static_cast<int>(request.K));
+    const std::string text = formatted(
+        "Несовместимые входные параметры!\n\ndwSeriesSize: %d [%d]\nwImpulseSize: %d [%d]\n"
+        "wMinPulses: %d [%d]\nwMaxPulses: %d [%d]\nwImpulseQuantity: %d\n\n",
+        static_cast<int>(request.N), static_cast<int>(record.dwSeriesSize), static_cast<int>(request.n),
+        static_cast<int>(record.wImpulseSize), static_cast<int>(m), static_cast<int>(record.wMinPulses),
+        static_cast<int>(u), static_cast<int>(record.wMaxPulses), static_cast<int>(request.K));
     messages.showMessage(text, " makeExtSeries ", MessageIcon::Warning);
 }
 
@@ -56,7 +55,7 @@ bool checkRequest(MessageSink& messages, const SeriesRequest& request, const cha
     }
     if (request.alphabet.empty()) {
         messages.showMessage("Неверно задан wEtalons!\n\nВ алфавите нет эталонов.\n", caption,
-                           MessageIcon::Warning);
+                             MessageIcon::Warning);
         return false;
     }
     return true;
@@ -204,10 +203,11 @@ SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& reques
     if (made != nullptr) *made = 0;
     if (!checkRequest(messages, request, " getCutOffSeries ")) return record;
     const uint16_t k = static_cast<uint16_t>(request.alphabet.size());
-    SeriesHeader* kept = getCutOffSeriesHeader(messages, k, request.n, request.Tmin, request.Tmax, request.N, record);
+    SeriesHeader* kept =
+        getCutOffSeriesHeader(messages, k, request.n, request.Tmin, request.Tmax, request.N, record);
     if (kept == nullptr) {
         messages.showMessage("Не могу выделить память для lpSeriesHeader!", " getCutOffSeries ",
-                           MessageIcon::Warning);
+                             MessageIcon::Warning);
         return nullptr;
     }
     const int placed = makeExtSeries(messages, request, *kept, states);

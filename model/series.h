@@ -18,11 +18,11 @@ struct SeriesRequest {
     uint16_t n = 0;                         // etalon length
     uint16_t Tmin = 0;
     uint16_t Tmax = 0;
-    uint32_t N = 0;                         // series length
-    uint16_t K = 0;                         // pulse count (ignored by getUnfixedCutOffSeries)
+    uint32_t N = 0;  // series length
+    uint16_t K = 0;  // pulse count (ignored by getUnfixedCutOffSeries)
     std::span<uint16_t> sequence;
-    int16_t A = 0;                          // amplitude bound, stored in the record
-    uint16_t level = 100;                   // saved energy level in percent; 100 = whole etalons
+    int16_t A = 0;         // amplitude bound, stored in the record
+    uint16_t level = 100;  // saved energy level in percent; 100 = whole etalons
 };
 
 // Makes or reuses the record for the request and places the pulses. Returns the record to keep

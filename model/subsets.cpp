@@ -55,7 +55,7 @@ bool reserveSubsetTable(MessageSink& messages, uint16_t S, uint16_t Z, SeriesHea
         record.selectedSubsetSize = memory::allocateZeroed<uint16_t>(std::size_t{S} * (Z + 1u));
         if (record.selectedSubsetSize == nullptr) {
             messages.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetSize!", caption,
-                               MessageIcon::None);
+                                 MessageIcon::None);
             return false;
         }
     }
@@ -64,7 +64,7 @@ bool reserveSubsetTable(MessageSink& messages, uint16_t S, uint16_t Z, SeriesHea
         if (record.selectedSubsetList == nullptr) {
             memory::release(record.selectedSubsetSize);
             messages.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetList!", caption,
-                               MessageIcon::None);
+                                 MessageIcon::None);
             return false;
         }
         uint16_t* rows = record.selectedSubsetSize + S;
@@ -89,9 +89,7 @@ void employSubset(const SeriesHeader& record, std::span<uint16_t> sequence, Gene
             if (g > 0) writer.skip(subsetDraw(states.wSubsetState, g));
             writer.copyFrom(0);
             break;
-        case EMPLOY_SINGLE_FIXED:
-            writer.copyFrom(0);
-            break;
+        case EMPLOY_SINGLE_FIXED: writer.copyFrom(0); break;
         case EMPLOY_MULTIPLE_RANDOM:
             do {
                 if (g > 0) writer.skip(subsetDraw(states.wSubsetGapState, g));
@@ -103,11 +101,11 @@ void employSubset(const SeriesHeader& record, std::span<uint16_t> sequence, Gene
             while (!writer.full());
             break;
         case EMPLOY_SHIFTED_COMPLETE:
-            writer.copyFrom(static_cast<std::size_t>(subsetDraw(states.wSubsetState, static_cast<int64_t>(L))));
+            writer.copyFrom(
+                static_cast<std::size_t>(subsetDraw(states.wSubsetState, static_cast<int64_t>(L))));
             while (!writer.full()) writer.copyFrom(0);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -129,8 +127,8 @@ int addSomeSelectedSubsetToSeriesHeader(MessageSink& messages, std::span<const i
     const std::size_t stored = storedEntries(count, record->wReservedSubsets);
     record->wSubsets = static_cast<uint16_t>(stored);
     for (std::size_t i = 0; i < stored; ++i) {
-        const std::size_t size = storedEntries(static_cast<std::size_t>(std::max(sizes[i], 0)),
-                                               record->wReservedSubsetSize);
+        const std::size_t size =
+            storedEntries(static_cast<std::size_t>(std::max(sizes[i], 0)), record->wReservedSubsetSize);
         record->selectedSubsetSize[i] = static_cast<uint16_t>(size);
         std::copy_n(lists[i], size, record->selectedSubsetList[i]);
     }

@@ -10,8 +10,6 @@ DialogControl* DialogForm::find(int id) {
     return at == controls.end() ? nullptr : &*at;
 }
 
-const DialogControl* DialogForm::find(int id) const {
-    return const_cast<DialogForm*>(this)->find(id);
-}
+const DialogControl* DialogForm::find(int id) const { return const_cast<DialogForm*>(this)->find(id); }
 
 }  // namespace tessaline

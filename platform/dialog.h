@@ -11,16 +11,16 @@ namespace tessaline {
 enum class ControlKind { Group, Label, Edit, CheckBox, RadioButton };
 
 struct DialogControl {
-    int id = 0;             // the control's number; 0 for groups and labels without one
+    int id = 0;  // the control's number; 0 for groups and labels without one
     ControlKind kind = ControlKind::Label;
-    std::string text;       // caption, or an edit's contents
-    bool checked = false;   // check boxes and radio buttons
+    std::string text;      // caption, or an edit's contents
+    bool checked = false;  // check boxes and radio buttons
     bool enabled = true;
-    int group = 0;          // radio buttons with the same group exclude each other
+    int group = 0;  // radio buttons with the same group exclude each other
 };
 
 struct DialogForm {
-    int resource = 0;       // the dialog's number (105, 110, ...)
+    int resource = 0;  // the dialog's number (105, 110, ...)
     std::string caption;
     std::vector<DialogControl> controls;
 

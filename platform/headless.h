@@ -18,7 +18,7 @@ struct ShownMessage {
 };
 
 struct Invalidation {
-    Rect area;      // the rectangle; meaningless when `whole` is set
+    Rect area;  // the rectangle; meaningless when `whole` is set
     bool whole = false;
     bool erase = false;
 };
@@ -44,7 +44,9 @@ public:
     // Records the request and returns the scripted answer (none unless one is set).
     std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override;
 
-    void setDialogAnswerer(std::function<bool(DialogForm&)> answerer) { dialogAnswerer_ = std::move(answerer); }
+    void setDialogAnswerer(std::function<bool(DialogForm&)> answerer) {
+        dialogAnswerer_ = std::move(answerer);
+    }
     const std::vector<DialogForm>& shownDialogs() const { return shownDialogs_; }
     void setSaveFileAnswer(std::optional<std::string> answer) { saveFileAnswer_ = std::move(answer); }
     const std::vector<SaveFileRequest>& saveFileRequests() const { return saveFileRequests_; }

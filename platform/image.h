@@ -11,7 +11,7 @@ namespace tessaline {
 struct WindowImage {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<uint32_t> pixels;  // width * height entries, row-major from the top
+    std::vector<uint32_t> pixels;      // width * height entries, row-major from the top
     uint32_t background = 0x00FFFFFF;  // the window's background colour, 0x00RRGGBB
 
     uint32_t pixel(int32_t x, int32_t y) const {

@@ -39,8 +39,8 @@ bool allocateStorage(MessageSink& messages, uint16_t chains, uint16_t pulses, Ch
     void* values = memory::allocateBytes(std::size_t{chains} * (sizeof(int64_t) + sizeof(int32_t)));
     if (values == nullptr) return fail("Нет памяти для newChainsHeader->distance!");
     record->distance = static_cast<int64_t*>(values);
-    record->pulsesNumber = static_cast<int32_t*>(static_cast<void*>(static_cast<std::byte*>(values) +
-                                                                    std::size_t{chains} * sizeof(int64_t)));
+    record->pulsesNumber = static_cast<int32_t*>(
+        static_cast<void*>(static_cast<std::byte*>(values) + std::size_t{chains} * sizeof(int64_t)));
     record->pulsesList = memory::allocateArray<int16_t*>(LISTS * std::size_t{chains});
     if (record->pulsesList == nullptr) return fail("Нет памяти для newChainsHeader->pulsesList!");
     record->lpListData = memory::allocateArray<int16_t>(LISTS * std::size_t{chains} * pulses);

@@ -8,8 +8,10 @@ namespace tessaline {
 Algorithm algorithmFor(uint16_t taskType, uint16_t seriesType) noexcept {
     const bool unknown = processesUnknownCount(taskType, seriesType);
     switch (taskType) {
-        case TASK_RECOGNITION: return unknown ? Algorithm::RecognizeUnknownPulses : Algorithm::RecognizeKnownPulses;
-        case TASK_TUPLES_DETECTION: return unknown ? Algorithm::DetectUnknownTuples : Algorithm::DetectKnownTuples;
+        case TASK_RECOGNITION:
+            return unknown ? Algorithm::RecognizeUnknownPulses : Algorithm::RecognizeKnownPulses;
+        case TASK_TUPLES_DETECTION:
+            return unknown ? Algorithm::DetectUnknownTuples : Algorithm::DetectKnownTuples;
         case TASK_TUPLES_RECOGNITION:
             return unknown ? Algorithm::RecognizeUnknownTuples : Algorithm::RecognizeKnownTuples;
         default: return unknown ? Algorithm::DetectUnknownPulses : Algorithm::DetectKnownPulses;
@@ -17,9 +19,9 @@ Algorithm algorithmFor(uint16_t taskType, uint16_t seriesType) noexcept {
 }
 
 const ProcessingAlgorithms& productionAlgorithms() noexcept {
-    static const ProcessingAlgorithms production{detectKnownPulses,  recognizeKnownPulses, detectUnknownPulses,
-                                                 recognizeUnknownPulses, detectKnownTuples,  detectUnknownTuples,
-                                                 recognizeKnownTuples,   recognizeUnknownTuples};
+    static const ProcessingAlgorithms production{
+        detectKnownPulses, recognizeKnownPulses, detectUnknownPulses,  recognizeUnknownPulses,
+        detectKnownTuples, detectUnknownTuples,  recognizeKnownTuples, recognizeUnknownTuples};
     return production;
 }
 

@@ -29,13 +29,16 @@ enum class Algorithm {
 // drawn (a tuples series only for the tuples tasks).
 Algorithm algorithmFor(uint16_t taskType, uint16_t seriesType) noexcept;
 
-constexpr bool isTuplesAlgorithm(Algorithm algorithm) noexcept { return algorithm >= Algorithm::DetectKnownTuples; }
+constexpr bool isTuplesAlgorithm(Algorithm algorithm) noexcept {
+    return algorithm >= Algorithm::DetectKnownTuples;
+}
 
 // The algorithms a run calls. Runs use the production ones; the benchmarks hand in the plain
 // reference versions to measure what the production ones gain on the same series.
 struct ProcessingAlgorithms {
     using Pulses = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-    using Tuple = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*, SeriesHeader&);
+    using Tuple = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>, ChainsHeader*,
+                          SeriesHeader&);
     using Tuples = int (*)(MessageSink&, const TuplesInput&, std::span<const int32_t>,
                            std::span<const int32_t* const>, ChainsHeader*, SeriesHeader&);
     Pulses detectKnown, recognizeKnown, detectUnknown, recognizeUnknown;

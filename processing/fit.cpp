@@ -20,7 +20,8 @@ void fillFirstEnds(const int64_t* energy, int n, int64_t threshold, uint16_t* fi
 
 // Prefix scores C[t][k] = sum over s < t of e_s (e_s - 2 x_{k+s}), one row per t, across positions.
 template <class Acc>
-void addPrefixRow(const Acc* __restrict previous, Acc et, const int16_t* __restrict xt, int P, Acc* __restrict next) {
+void addPrefixRow(const Acc* __restrict previous, Acc et, const int16_t* __restrict xt, int P,
+                  Acc* __restrict next) {
     for (int k = 0; k < P; ++k) next[k] = previous[k] + et * (et - 2 * Acc{xt[k]});
 }
 
@@ -35,7 +36,8 @@ void fillPrefixRows(const int16_t* e, int n, const int16_t* x, int P, Acc* rows)
 
 // sm := the least prefix score from row j on (the earlier row on ties), with the row it came from.
 template <class Acc>
-void lowerSuffixMinimum(const Acc* __restrict Cj, int j, int P, Acc* __restrict sm, int32_t* __restrict smEnd) {
+void lowerSuffixMinimum(const Acc* __restrict Cj, int j, int P, Acc* __restrict sm,
+                        int32_t* __restrict smEnd) {
     for (int k = 0; k < P; ++k) {
         const bool take = Cj[k] <= sm[k];
         sm[k] = take ? Cj[k] : sm[k];
@@ -46,8 +48,8 @@ void lowerSuffixMinimum(const Acc* __restrict Cj, int j, int P, Acc* __restrict 
 // The best segment starting at m (best end from the suffix minimum) replaces the best so far on
 // ties too, since starts are visited from the last to the first.
 template <class Acc>
-void tryStart(const Acc* __restrict Cm, int m, const Acc* __restrict sm, const int32_t* __restrict smEnd, int P,
-              Acc* __restrict best, int32_t* __restrict bestFirst, int32_t* __restrict bestLast) {
+void tryStart(const Acc* __restrict Cm, int m, const Acc* __restrict sm, const int32_t* __restrict smEnd,
+              int P, Acc* __restrict best, int32_t* __restrict bestFirst, int32_t* __restrict bestLast) {
     for (int k = 0; k < P; ++k) {
         const Acc candidate = sm[k] - Cm[k];
         const Acc before = best[k];
@@ -63,8 +65,8 @@ void tryStart(const Acc* __restrict Cm, int m, const Acc* __restrict sm, const i
 
 // The whole etalon stays unless the best segment is strictly better.
 template <class Acc>
-void preferWhole(const Acc* __restrict whole, int n, int P, Acc* __restrict best, int32_t* __restrict bestFirst,
-                 int32_t* __restrict bestLast) {
+void preferWhole(const Acc* __restrict whole, int n, int P, Acc* __restrict best,
+                 int32_t* __restrict bestFirst, int32_t* __restrict bestLast) {
     for (int k = 0; k < P; ++k) {
         const Acc segmentScore = best[k];
         const Acc wholeScore = whole[k];
@@ -117,8 +119,8 @@ const Acc* fitOneEtalon(const int16_t* e, int n, const uint16_t* firstEnd, const
 
 // Folds one etalon's fit into the best fit so far: it replaces only where strictly smaller.
 template <class Acc>
-void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnly, int n, int start, int count,
-              int slot, bool first, const FitOutput& out) {
+void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnly, int n, int start,
+              int count, int slot, bool first, const FitOutput& out) {
     const int32_t* __restrict ownFirst = rows.segmentFirst.data();
     const int32_t* __restrict ownLast = rows.segmentLast.data();
     int64_t* __restrict fit = out.fit + start;
@@ -158,8 +160,8 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
         const int count = std::min(FIT_BLOCK, P - start);
         for (int slot = from; slot < to; ++slot) {
             bool wholeOnly = false;
-            const Acc* own = fitOneEtalon(candidates.samples(slot), n, candidates.firstEnd(slot), x + start, count,
-                                          rows, wholeOnly);
+            const Acc* own = fitOneEtalon(candidates.samples(slot), n, candidates.firstEnd(slot), x + start,
+                                          count, rows, wholeOnly);
             mergeFit(own, rows, wholeOnly, n, start, count, slot, slot == from, out);
         }
     }
@@ -194,9 +196,11 @@ bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint
     int64_t largestEtalon = 0;
     for (int slot = 0; slot < candidates.count; ++slot) {
         const int16_t* e = candidates.samples(slot);
-        for (int t = 0; t < candidates.n; ++t) largestEtalon = std::max<int64_t>(largestEtalon, std::abs(int32_t{e[t]}));
+        for (int t = 0; t < candidates.n; ++t)
+            largestEtalon = std::max<int64_t>(largestEtalon, std::abs(int32_t{e[t]}));
     }
-    const int64_t largestPrefix = int64_t{candidates.n} * largestEtalon * (largestEtalon + 2 * int64_t{largestSample});
+    const int64_t largestPrefix =
+        int64_t{candidates.n} * largestEtalon * (largestEtalon + 2 * int64_t{largestSample});
     return 2 * largestPrefix < (int64_t{1} << 30);
 }
 
@@ -224,8 +228,9 @@ TESSALINE_WIDE_LANES void computeWideFit(const PreparedCandidates& candidates, c
 
 void computeBestFit(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
                     int onlySlot, PositionTables& tables) {
-    computeBestFitInto(candidates, x, L, narrow, onlySlot, tables,
-                       {tables.fit.data(), tables.fitEtalon.data(), tables.fitFirst.data(), tables.fitLast.data()});
+    computeBestFitInto(
+        candidates, x, L, narrow, onlySlot, tables,
+        {tables.fit.data(), tables.fitEtalon.data(), tables.fitFirst.data(), tables.fitLast.data()});
 }
 
 void computeBestFitInto(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,

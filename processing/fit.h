@@ -13,8 +13,8 @@ namespace tessaline {
 
 // The usable candidates of a run, in list order, with their energies prepared.
 struct PreparedCandidates {
-    int count = 0;      // usable candidates (unknown numbers and short etalons are skipped)
-    int n = 0;          // samples used of every etalon
+    int count = 0;  // usable candidates (unknown numbers and short etalons are skipped)
+    int n = 0;      // samples used of every etalon
     const CandidateTables* tables = nullptr;
 
     const int16_t* samples(int slot) const { return tables->samples[slot]; }

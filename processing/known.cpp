@@ -36,7 +36,8 @@ bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const 
     if (reserved) {
         const std::span<LayerRange> ranges(tables.ranges.data(), K);
         recordedLayerRanges(series, ranges);
-        reserved = tables.reserveLayers(K, static_cast<std::size_t>(layerCells(ranges)), L, windowReach(input.Tmin, input.Tmax));
+        reserved = tables.reserveLayers(K, static_cast<std::size_t>(layerCells(ranges)), L,
+                                        windowReach(input.Tmin, input.Tmax));
     }
     if (!reserved) {
         messages.showMessage(blockMessage, "", MessageIcon::None);
@@ -45,7 +46,9 @@ bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const 
     return true;
 }
 
-std::span<const LayerRange> layerRanges(const PositionTables& tables, int K) { return {tables.ranges.data(), static_cast<std::size_t>(K)}; }
+std::span<const LayerRange> layerRanges(const PositionTables& tables, int K) {
+    return {tables.ranges.data(), static_cast<std::size_t>(K)};
+}
 
 }  // namespace
 
@@ -91,7 +94,8 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
 
     PositionTables& tables = workspace.positions;
     ChainLists chain = ChainLists::over(tables.chainLists.data(), K + 1u);
-    ChainLists best = ChainLists::over(tables.chainLists.data() + 4 * (static_cast<std::size_t>(K) + 1), K + 1u);
+    ChainLists best =
+        ChainLists::over(tables.chainLists.data() + 4 * (static_cast<std::size_t>(K) + 1), K + 1u);
     int64_t bestTotal = END_LIMIT_RECOGNITION;
     int recognised = -1;
     LayerRun run(layerRanges(tables, K), input.Tmin, input.Tmax, tables);

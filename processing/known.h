@@ -15,11 +15,11 @@ struct ChainsHeader;
 
 // What every processing algorithm reads besides the series record.
 struct ProcessingInput {
-    std::span<const PulseHeader> alphabet;    // etalons addressed by 1-based number
-    std::span<const uint16_t> candidates;     // candidate etalon numbers, tried in this order
+    std::span<const PulseHeader> alphabet;  // etalons addressed by 1-based number
+    std::span<const uint16_t> candidates;   // candidate etalon numbers, tried in this order
     uint16_t Tmin = 0;
     uint16_t Tmax = 0;
-    uint16_t level = 100;                     // processing energy level c in percent
+    uint16_t level = 100;  // processing energy level c in percent
 };
 
 // Scores, totals and the distances of the result record are all 64-bit, so that no noise level

@@ -11,11 +11,13 @@ int64_t lastStart(const SeriesHeader& series) { return int64_t{series.dwSeriesSi
 
 void recordedLayerRanges(const SeriesHeader& series, std::span<LayerRange> ranges) {
     for (std::size_t j = 0; j < ranges.size(); ++j) {
-        ranges[j] = {series.lpMinPositions[j], std::min<int64_t>(series.lpMaxPositions[j], lastStart(series))};
+        ranges[j] = {series.lpMinPositions[j],
+                     std::min<int64_t>(series.lpMaxPositions[j], lastStart(series))};
     }
 }
 
-void computedLayerRanges(const SeriesHeader& series, int64_t Tmin, int64_t Tmax, std::span<LayerRange> ranges) {
+void computedLayerRanges(const SeriesHeader& series, int64_t Tmin, int64_t Tmax,
+                         std::span<LayerRange> ranges) {
     const int64_t L = series.dwSeriesSize, n = series.wImpulseSize;
     const auto K = static_cast<int64_t>(ranges.size());
     for (int64_t j = 0; j < K; ++j) {
@@ -34,7 +36,9 @@ int64_t layerCells(std::span<const LayerRange> ranges) {
 LayerRun::LayerRun(std::span<const LayerRange> ranges, int64_t Tmin, int64_t Tmax, PositionTables& tables)
     : ranges_(ranges), Tmin_(Tmin), Tmax_(Tmax), tables_(tables) {}
 
-std::size_t windowReach(uint16_t Tmin, uint16_t Tmax) { return Tmax >= Tmin ? std::size_t{Tmax} - Tmin + 1u : 1u; }
+std::size_t windowReach(uint16_t Tmin, uint16_t Tmax) {
+    return Tmax >= Tmin ? std::size_t{Tmax} - Tmin + 1u : 1u;
+}
 
 // The predecessor search is a sliding-window minimum over the previous layer, the window
 // [k - Tmax, k - Tmin] having a fixed width w. The window starts are cut into blocks of w; within
@@ -56,8 +60,8 @@ void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
     const LayerRange previous = ranges_[j - 1];
     const int64_t* before = layer(j - 1);
     const int64_t w = Tmax_ - Tmin_ + 1;
-    const int64_t first = range.lo - Tmax_;           // the first window's first position
-    const int64_t length = range.hi - range.lo + w;   // positions any window touches
+    const int64_t first = range.lo - Tmax_;          // the first window's first position
+    const int64_t length = range.hi - range.lo + w;  // positions any window touches
     int64_t* reach = tables_.runningMin.data();
     int64_t* forward = reach + length;
     int64_t* backward = forward + length;

@@ -15,7 +15,8 @@ namespace tessaline {
 void recordedLayerRanges(const SeriesHeader& series, std::span<LayerRange> ranges);
 
 // The ranges that follow from the series length, the gaps and K alone, held likewise.
-void computedLayerRanges(const SeriesHeader& series, int64_t Tmin, int64_t Tmax, std::span<LayerRange> ranges);
+void computedLayerRanges(const SeriesHeader& series, int64_t Tmin, int64_t Tmax,
+                         std::span<LayerRange> ranges);
 
 // Positions a predecessor window spans: Tmax - Tmin + 1 (at least 1).
 std::size_t windowReach(uint16_t Tmin, uint16_t Tmax);

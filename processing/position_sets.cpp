@@ -47,7 +47,8 @@ bool buildPositionSets(uint32_t L, uint16_t n, uint16_t Tmin, uint16_t Tmax, uin
     const uint64_t positions = L >= n ? uint64_t{L} - n + 1 : 1;
     IntervalsHeader** made[3] = {&sets.first, &sets.later, &sets.last};
     for (int which = 0; which < 3; ++which) {
-        const uint64_t capacity = std::clamp<uint64_t>(ranges[which], 1, std::min<uint64_t>(positions, UINT16_MAX));
+        const uint64_t capacity =
+            std::clamp<uint64_t>(ranges[which], 1, std::min<uint64_t>(positions, UINT16_MAX));
         *made[which] = getIntervalsHeader(nullptr, static_cast<uint16_t>(capacity));
         if (*made[which] == nullptr) {
             freePositionSets(sets);

@@ -18,9 +18,9 @@ struct TuplesInput {
     uint16_t proceeding = 1;                // 1: phase 0 only; otherwise every phase (known count)
     uint16_t Tmin = 0;
     uint16_t Tmax = 0;
-    uint16_t level = 100;                   // processing energy level c in percent
-    int32_t* debugRepeat = nullptr;         // diagnostics flag: shown when set, cleared by the
-                                            // unknown-count runs (null = no diagnostics)
+    uint16_t level = 100;            // processing energy level c in percent
+    int32_t* debugRepeat = nullptr;  // diagnostics flag: shown when set, cleared by the
+                                     // unknown-count runs (null = no diagnostics)
 };
 
 // Every run returns PROCESSING_FAILED after an allocation failure, having written nothing.

@@ -16,7 +16,8 @@ std::size_t TupleList::elementCount() const {
     return elements;
 }
 
-bool TupleElements::prepare(const TuplesInput& input, const TupleList& tuples, int n, CandidateTables& tables) {
+bool TupleElements::prepare(const TuplesInput& input, const TupleList& tuples, int n,
+                            CandidateTables& tables) {
     largestNumber_ = input.alphabet.size();
     if (!tables.reserveTuples(tuples.elementCount(), n, largestNumber_)) return false;
     tables_ = &tables;
@@ -55,8 +56,8 @@ void TupleElements::computeFits(const int16_t* x, uint32_t L, PositionTables& ta
     for (int slot = 0; slot < prepared_.count; ++slot) {
         const std::size_t at = static_cast<std::size_t>(slot) * L;
         computeBestFitInto(prepared_, x, L, narrow_, slot, tables,
-                           {tables.elementFit.data() + at, tables.fitEtalon.data(), tables.elementFirst.data() + at,
-                            tables.elementLast.data() + at});
+                           {tables.elementFit.data() + at, tables.fitEtalon.data(),
+                            tables.elementFirst.data() + at, tables.elementLast.data() + at});
     }
 }
 

@@ -20,8 +20,8 @@ int64_t leastCostPosition(const IntervalsHeader& set, const int64_t* cost, int64
     return position;
 }
 
-void appendSymbols(std::string& text, const IntervalsHeader& set, const int64_t* cost, const int32_t* predecessor,
-                   int64_t infinity) {
+void appendSymbols(std::string& text, const IntervalsHeader& set, const int64_t* cost,
+                   const int32_t* predecessor, int64_t infinity) {
     const int64_t least = leastCostPosition(set, cost, infinity);
     for (int i = 0; i < set.wIntervals; ++i) {
         for (int64_t k = set.lpBegins[i]; k <= set.lpEnds[i]; ++k) {
@@ -44,7 +44,8 @@ void appendIntervals(std::string& text, const IntervalsHeader& set) {
 }  // namespace
 
 std::string layerDiagnosticsText(const IntervalsHeader& set, int layers, const int64_t* costs,
-                                 const int32_t* predecessors, int64_t stride, int64_t infinity, bool startSet) {
+                                 const int32_t* predecessors, int64_t stride, int64_t infinity,
+                                 bool startSet) {
     std::string text = startSet ? "omega_minus - omega_tilda: " : "omega_minus x omega_tilda: ";
     appendIntervals(text, set);
     for (int l = 0; l < layers; ++l) {

@@ -15,6 +15,7 @@ inline constexpr std::size_t DIAGNOSTICS_TEXT_LIMIT = 5000;
 // costs and predecessors hold `layers` tables of `stride` positions. `startSet` selects the text of
 // the start positions (layer 0 only, no layer headings) rather than the start-or-continue text.
 std::string layerDiagnosticsText(const IntervalsHeader& set, int layers, const int64_t* costs,
-                                 const int32_t* predecessors, int64_t stride, int64_t infinity, bool startSet);
+                                 const int32_t* predecessors, int64_t stride, int64_t infinity,
+                                 bool startSet);
 
 }  // namespace tessaline

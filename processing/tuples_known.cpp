@@ -30,14 +30,16 @@ public:
         : input_(input), series_(series), workspace_(workspace), K_(series.wImpulseQuantity) {}
 
     // Reserves every table of the run; shows the failing group's message and returns false.
-    bool reserve(MessageSink& messages, const TupleList& tuples, bool computedRanges, const char* blockMessage) {
+    bool reserve(MessageSink& messages, const TupleList& tuples, bool computedRanges,
+                 const char* blockMessage) {
         if (!elements_.prepare(input_, tuples, series_.wImpulseSize, workspace_.candidates)) {
             messages.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
             return false;
         }
         PositionTables& tables = workspace_.positions;
         const uint32_t L = series_.dwSeriesSize;
-        bool reserved = elements_.reserveFits(tables, series_.lpNoisyData, L, K_) && tables.ranges.reserve(K_);
+        bool reserved =
+            elements_.reserveFits(tables, series_.lpNoisyData, L, K_) && tables.ranges.reserve(K_);
         if (reserved) {
             const std::span<LayerRange> ranges(tables.ranges.data(), K_);
             if (computedRanges) {
@@ -45,7 +47,8 @@ public:
             } else {
                 recordedLayerRanges(series_, ranges);
             }
-            reserved = tables.reserveLayers(K_, static_cast<std::size_t>(layerCells(ranges)), L, windowReach(input_.Tmin, input_.Tmax));
+            reserved = tables.reserveLayers(K_, static_cast<std::size_t>(layerCells(ranges)), L,
+                                            windowReach(input_.Tmin, input_.Tmax));
         }
         if (!reserved) {
             messages.showMessage(blockMessage, "", MessageIcon::None);
@@ -54,13 +57,16 @@ public:
         return true;
     }
 
-    void computeFits() { elements_.computeFits(series_.lpNoisyData, series_.dwSeriesSize, workspace_.positions); }
+    void computeFits() {
+        elements_.computeFits(series_.lpNoisyData, series_.dwSeriesSize, workspace_.positions);
+    }
     const TupleElements& elements() const { return elements_; }
     int K() const { return K_; }
 
     ChainLists chain() { return ChainLists::over(workspace_.positions.chainLists.data(), K_ + 1u); }
     ChainLists keptChain() {
-        return ChainLists::over(workspace_.positions.chainLists.data() + 4 * (static_cast<std::size_t>(K_) + 1), K_ + 1u);
+        return ChainLists::over(
+            workspace_.positions.chainLists.data() + 4 * (static_cast<std::size_t>(K_) + 1), K_ + 1u);
     }
 
     // One pass of the tuple from `phase`: its total, with the chain filled (empty when it has none).

@@ -21,8 +21,13 @@ constexpr int64_t RECOGNITION_INFINITY = 999999999;
 
 class UnknownTuplesRun {
 public:
-    UnknownTuplesRun(const TuplesInput& input, SeriesHeader& series, ProcessingWorkspace& workspace, int64_t infinity)
-        : input_(input), series_(series), workspace_(workspace), tables_(workspace.positions), I_(infinity),
+    UnknownTuplesRun(const TuplesInput& input, SeriesHeader& series, ProcessingWorkspace& workspace,
+                     int64_t infinity)
+        : input_(input),
+          series_(series),
+          workspace_(workspace),
+          tables_(workspace.positions),
+          I_(infinity),
           positions_(std::max<int64_t>(int64_t{series.dwSeriesSize} - series.wImpulseSize + 1, 0)),
           Mx_(series.wMaxPulses) {}
 
@@ -53,7 +58,10 @@ public:
     const TupleElements& elements() const { return elements_; }
 
     ChainLists chain() { return ChainLists::over(tables_.chainLists.data(), Mx_ + 1u); }
-    ChainLists keptChain() { return ChainLists::over(tables_.chainLists.data() + 4 * (static_cast<std::size_t>(Mx_) + 1), Mx_ + 1u); }
+    ChainLists keptChain() {
+        return ChainLists::over(tables_.chainLists.data() + 4 * (static_cast<std::size_t>(Mx_) + 1),
+                                Mx_ + 1u);
+    }
 
     // One pass of the tuple: its total, with the chain filled (empty, total I, when it has none).
     int64_t pass(MessageSink& messages, std::span<const int32_t> tuple, bool diagnostics, ChainLists& chain) {
@@ -94,8 +102,8 @@ public:
 
 private:
     bool buildSets() {
-        if (!sets_.build(series_.dwSeriesSize, series_.wImpulseSize, input_.Tmin, input_.Tmax, series_.wMinPulses,
-                         series_.wMaxPulses)) {
+        if (!sets_.build(series_.dwSeriesSize, series_.wImpulseSize, input_.Tmin, input_.Tmax,
+                         series_.wMinPulses, series_.wMaxPulses)) {
             return false;
         }
         markPositionSets(sets_.sets(), tables_.membership.data(), positions_);
@@ -135,7 +143,8 @@ private:
         const int64_t chunk = std::max<int64_t>(input_.Tmin, 1);
         for (int64_t from = 0; from < positions_; from += chunk) {
             const int64_t to = std::min(from + chunk, positions_);
-            for (int l = 0; l < layers_; ++l) continueLayer(phase, start, l, from, to, cursor + 3 * std::ptrdiff_t{previous(l)});
+            for (int l = 0; l < layers_; ++l)
+                continueLayer(phase, start, l, from, to, cursor + 3 * std::ptrdiff_t{previous(l)});
         }
     }
 
@@ -217,14 +226,15 @@ private:
     }
 
     void showStartDiagnostics(MessageSink& messages) {
-        messages.showMessage(layerDiagnosticsText(*startSet_, 1, cost(0), predecessor(0), positions_, I_, true),
-                           " About TuplesDetection ", MessageIcon::None);
+        messages.showMessage(
+            layerDiagnosticsText(*startSet_, 1, cost(0), predecessor(0), positions_, I_, true),
+            " About TuplesDetection ", MessageIcon::None);
     }
 
     void showStartOrContinueDiagnostics(MessageSink& messages) {
         messages.showMessage(layerDiagnosticsText(*startOrContinueSet_, layers_, tables_.cost.data(),
-                                                          tables_.predecessor.data(), positions_, I_, false),
-                           " About TuplesDetection ", MessageIcon::None);
+                                                  tables_.predecessor.data(), positions_, I_, false),
+                             " About TuplesDetection ", MessageIcon::None);
     }
 
     const TuplesInput& input_;
@@ -245,13 +255,14 @@ private:
     int keptNumber_ = 0;
 };
 
-
 // The diagnostics flag is cleared when a run ends (not when memory was refused).
 void clearDebugFlag(const TuplesInput& input) {
     if (input.debugRepeat != nullptr) *input.debugRepeat = 0;
 }
 
-bool diagnosticsWanted(const TuplesInput& input) { return input.debugRepeat != nullptr && *input.debugRepeat != 0; }
+bool diagnosticsWanted(const TuplesInput& input) {
+    return input.debugRepeat != nullptr && *input.debugRepeat != 0;
+}
 
 // Writes the kept result and the sought count; returns the written pulse count.
 int finishRun(UnknownTuplesRun& run, ChainsHeader* chains) {

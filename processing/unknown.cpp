@@ -23,7 +23,10 @@ public:
     PositionRun(const SeriesHeader& series, const ProcessingInput& input, PositionTables& tables)
         : tables_(tables),
           positions_(std::max<int64_t>(int64_t{series.dwSeriesSize} - series.wImpulseSize + 1, 0)),
-          L_(series.dwSeriesSize), Tmin_(input.Tmin), Tmax_(input.Tmax), Mx_(series.wMaxPulses) {}
+          L_(series.dwSeriesSize),
+          Tmin_(input.Tmin),
+          Tmax_(input.Tmax),
+          Mx_(series.wMaxPulses) {}
 
     void markSets(const PositionSets& sets) { markPositionSets(sets, tables_.membership.data(), positions_); }
 
@@ -66,7 +69,8 @@ public:
     void followChain(int64_t end, ChainLists& chain) const {
         const int32_t* S = tables_.predecessor.data();
         int count = 0;
-        for (int64_t k = end; k >= 0 && count < Mx_; k = S[k]) chain.positions[count++] = static_cast<int16_t>(k);
+        for (int64_t k = end; k >= 0 && count < Mx_; k = S[k])
+            chain.positions[count++] = static_cast<int16_t>(k);
         std::reverse(chain.positions, chain.positions + count);
         chain.count = count;
     }
@@ -111,8 +115,8 @@ private:
 };
 
 // The position tables of one pass and the position sets; false when memory is refused.
-bool reservePositions(const SeriesHeader& series, const ProcessingInput& input, bool narrow, PositionTables& tables,
-                      OwnedPositionSets& sets) {
+bool reservePositions(const SeriesHeader& series, const ProcessingInput& input, bool narrow,
+                      PositionTables& tables, OwnedPositionSets& sets) {
     const uint32_t L = series.dwSeriesSize;
     const int n = series.wImpulseSize;
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;

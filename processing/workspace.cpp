@@ -29,7 +29,8 @@ bool PositionTables::reserveFit(std::size_t L, std::size_t P, std::size_t n, boo
            chainLists.reserve(8 * (pulses + 1));
 }
 
-bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t L, std::size_t reach) noexcept {
+bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t L,
+                                   std::size_t reach) noexcept {
     return cost.reserve(cells) && layerOffset.reserve(K + 1) && ranges.reserve(K) &&
            runningMin.reserve(3 * (L + reach + 1));
 }

@@ -8,9 +8,10 @@ DisplayedErrors displayedErrors(const RestErrorHeader& record, const SeriesHeade
                                 std::span<const uint16_t> etalonList) {
     DisplayedErrors shown;
     shown.reference = referenceQuantities(series, etalonList, record.wSeriesType, record.wTaskType);
-    shown.normalisers = errorNormalisers(shown.reference, series.wMaxPulses, series.wTmax, series.wImpulseSize);
-    shown.distances = recognitionDistances(shown.reference, tupleBoundRun(record.wSeriesType, record.wTaskType),
-                                           record.wMakingEnergyLevel);
+    shown.normalisers =
+        errorNormalisers(shown.reference, series.wMaxPulses, series.wTmax, series.wImpulseSize);
+    shown.distances = recognitionDistances(
+        shown.reference, tupleBoundRun(record.wSeriesType, record.wTaskType), record.wMakingEnergyLevel);
     const std::size_t columns = record.wVariousPulses;
     const uint32_t R = record.repeats;
     for (int k = 0; k < record.wNoiseLevels; ++k) {
@@ -26,7 +27,8 @@ DisplayedErrors displayedErrors(const RestErrorHeader& record, const SeriesHeade
             recognition.push_back(recognitionErrorValue(mismatches[j], R));
         }
         shown.restoredAggregate.push_back(restoredErrorAggregate(errors, shown.normalisers.restored));
-        shown.detectionAggregate.push_back(detectionErrorAggregate(deviations, R, shown.normalisers.detection));
+        shown.detectionAggregate.push_back(
+            detectionErrorAggregate(deviations, R, shown.normalisers.detection));
         shown.recognitionAggregate.push_back(recognitionErrorAggregate(mismatches, R));
         const double sigma = record.lpNoiseLevels[k];
         shown.firstCurve.push_back(firstRecognitionCurve(shown.distances, series.wMaxPulses, sigma));

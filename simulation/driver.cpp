@@ -68,7 +68,8 @@ public:
                 return false;
             }
         }
-        const std::size_t count = static_cast<std::size_t>(S_) + (recognition ? static_cast<std::size_t>(T_) * (W_ + 1u) : 0u);
+        const std::size_t count =
+            static_cast<std::size_t>(S_) + (recognition ? static_cast<std::size_t>(T_) * (W_ + 1u) : 0u);
         block_ = memory::allocateZeroed<int32_t>(count);
         if (block_ == nullptr) {
             messages.showMessage("Ошибка selectedSubset!", SUBSET_CAPTION, MessageIcon::None);
@@ -126,7 +127,6 @@ private:
     int capacity_ = 0;
 };
 
-
 // Messages from the processing threads, shown one at a time.
 class SharedMessages : public MessageSink {
 public:
@@ -154,11 +154,18 @@ struct PreparedRepeat {
 // records and result records of the repeats processed side by side.
 class Simulation {
 public:
-    Simulation(MessageSink& messages, RestErrorHeader& record, const SimulationRun& run, SeriesHeader*& series,
-               GeneratorStates& states)
-        : messages_(messages), shared_(messages), record_(record), run_(run), series_(series), states_(states),
-          schedule_(run.taskType, run.etalons, nullptr, nullptr, 0), n_(static_cast<int>(run.etalons.size())),
-          R_(static_cast<uint16_t>(record.repeats)), threads_(threadsFor(run.threads, R_)),
+    Simulation(MessageSink& messages, RestErrorHeader& record, const SimulationRun& run,
+               SeriesHeader*& series, GeneratorStates& states)
+        : messages_(messages),
+          shared_(messages),
+          record_(record),
+          run_(run),
+          series_(series),
+          states_(states),
+          schedule_(run.taskType, run.etalons, nullptr, nullptr, 0),
+          n_(static_cast<int>(run.etalons.size())),
+          R_(static_cast<uint16_t>(record.repeats)),
+          threads_(threadsFor(run.threads, R_)),
           batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * threads_)),
           noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))),
           algorithms_(run.algorithms != nullptr ? *run.algorithms : productionAlgorithms()),
@@ -180,15 +187,17 @@ public:
                 messages_.showMessage("Error getChainsHeader!", " About ChainsHeader ", MessageIcon::None);
                 return false;
             }
-            addToChainsHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel, chains);
+            addToChainsHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel,
+                              run_.processingLevel, chains);
         }
-        addInitRestErrHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel,
-                             &record_);
+        addInitRestErrHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel,
+                             run_.processingLevel, &record_);
         if (!lists_.allocate(series_->wMaxPulses) || !allocateBatch()) {
             messages_.showMessage("Ошибка lpEtalonNumbersList!", DRIVER_CAPTION, MessageIcon::None);
             return false;
         }
-        schedule_ = EtalonSchedule(run_.taskType, run_.etalons, lists_.index(), lists_.working(), lists_.capacity());
+        schedule_ =
+            EtalonSchedule(run_.taskType, run_.etalons, lists_.index(), lists_.working(), lists_.capacity());
         if (!isTuplesSeriesType(run_.seriesType)) return true;
         if (series_->wSubsetSize == 0) {
             messages_.showMessage("Error: selected Subset is absence!", SUBSET_CAPTION, MessageIcon::None);
@@ -229,7 +238,8 @@ private:
     bool allocateBatch() {
         slots_.assign(batch_, nullptr);
         prepared_.assign(batch_, PreparedRepeat{});
-        snapshots_ = memory::allocateArray<uint16_t>(static_cast<std::size_t>(batch_) * lists_.capacity() + 1);
+        snapshots_ =
+            memory::allocateArray<uint16_t>(static_cast<std::size_t>(batch_) * lists_.capacity() + 1);
         return snapshots_ != nullptr;
     }
 
@@ -254,7 +264,8 @@ private:
     // recognised etalon or tuple of the recognitions), or PROCESSING_FAILED.
     int process(const PreparedRepeat& repeat, ChainsHeader* chains) {
         SeriesHeader& series = *repeat.series;
-        const std::span<const uint16_t> working(repeat.candidates, static_cast<std::size_t>(candidateCount()));
+        const std::span<const uint16_t> working(repeat.candidates,
+                                                static_cast<std::size_t>(candidateCount()));
         ProcessingRequest request;
         // Detection with a known count tries every listed etalon; the other runs the working list.
         const bool everyEtalon = algorithm_ == Algorithm::DetectKnownPulses;
@@ -327,7 +338,8 @@ private:
             states_.dwNoiseSeed = noiseJump_.apply(static_cast<uint32_t>(states_.dwNoiseSeed));
             uint16_t* snapshot = snapshots_ + static_cast<std::size_t>(i) * lists_.capacity();
             std::copy_n(lists_.working(), lists_.capacity(), snapshot);
-            const int expected = run_.taskType == TASK_TUPLES_RECOGNITION ? schedule_.tuple() : lists_.working()[0];
+            const int expected =
+                run_.taskType == TASK_TUPLES_RECOGNITION ? schedule_.tuple() : lists_.working()[0];
             prepared_[i] = {target, snapshot, expected, noiseState};
         }
         return true;
@@ -339,7 +351,9 @@ private:
         return cancelled_;
     }
 
-    bool isLastCell(int j, int k) const { return j == record_.wVariousPulses - 1 && k == record_.wNoiseLevels - 1; }
+    bool isLastCell(int j, int k) const {
+        return j == record_.wVariousPulses - 1 && k == record_.wNoiseLevels - 1;
+    }
 
     // A cell of another process: its series are made, so that the generator states move as they
     // would have, and its noise is skipped by jumping; its matrices stay 0.
@@ -350,8 +364,9 @@ private:
         for (int first = 0; first < R_; first += batch_) {
             if (!prepareRepeats(C, first, std::min<int>(batch_, R_ - first), isLastCell(j, k))) return false;
         }
-        for (int32_t** matrix : {record_.lpErrors, record_.lpDetectionErrors, record_.lpDetectionSpare,
-                                 record_.lpRecognitionErrors, record_.lpSpareErrors1, record_.lpSpareErrors2}) {
+        for (int32_t** matrix :
+             {record_.lpErrors, record_.lpDetectionErrors, record_.lpDetectionSpare,
+              record_.lpRecognitionErrors, record_.lpSpareErrors1, record_.lpSpareErrors2}) {
             matrix[k][j] = 0;
         }
         return true;
@@ -385,7 +400,8 @@ private:
                 deviations += scaledPositionDeviation(*repeat.series, *chains, C);
                 // Recognition of single etalons counts the repeats whose recognised etalon is not
                 // the placed one, so that its recognition error shows.
-                const bool counted = run_.taskType == TASK_TUPLES_RECOGNITION || run_.taskType == TASK_RECOGNITION;
+                const bool counted =
+                    run_.taskType == TASK_TUPLES_RECOGNITION || run_.taskType == TASK_RECOGNITION;
                 if (counted && recognised != repeat.expected) ++mismatches;
             }
             if (cancelled_ || failed_) return false;
@@ -431,7 +447,8 @@ private:
 };
 
 // Grid values the run cannot work with, refused before anything is generated.
-bool checkGrid(MessageSink& messages, const RestErrorHeader& record, const SimulationRun& run, const SeriesHeader& series) {
+bool checkGrid(MessageSink& messages, const RestErrorHeader& record, const SimulationRun& run,
+               const SeriesHeader& series) {
     const int least = std::max<int>(series.wMinPulses, 1);  // fewer pulses than that do not fit
     for (int j = 0; j < record.wVariousPulses; ++j) {
         if (record.wPulseValues[j] < least || record.wPulseValues[j] > series.wMaxPulses) {
@@ -452,9 +469,8 @@ bool checkGrid(MessageSink& messages, const RestErrorHeader& record, const Simul
 
 }  // namespace
 
-
-int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
-                      GeneratorStates& states, SimulationClock& clock) {
+int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run,
+                      SeriesHeader*& series, GeneratorStates& states, SimulationClock& clock) {
     if (record == nullptr) {
         messages.showMessage("Absence of RestoreErrorHeader!", "statCutoffVandrel", MessageIcon::None);
         return 0;
@@ -481,7 +497,8 @@ int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const Simu
     }
     clock.end = now();
     if (series != nullptr) remembered.giveBack(*series);
-    if (cancelled) messages.showMessage("Statistical simulation cancelled", DRIVER_CAPTION, MessageIcon::Information);
+    if (cancelled)
+        messages.showMessage("Statistical simulation cancelled", DRIVER_CAPTION, MessageIcon::Information);
     if (!completed) return 0;
     record->ifComplete = 1;
     return 1;

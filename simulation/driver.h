@@ -17,11 +17,10 @@ class MessageSink;
 struct RestErrorHeader;
 struct ChainsHeader;
 
-
 // How far a run has got, reported after every cell.
 struct SimulationProgress {
-    int cellsDone = 0;     // cells finished, of this process's share and the others' replayed
-    int cells = 0;         // cells of the grid
+    int cellsDone = 0;            // cells finished, of this process's share and the others' replayed
+    int cells = 0;                // cells of the grid
     int64_t seriesProcessed = 0;  // series processed by this process so far
 };
 
@@ -48,13 +47,13 @@ struct SimulationRun {
     uint16_t taskType = 0;
     uint16_t makingLevel = 100;
     uint16_t processingLevel = 100;
-    uint16_t proceeding = 1;                // subset proceeding mode of the tuples runs
-    int16_t amplitude = 128;                // amplitude bound of the series made
-    int threads = 1;                        // threads processing repeats side by side
-    CellShare share;                        // this process's cells of a distributed run
+    uint16_t proceeding = 1;                    // subset proceeding mode of the tuples runs
+    int16_t amplitude = 128;                    // amplitude bound of the series made
+    int threads = 1;                            // threads processing repeats side by side
+    CellShare share;                            // this process's cells of a distributed run
     const std::atomic<bool>* cancel = nullptr;  // set from elsewhere to stop the run between repeats
     std::function<void(const SimulationProgress&)> progress;  // called after every cell
-    const ProcessingAlgorithms* algorithms = nullptr;  // none: the production algorithms
+    const ProcessingAlgorithms* algorithms = nullptr;         // none: the production algorithms
 };
 
 // What the shell adds to a run that its dialogs do not ask for.
@@ -78,7 +77,7 @@ struct SimulationClock {
 // so; the subset in use is given back all the same). Series are made one after another
 // from the generator states; with several threads they are processed side by side, and the result
 // is the same whatever the number of threads.
-int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run, SeriesHeader*& series,
-                      GeneratorStates& states, SimulationClock& clock);
+int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run,
+                      SeriesHeader*& series, GeneratorStates& states, SimulationClock& clock);
 
 }  // namespace tessaline

@@ -8,8 +8,8 @@ namespace tessaline {
 namespace {
 
 int32_t toStored(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -64,10 +64,9 @@ int64_t scaledPositionDeviation(int64_t deviation, int pulseCount) {
     return (C + 256 * deviation) / (2 * C);
 }
 
-int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains,
-                                int pulseCount) {
-    return scaledPositionDeviation(
-        positionDeviation(series, pulseCount, chains.wSeekingPulsesQuantity), pulseCount);
+int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains, int pulseCount) {
+    return scaledPositionDeviation(positionDeviation(series, pulseCount, chains.wSeekingPulsesQuantity),
+                                   pulseCount);
 }
 
 int32_t cellRestoredError(int64_t errorSum, uint32_t repeats) {

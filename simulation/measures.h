@@ -37,8 +37,7 @@ int64_t positionDeviation(const SeriesHeader& series, int pulseCount, uint16_t s
 int64_t scaledPositionDeviation(int64_t deviation, int pulseCount);
 
 // The same measured on a processed series and the result record of its run.
-int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains,
-                                int pulseCount);
+int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains, int pulseCount);
 
 // The stored restored error of a cell: (2 errorSum + R) div (2 R), the mean restored error
 // energy over its R repeats rounded half up. A cell without repeats stores 0. A mean beyond the

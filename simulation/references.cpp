@@ -52,9 +52,8 @@ bool tupleBoundRun(uint16_t seriesType, uint16_t taskType) noexcept {
     return seriesType == 36 || taskType == 40;
 }
 
-ReferenceQuantities referenceQuantities(const SeriesHeader& series,
-                                        std::span<const uint16_t> etalonList, uint16_t seriesType,
-                                        uint16_t taskType) {
+ReferenceQuantities referenceQuantities(const SeriesHeader& series, std::span<const uint16_t> etalonList,
+                                        uint16_t seriesType, uint16_t taskType) {
     const int n = series.wImpulseSize;
     ReferenceQuantities reference;
 
@@ -111,8 +110,8 @@ ReferenceQuantities referenceQuantities(const SeriesHeader& series,
     return reference;
 }
 
-ErrorNormalisers errorNormalisers(const ReferenceQuantities& reference, uint16_t maxPulses,
-                                  uint16_t Tmax, uint16_t n) noexcept {
+ErrorNormalisers errorNormalisers(const ReferenceQuantities& reference, uint16_t maxPulses, uint16_t Tmax,
+                                  uint16_t n) noexcept {
     const int64_t gap = int64_t{Tmax} - n;
     return {2 * int64_t{maxPulses} * (reference.E - reference.Rmin), gap * gap};
 }
@@ -140,8 +139,8 @@ double detectionErrorAggregate(std::span<const int32_t> row, uint32_t repeats,
     if (row.empty() || repeats == 0 || detectionNormaliser == 0) return 0.0;
     double sum = 0.0;
     for (int32_t cell : row) sum += cell;
-    const double ratio = sum / (static_cast<double>(row.size()) *
-                                static_cast<double>(detectionNormaliser) * repeats);
+    const double ratio =
+        sum / (static_cast<double>(row.size()) * static_cast<double>(detectionNormaliser) * repeats);
     return std::sqrt(std::max(0.0, ratio));
 }
 

@@ -38,9 +38,8 @@ bool tupleBoundRun(uint16_t seriesType, uint16_t taskType) noexcept;
 //   (kept from the first etalon when no tuple has a valid member); Rmin and Rmax are the least
 //   and greatest of 0 and sum over t < n of g1(t + s) g2(t), s = -n..n, g1 zero outside 0..n-1,
 //   over every member g1 of a tuple and g2 of a later tuple. q stays from the first etalon.
-ReferenceQuantities referenceQuantities(const SeriesHeader& series,
-                                        std::span<const uint16_t> etalonList, uint16_t seriesType,
-                                        uint16_t taskType);
+ReferenceQuantities referenceQuantities(const SeriesHeader& series, std::span<const uint16_t> etalonList,
+                                        uint16_t seriesType, uint16_t taskType);
 
 // N_C = 2 wMaxPulses (E - Rmin) for the restored error and N_h = (wTmax - n)^2 for the detection
 // error; the same for every pulse count.
@@ -49,8 +48,8 @@ struct ErrorNormalisers {
     int64_t detection = 0;
 };
 
-ErrorNormalisers errorNormalisers(const ReferenceQuantities& reference, uint16_t maxPulses,
-                                  uint16_t Tmax, uint16_t n) noexcept;
+ErrorNormalisers errorNormalisers(const ReferenceQuantities& reference, uint16_t maxPulses, uint16_t Tmax,
+                                  uint16_t n) noexcept;
 
 // The plotted error values of one noise level. `cell` is one stored cell, `row` the J stored cells
 // of the level (one per pulse count), R the repeats per cell. Whenever a normaliser, R or J is 0

@@ -24,7 +24,9 @@ public:
 
     int64_t period() const noexcept { return period_; }
     int tuple() const noexcept { return tuple_; }
-    std::span<const uint16_t> working(int count) const noexcept { return {working_, static_cast<std::size_t>(count)}; }
+    std::span<const uint16_t> working(int count) const noexcept {
+        return {working_, static_cast<std::size_t>(count)};
+    }
 
 private:
     uint16_t listEntry(uint16_t index) const noexcept;

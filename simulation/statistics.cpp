@@ -21,9 +21,9 @@ void releaseStorage(RestErrorHeader& record) noexcept {
 
 // The six row tables one after another, row k of each matrix k x pulses cells after its row 0.
 void layOutMatrices(RestErrorHeader& record, int32_t** rowTable, uint16_t pulses, uint16_t levels) {
-    int32_t*** tables[STATISTICS_MATRICES] = {&record.lpErrors,           &record.lpDetectionErrors,
-                                              &record.lpDetectionSpare,   &record.lpRecognitionErrors,
-                                              &record.lpSpareErrors1,     &record.lpSpareErrors2};
+    int32_t*** tables[STATISTICS_MATRICES] = {&record.lpErrors,         &record.lpDetectionErrors,
+                                              &record.lpDetectionSpare, &record.lpRecognitionErrors,
+                                              &record.lpSpareErrors1,   &record.lpSpareErrors2};
     for (int matrix = 0; matrix < STATISTICS_MATRICES; ++matrix) {
         int32_t** rows = rowTable + static_cast<std::size_t>(matrix) * levels;
         *tables[matrix] = rows;
@@ -66,7 +66,8 @@ RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16
     if (record == nullptr) {
         record = memory::allocateZeroed<RestErrorHeader>(1);
         if (record == nullptr) {
-            messages.showMessage("Нет памяти для newRestErrorHeader!", " getRestErrHeader ", MessageIcon::None);
+            messages.showMessage("Нет памяти для newRestErrorHeader!", " getRestErrHeader ",
+                                 MessageIcon::None);
             return nullptr;
         }
     }
@@ -85,8 +86,9 @@ RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16
     return record;
 }
 
-int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
-                      uint16_t firstLevel, uint16_t levelStep, uint32_t repeats, RestErrorHeader* record) {
+int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
+                      uint16_t levels, uint16_t firstLevel, uint16_t levelStep, uint32_t repeats,
+                      RestErrorHeader* record) {
     constexpr const char* caption = " initRestErrHeader ";
     if (record == nullptr) {
         messages.showMessage("Не определен lpErrorHeader!", caption, MessageIcon::None);
@@ -100,8 +102,10 @@ int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPuls
         messages.showMessage("Неверно задан wNoiseLevels!", caption, MessageIcon::None);
         return 0;
     }
-    for (uint16_t j = 0; j < pulses; ++j) record->wPulseValues[j] = static_cast<int16_t>(firstPulses + j * pulsesStep);
-    for (uint16_t k = 0; k < levels; ++k) record->lpNoiseLevels[k] = static_cast<int16_t>(firstLevel + k * levelStep);
+    for (uint16_t j = 0; j < pulses; ++j)
+        record->wPulseValues[j] = static_cast<int16_t>(firstPulses + j * pulsesStep);
+    for (uint16_t k = 0; k < levels; ++k)
+        record->lpNoiseLevels[k] = static_cast<int16_t>(firstLevel + k * levelStep);
     record->wVariousPulses = pulses;
     record->wNoiseLevels = levels;
     record->repeats = repeats;

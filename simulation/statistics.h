@@ -9,28 +9,28 @@ namespace tessaline {
 class MessageSink;
 
 struct RestErrorHeader {
-    uint16_t wReservedPulses;      // capacity in pulse counts (columns)
-    uint16_t wVariousPulses;       // pulse counts in use
-    uint16_t wReservedLevels;      // capacity in noise levels (rows)
-    uint16_t wNoiseLevels;         // noise levels in use
-    uint32_t repeats;              // series per cell
-    int16_t* wPulseValues;         // [wVariousPulses] pulse counts, right after the noise levels
-    int16_t* lpNoiseLevels;        // [wNoiseLevels] noise levels; owns the 16-bit block
-    int32_t** lpErrors;            // restored error; owns the row-pointer table
-    int32_t** lpDetectionErrors;   // position deviation
-    int32_t** lpDetectionSpare;    // written as 0
-    int32_t** lpRecognitionErrors; // mismatched repeats
-    int32_t** lpSpareErrors1;      // written as 0
-    int32_t** lpSpareErrors2;      // written as 0
-    int32_t* lpCells;              // the cell block of the six matrices
-    int16_t wHeaderKind;           // 2 once described
+    uint16_t wReservedPulses;       // capacity in pulse counts (columns)
+    uint16_t wVariousPulses;        // pulse counts in use
+    uint16_t wReservedLevels;       // capacity in noise levels (rows)
+    uint16_t wNoiseLevels;          // noise levels in use
+    uint32_t repeats;               // series per cell
+    int16_t* wPulseValues;          // [wVariousPulses] pulse counts, right after the noise levels
+    int16_t* lpNoiseLevels;         // [wNoiseLevels] noise levels; owns the 16-bit block
+    int32_t** lpErrors;             // restored error; owns the row-pointer table
+    int32_t** lpDetectionErrors;    // position deviation
+    int32_t** lpDetectionSpare;     // written as 0
+    int32_t** lpRecognitionErrors;  // mismatched repeats
+    int32_t** lpSpareErrors1;       // written as 0
+    int32_t** lpSpareErrors2;       // written as 0
+    int32_t* lpCells;               // the cell block of the six matrices
+    int16_t wHeaderKind;            // 2 once described
     uint16_t wSeriesType;
     uint16_t wTaskType;
     const char* lpTaskName;
     const char* lpSeriesTypeName;
     uint16_t wMakingEnergyLevel;
     int16_t wProcessingEnergyLevel;
-    uint16_t ifComplete;           // 1 once a run has filled the matrices
+    uint16_t ifComplete;  // 1 once a run has filled the matrices
 };
 
 // The six matrices in their order, for code that treats them alike.
@@ -45,8 +45,9 @@ RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16
 // Fills the grid: pulse counts first + j step, noise levels from + k step (16-bit arithmetic);
 // clears the used cells of lpErrors and ifComplete. 1, or 0 (with its message) when the record is
 // missing or too small.
-int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep, uint16_t levels,
-                      uint16_t firstLevel, uint16_t levelStep, uint32_t repeats, RestErrorHeader* record);
+int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
+                      uint16_t levels, uint16_t firstLevel, uint16_t levelStep, uint32_t repeats,
+                      RestErrorHeader* record);
 
 // Describes the run: header kind 2, series and task type with their names, the energy levels.
 int addInitRestErrHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,

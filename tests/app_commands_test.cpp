@@ -45,9 +45,9 @@ protected:
 
 TEST_F(CommandsTest, NextDataRunsTheWholeChainAndRefreshesTheGraph) {
     run(CMD_PROCESSING_NEXT_DATA);
-    EXPECT_EQ(window.sentCommands(), (std::vector<int>{CMD_PROCESSING_NEXT_DATA, CMD_NEW_DATA, CMD_TAKE_OVER,
-                                                       CMD_MAKE_SERIES, CMD_ADD_NOISE, CMD_PROCESS,
-                                                       CMD_REFRESH_RESULT}));
+    EXPECT_EQ(window.sentCommands(),
+              (std::vector<int>{CMD_PROCESSING_NEXT_DATA, CMD_NEW_DATA, CMD_TAKE_OVER, CMD_MAKE_SERIES,
+                                CMD_ADD_NOISE, CMD_PROCESS, CMD_REFRESH_RESULT}));
     EXPECT_TRUE(window.messages().empty());
     EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
     ASSERT_NE(state.lpSeriesHeader, nullptr);
@@ -72,7 +72,8 @@ TEST_F(CommandsTest, SameDataProcessesTheSameNoisySeriesAgain) {
     window.clearRecords();
     state.lpSeriesHeader->wFoundPulses = 0;
     run(CMD_PROCESSING_SAME_DATA);
-    EXPECT_EQ(window.sentCommands(), (std::vector<int>{CMD_PROCESSING_SAME_DATA, CMD_PROCESS, CMD_REFRESH_RESULT}));
+    EXPECT_EQ(window.sentCommands(),
+              (std::vector<int>{CMD_PROCESSING_SAME_DATA, CMD_PROCESS, CMD_REFRESH_RESULT}));
     EXPECT_EQ(noisy(), series);
     EXPECT_EQ(found(), positions);
     EXPECT_EQ(state.states.dwNoiseSeed, noiseState);
@@ -101,7 +102,8 @@ TEST_F(CommandsTest, RefreshInvalidatesFlaggedAreasOnceAndKeepsBackgroundForMore
 }
 
 TEST_F(CommandsTest, RepeatEntriesSetTheTaskAndRunNewDataWithoutMovingCheckMarks) {
-    const int entries[] = {CMD_REPEAT_DETECTION, CMD_REPEAT_RECOGNITION, CMD_REPEAT_JOINT, CMD_REPEAT_SERIES_PROCESSING};
+    const int entries[] = {CMD_REPEAT_DETECTION, CMD_REPEAT_RECOGNITION, CMD_REPEAT_JOINT,
+                           CMD_REPEAT_SERIES_PROCESSING};
     const uint16_t tasks[] = {TASK_DETECTION, TASK_RECOGNITION, TASK_JOINT, TASK_SERIES_PROCESSING};
     for (int i = 0; i < 4; ++i) {
         window.clearRecords();
@@ -253,7 +255,8 @@ TEST_F(CommandsTest, SelectorsEtalonCellsAndCloseRequests) {
     run(CMD_MARK_ETALON);
     ASSERT_EQ(window.invalidations().size(), 2u);
     const Rect cell = state.layout.rcEtalonCells[1];
-    EXPECT_EQ(window.invalidations()[0].area, (Rect{cell.left - 1, cell.top - 1, cell.right + 3, cell.bottom + 3}));
+    EXPECT_EQ(window.invalidations()[0].area,
+              (Rect{cell.left - 1, cell.top - 1, cell.right + 3, cell.bottom + 3}));
 
     run(CMD_CLOSE);
     EXPECT_TRUE(window.closeRequested());

@@ -65,8 +65,11 @@ protected:
     }
     // A small grid: pulse counts 6, 7, noise levels 0, 30, two repeats.
     void smallGrid() {
-        edits[DIALOG_LOCATION_PARAMETERS] = {{EDIT_PULSES_FROM, "6"}, {EDIT_PULSES_TO, "7"}, {EDIT_NOISE_STEPS, "2"},
-                                             {EDIT_NOISE_INCREMENT, "30"}, {EDIT_REPEATS, "2"}};
+        edits[DIALOG_LOCATION_PARAMETERS] = {{EDIT_PULSES_FROM, "6"},
+                                             {EDIT_PULSES_TO, "7"},
+                                             {EDIT_NOISE_STEPS, "2"},
+                                             {EDIT_NOISE_INCREMENT, "30"},
+                                             {EDIT_REPEATS, "2"}};
     }
     std::vector<int> shownDialogs() const {
         std::vector<int> resources;
@@ -135,7 +138,9 @@ TEST_F(SimulationCommandsTest, StatisticsDisplayDialogKeepsWhatWasNotClicked) {
     EXPECT_EQ(state.dwFixedUpperBound, 1);
     // Cancel changes nothing.
     cancelled.insert(DIALOG_STATISTICS_DISPLAY);
-    clicks[DIALOG_STATISTICS_DISPLAY] = [](DialogForm& f) { f.find(CHECK_FIXED_UPPER_BOUND)->checked = false; };
+    clicks[DIALOG_STATISTICS_DISPLAY] = [](DialogForm& f) {
+        f.find(CHECK_FIXED_UPPER_BOUND)->checked = false;
+    };
     EXPECT_FALSE(runStatisticsDisplayDialog(window, state, false));
     EXPECT_EQ(state.dwFixedUpperBound, 1);
 }

@@ -158,16 +158,20 @@ TEST_F(SnapshotTest, AWriteCutShortLeavesNoFile) {
         const char* text;
         const char* caption;
         const char* notCreated;
-    } cases[] = {{"info.bmp", 14, "ERROR while writing BITMAPINFOHEADER!", "About Bitmap", "Bitmap file is not created"},
-                 {"bits.bmp", 54, "ERROR while writing bitmap bits!", "About Bitmap", "Bitmap file is not created"},
-                 {"codes.pcx", PCX_HEADER_SIZE, "ERROR while writing PCX codes!", "About PCX", "PCX file is not created"}};
+    } cases[] = {
+        {"info.bmp", 14, "ERROR while writing BITMAPINFOHEADER!", "About Bitmap",
+         "Bitmap file is not created"},
+        {"bits.bmp", 54, "ERROR while writing bitmap bits!", "About Bitmap", "Bitmap file is not created"},
+        {"codes.pcx", PCX_HEADER_SIZE, "ERROR while writing PCX codes!", "About PCX",
+         "PCX file is not created"}};
     for (const auto& c : cases) {
         window.clearRecords();
         {
             const testing_files::FileSizeLimit limit(c.limit);
             snapshotAs(folder.file(c.name));
         }
-        EXPECT_EQ(told(window), (std::vector<Told>{{c.text, c.caption}, {c.notCreated, "About Bitmap"}})) << c.name;
+        EXPECT_EQ(told(window), (std::vector<Told>{{c.text, c.caption}, {c.notCreated, "About Bitmap"}}))
+            << c.name;
         EXPECT_FALSE(std::filesystem::exists(folder.file(c.name))) << c.name;
     }
 }
@@ -190,7 +194,8 @@ TEST_F(SnapshotTest, EachMissingBlockIsToldAndNothingIsLeftAllocated) {
             const memory::FailureInjection failure(c.failingCall);
             snapshotAs(folder.file(c.name));
         }
-        EXPECT_EQ(told(window), (std::vector<Told>{{c.text, c.caption}, {c.notCreated, "About Bitmap"}})) << c.name;
+        EXPECT_EQ(told(window), (std::vector<Told>{{c.text, c.caption}, {c.notCreated, "About Bitmap"}}))
+            << c.name;
         EXPECT_EQ(memory::outstandingBlocks(), blocks) << c.name;
         EXPECT_FALSE(std::filesystem::exists(folder.file(c.name))) << c.name;
     }

@@ -40,8 +40,8 @@ TEST(StartUp, DefaultsGiveFirstSeriesWithoutNoise) {
     EXPECT_EQ(requiredList(state), std::vector<uint16_t>{1});
     EXPECT_EQ(state.wRequiredCapacity, 20);
     EXPECT_EQ(state.wEtalonSequenceCapacity, 30);
-    EXPECT_TRUE(std::all_of(state.lpEtalonSequence, state.lpEtalonSequence + 30,
-                            [](uint16_t e) { return e == 1; }));
+    EXPECT_TRUE(
+        std::all_of(state.lpEtalonSequence, state.lpEtalonSequence + 30, [](uint16_t e) { return e == 1; }));
 
     ASSERT_NE(state.lpChainsHeader, nullptr);
     EXPECT_EQ(state.lpChainsHeader->wMaxSize, 10);

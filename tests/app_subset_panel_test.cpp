@@ -182,7 +182,8 @@ TEST_F(SubsetPanelTest, OkWithNothingToStoreKeepsTheRecord) {
     EXPECT_FALSE(storeSubsetInSeries(window, panel, TASK_RECOGNITION, EMPLOY_SINGLE_RANDOM, 2, record));
     // Tuple recognition stores the table, not the composed subset: with no row stored, nothing.
     compose({9});
-    EXPECT_FALSE(storeSubsetInSeries(window, panel, TASK_TUPLES_RECOGNITION, EMPLOY_SINGLE_RANDOM, 2, record));
+    EXPECT_FALSE(
+        storeSubsetInSeries(window, panel, TASK_TUPLES_RECOGNITION, EMPLOY_SINGLE_RANDOM, 2, record));
     EXPECT_EQ(subsetInUse(), (std::vector<uint16_t>{5, 6}));
     EXPECT_EQ(record->wSubsetEmployment, EMPLOY_COMPLETE);
     EXPECT_EQ(record->wSubsetInitPosition, 1);
@@ -200,7 +201,8 @@ TEST_F(SubsetPanelTest, OkForTupleRecognitionStoresTheTableAndUsesTheChosenRow) 
     chooseStoredSubset(panel, 1);
     deleteAllSubsetEntries(panel);  // the composed subset plays no part
 
-    ASSERT_TRUE(storeSubsetInSeries(window, panel, TASK_TUPLES_RECOGNITION, EMPLOY_MULTIPLE_RANDOM, 2, record));
+    ASSERT_TRUE(
+        storeSubsetInSeries(window, panel, TASK_TUPLES_RECOGNITION, EMPLOY_MULTIPLE_RANDOM, 2, record));
     EXPECT_EQ(subsetInUse(), (std::vector<uint16_t>{1, 2, 3, 4}));
     EXPECT_EQ(record->wSubsetEmployment, EMPLOY_MULTIPLE_RANDOM);
     EXPECT_EQ(record->wSubsetInitPosition, 2);
@@ -214,7 +216,8 @@ TEST_F(SubsetPanelTest, OkForTupleRecognitionStoresTheTableAndUsesTheChosenRow) 
 
 TEST_F(SubsetPanelTest, EachSetUpFailureIsReportedAndRetried) {
     releaseSubsetPanel(panel);
-    const std::string expected[] = {"Нет памяти для selectedSubset!", "Нет памяти для selectedSubsetArraySize!",
+    const std::string expected[] = {"Нет памяти для selectedSubset!",
+                                    "Нет памяти для selectedSubsetArraySize!",
                                     "Нет памяти для selectedSubset!", "Нет памяти для selectedSubset!"};
     for (int nth = 1; nth <= 4; ++nth) {
         window.clearRecords();

@@ -55,7 +55,8 @@ TEST(CommandLineTest, SettingsNoRunCanUseAreRefusedNamingTheOption) {
         {"simulate --length 50" + QUICK_GRID, "--pulses-from 0 (the dialog's least count) is below 1"},
         {"simulate --threads 1025 --repeats 2", "--threads 1025 is not in 1..1024"},
         {"simulate --threads 2147483648", "--threads: expected a whole decimal number"},
-        {"simulate --noise-from 10000 --noise-steps 3 --noise-incr 500", "the last noise level 11000 is above 10922"},
+        {"simulate --noise-from 10000 --noise-steps 3 --noise-incr 500",
+         "the last noise level 11000 is above 10922"},
         {"simulate --length 200 --pulses 30", "--pulses 30 is not in 1..5"},
         {"simulate --series-type 40" + QUICK_GRID, "series type 40 is made of tuples"},
         {"simulate --series-type 36 --task joint" + QUICK_GRID, "series type 36 is made of tuples"},
@@ -75,7 +76,8 @@ TEST(CommandLineTest, SettingsNoRunCanUseAreRefusedNamingTheOption) {
         EXPECT_NE(outcome.status, cli::EXIT_DONE) << c.args;
         EXPECT_NE(outcome.err.find(c.said), std::string::npos) << c.args << "\n" << outcome.err;
         EXPECT_TRUE(outcome.out.empty()) << c.args;
-        EXPECT_EQ(outcome.err.find("Неверно"), std::string::npos) << "the dialog refused, not the options: " << c.args;
+        EXPECT_EQ(outcome.err.find("Неверно"), std::string::npos)
+            << "the dialog refused, not the options: " << c.args;
     }
 }
 
@@ -88,10 +90,12 @@ TEST(CommandLineTest, NumbersAreDecimalWithLeadingZeros) {
 }
 
 TEST(CommandLineTest, SaysWhatItCannotDoAndGoesOn) {
-    const Outcome placed = runCli(words("run --series-type 36 --subset 3,7,12 --employment 2 --init-position 100"));
+    const Outcome placed =
+        runCli(words("run --series-type 36 --subset 3,7,12 --employment 2 --init-position 100"));
     EXPECT_EQ(placed.status, cli::EXIT_DONE) << placed.err;
-    EXPECT_NE(placed.err.find("--init-position 100 is past the 18 pulses of the series: the subset is not placed"),
-              std::string::npos)
+    EXPECT_NE(
+        placed.err.find("--init-position 100 is past the 18 pulses of the series: the subset is not placed"),
+        std::string::npos)
         << placed.err;
 
     // The summary a simulation shows before it starts is echoed only when asked for.
@@ -115,11 +119,14 @@ std::string pick(cases::CaseRandom& random, const char* const (&choices)[N]) {
 std::vector<std::string> randomSettings(cases::CaseRandom& random, int rarity) {
     static const char* const types[] = {"1", "2", "4", "8", "36", "40", "3", "16"};
     static const char* const tasks[] = {"detection", "recognition", "joint", "processing", "none"};
-    static const char* const gaps[] = {"0", "1", "19", "20", "21", "40", "60", "181", "182", "0x20", "", "+40"};
-    static const char* const lengths[] = {"19", "20", "21", "59", "60", "200", "0600", "1200", "2000", "32768"};
+    static const char* const gaps[] = {"0",  "1",   "19",  "20",   "21", "40",
+                                       "60", "181", "182", "0x20", "",   "+40"};
+    static const char* const lengths[] = {"19",  "20",   "21",   "59",   "60",
+                                          "200", "0600", "1200", "2000", "32768"};
     static const char* const pulses[] = {"0", "1", "2", "3", "5", "6", "18", "30", "31", "99"};
     static const char* const noises[] = {"0", "20", "010", "10922", "10923", "-1", ""};
-    static const char* const lists[] = {"1", "3,7,12", "1,1", "20,2", "21", "0", "1,2,3,4,5,6,7,8,9,10,11", "2,,3"};
+    static const char* const lists[] = {"1",   "3,7,12", "1,1", "20,2", "21", "0", "1,2,3,4,5,6,7,8,9,10,11",
+                                        "2,,3"};
     static const char* const tuples[] = {"1,2;3,4", "5", "1,1;2", "3,7,12;1,5,9;2"};
     std::vector<std::string> args;
     const auto maybe = [&](const char* option, const std::string& value) {
@@ -175,7 +182,8 @@ TEST(CommandLineRandomTest, RunsEitherRefuseOrFindPulsesInsideTheSeries) {
         args.insert(args.begin(), {"run", "--json", "--steps", "1"});
         const Outcome outcome = runCli(args);
         ASSERT_TRUE(outcome.status == cli::EXIT_DONE || outcome.status == cli::EXIT_REFUSED)
-            << joined(args) << " exit " << outcome.status << "\n" << outcome.err;
+            << joined(args) << " exit " << outcome.status << "\n"
+            << outcome.err;
         if (outcome.status != cli::EXIT_DONE) continue;
         ++completed;
         std::istringstream lines(outcome.out);
@@ -195,17 +203,19 @@ TEST(CommandLineRandomTest, SimulationsEitherRefuseOrGiveTheSameMatricesOnOneAnd
     int completed = 0;
     for (int c = 0; c < count; ++c) {
         std::vector<std::string> args = randomSettings(random, 6);
-        args.insert(args.begin(), {"simulate", "--json", "--noise-steps", few(), "--noise-incr", "30", "--repeats",
-                                   few()});
+        args.insert(args.begin(),
+                    {"simulate", "--json", "--noise-steps", few(), "--noise-incr", "30", "--repeats", few()});
         // A grid of one or two pulse counts, around the bounds of the series or across them.
         const std::string from = pick(random, counts);
-        const std::string to = random.oneIn(4) ? pick(random, counts) : std::to_string(std::stoi(from) + random.between(0, 1));
+        const std::string to =
+            random.oneIn(4) ? pick(random, counts) : std::to_string(std::stoi(from) + random.between(0, 1));
         args.insert(args.end(), {"--pulses-from", from, "--pulses-to", to});
         args.push_back("--threads");
         args.push_back("1");
         const Outcome one = runCli(args);
         ASSERT_TRUE(one.status == cli::EXIT_DONE || one.status == cli::EXIT_REFUSED)
-            << joined(args) << " exit " << one.status << "\n" << one.err;
+            << joined(args) << " exit " << one.status << "\n"
+            << one.err;
         if (one.status != cli::EXIT_DONE) continue;
         ++completed;
         args.back() = "2";
@@ -217,8 +227,10 @@ TEST(CommandLineRandomTest, SimulationsEitherRefuseOrGiveTheSameMatricesOnOneAnd
         for (const char* matrix : {"lpErrors", "lpDetectionErrors", "lpRecognitionErrors"}) {
             EXPECT_EQ(result[matrix], other[matrix]) << joined(args) << matrix;
         }
-        const int last = result["series"]["dwSeriesSize"].get<int>() - result["series"]["wImpulseSize"].get<int>();
-        for (const auto& position : result["series"]["lpFoundPositions"]) EXPECT_LE(position.get<int>(), last);
+        const int last =
+            result["series"]["dwSeriesSize"].get<int>() - result["series"]["wImpulseSize"].get<int>();
+        for (const auto& position : result["series"]["lpFoundPositions"])
+            EXPECT_LE(position.get<int>(), last);
     }
     EXPECT_GT(completed, count / 20) << "too few random simulations were usable to test anything";
 }

@@ -59,10 +59,10 @@ TEST_F(SimulateCommandTest, JsonObjectHoldsTheGridTheMatricesAndTheDisplayedErro
     const Json json = Json::parse(outcome.out);
     std::vector<std::string> keys;
     for (const auto& item : json.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"wPulseValues", "lpNoiseLevels", "repeats", "wSeriesType", "wTaskType",
-                                              "lpTaskName", "lpSeriesTypeName", "wMakingEnergyLevel",
-                                              "wProcessingEnergyLevel", "ifComplete", "lpErrors",
-                                              "lpDetectionErrors", "lpRecognitionErrors", "series", "displayed"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{
+                        "wPulseValues", "lpNoiseLevels", "repeats", "wSeriesType", "wTaskType", "lpTaskName",
+                        "lpSeriesTypeName", "wMakingEnergyLevel", "wProcessingEnergyLevel", "ifComplete",
+                        "lpErrors", "lpDetectionErrors", "lpRecognitionErrors", "series", "displayed"}));
     EXPECT_EQ(json["wPulseValues"], (std::vector<int>{6, 7, 8}));
     EXPECT_EQ(json["lpNoiseLevels"], (std::vector<int>{0, 25, 50}));
     EXPECT_EQ(json["repeats"], 3);

@@ -69,8 +69,8 @@ TEST(RunJson, StartUpObjectHasFixedShape) {
     EXPECT_EQ(series["wNoiseLevel"], 0);
     EXPECT_EQ(series["lpNoisyData"], series["lpPureData"]);
     EXPECT_EQ(series["lpPureData"].size(), 1200u);
-    for (const char* perPulse : {"lpEtalonNumbers", "lpPositions", "lpMinPositions", "lpMaxPositions",
-                                 "lpCutBegins", "lpCutEnds"}) {
+    for (const char* perPulse :
+         {"lpEtalonNumbers", "lpPositions", "lpMinPositions", "lpMaxPositions", "lpCutBegins", "lpCutEnds"}) {
         EXPECT_EQ(series[perPulse].size(), static_cast<std::size_t>(K)) << perPulse;
     }
     EXPECT_EQ(series["wFoundPulses"], 0);
@@ -200,7 +200,10 @@ TEST(RunCommand, BrokenSettingsAreRefusedBeforeAnythingRuns) {
         {"tmin above tmax", [](cli::RunSettings& s) { s.tmin = 100, s.tmax = 90; }},
         {"tmax below the etalon", [](cli::RunSettings& s) { s.tmin = 10, s.tmax = 19; }},
         {"length below the etalon", [](cli::RunSettings& s) { s.length = 19; }},
-        {"etalon 21", [](cli::RunSettings& s) { s.required = std::vector<int>{1, 21}; }},
+        {"etalon 21",
+         [](cli::RunSettings& s) {
+             s.required = std::vector<int>{1, 21};
+         }},
         {"etalon 0 in a subset", [](cli::RunSettings& s) { s.subset = std::vector<int>{0}; }},
         {"pulses above the bounds", [](cli::RunSettings& s) { s.pulses = 31; }},
         {"pulses below the bounds", [](cli::RunSettings& s) { s.pulses = 5; }},

@@ -15,7 +15,8 @@ using testing_files::readFileBytes;
 using testing_files::ScratchFolder;
 
 uint32_t le32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) | (uint32_t{bytes[3]} << 24);
+    return uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) |
+           (uint32_t{bytes[3]} << 24);
 }
 uint16_t le16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
@@ -23,7 +24,8 @@ WindowImage patternImage(int32_t width, int32_t height) {
     WindowImage image{width, height, {}, 0x00FFFFFF};
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            image.pixels.push_back((static_cast<uint32_t>(x * 37 + y) & 0xFF) << 16 | (static_cast<uint32_t>(y * 11) & 0xFF) << 8 |
+            image.pixels.push_back((static_cast<uint32_t>(x * 37 + y) & 0xFF) << 16 |
+                                   (static_cast<uint32_t>(y * 11) & 0xFF) << 8 |
                                    static_cast<uint32_t>(x ^ y));
         }
     }
@@ -33,9 +35,9 @@ WindowImage patternImage(int32_t width, int32_t height) {
 TEST(BitmapDescription, RoundsTheDepthUpToAStandardOneWithoutOverflow) {
     const struct {
         uint16_t planes, bits, depth;
-    } cases[] = {{1, 1, 1},  {1, 2, 4},   {1, 4, 4},   {1, 5, 8},  {1, 8, 8},  {1, 9, 16},
-                 {1, 16, 16}, {1, 17, 24}, {1, 24, 24}, {1, 25, 32}, {1, 32, 32}, {2, 4, 8},
-                 {3, 8, 24}, {4, 1, 4},    {65535, 65535, 32}};
+    } cases[] = {{1, 1, 1},   {1, 2, 4},   {1, 4, 4},   {1, 5, 8},   {1, 8, 8},
+                 {1, 9, 16},  {1, 16, 16}, {1, 17, 24}, {1, 24, 24}, {1, 25, 32},
+                 {1, 32, 32}, {2, 4, 8},   {3, 8, 24},  {4, 1, 4},   {65535, 65535, 32}};
     for (const auto& c : cases) {
         EXPECT_EQ(effectiveColorDepth(c.planes, c.bits), c.depth) << c.planes << " x " << c.bits;
     }
@@ -91,7 +93,8 @@ TEST(BitmapDescription, LowDepthsCarryAColourTableAndReportTheirOwnBitCount) {
 }
 
 TEST(BitmapDescription, RefusesPropertiesNoFileCanHoldAndAFailedBlock) {
-    const BitmapProperties unreadable[] = {{-1, 5, 1, 32}, {5, -1, 1, 32}, {5, 5, 0, 32}, {5, 5, 1, 0}, {65536, 65536, 1, 32}};
+    const BitmapProperties unreadable[] = {
+        {-1, 5, 1, 32}, {5, -1, 1, 32}, {5, 5, 0, 32}, {5, 5, 1, 0}, {65536, 65536, 1, 32}};
     for (const BitmapProperties& properties : unreadable) {
         HeadlessWindow window;
         EXPECT_FALSE(buildBitmapDescription(window, properties));
@@ -112,7 +115,8 @@ TEST(BitmapDescription, RefusesPropertiesNoFileCanHoldAndAFailedBlock) {
 }
 
 TEST(BitmapWriter, WritesHeadersThenTheRowsBottomUpPaddedWithZerosToTheImageSize) {
-    const WindowImage image{3, 2, {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC, 0x00DDEEFF, 0x00010203}, 0x00FFFFFF};
+    const WindowImage image{
+        3, 2, {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC, 0x00DDEEFF, 0x00010203}, 0x00FFFFFF};
     HeadlessWindow window;
     const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
     ASSERT_TRUE(d);
@@ -125,8 +129,9 @@ TEST(BitmapWriter, WritesHeadersThenTheRowsBottomUpPaddedWithZerosToTheImageSize
     const auto fileHeader = bitmapFileHeader(*d);
     std::vector<uint8_t> expected(fileHeader.begin(), fileHeader.end());
     expected.insert(expected.end(), d->block.data(), d->block.data() + d->block.size());
-    const std::vector<uint8_t> rows = {0xCC, 0xBB, 0xAA, 0, 0xFF, 0xEE, 0xDD, 0, 0x03, 0x02, 0x01, 0,   // bottom row
-                                       0x33, 0x22, 0x11, 0, 0x66, 0x55, 0x44, 0, 0x99, 0x88, 0x77, 0};  // top row
+    const std::vector<uint8_t> rows = {
+        0xCC, 0xBB, 0xAA, 0, 0xFF, 0xEE, 0xDD, 0, 0x03, 0x02, 0x01, 0,   // bottom row
+        0x33, 0x22, 0x11, 0, 0x66, 0x55, 0x44, 0, 0x99, 0x88, 0x77, 0};  // top row
     expected.insert(expected.end(), rows.begin(), rows.end());
     expected.resize(54 + imageSize, 0);
     EXPECT_EQ(readFileBytes(path), expected);
@@ -156,7 +161,8 @@ TEST(BitmapWriter, AnIndependentReaderDecodesTheImage) {
         const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
         const std::string path = folder.file("read.bmp");
         ASSERT_TRUE(d && writeBitmapFile(window, path, *d, image));
-        const std::optional<testing_files::DecodedImage> decoded = testing_files::decodeWithImageMagick(*converter, path);
+        const std::optional<testing_files::DecodedImage> decoded =
+            testing_files::decodeWithImageMagick(*converter, path);
         ASSERT_TRUE(decoded) << width << "x" << height;
         ASSERT_EQ(decoded->width, width);
         ASSERT_EQ(decoded->height, height);

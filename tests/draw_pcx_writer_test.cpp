@@ -48,7 +48,8 @@ Bytes decodedRows(const Bytes& file) {
 TEST(PcxHeader, CarriesTheSizesTheRowLengthAndTheBackgroundAsPaletteEntryOne) {
     const auto header = pcxHeader(1, 3, 0x00123456);
     Bytes expected(PCX_HEADER_SIZE, 0);
-    const Bytes start = {10, 5, 1, 1, 0, 0, 0, 0, 0, 0, 2, 0, 0x80, 0x02, 0xE0, 0x01, 0, 0, 0, 0x12, 0x34, 0x56};
+    const Bytes start = {10, 5,    1,    1,    0,    0, 0, 0, 0,    0,    2,
+                         0,  0x80, 0x02, 0xE0, 0x01, 0, 0, 0, 0x12, 0x34, 0x56};
     std::copy(start.begin(), start.end(), expected.begin());
     expected[65] = 1;
     expected[66] = 4;  // ((1 + 31) / 32) x 4 bytes per line
@@ -138,7 +139,8 @@ TEST(PcxWriter, AnImageNoPcxFileCanCarryMakesNoFile) {
     const std::string path = folder.file("empty.pcx");
     EXPECT_FALSE(writePcxFile(window, path, WindowImage{0, 5, {}, 0}));
     EXPECT_FALSE(writePcxFile(window, path, WindowImage{3, 3, std::vector<uint32_t>(4), 0}));
-    EXPECT_FALSE(writePcxFile(window, path, WindowImage{65536, 1, std::vector<uint32_t>(65536), 0}));  // x max
+    EXPECT_FALSE(
+        writePcxFile(window, path, WindowImage{65536, 1, std::vector<uint32_t>(65536), 0}));  // x max
     EXPECT_TRUE(readFileBytes(path).empty());
 }
 
@@ -154,7 +156,8 @@ TEST(PcxWriter, AnIndependentReaderSeesBackgroundExactlyWhereTheImageHasIt) {
     image.pixels[0] = 0x00C0C0C0;
     HeadlessWindow window;
     ASSERT_TRUE(writePcxFile(window, path, image));
-    const std::optional<testing_files::DecodedImage> decoded = testing_files::decodeWithImageMagick(*converter, path);
+    const std::optional<testing_files::DecodedImage> decoded =
+        testing_files::decodeWithImageMagick(*converter, path);
     ASSERT_TRUE(decoded);
     ASSERT_EQ(decoded->width, 77);
     ASSERT_EQ(decoded->height, 5);
@@ -162,7 +165,8 @@ TEST(PcxWriter, AnIndependentReaderSeesBackgroundExactlyWhereTheImageHasIt) {
     const uint32_t backgroundSeen = decoded->pixel(0, 0);
     for (int32_t y = 0; y < 5; ++y) {
         for (int32_t x = 0; x < 77; ++x) {
-            EXPECT_EQ(decoded->pixel(x, y) == backgroundSeen, image.pixel(x, y) == image.background) << x << "," << y;
+            EXPECT_EQ(decoded->pixel(x, y) == backgroundSeen, image.pixel(x, y) == image.background)
+                << x << "," << y;
         }
     }
 }

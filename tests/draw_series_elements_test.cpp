@@ -114,7 +114,7 @@ TEST(SeriesStripTest, TupleSpansWidenByTwoPixelsExceptAtTheStripEdges) {
     drawFoundTupleBackground(canvas, made.series(), kStrip);
     const std::vector<CanvasCall> boxes = canvas.callsOf(CanvasOp::Rectangle);
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[0].points, (Points{{10, 33}, {32, 107}}));   // starts on the left edge: not widened there
+    EXPECT_EQ(boxes[0].points, (Points{{10, 33}, {32, 107}}));  // starts on the left edge: not widened there
     EXPECT_EQ(boxes[1].points, (Points{{48, 33}, {72, 107}}));
     EXPECT_EQ(boxes[2].points, (Points{{88, 33}, {110, 107}}));  // ends on the last column
     EXPECT_EQ(boxes[0].pen.color, kTupleBackgroundColor);

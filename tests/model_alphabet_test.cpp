@@ -56,8 +56,8 @@ TEST_F(AlphabetTest, DefaultFixedShapesSampleForSample) {
     const std::vector<int16_t> constant(20, 60);
     const std::vector<int16_t> halfSine = {12, 24, 36, 47, 57, 65, 72, 78, 81, 83,
                                            83, 81, 78, 72, 65, 57, 47, 36, 24, 12};
-    const std::vector<int16_t> oscillation = {0,  117, 87, -90, -147, 0, 112, 53, -40, -50,
-                                              0,  29,  14, -10, -13,  0, 7,   3,  -2,  -3};
+    const std::vector<int16_t> oscillation = {0, 117, 87, -90, -147, 0, 112, 53, -40, -50,
+                                              0, 29,  14, -10, -13,  0, 7,   3,  -2,  -3};
     const std::vector<int16_t> envelope = {0,  102, 115, 117, 118, 91, 71, 55, 43, 33,
                                            26, 20,  15,  12,  9,   7,  5,  4,  3,  2};
     EXPECT_EQ(samples(alphabet[0]), constant);
@@ -88,7 +88,8 @@ TEST_F(AlphabetTest, DeterministicShapesHaveNearlyEqualEnergies) {
 TEST_F(AlphabetTest, RandomEtalonsComeFromTheRandomEtalonStateWithinTheAmplitude) {
     ASSERT_EQ(make(20, DEFAULT_LENGTH), 1);
     const std::vector<int16_t> firstRandom = samples(alphabet[10]);
-    const std::vector<int16_t> expected = {-55, 66, -105, -15, -9, -47, 41, -92, -20, 41, -62, 96, 127, 9, 127};
+    const std::vector<int16_t> expected = {-55, 66, -105, -15, -9,  -47, 41, -92,
+                                           -20, 41, -62,  96,  127, 9,   127};
     EXPECT_EQ(std::vector<int16_t>(firstRandom.begin(), firstRandom.begin() + 15), expected);
     for (int i = 10; i < 20; ++i) {
         for (int16_t sample : samples(alphabet[i])) {

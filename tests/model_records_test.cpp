@@ -16,7 +16,8 @@ namespace tessaline {
 namespace {
 
 void fillBlock(SeriesHeader& record, int16_t first) {
-    for (std::size_t i = 0; i < blockEntries(record); ++i) record.lpPureData[i] = static_cast<int16_t>(first + i);
+    for (std::size_t i = 0; i < blockEntries(record); ++i)
+        record.lpPureData[i] = static_cast<int16_t>(first + i);
 }
 
 bool blockIsZero(const SeriesHeader& record) {
@@ -177,7 +178,9 @@ TEST_F(SeriesRecordTest, FreeReleasesEverythingTheRecordOwns) {
     const int32_t row[] = {1, 2};
     const int32_t sizes[] = {2};
     const int32_t* rows[] = {row};
-    ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 4, 4, 1, EMPLOY_COMPLETE, 1, withSubsets), 1);
+    ASSERT_EQ(
+        addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 4, 4, 1, EMPLOY_COMPLETE, 1, withSubsets),
+        1);
     EXPECT_EQ(freeSeriesHeader(withSubsets), 1);
     EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
 }
@@ -225,7 +228,8 @@ TEST_F(SeriesRecordTest, FailedGrowthReleasesTheRecordWithAllItOwns) {
         window.clearRecords();
         SeriesHeader* old = getCutOffSeriesHeader(window, 4, 5, 5, 10, 100, nullptr);
         ASSERT_NE(old, nullptr);
-        ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 2, 5, 1, EMPLOY_COMPLETE, 1, old), 1);
+        ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, rows, 2, 5, 1, EMPLOY_COMPLETE, 1, old),
+                  1);
         SeriesHeader* made;
         {
             memory::FailureInjection failing(1);
@@ -244,9 +248,8 @@ TEST_F(SeriesRecordTest, BrokenSettingsAreRefusedByNameAndChangeNothing) {
         const char* setting;
     };
     const Case cases[] = {
-        {5, 0, 10, 100, "wTmin"},          {5, 11, 10, 100, "wTmin"},
-        {11, 5, 10, 100, "wImpulseSize"},  {0, 5, 10, 100, "wImpulseSize"},
-        {5, 5, 10, 4, "dwSeriesSize"},     {5, 5, 10, 32768, "dwSeriesSize"},
+        {5, 0, 10, 100, "wTmin"},          {5, 11, 10, 100, "wTmin"},     {11, 5, 10, 100, "wImpulseSize"},
+        {0, 5, 10, 100, "wImpulseSize"},   {5, 5, 10, 4, "dwSeriesSize"}, {5, 5, 10, 32768, "dwSeriesSize"},
         {5, 5, 10, 70000, "dwSeriesSize"},
     };
     record = getCutOffSeriesHeader(window, 4, 5, 5, 10, 100, nullptr);
@@ -254,7 +257,8 @@ TEST_F(SeriesRecordTest, BrokenSettingsAreRefusedByNameAndChangeNothing) {
     fillBlock(*record, 7);
     const RecordImage before(*record);
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "n " << c.n << " Tmin " << c.Tmin << " Tmax " << c.Tmax << " N " << c.N);
+        SCOPED_TRACE(testing::Message()
+                     << "n " << c.n << " Tmin " << c.Tmin << " Tmax " << c.Tmax << " N " << c.N);
         window.clearRecords();
         const std::int64_t calls = memory::allocationCalls();
         EXPECT_EQ(getCutOffSeriesHeader(window, 4, c.n, c.Tmin, c.Tmax, c.N, nullptr), nullptr);

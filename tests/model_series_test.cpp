@@ -257,9 +257,11 @@ TEST_F(SeriesTest, PulseCountsAtTheBoundsAreAcceptedAndBeyondThemRefused) {
         request.K = K;
         EXPECT_EQ(makeExtSeries(window, request, *record, states), 0);
         ASSERT_EQ(window.messages().size(), 1u);
-        const std::string expected = "Несовместимые входные параметры!\n\ndwSeriesSize: 40 [40]\n"
-                                     "wImpulseSize: 4 [4]\nwMinPulses: 3 [3]\nwMaxPulses: 5 [5]\n"
-                                     "wImpulseQuantity: " + std::to_string(K) + "\n\n";
+        const std::string expected =
+            "Несовместимые входные параметры!\n\ndwSeriesSize: 40 [40]\n"
+            "wImpulseSize: 4 [4]\nwMinPulses: 3 [3]\nwMaxPulses: 5 [5]\n"
+            "wImpulseQuantity: " +
+            std::to_string(K) + "\n\n";
         EXPECT_EQ(window.messages()[0].text, expected);
         EXPECT_EQ(window.messages()[0].caption, " makeExtSeries ");
         EXPECT_EQ(window.messages()[0].icon, MessageIcon::Warning);
@@ -330,9 +332,8 @@ TEST_F(SeriesTest, BrokenSettingsAreRefusedByNameAndChangeNothing) {
         const char* setting;
     };
     const Case cases[] = {
-        {4, 0, 12, 40, "wTmin"},         {4, 13, 12, 40, "wTmin"},
-        {13, 8, 12, 40, "wImpulseSize"}, {4, 8, 12, 3, "dwSeriesSize"},
-        {4, 8, 12, 32768, "dwSeriesSize"},
+        {4, 0, 12, 40, "wTmin"},       {4, 13, 12, 40, "wTmin"},          {13, 8, 12, 40, "wImpulseSize"},
+        {4, 8, 12, 3, "dwSeriesSize"}, {4, 8, 12, 32768, "dwSeriesSize"},
     };
     record = getCutOffSeries(window, workedRequest(50), nullptr, states);
     ASSERT_NE(record, nullptr);
@@ -373,7 +374,8 @@ TEST_F(SeriesTest, BrokenSettingsAreRefusedByNameAndChangeNothing) {
 }
 
 TEST_F(SeriesTest, RefusedRecordIsReportedTwiceAndLeavesNothingBehind) {
-    const char* recordTexts[] = {"Нет памяти для newSeriesHeader!", "Нет памяти для newSeriesHeader->lpPureData!",
+    const char* recordTexts[] = {"Нет памяти для newSeriesHeader!",
+                                 "Нет памяти для newSeriesHeader->lpPureData!",
                                  "Нет памяти для newSeriesHeader->lpPulsesList!"};
     for (int nth = 1; nth <= 3; ++nth) {
         SCOPED_TRACE(nth);

@@ -28,7 +28,8 @@ protected:
         EXPECT_EQ(memory::outstandingBlocks(), blocksAtStart);
     }
 
-    std::vector<uint16_t> employ(const std::vector<int32_t>& subset, uint16_t mode, uint16_t init, std::size_t K) {
+    std::vector<uint16_t> employ(const std::vector<int32_t>& subset, uint16_t mode, uint16_t init,
+                                 std::size_t K) {
         setSeriesSubset(subset, mode, init, record);
         std::vector<uint16_t> sequence(K, UNTOUCHED);
         employSubset(*record, sequence, states);
@@ -48,7 +49,8 @@ protected:
 };
 
 TEST_F(SubsetTest, CompleteEmploymentRepeatsTheSubsetBackToBack) {
-    EXPECT_EQ(employ(tuple, EMPLOY_COMPLETE, 1, 10), (std::vector<uint16_t>{3, 7, 12, 3, 7, 12, 3, 7, 12, 3}));
+    EXPECT_EQ(employ(tuple, EMPLOY_COMPLETE, 1, 10),
+              (std::vector<uint16_t>{3, 7, 12, 3, 7, 12, 3, 7, 12, 3}));
     EXPECT_EQ(employ(tuple, EMPLOY_COMPLETE, 4, 10),
               (std::vector<uint16_t>{UNTOUCHED, UNTOUCHED, UNTOUCHED, 3, 7, 12, 3, 7, 12, 3}));
     EXPECT_EQ(states, GeneratorStates{});
@@ -136,7 +138,8 @@ TEST_F(SubsetTest, UnknownEmploymentOrNoSubsetLeavesTheSequenceAlone) {
 TEST_F(SubsetTest, SeriesMakingEmploysTheSubsetBeforeCheckingEtalonNumbers) {
     std::vector<std::vector<int16_t>> data = {{1, 1}, {2, 2}, {3, 3}};
     std::vector<PulseHeader> alphabet;
-    for (std::size_t i = 0; i < data.size(); ++i) alphabet.push_back({2, 2, static_cast<int16_t>(i + 1), data[i].data()});
+    for (std::size_t i = 0; i < data.size(); ++i)
+        alphabet.push_back({2, 2, static_cast<int16_t>(i + 1), data[i].data()});
     std::vector<uint16_t> sequence(8, 2);
     SeriesRequest request;
     request.alphabet = alphabet;
@@ -168,13 +171,15 @@ TEST_F(SubsetTest, SubsetLongerThanTheMostPulsesIsCutToWhatWasStored) {
     const std::vector<int32_t> six = {1, 2, 3, 4, 1, 2};
     EXPECT_EQ(setSeriesSubset(six, EMPLOY_COMPLETE, 1, narrow), 1);
     EXPECT_EQ(narrow->wSubsetSize, 4);
-    EXPECT_EQ(std::vector<uint16_t>(narrow->lpSubset, narrow->lpSubset + 4), (std::vector<uint16_t>{1, 2, 3, 4}));
+    EXPECT_EQ(std::vector<uint16_t>(narrow->lpSubset, narrow->lpSubset + 4),
+              (std::vector<uint16_t>{1, 2, 3, 4}));
     EXPECT_EQ(narrow->lpTupleFirsts[0], 0);  // the array after the subset is not overrun
 
     const int32_t sizes[] = {6};
     const int32_t* lists[] = {six.data()};
     narrow->wSubsetSize = 0;
-    EXPECT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, lists, 1, 6, 1, EMPLOY_COMPLETE, 1, narrow), 1);
+    EXPECT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, lists, 1, 6, 1, EMPLOY_COMPLETE, 1, narrow),
+              1);
     EXPECT_EQ(narrow->wSubsetSize, 4);
     EXPECT_EQ(narrow->lpTupleFirsts[0], 0);
     EXPECT_EQ(narrow->selectedSubsetSize[0], 6);  // the stored table keeps the whole subset
@@ -224,13 +229,14 @@ TEST_F(SelectedSubsetsTest, StoresTheTableAndPutsTheChosenSubsetInUse) {
 
 TEST_F(SelectedSubsetsTest, NothingToStoreOrNoRecord) {
     const int32_t* none[] = {nullptr};
-    EXPECT_EQ(addSomeSelectedSubsetToSeriesHeader(window, {}, std::span<const int32_t* const>(none, 0), 5, 6, 1,
-                                                  EMPLOY_COMPLETE, 1, record),
+    EXPECT_EQ(addSomeSelectedSubsetToSeriesHeader(window, {}, std::span<const int32_t* const>(none, 0), 5, 6,
+                                                  1, EMPLOY_COMPLETE, 1, record),
               0);
     EXPECT_EQ(record->selectedSubsetSize, nullptr);
     EXPECT_EQ(record->wSubsetSize, 0);
     const int32_t* lists[] = {first.data(), second.data(), third.data()};
-    EXPECT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, lists, 5, 6, 1, EMPLOY_COMPLETE, 1, nullptr), 1);
+    EXPECT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, lists, 5, 6, 1, EMPLOY_COMPLETE, 1, nullptr),
+              1);
     EXPECT_EQ(memory::outstandingBlocks(), blocksWithRecord);
 }
 

@@ -26,7 +26,8 @@ TEST(AlgorithmFor, TaskAndSeriesTypeChooseTheAlgorithmAndItsCount) {
         {TASK_SERIES_PROCESSING, SERIES_UNFIXED_TUPLES, A::DetectKnownPulses},
         {TASK_JOINT, SERIES_FIXED_CUTOFF, A::DetectKnownPulses},
     };
-    for (const auto& c : cases) EXPECT_EQ(algorithmFor(c.task, c.series), c.expected) << c.task << " " << c.series;
+    for (const auto& c : cases)
+        EXPECT_EQ(algorithmFor(c.task, c.series), c.expected) << c.task << " " << c.series;
 }
 
 }  // namespace

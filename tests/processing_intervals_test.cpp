@@ -72,7 +72,9 @@ TEST_F(IntervalsTest, UnionMergesOnlyIntervalsSharingPositions) {
     };
     for (const Case& c : cases) {
         IntervalsHeader* set = setOf(c.set);
-        EXPECT_EQ(uniteInterval(set, static_cast<uint16_t>(c.added.first), static_cast<uint16_t>(c.added.second)), 1);
+        EXPECT_EQ(
+            uniteInterval(set, static_cast<uint16_t>(c.added.first), static_cast<uint16_t>(c.added.second)),
+            1);
         EXPECT_EQ(contents(set), c.expected);
     }
 }
@@ -274,7 +276,9 @@ TEST_F(IntervalsTest, PositionSetsHoldEveryRangeEvenInNarrowCorridors) {
         ASSERT_TRUE(buildPositionSets(s.L, s.n, s.Tmin, s.Tmax, Mn, Mx, sets));
         std::set<int> first, later, last;
         for (int64_t m = Mn; m <= Mx; ++m) {
-            const auto add = [](std::set<int>& to, const std::set<int>& from) { to.insert(from.begin(), from.end()); };
+            const auto add = [](std::set<int>& to, const std::set<int>& from) {
+                to.insert(from.begin(), from.end());
+            };
             add(first, rangePositions(0, m, s.L, s.n, s.Tmin, s.Tmax));
             for (int64_t k = 1; k < m; ++k) add(later, rangePositions(k, m, s.L, s.n, s.Tmin, s.Tmax));
             add(last, rangePositions(m - 1, m, s.L, s.n, s.Tmin, s.Tmax));

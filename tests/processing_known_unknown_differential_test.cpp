@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "model/random.h"
+#include "model/series.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
 #include "processing/chains.h"
 #include "processing/fit.h"
-#include "model/random.h"
-#include "model/series.h"
 #include "tests/support/algorithms.h"
 #include "tests/support/differential.h"
 #include "tests/support/processing_cases.h"
@@ -28,7 +28,8 @@ const Algorithm ALGORITHMS[] = {
     {"detectKnownPulses", cases::PRODUCTION.detectKnownPulses, cases::REFERENCE.detectKnownPulses},
     {"recognizeKnownPulses", cases::PRODUCTION.recognizeKnownPulses, cases::REFERENCE.recognizeKnownPulses},
     {"detectUnknownPulses", cases::PRODUCTION.detectUnknownPulses, cases::REFERENCE.detectUnknownPulses},
-    {"recognizeUnknownPulses", cases::PRODUCTION.recognizeUnknownPulses, cases::REFERENCE.recognizeUnknownPulses},
+    {"recognizeUnknownPulses", cases::PRODUCTION.recognizeUnknownPulses,
+     cases::REFERENCE.recognizeUnknownPulses},
 };
 
 using CaseMaker = bool (*)(uint64_t, cases::ProcessingCase&);
@@ -57,7 +58,8 @@ std::string differences(uint64_t seed, CaseMaker make, bool& made) {
             cases::compareSeries(d, *production.series, *reference.series);
             cases::compareChains(d, *records.production, *records.reference);
             cases::compareMessages(d, records.productionWindow, 0, records.referenceWindow, 0);
-            if (!d.text().empty()) return cases::runFailure(algorithm.name, withChains, d, production.describe());
+            if (!d.text().empty())
+                return cases::runFailure(algorithm.name, withChains, d, production.describe());
         }
     }
     return {};
@@ -73,7 +75,8 @@ bool makeLoudCase(uint64_t seed, cases::ProcessingCase& out) {
     if (!cases::makeDefaultCase(seed, out)) return false;
     if (seed % 2 == 1) {
         for (std::vector<int16_t>& etalon : out.samples) {
-            for (int16_t& sample : etalon) sample = static_cast<int16_t>(std::clamp(sample * 150, -32768, 32767));
+            for (int16_t& sample : etalon)
+                sample = static_cast<int16_t>(std::clamp(sample * 150, -32768, 32767));
         }
     }
     GeneratorStates states;
@@ -172,8 +175,11 @@ TEST(ProcessingDifferentialTest, TotalsBeyondThirtyTwoBitsAreRecordedWhole) {
         for (bool reference : {false, true}) {
             SCOPED_TRACE(std::string(ALGORITHMS[a].name) + (reference ? " reference" : ""));
             series.wFoundPulses = 0;
-            EXPECT_EQ((reference ? ALGORITHMS[a].reference : ALGORITHMS[a].production)(window, input, chains, series), 1);
-            EXPECT_EQ(std::vector<int64_t>(chains->distance, chains->distance + chains->wPretenders), *expected[a]);
+            EXPECT_EQ((reference ? ALGORITHMS[a].reference : ALGORITHMS[a].production)(window, input, chains,
+                                                                                       series),
+                      1);
+            EXPECT_EQ(std::vector<int64_t>(chains->distance, chains->distance + chains->wPretenders),
+                      *expected[a]);
             ASSERT_EQ(series.wFoundPulses, K);
             for (int j = 0; j < K; ++j) {
                 EXPECT_EQ(series.lpFoundPositions[j], j * GAP);

@@ -154,8 +154,8 @@ TEST_P(PulsesTest, RunsWithoutResultRecordWriteOnlyTheSeries) {
     place(18, PEAK);
     newChains();
     using Run = int (*)(MessageSink&, const ProcessingInput&, ChainsHeader*, SeriesHeader&);
-    for (Run run : {Run{run().detectKnownPulses}, Run{run().recognizeKnownPulses},
-                    Run{run().detectUnknownPulses}}) {
+    for (Run run :
+         {Run{run().detectKnownPulses}, Run{run().recognizeKnownPulses}, Run{run().detectUnknownPulses}}) {
         EXPECT_EQ(run(window, input({1}), chains, *series), 1);
         const List withRecord = positions();
         const List withRecordEtalons = etalons();
@@ -280,7 +280,7 @@ using ReferencePulsesTest = PulsesScene;
 struct FailureCase {
     const char* name;
     cases::PulsesRun run;
-    int nth;              // the allocation call that fails
+    int nth;  // the allocation call that fails
     const char* message;
 };
 
@@ -335,8 +335,8 @@ TEST_F(ReferencePulsesTest, LaterAllocationFailuresLeakNothing) {
                 result = (detection ? literal::detectUnknownPulses : literal::recognizeUnknownPulses)(
                     window, input({1}), chains, *series);
             }
-            SCOPED_TRACE(std::string(detection ? "detectUnknown" : "recognizeUnknown") + " failing allocation " +
-                         std::to_string(nth));
+            SCOPED_TRACE(std::string(detection ? "detectUnknown" : "recognizeUnknown") +
+                         " failing allocation " + std::to_string(nth));
             EXPECT_EQ(memory::outstandingBlocks(), blocks);
             if (detection) {
                 if (result == PROCESSING_FAILED) {

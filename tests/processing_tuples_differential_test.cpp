@@ -26,7 +26,8 @@ const Algorithm ALGORITHMS[] = {
     {"detectKnownTuples", cases::detectOn<detectKnownTuples>, cases::detectOn<literal::detectKnownTuples>},
     {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>,
      cases::recognizeOn<literal::recognizeKnownTuples>},
-    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>, cases::detectOn<literal::detectUnknownTuples>},
+    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>,
+     cases::detectOn<literal::detectUnknownTuples>},
     {"recognizeUnknownTuples", cases::recognizeOn<recognizeUnknownTuples>,
      cases::recognizeOn<literal::recognizeUnknownTuples>},
 };
@@ -57,7 +58,8 @@ std::string differences(uint64_t seed, CaseMaker make, std::span<const Algorithm
         leaveStaleResults(reference.series());
         const std::size_t referenceFrom = records.referenceWindow.messages().size();
         const std::int64_t blocks = memory::outstandingBlocks();
-        const int referenceResult = algorithm.reference(records.referenceWindow, reference, records.reference);
+        const int referenceResult =
+            algorithm.reference(records.referenceWindow, reference, records.reference);
         const std::int64_t referenceLeft = memory::outstandingBlocks() - blocks;
         for (bool withChains : {true, false}) {
             leaveStaleResults(production.series());
@@ -72,7 +74,8 @@ std::string differences(uint64_t seed, CaseMaker make, std::span<const Algorithm
             d.compare("diagnostics flag", production.flag, reference.flag);
             cases::compareMessages(d, records.productionWindow, productionFrom, records.referenceWindow,
                                    referenceFrom);
-            if (!d.text().empty()) return cases::runFailure(algorithm.name, withChains, d, production.describe());
+            if (!d.text().empty())
+                return cases::runFailure(algorithm.name, withChains, d, production.describe());
         }
     }
     return {};

@@ -32,7 +32,9 @@ protected:
     int detectKnown(const Tuple& tuple, uint16_t proceeding = 1) {
         return run().detectKnownTuples(window, input(proceeding), tuple, chains, *series);
     }
-    int detectUnknown(const Tuple& tuple) { return run().detectUnknownTuples(window, input(), tuple, chains, *series); }
+    int detectUnknown(const Tuple& tuple) {
+        return run().detectUnknownTuples(window, input(), tuple, chains, *series);
+    }
     // Candidate tuples; a size given beside a tuple overrides its own, a null row is kept null.
     int recognize(bool known, const std::vector<Tuple>& tuples, uint16_t proceeding = 1,
                   std::vector<int32_t> sizes = {}, std::vector<const int32_t*> rows = {}) {
@@ -42,13 +44,14 @@ protected:
         if (rows.empty()) {
             for (const Tuple& t : tuples) rows.push_back(t.data());
         }
-        return (known ? run().recognizeKnownTuples : run().recognizeUnknownTuples)(window, input(proceeding), sizes,
-                                                                                   rows, chains, *series);
+        return (known ? run().recognizeKnownTuples : run().recognizeUnknownTuples)(
+            window, input(proceeding), sizes, rows, chains, *series);
     }
 
     Bounds tuples() const {
         Bounds bounds;
-        for (int i = 0; i < series->wFoundTuples; ++i) bounds.emplace_back(series->lpTupleFirsts[i], series->lpTupleLasts[i]);
+        for (int i = 0; i < series->wFoundTuples; ++i)
+            bounds.emplace_back(series->lpTupleFirsts[i], series->lpTupleLasts[i]);
         return bounds;
     }
 
@@ -156,8 +159,8 @@ TEST_P(KnownTuplesTest, RecognitionTakesTheStoredRangesAndSkipsUnusableTuples) {
     sevenPulses({&C, &A, &B});
     const Tuple good = {1, 2, 3};
     const Tuple unknownNumber = {1, 4, 3};
-    EXPECT_EQ(recognize(true, {good, good, unknownNumber, good}, 2, {3, 0, 3, 3}, {nullptr, good.data(),
-                                                                                unknownNumber.data(), good.data()}),
+    EXPECT_EQ(recognize(true, {good, good, unknownNumber, good}, 2, {3, 0, 3, 3},
+                        {nullptr, good.data(), unknownNumber.data(), good.data()}),
               4);
     EXPECT_EQ(series->wFoundSubset, 4);
     EXPECT_EQ(etalons(), (List{3, 1, 2, 3, 1, 2, 3}));
@@ -430,9 +433,9 @@ TEST_P(UnknownTuplesTest, TotalsUpToTheLimitAreAccepted) {
     newSeries(30, 3, 15, 20, 1);
     fill(-30000);
     newChains();
-    EXPECT_EQ(run().detectUnknownPulses(window, {alphabet, std::vector<uint16_t>{1}, 15, 20, 100}, chains,
-                                           *series),
-              1);
+    EXPECT_EQ(
+        run().detectUnknownPulses(window, {alphabet, std::vector<uint16_t>{1}, 15, 20, 100}, chains, *series),
+        1);
     EXPECT_EQ(series->wFoundPulses, 0);
     EXPECT_EQ(detectUnknown({1}), 1);
     EXPECT_EQ(positions(), (List{10}));  // the first position of the last set
@@ -497,7 +500,7 @@ using ReferenceTuplesTest = TuplesScene;
 
 struct FailureCase {
     const char* name;
-    int nth;              // the allocation call that fails
+    int nth;  // the allocation call that fails
     const char* message;
 };
 

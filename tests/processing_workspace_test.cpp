@@ -10,9 +10,9 @@
 #include "platform/headless.h"
 #include "processing/chains.h"
 #include "processing/known.h"
+#include "processing/tuples.h"
 #include "processing/unknown.h"
 #include "processing/workspace.h"
-#include "processing/tuples.h"
 #include "tests/support/algorithms.h"
 #include "tests/support/processing_cases.h"
 #include "tests/support/tuple_cases.h"
@@ -32,7 +32,8 @@ struct FailureCase {
 const FailureCase CASES[] = {
     {"detectKnownPulses", detectKnownPulses, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
     {"recognizeKnownPulses", recognizeKnownPulses, "Нет памяти для ppDw!", "Нет памяти для indexes!"},
-    {"detectUnknownPulses", detectUnknownPulses, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для indexes!"},
+    {"detectUnknownPulses", detectUnknownPulses, "Нет памяти для EtalonsPartialEnergy!",
+     "Нет памяти для indexes!"},
     {"recognizeUnknownPulses", recognizeUnknownPulses, "Нет памяти для indexes!", "Нет памяти для tables!"},
 };
 
@@ -42,8 +43,8 @@ struct Written {
 
     static Written of(const SeriesHeader& series, const ChainsHeader& chains) {
         Written w;
-        w.values = {series.wFoundPulses, chains.wPretenders, chains.wQuanPulses, chains.wSeekingPulsesQuantity,
-                    chains.distance[0], chains.pulsesNumber[0]};
+        w.values = {series.wFoundPulses,           chains.wPretenders, chains.wQuanPulses,
+                    chains.wSeekingPulsesQuantity, chains.distance[0], chains.pulsesNumber[0]};
         for (int j = 0; j < series.wReservedPulses; ++j) {
             w.values.push_back(series.lpFoundPositions[j]);
             w.values.push_back(series.lpFoundEtalonNumbers[j]);
@@ -133,7 +134,6 @@ TEST(ProcessingFailures, RecognitionWithoutResultRecordIsRefused) {
     EXPECT_EQ(scene.series->wFoundPulses, 7);
 }
 
-
 // The tuples runs, each as a run over one case.
 struct TuplesFailureCase {
     const char* name;
@@ -143,11 +143,14 @@ struct TuplesFailureCase {
 };
 
 const TuplesFailureCase TUPLE_CASES[] = {
-    {"detectKnownTuples", cases::detectOn<detectKnownTuples>, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
-    {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>, "Нет памяти для ppDw!", "Нет памяти для ppDw[]!"},
-    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для G_on_layers!"},
-    {"recognizeUnknownTuples", cases::recognizeOn<recognizeUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!",
+    {"detectKnownTuples", cases::detectOn<detectKnownTuples>, "Нет памяти для ppDw!",
+     "Нет памяти для ppDw[m]!"},
+    {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>, "Нет памяти для ppDw!",
+     "Нет памяти для ppDw[]!"},
+    {"detectUnknownTuples", cases::detectOn<detectUnknownTuples>, "Нет памяти для EtalonsPartialEnergy!",
      "Нет памяти для G_on_layers!"},
+    {"recognizeUnknownTuples", cases::recognizeOn<recognizeUnknownTuples>,
+     "Нет памяти для EtalonsPartialEnergy!", "Нет памяти для G_on_layers!"},
 };
 
 // Every refused table of every tuples run: its message, PROCESSING_FAILED, nothing written, the

@@ -132,7 +132,8 @@ TEST_F(DriverTest, RunFillsEveryCellAndGivesTheSubsetBack) {
     EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 2);
     EXPECT_EQ(state.lpSeriesHeader->lpSubset[0], 3);
     // Noise costs restored error: the noisy cells are no better than the clean ones.
-    EXPECT_GE(record->lpErrors[1][0] + record->lpErrors[1][1], record->lpErrors[0][0] + record->lpErrors[0][1]);
+    EXPECT_GE(record->lpErrors[1][0] + record->lpErrors[1][1],
+              record->lpErrors[0][0] + record->lpErrors[0][1]);
 }
 
 TEST_F(DriverTest, EqualGeneratorStatesGiveEqualMatrices) {
@@ -157,7 +158,8 @@ TEST_F(DriverTest, EqualGeneratorStatesGiveEqualMatrices) {
     int32_t noise = lcgJumpOf(11 * seriesSteps).apply(static_cast<uint32_t>(start.dwNoiseSeed));
     const SeriesHeader& last = *state.lpSeriesHeader;
     for (uint32_t t = 0; t < last.dwSeriesSize; ++t) {
-        ASSERT_EQ(last.lpNoisyData[t], static_cast<int16_t>(last.lpPureData[t] + gaussNoise(noise, 0, 20))) << t;
+        ASSERT_EQ(last.lpNoisyData[t], static_cast<int16_t>(last.lpPureData[t] + gaussNoise(noise, 0, 20)))
+            << t;
     }
 }
 
@@ -236,12 +238,12 @@ TEST_F(DriverTest, TupleRecognitionPutsEveryTupleInUseAndCountsMismatches) {
         for (int j = 0; j < 2; ++j) EXPECT_LE(record->lpRecognitionErrors[k][j], 4);
     }
     EXPECT_EQ(record->lpRecognitionErrors[0][0], 0);  // without noise every tuple is recognised
-    EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 3);   // the chosen subset in use again
+    EXPECT_EQ(state.lpSeriesHeader->wSubsetSize, 3);  // the chosen subset in use again
 }
 
 TEST_F(DriverTest, FailuresAreRefusedBeforeAnySeriesIsMade) {
-    EXPECT_EQ(statCutoffVandrel(window, nullptr, run(TASK_DETECTION, SERIES_FIXED_WHOLE), state.lpSeriesHeader,
-                                state.states, clock),
+    EXPECT_EQ(statCutoffVandrel(window, nullptr, run(TASK_DETECTION, SERIES_FIXED_WHOLE),
+                                state.lpSeriesHeader, state.states, clock),
               0);
     EXPECT_EQ(window.messages().back().text, "Absence of RestoreErrorHeader!");
 
@@ -249,8 +251,8 @@ TEST_F(DriverTest, FailuresAreRefusedBeforeAnySeriesIsMade) {
     for (const int32_t pulses : {31, 5}) {  // above the most, below the fewest pulses of the series
         makeGrid(2);
         record->wPulseValues[1] = pulses;
-        EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_DETECTION, SERIES_FIXED_WHOLE), state.lpSeriesHeader,
-                                    state.states, clock),
+        EXPECT_EQ(statCutoffVandrel(window, record, run(TASK_DETECTION, SERIES_FIXED_WHOLE),
+                                    state.lpSeriesHeader, state.states, clock),
                   0);
         EXPECT_EQ(window.messages().back().text, "Неверно задан wPulseValues!");
         EXPECT_EQ(state.states, start);
@@ -281,7 +283,6 @@ TEST_F(DriverTest, FailuresAreRefusedBeforeAnySeriesIsMade) {
     }
 }
 
-
 // Processes of a distributed run each fill their own cells; the matrices added up are those of
 // one process doing everything, and process 0 ends with the same series and generator states.
 TEST_F(DriverTest, SharedCellsAddUpToTheWholeRun) {
@@ -292,8 +293,9 @@ TEST_F(DriverTest, SharedCellsAddUpToTheWholeRun) {
               1);
     const std::vector<int32_t> whole = errors();
     const GeneratorStates wholeEnd = state.states;
-    const std::vector<int16_t> wholeNoisy(state.lpSeriesHeader->lpNoisyData,
-                                          state.lpSeriesHeader->lpNoisyData + state.lpSeriesHeader->dwSeriesSize);
+    const std::vector<int16_t> wholeNoisy(
+        state.lpSeriesHeader->lpNoisyData,
+        state.lpSeriesHeader->lpNoisyData + state.lpSeriesHeader->dwSeriesSize);
     for (int processes : {2, 3, 5}) {
         std::vector<int32_t> sum(whole.size(), 0);
         for (int process = processes - 1; process >= 0; --process) {

@@ -93,7 +93,8 @@ protected:
 
     int64_t pureEnergy() const {
         int64_t energy = 0;
-        for (uint32_t t = 0; t < series->dwSeriesSize; ++t) energy += int64_t{series->lpPureData[t]} * series->lpPureData[t];
+        for (uint32_t t = 0; t < series->dwSeriesSize; ++t)
+            energy += int64_t{series->lpPureData[t]} * series->lpPureData[t];
         return energy;
     }
     // The placed pulses as found pulses.

@@ -21,9 +21,8 @@ protected:
         alphabet.assign(samples.size(), PulseHeader{});
         pointers.clear();
         for (size_t e = 0; e < samples.size(); ++e) {
-            alphabet[e] = {static_cast<uint16_t>(samples[e].size()),
-                           static_cast<uint16_t>(samples[e].size()), static_cast<int16_t>(e + 1),
-                           samples[e].data()};
+            alphabet[e] = {static_cast<uint16_t>(samples[e].size()), static_cast<uint16_t>(samples[e].size()),
+                           static_cast<int16_t>(e + 1), samples[e].data()};
         }
         for (const PulseHeader& etalon : alphabet) pointers.push_back(&etalon);
         series.wImpulseSize = static_cast<uint16_t>(samples[0].size());

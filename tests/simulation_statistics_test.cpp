@@ -12,9 +12,9 @@ namespace tessaline {
 namespace {
 
 int32_t** matrix(RestErrorHeader& record, int which) {
-    int32_t** tables[STATISTICS_MATRICES] = {record.lpErrors,           record.lpDetectionErrors,
-                                             record.lpDetectionSpare,   record.lpRecognitionErrors,
-                                             record.lpSpareErrors1,     record.lpSpareErrors2};
+    int32_t** tables[STATISTICS_MATRICES] = {record.lpErrors,         record.lpDetectionErrors,
+                                             record.lpDetectionSpare, record.lpRecognitionErrors,
+                                             record.lpSpareErrors1,   record.lpSpareErrors2};
     return tables[which];
 }
 
@@ -23,7 +23,8 @@ void expectDisjointCells(RestErrorHeader& record) {
     std::set<const int32_t*> cells;
     for (int m = 0; m < STATISTICS_MATRICES; ++m) {
         for (int k = 0; k < record.wNoiseLevels; ++k) {
-            for (int j = 0; j < record.wVariousPulses; ++j) EXPECT_TRUE(cells.insert(&matrix(record, m)[k][j]).second);
+            for (int j = 0; j < record.wVariousPulses; ++j)
+                EXPECT_TRUE(cells.insert(&matrix(record, m)[k][j]).second);
         }
     }
 }
@@ -65,7 +66,8 @@ TEST(StatisticsRecord, GridAndDescription) {
     record->lpErrors[1][1] = 99;
     record->lpDetectionErrors[1][1] = 98;
     ASSERT_EQ(initRestErrHeader(window, 3, 2, 2, 4, 0, 5, 10, record), 1);
-    EXPECT_EQ(std::vector<int16_t>(record->wPulseValues, record->wPulseValues + 3), (std::vector<int16_t>{2, 4, 6}));
+    EXPECT_EQ(std::vector<int16_t>(record->wPulseValues, record->wPulseValues + 3),
+              (std::vector<int16_t>{2, 4, 6}));
     EXPECT_EQ(std::vector<int16_t>(record->lpNoiseLevels, record->lpNoiseLevels + 4),
               (std::vector<int16_t>{0, 5, 10, 15}));
     EXPECT_EQ(record->ifComplete, 0);
@@ -93,9 +95,9 @@ TEST(StatisticsRecord, GridAndDescription) {
 }
 
 TEST(StatisticsRecord, EveryAllocationFailureReleasesTheRecord) {
-    const char* texts[] = {"Нет памяти для newRestErrorHeader!", "Нет памяти для newRestErrorHeader->lpNoiseLevel!",
-                           "Нет памяти для newRestErrorHeader->lpErrors!",
-                           "Нет памяти для newRestErrorHeader->lpErrors[]!"};
+    const char* texts[] = {
+        "Нет памяти для newRestErrorHeader!", "Нет памяти для newRestErrorHeader->lpNoiseLevel!",
+        "Нет памяти для newRestErrorHeader->lpErrors!", "Нет памяти для newRestErrorHeader->lpErrors[]!"};
     const std::int64_t before = memory::outstandingBlocks();
     for (int failing = 1; failing <= 4; ++failing) {
         HeadlessWindow window;

@@ -22,7 +22,8 @@ const PulseHeader alphabet[2] = {{4, 4, 1, etalonA}, {4, 4, 2, etalonB}};
 
 int count(const std::string& text, const std::string& part) {
     int found = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++found;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++found;
     return found;
 }
 
@@ -50,7 +51,8 @@ protected:
         series->lpCutBegins[i] = first;
         series->lpCutEnds[i] = last;
         for (int u = first; u <= last; ++u) {
-            series->lpPureData[position + u] = series->lpNoisyData[position + u] = alphabet[etalon - 1].lpData[u];
+            series->lpPureData[position + u] = series->lpNoisyData[position + u] =
+                alphabet[etalon - 1].lpData[u];
         }
     }
     void find(uint16_t etalon, int16_t position, uint16_t first = 0, uint16_t last = 3) {
@@ -69,7 +71,9 @@ protected:
                std::vector<int16_t> firsts, std::vector<int16_t> lasts) {
         ASSERT_GE(insertChain(*chains, {distance, etalons, positions, firsts, lasts}), 0);
     }
-    void describe(uint16_t seriesType, uint16_t task) { addToChainsHeader(window, seriesType, task, 75, 60, chains); }
+    void describe(uint16_t seriesType, uint16_t task) {
+        addToChainsHeader(window, seriesType, task, 75, 60, chains);
+    }
 
     // The small cut-off series: etalon 1 whole at 10, etalon 2 cut to 1..2 at 40, a little noise;
     // processing found the first pulse right and kept one sample too many of the second.
@@ -127,24 +131,28 @@ TEST_F(ReportTest, HandMadeJointRunGivesItsExactValuesAndText) {
     EXPECT_EQ(values.stripAmplitude, 33);
 
     const ProcessingReport report = build();
-    EXPECT_EQ(report.description,
-              (Lines{" joint detection and identification for series with known number of cut-off pulses ",
-                     " series length 100, Tmin=25, Tmax=35,  amplitude 30, noise level 2, allN/S 0.005,  N/S 0.00179",
-                     " pulses number 2 [2-4], length 4, saved energy level for making/processing 75/60",
-                     " pulses: 10a[0..3]  40b[1..2] "}));
-    EXPECT_EQ(texts(), (Lines{"Detected 2 pulses:  10a[0..3] 40b[1..3]", "Restore Error 100. ", " n  measure ",
-                              " 1.     -2900", " 2.     -2500", " 0.     -2940"}));
-    EXPECT_EQ(rights(), (Lines{"", "", "  positions and names of etalons in series", "  10a [0..3]   40b [1..3] ",
-                               "  11a [0..3]   40a [0..3] ", "  10a [0..3]   40b [1..2] "}));
+    EXPECT_EQ(
+        report.description,
+        (Lines{
+            " joint detection and identification for series with known number of cut-off pulses ",
+            " series length 100, Tmin=25, Tmax=35,  amplitude 30, noise level 2, allN/S 0.005,  N/S 0.00179",
+            " pulses number 2 [2-4], length 4, saved energy level for making/processing 75/60",
+            " pulses: 10a[0..3]  40b[1..2] "}));
+    EXPECT_EQ(texts(), (Lines{"Detected 2 pulses:  10a[0..3] 40b[1..3]", "Restore Error 100. ",
+                              " n  measure ", " 1.     -2900", " 2.     -2500", " 0.     -2940"}));
+    EXPECT_EQ(rights(),
+              (Lines{"", "", "  positions and names of etalons in series", "  10a [0..3]   40b [1..3] ",
+                     "  11a [0..3]   40a [0..3] ", "  10a [0..3]   40b [1..2] "}));
     EXPECT_TRUE(report.report.back().gapBefore);
-    EXPECT_EQ(std::count_if(report.report.begin(), report.report.end(), [](auto& l) { return l.gapBefore; }), 1);
+    EXPECT_EQ(std::count_if(report.report.begin(), report.report.end(), [](auto& l) { return l.gapBefore; }),
+              1);
 
     EXPECT_EQ(processingReportText(report),
-              (Lines{report.description[0], report.description[1], report.description[2], report.description[3], "",
-                     "Detected 2 pulses:  10a[0..3] 40b[1..3]", "Restore Error 100. ",
-                     " n  measure      positions and names of etalons in series",
-                     " 1.     -2900    10a [0..3]   40b [1..3] ", " 2.     -2500    11a [0..3]   40a [0..3] ", "",
-                     " 0.     -2940    10a [0..3]   40b [1..2] "}));
+              (Lines{report.description[0], report.description[1], report.description[2],
+                     report.description[3], "", "Detected 2 pulses:  10a[0..3] 40b[1..3]",
+                     "Restore Error 100. ", " n  measure      positions and names of etalons in series",
+                     " 1.     -2900    10a [0..3]   40b [1..3] ", " 2.     -2500    11a [0..3]   40a [0..3] ",
+                     "", " 0.     -2940    10a [0..3]   40b [1..2] "}));
 
     chains->wSeekingPulsesQuantity = 1;  // only the best chain's first pulse restores the series
     EXPECT_EQ(processingValues(*series, chains).restoreError, 900 + 900);
@@ -177,7 +185,8 @@ TEST_F(ReportTest, CutBoundsAndEnergyLevelsOnlyForCutOffSeries) {
     makeHandMadeRun(TASK_JOINT);
     describe(SERIES_FIXED_WHOLE, TASK_JOINT);
     const ProcessingReport whole = build();
-    EXPECT_EQ(whole.description[0], " joint detection and identification for series with known number of whole pulses ");
+    EXPECT_EQ(whole.description[0],
+              " joint detection and identification for series with known number of whole pulses ");
     EXPECT_EQ(whole.description[2], " pulses number 2 [2-4], length 4");
     EXPECT_EQ(whole.description[3], " pulses: 10a 40b");
     EXPECT_EQ(whole.report[0].text, "Detected 2 pulses:  10a 40b");
@@ -229,7 +238,8 @@ TEST_F(ReportTest, LongListsAreCutWithAnEllipsis) {
     const std::string& pulses = report.description[3];
     EXPECT_EQ(count(pulses, "a") + count(pulses, "b"), 19);
     EXPECT_EQ(pulses.substr(pulses.size() - 8), " 820a...");
-    EXPECT_EQ(report.report[0].text, "Detected 10 (20) pulses:  10a 55a 100a 145a 190a 235a 280a 325a 370a ... ");
+    EXPECT_EQ(report.report[0].text,
+              "Detected 10 (20) pulses:  10a 55a 100a 145a 190a 235a 280a 325a 370a ... ");
     EXPECT_EQ(count(report.report[3].right, "a"), 19);
     EXPECT_EQ(report.report[3].right.substr(report.report[3].right.size() - 11), "  820a ... ");
     EXPECT_EQ(report.report[4].right.substr(report.report[4].right.size() - 11), "  820a ... ");

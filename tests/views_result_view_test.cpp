@@ -32,9 +32,7 @@ bool intersects(const Rect& a, const Rect& b) {
 
 class ResultViewTest : public testing::Test {
 protected:
-    ResultViewTest() {
-        made.place(1, 10).place(2, 40, 1, 2).find(1, 10).find(2, 40, 1, 3);
-    }
+    ResultViewTest() { made.place(1, 10).place(2, 40, 1, 2).find(1, 10).find(2, 40, 1, 3); }
     void draw(ResultDrawingSettings settings = {}, int32_t pickedTuple = 0) {
         canvas.clear();
         ResultViewInput input{kGraph, kLine, list, &made.series(), made.chains(), settings, pickedTuple};
@@ -68,7 +66,8 @@ TEST_F(ResultViewTest, StripsTakeTheirShareOfTheAreaOrTheSpecialSize) {
     const std::array<Rect, 3> special = resultStrips(kGraph, kLine, true);
     EXPECT_EQ(special[0], (Rect{17, 71, 635, 183}));
     EXPECT_EQ(special[2].top, 71 + 2 * (112 + kLine));
-    EXPECT_EQ(resultStrips({0, 0, 99, 99}, kLine, false)[0].bottom, 4 * kLine + 1);  // never a negative height
+    EXPECT_EQ(resultStrips({0, 0, 99, 99}, kLine, false)[0].bottom,
+              4 * kLine + 1);  // never a negative height
 
     made.describe(SERIES_FIXED_CUTOFF, TASK_JOINT);
     draw();
@@ -135,7 +134,8 @@ TEST_F(ResultViewTest, AlphabetBoxIsCaptionedAndHighlightsTheRecognisedEtalon) {
     EXPECT_EQ(canvas.findText(" Alph: 2 ")->points[0], (Point{542, 17}));
     EXPECT_TRUE(hasRectangle({535, 26}));
     std::size_t grey = 0;
-    for (const CanvasCall& call : canvas.callsOf(CanvasOp::Rectangle)) grey += call.brush.color == kSelectionGrey;
+    for (const CanvasCall& call : canvas.callsOf(CanvasOp::Rectangle))
+        grey += call.brush.color == kSelectionGrey;
     EXPECT_EQ(grey, 1u);
 }
 
@@ -188,7 +188,8 @@ protected:
             areas.push_back({s.left, s.top - h / 2, s.right + 1, s.bottom + 1});
         }
         if (!layout.hasLostSelector) areas.pop_back();
-        for (const Rect& b : {layout.rcRestartButton, layout.rcNextButton, layout.rcExitButton}) areas.push_back(b);
+        for (const Rect& b : {layout.rcRestartButton, layout.rcNextButton, layout.rcExitButton})
+            areas.push_back(b);
         if (layout.hasSelectButton) areas.push_back(layout.rcSelectButton);
         return areas;
     }
@@ -198,17 +199,20 @@ protected:
         EXPECT_EQ(canvas.pixelsOutside(), 0);
         const std::vector<Rect> areas = parts();
         for (std::size_t i = 0; i < areas.size(); ++i) {
-            for (std::size_t j = i + 1; j < areas.size(); ++j) EXPECT_FALSE(intersects(areas[i], areas[j])) << i << j;
+            for (std::size_t j = i + 1; j < areas.size(); ++j)
+                EXPECT_FALSE(intersects(areas[i], areas[j])) << i << j;
         }
         const auto inSomePart = [&](const Rect& box) {
             return std::any_of(areas.begin(), areas.end(), [&](const Rect& a) {
-                return box.left >= a.left && box.right <= a.right && box.top >= a.top && box.bottom <= a.bottom;
+                return box.left >= a.left && box.right <= a.right && box.top >= a.top &&
+                       box.bottom <= a.bottom;
             });
         };
         for (int32_t y = 0; y < height; ++y) {
             for (int32_t x = 0; x < width; ++x) {
                 if (canvas.pixel(x, y) == packedRgb(kWhite)) continue;
-                ASSERT_TRUE(inSomePart({x, y, x, y})) << "view " << state.dwViewMode << " at " << x << "," << y;
+                ASSERT_TRUE(inSomePart({x, y, x, y}))
+                    << "view " << state.dwViewMode << " at " << x << "," << y;
             }
         }
         for (const CanvasCall& text : canvas.callsOf(CanvasOp::TextOut)) {
@@ -252,7 +256,8 @@ TEST_F(WindowPaintTest, TupleRecognitionResultKeepsItsBoxesInsideTheGraphArea) {
     }
     window.sendCommand(CMD_SERIES_UNFIXED_TUPLES);
     window.sendCommand(CMD_TASK_RECOGNITION);
-    ASSERT_TRUE(storeSubsetInSeries(window, state.subsetPanel, TASK_TUPLES_RECOGNITION, 4, 1, state.lpSeriesHeader));
+    ASSERT_TRUE(
+        storeSubsetInSeries(window, state.subsetPanel, TASK_TUPLES_RECOGNITION, 4, 1, state.lpSeriesHeader));
     std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{1});
     rebuildRequiredList(state);
     window.sendCommand(CMD_PROCESSING_NEXT_DATA);

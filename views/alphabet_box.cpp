@@ -41,7 +41,8 @@ std::string alphabetBoxCaption(int32_t listLength, int32_t boxWidth) {
 }
 
 void drawAlphabetBox(Canvas& canvas, const AlphabetBoxLayout& layout, std::span<const uint16_t> etalonList,
-                     const SeriesHeader& series, int32_t amplitude, int32_t highlightedEtalon, int32_t lineHeight) {
+                     const SeriesHeader& series, int32_t amplitude, int32_t highlightedEtalon,
+                     int32_t lineHeight) {
     {
         const BrushGuard hollow(canvas, Brush{kWhite, true});
         canvas.rectangle(layout.outline);
@@ -60,7 +61,8 @@ void drawAlphabetBox(Canvas& canvas, const AlphabetBoxLayout& layout, std::span<
                                                  ? ThumbnailHighlight::Grey
                                                  : ThumbnailHighlight::None;
         drawEtalonThumbnail(canvas, *etalon, amplitude, highlight,
-                            {left, top, left + layout.thumbnailWidth, top + layout.thumbnailHeight}, lineHeight);
+                            {left, top, left + layout.thumbnailWidth, top + layout.thumbnailHeight},
+                            lineHeight);
     }
 }
 

@@ -13,9 +13,9 @@
 namespace tessaline {
 
 struct AlphabetBoxLayout {
-    Rect outline;             // corners of the box outline: (bl, bt) .. (bl + bw + 1, bt + bh + 1)
-    int32_t boxWidth = 0;     // bw
-    int32_t rows = 0;         // (list length + 1) / 2
+    Rect outline;          // corners of the box outline: (bl, bt) .. (bl + bw + 1, bt + bh + 1)
+    int32_t boxWidth = 0;  // bw
+    int32_t rows = 0;      // (list length + 1) / 2
     int32_t thumbnailWidth = 0;
     int32_t thumbnailHeight = 0;
     Point firstThumbnail;     // top left of the thumbnail in row 0, column 0
@@ -35,6 +35,7 @@ std::string alphabetBoxCaption(int32_t listLength, int32_t boxWidth);
 // Draws the box: outline, caption and one thumbnail per listed etalon of the series' alphabet,
 // scaled to `amplitude`; the thumbnail of etalon `highlightedEtalon` (0 for none) is grey.
 void drawAlphabetBox(Canvas& canvas, const AlphabetBoxLayout& layout, std::span<const uint16_t> etalonList,
-                     const SeriesHeader& series, int32_t amplitude, int32_t highlightedEtalon, int32_t lineHeight);
+                     const SeriesHeader& series, int32_t amplitude, int32_t highlightedEtalon,
+                     int32_t lineHeight);
 
 }  // namespace tessaline

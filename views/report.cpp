@@ -11,11 +11,11 @@
 namespace tessaline {
 namespace {
 
-constexpr int DESCRIBED_PULSES = 19;  // placed pulses listed above the strips
-constexpr int LISTED_FOUND = 9;       // found pulses listed on the "Detected" line
-constexpr int TUPLE_FIRST_LIMIT = 19; // a tuple starting after this pulse is not listed
-constexpr int CHAIN_PULSES = 19;      // pulses listed in a chain row and in the truth row
-constexpr int SHOWN_CHAINS = 6;       // chain rows of the table
+constexpr int DESCRIBED_PULSES = 19;   // placed pulses listed above the strips
+constexpr int LISTED_FOUND = 9;        // found pulses listed on the "Detected" line
+constexpr int TUPLE_FIRST_LIMIT = 19;  // a tuple starting after this pulse is not listed
+constexpr int CHAIN_PULSES = 19;       // pulses listed in a chain row and in the truth row
+constexpr int SHOWN_CHAINS = 6;        // chain rows of the table
 
 const char* nameOrEmpty(const char* name) { return name != nullptr ? name : ""; }
 
@@ -40,7 +40,6 @@ std::vector<PulseEntry> chainPulses(const ChainsHeader& chains, int row) {
     }
     return pulses;
 }
-
 
 // How pulse texts look in this report.
 struct PulseStyle {
@@ -167,7 +166,8 @@ ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader
         }
     }
     if (values.signalEnergy >= 1) {
-        values.allNoiseToSignal = static_cast<double>(values.noiseEnergy) / static_cast<double>(values.signalEnergy);
+        values.allNoiseToSignal =
+            static_cast<double>(values.noiseEnergy) / static_cast<double>(values.signalEnergy);
         values.noiseToSignal =
             static_cast<double>(values.pulsesNoiseEnergy) / static_cast<double>(values.signalEnergy);
     }
@@ -198,8 +198,8 @@ std::vector<std::string> describedRun(const SeriesHeader& series, const ChainsHe
     std::string line;
     appendf(line, " series length %u, ", series.dwSeriesSize);
     appendf(line, "Tmin=%d, Tmax=%d, ", series.wTmin, series.wTmax);
-    appendf(line, " amplitude %d, noise level %d, allN/S %.3g,  N/S %.3g", values.amplitude, series.wNoiseLevel,
-            values.allNoiseToSignal, values.noiseToSignal);
+    appendf(line, " amplitude %d, noise level %d, allN/S %.3g,  N/S %.3g", values.amplitude,
+            series.wNoiseLevel, values.allNoiseToSignal, values.noiseToSignal);
     description.push_back(std::move(line));
     line.clear();
     appendf(line, " pulses number %d [%d-%d], length %d", series.wImpulseQuantity, series.wMinPulses,
@@ -214,7 +214,8 @@ std::vector<std::string> describedRun(const SeriesHeader& series, const ChainsHe
 }
 
 // The found pulses (or tuples) of the series.
-std::string foundLine(const SeriesHeader& series, const ChainsHeader* chains, const ProcessingValues& values) {
+std::string foundLine(const SeriesHeader& series, const ChainsHeader* chains,
+                      const ProcessingValues& values) {
     const PulseStyle style{values.letters, values.cutBounds};
     const std::vector<PulseEntry> found = foundPulses(series);
     std::string line;
@@ -243,9 +244,10 @@ void appendChainTable(std::vector<ReportLine>& report, const SeriesHeader& serie
     const int rows = std::min(storedChains(chains), SHOWN_CHAINS);
     for (int i = 0; i < rows; ++i) {
         const std::optional<int> etalon =
-            etalonColumn ? std::optional<int>(chains.wMaxPulses > 0 ? chains.pulsesList[i][0] : 0) : std::nullopt;
-        report.push_back({rowHead(i + 1, etalon, chains.distance[i]), rowPulses(chainPulses(chains, i), rowStyle),
-                          false});
+            etalonColumn ? std::optional<int>(chains.wMaxPulses > 0 ? chains.pulsesList[i][0] : 0)
+                         : std::nullopt;
+        report.push_back(
+            {rowHead(i + 1, etalon, chains.distance[i]), rowPulses(chainPulses(chains, i), rowStyle), false});
     }
     const std::optional<int> truthEtalon =
         etalonColumn ? std::optional<int>(series.wReservedPulses > 0 ? series.lpEtalonNumbers[0] : 0)
@@ -264,8 +266,8 @@ ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsH
     // Below the strips: the found pulses, the restore error, the best chains and the truth.
     result.report.push_back({foundLine(*series, chains, values), {}, false});
     if (chains == nullptr) return result;
-    result.report.push_back({formatted("Restore Error %lld. ", static_cast<long long>(*values.restoreError)), {},
-                             false});
+    result.report.push_back(
+        {formatted("Restore Error %lld. ", static_cast<long long>(*values.restoreError)), {}, false});
     appendChainTable(result.report, *series, *chains, values, placed);
     return result;
 }

@@ -20,8 +20,8 @@ struct ProcessingValues {
     bool cutBounds = false;      // pulse texts carry the used samples (cut-off series)
     int32_t amplitude = 0;       // a: the series' amplitude, or the power of two (>= 128) covering the noise
     int32_t stripAmplitude = 0;  // b: the greater of a and 8/3 of the noise level, plus an eighth
-    int64_t signalEnergy = 0;       // S: energy of the pure series
-    int64_t noiseEnergy = 0;        // Nall: energy of the noise over the whole series
+    int64_t signalEnergy = 0;    // S: energy of the pure series
+    int64_t noiseEnergy = 0;     // Nall: energy of the noise over the whole series
     int64_t pulsesNoiseEnergy = 0;  // Npulses: energy of the noise under the placed pulses
     double allNoiseToSignal = 0;    // Nall / S, 0 when S < 1
     double noiseToSignal = 0;       // Npulses / S, 0 when S < 1

@@ -27,7 +27,6 @@ struct ViewContext {
     uint16_t seriesType;  // of the processing result, 0 without one
 };
 
-
 // The truth strip marks found tuples for a tuples task; the others only on a tuple series too.
 bool marksTuples(const ViewContext& view, StripRole role) {
     if (!isTuplesTask(view.taskType)) return false;
@@ -44,8 +43,8 @@ void drawStrip(Canvas& canvas, const ViewContext& view, const Rect& strip, Strip
     const ResultDrawingSettings& settings = view.input.settings;
     const int32_t b = view.values.stripAmplitude;
     drawPositionLabels(canvas, strip, view.seriesType,
-                       role == StripRole::Truth ? LabelledPulses::Placed : LabelledPulses::Found, view.values.letters,
-                       series);
+                       role == StripRole::Truth ? LabelledPulses::Placed : LabelledPulses::Found,
+                       view.values.letters, series);
     if (settings.frameGraphFields && !settings.specialGraphSize) outlineArea(canvas, strip);
     if (marksTuples(view, role)) drawTupleHighlight(canvas, view, strip);
     if (settings.highlightDetectedPulses) drawFoundPulseFrames(canvas, series, strip);
@@ -56,12 +55,8 @@ void drawStrip(Canvas& canvas, const ViewContext& view, const Rect& strip, Strip
             drawCutOffPlacedPulses(canvas, strip, b, series);
             if (settings.shadedOriginalPulses) drawPlacedPulsesShading(canvas, strip, b, series);
             break;
-        case StripRole::Observed:
-            drawSeriesCurve(canvas, strip, b, series);
-            break;
-        case StripRole::Result:
-            drawFoundPulses(canvas, strip, b, series);
-            break;
+        case StripRole::Observed: drawSeriesCurve(canvas, strip, b, series); break;
+        case StripRole::Result: drawFoundPulses(canvas, strip, b, series); break;
     }
 }
 
@@ -75,7 +70,8 @@ bool everyFoundPulseNamed(const SeriesHeader& series) {
 // The first etalon of the best chain of a recognition run, whose thumbnail the box highlights.
 int32_t recognisedEtalon(const ChainsHeader* chains) {
     if (chains == nullptr || chains->wTaskType != TASK_RECOGNITION) return 0;
-    if (chains->wPretenders == 0 || chains->wMaxSize == 0 || chains->wMaxPulses == 0 || chains->pulsesList == nullptr) {
+    if (chains->wPretenders == 0 || chains->wMaxSize == 0 || chains->wMaxPulses == 0 ||
+        chains->pulsesList == nullptr) {
         return 0;
     }
     return chains->pulsesList[0][0];
@@ -128,11 +124,12 @@ struct TuplePlacement {
     Rect area;  // with the caption, for the text lines to keep clear of
 };
 
-std::optional<TuplePlacement> placeTupleBox(const Canvas& canvas, TupleBoxContent content, const ViewFrame& frame,
-                                            const AlphabetBoxLayout& alphabet, const Rect& lastStrip, int32_t h) {
+std::optional<TuplePlacement> placeTupleBox(const Canvas& canvas, TupleBoxContent content,
+                                            const ViewFrame& frame, const AlphabetBoxLayout& alphabet,
+                                            const Rect& lastStrip, int32_t h) {
     if (content.rows.empty()) return std::nullopt;
-    TupleBoxMeasures measures{frame.thumbnailWidth, 2 * h, 2 * frame.leftMargin, frame.halfTopMargin,
-                              frame.topMargin, h};
+    TupleBoxMeasures measures{frame.thumbnailWidth, 2 * h,           2 * frame.leftMargin,
+                              frame.halfTopMargin,  frame.topMargin, h};
     const int32_t top = lastStrip.bottom + 2 * h;
     const int32_t bottom = frame.bottom - frame.topMargin;
     const int32_t available = bottom - top + 1;
@@ -178,7 +175,8 @@ std::array<Rect, 3> resultStrips(const Rect& graph, int32_t lineHeight, bool spe
     return strips;
 }
 
-void drawProcessingResultView(Canvas& canvas, const ResultViewInput& input, std::vector<Rect>& tupleRowRects) {
+void drawProcessingResultView(Canvas& canvas, const ResultViewInput& input,
+                              std::vector<Rect>& tupleRowRects) {
     tupleRowRects.clear();
     outlineArea(canvas, input.graph);
     if (input.series == nullptr) return;
@@ -193,9 +191,10 @@ void drawProcessingResultView(Canvas& canvas, const ResultViewInput& input, std:
 
     const AlphabetBoxLayout alphabet =
         layOutAlphabetBox(frame, h, static_cast<int32_t>(input.etalonList.size()));
-    TextRoom room{{{alphabet.outline.left, alphabet.caption.y, alphabet.outline.right, alphabet.outline.bottom}},
-                  frame.right - frame.leftMargin,
-                  std::max(frame.leftMargin, 2)};
+    TextRoom room{
+        {{alphabet.outline.left, alphabet.caption.y, alphabet.outline.right, alphabet.outline.bottom}},
+        frame.right - frame.leftMargin,
+        std::max(frame.leftMargin, 2)};
     std::optional<TuplePlacement> tuples;
     if (isTuplesSeriesType(view.seriesType)) {
         tuples = placeTupleBox(canvas, resultTupleBoxContent(series, view.taskType, input.pickedTuple), frame,
@@ -208,7 +207,8 @@ void drawProcessingResultView(Canvas& canvas, const ResultViewInput& input, std:
     drawStrip(canvas, view, strips[0], StripRole::Truth);
     drawStrip(canvas, view, strips[1], StripRole::Observed);
     if (everyFoundPulseNamed(series)) drawStrip(canvas, view, strips[2], StripRole::Result);
-    drawAlphabetBox(canvas, alphabet, input.etalonList, series, view.values.amplitude, recognisedEtalon(chains), h);
+    drawAlphabetBox(canvas, alphabet, input.etalonList, series, view.values.amplitude,
+                    recognisedEtalon(chains), h);
     drawReportLines(canvas, {strips[2].left, strips[2].bottom + h + h / 2}, room, h, report.report);
     if (tuples) {
         drawTupleBox(canvas, tuples->content, tuples->measures, tuples->origin, series, view.values.amplitude,

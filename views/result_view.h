@@ -29,7 +29,7 @@ struct ResultViewInput {
     const SeriesHeader* series = nullptr;  // none: only the outline is drawn
     const ChainsHeader* chains = nullptr;  // none: no run line, restore error or table of chains
     ResultDrawingSettings settings;
-    int32_t pickedTuple = 0;               // 1-based tuple last picked with the mouse, 0 for none
+    int32_t pickedTuple = 0;  // 1-based tuple last picked with the mouse, 0 for none
 };
 
 inline constexpr int32_t SPECIAL_STRIP_WIDTH = 618;

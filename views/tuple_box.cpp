@@ -44,8 +44,8 @@ int32_t sidePadding(const TupleBoxMeasures& measures) { return measures.gap / 2;
 int32_t rowWidth(std::size_t members, const TupleBoxMeasures& measures) {
     if (members == 0) return 0;
     const int64_t count = static_cast<int64_t>(members);
-    return static_cast<int32_t>(count * measures.thumbnailWidth + (count - 1) * measures.gap + HIGHLIGHT_LEFT +
-                                HIGHLIGHT_RIGHT);
+    return static_cast<int32_t>(count * measures.thumbnailWidth + (count - 1) * measures.gap +
+                                HIGHLIGHT_LEFT + HIGHLIGHT_RIGHT);
 }
 
 }  // namespace
@@ -73,7 +73,8 @@ int32_t tupleRowHeight(const TupleBoxMeasures& measures) noexcept {
     return 1 + h + h / 4 + measures.thumbnailHeight + 1;
 }
 
-int32_t tupleBoxWidth(const Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures) {
+int32_t tupleBoxWidth(const Canvas& canvas, const TupleBoxContent& content,
+                      const TupleBoxMeasures& measures) {
     const int32_t rows = rowWidth(longestRow(content), measures) + 2 * sidePadding(measures);
     return std::max(rows, canvas.textExtent(content.caption).cx + CAPTION_ROOM);
 }
@@ -84,14 +85,15 @@ int32_t tupleBoxHeight(const TupleBoxContent& content, const TupleBoxMeasures& m
     return 2 * measures.margin + rows * tupleRowHeight(measures) + (rows - 1) * measures.rowGap;
 }
 
-void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures, Point origin,
-                  const SeriesHeader& series, int32_t amplitude, std::vector<Rect>* rowRects) {
+void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures,
+                  Point origin, const SeriesHeader& series, int32_t amplitude, std::vector<Rect>* rowRects) {
     if (content.rows.empty()) return;
     const Rect box{origin.x, origin.y, origin.x + tupleBoxWidth(canvas, content, measures) - 1,
                    origin.y + tupleBoxHeight(content, measures) - 1};
     outlineArea(canvas, box);
     const int32_t captionWidth = canvas.textExtent(content.caption).cx;
-    canvas.textOut(box.right - CAPTION_INSET - captionWidth, box.top - measures.lineHeight / 2, content.caption);
+    canvas.textOut(box.right - CAPTION_INSET - captionWidth, box.top - measures.lineHeight / 2,
+                   content.caption);
 
     const int32_t firstLeft = box.left + sidePadding(measures) + HIGHLIGHT_LEFT;
     int32_t top = box.top + measures.margin;
@@ -99,15 +101,17 @@ void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBox
         for (std::size_t j = 0; j < row.members.size(); ++j) {
             const PulseHeader* etalon = seriesEtalon(series, row.members[j]);
             if (etalon == nullptr) continue;
-            const int32_t left = firstLeft + static_cast<int32_t>(j) * (measures.thumbnailWidth + measures.gap);
+            const int32_t left =
+                firstLeft + static_cast<int32_t>(j) * (measures.thumbnailWidth + measures.gap);
             drawEtalonThumbnail(canvas, *etalon, amplitude, row.highlight,
                                 {left, top, left + measures.thumbnailWidth, top + measures.thumbnailHeight},
                                 measures.lineHeight);
         }
         if (rowRects != nullptr) {
-            rowRects->push_back({firstLeft - HIGHLIGHT_LEFT, top,
-                                 firstLeft - HIGHLIGHT_LEFT + std::max(rowWidth(row.members.size(), measures), 1) - 1,
-                                 top + tupleRowHeight(measures) - 1});
+            rowRects->push_back(
+                {firstLeft - HIGHLIGHT_LEFT, top,
+                 firstLeft - HIGHLIGHT_LEFT + std::max(rowWidth(row.members.size(), measures), 1) - 1,
+                 top + tupleRowHeight(measures) - 1});
         }
         top += tupleRowHeight(measures) + measures.rowGap;
     }

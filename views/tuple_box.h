@@ -49,7 +49,7 @@ int32_t tupleBoxHeight(const TupleBoxContent& content, const TupleBoxMeasures& m
 
 // Draws the box with its top left corner at `origin` and, when `rowRects` is given, appends each
 // row's rectangle (right and bottom included) to it.
-void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures, Point origin,
-                  const SeriesHeader& series, int32_t amplitude, std::vector<Rect>* rowRects);
+void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures,
+                  Point origin, const SeriesHeader& series, int32_t amplitude, std::vector<Rect>* rowRects);
 
 }  // namespace tessaline

@@ -103,7 +103,7 @@ int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, Chain
     }
     // Block: the layer tables (4KL), the partial energies and thresholds (M(n + 2)), the chain (4K).
     int64_t* block = memory::allocateArray<int64_t>(4 * std::size_t(K) * L + std::size_t(M) * (n + 2) +
-                                                   4 * std::size_t(K));
+                                                    4 * std::size_t(K));
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(messages, "Нет памяти для ppDw[m]!");
@@ -144,7 +144,8 @@ int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, Chain
                                  threshold[slot], x, k, n);
                     ++slot;
                 }
-                const int64_t before = j == 0 ? 0 : bestPredecessor(series, input, rows, j, k, NO_PREDECESSOR);
+                const int64_t before =
+                    j == 0 ? 0 : bestPredecessor(series, input, rows, j, k, NO_PREDECESSOR);
                 rows.cost[j][k] = before + best.score;
                 rows.cut[j][k] = best.first;
                 rows.cut[j][L + k] = best.last;
@@ -188,8 +189,8 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
         return PROCESSING_FAILED;
     }
     // Block: two chains (6K), one etalon's partial energies (n + 1), the layer tables (3KL).
-    int64_t* block = memory::allocateArray<int64_t>(6 * std::size_t(K) + std::size_t(n) + 1 +
-                                                   3 * std::size_t(K) * L);
+    int64_t* block =
+        memory::allocateArray<int64_t>(6 * std::size_t(K) + std::size_t(n) + 1 + 3 * std::size_t(K) * L);
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(messages, "Нет памяти для indexes!");

@@ -48,7 +48,9 @@ void tryCandidate(BestPulse& best, bool firstCandidate, int etalon, const int16_
     }
 }
 
-void showFailure(MessageSink& messages, const char* text) { messages.showMessage(text, "", MessageIcon::None); }
+void showFailure(MessageSink& messages, const char* text) {
+    messages.showMessage(text, "", MessageIcon::None);
+}
 
 int elementIndex(std::span<const PulseHeader> alphabet, int32_t number, int64_t n) {
     if (number < 1 || static_cast<std::size_t>(number) > alphabet.size()) return -1;

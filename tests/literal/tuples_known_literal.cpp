@@ -23,13 +23,13 @@ struct Passes {
     const int16_t* x;
     int64_t L, n, K, Tmin, Tmax;
     uint16_t level;
-    bool storedRanges;    // recognition: the series' admissible ranges; detection: computed
-    int64_t width;        // positions 0..L - n
-    int64_t** energy;     // partial energies of each tuple element
-    int64_t* threshold;   // threshold of each tuple element
-    int64_t** cost;       // K layers: G_j by position
-    int64_t** cut;        // K layers: first used sample at [k], last at [width + k]
-    int64_t* positions;   // K positions of the chain found by back-tracking
+    bool storedRanges;   // recognition: the series' admissible ranges; detection: computed
+    int64_t width;       // positions 0..L - n
+    int64_t** energy;    // partial energies of each tuple element
+    int64_t* threshold;  // threshold of each tuple element
+    int64_t** cost;      // K layers: G_j by position
+    int64_t** cut;       // K layers: first used sample at [k], last at [width + k]
+    int64_t* positions;  // K positions of the chain found by back-tracking
 
     // Positions of layer j, cut to 0..L - n; empty when last < first.
     LayerRange range(int64_t j) const {
@@ -64,8 +64,8 @@ struct Passes {
         found = false;
         for (int64_t element = 0; element < s; ++element) {
             const int index = elementIndex(alphabet, row[element], n);
-            threshold[element] = fillPartialEnergy(alphabet[index].lpData, static_cast<int>(n), level,
-                                                   energy[element]);
+            threshold[element] =
+                fillPartialEnergy(alphabet[index].lpData, static_cast<int>(n), level, energy[element]);
         }
         for (int64_t j = 0; j < K; ++j) {
             const int64_t element = (phase + j) % s;
@@ -74,7 +74,8 @@ struct Passes {
             const LayerRange r = range(j);
             for (int64_t k = r.first; k <= r.last; ++k) {
                 BestPulse best;
-                tryCandidate(best, true, index, e, energy[element], threshold[element], x, k, static_cast<int>(n));
+                tryCandidate(best, true, index, e, energy[element], threshold[element], x, k,
+                             static_cast<int>(n));
                 const int64_t before = j == 0 ? 0 : bestPredecessor(j, k);
                 cost[j][k] = before + best.score;
                 cut[j][k] = best.first;
@@ -185,8 +186,8 @@ int detectKnownTuples(MessageSink& messages, const TuplesInput& input, std::span
     }
     // Block: partial energies and thresholds (a(n + 2)), the layer tables (3 per position and
     // layer), the chain (4K 16-bit lists and K positions) and the tuple bounds (2K).
-    int64_t* block = memory::allocateZeroed<int64_t>(
-        std::size_t(a * (passes.n + 2) + K * (3 * passes.width + 6)));
+    int64_t* block =
+        memory::allocateZeroed<int64_t>(std::size_t(a * (passes.n + 2) + K * (3 * passes.width + 6)));
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(messages, "Нет памяти для ppDw[m]!");
@@ -241,8 +242,8 @@ int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::s
     }
     // Block: partial energies and thresholds of the largest tuple, the layer tables, and two
     // chains with their tuple bounds: this pass's and the best so far.
-    int64_t* block = memory::allocateZeroed<int64_t>(
-        std::size_t(largest * (passes.n + 2) + K * (3 * passes.width + 12)));
+    int64_t* block =
+        memory::allocateZeroed<int64_t>(std::size_t(largest * (passes.n + 2) + K * (3 * passes.width + 12)));
     if (block == nullptr) {
         memory::release(ppDw);
         showFailure(messages, "Нет памяти для ppDw[]!");
@@ -268,7 +269,8 @@ int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::s
         for (int64_t phase = 0; phase < phases; ++phase) {
             bool found = false;
             const int64_t total = passes.run(rows[t], s, phase, lists, found);
-            if (offer(chains, lists, found, total, K) == 0) chains->wSeekingPulsesQuantity = static_cast<uint16_t>(K);
+            if (offer(chains, lists, found, total, K) == 0)
+                chains->wSeekingPulsesQuantity = static_cast<uint16_t>(K);
             if (found && total < bestTotal) {
                 bestTotal = total;
                 recognised = static_cast<int>(t) + 1;

@@ -37,8 +37,8 @@ void freeWalk(Walk& walk) {
 
 // False after an allocation failure, with everything released.
 bool buildWalk(const SeriesHeader& series, const TuplesInput& input, Walk& walk) {
-    if (!buildPositionSets(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses,
-                           series.wMaxPulses, walk.sets)) {
+    if (!buildPositionSets(series.dwSeriesSize, series.wImpulseSize, input.Tmin, input.Tmax,
+                           series.wMinPulses, series.wMaxPulses, walk.sets)) {
         return false;
     }
     walk.start = setDifference(walk.sets.first, walk.sets.later);
@@ -66,13 +66,13 @@ struct Passes {
     const int16_t* x;
     int64_t L, n, Mx, Tmin, Tmax;
     uint16_t level;
-    int64_t infinity;     // I: table fill, end threshold and the distance of the empty chain
+    int64_t infinity;  // I: table fill, end threshold and the distance of the empty chain
     bool diagnostics;
     MessageSink* messages;
     const Walk* walk;
-    int64_t width;        // positions 0..L - n
-    int64_t** energy;     // partial energies of each tuple element
-    int64_t* threshold;   // threshold of each tuple element
+    int64_t width;       // positions 0..L - n
+    int64_t** energy;    // partial energies of each tuple element
+    int64_t* threshold;  // threshold of each tuple element
     // Five tables per layer, by position: cost G_l, predecessor, etalon index, first and last
     // used sample.
     int64_t** cost;
@@ -87,7 +87,8 @@ struct Passes {
     int64_t fit(const int32_t* row, int64_t l, int64_t k) const {
         const int index = elementIndex(alphabet, row[l], n);
         BestPulse best;
-        tryCandidate(best, true, index, alphabet[index].lpData, energy[l], threshold[l], x, k, static_cast<int>(n));
+        tryCandidate(best, true, index, alphabet[index].lpData, energy[l], threshold[l], x, k,
+                     static_cast<int>(n));
         etalon[l][k] = best.etalon;
         first[l][k] = best.first;
         last[l][k] = best.last;
@@ -273,8 +274,8 @@ struct Passes {
     }
 };
 
-Passes passesFor(MessageSink& messages, const TuplesInput& input, const SeriesHeader& series, const Walk& walk,
-                 int64_t infinity) {
+Passes passesFor(MessageSink& messages, const TuplesInput& input, const SeriesHeader& series,
+                 const Walk& walk, int64_t infinity) {
     Passes passes{};
     passes.alphabet = input.alphabet;
     passes.x = series.lpNoisyData;
@@ -352,10 +353,9 @@ int detectUnknownTuples(MessageSink& messages, const TuplesInput& input, std::sp
     // Layer-table pointers, then one block: partial energies and thresholds (a(n + 2)), the five
     // tables of the P layers, and the chain (four 16-bit lists and the tuple bounds of Mx pulses).
     int64_t** layerRows = memory::allocateArray<int64_t*>(std::size_t(5 * P));
-    int64_t* block = layerRows == nullptr
-                         ? nullptr
-                         : memory::allocateZeroed<int64_t>(std::size_t(a * (series.wImpulseSize + 2) +
-                                                                       5 * P * width + 3 * Mx));
+    int64_t* block = layerRows == nullptr ? nullptr
+                                          : memory::allocateZeroed<int64_t>(std::size_t(
+                                                a * (series.wImpulseSize + 2) + 5 * P * width + 3 * Mx));
     Walk walk;
     if (block == nullptr || !buildWalk(series, input, walk)) {
         memory::release(block);
@@ -401,8 +401,8 @@ int recognizeUnknownTuples(MessageSink& messages, const TuplesInput& input, std:
     }
     // Block: partial energies and thresholds, the five tables of the P layers, and two chains
     // with their tuple bounds: this pass's and the recognised tuple's.
-    int64_t* block = memory::allocateZeroed<int64_t>(std::size_t(largest * (series.wImpulseSize + 2) +
-                                                                 5 * P * width + 6 * Mx));
+    int64_t* block = memory::allocateZeroed<int64_t>(
+        std::size_t(largest * (series.wImpulseSize + 2) + 5 * P * width + 6 * Mx));
     Walk walk;
     if (block == nullptr || !buildWalk(series, input, walk)) {
         memory::release(block);

@@ -40,13 +40,14 @@ bool buildWalk(const SeriesHeader& series, const ProcessingInput& input, Walk& w
     const IntervalsHeader* first = walk.sets.first;
     const IntervalsHeader* later = walk.sets.later;
     // A union, difference or intersection of the two never needs more intervals than both hold.
-    const auto room = static_cast<uint16_t>(std::min<uint32_t>(
-        uint32_t{first->wMaxIntervals} + later->wMaxIntervals, UINT16_MAX));
+    const auto room = static_cast<uint16_t>(
+        std::min<uint32_t>(uint32_t{first->wMaxIntervals} + later->wMaxIntervals, UINT16_MAX));
     walk.fitted = getIntervalsHeader(nullptr, room);
     walk.firstOnly = getIntervalsHeader(nullptr, room);
     walk.both = getIntervalsHeader(nullptr, room);
     walk.laterOnly = getIntervalsHeader(nullptr, room);
-    if (walk.fitted == nullptr || walk.firstOnly == nullptr || walk.both == nullptr || walk.laterOnly == nullptr) {
+    if (walk.fitted == nullptr || walk.firstOnly == nullptr || walk.both == nullptr ||
+        walk.laterOnly == nullptr) {
         freeWalk(walk);
         return false;
     }
@@ -164,7 +165,7 @@ int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, Cha
     // Block: Mx leading entries (unused here), partial energies (M(n + 1)), thresholds (M), the
     // six position tables (6L), the chain lists (4Mx).
     int64_t* indexes = memory::allocateZeroed<int64_t>(std::size_t(Mx) + std::size_t(M) * (n + 1) +
-                                                      std::size_t(M) + 6 * L + 4 * std::size_t(Mx));
+                                                       std::size_t(M) + 6 * L + 4 * std::size_t(Mx));
     Walk walk;
     if (indexes == nullptr || !buildWalk(series, input, walk)) {
         memory::release(indexes);
@@ -182,8 +183,8 @@ int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, Cha
     for (std::size_t listSlot = 0, slot = 0; listSlot < input.candidates.size(); ++listSlot) {
         const int index = candidateIndex(input, listSlot, n);
         if (index < 0) continue;
-        threshold[slot] = fillPartialEnergy(input.alphabet[index].lpData, n, input.level,
-                                            EtalonsPartialEnergy[slot]);
+        threshold[slot] =
+            fillPartialEnergy(input.alphabet[index].lpData, n, input.level, EtalonsPartialEnergy[slot]);
         ++slot;
     }
     if (chains != nullptr) clearChainsHeader(*chains, 0, static_cast<uint16_t>(Mx));

@@ -25,8 +25,8 @@ TEST(RenderOptions, SizesAreWidthByHeightWithinTheLimits) {
     EXPECT_EQ(size->width, 800);
     EXPECT_EQ(size->height, 600);
     EXPECT_TRUE(parseImageSize("1X8192"));
-    for (const char* bad : {"", "800", "800x", "x600", "0x600", "800x0", "-5x10", "8193x10", "80 x60", "80x60x2",
-                            "99999999999x1", "0x10x"}) {
+    for (const char* bad : {"", "800", "800x", "x600", "0x600", "800x0", "-5x10", "8193x10", "80 x60",
+                            "80x60x2", "99999999999x1", "0x10x"}) {
         EXPECT_FALSE(parseImageSize(bad)) << bad;
     }
 }
@@ -36,7 +36,8 @@ TEST(RenderOptions, TheExtensionChoosesTheFormatInAnyCase) {
     EXPECT_EQ(renderFormatOf("dir/A.PNG"), RenderFormat::Png);
     EXPECT_EQ(renderFormatOf("a.Bmp"), RenderFormat::Bitmap);
     EXPECT_EQ(renderFormatOf("a.pcx"), RenderFormat::Pcx);
-    for (const char* bad : {"a.jpg", ".png", "png", "a.png.txt", "a.pn"}) EXPECT_FALSE(renderFormatOf(bad)) << bad;
+    for (const char* bad : {"a.jpg", ".png", "png", "a.png.txt", "a.pn"})
+        EXPECT_FALSE(renderFormatOf(bad)) << bad;
 }
 
 class RenderTest : public testing::Test {
@@ -103,8 +104,10 @@ TEST_F(RenderTest, APngThatCannotBeWrittenGivesTheReason) {
 
 // The program run with `environment` added and no display; its exit status and stderr.
 std::pair<int, std::string> runProgram(const std::string& environment, const std::string& out) {
-    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " '" TESSALINE_CLI_PROGRAM
-                                "' render --view alphabet --steps 0 --size 32x32 --out '" + out + "' 2>&1 >/dev/null";
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " + environment +
+                                " '" TESSALINE_CLI_PROGRAM
+                                "' render --view alphabet --steps 0 --size 32x32 --out '" +
+                                out + "' 2>&1 >/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return {-1, ""};
     std::string text;
@@ -119,10 +122,11 @@ TEST_F(RenderTest, APlatformThatCannotStartEndsTheProgramWithOneLine) {
         const char* environment;
         int status;
         const char* line;  // the start of the only line on stderr
-    } cases[] = {{"QT_QPA_PLATFORM=xcb", EXIT_FAILED, "tessaline-cli: render: cannot start the Qt platform \"xcb\": "},
-                 {"QT_QPA_PLATFORM=nosuch", EXIT_FAILED,
-                  "tessaline-cli: render: cannot start the Qt platform \"nosuch\": no such platform plugin\n"},
-                 {"QT_QPA_PLATFORM=", EXIT_DONE, ""}};  // empty is as unset: the offscreen platform
+    } cases[] = {
+        {"QT_QPA_PLATFORM=xcb", EXIT_FAILED, "tessaline-cli: render: cannot start the Qt platform \"xcb\": "},
+        {"QT_QPA_PLATFORM=nosuch", EXIT_FAILED,
+         "tessaline-cli: render: cannot start the Qt platform \"nosuch\": no such platform plugin\n"},
+        {"QT_QPA_PLATFORM=", EXIT_DONE, ""}};  // empty is as unset: the offscreen platform
     for (const auto& c : cases) {
         const std::string out = folder.file("shot.png");
         const auto [status, text] = runProgram(c.environment, out);

@@ -35,7 +35,8 @@ QImage picture(int seed) {
 
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -84,18 +85,20 @@ TEST(ImageFiles, AFailedWriteKeepsTheOlderFileAndASuccessfulOneReplacesIt) {
 }
 
 mode_t modeOf(const std::string& path) {
-    struct stat status{};
+    struct stat status {};
     return ::lstat(path.c_str(), &status) == 0 ? status.st_mode : 0;
 }
 
 bool replaceWith(const std::string& path, std::string_view text) {
     ReplacementFile file;
-    return file.open(path) && file.write({reinterpret_cast<const uint8_t*>(text.data()), text.size()}) && file.commit();
+    return file.open(path) && file.write({reinterpret_cast<const uint8_t*>(text.data()), text.size()}) &&
+           file.commit();
 }
 
 TEST(ReplacementFile, KeepsLinksModesAndNamesThatAreNoRegularFile) {
     ScratchFolder folder;
-    const std::string file = folder.file("a.bmp"), link = folder.file("link.bmp"), pipe = folder.file("pipe.bmp");
+    const std::string file = folder.file("a.bmp"), link = folder.file("link.bmp"),
+                      pipe = folder.file("pipe.bmp");
     const mode_t mask = ::umask(027);
     EXPECT_TRUE(replaceWith(file, "new"));
     ::umask(mask);

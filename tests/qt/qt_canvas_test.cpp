@@ -21,7 +21,8 @@ Rect paintedBounds(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             if (image.pixel(x, y) == kWhitePixel) continue;
-            bounds = {std::min(bounds.left, x), std::min(bounds.top, y), std::max(bounds.right, x + 1), std::max(bounds.bottom, y + 1)};
+            bounds = {std::min(bounds.left, x), std::min(bounds.top, y), std::max(bounds.right, x + 1),
+                      std::max(bounds.bottom, y + 1)};
         }
     }
     return bounds;
@@ -78,7 +79,8 @@ TEST(QtCanvasLines, ADottedPenSetsEveryOtherPixelFromTheStart) {
     canvas.selectPen(Pen{kBlack, PenStyle::Dotted});
     canvas.moveTo(2, 3);
     canvas.lineTo(22, 3);
-    for (int x = 2; x < 22; ++x) EXPECT_EQ(at(canvas, x, 3), (x - 2) % 2 == 0 ? kBlackPixel : kWhitePixel) << x;
+    for (int x = 2; x < 22; ++x)
+        EXPECT_EQ(at(canvas, x, 3), (x - 2) % 2 == 0 ? kBlackPixel : kWhitePixel) << x;
     // The phase counts from the start even when the start lies outside the picture.
     canvas.moveTo(-5, 8);
     canvas.lineTo(10, 8);
@@ -190,7 +192,8 @@ TEST(QtCanvasText, AnOpaqueBackgroundFillsTheTextCell) {
     canvas.textOut(10, 5, "Box");
     const TextExtent extent = canvas.textExtent("Box");
     EXPECT_EQ(paintedBounds(canvas.image()), (Rect{10, 5, 10 + extent.cx, 5 + extent.cy}));
-    EXPECT_EQ(countPixels(canvas.image(), 0xFF0000FF) + countPixels(canvas.image(), kBlackPixel), extent.cx * extent.cy);
+    EXPECT_EQ(countPixels(canvas.image(), 0xFF0000FF) + countPixels(canvas.image(), kBlackPixel),
+              extent.cx * extent.cy);
 }
 
 TEST(QtCanvasText, SelectingAFontGivesThePreviousOneAndFitsANamedFaceToItsHeight) {
@@ -225,7 +228,8 @@ TEST(QtCanvasImage, TheWindowImageHasThePixelsAndTheBackgroundColour) {
     EXPECT_EQ(image.width, 3);
     EXPECT_EQ(image.height, 2);
     EXPECT_EQ(image.background, 0x00FFFFFFu);
-    EXPECT_EQ(image.pixels, (std::vector<uint32_t>{0xFFFFFF, 0x010203, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFA8007}));
+    EXPECT_EQ(image.pixels,
+              (std::vector<uint32_t>{0xFFFFFF, 0x010203, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFA8007}));
 }
 
 }  // namespace

@@ -38,7 +38,8 @@ TEST(QtPaint, BothViewsPaintAtSmallAndLargeSizes) {
             storePaintedGeometry(state, paintClientArea(canvas, state, Rect{0, 0, width, height}));
             EXPECT_EQ(state.wLineHeight, lineHeightOf(canvas));
             EXPECT_LT(state.layout.rcGraph.right, width);
-            EXPECT_TRUE(paintsInside(canvas.image(), state.layout.rcGraph)) << "view " << view << " at " << width << "x" << height;
+            EXPECT_TRUE(paintsInside(canvas.image(), state.layout.rcGraph))
+                << "view " << view << " at " << width << "x" << height;
         }
     }
     EXPECT_TRUE(window.messages().empty());

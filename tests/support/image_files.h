@@ -47,7 +47,9 @@ struct DecodedImage {
     int32_t height = 0;
     std::vector<uint32_t> pixels;
 
-    uint32_t pixel(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+    uint32_t pixel(int32_t x, int32_t y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
 };
 
 // The ImageMagick converter of this machine, or none when it is not installed.

@@ -48,8 +48,8 @@ std::vector<uint16_t> drawCandidates(CaseRandom& random, int k, bool withUnknown
 
 // Makes the series with the case's settings and adds the noise. False when the settings admit no
 // series or the makers refused them.
-bool makeSeries(ProcessingCase& out, CaseRandom& random, uint16_t n, uint16_t Tmin, uint16_t Tmax,
-                uint32_t N, int16_t A) {
+bool makeSeries(ProcessingCase& out, CaseRandom& random, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint32_t N,
+                int16_t A) {
     const uint32_t m = leastPulseCount(N, n, Tmax);
     const uint32_t u = mostPulseCount(N, n, Tmin);
     if (u < m) return false;
@@ -69,7 +69,8 @@ bool makeSeries(ProcessingCase& out, CaseRandom& random, uint16_t n, uint16_t Tm
     request.level = out.makingLevel;
     out.series = out.fixedCount ? getCutOffSeries(window, request, nullptr, states)
                                 : getUnfixedCutOffSeries(window, request, nullptr, states);
-    if (out.series == nullptr || !window.messages().empty() || out.series->wImpulseQuantity == 0) return false;
+    if (out.series == nullptr || !window.messages().empty() || out.series->wImpulseQuantity == 0)
+        return false;
     addNoise(out.noise, *out.series, states.dwNoiseSeed);
     return true;
 }
@@ -108,28 +109,37 @@ bool makeSmallCase(uint64_t seed, ProcessingCase& out) {
         samples.resize(n + (random.oneIn(4) ? static_cast<std::size_t>(random.between(1, 3)) : 0));
         const bool silent = style == 3 && random.oneIn(2);
         for (int16_t& sample : samples) {
-            if (silent) sample = 0;
-            else if (style == 1) sample = static_cast<int16_t>(random.between(-2, 2));
-            else sample = static_cast<int16_t>(random.between(-A, A));
+            if (silent)
+                sample = 0;
+            else if (style == 1)
+                sample = static_cast<int16_t>(random.between(-2, 2));
+            else
+                sample = static_cast<int16_t>(random.between(-A, A));
         }
     }
     int withoutData = -1;
     if (k >= 2 && random.oneIn(6)) {  // one etalon that cannot be tried: too short or no samples
         const int broken = static_cast<int>(random.between(0, k - 1));
-        if (n >= 2 && random.oneIn(2)) out.samples[static_cast<std::size_t>(broken)].resize(n - 1u);
-        else withoutData = broken;
+        if (n >= 2 && random.oneIn(2))
+            out.samples[static_cast<std::size_t>(broken)].resize(n - 1u);
+        else
+            withoutData = broken;
     }
     pointAlphabet(out, withoutData);
 
     const auto N = static_cast<uint32_t>(random.between(10, 200));
-    const auto Tmax = static_cast<uint16_t>(random.between(n, std::max<int64_t>(n, std::min<int64_t>(N, 90))));
+    const auto Tmax =
+        static_cast<uint16_t>(random.between(n, std::max<int64_t>(n, std::min<int64_t>(N, 90))));
     const auto Tmin = static_cast<uint16_t>(random.oneIn(3) ? random.between(std::max(1, Tmax - 3), Tmax)
                                                             : random.between(1, Tmax));
     out.fixedCount = random.oneIn(2);
     out.makingLevel = static_cast<uint16_t>(random.oneIn(3) ? 100 : random.between(0, 100));
-    if (random.oneIn(10)) out.level = static_cast<uint16_t>(random.between(100, 200));
-    else if (random.oneIn(3)) out.level = out.makingLevel;
-    else out.level = static_cast<uint16_t>(random.between(0, 100));
+    if (random.oneIn(10))
+        out.level = static_cast<uint16_t>(random.between(100, 200));
+    else if (random.oneIn(3))
+        out.level = out.makingLevel;
+    else
+        out.level = static_cast<uint16_t>(random.between(0, 100));
     out.noise = static_cast<uint16_t>(random.oneIn(5) ? 0 : random.between(0, 150));
     out.candidates = drawCandidates(random, k, true);
     out.Tmin = Tmin;

@@ -15,13 +15,13 @@ namespace tessaline::cases {
 struct ProcessingCase {
     uint64_t seed = 0;
     bool defaultSized = false;
-    bool fixedCount = false;        // made with a given pulse count (else the count was drawn)
+    bool fixedCount = false;                    // made with a given pulse count (else the count was drawn)
     std::vector<std::vector<int16_t>> samples;  // the etalons' samples
     std::vector<PulseHeader> alphabet;          // lpData points into `samples`
     std::vector<uint16_t> candidates;
-    uint16_t Tmin = 0, Tmax = 0;    // the gaps the algorithms are given
-    uint16_t level = 100;           // processing energy level
-    uint16_t makingLevel = 100;     // energy level the series was made with
+    uint16_t Tmin = 0, Tmax = 0;  // the gaps the algorithms are given
+    uint16_t level = 100;         // processing energy level
+    uint16_t makingLevel = 100;   // energy level the series was made with
     uint16_t noise = 0;
     SeriesHeader* series = nullptr;
 

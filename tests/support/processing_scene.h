@@ -47,7 +47,8 @@ protected:
     // A silent series of N samples for K pulses of n samples, gaps Tmin..Tmax, every pulse
     // admissible anywhere.
     void newSeries(uint32_t N, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint16_t K) {
-        series = getCutOffSeriesHeader(window, static_cast<uint16_t>(alphabet.size()), n, Tmin, Tmax, N, series);
+        series =
+            getCutOffSeriesHeader(window, static_cast<uint16_t>(alphabet.size()), n, Tmin, Tmax, N, series);
         ASSERT_NE(series, nullptr);
         series->wImpulseSize = n;
         series->wImpulseQuantity = K;
@@ -120,7 +121,7 @@ inline std::string implementationName(const testing::TestParamInfo<const Algorit
 }  // namespace tessaline::cases
 
 // Runs the parametrised tests of `suite` on the reference and on the production algorithms.
-#define RUN_ON_BOTH_IMPLEMENTATIONS(suite)                                                              \
+#define RUN_ON_BOTH_IMPLEMENTATIONS(suite)                                                                 \
     INSTANTIATE_TEST_SUITE_P(Both, suite,                                                                  \
                              testing::Values(&tessaline::cases::REFERENCE, &tessaline::cases::PRODUCTION), \
                              tessaline::cases::implementationName)

@@ -13,9 +13,8 @@ Rect normalised(const Rect& area) {
 }
 
 std::size_t characters(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 }  // namespace
@@ -93,8 +92,11 @@ void RecordingCanvas::rectangle(const Rect& area) {
         }
     }
     if (!outlined) return;
-    const Point corners[] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1},
-                             {r.left, r.bottom - 1}, {r.left, r.top}};
+    const Point corners[] = {{r.left, r.top},
+                             {r.right - 1, r.top},
+                             {r.right - 1, r.bottom - 1},
+                             {r.left, r.bottom - 1},
+                             {r.left, r.top}};
     for (int i = 0; i < 4; ++i) rasterLine(corners[i], corners[i + 1]);
     plot(r.left, r.top, pen_.color);  // a one-pixel rectangle has no line to cover it
 }
@@ -113,7 +115,8 @@ void RecordingCanvas::ellipse(const Rect& area) {
     for (int32_t y = r.top; y < r.bottom; ++y) {
         for (int32_t x = r.left; x < r.right; ++x) {
             if (!inside(x, y)) continue;
-            const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+            const bool edge =
+                !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
             if (edge && pen_.style != PenStyle::None) {
                 plot(x, y, pen_.color);
             } else if (!brush_.hollow) {

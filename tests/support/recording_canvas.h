@@ -15,16 +15,29 @@
 namespace tessaline {
 
 enum class CanvasOp : uint8_t {
-    SelectPen, SelectBrush, SelectFont, SetTextColor, SetBackgroundColor, SetBackgroundMode,
-    MoveTo, LineTo, Polyline, Rectangle, Ellipse, FillRect, SetPixel, TextOut
+    SelectPen,
+    SelectBrush,
+    SelectFont,
+    SetTextColor,
+    SetBackgroundColor,
+    SetBackgroundMode,
+    MoveTo,
+    LineTo,
+    Polyline,
+    Rectangle,
+    Ellipse,
+    FillRect,
+    SetPixel,
+    TextOut
 };
 
 struct CanvasCall {
     CanvasOp op = CanvasOp::MoveTo;
-    std::vector<Point> points;  // line: from, to; polyline: all; rectangle, ellipse, fill: corners; text, pixel: at
-    Pen pen;                    // in effect for the call (the new one for SelectPen)
-    Brush brush;                // in effect for the call (the new one for SelectBrush)
-    Color color;                // pixel and fill colour, text colour for text, the new colour for the setters
+    std::vector<Point>
+        points;   // line: from, to; polyline: all; rectangle, ellipse, fill: corners; text, pixel: at
+    Pen pen;      // in effect for the call (the new one for SelectPen)
+    Brush brush;  // in effect for the call (the new one for SelectBrush)
+    Color color;  // pixel and fill colour, text colour for text, the new colour for the setters
     std::string text;
 };
 

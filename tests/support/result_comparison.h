@@ -25,7 +25,8 @@ public:
     }
     template <class T>
     void compareArray(const std::string& field, const T* production, const T* reference, int count) {
-        for (int i = 0; i < count && text_.empty(); ++i) compare(label(field, i), production[i], reference[i]);
+        for (int i = 0; i < count && text_.empty(); ++i)
+            compare(label(field, i), production[i], reference[i]);
     }
     void note(const std::string& text) {
         if (text_.empty()) text_ = text;

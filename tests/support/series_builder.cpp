@@ -5,7 +5,8 @@
 
 namespace tessaline {
 
-SeriesBuilder::SeriesBuilder(uint32_t N, std::initializer_list<std::vector<int16_t>> etalons, int16_t amplitude)
+SeriesBuilder::SeriesBuilder(uint32_t N, std::initializer_list<std::vector<int16_t>> etalons,
+                             int16_t amplitude)
     : samples_(etalons) {
     uint16_t longest = 1;
     for (std::size_t i = 0; i < samples_.size(); ++i) {
@@ -13,7 +14,8 @@ SeriesBuilder::SeriesBuilder(uint32_t N, std::initializer_list<std::vector<int16
         alphabet_.push_back({size, size, static_cast<int16_t>(i + 1), samples_[i].data()});
         longest = std::max(longest, size);
     }
-    series_ = getCutOffSeriesHeader(window_, static_cast<uint16_t>(alphabet_.size()), longest, 1, longest, N, nullptr);
+    series_ = getCutOffSeriesHeader(window_, static_cast<uint16_t>(alphabet_.size()), longest, 1, longest, N,
+                                    nullptr);
     if (series_ == nullptr) throw std::runtime_error("no series record");
     series_->wImpulseSize = longest;
     series_->wAmplitude = amplitude;

@@ -26,11 +26,12 @@ std::vector<int32_t> drawTuple(CaseRandom& random, int64_t k) {
 
 // Replaces one entry by a number no etalon has.
 void spoil(CaseRandom& random, std::vector<int32_t>& tuple, int64_t k) {
-    int32_t& entry = tuple[static_cast<std::size_t>(random.between(0, static_cast<int64_t>(tuple.size()) - 1))];
+    int32_t& entry =
+        tuple[static_cast<std::size_t>(random.between(0, static_cast<int64_t>(tuple.size()) - 1))];
     switch (random.between(0, 2)) {
-    case 0: entry = 0; break;
-    case 1: entry = static_cast<int32_t>(-random.between(1, 5)); break;
-    default: entry = static_cast<int32_t>(k + random.between(1, 3)); break;
+        case 0: entry = 0; break;
+        case 1: entry = static_cast<int32_t>(-random.between(1, 5)); break;
+        default: entry = static_cast<int32_t>(k + random.between(1, 3)); break;
     }
 }
 
@@ -39,9 +40,9 @@ void spoil(CaseRandom& random, std::vector<int32_t>& tuple, int64_t k) {
 void drawTuples(CaseRandom& random, TupleCase& out, int64_t everyPhase) {
     const auto k = static_cast<int64_t>(out.base.alphabet.size());
     out.made = drawTuple(random, k);
-    static constexpr uint16_t MODES[] = {EMPLOY_COMPLETE, EMPLOY_COMPLETE, EMPLOY_SHIFTED_COMPLETE,
-                                         EMPLOY_SHIFTED_COMPLETE, EMPLOY_SINGLE_RANDOM,
-                                         EMPLOY_SINGLE_FIXED, EMPLOY_MULTIPLE_RANDOM};
+    static constexpr uint16_t MODES[] = {
+        EMPLOY_COMPLETE,      EMPLOY_COMPLETE,     EMPLOY_SHIFTED_COMPLETE, EMPLOY_SHIFTED_COMPLETE,
+        EMPLOY_SINGLE_RANDOM, EMPLOY_SINGLE_FIXED, EMPLOY_MULTIPLE_RANDOM};
     out.employment = MODES[random.between(0, 6)];
     out.initPosition = static_cast<uint16_t>(random.oneIn(4) ? random.between(1, 3) : 1);
 
@@ -64,14 +65,16 @@ void drawTuples(CaseRandom& random, TupleCase& out, int64_t everyPhase) {
     if (random.oneIn(20)) {  // one candidate that cannot be tried at all
         const auto broken = static_cast<std::size_t>(random.between(0, static_cast<int64_t>(count) - 1));
         switch (random.between(0, 2)) {
-        case 0: out.rows[broken] = nullptr; break;
-        case 1: out.sizes[broken] = 0; break;
-        default: out.sizes[broken] = -1; break;
+            case 0: out.rows[broken] = nullptr; break;
+            case 1: out.sizes[broken] = 0; break;
+            default: out.sizes[broken] = -1; break;
         }
     }
 
-    if (random.oneIn(20)) out.proceeding = random.oneIn(2) ? 0 : 3;  // neither 1 nor 2: every phase
-    else out.proceeding = random.oneIn(everyPhase) ? 2 : 1;
+    if (random.oneIn(20))
+        out.proceeding = random.oneIn(2) ? 0 : 3;  // neither 1 nor 2: every phase
+    else
+        out.proceeding = random.oneIn(everyPhase) ? 2 : 1;
     out.withFlag = random.oneIn(4);
     out.flagAtStart = out.withFlag && !random.oneIn(3) ? 1 : 0;
 }
@@ -79,7 +82,8 @@ void drawTuples(CaseRandom& random, TupleCase& out, int64_t everyPhase) {
 // Remakes the case's series as a tuple series of N samples of n, gaps Tmin..Tmax: the made tuple in
 // use with its employment, the pulse count given (known count) or drawn by the maker, then the
 // noise.
-bool makeTupleSeries(CaseRandom& random, TupleCase& out, uint16_t n, uint16_t Tmin, uint16_t Tmax, uint32_t N) {
+bool makeTupleSeries(CaseRandom& random, TupleCase& out, uint16_t n, uint16_t Tmin, uint16_t Tmax,
+                     uint32_t N) {
     ProcessingCase& base = out.base;
     const uint32_t m = leastPulseCount(N, n, Tmax);
     const uint32_t u = mostPulseCount(N, n, Tmin);
@@ -114,7 +118,8 @@ bool makeTupleSeries(CaseRandom& random, TupleCase& out, uint16_t n, uint16_t Tm
     request.level = base.makingLevel;
     base.series = base.fixedCount ? getCutOffSeries(window, request, base.series, states)
                                   : getUnfixedCutOffSeries(window, request, base.series, states);
-    if (base.series == nullptr || !window.messages().empty() || base.series->wImpulseQuantity == 0) return false;
+    if (base.series == nullptr || !window.messages().empty() || base.series->wImpulseQuantity == 0)
+        return false;
     addNoise(base.noise, *base.series, states.dwNoiseSeed);
     return true;
 }
@@ -148,18 +153,21 @@ std::string TupleCase::describe() const {
         text << " n=" << s.wImpulseSize << " N=" << s.dwSeriesSize << " series gaps " << s.wTmin << ".."
              << s.wTmax << " K=" << s.wImpulseQuantity << " counts " << s.wMinPulses << ".." << s.wMaxPulses;
     }
-    text << " gaps " << base.Tmin << ".." << base.Tmax << " level=" << base.level << " making="
-         << base.makingLevel << " noise=" << base.noise << (base.fixedCount ? " fixed" : " drawn")
-         << " made of ";
+    text << " gaps " << base.Tmin << ".." << base.Tmax << " level=" << base.level
+         << " making=" << base.makingLevel << " noise=" << base.noise
+         << (base.fixedCount ? " fixed" : " drawn") << " made of ";
     writeList(text, made.data(), static_cast<int64_t>(made.size()));
     text << " mode " << employment << " from " << initPosition << ", tuple ";
     writeList(text, tuple.data(), static_cast<int64_t>(tuple.size()));
     text << ", candidates";
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         text << ' ';
-        if (rows[i] == nullptr) text << "null[" << sizes[i] << ']';
-        else if (sizes[i] < 1) text << "size " << sizes[i];
-        else writeList(text, rows[i], sizes[i]);
+        if (rows[i] == nullptr)
+            text << "null[" << sizes[i] << ']';
+        else if (sizes[i] < 1)
+            text << "size " << sizes[i];
+        else
+            writeList(text, rows[i], sizes[i]);
     }
     text << ", proceeding " << proceeding;
     if (withFlag) text << ", diagnostics flag " << flagAtStart;

@@ -13,17 +13,17 @@
 namespace tessaline::cases {
 
 struct TupleCase {
-    ProcessingCase base;                     // alphabet, settings and the series record
-    std::vector<int32_t> made;               // the tuple the series was made of
-    uint16_t employment = 0;                 // its employment mode and init position
+    ProcessingCase base;        // alphabet, settings and the series record
+    std::vector<int32_t> made;  // the tuple the series was made of
+    uint16_t employment = 0;    // its employment mode and init position
     uint16_t initPosition = 1;
-    std::vector<int32_t> tuple;              // the tuple given to detection
+    std::vector<int32_t> tuple;                    // the tuple given to detection
     std::vector<std::vector<int32_t>> candidates;  // the candidate tuples given to recognition
-    std::vector<int32_t> sizes;              // their sizes as given (now and then 0 or negative)
-    std::vector<const int32_t*> rows;        // their rows (now and then null)
+    std::vector<int32_t> sizes;                    // their sizes as given (now and then 0 or negative)
+    std::vector<const int32_t*> rows;              // their rows (now and then null)
     uint16_t proceeding = 1;
-    bool withFlag = false;                   // the diagnostics flag is passed
-    int32_t flagAtStart = 0;                 // its value before each run
+    bool withFlag = false;    // the diagnostics flag is passed
+    int32_t flagAtStart = 0;  // its value before each run
     int32_t flag = 0;
 
     SeriesHeader& series() { return *base.series; }
