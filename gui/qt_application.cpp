@@ -91,7 +91,7 @@ std::string platformFailureReason(const QStringList& messages, const QString& fa
     return "no platform plugin could be initialized";
 }
 
-GuiSession::GuiSession(StartFailure cannotStart) {
+GuiSession::GuiSession(const StartFailure& cannotStart) {
     if (QGuiApplication::instance() != nullptr) return;
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (chosen == nullptr || *chosen == '\0')

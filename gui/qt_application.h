@@ -18,7 +18,7 @@ public:
 
     // Makes the application object unless one exists already (then this session leaves it alone).
     // Without `cannotStart` the line goes to stderr after "tessaline: ".
-    explicit GuiSession(StartFailure cannotStart = {});
+    explicit GuiSession(const StartFailure& cannotStart = {});
     ~GuiSession();
     GuiSession(const GuiSession&) = delete;
     GuiSession& operator=(const GuiSession&) = delete;
