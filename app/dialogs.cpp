@@ -16,6 +16,8 @@ std::string_view limited(std::string_view text) {
     return text.substr(0, std::min(text.size(), EDIT_TEXT_LIMIT));
 }
 
+}  // namespace
+
 void addGroup(DialogForm& form, std::string caption) {
     form.controls.push_back({0, ControlKind::Group, std::move(caption), false, true, 0});
 }
@@ -42,8 +44,6 @@ bool checkedIn(const DialogForm& form, int id) {
     const DialogControl* control = form.find(id);
     return control != nullptr && control->checked;
 }
-
-}  // namespace
 
 int32_t editNumber(std::string_view text) noexcept {
     text = limited(text);
@@ -155,9 +155,18 @@ void acceptStatisticsDisplay(AppState& state, const DialogForm& form, bool recog
     if (recognition) state.dwBoundsIncluded = checkedIn(form, CHECK_BOUNDS_INCLUDED) ? 1 : 0;
 }
 
+bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& refusal) {
+    while (window.runDialog(form)) {
+        const std::string refused = refusal ? refusal(form) : std::string();
+        if (refused.empty()) return true;
+        window.showMessage(refused, form.caption, MessageIcon::Warning);
+    }
+    return false;
+}
+
 bool runSeriesParametersDialog(Window& window, AppState& state) {
     DialogForm form = seriesParametersForm(state);
-    const bool accepted = window.runDialog(form);
+    const bool accepted = runCheckedDialog(window, form);
     if (accepted) acceptSeriesParameters(state, form);
     state.dwDialogAccepted = accepted ? 1 : 0;
     return accepted;
@@ -165,7 +174,7 @@ bool runSeriesParametersDialog(Window& window, AppState& state) {
 
 bool runLocationParametersDialog(Window& window, AppState& state) {
     DialogForm form = locationParametersForm(state);
-    const bool accepted = window.runDialog(form);
+    const bool accepted = runCheckedDialog(window, form);
     if (accepted) acceptLocationParameters(state, form);
     state.dwDialogAccepted = accepted ? 1 : 0;
     return accepted;
@@ -173,7 +182,7 @@ bool runLocationParametersDialog(Window& window, AppState& state) {
 
 bool runStatisticsDisplayDialog(Window& window, AppState& state, bool recognition) {
     DialogForm form = statisticsDisplayForm(state, recognition);
-    const bool accepted = window.runDialog(form);
+    const bool accepted = runCheckedDialog(window, form);
     if (accepted) acceptStatisticsDisplay(state, form, recognition);
     return accepted;
 }

@@ -3,6 +3,7 @@
 // how the typed texts are read. The window only shows the forms built here; the command line and
 // the tests answer them with scripted edits.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,17 @@ double editReal(std::string_view text);
 // A real number as the upper-bound edit shows it: 5 significant digits ("0.25").
 std::string upperBoundText(double value);
 
+// Building a form: a group caption, a labelled edit showing a number, a radio button of radio
+// group `group`, a check box.
+void addGroup(DialogForm& form, std::string caption);
+void addEdit(DialogForm& form, int id, std::string label, int64_t value);
+void addRadio(DialogForm& form, int id, std::string caption, bool checked, int group);
+void addCheck(DialogForm& form, int id, std::string caption, bool checked);
+// Reading an edited form: the number edit `id` starts with (0 when the form has no such edit),
+// and whether check box or radio button `id` is checked.
+int32_t numberOf(const DialogForm& form, int id);
+bool checkedIn(const DialogForm& form, int id);
+
 // The forms as the dialogs show them at start.
 DialogForm seriesParametersForm(const AppState& state);
 DialogForm locationParametersForm(const AppState& state);
@@ -67,6 +79,14 @@ DialogForm statisticsDisplayForm(const AppState& state, bool recognition);
 void acceptSeriesParameters(AppState& state, const DialogForm& form);
 void acceptLocationParameters(AppState& state, const DialogForm& form);
 void acceptStatisticsDisplay(AppState& state, const DialogForm& form, bool recognition);
+
+// What a dialog refuses to take on OK: the text of a warning naming what is wrong, or an empty text.
+using DialogRefusal = std::function<std::string(const DialogForm&)>;
+
+// Shows `form` until the user cancels, or confirms values `refusal` (when given) finds nothing wrong
+// with: a refusal is shown as a warning with the dialog's caption, and the dialog stays open with
+// what was typed. True on OK with values that can be taken.
+bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& refusal = {});
 
 // Each shows its dialog and applies OK; Cancel changes nothing. The two staging dialogs set
 // `dwDialogAccepted` to 1 on OK and 0 on Cancel. True on OK.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <set>
 #include <sstream>
 
 #include "app/dialogs.h"
@@ -223,7 +224,12 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
              << std::strerror(csv.error()) << "\n";
         return EXIT_FAILED;
     }
-    window.setDialogAnswerer([&](DialogForm& form) { return answerDialog(form, options); });
+    // A dialog shown again has refused what the options typed, and the command line has nothing
+    // else to type: it cancels.
+    std::set<int> answered;
+    window.setDialogAnswerer([&](DialogForm& form) {
+        return answered.insert(form.resource).second && answerDialog(form, options);
+    });
 
     ProgressReport progress(err, options.terminal);
     state.simulationHooks.threads = options.threads;
