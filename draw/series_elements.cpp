@@ -233,14 +233,9 @@ void drawPositionLabels(Canvas& canvas, const Rect& strip, uint16_t seriesType, 
     const bool cutBounds = isCutoffSeriesType(seriesType);
     const std::vector<PulseEntry> pulses =
         which == LabelledPulses::Found ? foundPulses(series) : placedPulses(series);
-    constexpr int32_t LABEL_GAP = 2;  // pixels kept free between two labels
-    int64_t free = INT64_MIN;         // the first column after the last label drawn and its gap
     for (const PulseEntry& pulse : pulses) {
         const int64_t x = int64_t{columnOf(*scale, pulse.position)} - 5;
-        if (x < free) continue;
-        const std::string label = positionLabel(pulse, letters, cutBounds);
-        canvas.textOut(toPixel(x), strip.bottom - 1, label);
-        free = x + canvas.textExtent(label).cx + LABEL_GAP;
+        canvas.textOut(toPixel(x), strip.bottom - 1, positionLabel(pulse, letters, cutBounds));
     }
 }
 

@@ -42,9 +42,8 @@ void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitud
                              const SeriesHeader& series);
 
 // Under each pulse of the list, at (column of its position - 5, B - 1): its position, its etalon
-// letter when `letters` is set, and "[first..last] " when the series type is a cut-off one. A
-// label that would run into the one drawn before it is left out, so that pulses closer together
-// than their labels are wide still leave every drawn label readable (the report lists them all).
+// letter when `letters` is set, and "[first..last] " when the series type is a cut-off one. Every
+// pulse of the list gets its label, also when labels of close pulses overlap.
 void drawPositionLabels(Canvas& canvas, const Rect& strip, uint16_t seriesType, LabelledPulses which,
                         bool letters, const SeriesHeader& series);
 
