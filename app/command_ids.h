@@ -40,6 +40,12 @@ inline constexpr int CMD_DEBUGGING_REPEAT = 40033;
 // Menu commands of the file menu.
 inline constexpr int CMD_SAVE_IMAGE = 40003;
 inline constexpr int CMD_EXIT = 40004;
+inline constexpr int CMD_SELECT_SET_OF_PULSES = 40016;
+
+// Menu commands of the settings and of the spare popup.
+inline constexpr int CMD_SUBSET_SETTINGS = 40029;
+inline constexpr int CMD_DRAWING_SETTINGS = 40030;
+inline constexpr int CMD_ELSE_CREATE_SERIES = 40014;
 
 // Menu entries of the series types and the tasks, which carry check marks.
 inline constexpr int CMD_SERIES_FIXED_WHOLE = 40008;

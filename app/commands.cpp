@@ -4,6 +4,7 @@
 #include <span>
 
 #include "app/layout.h"
+#include "app/settings_commands.h"
 #include "app/simulation_commands.h"
 #include "app/snapshot.h"
 #include "app/startup.h"
@@ -341,6 +342,10 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
             }
             break;
         case CMD_EXIT: window.requestClose(); break;
+        case CMD_SELECT_SET_OF_PULSES: selectSetOfPulsesCommand(window, state); break;
+        case CMD_SUBSET_SETTINGS: subsetSettingsCommand(window, state); break;
+        case CMD_DRAWING_SETTINGS: drawingSettingsCommand(window, state); break;
+        case CMD_ELSE_CREATE_SERIES: break;  // a spare menu entry that does nothing
         case CMD_STATISTICAL_SIMULATION: statisticalSimulationCommand(window, state); break;
         case CMD_SHOW_STATISTICAL_SIMULATION: showStatisticalSimulationCommand(window, state); break;
         case CMD_DEBUGGING_REPEAT:

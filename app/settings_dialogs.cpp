@@ -1,0 +1,128 @@
+#include "app/settings_dialogs.h"
+
+#include <array>
+#include <cstdint>
+#include <utility>
+
+#include "app/dialogs.h"
+#include "app/state.h"
+#include "platform/window.h"
+
+namespace tessaline {
+namespace {
+
+// The employment modes 1 .. 5 and the proceeding modes 1 and 2 with their buttons and captions.
+struct ModeButton {
+    int id;
+    const char* caption;
+    uint16_t mode;
+};
+constexpr std::array<ModeButton, 5> EMPLOYMENT_BUTTONS{{{RADIO_SINGLE_RANDOM, "Single random ", 1},
+                                                        {RADIO_SINGLE_FIXED, "Single fixed", 2},
+                                                        {RADIO_MULTIPLE_RANDOM, "Multiple random", 3},
+                                                        {RADIO_COMPLETE, "Complete ", 4},
+                                                        {RADIO_SHIFTED_COMPLETE, "Shifted complete", 5}}};
+constexpr std::array<ModeButton, 2> PROCEEDING_BUTTONS{
+    {{RADIO_PROCEEDING_COMPLETE, "Complete ", 1},
+     {RADIO_PROCEEDING_SHIFTED, "Probably shifted complete", 2}}};
+constexpr std::array<ModeButton, 3> TUPLES_BUTTONS{
+    {{RADIO_TUPLES_DOTTED_FRAME, "dotted frame", 1},
+     {RADIO_TUPLES_COLOURED_BACKGROUND, "coloured background", 2},
+     {RADIO_TUPLES_NONE, "none", 0}}};
+
+// The drawing options with their check boxes.
+struct OptionBox {
+    int id;
+    const char* caption;
+    int32_t AppState::*option;
+};
+constexpr std::array<OptionBox, 4> DRAWING_BOXES{
+    {{CHECK_FRAME_GRAPH_FIELDS, "frame graph fields", &AppState::dwFrameGraphFields},
+     {CHECK_SHADED_ORIGINAL_PULSES, "shaded original pulses", &AppState::dwShadedOriginalPulses},
+     {CHECK_HIGHLIGHT_DETECTED_PULSES, "highlight detected pulses", &AppState::dwHighlightDetectedPulses},
+     {CHECK_SPECIAL_GRAPH_SIZE, "special graph size", &AppState::dwSpecialGraphSize}}};
+
+// The button a mode shows checked: its own, or `fallback` for a mode no button stands for.
+template <std::size_t N>
+int shownButton(const std::array<ModeButton, N>& buttons, uint16_t mode, int fallback) {
+    for (const ModeButton& button : buttons) {
+        if (button.mode == mode) return button.id;
+    }
+    return fallback;
+}
+
+template <std::size_t N>
+void addModeButtons(DialogForm& form, const std::array<ModeButton, N>& buttons, int checked, int group) {
+    for (const ModeButton& button : buttons)
+        addRadio(form, button.id, button.caption, button.id == checked, group);
+}
+
+// The mode of the button checked in `form` when another one than at start (in `shown`) is checked;
+// otherwise `mode` unchanged.
+template <std::size_t N>
+uint16_t clickedMode(const std::array<ModeButton, N>& buttons, const DialogForm& shown,
+                     const DialogForm& form, uint16_t mode) {
+    for (const ModeButton& button : buttons) {
+        if (checkedIn(form, button.id) && !checkedIn(shown, button.id)) return button.mode;
+    }
+    return mode;
+}
+
+}  // namespace
+
+DialogForm subsetSettingsForm(const AppState& state) {
+    DialogForm form{DIALOG_SUBSET_SETTINGS, "Subset settings", {}};
+    addGroup(form, " Subset employment ");
+    addModeButtons(form, EMPLOYMENT_BUTTONS,
+                   shownButton(EMPLOYMENT_BUTTONS, state.wSubsetEmployment, RADIO_COMPLETE), 1);
+    addEdit(form, EDIT_SUBSET_INIT_POSITION, "Subset init position", state.wSubsetInitPosition);
+    // The label and the edit just added are shown but cannot be changed.
+    form.controls[form.controls.size() - 2].enabled = false;
+    form.controls.back().enabled = false;
+    addGroup(form, " Subset proceeding ");
+    addModeButtons(form, PROCEEDING_BUTTONS,
+                   state.wSubsetProceeding == 2 ? RADIO_PROCEEDING_SHIFTED : RADIO_PROCEEDING_COMPLETE, 2);
+    return form;
+}
+
+void acceptSubsetSettings(AppState& state, const DialogForm& form) {
+    const DialogForm shown = subsetSettingsForm(state);
+    state.wSubsetEmployment = clickedMode(EMPLOYMENT_BUTTONS, shown, form, state.wSubsetEmployment);
+    state.wSubsetProceeding = clickedMode(PROCEEDING_BUTTONS, shown, form, state.wSubsetProceeding);
+    // Read although the edit is disabled: it gives back the value it was shown with.
+    state.wSubsetInitPosition = static_cast<uint16_t>(numberOf(form, EDIT_SUBSET_INIT_POSITION));
+}
+
+DialogForm drawingSettingsForm(const AppState& state) {
+    DialogForm form{DIALOG_DRAWING_SETTINGS, "Drawing settings", {}};
+    for (const OptionBox& box : DRAWING_BOXES) addCheck(form, box.id, box.caption, state.*box.option != 0);
+    addGroup(form, " Highlight detected tuples ");
+    addModeButtons(form, TUPLES_BUTTONS,
+                   shownButton(TUPLES_BUTTONS, state.wTuplesHighlight, RADIO_TUPLES_COLOURED_BACKGROUND), 1);
+    return form;
+}
+
+void acceptDrawingSettings(AppState& state, const DialogForm& form) {
+    const DialogForm shown = drawingSettingsForm(state);
+    for (const OptionBox& box : DRAWING_BOXES) {
+        const bool checked = checkedIn(form, box.id);
+        if (checked != checkedIn(shown, box.id)) state.*box.option = checked ? 1 : 0;
+    }
+    state.wTuplesHighlight = clickedMode(TUPLES_BUTTONS, shown, form, state.wTuplesHighlight);
+}
+
+bool runSubsetSettingsDialog(Window& window, AppState& state) {
+    DialogForm form = subsetSettingsForm(state);
+    const bool accepted = runCheckedDialog(window, form);
+    if (accepted) acceptSubsetSettings(state, form);
+    return accepted;
+}
+
+bool runDrawingSettingsDialog(Window& window, AppState& state) {
+    DialogForm form = drawingSettingsForm(state);
+    const bool accepted = runCheckedDialog(window, form);
+    if (accepted) acceptDrawingSettings(state, form);
+    return accepted;
+}
+
+}  // namespace tessaline

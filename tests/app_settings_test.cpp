@@ -1,0 +1,175 @@
+// The subset-settings and drawing-settings dialogs and the menu commands around them, driven
+// headless with scripted dialog answers.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/commands.h"
+#include "app/layout.h"
+#include "app/settings_dialogs.h"
+#include "app/startup.h"
+#include "app/state.h"
+#include "app/subset_panel.h"
+#include "model/codes.h"
+#include "model/subsets.h"
+#include "platform/headless.h"
+
+namespace tessaline {
+namespace {
+
+// The options both dialogs write, in one comparable row.
+struct Settings {
+    int32_t frame, shaded, highlight, special;
+    uint16_t tuples, employment, initPosition, proceeding;
+    bool operator==(const Settings&) const = default;
+};
+Settings settingsOf(const AppState& s) {
+    return {s.dwFrameGraphFields, s.dwShadedOriginalPulses, s.dwHighlightDetectedPulses, s.dwSpecialGraphSize,
+            s.wTuplesHighlight,   s.wSubsetEmployment,      s.wSubsetInitPosition,       s.wSubsetProceeding};
+}
+void setSettings(AppState& s, const Settings& v) {
+    s.dwFrameGraphFields = v.frame;
+    s.dwShadedOriginalPulses = v.shaded;
+    s.dwHighlightDetectedPulses = v.highlight;
+    s.dwSpecialGraphSize = v.special;
+    s.wTuplesHighlight = v.tuples;
+    s.wSubsetEmployment = v.employment;
+    s.wSubsetInitPosition = v.initPosition;
+    s.wSubsetProceeding = v.proceeding;
+}
+
+std::vector<int> checkedIds(const DialogForm& form) {
+    std::vector<int> ids;
+    for (const DialogControl& control : form.controls) {
+        if (control.checked) ids.push_back(control.id);
+    }
+    return ids;
+}
+
+// Checks the controls `on` and clears `off`, as clicks on them would.
+void click(DialogForm& form, const std::vector<int>& on, const std::vector<int>& off) {
+    for (int id : off) form.find(id)->checked = false;
+    for (int id : on) form.find(id)->checked = true;
+}
+
+class SettingsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        window.setCommandHandler([this](int command) { dispatchCommand(window, state, command); });
+        window.setDialogAnswerer([this](DialogForm& form) {
+            if (answer) answer(form);
+            return ok;
+        });
+        runStartUp(window, state);
+        layOutWindow(state, Rect{0, 0, 1600, 1000}, 16);
+        window.clearRecords();
+    }
+
+    HeadlessWindow window;
+    AppState state;
+    std::function<void(DialogForm&)> answer;
+    bool ok = true;
+};
+
+TEST_F(SettingsTest, DialogsShowTheOptionsInForce) {
+    struct Case {
+        Settings settings;
+        std::vector<int> subsetChecked, drawingChecked;
+    };
+    const Case cases[] = {
+        {{1, 0, 1, 0, 0, 2, 7, 2}, {1016, 1022}, {1044, 1023, 1027}},
+        {{0, 5, 0, 1, 1, 5, 1, 1}, {1019, 1021}, {1024, 1043, 1025}},
+        // Values no button stands for: employment 9 shows "Complete ", tuples 7 "coloured background".
+        {{0, 0, 0, 0, 7, 9, 3, 0}, {1018, 1021}, {1026}},
+    };
+    for (const Case& c : cases) {
+        setSettings(state, c.settings);
+        const DialogForm subset = subsetSettingsForm(state);
+        EXPECT_EQ(subset.caption, "Subset settings");
+        EXPECT_EQ(checkedIds(subset), c.subsetChecked);
+        EXPECT_EQ(subset.find(EDIT_SUBSET_INIT_POSITION)->text, std::to_string(c.settings.initPosition));
+        EXPECT_FALSE(subset.find(EDIT_SUBSET_INIT_POSITION)->enabled);
+        const DialogForm drawing = drawingSettingsForm(state);
+        EXPECT_EQ(drawing.caption, "Drawing settings");
+        EXPECT_EQ(checkedIds(drawing), c.drawingChecked);
+    }
+}
+
+TEST_F(SettingsTest, OkTakesWhatWasClickedAndCancelRestoresEverything) {
+    const Settings start{3, 1, 0, 0, 7, 9, 4, 1};
+    struct Case {
+        int menu;
+        std::vector<int> on, off;
+        Settings afterOk;
+    };
+    const Case cases[] = {
+        // Nothing clicked: values no control shows survive, a nonzero option is not turned into 1.
+        {CMD_DRAWING_SETTINGS, {}, {}, start},
+        {CMD_DRAWING_SETTINGS, {1023, 1043, 1025}, {1044, 1024, 1026}, {0, 0, 1, 1, 1, 9, 4, 1}},
+        {CMD_DRAWING_SETTINGS, {1027}, {1026}, {3, 1, 0, 0, 0, 9, 4, 1}},
+        {CMD_SUBSET_SETTINGS, {}, {}, start},
+        {CMD_SUBSET_SETTINGS, {1015, 1022}, {1018, 1021}, {3, 1, 0, 0, 7, 1, 4, 2}},
+        {CMD_SUBSET_SETTINGS, {1017}, {1018}, {3, 1, 0, 0, 7, 3, 4, 1}},
+    };
+    for (const Case& c : cases) {
+        for (const bool confirm : {false, true}) {
+            setSettings(state, start);
+            ok = confirm;
+            answer = [&c](DialogForm& form) { click(form, c.on, c.off); };
+            window.clearRecords();
+            window.sendCommand(c.menu);
+            EXPECT_EQ(settingsOf(state), confirm ? c.afterOk : start) << c.menu << " ok " << confirm;
+            EXPECT_TRUE(window.invalidations().empty());
+        }
+    }
+}
+
+TEST_F(SettingsTest, SubsetInitPositionIsReadFromItsEditOnOk) {
+    answer = [](DialogForm& form) { form.find(EDIT_SUBSET_INIT_POSITION)->text = "12"; };
+    EXPECT_TRUE(runSubsetSettingsDialog(window, state));
+    EXPECT_EQ(state.wSubsetInitPosition, 12);
+}
+
+TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
+    ASSERT_NE(state.lpSeriesHeader, nullptr);
+    ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, 10), 1);
+    for (int32_t e : {2, 5}) offerEtalonToSubset(state.subsetPanel, e);
+    state.wTaskType = TASK_TUPLES_DETECTION;
+    answer = [](DialogForm& form) { click(form, {RADIO_SINGLE_FIXED}, {RADIO_COMPLETE}); };
+    window.sendCommand(CMD_SUBSET_SETTINGS);
+    const SeriesHeader& series = *state.lpSeriesHeader;
+    EXPECT_EQ(std::vector<uint16_t>(series.lpSubset, series.lpSubset + series.wSubsetSize),
+              (std::vector<uint16_t>{2, 5}));
+    EXPECT_EQ(series.wSubsetEmployment, EMPLOY_SINGLE_FIXED);
+    // Tuple recognition puts the chosen stored subset in use instead.
+    acceptComposedSubset(state.subsetPanel);
+    deleteAllSubsetEntries(state.subsetPanel);
+    offerEtalonToSubset(state.subsetPanel, 9);
+    state.wTaskType = TASK_TUPLES_RECOGNITION;
+    window.sendCommand(CMD_SUBSET_SETTINGS);
+    EXPECT_EQ(series.wSubsets, 1);
+    EXPECT_EQ(std::vector<uint16_t>(series.lpSubset, series.lpSubset + series.wSubsetSize),
+              (std::vector<uint16_t>{2, 5}));
+}
+
+TEST_F(SettingsTest, SelectSetOfPulsesShowsTheSubsetPanel) {
+    window.sendCommand(CMD_SELECT_SET_OF_PULSES);
+    EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
+    ASSERT_EQ(window.invalidations().size(), 1u);
+    EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.layout));
+    EXPECT_TRUE(window.invalidations()[0].erase);
+    // The spare " Create Series..." entry does nothing.
+    window.clearRecords();
+    state.dwViewMode = VIEW_RESULT;
+    window.sendCommand(CMD_ELSE_CREATE_SERIES);
+    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_TRUE(window.invalidations().empty());
+    EXPECT_TRUE(window.shownDialogs().empty());
+}
+
+}  // namespace
+}  // namespace tessaline
