@@ -78,6 +78,40 @@ TEST_F(ResultViewTest, StripsTakeTheirShareOfTheAreaOrTheSpecialSize) {
     EXPECT_FALSE(hasRectangle({17, 71 + 112 + kLine}));
 }
 
+TEST_F(ResultViewTest, EveryDrawingOptionChangesWhatTheStripsShowAroundTheFoundPulses) {
+    made.tuple(1, 2);
+    made.describe(SERIES_FIXED_TUPLES, TASK_TUPLES_DETECTION);
+    // The columns of the found pulses (10 .. 43 of 100 samples) over all three strips.
+    const std::array<Rect, 3> strips = resultStrips(kGraph, kLine, false);
+    const int32_t D = strips[0].right - strips[0].left;
+    const Rect area{strips[0].left + 10 * D / 99 - 4, strips[0].top - 2, strips[0].left + 43 * D / 99 + 4,
+                    strips[2].bottom + 2};
+    const auto image = [&](const ResultDrawingSettings& settings) {
+        draw(settings);
+        std::vector<uint32_t> pixels;
+        for (int32_t y = area.top; y <= area.bottom; ++y) {
+            for (int32_t x = area.left; x <= area.right; ++x) pixels.push_back(canvas.pixel(x, y));
+        }
+        return pixels;
+    };
+    const std::pair<const char*, ResultDrawingSettings> variants[] = {
+        {"all defaults (coloured background)", {}},
+        {"no frame graph fields", {.frameGraphFields = false}},
+        {"no shaded original pulses", {.shadedOriginalPulses = false}},
+        {"no highlight detected pulses", {.highlightDetectedPulses = false}},
+        {"special graph size", {.specialGraphSize = true}},
+        {"dotted frame of tuples", {.tuplesHighlight = 1}},
+        {"no tuple highlight", {.tuplesHighlight = 0}},
+    };
+    std::vector<std::vector<uint32_t>> images;
+    for (const auto& [name, settings] : variants) images.push_back(image(settings));
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_NE(images[i], images[j]) << variants[i].first << " looks like " << variants[j].first;
+        }
+    }
+}
+
 TEST_F(ResultViewTest, TextsStandWhereTheDescriptionAndTheReportGo) {
     made.describe(SERIES_FIXED_CUTOFF, TASK_JOINT);
     draw();
