@@ -38,6 +38,8 @@ inline constexpr int CMD_REPEAT_SERIES_PROCESSING = 40026;
 inline constexpr int CMD_DEBUGGING_REPEAT = 40033;
 
 // Menu commands of the file menu.
+inline constexpr int CMD_CREATE_SERIES = 40001;
+inline constexpr int CMD_NEW_PULSES = 40002;
 inline constexpr int CMD_SAVE_IMAGE = 40003;
 inline constexpr int CMD_EXIT = 40004;
 inline constexpr int CMD_SELECT_SET_OF_PULSES = 40016;

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "app/layout.h"
+#include "app/series_commands.h"
 #include "app/settings_commands.h"
 #include "app/simulation_commands.h"
 #include "app/snapshot.h"
@@ -342,6 +343,8 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
             }
             break;
         case CMD_EXIT: window.requestClose(); break;
+        case CMD_NEW_PULSES: newPulsesCommand(window, state); break;
+        case CMD_CREATE_SERIES: createSeriesCommand(window, state); break;
         case CMD_SELECT_SET_OF_PULSES: selectSetOfPulsesCommand(window, state); break;
         case CMD_SUBSET_SETTINGS: subsetSettingsCommand(window, state); break;
         case CMD_DRAWING_SETTINGS: drawingSettingsCommand(window, state); break;
