@@ -22,6 +22,10 @@ void addRunOptions(CLI::App& run, RunArguments& a) {
     run.add_option("--subset", a.subset, "The subset composed on the subset panel, comma-separated");
     run.add_option("--tuples", a.tuples, "Subsets accepted into the panel's table: \"3,7,12;1,5,9\"");
     run.add_option("--chosen", a.chosen, "1-based chosen subset of --tuples (default: the last)");
+    run.add_option(
+        "--drawing", a.drawing,
+        "Drawing settings, comma-separated: frame, shaded, highlight, special (those listed are set, "
+        "the others cleared) and tuples=dotted|background|none (default: as it is)");
 }
 
 std::optional<int> parseDecimal(std::string_view text) {
@@ -91,6 +95,11 @@ bool readRunSettings(const CLI::App& run, const RunArguments& a, RunSettings& s,
         std::vector<std::vector<int>> tuples;
         if (!parseTupleLists(a.tuples, tuples)) error = "--tuples: expected lists like \"3,7,12;1,5,9\"";
         s.tuples = tuples;
+    }
+    if (run.count("--drawing") > 0) {
+        DrawingChoice drawing;
+        if (!parseDrawingChoice(a.drawing, drawing, error)) return false;
+        s.drawing = drawing;
     }
     return error.empty();
 }

@@ -17,6 +17,7 @@ struct RunArguments {
     std::string seriesType, tmin, tmax, length, pulses, noise, lost;
     std::string employment, initPosition, proceeding, chosen;
     std::string task, required, subset, tuples;
+    std::string drawing;
 };
 
 void addRunOptions(CLI::App& command, RunArguments& arguments);

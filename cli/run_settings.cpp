@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/commands.h"
+#include "app/settings_dialogs.h"
 #include "app/subset_panel.h"
 #include "model/codes.h"
 #include "model/random.h"
@@ -149,6 +150,22 @@ std::string checkNoise(const RunSettings& settings) {
            ", the highest noise level the generator adds without overflowing";
 }
 
+// The drawing-settings dialog answered as the choice says, then confirmed.
+void applyDrawingChoice(AppState& state, const DrawingChoice& choice) {
+    DialogForm form = drawingSettingsForm(state);
+    const std::pair<int, bool> boxes[] = {{CHECK_FRAME_GRAPH_FIELDS, choice.frame},
+                                          {CHECK_SHADED_ORIGINAL_PULSES, choice.shaded},
+                                          {CHECK_HIGHLIGHT_DETECTED_PULSES, choice.highlight},
+                                          {CHECK_SPECIAL_GRAPH_SIZE, choice.special}};
+    for (const auto& [id, checked] : boxes) form.find(id)->checked = checked;
+    if (choice.tuples) {
+        const std::pair<int, uint16_t> buttons[] = {
+            {RADIO_TUPLES_DOTTED_FRAME, 1}, {RADIO_TUPLES_COLOURED_BACKGROUND, 2}, {RADIO_TUPLES_NONE, 0}};
+        for (const auto& [id, value] : buttons) form.find(id)->checked = value == *choice.tuples;
+    }
+    acceptDrawingSettings(state, form);
+}
+
 void composeSubset(SubsetPanel& panel, const std::vector<int>& subset) {
     deleteAllSubsetEntries(panel);
     for (int number : subset) offerEtalonToSubset(panel, number);
@@ -183,6 +200,32 @@ bool parseTupleLists(const std::string& text, std::vector<std::vector<int>>& tup
         start = semicolon + 1;
     }
     return !tuples.empty();
+}
+
+bool parseDrawingChoice(const std::string& text, DrawingChoice& choice, std::string& error) {
+    choice = {};
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string word = text.substr(start, comma - start);
+        start = comma + 1;
+        if (word == "frame") {
+            choice.frame = true;
+        } else if (word == "shaded") {
+            choice.shaded = true;
+        } else if (word == "highlight") {
+            choice.highlight = true;
+        } else if (word == "special") {
+            choice.special = true;
+        } else if (word == "tuples=dotted" || word == "tuples=background" || word == "tuples=none") {
+            choice.tuples = word == "tuples=dotted" ? 1 : word == "tuples=background" ? 2 : 0;
+        } else {
+            error = "--drawing: unknown word \"" + word +
+                    "\"; expected frame, shaded, highlight, special or tuples=dotted|background|none";
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string checkRunSettings(const RunSettings& settings, const AppState& state) {
@@ -268,6 +311,7 @@ void applyRunSettings(Window& window, AppState& state, const RunSettings& settin
     if (settings.employment) state.wSubsetEmployment = static_cast<uint16_t>(*settings.employment);
     if (settings.initPosition) state.wSubsetInitPosition = static_cast<uint16_t>(*settings.initPosition);
     if (settings.proceeding) state.wSubsetProceeding = static_cast<uint16_t>(*settings.proceeding);
+    if (settings.drawing) applyDrawingChoice(state, *settings.drawing);
     if (!settings.subset && !settings.tuples) return;
     if (initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount) == 0) return;
     if (settings.subset) {

@@ -48,6 +48,11 @@ Json stateJson(const AppState& state) {
                 {"wLostDataLevel", state.wLostDataLevel},
                 {"wMakingEnergyLevel", state.wMakingEnergyLevel},
                 {"wProcessingEnergyLevel", state.wProcessingEnergyLevel},
+                {"dwFrameGraphFields", state.dwFrameGraphFields},
+                {"dwShadedOriginalPulses", state.dwShadedOriginalPulses},
+                {"dwHighlightDetectedPulses", state.dwHighlightDetectedPulses},
+                {"dwSpecialGraphSize", state.dwSpecialGraphSize},
+                {"wTuplesHighlight", state.wTuplesHighlight},
                 {"lpRequiredList", arrayOf(state.lpRequiredList, state.wRequiredQuantity)},
                 {"lpEtalonSequence", arrayOf(state.lpEtalonSequence, sequenceEntries)},
                 {"states", generatorStatesJson(state.states)}};

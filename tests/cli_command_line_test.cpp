@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -87,6 +88,34 @@ TEST(CommandLineTest, NumbersAreDecimalWithLeadingZeros) {
     const auto state = nlohmann::json::parse(outcome.out)["state"];
     EXPECT_EQ(state["dwRequestedSeriesLength"], 600);
     EXPECT_EQ(state["wPulsesNumber"], 10);
+}
+
+TEST(CommandLineTest, DrawingSetsTheListedOptionsAndClearsTheOthers) {
+    // frame, shaded, highlight, special, tuples; the state starts with 1, 1, 1, 0, 2.
+    const struct {
+        std::string drawing;
+        std::array<int, 5> options;
+    } cases[] = {
+        {"frame,special", {1, 0, 0, 1, 2}},
+        {"shaded,highlight,tuples=dotted", {0, 1, 1, 0, 1}},
+        {"tuples=none,frame,frame", {1, 0, 0, 0, 0}},
+        {"tuples=background", {0, 0, 0, 0, 2}},
+        {"''", {0, 0, 0, 0, 2}},
+    };
+    const char* names[] = {"dwFrameGraphFields", "dwShadedOriginalPulses", "dwHighlightDetectedPulses",
+                           "dwSpecialGraphSize", "wTuplesHighlight"};
+    for (const auto& c : cases) {
+        const Outcome outcome = runCli(words("run --steps 0 --json --drawing " + c.drawing));
+        ASSERT_EQ(outcome.status, cli::EXIT_DONE) << c.drawing << "\n" << outcome.err;
+        const auto state = nlohmann::json::parse(outcome.out)["state"];
+        for (std::size_t i = 0; i < c.options.size(); ++i)
+            EXPECT_EQ(state[names[i]], c.options[i]) << c.drawing;
+    }
+    for (const char* refused : {"frame,dotted", "tuples=red", "Frame"}) {
+        const Outcome outcome = runCli({"run", "--steps", "0", "--drawing", refused});
+        EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << refused;
+        EXPECT_NE(outcome.err.find("--drawing: unknown word"), std::string::npos) << outcome.err;
+    }
 }
 
 TEST(CommandLineTest, SaysWhatItCannotDoAndGoesOn) {
