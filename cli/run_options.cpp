@@ -23,6 +23,16 @@ void addRunOptions(CLI::App& run, RunArguments& a) {
     run.add_option("--tuples", a.tuples, "Subsets accepted into the panel's table: \"3,7,12;1,5,9\"");
     run.add_option("--chosen", a.chosen, "1-based chosen subset of --tuples (default: the last)");
     run.add_option(
+        "--required-count", a.requiredCount,
+        "With --required: the list is typed into the required-etalons dialog of \" New pulses... \" "
+        "with this count (it must match the list)");
+    run.add_flag(
+        "--create-series", a.createSeries,
+        "Run \" Create series... \": the series parameters as shown, the series structure from "
+        "--pulses, --sequence and --noise; the series follows the sequence (types 1, 4 become 16, 32)");
+    run.add_option("--sequence", a.sequence,
+                   "With --create-series: the etalon of each pulse, comma-separated, one per pulse");
+    run.add_option(
         "--drawing", a.drawing,
         "Drawing settings, comma-separated: frame, shaded, highlight, special (those listed are set, "
         "the others cleared) and tuples=dotted|background|none (default: as it is)");
@@ -77,7 +87,8 @@ bool readRunSettings(const CLI::App& run, const RunArguments& a, RunSettings& s,
                             {"--employment", a.employment, s.employment},
                             {"--init-position", a.initPosition, s.initPosition},
                             {"--proceeding", a.proceeding, s.proceeding},
-                            {"--chosen", a.chosen, s.chosen}},
+                            {"--chosen", a.chosen, s.chosen},
+                            {"--required-count", a.requiredCount, s.requiredCount}},
                            error)) {
         return false;
     }
@@ -95,6 +106,11 @@ bool readRunSettings(const CLI::App& run, const RunArguments& a, RunSettings& s,
         std::vector<std::vector<int>> tuples;
         if (!parseTupleLists(a.tuples, tuples)) error = "--tuples: expected lists like \"3,7,12;1,5,9\"";
         s.tuples = tuples;
+    }
+    s.createSeries = a.createSeries;
+    if (run.count("--sequence") > 0) {
+        if (!parseNumberList(a.sequence, list)) error = "--sequence: expected etalon numbers like 3,1,4";
+        s.sequence = list;
     }
     if (run.count("--drawing") > 0) {
         DrawingChoice drawing;

@@ -18,6 +18,8 @@ struct RunArguments {
     std::string employment, initPosition, proceeding, chosen;
     std::string task, required, subset, tuples;
     std::string drawing;
+    std::string requiredCount, sequence;
+    bool createSeries = false;
 };
 
 void addRunOptions(CLI::App& command, RunArguments& arguments);

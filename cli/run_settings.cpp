@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/settings_dialogs.h"
 #include "app/subset_panel.h"
+#include "cli/series_settings.h"
 #include "model/codes.h"
 #include "model/random.h"
 #include "model/subsets.h"
@@ -245,6 +246,7 @@ std::string checkRunSettings(const RunSettings& settings, const AppState& state)
     fail(checkNoise(settings));
     fail(checkRange("--lost", settings.lost, 0, 100));
     fail(checkLostData(settings, state));
+    fail(checkSeriesMaking(settings, state));
     fail(checkRange("--employment", settings.employment, 1, 5));
     fail(checkRange("--init-position", settings.initPosition, 1, UINT16_MAX));
     fail(checkRange("--proceeding", settings.proceeding, 1, 2));
@@ -279,7 +281,7 @@ std::vector<std::string> runSettingsWarnings(const RunSettings& settings, const 
 void applyRunSettings(Window& window, AppState& state, const RunSettings& settings) {
     if (settings.seriesType) dispatchCommand(window, state, seriesTypeEntry(*settings.seriesType));
     if (settings.task) dispatchCommand(window, state, taskEntry(*settings.task));
-    if (settings.required) {
+    if (settings.required && !settings.requiredCount) {
         std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
         for (int number : *settings.required) state.wRequiredFlags[number - 1] = 1;
         rebuildRequiredList(state);
@@ -308,6 +310,7 @@ void applyRunSettings(Window& window, AppState& state, const RunSettings& settin
         state.wRequestedMakingEnergyLevel = state.wRequestedProcessingEnergyLevel =
             static_cast<uint16_t>(100 - *settings.lost);
     }
+    applySeriesMaking(window, state, settings);
     if (settings.employment) state.wSubsetEmployment = static_cast<uint16_t>(*settings.employment);
     if (settings.initPosition) state.wSubsetInitPosition = static_cast<uint16_t>(*settings.initPosition);
     if (settings.proceeding) state.wSubsetProceeding = static_cast<uint16_t>(*settings.proceeding);

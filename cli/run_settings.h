@@ -37,6 +37,9 @@ struct RunSettings {
     std::optional<std::vector<int>> subset;               // --subset
     std::optional<std::vector<std::vector<int>>> tuples;  // --tuples
     std::optional<int> chosen;                            // --chosen
+    std::optional<int> requiredCount;                     // --required-count (with --required)
+    bool createSeries = false;                            // --create-series
+    std::optional<std::vector<int>> sequence;             // --sequence (with --create-series)
     std::optional<DrawingChoice> drawing;                 // --drawing
 };
 

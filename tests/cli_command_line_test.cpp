@@ -264,5 +264,61 @@ TEST(CommandLineRandomTest, SimulationsEitherRefuseOrGiveTheSameMatricesOnOneAnd
     EXPECT_GT(completed, count / 20) << "too few random simulations were usable to test anything";
 }
 
+// Each line of a run's standard output as JSON.
+std::vector<nlohmann::json> jsonLines(const std::string& out) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+    return lines;
+}
+
+TEST(CliSeriesMaking, CreatedSeriesFollowsTheTypedSequence) {
+    const Outcome run =
+        runCli({"run", "--series-type", "1", "--task", "joint", "--length", "600", "--create-series",
+                "--pulses", "5", "--sequence", "1,2,3,4,5", "--noise", "0", "--steps", "1", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<nlohmann::json> lines = jsonLines(run.out);
+    ASSERT_EQ(lines.size(), 2U);
+    const nlohmann::json& made = lines[0];
+    EXPECT_EQ(made["state"]["wSeriesType"], 16);
+    EXPECT_EQ(made["state"]["wPulsesNumber"], 5);
+    EXPECT_EQ(made["series"]["lpEtalonNumbers"], nlohmann::json({1, 2, 3, 4, 5}));
+    // The next series is drawn anew, and processed as a series of the listed type.
+    EXPECT_EQ(lines[1]["chains"]["wSeriesType"], 16);
+    EXPECT_EQ(lines[1]["series"]["lpEtalonNumbers"].size(), 5U);
+}
+
+TEST(CliSeriesMaking, RequiredCountTypesTheListIntoItsDialog) {
+    const Outcome run = runCli(
+        {"run", "--task", "joint", "--required", "4,9,2", "--required-count", "3", "--steps", "0", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(jsonLines(run.out).at(0)["state"]["lpRequiredList"], nlohmann::json({4, 9, 2}));
+}
+
+TEST(CliSeriesMaking, SettingsTheDialogsWouldRefuseAreRefusedNamingTheOption) {
+    const struct {
+        std::vector<std::string> args;
+        const char* error;
+    } cases[] = {
+        {{"--sequence", "1,2"}, "--sequence goes with --create-series"},
+        {{"--create-series", "--pulses", "6", "--sequence", "1,2,3,4,5,21"},
+         "--sequence: etalon 21 is not in 1..20"},
+        {{"--create-series", "--pulses", "7", "--sequence", "1,2,3,4,5,6"},
+         "--sequence lists 6 etalons for a series of 7 pulses"},
+        {{"--create-series", "--sequence", "1,2"}, "series of 18 pulses (the middle of the counts it admits"},
+        {{"--required-count", "2"}, "--required-count goes with --required"},
+        {{"--required", "1,2", "--required-count", "3"},
+         "--required-count 3 needs 3 etalons in --required, not 2"},
+        {{"--required", "1", "--required-count", "21"}, "--required-count 21 is not in 1..20"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"run"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome run = runCli(args);
+        EXPECT_EQ(run.status, 2) << c.error;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    }
+}
+
 }  // namespace
 }  // namespace tessaline
