@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "app/state.h"
 #include "model/codes.h"
+#include "platform/alloc.h"
 #include "platform/headless.h"
 
 namespace tessaline {
@@ -189,6 +190,22 @@ TEST_F(SeriesCommandsTest, CreateSeriesCancelledInTheStructureDialogKeepsTheSett
     // The typed count outside the bounds 4..15 of a 600-sample series became their middle.
     EXPECT_EQ(state.wDialogPulses, 9);
     EXPECT_EQ(state.dwCompletedRuns, 0U);
+}
+
+TEST_F(SeriesCommandsTest, CreateSeriesWithoutMemoryForTheLongerSequenceKeepsTheSettings) {
+    state.wPulsesNumber = 11;
+    // Gaps of 20 admit up to 60 pulses, more than the edited sequence holds.
+    answer({{EDIT_TMIN, "20"}});
+    {
+        const memory::FailureInjection refused(1);
+        window.sendCommand(CMD_CREATE_SERIES);
+    }
+    ASSERT_EQ(window.messages().size(), 1U);
+    EXPECT_EQ(window.messages()[0].text, "Нет памяти для lpEditedSequence!");
+    EXPECT_EQ(window.shownDialogs().size(), 1U);
+    EXPECT_EQ(state.wPulsesNumber, 11);
+    EXPECT_EQ(state.wTmin, 40);
+    EXPECT_EQ(state.wEditedSequenceCapacity, 30);
 }
 
 TEST_F(SeriesCommandsTest, CreateSeriesMakesASeriesOfTheTypedSequence) {
