@@ -164,17 +164,38 @@ bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& ref
     return false;
 }
 
+std::string seriesParametersRefusal(const AppState& state, const DialogForm& form) {
+    // Read as OK would store them: the edits truncated to their fields' widths.
+    const auto field16 = [&](int id) { return static_cast<uint16_t>(numberOf(form, id)); };
+    std::string refused = seriesSettingsRefusal(state.wEtalonLength, field16(EDIT_TMIN), field16(EDIT_TMAX),
+                                                static_cast<uint32_t>(numberOf(form, EDIT_SERIES_LENGTH)));
+    if (!refused.empty()) return refused;
+    const int32_t etalon = numberOf(form, EDIT_ETALON_NUMBER);
+    if (etalon < 1 || etalon > state.wEtalonsQuantity) {
+        return formatted("Неверно задан dwDefaultEtalon!\n\ndwDefaultEtalon: %d (нужно от 1 до %d)\n", etalon,
+                         state.wEtalonsQuantity);
+    }
+    for (const auto& [id, name] : {std::pair{EDIT_MAKING_LEVEL, "wMakingEnergyLevel"},
+                                   std::pair{EDIT_PROCESSING_LEVEL, "wProcessingEnergyLevel"}}) {
+        if (field16(id) > 100) {
+            return formatted("Неверно задан %s!\n\n%s: %d (нужно от 0 до 100)\n", name, name, field16(id));
+        }
+    }
+    return {};
+}
+
 bool runSeriesParametersDialog(Window& window, AppState& state) {
     DialogForm form = seriesParametersForm(state);
-    const bool accepted = runCheckedDialog(window, form);
+    const bool accepted = runCheckedDialog(
+        window, form, [&](const DialogForm& edited) { return seriesParametersRefusal(state, edited); });
     if (accepted) acceptSeriesParameters(state, form);
     state.dwDialogAccepted = accepted ? 1 : 0;
     return accepted;
 }
 
-bool runLocationParametersDialog(Window& window, AppState& state) {
+bool runLocationParametersDialog(Window& window, AppState& state, const DialogRefusal& refusal) {
     DialogForm form = locationParametersForm(state);
-    const bool accepted = runCheckedDialog(window, form);
+    const bool accepted = runCheckedDialog(window, form, refusal);
     if (accepted) acceptLocationParameters(state, form);
     state.dwDialogAccepted = accepted ? 1 : 0;
     return accepted;

@@ -70,6 +70,10 @@ void addCheck(DialogForm& form, int id, std::string caption, bool checked);
 int32_t numberOf(const DialogForm& form, int id);
 bool checkedIn(const DialogForm& form, int id);
 
+// What the series-parameters dialog refuses to take: a geometry no series can have, an etalon
+// number outside the alphabet, an energy level outside 0..100.
+std::string seriesParametersRefusal(const AppState& state, const DialogForm& form);
+
 // The forms as the dialogs show them at start.
 DialogForm seriesParametersForm(const AppState& state);
 DialogForm locationParametersForm(const AppState& state);
@@ -91,7 +95,7 @@ bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& ref
 // Each shows its dialog and applies OK; Cancel changes nothing. The two staging dialogs set
 // `dwDialogAccepted` to 1 on OK and 0 on Cancel. True on OK.
 bool runSeriesParametersDialog(Window& window, AppState& state);
-bool runLocationParametersDialog(Window& window, AppState& state);
+bool runLocationParametersDialog(Window& window, AppState& state, const DialogRefusal& refusal = {});
 bool runStatisticsDisplayDialog(Window& window, AppState& state, bool recognition);
 
 }  // namespace tessaline

@@ -18,11 +18,8 @@ namespace {
 
 constexpr const char* SIMULATION_CAPTION = " Statistical Simulation ";
 
-void refuse(Window& window, const char* setting, const std::string& detail) {
-    std::string text = "Неверно задан ";
-    text += setting;
-    text += "!\n\n" + detail + "\n";
-    window.showMessage(text, SIMULATION_CAPTION, MessageIcon::Warning);
+std::string refusal(const char* setting, const std::string& detail) {
+    return std::string("Неверно задан ") + setting + "!\n\n" + detail + "\n";
 }
 
 // Least and most pulses for the staged series geometry (the least is not raised to 1 here).
@@ -35,41 +32,39 @@ void stagePulseBounds(AppState& state) {
     state.staging.wMostPulses = static_cast<uint16_t>(std::clamp<int64_t>(most, 0, UINT16_MAX));
 }
 
-// The grid the location-parameters dialog staged, checked against the series the run will make:
-// pulse counts from the fewest to the most that fit, at least one noise level, the last one
-// within the range the noise generator adds without wrapping, at least one repeat.
-bool checkGrid(Window& window, const AppState& state) {
+// The grid as the location-parameters dialog would store it.
+struct GridValues {
+    uint16_t least, most, repeats, noiseSteps, noiseFrom, noiseIncrement;
+};
+
+GridValues gridOf(const DialogForm& form) {
+    const auto field16 = [&](int id) { return static_cast<uint16_t>(numberOf(form, id)); };
+    return {field16(EDIT_PULSES_FROM), field16(EDIT_PULSES_TO),  field16(EDIT_REPEATS),
+            field16(EDIT_NOISE_STEPS), field16(EDIT_NOISE_FROM), field16(EDIT_NOISE_INCREMENT)};
+}
+
+// What is wrong with a grid for the series the run will make, or an empty text: pulse counts from
+// the fewest to the most that fit, at least one noise level, the last one within the range the
+// noise generator adds without wrapping, at least one repeat.
+std::string gridRefusal(const AppState& state, const GridValues& grid) {
     const DialogStaging& staged = state.staging;
     const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmax);
     const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin);
-    const auto bounds = [&] {
-        return "от " + std::to_string(staged.wLeastPulses) + " до " + std::to_string(staged.wMostPulses) +
-               " (нужно " + std::to_string(least) + " <= от <= до <= " + std::to_string(most) + ")";
-    };
-    if (staged.wLeastPulses < least || staged.wLeastPulses > staged.wMostPulses) {
-        refuse(window, "wMinPulses", bounds());
-        return false;
-    }
-    if (staged.wMostPulses > most) {
-        refuse(window, "wMaxPulses", bounds());
-        return false;
-    }
-    if (state.wRepeats < 1) {
-        refuse(window, "wRepeats", "wRepeats: 0 (нужно хотя бы одно повторение)");
-        return false;
-    }
-    if (state.wNoiseSteps < 1) {
-        refuse(window, "wNoiseSteps", "wNoiseSteps: 0 (нужен хотя бы один уровень шума)");
-        return false;
-    }
-    const int64_t top = int64_t{state.wNoiseFrom} + int64_t{state.wNoiseSteps - 1} * state.wNoiseIncrement;
+    const std::string bounds = "от " + std::to_string(grid.least) + " до " + std::to_string(grid.most) +
+                               " (нужно " + std::to_string(least) +
+                               " <= от <= до <= " + std::to_string(most) + ")";
+    if (grid.least < least || grid.least > grid.most) return refusal("wMinPulses", bounds);
+    if (grid.most > most) return refusal("wMaxPulses", bounds);
+    if (grid.repeats < 1) return refusal("wRepeats", "wRepeats: 0 (нужно хотя бы одно повторение)");
+    if (grid.noiseSteps < 1)
+        return refusal("wNoiseSteps", "wNoiseSteps: 0 (нужен хотя бы один уровень шума)");
+    const int64_t top = int64_t{grid.noiseFrom} + int64_t{grid.noiseSteps - 1} * grid.noiseIncrement;
     if (top > NOISE_LEVEL_LIMIT) {
-        refuse(window, "wNoiseIncrement",
-               "последний уровень шума " + std::to_string(top) + " (нужно не больше " +
-                   std::to_string(NOISE_LEVEL_LIMIT) + ": при большем уровне генератор шума переполняется)");
-        return false;
+        return refusal("wNoiseIncrement", "последний уровень шума " + std::to_string(top) +
+                                              " (нужно не больше " + std::to_string(NOISE_LEVEL_LIMIT) +
+                                              ": при большем уровне генератор шума переполняется)");
     }
-    return true;
+    return {};
 }
 
 void commitSimulationParameters(AppState& state) {
@@ -175,11 +170,8 @@ void simulationDialogsCommand(Window& window, AppState& state) {
         std::fill_n(state.lpEtalonSequence, places, static_cast<uint16_t>(state.dwDefaultEtalon));
         state.dwFirstSimulation = 0;
     }
-    if (!runLocationParametersDialog(window, state)) return;
-    if (!checkGrid(window, state)) {
-        state.dwDialogAccepted = 0;
-        return;
-    }
+    const auto refused = [&](const DialogForm& form) { return gridRefusal(state, gridOf(form)); };
+    if (!runLocationParametersDialog(window, state, refused)) return;
     commitSimulationParameters(state);
 }
 

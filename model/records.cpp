@@ -14,10 +14,8 @@ namespace {
 constexpr uint32_t SERIES_LENGTH_LIMIT = 32768;  // positions are 16-bit signed in the found arrays
 constexpr uint32_t PER_PULSE_ARRAYS = 13;
 
-void refuseSetting(MessageSink& messages, const char* caption, const char* setting,
-                   const std::string& detail) {
-    messages.showMessage(formatted("Неверно задан %s!\n\n%s\n", setting, detail.c_str()), caption,
-                         MessageIcon::Warning);
+std::string refusalOf(const char* setting, const std::string& detail) {
+    return formatted("Неверно задан %s!\n\n%s\n", setting, detail.c_str());
 }
 
 // Lays the fifteen arrays of the sample block out: pure and noisy data, then 13 per-pulse arrays.
@@ -81,25 +79,28 @@ uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept {
     return (N - n + Tmin) / Tmin;
 }
 
-bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
-                         const char* caption) {
+std::string seriesSettingsRefusal(uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N) {
     if (Tmin == 0 || Tmin > Tmax) {
-        refuseSetting(messages, caption, "wTmin",
-                      formatted("wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax));
-        return false;
+        return refusalOf("wTmin", formatted("wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax));
     }
     if (n == 0 || n > Tmax) {
-        refuseSetting(messages, caption, "wImpulseSize",
-                      formatted("wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)", n, Tmax));
-        return false;
+        return refusalOf("wImpulseSize",
+                         formatted("wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)", n, Tmax));
     }
     if (N < n || N >= SERIES_LENGTH_LIMIT) {
-        refuseSetting(messages, caption, "dwSeriesSize",
-                      formatted("dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
-                                SERIES_LENGTH_LIMIT));
-        return false;
+        return refusalOf("dwSeriesSize",
+                         formatted("dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
+                                   SERIES_LENGTH_LIMIT));
     }
-    return true;
+    return {};
+}
+
+bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
+                         const char* caption) {
+    const std::string refused = seriesSettingsRefusal(n, Tmin, Tmax, N);
+    if (refused.empty()) return true;
+    messages.showMessage(refused, caption, MessageIcon::Warning);
+    return false;
 }
 
 SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t n, uint16_t Tmin,

@@ -2,6 +2,7 @@
 // The signal records: one etalon of the alphabet (PulseHeader) and one generated series with the
 // truth about its pulses and the result of its processing (SeriesHeader).
 #include <cstdint>
+#include <string>
 
 namespace tessaline {
 
@@ -68,8 +69,10 @@ struct SeriesHeader {
 uint32_t leastPulseCount(uint32_t N, uint32_t n, uint32_t Tmax) noexcept;
 uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept;
 
-// Checks what series making needs: 1 <= Tmin <= Tmax, 1 <= n <= Tmax, n <= N < 32768. On a broken
-// condition shows a message naming the setting (with `caption`) and returns false.
+// What series making needs: 1 <= Tmin <= Tmax, 1 <= n <= Tmax, n <= N < 32768. The refusal is
+// the text of a message naming the broken setting ("Неверно задан ...!"), or empty when all hold;
+// the check shows it (with `caption`) and returns false.
+std::string seriesSettingsRefusal(uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N);
 bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N,
                          const char* caption);
 

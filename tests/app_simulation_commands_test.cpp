@@ -2,6 +2,8 @@
 // the dialogs show, what OK and Cancel commit, what is refused, and the run and its display.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <map>
 #include <set>
@@ -54,6 +56,9 @@ protected:
     void SetUp() override {
         window.setCommandHandler([this](int command) { dispatchCommand(window, state, command); });
         window.setDialogAnswerer([this](DialogForm& form) {
+            // A dialog shown again has refused the scripted edits, which would only be refused again.
+            const std::vector<DialogForm>& shown = window.shownDialogs();
+            if (shown.size() >= 2 && shown[shown.size() - 2].resource == form.resource) return false;
             for (const auto& [id, text] : edits[form.resource]) form.find(id)->text = text;
             if (clicks.count(form.resource) > 0) clicks[form.resource](form);
             return cancelled.count(form.resource) == 0;
@@ -201,7 +206,9 @@ TEST_F(SimulationCommandsTest, GridsNoRunCanWorkWithAreRefused) {
                           {110, EDIT_PULSES_FROM, "9", "wMinPulses"},
                           {110, EDIT_PULSES_TO, "31", "wMaxPulses"},
                           {110, EDIT_NOISE_STEPS, "0", "wNoiseSteps"},
-                          {110, EDIT_NOISE_INCREMENT, "40000", "wNoiseIncrement"}};
+                          {110, EDIT_NOISE_INCREMENT, "40000", "wNoiseIncrement"},
+                          {105, EDIT_ETALON_NUMBER, "21", "dwDefaultEtalon"},
+                          {105, EDIT_PROCESSING_LEVEL, "101", "wProcessingEnergyLevel"}};
     for (const Case& c : cases) {
         edits.clear();
         smallGrid();
@@ -211,7 +218,11 @@ TEST_F(SimulationCommandsTest, GridsNoRunCanWorkWithAreRefused) {
         run(CMD_STATISTICAL_SIMULATION);
         ASSERT_EQ(window.messages().size(), 1u) << c.text;
         EXPECT_EQ(message(0).rfind(std::string("Неверно задан ") + c.setting + "!", 0), 0u) << message(0);
+        // The refused dialog stayed open (shown again, then cancelled) and nothing was taken.
+        const std::vector<int> dialogs = shownDialogs();
+        EXPECT_EQ(std::count(dialogs.begin(), dialogs.end(), c.dialog), 2) << c.text;
         EXPECT_EQ(state.dwDialogAccepted, 0);
+        EXPECT_EQ(state.dwDefaultEtalon, 1);
         EXPECT_EQ(state.wTmin, 40);
         EXPECT_EQ(state.wMaxPulses, 30);
         EXPECT_EQ(state.lpRestErrorHeader, nullptr);
