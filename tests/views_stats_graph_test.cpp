@@ -1,0 +1,172 @@
+// The statistics view: the upper bound of every view code with its rounding and the fixed bound,
+// the axis labels, the texts that describe the run and its timing, and which noise levels are
+// labelled.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "simulation/statistics.h"
+#include "views/stats_graph.h"
+
+namespace tessaline {
+namespace {
+
+// A record of `pulses` pulse counts (2, 5, 8, ...) by `levels` noise levels (10, 15, 20, ...).
+class StatsRecord {
+public:
+    StatsRecord(uint16_t pulses, uint16_t levels, uint32_t repeats) {
+        record_ = getRestErrHeader(window_, pulses, levels, repeats, nullptr);
+        if (record_ != nullptr) initRestErrHeader(window_, pulses, 2, 3, levels, 10, 5, repeats, record_);
+    }
+    ~StatsRecord() { freeRestErrHeader(record_); }
+    StatsRecord(const StatsRecord&) = delete;
+    StatsRecord& operator=(const StatsRecord&) = delete;
+    RestErrorHeader& operator*() const { return *record_; }
+    RestErrorHeader* operator->() const { return record_; }
+
+private:
+    HeadlessWindow window_;
+    RestErrorHeader* record_ = nullptr;
+};
+
+std::vector<std::string> labelsOf(int32_t upperBound) {
+    std::vector<std::string> labels;
+    for (int32_t i = 0; i <= 5; ++i) labels.push_back(axisLabel(i, upperBound));
+    return labels;
+}
+
+TEST(StatsGraph, LeastPowerOfTenAboveTheNeedIsNarrowedByFiveThenTwiceByTwo) {
+    struct Case {
+        int32_t need;
+        int32_t bound;
+    };
+    for (const Case c : {Case{50, 50}, Case{99, 100}, Case{500, 500}, Case{990, 1000}, Case{100, 100},
+                         Case{240, 250}, Case{300, 500}, Case{1500, 2000}, Case{1, 1}, Case{0, 1}}) {
+        EXPECT_EQ(roundedUpperBound(c.need), c.bound) << c.need;
+    }
+}
+
+TEST(StatsGraph, UpperBoundOfEveryViewCode) {
+    struct Case {
+        const char* what;
+        int32_t code;
+        int32_t restoredCell;   // lpErrors[1][1]
+        int32_t detectionCell;  // lpDetectionErrors[1][0]
+        ErrorNormalisers normalisers;
+        FixedUpperBound fixedBound;
+        int32_t bound;
+    };
+    const std::array cases{
+        Case{"greatest restored error 0.03", 0, 30, 0, {1000, 100}, {}, 50},
+        Case{"greatest restored error 0.3", 0, 300, 0, {1000, 100}, {}, 500},
+        Case{"restored, zero normaliser", 0, 300, 0, {0, 100}, {}, 50},
+        Case{"aggregate restored error 3 over 2 counts", 1, 3000, 0, {1000, 100}, {}, 2000},
+        Case{"aggregate restored error held at 0.49", 1, 30, 0, {1000, 100}, {}, 500},
+        Case{"detection deviation 1", 2, 0, 400, {1000, 100}, {}, 1000},
+        Case{"detection held at 0.3", 2, 0, 4, {1000, 100}, {}, 500},
+        Case{"detection, zero normaliser", 2, 0, 400, {1000, 0}, {}, 500},
+        Case{"aggregate detection 2", 3, 0, 3200, {1000, 100}, {}, 2000},
+        Case{"aggregate detection held at 0.24", 3, 0, 0, {1000, 100}, {}, 250},
+        Case{"recognition", 4, 0, 0, {}, {}, 500},
+        Case{"aggregate recognition", 5, 0, 0, {}, {}, 500},
+        Case{"recognition with bounds", 12, 0, 0, {}, {}, 500},
+        Case{"aggregate recognition with bounds", 13, 0, 0, {}, {}, 500},
+        Case{"mean of fragments", 7, 0, 0, {}, {}, 1000},
+        Case{"variance of fragments", 9, 0, 0, {}, {}, 100},
+        Case{"mean square error of fragments", 10, 0, 0, {}, {}, 1000},
+        Case{"no automatic bound", 6, 0, 0, {}, {}, 1000},
+        Case{"unknown code", 11, 0, 0, {}, {}, 1000},
+        Case{"fixed 0.25", 0, 30, 0, {1000, 100}, {true, 0.25}, 250},
+        Case{"fixed bound of recognition", 4, 0, 0, {}, {true, 0.1}, 100},
+        Case{"fixed bound not set", 0, 30, 0, {1000, 100}, {false, 0.25}, 50},
+        Case{"fixed bound 0", 4, 0, 0, {}, {true, 0.0}, 500},
+        Case{"fixed bound below a thousandth", 4, 0, 0, {}, {true, 0.0004}, 500},
+    };
+    for (const Case& c : cases) {
+        const StatsRecord record(2, 3, 4);
+        ASSERT_NE(record.operator->(), nullptr);
+        record->lpErrors[1][1] = c.restoredCell;
+        record->lpErrors[1][0] = c.restoredCell / 3;  // a smaller cell that never decides the bound
+        record->lpDetectionErrors[1][0] = c.detectionCell;
+        EXPECT_EQ(statisticsUpperBound(c.code, *record, c.normalisers, c.fixedBound), c.bound) << c.what;
+    }
+}
+
+TEST(StatsGraph, AxisLabelsSpanTheUpperBoundInFifths) {
+    using Labels = std::vector<std::string>;
+    EXPECT_EQ(labelsOf(50), (Labels{"0.00", "0.01", "0.02", "0.03", "0.04", "0.05"}));
+    EXPECT_EQ(labelsOf(250), (Labels{"0.00", "0.05", "0.10", "0.15", "0.20", "0.25"}));
+    EXPECT_EQ(labelsOf(500), (Labels{"0.00", "0.10", "0.20", "0.30", "0.40", "0.50"}));
+    EXPECT_EQ(labelsOf(20), (Labels{"0.000", "0.004", "0.008", "0.012", "0.016", "0.020"}));
+}
+
+TEST(StatsGraph, DescriptionOfTheRun) {
+    const StatsRecord record(5, 9, 100);
+    ASSERT_NE(record.operator->(), nullptr);
+    record->lpTaskName = "detection";
+    record->lpSeriesTypeName = "fixed pulses";
+    SeriesHeader series{};
+    series.dwSeriesSize = 1000;
+    series.wImpulseSize = 30;
+    series.wTmin = 40;
+    series.wTmax = 90;
+    series.wMinPulses = 11;
+    series.wMaxPulses = 24;
+    const std::array<std::string, 9> expected{
+        " statistical simulation for detection in series with fixed pulses ",
+        " series length 1000, ",
+        " involves  2, 5,..., 14 pulses from [11-24],",
+        " with length 30, amplitude 120",
+        " Tmin=40, Tmax=90,",
+        " number of 9 noise levels",
+        " from 10 to 50 with step 5",
+        " restored error, agregate form",
+        " for volume of  100 repeats",
+    };
+    EXPECT_EQ(statisticsDescription(*record, series, 120, 1), expected);
+
+    // Fewer than four pulse counts are all listed; one noise level has no step.
+    const StatsRecord small(3, 1, 1);
+    ASSERT_NE(small.operator->(), nullptr);
+    const std::array<std::string, 9> lines = statisticsDescription(*small, series, 0, 13);
+    EXPECT_EQ(lines[2], " involves  2, 5, 8 pulses from [11-24],");
+    EXPECT_EQ(lines[6], " from 10 to 10 with step 0");
+    EXPECT_EQ(lines[7], " recognition error, agregate form");
+    EXPECT_EQ(statisticsDescription(*small, series, 0, 11)[7], "");
+}
+
+TEST(StatsGraph, NumbersAndTimes) {
+    EXPECT_EQ(referenceNumbersLine({.E = 4000, .q = 9, .Rmin = -1200, .Rmax = 300}),
+              "etEnergy=4000, Rmin=-1200, Rmax=300");
+    struct Case {
+        int64_t start;
+        int64_t end;
+        const char* text;
+    };
+    for (const Case c :
+         {Case{1000, 4725, "elapsed time 1:02:05"}, Case{0, 59, "elapsed time 0:00:59"},
+          Case{5, 5 + 36000 + 599, "elapsed time 10:09:59"}, Case{60, 0, "elapsed time 0:00:00"}}) {
+        EXPECT_EQ(elapsedTimeText(c.start, c.end), c.text);
+    }
+    // Mid-November 2023 in every time zone: "Www Mmm dd hh:mm:ss yyyy" without a line end.
+    const std::string when = calendarText(1700000000);
+    ASSERT_EQ(when.size(), 24u) << when;
+    EXPECT_EQ(when.substr(4, 4), "Nov ");
+    EXPECT_EQ(when.substr(20), "2023");
+    EXPECT_EQ(when[13], ':');
+    EXPECT_EQ(when[16], ':');
+}
+
+TEST(StatsGraph, EveryFourthNoiseLevelIsLabelled) {
+    std::vector<int32_t> labelled;
+    for (int32_t k = 0; k < 9; ++k) {
+        if (noiseLevelLabelled(k)) labelled.push_back(k);
+    }
+    EXPECT_EQ(labelled, (std::vector<int32_t>{0, 4, 8}));
+}
+
+}  // namespace
+}  // namespace tessaline
