@@ -9,7 +9,11 @@
 
 #include "platform/headless.h"
 #include "simulation/statistics.h"
+#include "tests/support/recording_canvas.h"
+#include "tests/support/series_builder.h"
+#include "views/alphabet_box.h"
 #include "views/stats_graph.h"
+#include "views/view_frame.h"
 
 namespace tessaline {
 namespace {
@@ -166,6 +170,92 @@ TEST(StatsGraph, EveryFourthNoiseLevelIsLabelled) {
         if (noiseLevelLabelled(k)) labelled.push_back(k);
     }
     EXPECT_EQ(labelled, (std::vector<int32_t>{0, 4, 8}));
+}
+
+// The graph area of an 800 x 600 client area with line height 15: 625 x 578 pixels.
+constexpr Rect kGraph{10, 10, 634, 587};
+constexpr int32_t kLine = 15;
+
+TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
+    const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kGraph), kLine, 2).outline.left;
+    const StatsGraphGeometry geometry = statsGraphGeometry(kGraph, kLine, boxLeft, 9);
+    // f = 26, g = 52, s = 10; six margins of 7 left of the box at 535.
+    EXPECT_EQ(geometry.area, (Rect{413, 31, 493, 551}));
+    EXPECT_EQ(geometry.levelSpacing, 10);
+
+    SeriesBuilder made{200, {{10, 20, 20, 10}, {-10, 30, -30, 10}}, 30};
+    made.place(1, 10).place(2, 60);
+    SeriesHeader& series = made.series();
+    series.wMaxPulses = 4;
+    series.wMinPulses = 2;
+    series.wTmin = 40;
+    series.wTmax = 60;
+    const StatsRecord record(4, 9, 4);
+    ASSERT_NE(record.operator->(), nullptr);
+    for (int32_t k = 0; k < 9; ++k) {
+        for (int32_t j = 0; j < 4; ++j) {
+            record->lpErrors[k][j] = 40 * k * (j + 1);
+            record->lpDetectionErrors[k][j] = 300 * k * k;
+            record->lpRecognitionErrors[k][j] = std::min(k, 1);  // 0.25 from level 1 on
+        }
+    }
+    const std::vector<uint16_t> list{1, 2};
+    // Without a first etalon E and q are 0, so the second theoretical curve is 0.5 at every level:
+    // the top of its fixed scale.
+    struct Case {
+        int32_t code;
+        FixedUpperBound fixedBound;
+        bool touchesTop;
+    };
+    for (const Case c :
+         {Case{0, {}, false}, Case{1, {}, false}, Case{2, {}, false}, Case{3, {}, false}, Case{4, {}, false},
+          Case{5, {}, false}, Case{12, {}, true}, Case{13, {}, true}, Case{4, {true, 0.25}, true}}) {
+        RecordingCanvas canvas{800, 600};
+        DrawDetectionArrayZ(canvas,
+                            {kGraph, kLine, 0, c.code, list, &*record, &series, 0, 3725, c.fixedBound});
+        // The curves are the polylines after the axis labels (the thumbnails come before them).
+        std::vector<CanvasCall> curves;
+        for (const CanvasCall& call : canvas.calls()) {
+            if (call.op == CanvasOp::TextOut && call.text == "s") curves.clear();
+            if (call.op == CanvasOp::Polyline) curves.push_back(call);
+        }
+        ASSERT_FALSE(curves.empty()) << c.code;
+        bool top = false;
+        for (const CanvasCall& curve : curves) {
+            for (const Point p : curve.points) {
+                EXPECT_TRUE(p.x >= 413 && p.x <= 494 && p.y >= 31 && p.y <= 552)
+                    << c.code << ": " << p.x << "," << p.y;
+                top = top || p.y == 31;
+            }
+        }
+        EXPECT_EQ(top, c.touchesTop) << c.code;
+        EXPECT_NE(canvas.findText("elapsed time 1:02:05"), nullptr);
+        for (const char* level : {" 10", " 30", " 50"}) EXPECT_NE(canvas.findText(level), nullptr) << level;
+        EXPECT_EQ(canvas.findText(" 15"), nullptr);
+    }
+}
+
+TEST(StatsGraphDrawing, OneNoiseLevelLeavesNoLineAndNoRecordOnlyTheOutline) {
+    SeriesBuilder made{200, {{10, 20, 20, 10}}, 30};
+    const StatsRecord record(2, 1, 3);
+    ASSERT_NE(record.operator->(), nullptr);
+    record->lpRecognitionErrors[0][0] = 3;
+    const std::vector<uint16_t> list{1};
+    RecordingCanvas canvas{800, 600};
+    DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
+    EXPECT_NE(canvas.findText("elapsed time 0:00:00"), nullptr);
+    EXPECT_NE(canvas.findText(" 10"), nullptr);
+    std::size_t linesAfterLabels = 0;
+    for (const CanvasCall& call : canvas.calls()) {
+        if (call.op == CanvasOp::TextOut && call.text == "s") linesAfterLabels = 0;
+        if (call.op == CanvasOp::Polyline) ++linesAfterLabels;
+    }
+    EXPECT_EQ(linesAfterLabels, 0u);
+    EXPECT_NE(canvas.findText("0.50"), nullptr);  // the axis still reads up to 0.5
+    canvas.clear();
+    DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
+    EXPECT_TRUE(canvas.callsOf(CanvasOp::TextOut).empty());
+    EXPECT_EQ(canvas.callsOf(CanvasOp::Rectangle).size(), 1u);
 }
 
 }  // namespace

@@ -4,8 +4,14 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
+#include <span>
+#include <utility>
+#include <vector>
 
 #include "platform/formatting.h"
+#include "simulation/displayed.h"
+#include "views/alphabet_box.h"
+#include "views/view_frame.h"
 
 namespace tessaline {
 namespace {
@@ -216,6 +222,239 @@ std::string elapsedTimeText(int64_t start, int64_t end) {
     return formatted("elapsed time %lld:%lld%lld:%lld%lld", static_cast<long long>(elapsed / 3600),
                      static_cast<long long>(minutes / 10), static_cast<long long>(minutes % 10),
                      static_cast<long long>(secs / 10), static_cast<long long>(secs % 10));
+}
+
+namespace {
+
+constexpr std::array<Point, 2> TWICE{{{0, 0}, {0, 1}}};
+constexpr std::array<Point, 3> THRICE_RIGHT_FIRST{{{0, 0}, {1, 0}, {0, 1}}};
+constexpr std::array<Point, 3> THRICE_LOWER_FIRST{{{0, 0}, {0, 1}, {1, 0}}};
+
+// A polyline of the graph, drawn once per offset, and the text after its last point.
+struct StatsCurve {
+    std::vector<Point> points;
+    std::span<const Point> offsets;
+    std::string label;
+};
+
+int32_t evenUp(int32_t value) noexcept { return value % 2 == 0 ? value : value + 1; }
+
+int32_t thumbnailAmplitude(int32_t amplitude, const SeriesHeader& series) noexcept {
+    if (amplitude != 0) return amplitude;
+    int32_t covering = 128;
+    while (covering < series.wNoiseLevel) covering *= 2;
+    return covering;
+}
+
+// The row of a plotted value on a graph bounded by Z; values beyond the bound stay on the top.
+int32_t plottedY(const StatsGraphGeometry& geometry, double value, int32_t upperBound) noexcept {
+    const double height = 10.0 * geometry.tick;
+    const double rise = std::clamp(value * 1000.0 / upperBound * height, 0.0, height);
+    return geometry.area.bottom - static_cast<int32_t>(rise);
+}
+
+int32_t levelX(const StatsGraphGeometry& geometry, std::size_t row) noexcept {
+    return geometry.area.left + static_cast<int32_t>(row) * geometry.levelSpacing;
+}
+
+StatsCurve valueCurve(const StatsGraphGeometry& geometry, const std::vector<double>& values,
+                      int32_t upperBound, bool fromCorner) {
+    StatsCurve curve;
+    if (fromCorner) curve.points.push_back({geometry.area.left, geometry.area.bottom});
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        curve.points.push_back({levelX(geometry, k), plottedY(geometry, values[k], upperBound)});
+    }
+    return curve;
+}
+
+// A theoretical recognition curve on its fixed scale up to 0.5, from the corner through rows 1 on.
+StatsCurve boundCurve(const StatsGraphGeometry& geometry, const std::vector<double>& values) {
+    StatsCurve curve{{{geometry.area.left, geometry.area.bottom}}, THRICE_RIGHT_FIRST, {}};
+    const int32_t height = 10 * geometry.tick;
+    for (std::size_t k = 1; k < values.size(); ++k) {
+        const auto rise = static_cast<int32_t>(height * std::clamp(values[k], 0.0, 0.5));
+        curve.points.push_back({levelX(geometry, k), geometry.area.bottom - 2 * rise});
+    }
+    return curve;
+}
+
+std::vector<double> columnOf(const std::vector<std::vector<double>>& matrix, std::size_t column) {
+    std::vector<double> values;
+    values.reserve(matrix.size());
+    for (const std::vector<double>& row : matrix) values.push_back(column < row.size() ? row[column] : 0.0);
+    return values;
+}
+
+// One curve per pulse count of a matrix of displayed values, labelled with the count.
+void addColumnCurves(std::vector<StatsCurve>& curves, const StatsGraphGeometry& geometry,
+                     const std::vector<std::vector<double>>& matrix, const RestErrorHeader& record,
+                     int32_t upperBound, std::span<const Point> offsets, bool fromCorner) {
+    const int32_t columns = record.wPulseValues == nullptr ? 0 : record.wVariousPulses;
+    for (int32_t j = 0; j < columns; ++j) {
+        StatsCurve curve =
+            valueCurve(geometry, columnOf(matrix, static_cast<std::size_t>(j)), upperBound, fromCorner);
+        curve.offsets = offsets;
+        curve.label = formatted("%d", record.wPulseValues[j]);
+        curves.push_back(std::move(curve));
+    }
+}
+
+std::vector<StatsCurve> statsCurves(const StatsGraphGeometry& geometry, int32_t viewCode,
+                                    const DisplayedErrors& shown, const RestErrorHeader& record,
+                                    int32_t upperBound) {
+    std::vector<StatsCurve> curves;
+    const auto aggregate = [&](const std::vector<double>& values, std::span<const Point> offsets,
+                               std::string label, bool fromCorner) {
+        StatsCurve curve = valueCurve(geometry, values, upperBound, fromCorner);
+        curve.offsets = offsets;
+        curve.label = std::move(label);
+        curves.push_back(std::move(curve));
+    };
+    switch (viewCode) {
+        case 0: addColumnCurves(curves, geometry, shown.restored, record, upperBound, TWICE, true); break;
+        case 1: aggregate(shown.restoredAggregate, TWICE, {}, true); break;
+        case 2:
+            addColumnCurves(curves, geometry, shown.detection, record, upperBound, THRICE_LOWER_FIRST, false);
+            break;
+        case 3:
+            aggregate(shown.detectionAggregate, TWICE, formatted("%d", record.wVariousPulses), false);
+            break;
+        case 4:
+        case 12:
+            addColumnCurves(curves, geometry, shown.recognition, record, upperBound, THRICE_RIGHT_FIRST,
+                            false);
+            break;
+        case 5:
+        case 13: aggregate(shown.recognitionAggregate, THRICE_RIGHT_FIRST, "S", false); break;
+        default: break;
+    }
+    if (viewCode == 12 || viewCode == 13) {
+        curves.push_back(boundCurve(geometry, shown.firstCurve));
+        curves.push_back(boundCurve(geometry, shown.secondCurve));
+    }
+    return curves;
+}
+
+void drawCurves(Canvas& canvas, const std::vector<StatsCurve>& curves, int32_t fontHeight) {
+    for (const StatsCurve& curve : curves) {
+        if (curve.points.size() < 2) continue;  // a single level leaves no line to draw
+        for (const Point offset : curve.offsets) {
+            std::vector<Point> moved = curve.points;
+            for (Point& point : moved) point = {point.x + offset.x, point.y + offset.y};
+            canvas.polyline(moved);
+        }
+        if (!curve.label.empty()) {
+            const Point last = curve.points.back();
+            canvas.textOut(last.x + 2, last.y - ((fontHeight + 1) / 2 + 1), curve.label);
+        }
+    }
+}
+
+// The double frame, the dotted grid (a dot every 4 pixels) and the labels of both axes.
+void drawAxes(Canvas& canvas, const StatsGraphGeometry& geometry, const RestErrorHeader& record,
+              int32_t upperBound) {
+    const Rect& area = geometry.area;
+    outlineArea(canvas, area);
+    outlineArea(canvas, {area.left - 1, area.top - 1, area.right + 1, area.bottom + 1});
+    for (int32_t y = area.bottom - geometry.tick; y > area.top; y -= geometry.tick) {
+        for (int32_t x = area.left; x <= area.right; x += 4) canvas.setPixel(x, y, kBlack);
+    }
+    const int32_t levels = record.lpNoiseLevels == nullptr ? 0 : record.wNoiseLevels;
+    for (int32_t k = 2; k < levels - 1; k += 2) {
+        const int32_t x = levelX(geometry, static_cast<std::size_t>(k));
+        for (int32_t y = area.top; y <= area.bottom; y += 4) canvas.setPixel(x, y, kBlack);
+    }
+    for (int32_t k = 0; k < levels; ++k) {
+        if (!noiseLevelLabelled(k)) continue;
+        const std::string level = formatted("%3d", record.lpNoiseLevels[k]);
+        const int32_t x = levelX(geometry, static_cast<std::size_t>(k)) - canvas.textExtent(level).cx / 2;
+        canvas.textOut(x, area.bottom + 3, level);
+        canvas.textOut(x + canvas.textExtent(level).cx, area.bottom + 3, "s");
+    }
+    for (int32_t i = 0; i <= 5; ++i) {
+        const std::string label = axisLabel(i, upperBound);
+        const TextExtent extent = canvas.textExtent(label);
+        canvas.textOut(area.left - extent.cx - 4, area.bottom - 2 * i * geometry.tick - extent.cy / 2, label);
+    }
+}
+
+// The description, the reference numbers and the run's times; the row under the last of them.
+int32_t drawRunTexts(Canvas& canvas, const StatsGraphInput& input, const ViewFrame& frame,
+                     const ReferenceQuantities& reference) {
+    const int32_t h = input.lineHeight;
+    const std::array<std::string, 9> lines =
+        statisticsDescription(*input.record, *input.series, input.amplitude, input.viewCode);
+    int32_t y = frame.y0 - h / 2;
+    for (const std::string& line : lines) {
+        canvas.textOut(frame.x0 + 10, y, line);
+        y += h + 1;
+    }
+    const int32_t x = frame.x0 + frame.leftMargin;
+    canvas.textOut(x, y, referenceNumbersLine(reference));
+    y += 3 * h;
+    canvas.textOut(x, y, calendarText(input.simulationStart));
+    y += h;
+    canvas.textOut(x, y, calendarText(input.simulationEnd));
+    y += 2 * h;
+    canvas.textOut(x, y, elapsedTimeText(input.simulationStart, input.simulationEnd));
+    return y + h + h / 2;
+}
+
+// The formula of the measure (restored and detection codes) in the symbol font.
+int32_t drawFormulaCaption(Canvas& canvas, const StatsGraphInput& input, const ViewFrame& frame, int32_t y) {
+    if (input.viewCode < 0 || input.viewCode > 3) return y;
+    int32_t height = (frame.H + 12) / 25;
+    if (height < input.lineHeight + 1) height = input.lineHeight + 2;
+    const FontGuard font(canvas, Font{Font::Kind::Symbol, {}, height});
+    canvas.textOut(frame.x0 + frame.leftMargin, y,
+                   input.viewCode <= 1 ? "e(s)=E||C-<C>||2/||C||2" : "e(s)=E||h-<h>||2/||h||2");
+    return y + height + input.lineHeight / 2;
+}
+
+}  // namespace
+
+StatsGraphGeometry statsGraphGeometry(const Rect& graph, int32_t lineHeight, int32_t alphabetBoxLeft,
+                                      int32_t levels) noexcept {
+    const ViewFrame frame = viewFrameOf(graph);
+    StatsGraphGeometry geometry;
+    geometry.fontHeight = (frame.H + 11) / 22;
+    if (geometry.fontHeight < lineHeight + 1) geometry.fontHeight = lineHeight + 2;
+    const int32_t available = frame.H - 3 * frame.topMargin / 2 - 2 * geometry.fontHeight;
+    geometry.tick = std::max(0, 4 * ((available / 10 + 2) / 4));
+    const int32_t gaps = std::max(levels - 1, 1);
+    const int32_t w1 = std::min((alphabetBoxLeft - 2 * frame.leftMargin) / 2, 2 * available / 3);
+    geometry.levelSpacing = std::max(0, std::min(evenUp(w1 / gaps), evenUp((geometry.tick + 2) / 5)));
+    geometry.area.right = alphabetBoxLeft - 6 * frame.leftMargin;
+    geometry.area.left = geometry.area.right - gaps * geometry.levelSpacing;
+    geometry.area.top = frame.y0 + (std::max(lineHeight + 1, frame.topMargin) + geometry.fontHeight) / 2;
+    geometry.area.bottom = geometry.area.top + 10 * geometry.tick;
+    return geometry;
+}
+
+void DrawDetectionArrayZ(Canvas& canvas, const StatsGraphInput& input) {
+    outlineArea(canvas, input.graph);
+    if (input.record == nullptr || input.series == nullptr) return;
+    const RestErrorHeader& record = *input.record;
+    const ViewFrame frame = viewFrameOf(input.graph);
+    const int32_t h = input.lineHeight;
+    const AlphabetBoxLayout alphabet =
+        layOutAlphabetBox(frame, h, static_cast<int32_t>(input.etalonList.size()));
+    drawAlphabetBox(canvas, alphabet, input.etalonList, *input.series,
+                    thumbnailAmplitude(input.amplitude, *input.series), 0, h);
+
+    const DisplayedErrors shown = displayedErrors(record, *input.series, input.etalonList);
+    int32_t y = drawRunTexts(canvas, input, frame, shown.reference);
+    y = drawFormulaCaption(canvas, input, frame, y);
+
+    const StatsGraphGeometry geometry =
+        statsGraphGeometry(input.graph, h, alphabet.outline.left, record.wNoiseLevels);
+    const int32_t upperBound =
+        statisticsUpperBound(input.viewCode, record, shown.normalisers, input.fixedBound);
+    const FontGuard axisFont(canvas, Font{Font::Kind::Symbol, {}, geometry.fontHeight});
+    canvas.textOut(frame.x0 + frame.leftMargin, y,
+                   formatted(" %d -> %d", geometry.fontHeight, canvas.fontMetrics().height));
+    drawAxes(canvas, geometry, record, upperBound);
+    drawCurves(canvas, statsCurves(geometry, input.viewCode, shown, record, upperBound), geometry.fontHeight);
 }
 
 }  // namespace tessaline

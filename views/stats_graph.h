@@ -4,8 +4,10 @@
 // its form (one curve per pulse count, or one aggregate curve).
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
+#include "draw/canvas.h"
 #include "model/records.h"
 #include "simulation/references.h"
 #include "simulation/statistics.h"
@@ -68,5 +70,38 @@ std::string calendarText(int64_t seconds);
 // "elapsed time h:mm:ss" of the seconds from start to end; a run that ends before it starts
 // shows no elapsed time (0:00:00).
 std::string elapsedTimeText(int64_t start, int64_t end);
+
+// What the statistics view draws: the graph area, the run's record and the series it left, the
+// etalon list it used, and the settings of the application it reads.
+struct StatsGraphInput {
+    Rect graph;                               // the graph area, right and bottom included
+    int32_t lineHeight = 0;                   // h
+    int32_t amplitude = 0;                    // A, the amplitude setting; 0 scales thumbnails to the noise
+    int32_t viewCode = 0;                     // which measure and form
+    std::span<const uint16_t> etalonList;     // the etalons the run told apart
+    const RestErrorHeader* record = nullptr;  // none: only the outline is drawn
+    const SeriesHeader* series = nullptr;     // none: only the outline is drawn
+    int64_t simulationStart = 0;              // calendar seconds
+    int64_t simulationEnd = 0;
+    FixedUpperBound fixedBound;
+};
+
+// Where the graph stands: its axis font height f, tick spacing g, noise-level spacing s and the
+// plotting area (left, top, right, bottom) of L levels, 10 g high, ending six left margins left
+// of the alphabet box. One noise level gets the width of one spacing.
+struct StatsGraphGeometry {
+    int32_t fontHeight = 0;
+    int32_t tick = 0;
+    int32_t levelSpacing = 0;
+    Rect area;
+};
+
+StatsGraphGeometry statsGraphGeometry(const Rect& graph, int32_t lineHeight, int32_t alphabetBoxLeft,
+                                      int32_t levels) noexcept;
+
+// Draws the statistics view of the run: outline, description, alphabet box, reference numbers and
+// times, formula caption, axes, grid, labels and the curves of the view code. Values above the
+// upper bound are drawn on the graph's top edge. Tuple series get no box of tuples here.
+void DrawDetectionArrayZ(Canvas& canvas, const StatsGraphInput& input);
 
 }  // namespace tessaline
