@@ -1,6 +1,7 @@
 #include "app/series_commands.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "app/command_ids.h"
 #include "app/series_dialogs.h"
@@ -15,8 +16,6 @@
 
 namespace tessaline {
 namespace {
-
-constexpr const char* CREATE_SERIES_CAPTION = "Create Series";
 
 // A list of `capacity` places replacing `list` when it holds fewer: the places it had are kept
 // and the new ones hold `fill`. False (the list as it was) after a message.
@@ -121,12 +120,9 @@ void createSeriesCommand(Window& window, AppState& state) {
     seriesDialogCommand(window, state);
     if (state.dwDialogAccepted == 0) return;
     const DialogStaging& staged = state.staging;
-    // The pulse bounds divide by the gaps: a geometry no series can have is refused first.
-    if (!checkSeriesSettings(window, state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength,
-                             CREATE_SERIES_CAPTION)) {
-        state.dwDialogAccepted = 0;
-        return;
-    }
+    // The pulse bounds divide by the gaps; the series-parameters dialog took no geometry without them.
+    assert(seriesSettingsRefusal(state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
+               .empty());
     const uint16_t savedPulses = state.wPulsesNumber;
     stageStructureBounds(state);
     state.wPulsesNumber = static_cast<uint16_t>((staged.wLeastPulses + staged.wMostPulses) / 2);

@@ -1,6 +1,7 @@
 #include "app/simulation_commands.h"
 
 #include <algorithm>
+#include <cassert>
 #include <thread>
 
 #include "app/commands.h"
@@ -15,8 +16,6 @@
 
 namespace tessaline {
 namespace {
-
-constexpr const char* SIMULATION_CAPTION = " Statistical Simulation ";
 
 std::string refusal(const char* setting, const std::string& detail) {
     return std::string("Неверно задан ") + setting + "!\n\n" + detail + "\n";
@@ -157,13 +156,10 @@ void seriesDialogCommand(Window& window, AppState& state) {
 void simulationDialogsCommand(Window& window, AppState& state) {
     seriesDialogCommand(window, state);
     if (state.dwDialogAccepted == 0) return;
-    const DialogStaging& staged = state.staging;
-    // The pulse bounds divide by the gaps: a geometry no series can have is refused first.
-    if (!checkSeriesSettings(window, state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength,
-                             SIMULATION_CAPTION)) {
-        state.dwDialogAccepted = 0;
-        return;
-    }
+    [[maybe_unused]] const DialogStaging& staged = state.staging;
+    // The pulse bounds divide by the gaps; the series-parameters dialog took no geometry without them.
+    assert(seriesSettingsRefusal(state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
+               .empty());
     stagePulseBounds(state);
     if (state.dwFirstSimulation != 0 && state.lpEtalonSequence != nullptr) {
         const int places = std::min<int>(state.wMaxPulses, state.wEtalonSequenceCapacity);
