@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
+#include <iterator>
 
 #include "draw/bmp_writer.h"
 #include "draw/image_file.h"
@@ -25,62 +25,52 @@ using testing_files::ScratchFolder;
 // A picture that differs with `seed`, with some background so that PCX has both colours.
 QImage picture(int seed) {
     QImage image(40, 20, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, (x + y + seed) % 3 == 0 ? 0xFFFFFFFFu : qRgb(x * 6, y * 12, seed * 40));
-        }
-    }
     return image;
 }
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
-using Writer = std::function<bool(const QImage&, const std::string&)>;
-
-bool writeBitmap(const QImage& picture, const std::string& path) {
-    HeadlessWindow window;
-    const WindowImage image = windowImageOf(picture, kWhite);
-    const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
-    return d && writeBitmapFile(window, path, *d, image);
-}
-
-bool writePcx(const QImage& picture, const std::string& path) {
-    HeadlessWindow window;
-    return writePcxFile(window, path, windowImageOf(picture, kWhite));
-}
-
-bool writePng(const QImage& picture, const std::string& path) {
-    std::string reason;
-    return savePng(picture, path, reason);
+size_t entriesIn(const ScratchFolder& folder) {
+    const std::filesystem::directory_iterator entries(folder.file(""));
+    return static_cast<size_t>(std::distance(begin(entries), end(entries)));
 }
 
 TEST(ImageFiles, AFailedWriteKeepsTheOlderFileAndASuccessfulOneReplacesIt) {
-    const struct {
-        const char* name;
-        Writer write;
-    } formats[] = {{"shot.bmp", writeBitmap}, {"shot.pcx", writePcx}, {"shot.png", writePng}};
-    for (const auto& f : formats) {
+    using Writer = bool (*)(const QImage&, const std::string&);
+    const std::pair<const char*, Writer> formats[] = {
+        {"shot.bmp",
+         [](const QImage& picture, const std::string& path) {
+             HeadlessWindow window;
+             const WindowImage image = windowImageOf(picture, kWhite);
+             const auto d = buildBitmapDescription(window, bitmapPropertiesOf(image));
+             return d && writeBitmapFile(window, path, *d, image);
+         }},
+        {"shot.pcx",
+         [](const QImage& picture, const std::string& path) {
+             HeadlessWindow window;
+             return writePcxFile(window, path, windowImageOf(picture, kWhite));
+         }},
+        {"shot.png", [](const QImage& picture, const std::string& path) {
+             std::string reason;
+             return savePng(picture, path, reason);
+         }}};
+    for (const auto& [name, write] : formats) {
         ScratchFolder folder;
-        const std::string path = folder.file(f.name);
-        ASSERT_TRUE(f.write(picture(1), path)) << f.name;
+        const std::string path = folder.file(name);
+        ASSERT_TRUE(write(picture(1), path)) << name;
         const std::vector<uint8_t> good = readFileBytes(path);
-        ASSERT_GT(good.size(), 100u) << f.name;
+        ASSERT_GT(good.size(), 100u) << name;
         {
             // Every format's file is larger than this: the header or the data cannot be written.
             const testing_files::FileSizeLimit limit(100);
-            EXPECT_FALSE(f.write(picture(2), path)) << f.name;
+            EXPECT_FALSE(write(picture(2), path)) << name;
         }
-        EXPECT_EQ(readFileBytes(path), good) << f.name;
-        EXPECT_EQ(namesIn(folder.file("")), std::vector<std::string>{f.name}) << f.name;
-
-        ASSERT_TRUE(f.write(picture(2), path)) << f.name;
-        EXPECT_NE(readFileBytes(path), good) << f.name;
-        EXPECT_EQ(namesIn(folder.file("")), std::vector<std::string>{f.name}) << f.name;
+        EXPECT_EQ(readFileBytes(path), good) << name;
+        EXPECT_EQ(entriesIn(folder), 1u) << name;
+        ASSERT_TRUE(write(picture(2), path)) << name;
+        EXPECT_NE(readFileBytes(path), good) << name;
+        EXPECT_EQ(entriesIn(folder), 1u) << name;
     }
 }
 
@@ -103,25 +93,25 @@ TEST(ReplacementFile, KeepsLinksModesAndNamesThatAreNoRegularFile) {
     EXPECT_TRUE(replaceWith(file, "new"));
     ::umask(mask);
     EXPECT_EQ(modeOf(file) & 0777, 0640u) << "a new file gets the mode the umask leaves";
-
     ASSERT_EQ(::chmod(file.c_str(), 0604), 0);
     ASSERT_EQ(::symlink("a.bmp", link.c_str()), 0);
-    EXPECT_TRUE(replaceWith(link, "through the link"));
-    EXPECT_TRUE(S_ISLNK(modeOf(link)));
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+
+    // Links, pipes and devices are written through, never replaced by a regular file.
+    const std::pair<std::string, mode_t> kept[] = {{link, S_IFLNK}, {pipe, S_IFIFO}, {"/dev/null", S_IFCHR}};
+    for (const auto& [path, kind] : kept) {
+        EXPECT_TRUE(replaceWith(path, "through the link")) << path;
+        EXPECT_EQ(modeOf(path) & S_IFMT, kind) << path;
+    }
     EXPECT_EQ(modeOf(file) & 0777, 0604u) << "a replaced file keeps its mode";
     EXPECT_EQ(readFileBytes(file).size(), std::string_view("through the link").size());
-
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_TRUE(replaceWith(pipe, "into the pipe"));
-    EXPECT_TRUE(S_ISFIFO(modeOf(pipe)));
-    EXPECT_EQ(namesIn(folder.file("")).size(), 3u);
 
     // Whatever was not committed is removed when the file goes.
     {
         ReplacementFile unfinished;
         ASSERT_TRUE(unfinished.open(folder.file("b.bmp")));
     }
-    EXPECT_EQ(namesIn(folder.file("")).size(), 3u);
+    EXPECT_EQ(entriesIn(folder), 3u);
 }
 
 }  // namespace
