@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/command_ids.h"
@@ -21,25 +22,13 @@
 namespace tessaline {
 namespace {
 
-// The options both dialogs write, in one comparable row.
-struct Settings {
-    int32_t frame, shaded, highlight, special;
-    uint16_t tuples, employment, initPosition, proceeding;
-    bool operator==(const Settings&) const = default;
-};
-Settings settingsOf(const AppState& s) {
-    return {s.dwFrameGraphFields, s.dwShadedOriginalPulses, s.dwHighlightDetectedPulses, s.dwSpecialGraphSize,
-            s.wTuplesHighlight,   s.wSubsetEmployment,      s.wSubsetInitPosition,       s.wSubsetProceeding};
-}
-void setSettings(AppState& s, const Settings& v) {
-    s.dwFrameGraphFields = v.frame;
-    s.dwShadedOriginalPulses = v.shaded;
-    s.dwHighlightDetectedPulses = v.highlight;
-    s.dwSpecialGraphSize = v.special;
-    s.wTuplesHighlight = v.tuples;
-    s.wSubsetEmployment = v.employment;
-    s.wSubsetInitPosition = v.initPosition;
-    s.wSubsetProceeding = v.proceeding;
+// The options both dialogs write: frame, shaded, highlight, special size, tuples, employment,
+// init position, proceeding.
+using Settings = std::tuple<int32_t, int32_t, int32_t, int32_t, uint16_t, uint16_t, uint16_t, uint16_t>;
+auto options(AppState& s) {
+    return std::tie(s.dwFrameGraphFields, s.dwShadedOriginalPulses, s.dwHighlightDetectedPulses,
+                    s.dwSpecialGraphSize, s.wTuplesHighlight, s.wSubsetEmployment, s.wSubsetInitPosition,
+                    s.wSubsetProceeding);
 }
 
 std::vector<int> checkedIds(const DialogForm& form) {
@@ -48,12 +37,6 @@ std::vector<int> checkedIds(const DialogForm& form) {
         if (control.checked) ids.push_back(control.id);
     }
     return ids;
-}
-
-// Checks the controls `on` and clears `off`, as clicks on them would.
-void click(DialogForm& form, const std::vector<int>& on, const std::vector<int>& off) {
-    for (int id : off) form.find(id)->checked = false;
-    for (int id : on) form.find(id)->checked = true;
 }
 
 class SettingsTest : public testing::Test {
@@ -69,6 +52,14 @@ protected:
         window.clearRecords();
     }
 
+    // Answers with clicks that check the controls `on` and clear `off`.
+    void clickOnAnswer(std::vector<int> on, std::vector<int> off) {
+        answer = [on, off](DialogForm& form) {
+            for (int id : off) form.find(id)->checked = false;
+            for (int id : on) form.find(id)->checked = true;
+        };
+    }
+
     HeadlessWindow window;
     AppState state;
     std::function<void(DialogForm&)> answer;
@@ -76,26 +67,19 @@ protected:
 };
 
 TEST_F(SettingsTest, DialogsShowTheOptionsInForce) {
-    struct Case {
-        Settings settings;
-        std::vector<int> subsetChecked, drawingChecked;
-    };
-    const Case cases[] = {
-        {{1, 0, 1, 0, 0, 2, 7, 2}, {1016, 1022}, {1044, 1023, 1027}},
-        {{0, 5, 0, 1, 1, 5, 1, 1}, {1019, 1021}, {1024, 1043, 1025}},
-        // Values no button stands for: employment 9 shows "Complete ", tuples 7 "coloured background".
-        {{0, 0, 0, 0, 7, 9, 3, 0}, {1018, 1021}, {1026}},
-    };
-    for (const Case& c : cases) {
-        setSettings(state, c.settings);
+    for (const auto& [settings, subsetChecked, drawingChecked] : {
+             std::tuple{Settings{1, 0, 1, 0, 0, 2, 7, 2}, std::vector{1016, 1022},
+                        std::vector{1044, 1023, 1027}},
+             {Settings{0, 5, 0, 1, 1, 5, 1, 1}, {1019, 1021}, {1024, 1043, 1025}},
+             // Values no button stands for: employment 9 shows "Complete ", tuples 7 "coloured background".
+             {Settings{0, 0, 0, 0, 7, 9, 3, 0}, {1018, 1021}, {1026}},
+         }) {
+        options(state) = settings;
         const DialogForm subset = subsetSettingsForm(state);
-        EXPECT_EQ(subset.caption, "Subset settings");
-        EXPECT_EQ(checkedIds(subset), c.subsetChecked);
-        EXPECT_EQ(subset.find(EDIT_SUBSET_INIT_POSITION)->text, std::to_string(c.settings.initPosition));
+        EXPECT_EQ(checkedIds(subset), subsetChecked);
+        EXPECT_EQ(subset.find(EDIT_SUBSET_INIT_POSITION)->text, std::to_string(std::get<6>(settings)));
         EXPECT_FALSE(subset.find(EDIT_SUBSET_INIT_POSITION)->enabled);
-        const DialogForm drawing = drawingSettingsForm(state);
-        EXPECT_EQ(drawing.caption, "Drawing settings");
-        EXPECT_EQ(checkedIds(drawing), c.drawingChecked);
+        EXPECT_EQ(checkedIds(drawingSettingsForm(state)), drawingChecked);
     }
 }
 
@@ -117,19 +101,17 @@ TEST_F(SettingsTest, OkTakesWhatWasClickedAndCancelRestoresEverything) {
     };
     for (const Case& c : cases) {
         for (const bool confirm : {false, true}) {
-            setSettings(state, start);
+            options(state) = start;
             ok = confirm;
-            answer = [&c](DialogForm& form) { click(form, c.on, c.off); };
+            clickOnAnswer(c.on, c.off);
             window.clearRecords();
             window.sendCommand(c.menu);
-            EXPECT_EQ(settingsOf(state), confirm ? c.afterOk : start) << c.menu << " ok " << confirm;
+            EXPECT_EQ(options(state), confirm ? c.afterOk : start) << c.menu << " ok " << confirm;
             EXPECT_TRUE(window.invalidations().empty());
         }
     }
-}
-
-TEST_F(SettingsTest, SubsetInitPositionIsReadFromItsEditOnOk) {
     answer = [](DialogForm& form) { form.find(EDIT_SUBSET_INIT_POSITION)->text = "12"; };
+    ok = true;
     EXPECT_TRUE(runSubsetSettingsDialog(window, state));
     EXPECT_EQ(state.wSubsetInitPosition, 12);
 }
@@ -139,11 +121,13 @@ TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
     ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, 10), 1);
     for (int32_t e : {2, 5}) offerEtalonToSubset(state.subsetPanel, e);
     state.wTaskType = TASK_TUPLES_DETECTION;
-    answer = [](DialogForm& form) { click(form, {RADIO_SINGLE_FIXED}, {RADIO_COMPLETE}); };
+    clickOnAnswer({RADIO_SINGLE_FIXED}, {RADIO_COMPLETE});
     window.sendCommand(CMD_SUBSET_SETTINGS);
     const SeriesHeader& series = *state.lpSeriesHeader;
-    EXPECT_EQ(std::vector<uint16_t>(series.lpSubset, series.lpSubset + series.wSubsetSize),
-              (std::vector<uint16_t>{2, 5}));
+    const auto subset = [&] {
+        return std::vector<uint16_t>(series.lpSubset, series.lpSubset + series.wSubsetSize);
+    };
+    EXPECT_EQ(subset(), (std::vector<uint16_t>{2, 5}));
     EXPECT_EQ(series.wSubsetEmployment, EMPLOY_SINGLE_FIXED);
     // Tuple recognition puts the chosen stored subset in use instead.
     acceptComposedSubset(state.subsetPanel);
@@ -152,17 +136,15 @@ TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
     state.wTaskType = TASK_TUPLES_RECOGNITION;
     window.sendCommand(CMD_SUBSET_SETTINGS);
     EXPECT_EQ(series.wSubsets, 1);
-    EXPECT_EQ(std::vector<uint16_t>(series.lpSubset, series.lpSubset + series.wSubsetSize),
-              (std::vector<uint16_t>{2, 5}));
+    EXPECT_EQ(subset(), (std::vector<uint16_t>{2, 5}));
 }
 
-TEST_F(SettingsTest, SelectSetOfPulsesShowsTheSubsetPanel) {
+TEST_F(SettingsTest, SelectSetOfPulsesShowsTheSubsetPanelAndTheSpareEntryDoesNothing) {
     window.sendCommand(CMD_SELECT_SET_OF_PULSES);
     EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
     ASSERT_EQ(window.invalidations().size(), 1u);
     EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.layout));
     EXPECT_TRUE(window.invalidations()[0].erase);
-    // The spare " Create Series..." entry does nothing.
     window.clearRecords();
     state.dwViewMode = VIEW_RESULT;
     window.sendCommand(CMD_ELSE_CREATE_SERIES);

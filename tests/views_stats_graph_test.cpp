@@ -1,6 +1,5 @@
-// The statistics view: the upper bound of every view code with its rounding and the fixed bound,
-// the axis labels, the texts that describe the run and its timing, and which noise levels are
-// labelled.
+// The statistics view: the upper bound of every view code, the axis labels, the texts describing
+// the run and its timing, and the drawn graph.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -36,58 +35,41 @@ private:
     RestErrorHeader* record_ = nullptr;
 };
 
-std::vector<std::string> labelsOf(int32_t upperBound) {
-    std::vector<std::string> labels;
-    for (int32_t i = 0; i <= 5; ++i) labels.push_back(axisLabel(i, upperBound));
-    return labels;
-}
-
-TEST(StatsGraph, LeastPowerOfTenAboveTheNeedIsNarrowedByFiveThenTwiceByTwo) {
-    struct Case {
-        int32_t need;
-        int32_t bound;
-    };
-    for (const Case c : {Case{50, 50}, Case{99, 100}, Case{500, 500}, Case{990, 1000}, Case{100, 100},
-                         Case{240, 250}, Case{300, 500}, Case{1500, 2000}, Case{1, 1}, Case{0, 1}}) {
-        EXPECT_EQ(roundedUpperBound(c.need), c.bound) << c.need;
+TEST(StatsGraph, BoundIsTheLeastPowerOfTenAboveTheNeedNarrowedByFiveThenTwiceByTwo) {
+    for (const auto& [need, bound] :
+         {std::pair{50, 50}, {99, 100}, {990, 1000}, {240, 250}, {300, 500}, {1500, 2000}, {1, 1}, {0, 1}}) {
+        EXPECT_EQ(roundedUpperBound(need), bound) << need;
     }
 }
 
 TEST(StatsGraph, UpperBoundOfEveryViewCode) {
     struct Case {
         const char* what;
-        int32_t code;
-        int32_t restoredCell;   // lpErrors[1][1]
-        int32_t detectionCell;  // lpDetectionErrors[1][0]
+        std::vector<int32_t> codes;
+        int32_t restoredCell, detectionCell;  // lpErrors[1][1], lpDetectionErrors[1][0]
         ErrorNormalisers normalisers;
         FixedUpperBound fixedBound;
         int32_t bound;
     };
-    const std::array cases{
-        Case{"greatest restored error 0.03", 0, 30, 0, {1000, 100}, {}, 50},
-        Case{"greatest restored error 0.3", 0, 300, 0, {1000, 100}, {}, 500},
-        Case{"restored, zero normaliser", 0, 300, 0, {0, 100}, {}, 50},
-        Case{"aggregate restored error 3 over 2 counts", 1, 3000, 0, {1000, 100}, {}, 2000},
-        Case{"aggregate restored error held at 0.49", 1, 30, 0, {1000, 100}, {}, 500},
-        Case{"detection deviation 1", 2, 0, 400, {1000, 100}, {}, 1000},
-        Case{"detection held at 0.3", 2, 0, 4, {1000, 100}, {}, 500},
-        Case{"detection, zero normaliser", 2, 0, 400, {1000, 0}, {}, 500},
-        Case{"aggregate detection 2", 3, 0, 3200, {1000, 100}, {}, 2000},
-        Case{"aggregate detection held at 0.24", 3, 0, 0, {1000, 100}, {}, 250},
-        Case{"recognition", 4, 0, 0, {}, {}, 500},
-        Case{"aggregate recognition", 5, 0, 0, {}, {}, 500},
-        Case{"recognition with bounds", 12, 0, 0, {}, {}, 500},
-        Case{"aggregate recognition with bounds", 13, 0, 0, {}, {}, 500},
-        Case{"mean of fragments", 7, 0, 0, {}, {}, 1000},
-        Case{"variance of fragments", 9, 0, 0, {}, {}, 100},
-        Case{"mean square error of fragments", 10, 0, 0, {}, {}, 1000},
-        Case{"no automatic bound", 6, 0, 0, {}, {}, 1000},
-        Case{"unknown code", 11, 0, 0, {}, {}, 1000},
-        Case{"fixed 0.25", 0, 30, 0, {1000, 100}, {true, 0.25}, 250},
-        Case{"fixed bound of recognition", 4, 0, 0, {}, {true, 0.1}, 100},
-        Case{"fixed bound not set", 0, 30, 0, {1000, 100}, {false, 0.25}, 50},
-        Case{"fixed bound 0", 4, 0, 0, {}, {true, 0.0}, 500},
-        Case{"fixed bound below a thousandth", 4, 0, 0, {}, {true, 0.0004}, 500},
+    const Case cases[]{
+        {"restored error 0.03", {0}, 30, 0, {1000, 100}, {}, 50},
+        {"restored error 0.3", {0}, 300, 0, {1000, 100}, {}, 500},
+        {"restored, zero normaliser", {0}, 300, 0, {0, 100}, {}, 50},
+        {"aggregate restored 3 over 2 counts", {1}, 3000, 0, {1000, 100}, {}, 2000},
+        {"aggregate restored held at 0.49", {1}, 30, 0, {1000, 100}, {}, 500},
+        {"detection deviation 1", {2}, 0, 400, {1000, 100}, {}, 1000},
+        {"detection held at 0.3", {2}, 0, 4, {1000, 100}, {}, 500},
+        {"detection, zero normaliser", {2}, 0, 400, {1000, 0}, {}, 500},
+        {"aggregate detection 2", {3}, 0, 3200, {1000, 100}, {}, 2000},
+        {"aggregate detection held at 0.24", {3}, 0, 0, {1000, 100}, {}, 250},
+        {"every recognition code", {4, 5, 12, 13}, 0, 0, {}, {}, 500},
+        {"fragment means, no automatic bound, unknown", {7, 10, 6, 11}, 0, 0, {}, {}, 1000},
+        {"variance of fragments", {9}, 0, 0, {}, {}, 100},
+        {"fixed 0.25", {0}, 30, 0, {1000, 100}, {true, 0.25}, 250},
+        {"fixed bound of recognition", {4}, 0, 0, {}, {true, 0.1}, 100},
+        {"fixed bound not set", {0}, 30, 0, {1000, 100}, {false, 0.25}, 50},
+        {"fixed bound 0", {4}, 0, 0, {}, {true, 0.0}, 500},
+        {"fixed bound below a thousandth", {4}, 0, 0, {}, {true, 0.0004}, 500},
     };
     for (const Case& c : cases) {
         const StatsRecord record(2, 3, 4);
@@ -95,21 +77,28 @@ TEST(StatsGraph, UpperBoundOfEveryViewCode) {
         record->lpErrors[1][1] = c.restoredCell;
         record->lpErrors[1][0] = c.restoredCell / 3;  // a smaller cell that never decides the bound
         record->lpDetectionErrors[1][0] = c.detectionCell;
-        EXPECT_EQ(statisticsUpperBound(c.code, *record, c.normalisers, c.fixedBound), c.bound) << c.what;
+        for (const int32_t code : c.codes) {
+            EXPECT_EQ(statisticsUpperBound(code, *record, c.normalisers, c.fixedBound), c.bound)
+                << c.what << code;
+        }
     }
 }
 
 TEST(StatsGraph, AxisLabelsSpanTheUpperBoundInFifths) {
-    using Labels = std::vector<std::string>;
-    EXPECT_EQ(labelsOf(50), (Labels{"0.00", "0.01", "0.02", "0.03", "0.04", "0.05"}));
-    EXPECT_EQ(labelsOf(250), (Labels{"0.00", "0.05", "0.10", "0.15", "0.20", "0.25"}));
-    EXPECT_EQ(labelsOf(500), (Labels{"0.00", "0.10", "0.20", "0.30", "0.40", "0.50"}));
-    EXPECT_EQ(labelsOf(20), (Labels{"0.000", "0.004", "0.008", "0.012", "0.016", "0.020"}));
+    for (const auto& [bound, top] : {std::pair{50, "0.00 0.01 0.02 0.03 0.04 0.05"},
+                                     {250, "0.00 0.05 0.10 0.15 0.20 0.25"},
+                                     {20, "0.000 0.004 0.008 0.012 0.016 0.020"}}) {
+        std::string labels;
+        for (int32_t i = 0; i <= 5; ++i) labels.append(axisLabel(i, bound)).push_back(' ');
+        labels.pop_back();
+        EXPECT_EQ(labels, top) << bound;
+    }
 }
 
 TEST(StatsGraph, DescriptionOfTheRun) {
-    const StatsRecord record(5, 9, 100);
+    const StatsRecord record(5, 9, 100), small(3, 1, 1);
     ASSERT_NE(record.operator->(), nullptr);
+    ASSERT_NE(small.operator->(), nullptr);
     record->lpTaskName = "detection";
     record->lpSeriesTypeName = "fixed pulses";
     SeriesHeader series{};
@@ -131,10 +120,7 @@ TEST(StatsGraph, DescriptionOfTheRun) {
         " for volume of  100 repeats",
     };
     EXPECT_EQ(statisticsDescription(*record, series, 120, 1), expected);
-
     // Fewer than four pulse counts are all listed; one noise level has no step.
-    const StatsRecord small(3, 1, 1);
-    ASSERT_NE(small.operator->(), nullptr);
     const std::array<std::string, 9> lines = statisticsDescription(*small, series, 0, 13);
     EXPECT_EQ(lines[2], " involves  2, 5, 8 pulses from [11-24],");
     EXPECT_EQ(lines[6], " from 10 to 10 with step 0");
@@ -142,29 +128,22 @@ TEST(StatsGraph, DescriptionOfTheRun) {
     EXPECT_EQ(statisticsDescription(*small, series, 0, 11)[7], "");
 }
 
-TEST(StatsGraph, NumbersAndTimes) {
+TEST(StatsGraph, NumbersTimesAndLabelledLevels) {
     EXPECT_EQ(referenceNumbersLine({.E = 4000, .q = 9, .Rmin = -1200, .Rmax = 300}),
               "etEnergy=4000, Rmin=-1200, Rmax=300");
-    struct Case {
-        int64_t start;
-        int64_t end;
-        const char* text;
-    };
-    for (const Case c :
-         {Case{1000, 4725, "elapsed time 1:02:05"}, Case{0, 59, "elapsed time 0:00:59"},
-          Case{5, 5 + 36000 + 599, "elapsed time 10:09:59"}, Case{60, 0, "elapsed time 0:00:00"}}) {
-        EXPECT_EQ(elapsedTimeText(c.start, c.end), c.text);
+    for (const auto& [start, end, text] : {std::tuple{1000, 4725, "elapsed time 1:02:05"},
+                                           {0, 59, "elapsed time 0:00:59"},
+                                           {5, 5 + 36000 + 599, "elapsed time 10:09:59"},
+                                           {60, 0, "elapsed time 0:00:00"}}) {
+        EXPECT_EQ(elapsedTimeText(start, end), text);
     }
     // Mid-November 2023 in every time zone: "Www Mmm dd hh:mm:ss yyyy" without a line end.
     const std::string when = calendarText(1700000000);
     ASSERT_EQ(when.size(), 24u) << when;
-    EXPECT_EQ(when.substr(4, 4), "Nov ");
-    EXPECT_EQ(when.substr(20), "2023");
-    EXPECT_EQ(when[13], ':');
-    EXPECT_EQ(when[16], ':');
-}
+    EXPECT_TRUE(when.substr(4, 4) == "Nov " && when[13] == ':' && when[16] == ':' &&
+                when.substr(20) == "2023")
+        << when;
 
-TEST(StatsGraph, EveryFourthNoiseLevelIsLabelled) {
     std::vector<int32_t> labelled;
     for (int32_t k = 0; k < 9; ++k) {
         if (noiseLevelLabelled(k)) labelled.push_back(k);
@@ -175,6 +154,16 @@ TEST(StatsGraph, EveryFourthNoiseLevelIsLabelled) {
 // The graph area of an 800 x 600 client area with line height 15: 625 x 578 pixels.
 constexpr Rect kGraph{10, 10, 634, 587};
 constexpr int32_t kLine = 15;
+
+// The curves: the polylines after the axis labels (the thumbnails come before them).
+std::vector<CanvasCall> curvesOf(const RecordingCanvas& canvas) {
+    std::vector<CanvasCall> curves;
+    for (const CanvasCall& call : canvas.calls()) {
+        if (call.op == CanvasOp::TextOut && call.text == "s") curves.clear();
+        if (call.op == CanvasOp::Polyline) curves.push_back(call);
+    }
+    return curves;
+}
 
 TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
     const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kGraph), kLine, 2).outline.left;
@@ -202,33 +191,28 @@ TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
     const std::vector<uint16_t> list{1, 2};
     // Without a first etalon E and q are 0, so the second theoretical curve is 0.5 at every level:
     // the top of its fixed scale.
-    struct Case {
-        int32_t code;
-        FixedUpperBound fixedBound;
-        bool touchesTop;
-    };
-    for (const Case c :
-         {Case{0, {}, false}, Case{1, {}, false}, Case{2, {}, false}, Case{3, {}, false}, Case{4, {}, false},
-          Case{5, {}, false}, Case{12, {}, true}, Case{13, {}, true}, Case{4, {true, 0.25}, true}}) {
+    for (const auto& [code, fixedBound, touchesTop] : {std::tuple{0, FixedUpperBound{}, false},
+                                                       {1, {}, false},
+                                                       {2, {}, false},
+                                                       {3, {}, false},
+                                                       {4, {}, false},
+                                                       {5, {}, false},
+                                                       {12, {}, true},
+                                                       {13, {}, true},
+                                                       {4, {true, 0.25}, true}}) {
         RecordingCanvas canvas{800, 600};
-        DrawDetectionArrayZ(canvas,
-                            {kGraph, kLine, 0, c.code, list, &*record, &series, 0, 3725, c.fixedBound});
-        // The curves are the polylines after the axis labels (the thumbnails come before them).
-        std::vector<CanvasCall> curves;
-        for (const CanvasCall& call : canvas.calls()) {
-            if (call.op == CanvasOp::TextOut && call.text == "s") curves.clear();
-            if (call.op == CanvasOp::Polyline) curves.push_back(call);
-        }
-        ASSERT_FALSE(curves.empty()) << c.code;
+        DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, code, list, &*record, &series, 0, 3725, fixedBound});
+        const std::vector<CanvasCall> curves = curvesOf(canvas);
+        ASSERT_FALSE(curves.empty()) << code;
         bool top = false;
         for (const CanvasCall& curve : curves) {
             for (const Point p : curve.points) {
                 EXPECT_TRUE(p.x >= 413 && p.x <= 494 && p.y >= 31 && p.y <= 552)
-                    << c.code << ": " << p.x << "," << p.y;
+                    << code << ": " << p.x << "," << p.y;
                 top = top || p.y == 31;
             }
         }
-        EXPECT_EQ(top, c.touchesTop) << c.code;
+        EXPECT_EQ(top, touchesTop) << code;
         EXPECT_NE(canvas.findText("elapsed time 1:02:05"), nullptr);
         for (const char* level : {" 10", " 30", " 50"}) EXPECT_NE(canvas.findText(level), nullptr) << level;
         EXPECT_EQ(canvas.findText(" 15"), nullptr);
@@ -245,12 +229,7 @@ TEST(StatsGraphDrawing, OneNoiseLevelLeavesNoLineAndNoRecordOnlyTheOutline) {
     DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
     EXPECT_NE(canvas.findText("elapsed time 0:00:00"), nullptr);
     EXPECT_NE(canvas.findText(" 10"), nullptr);
-    std::size_t linesAfterLabels = 0;
-    for (const CanvasCall& call : canvas.calls()) {
-        if (call.op == CanvasOp::TextOut && call.text == "s") linesAfterLabels = 0;
-        if (call.op == CanvasOp::Polyline) ++linesAfterLabels;
-    }
-    EXPECT_EQ(linesAfterLabels, 0u);
+    EXPECT_TRUE(curvesOf(canvas).empty());
     EXPECT_NE(canvas.findText("0.50"), nullptr);  // the axis still reads up to 0.5
     canvas.clear();
     DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
