@@ -8,6 +8,7 @@
 #include "draw/controls.h"
 #include "model/codes.h"
 #include "views/result_view.h"
+#include "views/stats_graph.h"
 #include "views/view_frame.h"
 
 namespace tessaline {
@@ -39,6 +40,14 @@ void drawAlphabet(Canvas& canvas, const AppState& state, const PaintedGeometry& 
     drawAlphabetView(canvas, input);
 }
 
+// The list of required etalons as far as it is held.
+std::span<const uint16_t> requiredList(const AppState& state) {
+    const uint16_t listed = state.lpRequiredList != nullptr
+                                ? std::min(state.wRequiredQuantity, state.wRequiredCapacity)
+                                : uint16_t{0};
+    return std::span<const uint16_t>(state.lpRequiredList, listed);
+}
+
 // Series processing is drawn only for the series types it handles.
 bool resultDrawable(const AppState& state) {
     if (state.wTaskType != TASK_SERIES_PROCESSING) return true;
@@ -50,10 +59,7 @@ void drawProcessingResult(Canvas& canvas, const AppState& state, PaintedGeometry
     ResultViewInput input;
     input.graph = painted.layout.rcGraph;
     input.lineHeight = painted.lineHeight;
-    const uint16_t listed = state.lpRequiredList != nullptr
-                                ? std::min(state.wRequiredQuantity, state.wRequiredCapacity)
-                                : uint16_t{0};
-    input.etalonList = std::span<const uint16_t>(state.lpRequiredList, listed);
+    input.etalonList = requiredList(state);
     input.series = state.lpSeriesHeader;
     input.chains = state.lpChainsHeader;
     input.settings = {state.dwHighlightDetectedPulses != 0, state.dwShadedOriginalPulses != 0,
@@ -62,12 +68,30 @@ void drawProcessingResult(Canvas& canvas, const AppState& state, PaintedGeometry
     drawProcessingResultView(canvas, input, painted.tupleRows);
 }
 
-void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
+// The graphs of the last finished simulation, with the etalon list it told apart.
+void drawStatistics(Canvas& canvas, const AppState& state, PaintedGeometry& painted, MessageSink& messages) {
+    StatsGraphInput input;
+    input.graph = painted.layout.rcGraph;
+    input.lineHeight = painted.lineHeight;
+    input.amplitude = state.wAmplitude;
+    input.viewCode = state.dwStatisticsView;
+    input.etalonList = requiredList(state);
+    const RestErrorHeader* record = state.lpRestErrorHeader;
+    if (record != nullptr && record->ifComplete != 0) input.record = record;
+    input.series = state.lpSeriesHeader;
+    input.simulationStart = state.dwSimulationStart;
+    input.simulationEnd = state.dwSimulationEnd;
+    input.fixedBound = {state.dwFixedUpperBound != 0, state.dUpperBound};
+    input.pickedTuple = state.subsetPanel.dwChosenSubset;
+    DrawDetectionArrayZ(messages, canvas, input, painted.tupleRows);
+}
+
+void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& painted, MessageSink& messages) {
     switch (state.dwViewMode) {
         case VIEW_ALPHABET: drawAlphabet(canvas, state, painted); break;
         case VIEW_RESULT:
             if (state.wResultKind == RESULT_STATISTICS) {
-                outlineArea(canvas, painted.layout.rcGraph);
+                drawStatistics(canvas, state, painted, messages);
             } else {
                 if (resultDrawable(state)) drawProcessingResult(canvas, state, painted);
                 painted.processingResultDrawn = true;
@@ -127,7 +151,8 @@ void drawSelectors(Canvas& canvas, const AppState& state, PaintedGeometry& paint
 
 }  // namespace
 
-PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client) {
+PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client,
+                                MessageSink& messages) {
     const FontGuard font(canvas, Font{});
     const PenGuard pen(canvas, Pen{});
     const BrushGuard brush(canvas, Brush{});
@@ -138,7 +163,7 @@ PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rec
     painted.lineHeight = lineHeightOf(canvas);
     painted.layout = computeWindowLayout(client, painted.lineHeight, state.wTaskType, state.wSeriesType,
                                          state.wEtalonsQuantity);
-    drawGraphArea(canvas, state, painted);
+    drawGraphArea(canvas, state, painted, messages);
     drawButtons(canvas, state, painted);
     drawSelectors(canvas, state, painted);
     canvas.setBackgroundColor(background);

@@ -7,6 +7,7 @@
 
 #include "app/state.h"
 #include "draw/canvas.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 
@@ -24,8 +25,10 @@ struct PaintedGeometry {
 };
 
 // Paints the whole client area `client` onto `canvas` from the state, laid out for the client
-// area and the canvas font's line height, and tells what it drew. Painting changes nothing.
-PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client);
+// area and the canvas font's line height, and tells what it drew. Painting changes nothing in the
+// state; a view that cannot get its working memory says so on `messages` and is left undrawn.
+PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client,
+                                MessageSink& messages);
 
 // Keeps what a paint drew in the state, as the window does after every paint.
 void storePaintedGeometry(AppState& state, const PaintedGeometry& painted);

@@ -51,7 +51,7 @@ void showView(AppState& state, std::string_view view) {
 int paintAndSave(HeadlessWindow& window, AppState& state, const RenderOptions& options, std::ostream& err) {
     const ImageSize size = *parseImageSize(options.size);
     QtCanvas canvas(size.width, size.height);
-    paintClientArea(canvas, state, Rect{0, 0, size.width, size.height});
+    paintClientArea(canvas, state, Rect{0, 0, size.width, size.height}, window);
     if (*renderFormatOf(options.out) == RenderFormat::Png) {
         std::string reason;
         if (savePng(canvas.image(), options.out, reason)) return EXIT_DONE;

@@ -229,7 +229,7 @@ protected:
     }
     void expectPaintedInPlace(int32_t width, int32_t height) {
         RecordingCanvas canvas(width, height);
-        storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, width, height}));
+        storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, width, height}, window));
         EXPECT_EQ(canvas.pixelsOutside(), 0);
         const std::vector<Rect> areas = parts();
         for (std::size_t i = 0; i < areas.size(); ++i) {
@@ -307,7 +307,7 @@ TEST_F(WindowPaintTest, ButtonsFollowTheViewAndTheSelectionButtonOffersWhatAClic
     std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
     std::fill_n(state.wRequiredFlags, 10, uint16_t{1});
     RecordingCanvas canvas(800, 600);
-    storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, 800, 600}));
+    storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, 800, 600}, window));
     EXPECT_EQ(state.dwSelectAllShown, 1);
     EXPECT_NE(canvas.findText("Select All"), nullptr);
     EXPECT_EQ(canvas.findText("Restart"), nullptr);  // only the result view offers Restart
@@ -317,7 +317,7 @@ TEST_F(WindowPaintTest, ButtonsFollowTheViewAndTheSelectionButtonOffersWhatAClic
     state.wRequiredFlags[10] = 1;
     state.dwViewMode = VIEW_RESULT;
     canvas.clear();
-    storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, 800, 600}));
+    storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, 800, 600}, window));
     EXPECT_EQ(state.dwSelectAllShown, 0);
     EXPECT_NE(canvas.findText("Unselect All"), nullptr);
     EXPECT_NE(canvas.findText("Restart"), nullptr);

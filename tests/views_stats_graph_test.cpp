@@ -35,6 +35,14 @@ private:
     RestErrorHeader* record_ = nullptr;
 };
 
+// Draws the view, its messages going nowhere; the tuple rows it records.
+std::vector<Rect> drawStats(RecordingCanvas& canvas, const StatsGraphInput& input) {
+    HeadlessWindow window;
+    std::vector<Rect> rows;
+    DrawDetectionArrayZ(window, canvas, input, rows);
+    return rows;
+}
+
 TEST(StatsGraph, BoundIsTheLeastPowerOfTenAboveTheNeedNarrowedByFiveThenTwiceByTwo) {
     for (const auto& [need, bound] :
          {std::pair{50, 50}, {99, 100}, {990, 1000}, {240, 250}, {300, 500}, {1500, 2000}, {1, 1}, {0, 1}}) {
@@ -201,7 +209,7 @@ TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
                                                        {13, {}, true},
                                                        {4, {true, 0.25}, true}}) {
         RecordingCanvas canvas{800, 600};
-        DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, code, list, &*record, &series, 0, 3725, fixedBound});
+        drawStats(canvas, {kGraph, kLine, 0, code, list, &*record, &series, 0, 3725, fixedBound});
         const std::vector<CanvasCall> curves = curvesOf(canvas);
         ASSERT_FALSE(curves.empty()) << code;
         bool top = false;
@@ -226,13 +234,13 @@ TEST(StatsGraphDrawing, OneNoiseLevelLeavesNoLineAndNoRecordOnlyTheOutline) {
     record->lpRecognitionErrors[0][0] = 3;
     const std::vector<uint16_t> list{1};
     RecordingCanvas canvas{800, 600};
-    DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
+    drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
     EXPECT_NE(canvas.findText("elapsed time 0:00:00"), nullptr);
     EXPECT_NE(canvas.findText(" 10"), nullptr);
     EXPECT_TRUE(curvesOf(canvas).empty());
     EXPECT_NE(canvas.findText("0.50"), nullptr);  // the axis still reads up to 0.5
     canvas.clear();
-    DrawDetectionArrayZ(canvas, {kGraph, kLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
+    drawStats(canvas, {kGraph, kLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
     EXPECT_TRUE(canvas.callsOf(CanvasOp::TextOut).empty());
     EXPECT_EQ(canvas.callsOf(CanvasOp::Rectangle).size(), 1u);
 }

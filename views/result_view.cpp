@@ -15,7 +15,6 @@ namespace tessaline {
 namespace {
 
 constexpr int32_t RIGHT_PART_OFFSET = 100;  // the right part of a report line
-constexpr int32_t LEAST_TUPLE_GRAPH = 6;    // a tuple thumbnail's graph is never lower than this
 
 enum class StripRole : uint8_t { Truth, Observed, Result };
 
@@ -127,22 +126,12 @@ struct TuplePlacement {
 std::optional<TuplePlacement> placeTupleBox(const Canvas& canvas, TupleBoxContent content,
                                             const ViewFrame& frame, const AlphabetBoxLayout& alphabet,
                                             const Rect& lastStrip, int32_t h) {
-    if (content.rows.empty()) return std::nullopt;
     TupleBoxMeasures measures{frame.thumbnailWidth, 2 * h,           2 * frame.leftMargin,
                               frame.halfTopMargin,  frame.topMargin, h};
     const int32_t top = lastStrip.bottom + 2 * h;
     const int32_t bottom = frame.bottom - frame.topMargin;
     const int32_t available = bottom - top + 1;
-    const int32_t rows = static_cast<int32_t>(content.rows.size());
-    if (tupleBoxHeight(content, measures) > available) {
-        measures.thumbnailHeight = 0;
-        const int32_t spare = available - tupleBoxHeight(content, measures);
-        measures.thumbnailHeight = std::max(spare / rows, LEAST_TUPLE_GRAPH);
-        const int32_t fitting = (available - 2 * measures.margin + measures.rowGap) /
-                                (tupleRowHeight(measures) + measures.rowGap);
-        if (fitting < 1) return std::nullopt;
-        if (fitting < rows) content.rows.resize(static_cast<std::size_t>(fitting));
-    }
+    if (!fitTupleBox(content, measures, available)) return std::nullopt;
     const bool besideAlphabet = alphabet.outline.bottom >= top - h;
     const int32_t right = (besideAlphabet ? alphabet.outline.left : frame.right) - frame.leftMargin;
     const int32_t width = tupleBoxWidth(canvas, content, measures);

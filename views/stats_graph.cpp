@@ -8,9 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "model/codes.h"
+#include "platform/alloc.h"
 #include "platform/formatting.h"
 #include "simulation/displayed.h"
 #include "views/alphabet_box.h"
+#include "views/tuple_box.h"
 #include "views/view_frame.h"
 
 namespace tessaline {
@@ -411,6 +414,58 @@ int32_t drawFormulaCaption(Canvas& canvas, const StatsGraphInput& input, const V
     return y + height + input.lineHeight / 2;
 }
 
+// The normalisers of every pulse count of the run, made for one drawing: the restored row, the
+// detection row and a row of ones. Every pulse count of a run has the same normalisers, so the
+// automatic bound reads the first column.
+class NormaliserTable {
+public:
+    bool held() const noexcept { return block_.data() != nullptr; }
+    ErrorNormalisers first() const noexcept { return {block_.data()[0], block_.data()[columns_]}; }
+
+    friend NormaliserTable makeNormaliserTable(const RestErrorHeader& record, const ErrorNormalisers& values);
+
+private:
+    memory::OwnedArray<int64_t> block_;
+    std::size_t columns_ = 0;
+};
+
+NormaliserTable makeNormaliserTable(const RestErrorHeader& record, const ErrorNormalisers& values) {
+    NormaliserTable table;
+    table.columns_ = static_cast<std::size_t>(std::max<int32_t>(record.wVariousPulses, 1));
+    table.block_ =
+        memory::OwnedArray<int64_t>(memory::allocateArray<int64_t>(3 * table.columns_), 3 * table.columns_);
+    if (!table.held()) return table;
+    int64_t* cells = table.block_.data();
+    std::fill(cells, cells + table.columns_, values.restored);
+    std::fill(cells + table.columns_, cells + 2 * table.columns_, values.detection);
+    std::fill(cells + 2 * table.columns_, cells + 3 * table.columns_, int64_t{1});
+    return table;
+}
+
+// The tuples of a tuple series, under the numbers and left of the graph's labels; its thumbnails
+// lowered and its rows cut to fit above the bottom margin, or left out when it does not fit.
+void drawRunTuples(Canvas& canvas, const StatsGraphInput& input, const ViewFrame& frame,
+                   const StatsGraphGeometry& geometry, int32_t top, std::vector<Rect>& tupleRows) {
+    tupleRows.clear();
+    const SeriesHeader& series = *input.series;
+    if (!isTuplesSeriesType(input.record->wSeriesType)) return;
+    TupleBoxContent content = resultTupleBoxContent(series, input.record->wTaskType, input.pickedTuple);
+    for (TupleBoxRow& row : content.rows) {
+        if (row.highlight == ThumbnailHighlight::Grey) row.highlight = ThumbnailHighlight::None;
+    }
+    const int32_t h = input.lineHeight;
+    TupleBoxMeasures measures{frame.thumbnailWidth, 2 * h,           2 * frame.leftMargin,
+                              frame.halfTopMargin,  frame.topMargin, h};
+    const int32_t available = frame.bottom - frame.topMargin - top + 1;
+    if (!fitTupleBox(content, measures, available)) return;
+    const int32_t left = frame.x0 + frame.leftMargin;
+    const int32_t room = geometry.area.left - 4 * geometry.fontHeight - left;
+    if (tupleBoxWidth(canvas, content, measures) > room) return;
+    std::vector<Rect>* rows = content.storedTuples ? &tupleRows : nullptr;
+    drawTupleBox(canvas, content, measures, {left, top}, series, thumbnailAmplitude(input.amplitude, series),
+                 rows);
+}
+
 }  // namespace
 
 StatsGraphGeometry statsGraphGeometry(const Rect& graph, int32_t lineHeight, int32_t alphabetBoxLeft,
@@ -431,10 +486,20 @@ StatsGraphGeometry statsGraphGeometry(const Rect& graph, int32_t lineHeight, int
     return geometry;
 }
 
-void DrawDetectionArrayZ(Canvas& canvas, const StatsGraphInput& input) {
-    outlineArea(canvas, input.graph);
-    if (input.record == nullptr || input.series == nullptr) return;
+void DrawDetectionArrayZ(MessageSink& messages, Canvas& canvas, const StatsGraphInput& input,
+                         std::vector<Rect>& tupleRows) {
+    if (input.record == nullptr || input.series == nullptr) {
+        outlineArea(canvas, input.graph);
+        return;
+    }
     const RestErrorHeader& record = *input.record;
+    const DisplayedErrors shown = displayedErrors(record, *input.series, input.etalonList);
+    const NormaliserTable normalisers = makeNormaliserTable(record, shown.normalisers);
+    if (!normalisers.held()) {
+        messages.showMessage(STATS_NORMALISERS_REFUSED, STATS_GRAPH_CAPTION, MessageIcon::None);
+        return;
+    }
+    outlineArea(canvas, input.graph);
     const ViewFrame frame = viewFrameOf(input.graph);
     const int32_t h = input.lineHeight;
     const AlphabetBoxLayout alphabet =
@@ -442,19 +507,23 @@ void DrawDetectionArrayZ(Canvas& canvas, const StatsGraphInput& input) {
     drawAlphabetBox(canvas, alphabet, input.etalonList, *input.series,
                     thumbnailAmplitude(input.amplitude, *input.series), 0, h);
 
-    const DisplayedErrors shown = displayedErrors(record, *input.series, input.etalonList);
     int32_t y = drawRunTexts(canvas, input, frame, shown.reference);
     y = drawFormulaCaption(canvas, input, frame, y);
 
     const StatsGraphGeometry geometry =
         statsGraphGeometry(input.graph, h, alphabet.outline.left, record.wNoiseLevels);
     const int32_t upperBound =
-        statisticsUpperBound(input.viewCode, record, shown.normalisers, input.fixedBound);
-    const FontGuard axisFont(canvas, Font{Font::Kind::Symbol, {}, geometry.fontHeight});
-    canvas.textOut(frame.x0 + frame.leftMargin, y,
-                   formatted(" %d -> %d", geometry.fontHeight, canvas.fontMetrics().height));
-    drawAxes(canvas, geometry, record, upperBound);
-    drawCurves(canvas, statsCurves(geometry, input.viewCode, shown, record, upperBound), geometry.fontHeight);
+        statisticsUpperBound(input.viewCode, record, normalisers.first(), input.fixedBound);
+    {
+        const FontGuard axisFont(canvas, Font{Font::Kind::Symbol, {}, geometry.fontHeight});
+        canvas.textOut(frame.x0 + frame.leftMargin, y,
+                       formatted(" %d -> %d", geometry.fontHeight, canvas.fontMetrics().height));
+        drawAxes(canvas, geometry, record, upperBound);
+        drawCurves(canvas, statsCurves(geometry, input.viewCode, shown, record, upperBound),
+                   geometry.fontHeight);
+        y += geometry.fontHeight + h;
+    }
+    drawRunTuples(canvas, input, frame, geometry, y, tupleRows);
 }
 
 }  // namespace tessaline

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "draw/canvas.h"
 #include "model/records.h"
+#include "platform/message_sink.h"
 #include "simulation/references.h"
 #include "simulation/statistics.h"
 
@@ -84,6 +86,7 @@ struct StatsGraphInput {
     int64_t simulationStart = 0;              // calendar seconds
     int64_t simulationEnd = 0;
     FixedUpperBound fixedBound;
+    int32_t pickedTuple = 0;  // the stored tuple last picked with the mouse (1-based), shown red
 };
 
 // Where the graph stands: its axis font height f, tick spacing g, noise-level spacing s and the
@@ -99,9 +102,18 @@ struct StatsGraphGeometry {
 StatsGraphGeometry statsGraphGeometry(const Rect& graph, int32_t lineHeight, int32_t alphabetBoxLeft,
                                       int32_t levels) noexcept;
 
+// The caption and text of the message shown when the view cannot get its table of normalisers.
+inline constexpr std::string_view STATS_GRAPH_CAPTION = " ERROR in DrawDetectionArrayZ ";
+inline constexpr std::string_view STATS_NORMALISERS_REFUSED = "No memory to RestoredErrorNormalizer";
+
 // Draws the statistics view of the run: outline, description, alphabet box, reference numbers and
-// times, formula caption, axes, grid, labels and the curves of the view code. Values above the
-// upper bound are drawn on the graph's top edge. Tuple series get no box of tuples here.
-void DrawDetectionArrayZ(Canvas& canvas, const StatsGraphInput& input);
+// times, the box of tuples of a tuple series (under the numbers), formula caption, axes, grid,
+// labels and the curves of the view code. Values above the upper bound are drawn on the graph's
+// top edge; a run of one noise level gets its points without lines. For tuple recognition the
+// rectangle of every tuple row drawn is appended to `tupleRows`, for the mouse to choose a tuple.
+// When the per-drawing table of normalisers cannot be had, the view says so on `messages` and
+// draws nothing.
+void DrawDetectionArrayZ(MessageSink& messages, Canvas& canvas, const StatsGraphInput& input,
+                         std::vector<Rect>& tupleRows);
 
 }  // namespace tessaline

@@ -11,8 +11,9 @@ namespace {
 // Room a highlighted thumbnail's background takes left and right of its graph.
 constexpr int32_t HIGHLIGHT_LEFT = 3;
 constexpr int32_t HIGHLIGHT_RIGHT = 6;
-constexpr int32_t CAPTION_INSET = 10;  // from the caption's end to the box's right edge
-constexpr int32_t CAPTION_ROOM = 20;   // the box is at least this much wider than its caption
+constexpr int32_t CAPTION_INSET = 10;     // from the caption's end to the box's right edge
+constexpr int32_t CAPTION_ROOM = 20;      // the box is at least this much wider than its caption
+constexpr int32_t LEAST_TUPLE_GRAPH = 6;  // a thumbnail's graph is never lowered below this
 
 std::vector<TupleBoxRow> storedTupleRows(const SeriesHeader& series, int32_t pickedTuple) {
     std::vector<TupleBoxRow> rows;
@@ -83,6 +84,20 @@ int32_t tupleBoxHeight(const TupleBoxContent& content, const TupleBoxMeasures& m
     const int32_t rows = static_cast<int32_t>(content.rows.size());
     if (rows == 0) return 0;
     return 2 * measures.margin + rows * tupleRowHeight(measures) + (rows - 1) * measures.rowGap;
+}
+
+bool fitTupleBox(TupleBoxContent& content, TupleBoxMeasures& measures, int32_t available) {
+    if (content.rows.empty()) return false;
+    if (tupleBoxHeight(content, measures) <= available) return true;
+    const int32_t rows = static_cast<int32_t>(content.rows.size());
+    measures.thumbnailHeight = 0;
+    const int32_t spare = available - tupleBoxHeight(content, measures);
+    measures.thumbnailHeight = std::max(spare / rows, LEAST_TUPLE_GRAPH);
+    const int32_t fitting =
+        (available - 2 * measures.margin + measures.rowGap) / (tupleRowHeight(measures) + measures.rowGap);
+    if (fitting < 1) return false;
+    if (fitting < rows) content.rows.resize(static_cast<std::size_t>(fitting));
+    return true;
 }
 
 void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures,

@@ -47,6 +47,10 @@ int32_t tupleRowHeight(const TupleBoxMeasures& measures) noexcept;
 int32_t tupleBoxWidth(const Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures);
 int32_t tupleBoxHeight(const TupleBoxContent& content, const TupleBoxMeasures& measures) noexcept;
 
+// Makes the box fit `available` pixels of height: when it is too high its thumbnails are lowered
+// (never below a few pixels), then its last rows are left out. False when not even one row fits.
+bool fitTupleBox(TupleBoxContent& content, TupleBoxMeasures& measures, int32_t available);
+
 // Draws the box with its top left corner at `origin` and, when `rowRects` is given, appends each
 // row's rectangle (right and bottom included) to it.
 void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures,

@@ -35,7 +35,7 @@ TEST(QtPaint, BothViewsPaintAtSmallAndLargeSizes) {
             state.dwViewMode = view;
             state.wResultKind = RESULT_PROCESSING;
             QtCanvas canvas(width, height);
-            storePaintedGeometry(state, paintClientArea(canvas, state, Rect{0, 0, width, height}));
+            storePaintedGeometry(state, paintClientArea(canvas, state, Rect{0, 0, width, height}, window));
             EXPECT_EQ(state.wLineHeight, lineHeightOf(canvas));
             EXPECT_LT(state.layout.rcGraph.right, width);
             EXPECT_TRUE(paintsInside(canvas.image(), state.layout.rcGraph))
