@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/process_group.h"
+#include "cli/render_command.h"
 #include "cli/run_options.h"
 #include "cli/simulate_command.h"
 #include "simulation/driver.h"
@@ -14,10 +15,12 @@
 namespace tessaline::cli {
 namespace {
 
-// The grid and run options of `simulate` as the parser fills them.
+// The grid and run options of a simulation as the parser fills them, and the graph chosen.
 struct SimulateArguments {
     std::string pulsesFrom, pulsesTo, pulsesIncrement, noiseFrom, noiseSteps, noiseIncrement, repeats;
     std::string threads;
+    std::string handling, viewCase, upperBound;
+    bool bounds = false;
 };
 
 // Options of every command, kept alive for the parser that fills them.
@@ -27,11 +30,11 @@ struct Arguments {
     RunArguments runSettings, simulateSettings, renderSettings;
     std::string runSteps, renderSteps;
     SimulateOptions simulate;
-    SimulateArguments grid;
-    RenderRequest render;
+    SimulateArguments grid, renderGrid;
+    RenderOptions render;
 };
 
-void addSimulateOptions(CLI::App& command, SimulateArguments& a, SimulateOptions& options) {
+void addGridOptions(CLI::App& command, SimulateArguments& a) {
     command.add_option("--pulses-from", a.pulsesFrom, "Least pulse count of the grid");
     command.add_option("--pulses-to", a.pulsesTo, "Greatest pulse count of the grid");
     command.add_option("--pulses-incr", a.pulsesIncrement, "Pulse count step");
@@ -41,15 +44,32 @@ void addSimulateOptions(CLI::App& command, SimulateArguments& a, SimulateOptions
     command.add_option("--repeats", a.repeats, "Series per cell");
     command.add_option("--threads", a.threads,
                        "Threads processing series side by side, 1..1024 (default: one per core)");
+    command.add_option("--handling", a.handling,
+                       "The graph's error: 1 restored, 2 detection, 3 recognition (--task recognition only); "
+                       "default 1");
+    command.add_option("--view-case", a.viewCase,
+                       "1 one curve per pulse count (default), 2 one aggregate curve");
+    command.add_flag("--bounds", a.bounds, "With --handling 3: also the two theoretical recognition curves");
+    command.add_option("--upper-bound", a.upperBound,
+                       "A fixed upper bound of the graph's axis (a decimal number above 0), instead of the "
+                       "automatic one");
+}
+
+void addSimulateOptions(CLI::App& command, SimulateArguments& a, SimulateOptions& options) {
+    addGridOptions(command, a);
     command.add_flag("--json", options.json, "The result as one JSON object");
     command.add_option("--csv", options.csvPath, "Also write one CSV row per cell to this file");
     command.add_flag("--verbose", options.verbose,
                      "Also show the summary the simulation shows before it starts");
+    command.add_option("--plot", options.plotPath,
+                       "Also paint the statistics graph of the run into this .png, .bmp or .pcx file");
+    command.add_option("--size", options.plotSize,
+                       "Client area WIDTHxHEIGHT of the --plot picture (default 1600x1000)");
 }
 
-bool readSimulateOptions(const CLI::App& command, const SimulateArguments& a, SimulateOptions& options,
-                         std::string& error) {
-    SimulationGrid& grid = options.grid;
+// The grid, the threads and the graph chosen; false (with the reason) for a malformed one.
+bool readGridOptions(const CLI::App& command, const SimulateArguments& a, SimulationGrid& grid, int& threads,
+                     StatisticsChoice& display, std::string& error) {
     // The grid's bounds depend on the series; checkSimulationGrid tells them with the state.
     if (!readNumberOptions(command,
                            {{"--pulses-from", a.pulsesFrom, grid.pulsesFrom},
@@ -62,10 +82,17 @@ bool readSimulateOptions(const CLI::App& command, const SimulateArguments& a, Si
                            error)) {
         return false;
     }
-    std::optional<int> threads;
-    if (!readNumberOption(command, "--threads", a.threads, 1, SIMULATION_THREAD_LIMIT, threads, error))
+    std::optional<int> count, handling, viewCase;
+    if (!readNumberOption(command, "--threads", a.threads, 1, SIMULATION_THREAD_LIMIT, count, error) ||
+        !readNumberOption(command, "--handling", a.handling, 1, 3, handling, error) ||
+        !readNumberOption(command, "--view-case", a.viewCase, 1, 2, viewCase, error)) {
         return false;
-    options.threads = threads.value_or(0);
+    }
+    threads = count.value_or(0);
+    display.handling = handling.value_or(1);
+    display.viewCase = viewCase.value_or(1);
+    display.bounds = a.bounds;
+    if (command.count("--upper-bound") > 0) display.upperBound = a.upperBound;
     return true;
 }
 
@@ -86,10 +113,10 @@ int refuse(std::ostream& err, const char* command, const std::string& error) {
 }
 
 int runSimulate(const CLI::App& command, Arguments& a, int& argc, char**& argv, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, ImagePainter* painter) {
     std::string error;
     if (!readRunSettings(command, a.simulateSettings, a.simulate.settings, error) ||
-        !readSimulateOptions(command, a.grid, a.simulate, error)) {
+        !readGridOptions(command, a.grid, a.simulate.grid, a.simulate.threads, a.simulate.display, error)) {
         return refuse(err, "simulate", error);
     }
     a.simulate.terminal = isatty(STDERR_FILENO) != 0;
@@ -97,17 +124,22 @@ int runSimulate(const CLI::App& command, Arguments& a, int& argc, char**& argv, 
     static std::atomic<bool> cancel;
     cancel.store(false);
     cancelOnInterrupt(cancel);
-    return runSimulateCommand(a.simulate, out, err, group, &cancel);
+    return runSimulateCommand(a.simulate, out, err, group, &cancel, painter);
 }
 
-int runRender(const CLI::App& command, Arguments& a, std::ostream& err, const RenderRunner& render) {
+int runRender(const CLI::App& command, Arguments& a, std::ostream& err, ImagePainter* painter) {
     std::string error;
     if (!readRunSettings(command, a.renderSettings, a.render.settings, error) ||
-        !readSteps(command, a.renderSteps, a.render.steps, error)) {
+        !readSteps(command, a.renderSteps, a.render.steps, error) ||
+        !readGridOptions(command, a.renderGrid, a.render.grid, a.render.threads, a.render.display, error)) {
         return refuse(err, "render", error);
     }
-    if (!render) return refuse(err, "render", "this build draws no images");
-    return render(a.render, err);
+    if (painter == nullptr) return refuse(err, "render", "this build draws no images");
+    a.render.terminal = isatty(STDERR_FILENO) != 0;
+    static std::atomic<bool> cancel;
+    cancel.store(false);
+    cancelOnInterrupt(cancel);
+    return runRenderCommand(a.render, *painter, err, &cancel);
 }
 
 int runRun(const CLI::App& command, Arguments& a, std::ostream& out, std::ostream& err) {
@@ -121,7 +153,7 @@ int runRun(const CLI::App& command, Arguments& a, std::ostream& out, std::ostrea
 
 }  // namespace
 
-int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, const RenderRunner& render) {
+int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, ImagePainter* painter) {
     CLI::App app{"Tessaline: detection and recognition of pulses in noisy series (headless front end)"};
     app.require_subcommand(1);
     Arguments a;
@@ -144,12 +176,16 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
 
     CLI::App* renderCommand = app.add_subcommand(
         "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
-    renderCommand->add_option("--view", a.render.view, "What the graph area shows: alphabet or result")
+    renderCommand
+        ->add_option("--view", a.render.view,
+                     "What the graph area shows: alphabet, result, or stats (the graph of a simulation run "
+                     "as simulate runs it, with its grid and graph options)")
         ->required();
     addStepsOption(*renderCommand, a.renderSteps);
     renderCommand->add_option("--size", a.render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
     renderCommand->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx")->required();
     addRunOptions(*renderCommand, a.renderSettings);
+    addGridOptions(*renderCommand, a.renderGrid);
 
     try {
         app.parse(argc, argv);
@@ -160,8 +196,8 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
         return EXIT_REFUSED;
     }
     if (alphabet->parsed()) return runAlphabetCommand(a.alphabet, out, err);
-    if (simulate->parsed()) return runSimulate(*simulate, a, argc, argv, out, err);
-    if (renderCommand->parsed()) return runRender(*renderCommand, a, err, render);
+    if (simulate->parsed()) return runSimulate(*simulate, a, argc, argv, out, err, painter);
+    if (renderCommand->parsed()) return runRender(*renderCommand, a, err, painter);
     return runRun(*run, a, out, err);
 }
 

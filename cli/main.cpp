@@ -7,21 +7,11 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/render_command.h"
+#include "cli/qt_image_painter.h"
 
 namespace {
 
 using namespace tessaline::cli;
-
-int render(const RenderRequest& request, std::ostream& err) {
-    RenderOptions options;
-    options.settings = request.settings;
-    options.steps = request.steps;
-    options.view = request.view;
-    options.size = request.size;
-    options.out = request.out;
-    return runRenderCommand(options, err);
-}
 
 // Results count only once they are written: the standard output is flushed and closed here, and
 // a failure (a full disk, a closed or broken stream) is an error of its own.
@@ -44,7 +34,8 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     int status = EXIT_FAILED;
     try {
-        status = runCommandLine(argc, argv, std::cout, std::cerr, render);
+        QtImagePainter painter;
+        status = runCommandLine(argc, argv, std::cout, std::cerr, &painter);
     } catch (const std::exception& error) {
         std::cerr << "tessaline-cli: " << error.what() << "\n";
     }

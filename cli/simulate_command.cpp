@@ -1,5 +1,6 @@
 #include "cli/simulate_command.h"
 
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -47,6 +48,32 @@ void setEdit(DialogForm& form, int id, int value) {
     if (DialogControl* edit = form.find(id)) edit->text = std::to_string(value);
 }
 
+// Clicks radio button `id`: it is checked, the others of its group are not.
+void chooseRadio(DialogForm& form, int id) {
+    const DialogControl* chosen = form.find(id);
+    if (chosen == nullptr) return;
+    const int group = chosen->group;
+    for (DialogControl& control : form.controls) {
+        if (control.kind == ControlKind::RadioButton && control.group == group)
+            control.checked = control.id == id;
+    }
+}
+
+void setCheck(DialogForm& form, int id, bool checked) {
+    if (DialogControl* box = form.find(id)) box->checked = checked;
+}
+
+void answerStatisticsDisplay(DialogForm& form, const StatisticsChoice& choice) {
+    static constexpr int HANDLING_RADIOS[] = {RADIO_RESTORING_ERROR, RADIO_DETECTION_ERROR,
+                                              RADIO_RECOGNITION_ERROR};
+    chooseRadio(form, HANDLING_RADIOS[choice.handling - 1]);
+    chooseRadio(form, choice.viewCase == 2 ? RADIO_SUMMARY_VIEW : RADIO_COMPONENTWISE);
+    setCheck(form, CHECK_BOUNDS_INCLUDED, choice.bounds);
+    setCheck(form, CHECK_FIXED_UPPER_BOUND, choice.upperBound.has_value());
+    if (DialogControl* edit = form.find(EDIT_UPPER_BOUND); edit != nullptr && choice.upperBound)
+        edit->text = *choice.upperBound;
+}
+
 // Answers the dialogs as a user typing the options would: the series length into the series
 // parameters, the grid into the location parameters, everything else confirmed as shown.
 bool answerDialog(DialogForm& form, const SimulateOptions& options) {
@@ -58,7 +85,18 @@ bool answerDialog(DialogForm& form, const SimulateOptions& options) {
             if (*option.value) setEdit(form, option.edit, **option.value);
         }
     }
+    if (form.resource == DIALOG_STATISTICS_DISPLAY || form.resource == DIALOG_RECOGNITION_STATISTICS_DISPLAY)
+        answerStatisticsDisplay(form, options.display);
     return true;
+}
+
+// A fixed upper bound as typed: a positive decimal number up to the limit, or none.
+std::optional<double> upperBoundOf(const std::string& text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    if (!(value > 0.0) || value > UPPER_BOUND_LIMIT) return std::nullopt;
+    return value;
 }
 
 // Runs that cannot start from these settings whatever the grid.
@@ -157,18 +195,30 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
     return text.str();
 }
 
+std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState& state) {
+    const bool recognition = state.wSelectedTask == TASK_RECOGNITION;
+    if (choice.handling == 3 && !recognition)
+        return "--handling 3 (recognition error) is offered for --task recognition only";
+    if (choice.bounds && choice.handling != 3) return "--bounds goes with --handling 3 (recognition error)";
+    if (choice.upperBound && !upperBoundOf(*choice.upperBound)) {
+        return "--upper-bound must be a decimal number above 0 and up to " +
+               formatted("%g", UPPER_BOUND_LIMIT) + ", not \"" + *choice.upperBound + "\"";
+    }
+    return "";
+}
+
 void cancelOnInterrupt(std::atomic<bool>& flag) {
     interruptFlag = &flag;
     std::signal(SIGINT, onInterrupt);
 }
 
-namespace {
-
-// Start-up, the settings and every check made before the run: EXIT_DONE when the run can start.
 int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
-                      std::ostream& said) {
-    if (const std::string badGrid = checkSimulationGrid(options.grid); !badGrid.empty()) {
-        said << "tessaline-cli: simulate: " << badGrid << "\n";
+                      std::string_view command, std::ostream& said) {
+    std::string badOption = checkSimulationGrid(options.grid);
+    if (badOption.empty() && !options.plotPath.empty())
+        badOption = checkImageOptions(options.plotSize, options.plotPath, "--size", "--plot");
+    if (!badOption.empty()) {
+        said << "tessaline-cli: " << command << ": " << badOption << "\n";
         return EXIT_REFUSED;
     }
     if (!options.verbose) {
@@ -176,14 +226,36 @@ int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOpt
     }
     // The length is typed into the series-parameters dialog, so the settings only check it.
     const int status =
-        startUpWithSettings(window, state, options.settings, "simulate", said, SeriesLength::Checked);
+        startUpWithSettings(window, state, options.settings, command, said, SeriesLength::Checked);
     if (status != EXIT_DONE) return status;
     std::string refused = checkRunnable(state);
     if (refused.empty()) refused = checkSimulationGrid(options.grid, state, options.settings.length);
+    if (refused.empty()) refused = checkStatisticsChoice(options.display, state);
     if (refused.empty()) return EXIT_DONE;
-    said << "tessaline-cli: simulate: " << refused << "\n";
+    said << "tessaline-cli: " << command << ": " << refused << "\n";
     return EXIT_REFUSED;
 }
+
+double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+                             CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress) {
+    // A dialog shown again has refused what the options typed, and the command line has nothing
+    // else to type: it cancels.
+    std::set<int> answered;
+    window.setDialogAnswerer([&answered, &options](DialogForm& form) {
+        return answered.insert(form.resource).second && answerDialog(form, options);
+    });
+    state.simulationHooks.threads = options.threads;
+    state.simulationHooks.share = share;
+    state.simulationHooks.cancel = cancel;
+    state.simulationHooks.progress = [&progress](const SimulationProgress& p) { progress.update(p); };
+    const auto start = std::chrono::steady_clock::now();
+    window.sendCommand(CMD_STATISTICAL_SIMULATION);
+    progress.finish();
+    window.setDialogAnswerer({});
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+namespace {
 
 // The result on `out` as JSON or text, then the CSV rows into their file.
 int writeResult(const SimulateOptions& options, const AppState& state, ReplacementFile& csv, double seconds,
@@ -210,37 +282,28 @@ int writeResult(const SimulateOptions& options, const AppState& state, Replaceme
 }  // namespace
 
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err,
-                       const ProcessGroup& group, const std::atomic<bool>* cancel) {
+                       const ProcessGroup& group, const std::atomic<bool>* cancel, ImagePainter* painter) {
     std::ostream silent(nullptr);  // only process 0 speaks
     std::ostream& said = group.first() ? err : silent;
+    if (!options.plotPath.empty() && painter == nullptr) {
+        said << "tessaline-cli: simulate: --plot: this build draws no images\n";
+        return EXIT_REFUSED;
+    }
     HeadlessWindow window(group.first() ? &err : nullptr);
     AppState state;
-    if (const int status = prepareSimulation(window, state, options, said); status != EXIT_DONE)
+    if (const int status = prepareSimulation(window, state, options, "simulate", said); status != EXIT_DONE)
         return status;
-    // The CSV file is made before the run, so that a path that cannot be written costs no run.
+    // The drawing platform and the CSV file are readied before the run, so that neither costs a run.
+    const bool plots = !options.plotPath.empty() && group.first();
+    if (plots) painter->start("simulate", err);
     ReplacementFile csv;
     if (!options.csvPath.empty() && group.first() && !csv.open(options.csvPath)) {
         said << "tessaline-cli: simulate: cannot write " << options.csvPath << ": "
              << std::strerror(csv.error()) << "\n";
         return EXIT_FAILED;
     }
-    // A dialog shown again has refused what the options typed, and the command line has nothing
-    // else to type: it cancels.
-    std::set<int> answered;
-    window.setDialogAnswerer([&](DialogForm& form) {
-        return answered.insert(form.resource).second && answerDialog(form, options);
-    });
-
-    ProgressReport progress(err, options.terminal);
-    state.simulationHooks.threads = options.threads;
-    state.simulationHooks.share = group.share();
-    state.simulationHooks.cancel = cancel;
-    if (group.first())
-        state.simulationHooks.progress = [&](const SimulationProgress& p) { progress.update(p); };
-    const auto start = std::chrono::steady_clock::now();
-    window.sendCommand(CMD_STATISTICAL_SIMULATION);
-    progress.finish();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ProgressReport progress(said, options.terminal);
+    const double seconds = runAnsweredSimulation(window, state, options, group.share(), cancel, progress);
     if (state.dwDialogAccepted == 0) return EXIT_REFUSED;
 
     RestErrorHeader* record = state.lpRestErrorHeader;
@@ -248,7 +311,11 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
         said << "tessaline-cli: simulate: the simulation did not complete\n";
         return EXIT_FAILED;
     }
-    return group.first() ? writeResult(options, state, csv, seconds, out, err) : EXIT_DONE;
+    if (!group.first()) return EXIT_DONE;
+    const int written = writeResult(options, state, csv, seconds, out, err);
+    if (written != EXIT_DONE || !plots) return written;
+    return painter->paintAndSave(window, state, *parseImageSize(options.plotSize), options.plotPath,
+                                 "simulate", err);
 }
 
 }  // namespace tessaline::cli

@@ -6,11 +6,14 @@
 #include <ostream>
 #include <string>
 
+#include "cli/image_painter.h"
 #include "cli/run_settings.h"
+#include "simulation/driver.h"
 
 namespace tessaline::cli {
 
 class ProcessGroup;
+class ProgressReport;
 
 // The values typed into the " Location Parameters" dialog; an option not given keeps the value
 // the dialog shows.
@@ -20,10 +23,26 @@ struct SimulationGrid {
     std::optional<int> repeats;
 };
 
+// What is chosen in the " Show Statistical Simulation" dialog that ends a run: which error
+// (1 restored, 2 detection, 3 recognition), which form (1 componentwise, 2 summary view), the
+// theoretical recognition curves ("bounds incl.") and a fixed upper bound of the graph.
+struct StatisticsChoice {
+    int handling = 1;
+    int viewCase = 1;
+    bool bounds = false;
+    std::optional<std::string> upperBound;  // as typed: a positive decimal number
+};
+
+// The largest fixed upper bound a graph takes.
+inline constexpr double UPPER_BOUND_LIMIT = 1000.0;
+
 struct SimulateOptions {
     RunSettings settings;  // its length is typed into the series-parameters dialog
     SimulationGrid grid;
-    int threads = 0;  // 0: one per core
+    StatisticsChoice display;
+    std::string plotPath;                // empty: no picture
+    std::string plotSize = "1600x1000";  // the picture's client area
+    int threads = 0;                     // 0: one per core
     bool json = false;
     std::string csvPath;    // empty: no CSV
     bool terminal = false;  // the error stream is a terminal: progress as a bar
@@ -38,10 +57,27 @@ std::string checkSimulationGrid(const SimulationGrid& grid);
 // what the generator adds without overflowing.
 std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& state, std::optional<int> length);
 
+// What is wrong with the statistics choice for a run of the state's task, or "": recognition
+// error and its bounds are offered for recognition only, and a fixed bound must be a positive
+// number up to UPPER_BOUND_LIMIT.
+std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState& state);
+
+// Start-up, the settings and every check made before the run: EXIT_DONE when the run can start,
+// else the status to end with (the reason said on `said`, naming `command`).
+int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+                      std::string_view command, std::ostream& said);
+
+// Runs " Statistical Simulation" with its dialogs answered from the options, this process doing
+// the cells of `share`; the seconds it took. The state then holds the run's record and the
+// statistics view chosen, or `dwDialogAccepted` 0 when a dialog refused what was typed.
+double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+                             CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress);
+
 // Runs the command; `group` is the process group of a distributed run (one process without it),
-// `cancel` stops the run between repeats. Only process 0 writes the result.
+// `cancel` stops the run between repeats, `painter` draws the --plot picture (none: a picture is
+// refused). Only process 0 writes the result.
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err,
-                       const ProcessGroup& group, const std::atomic<bool>* cancel);
+                       const ProcessGroup& group, const std::atomic<bool>* cancel, ImagePainter* painter);
 
 // Sets `flag` on the first interrupt (Ctrl-C), so a simulation stops cleanly; a second interrupt
 // ends the program at once.

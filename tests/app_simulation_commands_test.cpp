@@ -14,10 +14,12 @@
 #include "app/simulation_commands.h"
 #include "app/startup.h"
 #include "app/state.h"
+#include "app/window_paint.h"
 #include "model/codes.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
 #include "simulation/statistics.h"
+#include "tests/support/recording_canvas.h"
 
 namespace tessaline {
 namespace {
@@ -295,6 +297,44 @@ TEST_F(SimulationCommandsTest, RecordFailuresAbandonTheSimulation) {
     EXPECT_EQ(window.messages().back().icon, MessageIcon::Warning);
     EXPECT_EQ(state.lpSeriesHeader, nullptr);
     EXPECT_EQ(state.lpRestErrorHeader, nullptr);
+}
+
+TEST_F(SimulationCommandsTest, EveryHandlingCaseIsDrawnInsideTheGraphAtEverySize) {
+    smallGrid();
+    edits[DIALOG_LOCATION_PARAMETERS][EDIT_NOISE_STEPS] = "9";
+    state.wSelectedTask = TASK_RECOGNITION;
+    for (const int radio : {RADIO_RESTORING_ERROR, RADIO_DETECTION_ERROR, RADIO_RECOGNITION_ERROR}) {
+        clicks[DIALOG_RECOGNITION_STATISTICS_DISPLAY] = [radio](DialogForm& f) {
+            for (const int id : {RADIO_RESTORING_ERROR, RADIO_DETECTION_ERROR, RADIO_RECOGNITION_ERROR})
+                f.find(id)->checked = id == radio;
+        };
+        run(radio == RADIO_RESTORING_ERROR ? CMD_STATISTICAL_SIMULATION : CMD_SHOW_STATISTICAL_SIMULATION);
+        ASSERT_EQ(state.wResultKind, RESULT_STATISTICS);
+        for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
+            RecordingCanvas canvas(width, height);
+            storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, width, height}, window));
+            const Rect graph = state.layout.rcGraph;
+            // The curves: the polylines after the noise labels' σ that start in the graph area (the
+            // buttons and selectors are drawn after it, right of it).
+            std::vector<CanvasCall> curves;
+            bool afterLabels = false;
+            for (const CanvasCall& call : canvas.calls()) {
+                afterLabels = afterLabels || (call.op == CanvasOp::TextOut && call.text == "s");
+                if (afterLabels && call.op == CanvasOp::Polyline && call.points[0].x < graph.right)
+                    curves.push_back(call);
+            }
+            EXPECT_FALSE(curves.empty()) << radio << " at " << width;
+            for (const CanvasCall& curve : curves) {
+                for (const Point p : curve.points) {
+                    EXPECT_TRUE(p.x > graph.left && p.x < graph.right && p.y > graph.top &&
+                                p.y < graph.bottom)
+                        << radio << " at " << width << ": " << p.x << "," << p.y;
+                }
+            }
+            EXPECT_EQ(canvas.pixelsOutside(), 0);
+        }
+    }
+    EXPECT_TRUE(window.messages().size() <= 1u) << message(1);  // the summary before the run
 }
 
 }  // namespace

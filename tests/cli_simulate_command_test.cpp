@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/process_group.h"
 #include "cli/simulate_command.h"
+#include "simulation/statistics.h"
 
 namespace tessaline {
 namespace {
@@ -22,6 +23,26 @@ using Json = nlohmann::ordered_json;
 struct Outcome {
     int status = 0;
     std::string out, err;
+};
+
+// Stands in for the Qt painter: keeps what the graph would be drawn from.
+class GraphChoiceRecorder final : public cli::ImagePainter {
+public:
+    void start(std::string_view, std::ostream&) override { started = true; }
+    int paintAndSave(HeadlessWindow&, const AppState& state, cli::ImageSize size, const std::string& path,
+                     std::string_view, std::ostream&) override {
+        painted = started && state.dwViewMode == VIEW_RESULT && state.wResultKind == RESULT_STATISTICS &&
+                  state.lpRestErrorHeader != nullptr && state.lpRestErrorHeader->ifComplete != 0;
+        view = state.dwStatisticsView;
+        fixedBound = state.dwFixedUpperBound != 0 ? state.dUpperBound : 0.0;
+        width = size.width;
+        file = path;
+        return cli::EXIT_DONE;
+    }
+    bool started = false, painted = false;
+    int32_t view = -1, width = 0;
+    double fixedBound = 0.0;
+    std::string file;
 };
 
 class SimulateCommandTest : public testing::Test {
@@ -38,9 +59,9 @@ protected:
         options.json = true;
         return options;
     }
-    Outcome simulate(const cli::SimulateOptions& options) {
+    Outcome simulate(const cli::SimulateOptions& options, cli::ImagePainter* painter = nullptr) {
         std::ostringstream out, err;
-        const int status = cli::runSimulateCommand(options, out, err, group, nullptr);
+        const int status = cli::runSimulateCommand(options, out, err, group, nullptr, painter);
         return {status, out.str(), err.str()};
     }
 
@@ -140,6 +161,69 @@ TEST_F(SimulateCommandTest, BadGridsAreRefusedBeforeAnythingRuns) {
     options = smallGrid();
     options.settings.length = 10;
     refusedWith(options, "--length 10 is below the etalon length 20");
+}
+
+TEST_F(SimulateCommandTest, PlotOptionsAreTypedIntoTheDisplayDialogThatEndsTheRun) {
+    struct Case {
+        const char* task;
+        cli::StatisticsChoice choice;
+        int32_t view;
+        double fixedBound;
+    };
+    const Case cases[] = {{"detection", {}, 0, 0.0},
+                          {"joint", {2, 2, false, {}}, 3, 0.0},
+                          {"joint", {1, 1, false, "0.25"}, 0, 0.25},
+                          {"recognition", {3, 1, false, {}}, 4, 0.0},
+                          {"recognition", {3, 2, true, {}}, 13, 0.0}};
+    for (const Case& c : cases) {
+        cli::SimulateOptions options = smallGrid();
+        options.settings.task = c.task;
+        options.display = c.choice;
+        options.plotPath = "graph.png";
+        options.plotSize = "800x600";
+        GraphChoiceRecorder painter;
+        const Outcome outcome = simulate(options, &painter);
+        ASSERT_EQ(outcome.status, cli::EXIT_DONE) << c.task << outcome.err;
+        EXPECT_TRUE(painter.painted) << c.task;
+        EXPECT_EQ(painter.view, c.view) << c.task << " " << c.choice.handling;
+        EXPECT_EQ(painter.fixedBound, c.fixedBound);
+        EXPECT_EQ(painter.width, 800);
+        EXPECT_FALSE(outcome.out.empty());  // the numbers come too
+    }
+}
+
+TEST_F(SimulateCommandTest, PlotChoicesTheRunCannotShowAreRefusedBeforeItRuns) {
+    const struct {
+        const char* task;
+        cli::StatisticsChoice choice;
+        const char* plot;
+        const char* reason;
+    } cases[] = {
+        {"joint",
+         {3, 1, false, {}},
+         "g.png",
+         "--handling 3 (recognition error) is offered for --task recognition"},
+        {"recognition", {1, 1, true, {}}, "g.png", "--bounds goes with --handling 3"},
+        {"joint", {1, 1, false, "0"}, "g.png", "--upper-bound must be a decimal number above 0"},
+        {"joint",
+         {1, 1, false, "1e9"},
+         "g.png",
+         "--upper-bound must be a decimal number above 0 and up to 1000"},
+        {"joint", {1, 1, false, "0.2x"}, "g.png", "not \"0.2x\""},
+        {"joint", {}, "g.jpg", "--plot must name a .png, .bmp or .pcx file"},
+    };
+    for (const auto& c : cases) {
+        cli::SimulateOptions options = smallGrid();
+        options.settings.task = c.task;
+        options.display = c.choice;
+        options.plotPath = c.plot;
+        GraphChoiceRecorder painter;
+        const Outcome outcome = simulate(options, &painter);
+        EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << c.reason;
+        EXPECT_NE(outcome.err.find(c.reason), std::string::npos) << outcome.err;
+        EXPECT_FALSE(painter.started || painter.painted) << c.reason;
+        EXPECT_TRUE(outcome.out.empty());
+    }
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "model/codes.h"
+#include "model/subsets.h"
+#include "platform/alloc.h"
 #include "platform/headless.h"
 #include "simulation/statistics.h"
 #include "tests/support/recording_canvas.h"
@@ -243,6 +246,65 @@ TEST(StatsGraphDrawing, OneNoiseLevelLeavesNoLineAndNoRecordOnlyTheOutline) {
     drawStats(canvas, {kGraph, kLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
     EXPECT_TRUE(canvas.callsOf(CanvasOp::TextOut).empty());
     EXPECT_EQ(canvas.callsOf(CanvasOp::Rectangle).size(), 1u);
+}
+
+TEST(StatsGraphDrawing, TupleRecognitionRunShowsItsTuplesUnderTheNumbersAndRecordsTheirRows) {
+    SeriesBuilder made{200, {{10, 20, 20, 10}, {5, 5, 5, 5}}, 30};
+    HeadlessWindow window;
+    const int32_t first[] = {1, 2};
+    const int32_t second[] = {2};
+    const int32_t sizes[] = {2, 1};
+    const int32_t* lists[] = {first, second};
+    ASSERT_EQ(addSomeSelectedSubsetToSeriesHeader(window, sizes, lists, 4, 10, 1, 4, 1, &made.series()), 1);
+    const StatsRecord record(2, 9, 3);
+    ASSERT_NE(record.operator->(), nullptr);
+    record->wSeriesType = SERIES_UNFIXED_TUPLES;
+    record->wTaskType = TASK_TUPLES_RECOGNITION;
+    const std::vector<uint16_t> list{1, 2};
+    RecordingCanvas canvas{800, 600};
+    const std::vector<Rect> rows =
+        drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
+    ASSERT_EQ(rows.size(), 2u);
+    const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kGraph), kLine, 2).outline.left;
+    const Rect plot = statsGraphGeometry(kGraph, kLine, boxLeft, 9).area;
+    const CanvasCall* elapsed = canvas.findText("elapsed time 0:00:00");
+    ASSERT_NE(elapsed, nullptr);
+    for (const Rect& row : rows) {
+        EXPECT_GT(row.top, elapsed->points[0].y);
+        EXPECT_LT(row.right, plot.left);
+        EXPECT_LE(row.bottom, kGraph.bottom);
+    }
+    EXPECT_LT(rows[0].bottom, rows[1].top);
+    EXPECT_NE(canvas.findText(" pattern tuples "), nullptr);
+
+    record->wTaskType = TASK_TUPLES_DETECTION;  // the subset in use, not choosable
+    made.series().wSubsetSize = 0;
+    canvas.clear();
+    EXPECT_TRUE(drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}}).empty());
+    EXPECT_EQ(canvas.findText(" pattern tuple "), nullptr);
+}
+
+TEST(StatsGraphDrawing, WithoutItsNormaliserTableTheViewSaysSoAndDrawsNothing) {
+    SeriesBuilder made{200, {{10, 20, 20, 10}}, 30};
+    const StatsRecord record(2, 3, 3);
+    ASSERT_NE(record.operator->(), nullptr);
+    const std::vector<uint16_t> list{1};
+    HeadlessWindow window;
+    RecordingCanvas canvas{800, 600};
+    std::vector<Rect> rows{{1, 2, 3, 4}};
+    {
+        memory::FailureInjection failure(1);
+        DrawDetectionArrayZ(window, canvas, {kGraph, kLine, 0, 0, list, &*record, &made.series(), 0, 0, {}},
+                            rows);
+    }
+    EXPECT_TRUE(canvas.calls().empty());
+    ASSERT_EQ(window.messages().size(), 1u);
+    EXPECT_EQ(window.messages()[0].text, "No memory to RestoredErrorNormalizer");
+    EXPECT_EQ(window.messages()[0].caption, " ERROR in DrawDetectionArrayZ ");
+    DrawDetectionArrayZ(window, canvas, {kGraph, kLine, 0, 0, list, &*record, &made.series(), 0, 0, {}},
+                        rows);
+    EXPECT_FALSE(canvas.calls().empty());  // drawn on the next paint
+    EXPECT_EQ(window.messages().size(), 1u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "draw/text_fit.h"
 #include "model/codes.h"
 #include "platform/alloc.h"
 #include "platform/formatting.h"
@@ -367,12 +368,17 @@ void drawAxes(Canvas& canvas, const StatsGraphGeometry& geometry, const RestErro
         const int32_t x = levelX(geometry, static_cast<std::size_t>(k));
         for (int32_t y = area.top; y <= area.bottom; y += 4) canvas.setPixel(x, y, kBlack);
     }
+    // A label that would run into the one before it (levels closer than the labels are wide) is
+    // left out, so that the ones drawn stay readable.
+    int32_t labelsEnd = std::numeric_limits<int32_t>::min();
     for (int32_t k = 0; k < levels; ++k) {
         if (!noiseLevelLabelled(k)) continue;
         const std::string level = formatted("%3d", record.lpNoiseLevels[k]);
         const int32_t x = levelX(geometry, static_cast<std::size_t>(k)) - canvas.textExtent(level).cx / 2;
+        if (x < labelsEnd) continue;
         canvas.textOut(x, area.bottom + 3, level);
         canvas.textOut(x + canvas.textExtent(level).cx, area.bottom + 3, "s");
+        labelsEnd = x + canvas.textExtent(level).cx + canvas.textExtent("s").cx;
     }
     for (int32_t i = 0; i <= 5; ++i) {
         const std::string label = axisLabel(i, upperBound);
@@ -381,36 +387,50 @@ void drawAxes(Canvas& canvas, const StatsGraphGeometry& geometry, const RestErro
     }
 }
 
+// The column left of the graph that the texts keep to: they are cut short rather than written
+// over the axis labels. The first line stands above the graph and may reach the frame's right.
+struct TextColumn {
+    int32_t x = 0;
+    int32_t right = 0;       // excluded
+    int32_t firstRight = 0;  // of the first description line
+};
+
+TextColumn textColumnOf(const ViewFrame& frame, const StatsGraphGeometry& geometry) {
+    return {frame.x0 + frame.leftMargin, geometry.area.left - 3 * geometry.fontHeight,
+            frame.right - frame.leftMargin};
+}
+
 // The description, the reference numbers and the run's times; the row under the last of them.
 int32_t drawRunTexts(Canvas& canvas, const StatsGraphInput& input, const ViewFrame& frame,
-                     const ReferenceQuantities& reference) {
+                     const TextColumn& column, const ReferenceQuantities& reference) {
     const int32_t h = input.lineHeight;
     const std::array<std::string, 9> lines =
         statisticsDescription(*input.record, *input.series, input.amplitude, input.viewCode);
     int32_t y = frame.y0 - h / 2;
-    for (const std::string& line : lines) {
-        canvas.textOut(frame.x0 + 10, y, line);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        textOutWithin(canvas, frame.x0 + 10, y, lines[i], i == 0 ? column.firstRight : column.right);
         y += h + 1;
     }
-    const int32_t x = frame.x0 + frame.leftMargin;
-    canvas.textOut(x, y, referenceNumbersLine(reference));
+    textOutWithin(canvas, column.x, y, referenceNumbersLine(reference), column.right);
     y += 3 * h;
-    canvas.textOut(x, y, calendarText(input.simulationStart));
+    textOutWithin(canvas, column.x, y, calendarText(input.simulationStart), column.right);
     y += h;
-    canvas.textOut(x, y, calendarText(input.simulationEnd));
+    textOutWithin(canvas, column.x, y, calendarText(input.simulationEnd), column.right);
     y += 2 * h;
-    canvas.textOut(x, y, elapsedTimeText(input.simulationStart, input.simulationEnd));
+    textOutWithin(canvas, column.x, y, elapsedTimeText(input.simulationStart, input.simulationEnd),
+                  column.right);
     return y + h + h / 2;
 }
 
 // The formula of the measure (restored and detection codes) in the symbol font.
-int32_t drawFormulaCaption(Canvas& canvas, const StatsGraphInput& input, const ViewFrame& frame, int32_t y) {
+int32_t drawFormulaCaption(Canvas& canvas, const StatsGraphInput& input, const ViewFrame& frame,
+                           const TextColumn& column, int32_t y) {
     if (input.viewCode < 0 || input.viewCode > 3) return y;
     int32_t height = (frame.H + 12) / 25;
     if (height < input.lineHeight + 1) height = input.lineHeight + 2;
     const FontGuard font(canvas, Font{Font::Kind::Symbol, {}, height});
-    canvas.textOut(frame.x0 + frame.leftMargin, y,
-                   input.viewCode <= 1 ? "e(s)=E||C-<C>||2/||C||2" : "e(s)=E||h-<h>||2/||h||2");
+    textOutWithin(canvas, column.x, y,
+                  input.viewCode <= 1 ? "e(s)=E||C-<C>||2/||C||2" : "e(s)=E||h-<h>||2/||h||2", column.right);
     return y + height + input.lineHeight / 2;
 }
 
@@ -507,17 +527,17 @@ void DrawDetectionArrayZ(MessageSink& messages, Canvas& canvas, const StatsGraph
     drawAlphabetBox(canvas, alphabet, input.etalonList, *input.series,
                     thumbnailAmplitude(input.amplitude, *input.series), 0, h);
 
-    int32_t y = drawRunTexts(canvas, input, frame, shown.reference);
-    y = drawFormulaCaption(canvas, input, frame, y);
-
     const StatsGraphGeometry geometry =
         statsGraphGeometry(input.graph, h, alphabet.outline.left, record.wNoiseLevels);
+    const TextColumn column = textColumnOf(frame, geometry);
+    int32_t y = drawRunTexts(canvas, input, frame, column, shown.reference);
+    y = drawFormulaCaption(canvas, input, frame, column, y);
     const int32_t upperBound =
         statisticsUpperBound(input.viewCode, record, normalisers.first(), input.fixedBound);
     {
         const FontGuard axisFont(canvas, Font{Font::Kind::Symbol, {}, geometry.fontHeight});
-        canvas.textOut(frame.x0 + frame.leftMargin, y,
-                       formatted(" %d -> %d", geometry.fontHeight, canvas.fontMetrics().height));
+        textOutWithin(canvas, column.x, y,
+                      formatted(" %d -> %d", geometry.fontHeight, canvas.fontMetrics().height), column.right);
         drawAxes(canvas, geometry, record, upperBound);
         drawCurves(canvas, statsCurves(geometry, input.viewCode, shown, record, upperBound),
                    geometry.fontHeight);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "cli/qt_image_painter.h"
 #include "cli/render_command.h"
 #include "tests/support/image_files.h"
 
@@ -47,10 +48,11 @@ protected:
         options.view = view;
         options.size = size;
         options.out = folder.file(name);
-        return runRenderCommand(options, err);
+        return runRenderCommand(options, painter, err);
     }
     ScratchFolder folder;
     std::ostringstream err;
+    QtImagePainter painter;
 };
 
 TEST_F(RenderTest, WritesAPngOfTheClientAreaForEachView) {
@@ -85,7 +87,7 @@ TEST_F(RenderTest, RefusesBadOptionsBeforeWritingAnything) {
     options.view = "result";
     options.out = folder.file("shot.png");
     options.settings.tmin = 0;
-    EXPECT_EQ(runRenderCommand(options, err), EXIT_REFUSED);
+    EXPECT_EQ(runRenderCommand(options, painter, err), EXIT_REFUSED);
     EXPECT_NE(err.str().find("tessaline-cli: render: "), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(folder.file("")));
 }

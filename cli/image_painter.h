@@ -1,0 +1,52 @@
+#pragma once
+// Pictures of the client area: the sizes and file formats the command line accepts, and the painter
+// that draws the state onto an image and writes it. Painting needs Qt, which the rest of the command
+// line does without: the program hands a painter in, so everything else runs (and is tested) without
+// Qt.
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "app/state.h"
+#include "platform/headless.h"
+
+namespace tessaline::cli {
+
+struct ImageSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+enum class RenderFormat { Png, Bitmap, Pcx };
+
+// Each side of a rendered image lies in 1 .. this.
+inline constexpr int32_t RENDER_LARGEST_SIDE = 8192;
+
+// "1600x1000" (or with a capital X); none for anything else or a side outside 1 .. 8192.
+std::optional<ImageSize> parseImageSize(std::string_view text);
+
+// The format the file name's extension (.png, .bmp, .pcx in any case) asks for, or none.
+std::optional<RenderFormat> renderFormatOf(std::string_view path);
+
+// What is wrong with a picture's size and file options (named `sizeOption`, `pathOption`), or "".
+std::string checkImageOptions(std::string_view size, std::string_view path, std::string_view sizeOption,
+                              std::string_view pathOption);
+
+class ImagePainter {
+public:
+    virtual ~ImagePainter() = default;
+
+    // Gets the drawing platform ready before any work is done; a platform that cannot start ends
+    // the process with one line on `err` naming `command`, and status 1.
+    virtual void start(std::string_view command, std::ostream& err) = 0;
+
+    // Paints the client area of `size` from the state and writes it to `path` (PNG, or BMP and PCX
+    // through the workbench's own writers, by the extension); an older file of the name is replaced
+    // only by a complete one. The exit status; a failure is explained on `err`, naming `command`.
+    virtual int paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size,
+                             const std::string& path, std::string_view command, std::ostream& err) = 0;
+};
+
+}  // namespace tessaline::cli
