@@ -43,6 +43,7 @@ inline constexpr int CMD_NEW_PULSES = 40002;
 inline constexpr int CMD_SAVE_IMAGE = 40003;
 inline constexpr int CMD_EXIT = 40004;
 inline constexpr int CMD_SELECT_SET_OF_PULSES = 40016;
+inline constexpr int CMD_VIEW_SERIES_PARAMETERS = 40031;
 
 // Menu commands of the settings and of the spare popup.
 inline constexpr int CMD_SUBSET_SETTINGS = 40029;

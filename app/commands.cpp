@@ -13,6 +13,7 @@
 #include "app/subset_panel.h"
 #include "model/codes.h"
 #include "model/random.h"
+#include "panels/params_header.h"
 #include "platform/alloc.h"
 #include "platform/window.h"
 #include "processing/chains.h"
@@ -238,13 +239,23 @@ void refreshAlphabet(Window& window, AppState& state) {
 
 // The row frames of every stored subset and of the next free row, as the panel last drew them.
 void refreshSubsetCells(Window& window, AppState& state) {
-    const std::size_t rows =
-        std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u, state.subsetRowFrames.size());
-    for (std::size_t k = 0; k < rows; ++k) window.invalidate(state.subsetRowFrames[k], true);
+    const std::size_t rows = std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u,
+                                                   state.subsetPanelGeometry.rowFrames.size());
+    for (std::size_t k = 0; k < rows; ++k) window.invalidate(state.subsetPanelGeometry.rowFrames[k], true);
     window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
 }
 
 // --- Menu entries ----------------------------------------------------------------------------
+
+// The parameters panel of the current series; when its record cannot be had the panel is not
+// shown and the record kept so far stays.
+void viewSeriesParameters(Window& window, AppState& state) {
+    ParamsHeader* record = getParamsHeader(window, state.lpSeriesHeader, state.lpParamsHeader);
+    if (record == nullptr) return;
+    state.lpParamsHeader = record;
+    state.dwViewMode = VIEW_PARAMETERS;
+    refreshGraph(window, state, true);
+}
 
 void chooseTask(Window& window, AppState& state, int entry) {
     checkOnly(window, TASK_ENTRIES, entry);
@@ -346,6 +357,7 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
         case CMD_NEW_PULSES: newPulsesCommand(window, state); break;
         case CMD_CREATE_SERIES: createSeriesCommand(window, state); break;
         case CMD_SELECT_SET_OF_PULSES: selectSetOfPulsesCommand(window, state); break;
+        case CMD_VIEW_SERIES_PARAMETERS: viewSeriesParameters(window, state); break;
         case CMD_SUBSET_SETTINGS: subsetSettingsCommand(window, state); break;
         case CMD_DRAWING_SETTINGS: drawingSettingsCommand(window, state); break;
         case CMD_ELSE_CREATE_SERIES: break;  // a spare menu entry that does nothing
@@ -393,7 +405,7 @@ void dispatchCommand(Window& window, AppState& state, int command) {
         case CMD_REFRESH_ALPHABET: refreshAlphabet(window, state); break;
         case CMD_MAKE_SERIES: makeSeries(window, state); break;
         case CMD_REFRESH_RESULT: refreshResult(window, state); break;
-        case CMD_REFRESH_SUBSET_PANEL: window.invalidate(state.rcSubsetArea, true); break;
+        case CMD_REFRESH_SUBSET_PANEL: window.invalidate(state.subsetPanelGeometry.subsetArea, true); break;
         case CMD_REFRESH_GRAPH: refreshGraph(window, state, true); break;
         case CMD_REFRESH_GRAPH_KEEP: refreshGraph(window, state, false); break;
         case CMD_REFRESH_SUBSET_CELLS: refreshSubsetCells(window, state); break;

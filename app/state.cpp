@@ -2,6 +2,7 @@
 
 #include "model/alphabet.h"
 #include "model/codes.h"
+#include "panels/params_header.h"
 #include "platform/alloc.h"
 #include "processing/chains.h"
 #include "simulation/statistics.h"
@@ -27,6 +28,8 @@ void releaseAppState(AppState& state) noexcept {
     freeRestErrHeader(state.lpRestErrorHeader);
     state.lpRestErrorHeader = nullptr;
     releaseSubsetPanel(state.subsetPanel);
+    freeParamsHeader(state.lpParamsHeader);
+    state.lpParamsHeader = nullptr;
 }
 
 void layOutWindow(AppState& state, const Rect& client, int32_t lineHeight) noexcept {

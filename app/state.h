@@ -10,6 +10,7 @@
 #include "app/subset_panel.h"
 #include "model/random.h"
 #include "model/records.h"
+#include "panels/subset_panel_view.h"
 #include "simulation/driver.h"
 
 namespace tessaline {
@@ -137,10 +138,9 @@ struct AppState {
     Rect LostItemRects[SELECTOR_ROWS] = {};
     std::vector<Rect> tupleChooserRects;
 
-    // The subset selection panel, and the areas its painter last recorded
+    // The subset selection panel, and the rectangles its painter last recorded
     SubsetPanel subsetPanel;
-    Rect rcSubsetArea;
-    std::vector<Rect> subsetRowFrames;
+    SubsetPanelGeometry subsetPanelGeometry;
 
     // Processing result capacity
     uint16_t wChainsCapacity = 10;

@@ -7,6 +7,7 @@
 #include "draw/alphabet_view.h"
 #include "draw/controls.h"
 #include "model/codes.h"
+#include "panels/params_header.h"
 #include "views/result_view.h"
 #include "views/stats_graph.h"
 #include "views/view_frame.h"
@@ -86,6 +87,56 @@ void drawStatistics(Canvas& canvas, const AppState& state, PaintedGeometry& pain
     DrawDetectionArrayZ(messages, canvas, input, painted.tupleRows);
 }
 
+static_assert(SUBSET_PANEL_ENTRIES == SUBSET_ENTRY_CAPACITY);
+
+// The subset panel from its state; a panel not set up yet is drawn empty, with the table size of
+// the setting. Tuple recognition gets the table painter.
+void drawSubsets(Canvas& canvas, const AppState& state, PaintedGeometry& painted, MessageSink& messages) {
+    const SubsetPanel& panel = state.subsetPanel;
+    const SeriesHeader* series = state.lpSeriesHeader;
+    SubsetPanelInput input;
+    input.graph = painted.layout.rcGraph;
+    input.lineHeight = painted.lineHeight;
+    input.charWidth = canvas.fontMetrics().averageCharWidth;
+    input.amplitude = state.wAmplitude;
+    input.alphabet = std::span<const PulseHeader>(state.Alphabet, alphabetCells(state, painted.layout));
+    input.alphabetEntries = series != nullptr ? series->wReservedEtalons : state.wEtalonsQuantity;
+    input.offered = requiredList(state);
+    input.maxPulses = series != nullptr ? series->wMaxPulses : state.wMaxPulses;
+    input.reservedRows = state.dwReservedSubsetCount;
+    if (subsetPanelReady(panel)) {
+        const std::size_t entries = static_cast<std::size_t>(panel.dwEntries);
+        const std::size_t stored = static_cast<std::size_t>(panel.dwStoredSubsets);
+        input.composed = std::span<const int32_t>(panel.selectedSubset, entries);
+        input.marks = std::span<const int32_t>(panel.subsetMarks, entries);
+        input.markAll = panel.dwMarkAll != 0;
+        input.reservedRows = panel.dwReservedSubsets;
+        input.storedSizes = std::span<const int32_t>(panel.selectedSubsetArraySize, stored);
+        input.storedRows = std::span<const int32_t* const>(panel.subsetRows, stored);
+        input.chosen = panel.dwChosenSubset;
+    }
+    SubsetPanelRects rects;
+    const bool table = state.wTaskType == TASK_TUPLES_RECOGNITION;
+    const int drawn = table ? drawSubsetTablePanel(messages, canvas, input, rects)
+                            : drawSingleSubsetPanel(messages, canvas, input, rects);
+    painted.subsetPanel = subsetPanelGeometryOf(rects);
+    painted.subsetMarkAllUsed = drawn != 0 && table && input.markAll;
+}
+
+// The parameters panel of the record the view command made, drawn whole: the client area was
+// cleared, so nothing of an earlier paint is left to keep. Without a record only the outline.
+void drawParameters(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
+    if (state.lpParamsHeader == nullptr) {
+        outlineArea(canvas, painted.layout.rcGraph);
+        return;
+    }
+    ParamsHeader whole = *state.lpParamsHeader;
+    whole.dwRedrawPart = 0;
+    const ParamsPanelInput input{painted.layout.rcGraph, painted.lineHeight,
+                                 canvas.fontMetrics().averageCharWidth};
+    painted.paramsPanel = drawParamsPanel(canvas, whole, input);
+}
+
 void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& painted, MessageSink& messages) {
     switch (state.dwViewMode) {
         case VIEW_ALPHABET: drawAlphabet(canvas, state, painted); break;
@@ -97,8 +148,8 @@ void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& paint
                 painted.processingResultDrawn = true;
             }
             break;
-        case VIEW_SUBSETS:
-        case VIEW_PARAMETERS: outlineArea(canvas, painted.layout.rcGraph); break;
+        case VIEW_SUBSETS: drawSubsets(canvas, state, painted, messages); break;
+        case VIEW_PARAMETERS: drawParameters(canvas, state, painted); break;
         default: break;
     }
 }
@@ -180,6 +231,10 @@ void storePaintedGeometry(AppState& state, const PaintedGeometry& painted) {
     state.tupleChooserRects = painted.tupleRows;
     if (painted.selectAllShown) state.dwSelectAllShown = *painted.selectAllShown;
     if (painted.processingResultDrawn) state.dwTypeMoreDetails = 0;
+    if (painted.subsetPanel) state.subsetPanelGeometry = *painted.subsetPanel;
+    if (painted.subsetMarkAllUsed) applyMarkAll(state.subsetPanel);
+    if (painted.paramsPanel && state.lpParamsHeader != nullptr)
+        recordParamsPanel(*state.lpParamsHeader, *painted.paramsPanel);
 }
 
 }  // namespace tessaline

@@ -7,12 +7,15 @@
 
 #include "app/state.h"
 #include "draw/canvas.h"
+#include "panels/params_panel.h"
+#include "panels/subset_panel_view.h"
 #include "platform/message_sink.h"
 
 namespace tessaline {
 
 // What a paint drew that the mouse handling and the commands read afterwards: the layout it drew
-// in, the rows of the value selectors and of the choosable tuples, the selection button's offer.
+// in, the rows of the value selectors and of the choosable tuples, the selection button's offer,
+// and the rectangles and lines of the subset and parameters panels.
 struct PaintedGeometry {
     WindowLayout layout;
     int32_t lineHeight = 0;
@@ -20,8 +23,11 @@ struct PaintedGeometry {
     Rect noiseRows[SELECTOR_ROWS] = {};
     Rect lostRows[SELECTOR_ROWS] = {};
     std::vector<Rect> tupleRows;
-    std::optional<int32_t> selectAllShown;  // none when no selection button was drawn
-    bool processingResultDrawn = false;     // the more-details drawing was used up
+    std::optional<int32_t> selectAllShown;           // none when no selection button was drawn
+    bool processingResultDrawn = false;              // the more-details drawing was used up
+    std::optional<SubsetPanelGeometry> subsetPanel;  // empty rectangles when it could not be drawn
+    bool subsetMarkAllUsed = false;                  // the table painter marked every composed entry
+    std::optional<ParamsPanelGeometry> paramsPanel;
 };
 
 // Paints the whole client area `client` onto `canvas` from the state, laid out for the client

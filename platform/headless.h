@@ -44,6 +44,10 @@ public:
     // Records the request and returns the scripted answer (none unless one is set).
     std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override;
 
+    // The Tmin edit field's text, as the panel wrote it or a test typed it.
+    void setTminEditText(std::string_view text) override { tminEditText_ = text; }
+    std::string tminEditText() const override { return tminEditText_; }
+
     void setDialogAnswerer(std::function<bool(DialogForm&)> answerer) {
         dialogAnswerer_ = std::move(answerer);
     }
@@ -78,6 +82,7 @@ private:
     WindowImage shownImage_;
     std::optional<std::string> saveFileAnswer_;
     std::vector<SaveFileRequest> saveFileRequests_;
+    std::string tminEditText_;
 };
 
 }  // namespace tessaline

@@ -1,8 +1,8 @@
 #pragma once
 // The window services the application shell calls besides messages: invalidation, menu check
-// marks, internal commands, modal dialogs, the client area's image and the save-file question. The
-// Qt front end implements them with real widgets; the headless implementation serves the command
-// line and the tests.
+// marks, internal commands, modal dialogs, the client area's image, the save-file question and the
+// text of the one edit field. The Qt front end implements them with real widgets; the headless
+// implementation serves the command line and the tests.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +40,11 @@ public:
 
     // Asks for the name of a file to save; none when the user cancels.
     virtual std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) = 0;
+
+    // The text of the series parameters panel's Tmin edit field. A window without the field
+    // keeps no text.
+    virtual void setTminEditText(std::string_view /*text*/) {}
+    virtual std::string tminEditText() const { return {}; }
 };
 
 }  // namespace tessaline
