@@ -246,22 +246,21 @@ void drawTextBlock(Canvas& canvas, const ParamsHeader& r, const ParamsPanelGeome
         y += l.h;
     }
     y += l.h;
-    const std::pair<const char*, int32_t> ends[] = {{" a   = ", r.dwFirstLowest},
-                                                    {" a+ = ", r.dwFirstHighest},
-                                                    {" b-  = ", r.dwLastLowest},
-                                                    {" b   = ", r.dwLastHighest}};
-    for (const auto& [label, value] : ends) {
-        writeItem(canvas, labelsEnd, y, label, formatted("%d     ", value));
+    const std::pair<const char*, std::string> items[] = {
+        {" a   = ", formatted("%d     ", r.dwFirstLowest)},
+        {" a+ = ", formatted("%d     ", r.dwFirstHighest)},
+        {" b-  = ", formatted("%d     ", r.dwLastLowest)},
+        {" b   = ", formatted("%d     ", r.dwLastHighest)},
+        {nullptr, {}},
+        {" Tmin = ", formatted("%d [%d]    ", r.dwTmin, r.dwShownTmin)},
+        {" Tmax = ", formatted("%d     ", r.dwTmax)},
+        {" pulses = ", formatted("%d     ", r.dwPulses)},
+        {" Mmin = ", formatted("%d [%d]     ", r.dwMinPulses, impliedMinPulses(r))},
+        {" Mmax = ", formatted("%d [%d]     ", r.dwMaxPulses, impliedMaxPulses(r))}};
+    for (const auto& [label, value] : items) {
+        if (label != nullptr) writeItem(canvas, labelsEnd, y, label, value);
         y += l.h;
     }
-    y += l.h;
-    writeItem(canvas, labelsEnd, y, " Tmin = ", formatted("%d [%d]    ", r.dwTmin, r.dwShownTmin));
-    writeItem(canvas, labelsEnd, y += l.h, " Tmax = ", formatted("%d     ", r.dwTmax));
-    writeItem(canvas, labelsEnd, y += l.h, " pulses = ", formatted("%d     ", r.dwPulses));
-    writeItem(canvas, labelsEnd, y += l.h,
-              " Mmin = ", formatted("%d [%d]     ", r.dwMinPulses, impliedMinPulses(r)));
-    writeItem(canvas, labelsEnd, y += l.h,
-              " Mmax = ", formatted("%d [%d]     ", r.dwMaxPulses, impliedMaxPulses(r)));
 }
 
 // " Tmin " with the edit field's box after it, and the two buttons under the frame.
