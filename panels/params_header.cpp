@@ -46,7 +46,8 @@ void describeSeries(ParamsHeader& record, const SeriesHeader& series, int32_t Mm
 
 ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* record) {
     if (series == nullptr) return record;
-    if (series->wTmin == 0 || series->wTmax == 0) return refuse(window, "Неверно задан wTmin!");
+    if (series->wTmin == 0) return refuse(window, "Неверно задан wTmin!");
+    if (series->wTmax == 0) return refuse(window, "Неверно задан wTmax!");
     const int64_t N = series->dwSeriesSize;
     const int64_t n = series->wImpulseSize;
     const int32_t Mmin = static_cast<int32_t>((N + n - 1) / series->wTmax);

@@ -63,21 +63,28 @@ TEST_F(ParamsPanelTest, RecordDescribesTheCorridorOfTheSeries) {
 TEST_F(ParamsPanelTest, FailuresReturnNothingAndKeepTheGivenRecord) {
     struct Case {
         bool given;
-        std::int64_t failing;
+        std::int64_t failing;  // 0: no allocation fails
+        uint16_t Tmin, Tmax;
         const char* message;
     };
-    const Case cases[] = {{false, 1, "Нет памяти для newParamsHeader!"},
-                          {false, 2, "Нет памяти для newParamsHeader->pulsesSelectedAreas!"},
-                          {true, 1, "Нет памяти для newParamsHeader->pulsesSelectedAreas!"}};
+    const Case cases[] = {{false, 1, 40, 181, "Нет памяти для newParamsHeader!"},
+                          {false, 2, 40, 181, "Нет памяти для newParamsHeader->pulsesSelectedAreas!"},
+                          {true, 1, 40, 181, "Нет памяти для newParamsHeader->pulsesSelectedAreas!"},
+                          {true, 0, 0, 181, "Неверно задан wTmin!"},
+                          {true, 0, 40, 0, "Неверно задан wTmax!"}};
     for (const Case& c : cases) {
         freeParamsHeader(record);
         record = nullptr;
         series->dwSeriesSize = 200;
+        series->wTmin = 40;
+        series->wTmax = 181;
         if (c.given) {
             record = getParamsHeader(window, series, nullptr);
             ASSERT_NE(record, nullptr);
             series->dwSeriesSize = 1200;  // more pulse counts than the record has areas for
         }
+        series->wTmin = c.Tmin;
+        series->wTmax = c.Tmax;
         {
             const memory::FailureInjection failure(c.failing);
             EXPECT_EQ(getParamsHeader(window, series, record), nullptr) << c.message;
