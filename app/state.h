@@ -11,6 +11,7 @@
 #include "model/random.h"
 #include "model/records.h"
 #include "panels/subset_panel_view.h"
+#include "platform/window.h"
 #include "simulation/driver.h"
 
 namespace tessaline {
@@ -126,6 +127,9 @@ struct AppState {
     int32_t dwRedrawLost = 0;
     int32_t dwRedrawButtons = 0;
     int32_t dwSelectAllShown = 0;
+
+    // The pointer's shape a hover over one of the parameters panel's handles replaced
+    CursorShape hSavedCursor = CursorShape::Arrow;
 
     // The window's layout as last computed from its client area and its font's line height
     WindowLayout layout;

@@ -222,6 +222,11 @@ PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rec
     return painted;
 }
 
+void prepareForPaint(Window& window, AppState& state) {
+    if (state.dwViewMode == VIEW_SUBSETS)
+        initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount);
+}
+
 void storePaintedGeometry(AppState& state, const PaintedGeometry& painted) {
     state.layout = painted.layout;
     state.wLineHeight = painted.lineHeight;
@@ -235,6 +240,10 @@ void storePaintedGeometry(AppState& state, const PaintedGeometry& painted) {
     if (painted.subsetMarkAllUsed) applyMarkAll(state.subsetPanel);
     if (painted.paramsPanel && state.lpParamsHeader != nullptr)
         recordParamsPanel(*state.lpParamsHeader, *painted.paramsPanel);
+}
+
+void placeEditField(Window& window, const PaintedGeometry& painted) {
+    window.placeTminEdit(painted.paramsPanel ? painted.paramsPanel->tminEdit : Rect{});
 }
 
 }  // namespace tessaline

@@ -10,6 +10,7 @@
 #include "panels/params_panel.h"
 #include "panels/subset_panel_view.h"
 #include "platform/message_sink.h"
+#include "platform/window.h"
 
 namespace tessaline {
 
@@ -36,7 +37,15 @@ struct PaintedGeometry {
 PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client,
                                 MessageSink& messages);
 
+// What the window does before it paints: the subset view sets its panel up on first use (a
+// failure is said on `window`, and the next paint tries again).
+void prepareForPaint(Window& window, AppState& state);
+
 // Keeps what a paint drew in the state, as the window does after every paint.
 void storePaintedGeometry(AppState& state, const PaintedGeometry& painted);
+
+// Moves the Tmin edit field to the place the parameters panel drew for it, or hides it when the
+// paint showed no panel: leaving the panel by any way hides the field.
+void placeEditField(Window& window, const PaintedGeometry& painted);
 
 }  // namespace tessaline

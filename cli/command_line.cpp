@@ -23,16 +23,37 @@ struct SimulateArguments {
     bool bounds = false;
 };
 
+// The scripted pointer as the parser fills it.
+struct PointerArguments {
+    std::string clicks, drags;
+};
+
 // Options of every command, kept alive for the parser that fills them.
 struct Arguments {
     AlphabetOptions alphabet;
     RunOptions run;
-    RunArguments runSettings, simulateSettings, renderSettings;
+    RunArguments runSettings, simulateSettings, renderSettings, layoutSettings;
     std::string runSteps, renderSteps;
     SimulateOptions simulate;
     SimulateArguments grid, renderGrid;
     RenderOptions render;
+    LayoutOptions layout;
+    PointerArguments runPointer, renderPointer, layoutPointer;
 };
+
+void addPointerOptions(CLI::App& command, PointerArguments& a) {
+    command.add_option("--clicks", a.clicks,
+                       "Clicks \"x,y;x,y;...\" (an item \"x1,y1>x2,y2\" drags) on the client area after the "
+                       "settings, each aimed at the picture as last painted");
+    command.add_option("--drag", a.drags, "Drags \"x1,y1>x2,y2;...\", played after --clicks");
+}
+
+bool readPointerOptions(const CLI::App& command, const PointerArguments& a, PointerScript& script,
+                        std::string& error) {
+    if (command.count("--clicks") > 0 && !parsePointerScript(a.clicks, "--clicks", false, script, error))
+        return false;
+    return command.count("--drag") == 0 || parsePointerScript(a.drags, "--drag", true, script, error);
+}
 
 void addGridOptions(CLI::App& command, SimulateArguments& a) {
     command.add_option("--pulses-from", a.pulsesFrom, "Least pulse count of the grid");
@@ -131,7 +152,8 @@ int runRender(const CLI::App& command, Arguments& a, std::ostream& err, ImagePai
     std::string error;
     if (!readRunSettings(command, a.renderSettings, a.render.settings, error) ||
         !readSteps(command, a.renderSteps, a.render.steps, error) ||
-        !readGridOptions(command, a.renderGrid, a.render.grid, a.render.threads, a.render.display, error)) {
+        !readGridOptions(command, a.renderGrid, a.render.grid, a.render.threads, a.render.display, error) ||
+        !readPointerOptions(command, a.renderPointer, a.render.pointer, error)) {
         return refuse(err, "render", error);
     }
     if (painter == nullptr) return refuse(err, "render", "this build draws no images");
@@ -142,13 +164,55 @@ int runRender(const CLI::App& command, Arguments& a, std::ostream& err, ImagePai
     return runRenderCommand(a.render, *painter, err, &cancel);
 }
 
-int runRun(const CLI::App& command, Arguments& a, std::ostream& out, std::ostream& err) {
+int runRun(const CLI::App& command, Arguments& a, std::ostream& out, std::ostream& err,
+           ImagePainter* painter) {
     std::string error;
     if (!readRunSettings(command, a.runSettings, a.run.settings, error) ||
-        !readSteps(command, a.runSteps, a.run.steps, error)) {
+        !readSteps(command, a.runSteps, a.run.steps, error) ||
+        !readPointerOptions(command, a.runPointer, a.run.pointer, error)) {
         return refuse(err, "run", error);
     }
-    return runRunCommand(a.run, out, err);
+    return runRunCommand(a.run, out, err, painter);
+}
+
+int runLayout(const CLI::App& command, Arguments& a, std::ostream& out, std::ostream& err,
+              ImagePainter* painter) {
+    std::string error;
+    if (!readRunSettings(command, a.layoutSettings, a.layout.settings, error) ||
+        !readPointerOptions(command, a.layoutPointer, a.layout.pointer, error)) {
+        return refuse(err, "layout", error);
+    }
+    return runLayoutCommand(a.layout, out, err, painter);
+}
+
+CLI::App* addRenderCommand(CLI::App& app, Arguments& a) {
+    CLI::App* command = app.add_subcommand(
+        "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
+    command
+        ->add_option(
+            "--view", a.render.view,
+            "What the graph area shows: alphabet, result, subsets (the subset selection panel), params "
+            "(the series parameters panel), or stats (the graph of a simulation run as simulate runs "
+            "it, with its grid and graph options)")
+        ->required();
+    addStepsOption(*command, a.renderSteps);
+    command->add_option("--size", a.render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
+    command->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx")->required();
+    addRunOptions(*command, a.renderSettings);
+    addGridOptions(*command, a.renderGrid);
+    addPointerOptions(*command, a.renderPointer);
+    return command;
+}
+
+CLI::App* addLayoutCommand(CLI::App& app, Arguments& a) {
+    CLI::App* command = app.add_subcommand(
+        "layout",
+        "Start up, apply the settings and the pointer, then print the rectangles a click can aim at");
+    addRunOptions(*command, a.layoutSettings);
+    addPointerOptions(*command, a.layoutPointer);
+    command->add_option("--size", a.layout.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
+    command->add_flag("--json", a.layout.json, "One JSON object instead of one line per name");
+    return command;
 }
 
 }  // namespace
@@ -165,8 +229,11 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
         "run",
         "Start up, apply the settings (in a fixed order), then run \" Processing Next Data \" --steps times");
     addStepsOption(*run, a.runSteps);
-    run->add_flag("--json", a.run.json, "One JSON line per step (step 0 = after start-up and settings)");
+    run->add_flag("--json", a.run.json,
+                  "One JSON line per step (step 0 = after start-up, the settings and the pointer)");
     addRunOptions(*run, a.runSettings);
+    addPointerOptions(*run, a.runPointer);
+    run->add_option("--size", a.run.size, "Client area WIDTHxHEIGHT the pointer aims at (default 1600x1000)");
 
     CLI::App* simulate = app.add_subcommand(
         "simulate",
@@ -174,18 +241,8 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     addRunOptions(*simulate, a.simulateSettings);
     addSimulateOptions(*simulate, a.grid, a.simulate);
 
-    CLI::App* renderCommand = app.add_subcommand(
-        "render", "As run, then paint the client area in one view and save it as a PNG, BMP or PCX file");
-    renderCommand
-        ->add_option("--view", a.render.view,
-                     "What the graph area shows: alphabet, result, or stats (the graph of a simulation run "
-                     "as simulate runs it, with its grid and graph options)")
-        ->required();
-    addStepsOption(*renderCommand, a.renderSteps);
-    renderCommand->add_option("--size", a.render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
-    renderCommand->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx")->required();
-    addRunOptions(*renderCommand, a.renderSettings);
-    addGridOptions(*renderCommand, a.renderGrid);
+    CLI::App* renderCommand = addRenderCommand(app, a);
+    CLI::App* layoutCommand = addLayoutCommand(app, a);
 
     try {
         app.parse(argc, argv);
@@ -198,7 +255,8 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     if (alphabet->parsed()) return runAlphabetCommand(a.alphabet, out, err);
     if (simulate->parsed()) return runSimulate(*simulate, a, argc, argv, out, err, painter);
     if (renderCommand->parsed()) return runRender(*renderCommand, a, err, painter);
-    return runRun(*run, a, out, err);
+    if (layoutCommand->parsed()) return runLayout(*layoutCommand, a, out, err, painter);
+    return runRun(*run, a, out, err, painter);
 }
 
 }  // namespace tessaline::cli

@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/state.h"
 #include "app/subset_panel.h"
+#include "cli/layout_json.h"
 #include "cli/state_json.h"
 #include "cli/text_output.h"
 #include "model/codes.h"
@@ -76,12 +77,32 @@ bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
     return state.dwCompletedRuns != completed;
 }
 
-int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err) {
+std::string checkPointerOptions(const PointerScript& pointer, std::string_view size,
+                                const ImagePainter* painter) {
+    const std::optional<ImageSize> area = parseImageSize(size);
+    if (!area) {
+        return "--size must be WIDTHxHEIGHT with each side in 1.." + std::to_string(RENDER_LARGEST_SIDE) +
+               ", not \"" + std::string(size) + "\"";
+    }
+    if (pointer.empty()) return "";
+    if (painter == nullptr) return "--clicks and --drag: this build draws no images to aim at";
+    return checkPointerScript(pointer, *area);
+}
+
+int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err, ImagePainter* painter) {
+    if (const std::string refused = checkPointerOptions(options.pointer, options.size, painter);
+        !refused.empty()) {
+        err << "tessaline-cli: run: " << refused << "\n";
+        return EXIT_REFUSED;
+    }
+    if (!options.pointer.empty()) painter->start("run", err);
     HeadlessWindow window(&err);
     AppState state;
     const int status = startUpWithSettings(window, state, options.settings, "run", err, SeriesLength::Applied,
                                            options.steps);
     if (status != EXIT_DONE) return status;
+    if (!options.pointer.empty())
+        playPointerScript(window, state, *painter, *parseImageSize(options.size), options.pointer);
     if (options.json) {
         out << runStepJson(0, state).dump() << "\n";
     } else if (options.steps == 0) {
@@ -101,6 +122,34 @@ int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& er
         out.flush();
         if (!out) return EXIT_FAILED;  // the caller reports the stream's failure
     }
+    return EXIT_DONE;
+}
+
+int runLayoutCommand(const LayoutOptions& options, std::ostream& out, std::ostream& err,
+                     ImagePainter* painter) {
+    if (painter == nullptr) {
+        err << "tessaline-cli: layout: this build draws no images to measure\n";
+        return EXIT_REFUSED;
+    }
+    if (const std::string refused = checkPointerOptions(options.pointer, options.size, painter);
+        !refused.empty()) {
+        err << "tessaline-cli: layout: " << refused << "\n";
+        return EXIT_REFUSED;
+    }
+    painter->start("layout", err);
+    HeadlessWindow window(&err);
+    AppState state;
+    const int status = startUpWithSettings(window, state, options.settings, "layout", err);
+    if (status != EXIT_DONE) return status;
+    const ImageSize size = *parseImageSize(options.size);
+    playPointerScript(window, state, *painter, size, options.pointer);
+    const PaintedGeometry painted = paintAndKeep(window, state, *painter, size);
+    const nlohmann::ordered_json json = layoutJson(state, painted, size);
+    if (options.json) {
+        out << json.dump() << "\n";
+        return EXIT_DONE;
+    }
+    for (const auto& [name, value] : json.items()) out << name << " " << value.dump() << "\n";
     return EXIT_DONE;
 }
 

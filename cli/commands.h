@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/image_painter.h"
+#include "cli/pointer.h"
 #include "cli/run_settings.h"
 
 namespace tessaline {
@@ -19,6 +21,17 @@ struct AlphabetOptions {
 struct RunOptions {
     RunSettings settings;
     int steps = 1;
+    bool json = false;
+    PointerScript pointer;           // played after the settings, before the steps
+    std::string size = "1600x1000";  // the client area the pointer aims at
+};
+
+// `layout`: start-up, the settings and the pointer as for `run`, then the rectangles of the client
+// area as painted.
+struct LayoutOptions {
+    RunSettings settings;
+    PointerScript pointer;
+    std::string size = "1600x1000";
     bool json = false;
 };
 
@@ -51,8 +64,18 @@ bool runProcessingStep(HeadlessWindow& window, const AppState& state);
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err);
 
-// Start-up, the settings, then " Processing Next Data " `steps` times; after each step (and, with
-// JSON, after the settings as step 0) the state as one JSON line, or the report text.
-int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err);
+// Start-up, the settings, the pointer (which needs `painter` to see what it aims at), then
+// " Processing Next Data " `steps` times; after each step (and, with JSON, after the settings and
+// the pointer as step 0) the state as one JSON line, or the report text.
+int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err,
+                  ImagePainter* painter = nullptr);
+
+int runLayoutCommand(const LayoutOptions& options, std::ostream& out, std::ostream& err,
+                     ImagePainter* painter);
+
+// What is wrong with the pointer options of `command` for the client area `size` (with no
+// painter to aim by, any pointer is refused), or "".
+std::string checkPointerOptions(const PointerScript& pointer, std::string_view size,
+                                const ImagePainter* painter);
 
 }  // namespace tessaline::cli

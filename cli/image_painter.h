@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/state.h"
+#include "app/window_paint.h"
 #include "platform/headless.h"
 
 namespace tessaline::cli {
@@ -41,6 +42,10 @@ public:
     // Gets the drawing platform ready before any work is done; a platform that cannot start ends
     // the process with one line on `err` naming `command`, and status 1.
     virtual void start(std::string_view command, std::ostream& err) = 0;
+
+    // Paints the client area of `size` from the state, its messages going to `window`, and tells
+    // what it drew (the picture itself is not kept).
+    virtual PaintedGeometry paint(HeadlessWindow& window, const AppState& state, ImageSize size) = 0;
 
     // Paints the client area of `size` from the state and writes it to `path` (PNG, or BMP and PCX
     // through the workbench's own writers, by the extension); an older file of the name is replaced

@@ -1,5 +1,7 @@
 #include "cli/qt_image_painter.h"
 
+#include <iostream>
+
 #include "app/snapshot.h"
 #include "app/window_paint.h"
 #include "cli/commands.h"
@@ -14,6 +16,12 @@ void QtImagePainter::start(std::string_view command, std::ostream& err) {
     session_ = std::make_unique<GuiSession>([&err, prefix](const std::string& line) {
         err << prefix << line << "\n" << std::flush;
     });
+}
+
+PaintedGeometry QtImagePainter::paint(HeadlessWindow& window, const AppState& state, ImageSize size) {
+    start("paint", std::cerr);
+    QtCanvas canvas(size.width, size.height);
+    return paintClientArea(canvas, state, Rect{0, 0, size.width, size.height}, window);
 }
 
 int QtImagePainter::paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size,

@@ -11,6 +11,7 @@ namespace tessaline::cli {
 class QtImagePainter final : public ImagePainter {
 public:
     void start(std::string_view command, std::ostream& err) override;
+    PaintedGeometry paint(HeadlessWindow& window, const AppState& state, ImageSize size) override;
     int paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size, const std::string& path,
                      std::string_view command, std::ostream& err) override;
 

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/state.h"
+#include "app/window_paint.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
 #include "platform/headless.h"
@@ -12,20 +13,42 @@ namespace {
 
 // What is wrong with the options, or an empty text.
 std::string checkRenderOptions(const RenderOptions& options) {
-    if (options.view != "alphabet" && options.view != "result" && options.view != "stats") {
-        return "--view must be alphabet, result or stats, not \"" + options.view + "\"";
+    if (options.view != "alphabet" && options.view != "result" && options.view != "stats" &&
+        options.view != "subsets" && options.view != "params") {
+        return "--view must be alphabet, result, stats, subsets or params, not \"" + options.view + "\"";
     }
     if (std::string bad = checkImageOptions(options.size, options.out, "--size", "--out"); !bad.empty())
         return bad;
     if (options.steps < 0) return "--steps must not be negative";
-    return {};
+    if (!options.pointer.empty() && options.view == "stats")
+        return "--clicks and --drag go with the other views";
+    return checkPointerScript(options.pointer, *parseImageSize(options.size));
+}
+
+// The view asked for, as the window would show it after the steps.
+int showView(HeadlessWindow& window, AppState& state, const std::string& view, std::ostream& err) {
+    state.wResultKind = RESULT_PROCESSING;
+    if (view == "params") {
+        // " View series parameters..." makes the panel's record; when it cannot, it has said why.
+        window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
+        if (state.dwViewMode == VIEW_PARAMETERS && state.lpParamsHeader != nullptr) return EXIT_DONE;
+        err << "tessaline-cli: render: the series parameters panel could not be made (the message above says "
+               "why)\n";
+        return EXIT_FAILED;
+    }
+    state.dwViewMode = view == "alphabet" ? VIEW_ALPHABET : view == "subsets" ? VIEW_SUBSETS : VIEW_RESULT;
+    prepareForPaint(window, state);
+    return EXIT_DONE;
 }
 
 // The steps of `run`, then the view asked for.
-int runSteps(HeadlessWindow& window, AppState& state, const RenderOptions& options, std::ostream& err) {
+int runSteps(HeadlessWindow& window, AppState& state, const RenderOptions& options, ImagePainter& painter,
+             std::ostream& err) {
     const int status = startUpWithSettings(window, state, options.settings, "render", err,
                                            SeriesLength::Applied, options.steps);
     if (status != EXIT_DONE) return status;
+    if (!options.pointer.empty())
+        playPointerScript(window, state, painter, *parseImageSize(options.size), options.pointer);
     // A picture of a step that gave no result would show the previous series as if it were new.
     for (int step = 1; step <= options.steps; ++step) {
         if (!runProcessingStep(window, state)) {
@@ -33,9 +56,7 @@ int runSteps(HeadlessWindow& window, AppState& state, const RenderOptions& optio
             return EXIT_FAILED;
         }
     }
-    state.dwViewMode = options.view == "alphabet" ? VIEW_ALPHABET : VIEW_RESULT;
-    state.wResultKind = RESULT_PROCESSING;
-    return EXIT_DONE;
+    return showView(window, state, options.view, err);
 }
 
 // The simulation of `simulate`, ending in " Show Statistical Simulation" with the graph chosen.
@@ -72,7 +93,7 @@ int runRenderCommand(const RenderOptions& options, ImagePainter& painter, std::o
     HeadlessWindow window(&err);
     AppState state;
     const int status = options.view == "stats" ? runSimulation(window, state, options, cancel, err)
-                                               : runSteps(window, state, options, err);
+                                               : runSteps(window, state, options, painter, err);
     if (status != EXIT_DONE) return status;
     return painter.paintAndSave(window, state, *parseImageSize(options.size), options.out, "render", err);
 }

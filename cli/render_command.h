@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/image_painter.h"
+#include "cli/pointer.h"
 #include "cli/run_settings.h"
 #include "cli/simulate_command.h"
 
@@ -23,6 +24,7 @@ struct RenderOptions {
     int threads = 0;
     StatisticsChoice display;
     bool terminal = false;  // the error stream is a terminal: the simulation's progress as a bar
+    PointerScript pointer;  // played after the settings, before the steps
 };
 
 // Exit status as for `run`: 0 written, 1 the workbench could not start, the run gave no result or

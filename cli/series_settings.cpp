@@ -30,6 +30,12 @@ public:
     std::optional<std::string> chooseSaveFileName(const SaveFileRequest& request) override {
         return inner_.chooseSaveFileName(request);
     }
+    void setTminEditText(std::string_view text) override { inner_.setTminEditText(text); }
+    std::string tminEditText() const override { return inner_.tminEditText(); }
+    void placeTminEdit(const Rect& area) override { inner_.placeTminEdit(area); }
+    CursorShape setCursor(CursorShape shape) override { return inner_.setCursor(shape); }
+    void captureMouse() override { inner_.captureMouse(); }
+    void releaseMouse() override { inner_.releaseMouse(); }
 
 private:
     Window& inner_;

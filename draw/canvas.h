@@ -43,13 +43,6 @@ inline constexpr uint32_t packedRgb(Color c) noexcept {
 inline constexpr Color kBlack = rgb(0, 0, 0);
 inline constexpr Color kWhite = rgb(255, 255, 255);
 
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
 enum class PenStyle : uint8_t { Solid, Dotted, None };
 
 struct Pen {

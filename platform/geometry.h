@@ -13,4 +13,12 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// A pixel of the client area (or of an image).
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
 }  // namespace tessaline

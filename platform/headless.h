@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window.h"
@@ -47,6 +48,15 @@ public:
     // The Tmin edit field's text, as the panel wrote it or a test typed it.
     void setTminEditText(std::string_view text) override { tminEditText_ = text; }
     std::string tminEditText() const override { return tminEditText_; }
+    void placeTminEdit(const Rect& area) override { tminEditArea_ = area; }
+    const Rect& tminEditArea() const { return tminEditArea_; }
+
+    // The pointer's shape and capture, as the shell last set them.
+    CursorShape setCursor(CursorShape shape) override { return std::exchange(cursor_, shape); }
+    void captureMouse() override { mouseCaptured_ = true; }
+    void releaseMouse() override { mouseCaptured_ = false; }
+    CursorShape cursor() const { return cursor_; }
+    bool mouseCaptured() const { return mouseCaptured_; }
 
     void setDialogAnswerer(std::function<bool(DialogForm&)> answerer) {
         dialogAnswerer_ = std::move(answerer);
@@ -83,6 +93,9 @@ private:
     std::optional<std::string> saveFileAnswer_;
     std::vector<SaveFileRequest> saveFileRequests_;
     std::string tminEditText_;
+    Rect tminEditArea_;
+    CursorShape cursor_ = CursorShape::Arrow;
+    bool mouseCaptured_ = false;
 };
 
 }  // namespace tessaline

@@ -1,7 +1,7 @@
 #pragma once
 // The window services the application shell calls besides messages: invalidation, menu check
-// marks, internal commands, modal dialogs, the client area's image, the save-file question and the
-// text of the one edit field. The Qt front end implements them with real widgets; the headless
+// marks, internal commands, modal dialogs, the client area's image, the save-file question, the
+// pointer's shape and capture, and the one edit field. The Qt front end implements them with real widgets; the headless
 // implementation serves the command line and the tests.
 #include <optional>
 #include <string>
@@ -13,6 +13,10 @@
 #include "platform/message_sink.h"
 
 namespace tessaline {
+
+// Shapes of the pointer over the client area: the arrow, and the double arrows shown over the
+// parameters panel's handles (up-down for a level, upper left to lower right for a slope).
+enum class CursorShape { Arrow, SizeVertical, SizeDiagonal };
 
 class Window : public MessageSink {
 public:
@@ -45,6 +49,14 @@ public:
     // keeps no text.
     virtual void setTminEditText(std::string_view /*text*/) {}
     virtual std::string tminEditText() const { return {}; }
+    // Moves the Tmin edit field to `area` of the client area; an empty area hides it.
+    virtual void placeTminEdit(const Rect& /*area*/) {}
+
+    // Sets the pointer's shape and returns the shape it replaced.
+    virtual CursorShape setCursor(CursorShape /*shape*/) { return CursorShape::Arrow; }
+    // Keeps the mouse's moves coming to the window while the pointer is outside it, until released.
+    virtual void captureMouse() {}
+    virtual void releaseMouse() {}
 };
 
 }  // namespace tessaline

@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "support/case_random.h"
+#include "support/recording_painter.h"
 
 namespace tessaline {
 namespace {
@@ -22,13 +23,13 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome runCli(std::vector<std::string> args) {
+Outcome runCli(std::vector<std::string> args, cli::ImagePainter* painter = nullptr) {
     args.insert(args.begin(), "tessaline-cli");
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     std::ostringstream out, err;
-    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, nullptr);
+    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, painter);
     return {status, out.str(), err.str()};
 }
 
@@ -296,6 +297,40 @@ TEST(CliSeriesMaking, CreatedSeriesFollowsTheTypedSequence) {
     // The next series is drawn anew, and processed as a series of the listed type.
     EXPECT_EQ(lines[1]["chains"]["wSeriesType"], 16);
     EXPECT_EQ(lines[1]["series"]["lpEtalonNumbers"].size(), 5U);
+}
+
+// A script reads the targets from `layout` and clicks at them with `run`.
+TEST(CommandLineTest, ClicksAimedAtTheLayoutChooseTheEtalons) {
+    RecordingPainter painter;
+    const Outcome layout = runCli(words("layout --task joint --size 1000x700 --json"), &painter);
+    ASSERT_EQ(layout.status, cli::EXIT_DONE) << layout.err;
+    const nlohmann::json targets = nlohmann::json::parse(layout.out);
+    ASSERT_EQ(targets["rcEtalonCells"].size(), 20u);
+    const auto centre = [&](int cell) {
+        const nlohmann::json& r = targets["rcEtalonCells"][cell];
+        return std::to_string((r[0].get<int>() + r[2].get<int>()) / 2) + "," +
+               std::to_string((r[1].get<int>() + r[3].get<int>()) / 2);
+    };
+    const Outcome run = runCli(
+        words("run --task joint --size 1000x700 --steps 0 --json --clicks " + centre(4) + ";" + centre(9)),
+        &painter);
+    ASSERT_EQ(run.status, cli::EXIT_DONE) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["state"]["lpRequiredList"], (std::vector<int>{1, 5, 10}));
+
+    const struct {
+        const char* args;
+        const char* said;
+    } refusals[] = {
+        {"run --clicks 5,5;x", "--clicks: \"x\" is not x,y or x1,y1>x2,y2"},
+        {"run --drag 5,5", "--drag: \"5,5\" is not x1,y1>x2,y2"},
+        {"run --size 100x100 --clicks 100,5", "the pointer at 100,5 is outside the 100x100 client area"},
+        {"render --view stats --clicks 5,5 --out a.png", "--clicks and --drag go with the other views"}};
+    for (const auto& r : refusals) {
+        const Outcome outcome = runCli(words(r.args), &painter);
+        EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << r.args;
+        EXPECT_NE(outcome.err.find(r.said), std::string::npos) << outcome.err;
+    }
+    EXPECT_NE(runCli(words("run --clicks 5,5")).err.find("this build draws no images"), std::string::npos);
 }
 
 }  // namespace

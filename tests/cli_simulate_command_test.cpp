@@ -14,6 +14,7 @@
 #include "cli/process_group.h"
 #include "cli/simulate_command.h"
 #include "simulation/statistics.h"
+#include "tests/support/recording_painter.h"
 
 namespace tessaline {
 namespace {
@@ -25,24 +26,18 @@ struct Outcome {
     std::string out, err;
 };
 
-// Stands in for the Qt painter: keeps what the graph would be drawn from.
-class GraphChoiceRecorder final : public cli::ImagePainter {
+// Keeps what the graph would be drawn from.
+class GraphChoiceRecorder final : public RecordingPainter {
 public:
-    void start(std::string_view, std::ostream&) override { started = true; }
-    int paintAndSave(HeadlessWindow&, const AppState& state, cli::ImageSize size, const std::string& path,
-                     std::string_view, std::ostream&) override {
+    void saved(const AppState& state) override {
         painted = started && state.dwViewMode == VIEW_RESULT && state.wResultKind == RESULT_STATISTICS &&
                   state.lpRestErrorHeader != nullptr && state.lpRestErrorHeader->ifComplete != 0;
         view = state.dwStatisticsView;
         fixedBound = state.dwFixedUpperBound != 0 ? state.dUpperBound : 0.0;
-        width = size.width;
-        file = path;
-        return cli::EXIT_DONE;
     }
-    bool started = false, painted = false;
-    int32_t view = -1, width = 0;
+    bool painted = false;
+    int32_t view = -1;
     double fixedBound = 0.0;
-    std::string file;
 };
 
 class SimulateCommandTest : public testing::Test {

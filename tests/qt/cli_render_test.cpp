@@ -82,7 +82,7 @@ TEST_F(RenderTest, RefusesBadOptionsBeforeWritingAnything) {
     EXPECT_EQ(render("result", "shot.jpg"), EXIT_REFUSED);
     EXPECT_NE(err.str().find("--out must name a .png, .bmp or .pcx file"), std::string::npos) << err.str();
     EXPECT_EQ(render("result", "shot.png", "640"), EXIT_REFUSED);
-    EXPECT_EQ(render("subsets", "shot.png"), EXIT_REFUSED);
+    EXPECT_EQ(render("panels", "shot.png"), EXIT_REFUSED);
     RenderOptions options;
     options.view = "result";
     options.out = folder.file("shot.png");

@@ -87,9 +87,7 @@ void RecordingCanvas::rectangle(const Rect& area) {
     const bool outlined = pen_.style != PenStyle::None;
     if (!brush_.hollow) {
         const int32_t inset = outlined ? 1 : 0;
-        for (int32_t y = r.top + inset; y < r.bottom - inset; ++y) {
-            for (int32_t x = r.left + inset; x < r.right - inset; ++x) plot(x, y, brush_.color);
-        }
+        fillArea({r.left + inset, r.top + inset, r.right - inset, r.bottom - inset}, brush_.color);
     }
     if (!outlined) return;
     const Point corners[] = {{r.left, r.top},
@@ -128,9 +126,23 @@ void RecordingCanvas::ellipse(const Rect& area) {
 
 void RecordingCanvas::fillRect(const Rect& area, Color color) {
     record({CanvasOp::FillRect, {{area.left, area.top}, {area.right, area.bottom}}, {}, {}, color, {}});
-    const Rect r = normalised(area);
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        for (int32_t x = r.left; x < r.right; ++x) plot(x, y, color);
+    fillArea(normalised(area), color);
+}
+
+// Plots every pixel of the area (right and bottom excluded) a row at a time.
+void RecordingCanvas::fillArea(const Rect& r, Color color) {
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    include(r.left, r.top);
+    include(r.right - 1, r.bottom - 1);
+    const Rect in{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, image_.width),
+                  std::min(r.bottom, image_.height)};
+    const int64_t all = int64_t{r.right - r.left} * (r.bottom - r.top);
+    const int64_t inside =
+        in.right > in.left && in.bottom > in.top ? int64_t{in.right - in.left} * (in.bottom - in.top) : 0;
+    outside_ += all - inside;
+    for (int32_t y = in.top; y < in.bottom && inside > 0; ++y) {
+        const auto row = image_.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image_.width;
+        std::fill(row + in.left, row + in.right, packedRgb(color));
     }
 }
 

@@ -98,6 +98,7 @@ public:
 private:
     void record(CanvasCall call);
     void plot(int32_t x, int32_t y, Color color);
+    void fillArea(const Rect& area, Color color);
     void rasterLine(Point from, Point to);
     void include(int32_t x, int32_t y);
 
