@@ -5,7 +5,7 @@ namespace tessaline {
 void HeadlessWindow::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
     messages_.push_back({std::string(text), std::string(caption), icon});
     if (echo_ != nullptr && (!echoFilter_ || echoFilter_(messages_.back()))) {
-        std::string_view shown = caption.empty() ? std::string_view("Tessaline") : caption;
+        std::string_view shown = caption.empty() ? DEFAULT_MESSAGE_CAPTION : caption;
         *echo_ << "[" << shown << "] " << text;
         if (text.empty() || text.back() != '\n') *echo_ << '\n';
         echo_->flush();

@@ -8,6 +8,9 @@ namespace tessaline {
 
 enum class MessageIcon { None, Warning, Error, Information };
 
+// The caption of a message shown without one.
+inline constexpr std::string_view DEFAULT_MESSAGE_CAPTION = "Tessaline";
+
 class MessageSink {
 public:
     virtual ~MessageSink() = default;

@@ -1,20 +1,26 @@
-// The Qt tests' entry: Qt's application object lives while the tests run (not while they are only
-// listed), on the offscreen platform unless QT_QPA_PLATFORM names another.
+// The Qt tests' entry: Qt's application object (with widgets, for the window's tests) lives while
+// the tests run (not while they are only listed), on the offscreen platform unless QT_QPA_PLATFORM
+// names another.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <memory>
-
-#include "gui/qt_application.h"
 
 namespace {
 
 class GuiEnvironment : public testing::Environment {
 public:
-    void SetUp() override { session_ = std::make_unique<tessaline::GuiSession>(); }
-    void TearDown() override { session_.reset(); }
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application_ = std::make_unique<QApplication>(argumentCount_, arguments_);
+    }
+    void TearDown() override { application_.reset(); }
 
 private:
-    std::unique_ptr<tessaline::GuiSession> session_;
+    int argumentCount_ = 1;
+    char programName_[16] = "tessaline-tests";
+    char* arguments_[2] = {programName_, nullptr};
+    std::unique_ptr<QApplication> application_;
 };
 
 }  // namespace
