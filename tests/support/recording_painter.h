@@ -17,8 +17,8 @@ public:
         RecordingCanvas canvas(size.width, size.height);
         return paintClientArea(canvas, state, Rect{0, 0, size.width, size.height}, window);
     }
-    int paintAndSave(HeadlessWindow& window, const AppState& state, cli::ImageSize size, const std::string& path,
-                     std::string_view, std::ostream&) override {
+    int paintAndSave(HeadlessWindow& window, const AppState& state, cli::ImageSize size,
+                     const std::string& path, std::string_view, std::ostream&) override {
         paint(window, state, size);
         saved(state);
         width = size.width;
