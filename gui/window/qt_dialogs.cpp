@@ -59,8 +59,11 @@ public:
             switch (control.kind) {
                 case ControlKind::Group: addGroup(control); break;
                 case ControlKind::Label:
-                    // A label followed by an edit names the edit: both make one row.
-                    if (i + 1 < controls.size() && controls[i + 1].kind == ControlKind::Edit) {
+                    // An unnumbered label followed by an edit names the edit: both make one row. A
+                    // numbered label is a sentence of its own (with the values it states) above
+                    // the edit.
+                    if (control.id == 0 && i + 1 < controls.size() &&
+                        controls[i + 1].kind == ControlKind::Edit) {
                         ++i;
                         section().addRow(label(control), edit(controls[i], i));
                     } else {
@@ -111,6 +114,7 @@ private:
         // The logic reads no more than this of a text; a longer one is cut where the user sees it.
         widget->setMaxLength(static_cast<int>(EDIT_TEXT_LIMIT));
         widget->setText(fromUtf8(control.text));
+        widget->setCursorPosition(0);  // a long list shows from its start
         describe(*widget, control);
         values_.push_back({index, widget, nullptr});
         return widget;
