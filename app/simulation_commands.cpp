@@ -202,8 +202,15 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
         return;
     }
     SimulationClock clock;
-    statCutoffVandrel(window, state.lpRestErrorHeader, simulationRunOf(state), state.lpSeriesHeader,
-                      state.states, clock);
+    const auto run = [&window, &state, &clock] {
+        statCutoffVandrel(window, state.lpRestErrorHeader, simulationRunOf(state), state.lpSeriesHeader,
+                          state.states, clock);
+    };
+    if (state.simulationHooks.runner) {
+        state.simulationHooks.runner(run);
+    } else {
+        run();
+    }
     state.dwSimulationStart = clock.start;
     state.dwSimulationEnd = clock.end;
     showStatisticalSimulationCommand(window, state);

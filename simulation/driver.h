@@ -62,6 +62,9 @@ struct SimulationHooks {
     CellShare share;
     const std::atomic<bool>* cancel = nullptr;
     std::function<void(const SimulationProgress&)> progress;
+    // Carries the run out: none runs it on the calling thread; a front end that must stay
+    // responsive runs it elsewhere and returns once it has ended.
+    std::function<void(const std::function<void()>& run)> runner;
 };
 
 // Calendar times (seconds) of the last run's start and end.

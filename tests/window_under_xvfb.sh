@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The real workbench program on a virtual X display: it starts, shows its window titled "Tessaline",
+# paints something that is not blank, answers the keyboard (F5 makes and processes a series), and
+# ends with status 0 on " Exit" (Ctrl+Q). With a folder as second argument the screenshots stay
+# there (alphabet.png, result.png).
+set -uo pipefail
+
+# Inside the virtual display: run_session PROGRAM WORK
+run_session() {
+  local program="$1" work="$2"
+  export QT_QPA_PLATFORM=xcb
+  "$program" >"$work/out" 2>&1 &
+  local pid=$!
+  local window=""
+  for _ in $(seq 1 100); do
+    window="$(xdotool search --name '^Tessaline$' 2>/dev/null | head -1)"
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  if [ -z "$window" ]; then
+    echo "FAIL: no window titled Tessaline appeared" >&2
+    kill "$pid" 2>/dev/null
+    return 1
+  fi
+  sleep 1
+  import -window root "$work/alphabet.png"
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  xdotool key --window "$window" F5 2>/dev/null
+  sleep 1
+  import -window root "$work/result.png"
+  xdotool key --window "$window" ctrl+q 2>/dev/null
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "FAIL: the program did not end on Exit" >&2
+    kill "$pid"
+    return 1
+  fi
+  wait "$pid"
+  local status=$?
+  [ "$status" -eq 0 ] || { echo "FAIL: the program ended with status $status" >&2; cat "$work/out" >&2; return 1; }
+  return 0
+}
+if [ "${1:-}" = "--session" ]; then
+  run_session "$2" "$3"
+  exit $?
+fi
+
+program="$1"
+keep="${2:-}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failures=0
+xvfb-run -a -s "-screen 0 1600x1000x24" "$0" --session "$program" "$work" || failures=$((failures + 1))
+
+# A picture that is not blank has many colours; the result differs from the alphabet.
+for shot in alphabet result; do
+  colours="$(convert "$work/$shot.png" -format '%k' info: 2>/dev/null || echo 0)"
+  if [ "${colours:-0}" -lt 3 ]; then
+    echo "FAIL: the $shot screenshot is blank ($colours colours)" >&2
+    failures=$((failures + 1))
+  fi
+done
+if cmp -s "$work/alphabet.png" "$work/result.png"; then
+  echo "FAIL: F5 changed nothing on the screen" >&2
+  failures=$((failures + 1))
+fi
+[ -n "$keep" ] && cp "$work"/*.png "$keep"/ 2>/dev/null
+exit $((failures > 0))
