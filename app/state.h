@@ -128,6 +128,9 @@ struct AppState {
     int32_t dwRedrawButtons = 0;
     int32_t dwSelectAllShown = 0;
 
+    // The pictures of the drawn buttons (none: the buttons are drawn with their captions)
+    std::vector<WindowImage> buttonPictures;
+
     // The pointer's shape a hover over one of the parameters panel's handles replaced
     CursorShape hSavedCursor = CursorShape::Arrow;
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "draw/alphabet_view.h"
+#include "draw/button_pictures.h"
 #include "draw/controls.h"
 #include "model/codes.h"
 #include "panels/params_header.h"
@@ -170,13 +171,22 @@ void drawButtons(Canvas& canvas, const AppState& state, PaintedGeometry& painted
     }
     const WindowLayout& layout = painted.layout;
     const int32_t h = painted.lineHeight;
-    if (withRestart) drawButton(canvas, layout.rcRestartButton, "Restart", h);
-    drawButton(canvas, layout.rcNextButton, "Next", h);
-    drawButton(canvas, layout.rcExitButton, "Exit", h);
+    // The button's picture at its top left corner when the window has made them, else the button
+    // drawn with its caption.
+    const auto button = [&](const Rect& area, ButtonPictureId picture) {
+        if (state.buttonPictures.size() == BUTTON_PICTURE_COUNT) {
+            canvas.drawPicture({area.left, area.top}, state.buttonPictures[picture]);
+        } else {
+            drawButton(canvas, area, BUTTON_PICTURES[picture].caption, h);
+        }
+    };
+    if (withRestart) button(layout.rcRestartButton, PICTURE_RESTART);
+    button(layout.rcNextButton, PICTURE_NEXT);
+    button(layout.rcExitButton, PICTURE_EXIT);
     if (layout.hasSelectButton) {
         painted.selectAllShown = selectAllShown(state);
-        drawButton(canvas, layout.rcSelectButton,
-                   *painted.selectAllShown != 0 ? "Select All" : "Unselect All", h);
+        button(layout.rcSelectButton,
+               *painted.selectAllShown != 0 ? PICTURE_SELECT_ALL : PICTURE_UNSELECT_ALL);
     }
 }
 
@@ -220,6 +230,21 @@ PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rec
     canvas.setBackgroundColor(background);
     canvas.setTextColor(textColor);
     return painted;
+}
+
+std::string_view loadButtonPictures(AppState& state,
+                                    const std::function<WindowImage(std::string_view caption)>& paint) {
+    state.buttonPictures.clear();
+    for (const ButtonPictureInfo& info : BUTTON_PICTURES) {
+        WindowImage picture = paint(info.caption);
+        if (picture.width != BUTTON_PICTURE_WIDTH || picture.height != BUTTON_PICTURE_HEIGHT ||
+            !pixelsMatchSize(picture)) {
+            state.buttonPictures.clear();
+            return info.name;
+        }
+        state.buttonPictures.push_back(std::move(picture));
+    }
+    return {};
 }
 
 void prepareForPaint(Window& window, AppState& state) {

@@ -2,7 +2,9 @@
 // Painting the main window's client area: the view the view mode chooses in the graph area, the
 // button column and the value selectors. The window paints through it onto its back buffer, and
 // the command line renders the same picture into an image file.
+#include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "app/state.h"
@@ -36,6 +38,12 @@ struct PaintedGeometry {
 // state; a view that cannot get its working memory says so on `messages` and is left undrawn.
 PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rect& client,
                                 MessageSink& messages);
+
+// Makes the pictures of the five buttons in their order with `paint` (the picture of a caption, 144 x
+// 32 pixels, or an empty image when it cannot be made). The name of the first that could not be
+// made ("ButtonStart", ...), the state then keeping none; empty when all were made.
+std::string_view loadButtonPictures(AppState& state,
+                                    const std::function<WindowImage(std::string_view caption)>& paint);
 
 // What the window does before it paints: the subset view sets its panel up on first use (a
 // failure is said on `window`, and the next paint tries again).

@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "platform/geometry.h"
+#include "platform/image.h"
 
 namespace tessaline {
 
@@ -105,6 +106,8 @@ public:
     virtual void ellipse(const Rect& area) = 0;
     virtual void fillRect(const Rect& area, Color color) = 0;
     virtual void setPixel(int32_t x, int32_t y, Color color) = 0;
+    // Copies a picture with its top left corner at `at`; by default a pixel at a time.
+    virtual void drawPicture(Point at, const WindowImage& picture);
 
     virtual void textOut(int32_t x, int32_t y, std::string_view text) = 0;
     virtual TextExtent textExtent(std::string_view text) const = 0;

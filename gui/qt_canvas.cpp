@@ -248,6 +248,14 @@ void QtCanvas::fillRect(const Rect& area, Color color) {
     if (const std::optional<QRect> r = areaRect(area)) painter_.fillRect(*r, qtColor(color));
 }
 
+void QtCanvas::drawPicture(Point at, const WindowImage& picture) {
+    if (!pixelsMatchSize(picture) || picture.width == 0 || picture.height == 0) return;
+    // The pixels are 0x00RRGGBB rows, as a 32-bit RGB image holds them.
+    const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
+                       static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32);
+    painter_.drawImage(QPoint(at.x, at.y), image);
+}
+
 void QtCanvas::setPixel(int32_t x, int32_t y, Color color) {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
     painter_.fillRect(QRect(x, y, 1, 1), qtColor(color));

@@ -49,6 +49,7 @@ public:
     void ellipse(const Rect& area) override;
     void fillRect(const Rect& area, Color color) override;
     void setPixel(int32_t x, int32_t y, Color color) override;
+    void drawPicture(Point at, const WindowImage& picture) override;
 
     void textOut(int32_t x, int32_t y, std::string_view text) override;
     TextExtent textExtent(std::string_view text) const override;

@@ -15,6 +15,8 @@
 #include "app/commands.h"
 #include "app/menu.h"
 #include "app/startup.h"
+#include "app/window_paint.h"
+#include "draw/button_pictures.h"
 #include "gui/qt_canvas.h"
 #include "gui/qt_image.h"
 #include "gui/window/qt_dialogs.h"
@@ -56,7 +58,14 @@ QString progressText(const SimulationProgress& progress, double seconds) {
 
 }  // namespace
 
-MainWindow::MainWindow() : view_(new WorkbenchView(*this, state_, this)) {
+WindowImage paintButtonPicture(std::string_view caption) {
+    QtCanvas canvas(BUTTON_PICTURE_WIDTH, BUTTON_PICTURE_HEIGHT);
+    drawButtonPicture(canvas, caption);
+    return windowImageOf(canvas.image(), WINDOW_BACKGROUND);
+}
+
+MainWindow::MainWindow(const std::function<WindowImage(std::string_view)>& paintPicture)
+    : view_(new WorkbenchView(*this, state_, this)) {
     setWindowTitle("Tessaline");
     setCentralWidget(view_);
     view_->deferredMessage = [this](const std::string& text, const std::string& caption, MessageIcon icon) {
@@ -68,7 +77,8 @@ MainWindow::MainWindow() : view_(new WorkbenchView(*this, state_, this)) {
     state_.simulationHooks.runner = [this](const std::function<void()>& run) {
         runSimulationBehindProgress(run);
     };
-    runStartUp(*this, state_);
+    missingPicture_ = std::string(loadButtonPictures(state_, paintPicture));
+    if (missingPicture_.empty()) runStartUp(*this, state_);
 }
 
 MainWindow::~MainWindow() { releaseAppState(state_); }
@@ -169,7 +179,8 @@ void MainWindow::captureMouse() { view_->grabMouse(); }
 void MainWindow::releaseMouse() { view_->releaseMouse(); }
 
 // Runs the simulation on a worker thread while a modal dialog shows its progress and offers
-// Cancel, which stops it between repeats. The picture stays as it was until the run has ended.
+// Cancel, which stops it between repeats (the simulation then says it was cancelled). The picture
+// stays as it was until the run has ended.
 void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
     std::atomic<bool> cancel{false};
     QProgressDialog dialog("Statistical simulation", "Cancel", 0, 1000, this);
@@ -211,14 +222,14 @@ void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
     hooks.progress = kept.progress;
     view_->setFrozen(false);
     dialog.close();
-    if (cancel.load()) {
-        showMessage("The statistical simulation was cancelled before it completed: it has no graphs to show.",
-                    " Statistical Simulation", MessageIcon::Information);
-    }
 }
 
 int runWorkbench(QApplication& application) {
     MainWindow window;
+    if (!window.missingPicture().empty()) {
+        window.showMessage("No Bitmap <" + window.missingPicture() + ">", "Fatal Error", MessageIcon::Error);
+        return 0;
+    }
     // Without a window manager to maximise it, the window takes the screen's free area itself.
     if (const QScreen* screen = window.screen()) window.setGeometry(screen->availableGeometry());
     window.showMaximized();

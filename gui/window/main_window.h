@@ -19,15 +19,22 @@
 
 namespace tessaline {
 
+// The picture of a button's caption painted on Qt's canvas, 144 x 32 pixels.
+WindowImage paintButtonPicture(std::string_view caption);
+
 class MainWindow final : public QMainWindow, public Window {
 public:
-    // Builds the window and its menu, then runs the start-up sequence.
-    MainWindow();
+    // Builds the window and its menu, makes the buttons' pictures with `paintPicture`, then runs the
+    // start-up sequence (not when a picture could not be made: the window is then not to be shown).
+    explicit MainWindow(
+        const std::function<WindowImage(std::string_view)>& paintPicture = paintButtonPicture);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     AppState& state() { return state_; }
+    // The name of the button picture that could not be made at the start ("" when all were).
+    const std::string& missingPicture() const { return missingPicture_; }
     WorkbenchView& view() { return *view_; }
     // The menu entry of a command, for tests and scripts.
     QAction* action(int command) const;
@@ -63,10 +70,12 @@ private:
     WorkbenchView* view_;  // owned by the window as its central widget
     std::map<int, QAction*> actions_;
     CursorShape cursor_ = CursorShape::Arrow;
+    std::string missingPicture_;
 };
 
 // Creates the window (start-up included), shows it maximised and runs the event loop; the
-// program's exit code.
+// program's exit code. When a button's picture cannot be made, a "Fatal Error" message names it and
+// the program ends with code 0.
 int runWorkbench(QApplication& application);
 
 }  // namespace tessaline

@@ -192,5 +192,16 @@ TEST_F(MainWindowTest, RandomWalkOverMenuClicksAndDialogs) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST(MainWindowPictures, AButtonPictureThatCannotBeMadeIsNamedAndNothingStarts) {
+    int made = 0;
+    const MainWindow window([&made](std::string_view caption) {
+        return ++made == 3 ? WindowImage{} : paintButtonPicture(caption);
+    });
+    EXPECT_EQ(window.missingPicture(), "IDB_BITMAP1");
+    EXPECT_EQ(made, 3);
+    const MainWindow whole;
+    EXPECT_EQ(whole.missingPicture(), "");
+}
+
 }  // namespace
 }  // namespace tessaline
