@@ -2,12 +2,40 @@
 # The real workbench program on a virtual X display: it starts, shows its window titled "Tessaline",
 # paints something that is not blank, answers the keyboard (F5 makes and processes a series), and
 # ends with status 0 on " Exit" (Ctrl+Q). With a folder as second argument the screenshots stay
-# there (alphabet.png, result.png).
+# there (alphabet.png, result.png, and statistics.png of a statistical simulation run from the menu
+# with its dialogs as shown, which takes a while).
 set -uo pipefail
 
-# Inside the virtual display: run_session PROGRAM WORK
+# Waits up to `seconds` for a window whose title matches; its id.
+wait_for_window() {
+  local title="$1" seconds="$2"
+  for _ in $(seq 1 $((seconds * 10))); do
+    local found
+    found="$(xdotool search --name "$title" 2>/dev/null | head -1)"
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# For the pictures kept: " Statistical Simulation" from the menu with its dialogs confirmed as
+# shown, then its graph.
+statistics_picture() {
+  local window="$1" work="$2"
+  xdotool mousemove 70 8 click 1
+  sleep 0.5
+  xdotool mousemove 138 167 click 1
+  wait_for_window '^Create Series$' 10 >/dev/null && xdotool key Return
+  wait_for_window '^ Location Parameters$' 10 >/dev/null && xdotool key Return
+  wait_for_window '^getPulseEstAsRepeats$' 10 >/dev/null && xdotool key Return
+  wait_for_window 'Show Statistical Simulation' 300 >/dev/null && xdotool key Return
+  sleep 1
+  import -window root "$work/statistics.png"
+}
+
+# Inside the virtual display: run_session PROGRAM WORK [KEEP]
 run_session() {
-  local program="$1" work="$2"
+  local program="$1" work="$2" keep="${3:-}"
   export QT_QPA_PLATFORM=xcb
   "$program" >"$work/out" 2>&1 &
   local pid=$!
@@ -28,6 +56,8 @@ run_session() {
   xdotool key --window "$window" F5 2>/dev/null
   sleep 1
   import -window root "$work/result.png"
+  [ -n "$keep" ] && statistics_picture "$window" "$work"
+  xdotool windowfocus --sync "$window" 2>/dev/null
   xdotool key --window "$window" ctrl+q 2>/dev/null
   for _ in $(seq 1 100); do
     kill -0 "$pid" 2>/dev/null || break
@@ -44,7 +74,7 @@ run_session() {
   return 0
 }
 if [ "${1:-}" = "--session" ]; then
-  run_session "$2" "$3"
+  run_session "$2" "$3" "${4:-}"
   exit $?
 fi
 
@@ -57,7 +87,7 @@ failures=0
 # reports; they are not the workbench's.
 printf 'leak:libdbus-1.so\nleak:libfontconfig.so\n' >"$work/leaks.supp"
 export LSAN_OPTIONS="suppressions=$work/leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-xvfb-run -a -s "-screen 0 1600x1000x24" "$0" --session "$program" "$work" || failures=$((failures + 1))
+xvfb-run -a -s "-screen 0 1600x1000x24" "$0" --session "$program" "$work" "$keep" || failures=$((failures + 1))
 
 # A picture that is not blank has many colours; the result differs from the alphabet.
 for shot in alphabet result; do
