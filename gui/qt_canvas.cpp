@@ -162,8 +162,13 @@ QString symbolFontText(std::string_view text) {
     return shown;
 }
 
-QtCanvas::QtCanvas(int32_t width, int32_t height)
-    : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32), qtFont_(qtFontFor(font_)) {
+QtCanvas::QtCanvas(int32_t width, int32_t height, double pixelRatio)
+    : image_(static_cast<int>(std::ceil(std::max(width, 1) * std::max(pixelRatio, 1.0))),
+             static_cast<int>(std::ceil(std::max(height, 1) * std::max(pixelRatio, 1.0))),
+             QImage::Format_RGB32),
+      area_(0, 0, std::max(width, 1), std::max(height, 1)),
+      qtFont_(qtFontFor(font_)) {
+    image_.setDevicePixelRatio(std::max(pixelRatio, 1.0));
     image_.fill(qtColor(WINDOW_BACKGROUND));
     painter_.begin(&image_);
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -208,8 +213,14 @@ void QtCanvas::drawSegment(Point from, Point to) {
         from = {static_cast<int32_t>(part->x1()), static_cast<int32_t>(part->y1())};
         to = {static_cast<int32_t>(part->x2()), static_cast<int32_t>(part->y2())};
     }
-    const QList<QPoint> pixels = segmentPixels(from, to, pen_.style == PenStyle::Dotted, image_.rect());
+    const QList<QPoint> pixels = segmentPixels(from, to, pen_.style == PenStyle::Dotted, area_);
     if (pixels.isEmpty()) return;
+    if (image_.devicePixelRatio() > 1.0) {
+        // A point would be one device pixel: each canvas pixel is filled whole instead.
+        const QColor colour = qtColor(pen_.color);
+        for (const QPoint& p : pixels) painter_.fillRect(QRect(p, QSize(1, 1)), colour);
+        return;
+    }
     painter_.setPen(pixelPen(pen_.color));
     painter_.drawPoints(pixels.constData(), static_cast<int>(pixels.size()));
 }
@@ -257,7 +268,7 @@ void QtCanvas::drawPicture(Point at, const WindowImage& picture) {
 }
 
 void QtCanvas::setPixel(int32_t x, int32_t y, Color color) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    if (!area_.contains(x, y)) return;
     painter_.fillRect(QRect(x, y, 1, 1), qtColor(color));
 }
 

@@ -28,7 +28,9 @@ public:
     // A white image of width x height pixels (a size below 1 is taken as 1) in the classic
     // starting state: black solid pen, white brush, the window font, black text over an opaque
     // white box.
-    QtCanvas(int32_t width, int32_t height);
+    // With a pixel ratio above 1 (a high-density screen) the image has that many device pixels per
+    // pixel of the canvas: everything is laid out and drawn in the canvas's pixels, text sharper.
+    QtCanvas(int32_t width, int32_t height, double pixelRatio = 1.0);
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;
@@ -63,6 +65,7 @@ private:
     QString shownText(std::string_view text) const;
 
     QImage image_;
+    QRect area_;  // the canvas's pixels
     QPainter painter_;
     Pen pen_;
     Brush brush_;

@@ -149,7 +149,9 @@ bool MainWindow::runDialog(DialogForm& form) {
     return dialogAnswerer ? dialogAnswerer(form) : runFormDialog(this, form);
 }
 
-WindowImage MainWindow::captureClientArea() { return windowImageOf(view_->picture(), WINDOW_BACKGROUND); }
+WindowImage MainWindow::captureClientArea() {
+    return windowImageOf(view_->pictureInWindowPixels(), WINDOW_BACKGROUND);
+}
 
 std::optional<std::string> MainWindow::chooseSaveFileName(const SaveFileRequest& request) {
     return saveAnswerer ? saveAnswerer(request) : askSaveFileName(this, request);

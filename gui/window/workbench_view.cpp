@@ -63,12 +63,24 @@ void WorkbenchView::repaintPicture() {
     pictureOutOfDate_ = false;
     const int32_t width = std::max(1, this->width()), height = std::max(1, this->height());
     prepareForPaint(window_, state_);
-    QtCanvas canvas(width, height);
+    QtCanvas canvas(width, height, devicePixelRatioF());
     PaintMessages messages(*this);
     const PaintedGeometry painted = paintClientArea(canvas, state_, Rect{0, 0, width, height}, messages);
     storePaintedGeometry(state_, painted);
     placeEditField(window_, painted);
     picture_ = canvas.image().copy();
+}
+
+QImage WorkbenchView::pictureInWindowPixels() {
+    const QImage& shown = picture();
+    if (shown.devicePixelRatio() == 1.0) return shown;
+    // On a high-density screen the picture is painted again one device pixel per window pixel,
+    // the size and layout of the window's picture.
+    const int32_t width = std::max(1, this->width()), height = std::max(1, this->height());
+    QtCanvas canvas(width, height);
+    PaintMessages messages(*this);
+    paintClientArea(canvas, state_, Rect{0, 0, width, height}, messages);
+    return canvas.image().copy();
 }
 
 void WorkbenchView::paintEvent(QPaintEvent* /*event*/) {

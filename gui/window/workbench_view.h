@@ -23,8 +23,10 @@ public:
     // While frozen (a simulation runs on another thread and changes the records), the widget shows
     // the last picture and neither paints nor takes the mouse.
     void setFrozen(bool frozen);
-    // The picture as last painted (painted now when it is out of date).
+    // The picture as last painted (painted now when it is out of date), in device pixels.
     const QImage& picture();
+    // The same picture with one pixel per window pixel, as a snapshot saves it.
+    QImage pictureInWindowPixels();
 
     QLineEdit& tminEdit() { return *tminEdit_; }
 

@@ -150,6 +150,20 @@ TEST(QtCanvasAreas, FillRectAndSetPixelSetExactlyTheirPixels) {
     EXPECT_EQ(countPixels(canvas.image(), kWhitePixel), 100 - 6 - 1);
 }
 
+// On a high-density screen everything keeps its place in canvas pixels, each covering 2 x 2 device
+// pixels, and a line stays on the canvas's own edge.
+TEST(QtCanvasAreas, APixelRatioOfTwoDrawsTheSameLayoutWithFourDevicePixelsEach) {
+    QtCanvas canvas(10, 10, 2.0);
+    EXPECT_EQ(canvas.image().size(), QSize(20, 20));
+    canvas.fillRect(Rect{1, 1, 4, 3}, rgb(0, 0, 255));
+    EXPECT_EQ(countPixels(canvas.image(), 0xFF0000FF), 4 * 6);
+    EXPECT_EQ(paintedBounds(canvas.image()), (Rect{2, 2, 8, 6}));
+    canvas.setPixel(9, 9, kBlack);
+    canvas.setPixel(10, 9, kBlack);  // outside the canvas
+    canvas.lineTo(30, 0);            // cut at the canvas's right edge
+    EXPECT_EQ(countPixels(canvas.image(), 0xFF000000), 4 + 4 * 10);
+}
+
 TEST(QtCanvasAreas, AnEllipseIsInscribedInItsArea) {
     QtCanvas canvas(40, 40);
     canvas.selectBrush(Brush{rgb(0, 255, 0), false});
