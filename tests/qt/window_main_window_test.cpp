@@ -9,11 +9,13 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/dialogs.h"
 #include "app/mouse.h"
+#include "app/series_dialogs.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "draw/bmp_writer.h"
@@ -21,6 +23,7 @@
 #include "gui/qt_image.h"
 #include "gui/window/main_window.h"
 #include "model/codes.h"
+#include "panels/params_header.h"
 #include "platform/headless.h"
 #include "simulation/statistics.h"
 #include "tests/support/case_random.h"
@@ -94,6 +97,40 @@ TEST_F(MainWindowTest, MenuHoldsThePopupsAndEveryEntrySendsItsCommand) {
     trigger(CMD_PROCESSING_NEXT_DATA);
     EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
     EXPECT_EQ(state.dwCompletedRuns, 1u);
+}
+
+TEST_F(MainWindowTest, CreateSeriesFromTheMenuKeepsOrTakesTheCountAsItsSecondDialogEnds) {
+    trigger(CMD_SERIES_FIXED_WHOLE);
+    const uint16_t count = state.wPulsesNumber;
+    edits[DIALOG_SERIES_STRUCTURE] = {{EDIT_STRUCTURE_PULSES, "6"}, {EDIT_STRUCTURE_SEQUENCE, "3,1,4,1,5,9"}};
+    cancelled = {DIALOG_SERIES_STRUCTURE};
+    trigger(CMD_CREATE_SERIES);
+    EXPECT_EQ(std::tuple(state.wSeriesType, state.wPulsesNumber), std::tuple(SERIES_FIXED_WHOLE, count));
+    cancelled.clear();
+    trigger(CMD_CREATE_SERIES);
+    EXPECT_EQ(std::tuple(state.wSeriesType, state.wPulsesNumber), std::tuple(SERIES_FIXED_WHOLE_LISTED, 6));
+    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+}
+
+// A drag of the parameters panel's Tmax slope through Qt's mouse events: the pointer changes over
+// the line and the slope follows the drag.
+TEST_F(MainWindowTest, ParametersPanelSlopeFollowsADrag) {
+    trigger(CMD_VIEW_SERIES_PARAMETERS);
+    picture();
+    ASSERT_NE(state.lpParamsHeader, nullptr);
+    const LineSegment slope = state.lpParamsHeader->tmaxSlope;
+    const QPoint start = centre({slope.from.x, slope.from.y, slope.to.x, slope.to.y});
+    const int32_t tmax = state.lpParamsHeader->dwTmax;
+    QTest::mouseMove(&window.view(), start);
+    EXPECT_EQ(window.view().cursor().shape(), Qt::SizeFDiagCursor);
+    QTest::mousePress(&window.view(), Qt::LeftButton, {}, start);
+    for (int dy = 2; dy <= 10; dy += 2) {
+        picture();
+        QTest::mouseMove(&window.view(), start + QPoint(0, -dy));
+    }
+    QTest::mouseRelease(&window.view(), Qt::LeftButton, {}, start + QPoint(0, -10));
+    EXPECT_GT(state.lpParamsHeader->dwTmax, tmax);  // higher at the same place: a steeper slope
+    EXPECT_EQ(state.lpParamsHeader->dwTmaxDrag, 0);
 }
 
 TEST_F(MainWindowTest, ClicksOnTheShownPictureChooseEtalonsAndMoveOn) {
