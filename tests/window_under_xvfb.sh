@@ -39,14 +39,12 @@ run_session() {
   export QT_QPA_PLATFORM=xcb
   "$program" >"$work/out" 2>&1 &
   local pid=$!
-  local window=""
-  for _ in $(seq 1 100); do
-    window="$(xdotool search --name '^Tessaline$' 2>/dev/null | head -1)"
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
+  # A first start on a fresh machine may spend a while building the font cache.
+  local window
+  window="$(wait_for_window '^Tessaline$' 60)"
   if [ -z "$window" ]; then
     echo "FAIL: no window titled Tessaline appeared" >&2
+    cat "$work/out" >&2
     kill "$pid" 2>/dev/null
     return 1
   fi
@@ -54,12 +52,16 @@ run_session() {
   import -window root "$work/alphabet.png"
   xdotool windowfocus --sync "$window" 2>/dev/null
   xdotool key --window "$window" F5 2>/dev/null
-  sleep 1
-  import -window root "$work/result.png"
+  # The new series is on the screen once the picture changes.
+  for _ in $(seq 1 60); do
+    sleep 0.5
+    import -window root "$work/result.png"
+    cmp -s "$work/alphabet.png" "$work/result.png" || break
+  done
   [ -n "$keep" ] && statistics_picture "$window" "$work"
   xdotool windowfocus --sync "$window" 2>/dev/null
   xdotool key --window "$window" ctrl+q 2>/dev/null
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
