@@ -54,6 +54,10 @@ bool consoleFormat(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("tessaline-bench %s\n", TESSALINE_VERSION);
+        return 0;
+    }
     const bool console = consoleFormat(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

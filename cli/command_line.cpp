@@ -219,6 +219,7 @@ CLI::App* addLayoutCommand(CLI::App& app, Arguments& a) {
 
 int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, ImagePainter* painter) {
     CLI::App app{"Tessaline: detection and recognition of pulses in noisy series (headless front end)"};
+    app.set_version_flag("--version", std::string("tessaline-cli ") + TESSALINE_VERSION);
     app.require_subcommand(1);
     Arguments a;
 
@@ -248,6 +249,8 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help, out, err);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version, out, err);
     } catch (const CLI::ParseError& error) {
         app.exit(error, out, err);
         return EXIT_REFUSED;
