@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "cli/commands.h"
+#include "cli/detect_command.h"
 #include "cli/process_group.h"
 #include "cli/render_command.h"
 #include "cli/run_options.h"
@@ -39,6 +40,7 @@ struct Arguments {
     RenderOptions render;
     LayoutOptions layout;
     PointerArguments runPointer, renderPointer, layoutPointer;
+    DetectArguments detect;
 };
 
 void addPointerOptions(CLI::App& command, PointerArguments& a) {
@@ -245,6 +247,10 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     CLI::App* renderCommand = addRenderCommand(app, a);
     CLI::App* layoutCommand = addLayoutCommand(app, a);
 
+    CLI::App* detect = app.add_subcommand(
+        "detect", "Detect pulses in a series read from a file, with etalons read from a file");
+    addDetectOptions(*detect, a.detect);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -259,6 +265,7 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     if (simulate->parsed()) return runSimulate(*simulate, a, argc, argv, out, err, painter);
     if (renderCommand->parsed()) return runRender(*renderCommand, a, err, painter);
     if (layoutCommand->parsed()) return runLayout(*layoutCommand, a, out, err, painter);
+    if (detect->parsed()) return runDetectCommand(*detect, a.detect, out, err);
     return runRun(*run, a, out, err, painter);
 }
 

@@ -1,0 +1,217 @@
+// tessaline-cli detect: a series the workbench makes, written to files, is found where the workbench
+// finds it; every kind of bad input is refused in one line with status 2; the JSON result's shape.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "model/codes.h"
+#include "platform/headless.h"
+
+namespace tessaline {
+namespace {
+
+struct Outcome {
+    int status = 0;
+    std::string out, err;
+};
+
+Outcome detect(std::vector<std::string> args) {
+    args.insert(args.begin(), {"tessaline-cli", "detect"});
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::ostringstream out, err;
+    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, nullptr);
+    return {status, out.str(), err.str()};
+}
+
+std::string writeFile(const std::string& name, const std::string& bytes) {
+    const std::string path = testing::TempDir() + "tessaline_detect_" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+std::string joined(const int16_t* values, std::size_t count, char separator) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += std::to_string(values[i]) + separator;
+    return text;
+}
+
+// The workbench makes and processes one series; detect on its noisy samples and the listed etalons
+// (in list order) must find the same pulses: positions, etalons and used segments.
+TEST(DetectCommandTest, WorkbenchSeriesIsFoundWhereTheWorkbenchFindsIt) {
+    const struct {
+        int seriesType;
+        const char* task;
+        const char* detectTask;
+    } cases[] = {{SERIES_FIXED_CUTOFF, "joint", "joint"},
+                 {SERIES_UNFIXED_WHOLE, "joint", "joint"},
+                 {SERIES_UNFIXED_CUTOFF, "recognition", "recognition"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seriesType);
+        HeadlessWindow window;
+        AppState state;
+        cli::RunSettings settings;
+        settings.seriesType = c.seriesType;
+        settings.task = c.task;
+        settings.required = std::vector<int>{3, 7, 12};
+        std::ostringstream said;
+        ASSERT_EQ(cli::startUpWithSettings(window, state, settings, "test", said), cli::EXIT_DONE)
+            << said.str();
+        ASSERT_TRUE(cli::runProcessingStep(window, state));
+        const SeriesHeader& series = *state.lpSeriesHeader;
+        ASSERT_GT(series.wFoundPulses, 0);
+
+        const std::string seriesFile =
+            writeFile("workbench_series.csv", joined(series.lpNoisyData, series.dwSeriesSize, '\n'));
+        std::string etalons;
+        for (int i = 0; i < state.wRequiredQuantity; ++i) {
+            const PulseHeader& etalon = state.Alphabet[state.lpRequiredList[i] - 1];
+            etalons += joined(etalon.lpData, state.wEtalonLength, ',') + "\n";
+        }
+        const std::string etalonsFile = writeFile("workbench_etalons.csv", etalons);
+        std::vector<std::string> args = {"--series",  seriesFile,
+                                         "--etalons", etalonsFile,
+                                         "--tmin",    std::to_string(state.wTmin),
+                                         "--tmax",    std::to_string(state.wTmax),
+                                         "--task",    c.detectTask,
+                                         "--energy",  std::to_string(state.wProcessingEnergyLevel),
+                                         "--json"};
+        if (!isUnfixedSeriesType(static_cast<uint16_t>(c.seriesType))) {
+            args.insert(args.end(), {"--count", std::to_string(series.wImpulseQuantity)});
+        }
+        const Outcome outcome = detect(args);
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const nlohmann::json result = nlohmann::json::parse(outcome.out);
+        const nlohmann::json& pulses = result["pulses"];
+        ASSERT_EQ(pulses.size(), series.wFoundPulses);
+        for (std::size_t j = 0; j < pulses.size(); ++j) {
+            EXPECT_EQ(pulses[j]["position"], series.lpFoundPositions[j]) << j;
+            const int etalon = pulses[j]["etalon"];
+            EXPECT_EQ(state.lpRequiredList[etalon - 1], series.lpFoundEtalonNumbers[j]) << j;
+            EXPECT_EQ(pulses[j]["segment"],
+                      (std::vector<int>{series.lpFoundCutBegins[j], series.lpFoundCutEnds[j]}));
+        }
+    }
+}
+
+std::string wavFile(uint16_t format, uint16_t channels, uint16_t bits, const std::string& data) {
+    const auto le = [](uint32_t value, int bytes) {
+        std::string text;
+        for (int b = 0; b < bytes; ++b) text += static_cast<char>((value >> (8 * b)) & 0xFF);
+        return text;
+    };
+    const std::string fmt = le(format, 2) + le(channels, 2) + le(8000, 4) +
+                            le(8000u * channels * bits / 8, 4) + le(channels * bits / 8u, 2) + le(bits, 2);
+    const std::string body =
+        "WAVEfmt " + le(16, 4) + fmt + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
+    return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
+std::string npyFile(const std::string& descr, const std::string& shape, const std::string& data,
+                    uint16_t headerLength = 0) {
+    std::string header = "{'descr': '" + descr + "', 'fortran_order': False, 'shape': " + shape + ", }\n";
+    const uint16_t length = headerLength != 0 ? headerLength : static_cast<uint16_t>(header.size());
+    return std::string("\x93NUMPY\x01\x00", 8) + static_cast<char>(length & 0xFF) +
+           static_cast<char>(length >> 8) + header + data;
+}
+
+TEST(DetectCommandTest, BadInputIsRefusedInOneLineNamingWhere) {
+    const std::string etalons = writeFile("etalons.csv", "0,100,200,100,0\n0,-100,-200,-100,0\n");
+    std::string flat;
+    for (int i = 0; i < 60; ++i) flat += "10\n";
+    const std::string series = writeFile("series.csv", flat);
+    const struct {
+        std::string seriesBytes, etalonsBytes;
+        std::vector<std::string> options;
+        const char* said;
+        std::string tmin = "10", tmax = "20";
+    } cases[] = {
+        {"1\n2\nabc\n", "", {}, "series line 3: \"abc\" is not a number"},
+        {"1\n40000\n", "", {}, "series line 2: 40000 is outside the 16-bit range -32768..32767"},
+        {"1\n2.5\n", "", {}, "series line 2: \"2.5\" is not a whole number"},
+        {"1,2\n3\n", "", {}, "series line 2: 1 value(s) after a line of 2"},
+        {"\n\n", "", {}, "series: no samples"},
+        {"1\n", "1,2,3\n4,5\n", {}, "etalons line 2: 2 values where line 1 has 3"},
+        {"1\n", "1,,2\n", {}, "etalons line 1: an empty value"},
+        {wavFile(1, 2, 16, "abcd"), "", {}, "with 2 channel(s) of 16 bits: only 16-bit PCM mono is read"},
+        {wavFile(3, 1, 32, "abcd"), "", {}, "WAV format 3 with 1 channel(s) of 32 bits"},
+        {wavFile(1, 1, 16, "abcd").substr(0, 46),
+         "",
+         {},
+         "series byte 36: chunk \"data\" of 4 bytes runs past"},
+        {npyFile("<f8", "(2,)", std::string(16, '\0')), "", {}, "a float array is read only with --scale"},
+        {npyFile("<u2", "(2,)", std::string(4, '\0')), "", {}, "data type \"<u2\" is not read"},
+        {npyFile("<i2", "(3,)", std::string(4, '\0')), "", {}, "truncated: 3 values of 2 bytes need 6 bytes"},
+        {npyFile("<i2", "(3,)", "", 60000), "", {}, "series: truncated .npy header"},
+        {npyFile("<i2", "(2, 3)", std::string(12, '\0')), "", {}, "not one row or one column"},
+        {"",
+         "",
+         {"--count", "30"},
+         "--count 30 admits no chain: a series of 60 samples with etalons of 5 samples "
+         "and gaps 10..20 holds 3..6 pulses"},
+        {"", "", {"--count-range", "2..4"}, "--count-range 2..4 admits no chain"},
+        {"", "", {}, "--tmin 10 is above --tmax 4", "10", "4"},
+        {"", "", {}, "the etalons (5 samples) are longer than --tmax 4", "3", "4"},
+        {"", "", {"--tuples", "1,2"}, "--tuples goes with --task tuples-detection or tuples-recognition"},
+        {"", "", {"--task", "tuples-detection", "--tuples", "1;2"}, "looks for one tuple; --tuples gives 2"},
+        {"", "", {"--task", "tuples-recognition", "--tuples", "1,3"}, "--tuples names etalon 3"},
+        {"", "", {"--scale", "-1"}, "--scale must be a decimal number above 0"},
+        {"1.25\n", "", {"--scale", "30000"}, "1.25 scaled by 30000 is 37500, outside the 16-bit range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        std::vector<std::string> args = {
+            "--series",  c.seriesBytes.empty() ? series : writeFile("series", c.seriesBytes),
+            "--etalons", c.etalonsBytes.empty() ? etalons : writeFile("etalons", c.etalonsBytes),
+            "--tmin",    c.tmin,
+            "--tmax",    c.tmax};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Outcome outcome = detect(args);
+        EXPECT_EQ(outcome.status, cli::EXIT_REFUSED);
+        EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+TEST(DetectCommandTest, JsonNamesTheRunThePulsesAndTheChains) {
+    // Two pulses of etalon 2 at 5 and 27 on a silent series; scaled decimal input.
+    std::vector<std::string> values(40, "0");
+    for (const int p : {5, 27}) {
+        values[p + 1] = values[p + 3] = "-0.5";
+        values[p + 2] = "-1";
+    }
+    std::string samples;
+    for (const std::string& value : values) samples += value + " ";
+    const Outcome outcome = detect({"--series", writeFile("shape.txt", samples), "--etalons",
+                                    writeFile("shape_etalons.csv", "0,0.5,1,0.5\n0,-0.5,-1,-0.5\n"), "--tmin",
+                                    "10", "--tmax", "30", "--scale", "100", "--chains", "2", "--json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const nlohmann::ordered_json result = nlohmann::ordered_json::parse(outcome.out);
+    std::vector<std::string> keys;
+    for (const auto& item : result.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"series", "etalons", "scale", "tmin", "tmax", "count",
+                                              "count_range", "task", "algorithm", "energy", "recognized",
+                                              "pulses", "tuples", "chains"}));
+    EXPECT_EQ(result["count_range"], (std::vector<int>{1, 4}));
+    EXPECT_EQ(result["algorithm"], "joint detection and identification, unknown count");
+    ASSERT_EQ(result["pulses"].size(), 2u);
+    EXPECT_EQ(result["pulses"][0],
+              nlohmann::ordered_json::parse(R"({"position":5,"etalon":2,"segment":[0,3],"score":-15000})"));
+    EXPECT_EQ(result["pulses"][1]["position"], 27);
+    ASSERT_GE(result["chains"].size(), 1u);
+    EXPECT_EQ(result["chains"][0]["distance"], -30000);
+    EXPECT_EQ(result["chains"][0]["pulses"], result["pulses"]);
+}
+
+}  // namespace
+}  // namespace tessaline
