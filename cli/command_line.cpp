@@ -265,7 +265,7 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     if (simulate->parsed()) return runSimulate(*simulate, a, argc, argv, out, err, painter);
     if (renderCommand->parsed()) return runRender(*renderCommand, a, err, painter);
     if (layoutCommand->parsed()) return runLayout(*layoutCommand, a, out, err, painter);
-    if (detect->parsed()) return runDetectCommand(*detect, a.detect, out, err);
+    if (detect->parsed()) return runDetectCommand(*detect, a.detect, out, err, painter);
     return runRun(*run, a, out, err, painter);
 }
 

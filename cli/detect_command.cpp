@@ -19,6 +19,7 @@
 #include "platform/headless.h"
 #include "processing/chains.h"
 #include "processing/dispatch.h"
+#include "views/detection_picture.h"
 
 namespace tessaline::cli {
 namespace {
@@ -157,6 +158,8 @@ std::string readSettings(const CLI::App& command, const DetectArguments& a, Dete
         if (error = readScale(a.scale, s); !error.empty()) return error;
     }
     if (a.json && a.csv) return "give --json or --csv, not both";
+    if (command.count("--plot") > 0) return checkImageOptions(a.plotSize, a.plot, "--size", "--plot");
+    if (command.count("--size") > 0) return "--size goes with --plot";
     return {};
 }
 
@@ -311,13 +314,23 @@ void collectResult(const DetectInput& in, const SeriesHeader& series, const Chai
     }
 }
 
+// What the algorithms read besides the series record; the lists stay alive for the run.
+struct RunLists {
+    std::vector<PulseHeader> alphabet;
+    std::vector<uint16_t> candidates;  // every etalon, in file order
+    std::vector<int32_t> sizes;
+    std::vector<const int32_t*> rows;
+};
+
 // The series record of the samples for the counts of the run: for a known count, the admissible
 // range of each pulse as the series maker places them.
 void fillSeriesRecord(const DetectInput& in, const DetectSettings& s, const DetectResult& r,
-                      SeriesHeader& record) {
+                      const RunLists& lists, SeriesHeader& record) {
     const auto N = static_cast<uint32_t>(in.series.size());
     const auto n = static_cast<uint16_t>(in.etalons.front().size());
     std::copy(in.series.begin(), in.series.end(), record.lpNoisyData);
+    record.wEtalons = static_cast<uint16_t>(lists.alphabet.size());
+    for (std::size_t e = 0; e < lists.alphabet.size(); ++e) record.lpPulsesList[e] = &lists.alphabet[e];
     record.dwSeriesSize = N;
     record.wImpulseSize = n;
     record.wTmin = static_cast<uint16_t>(s.tmin);
@@ -332,14 +345,6 @@ void fillSeriesRecord(const DetectInput& in, const DetectSettings& s, const Dete
         record.lpMaxPositions[p] = static_cast<uint16_t>(hi);
     }
 }
-
-// What the algorithms read besides the series record; the lists stay alive for the run.
-struct RunLists {
-    std::vector<PulseHeader> alphabet;
-    std::vector<uint16_t> candidates;  // every etalon, in file order
-    std::vector<int32_t> sizes;
-    std::vector<const int32_t*> rows;
-};
 
 ProcessingRequest makeRequest(const DetectSettings& s, DetectInput& in, RunLists& lists) {
     const auto n = static_cast<uint16_t>(in.etalons.front().size());
@@ -370,27 +375,30 @@ std::string lastMessage(const HeadlessWindow& messages, const char* otherwise) {
     return messages.messages().empty() ? otherwise : messages.messages().back().text;
 }
 
-// Runs the algorithm; false (with the workbench's message in `failure`) when it could not run.
-bool process(const DetectSettings& s, DetectInput& in, DetectResult& r, std::string& failure) {
+using SeriesRecord = std::unique_ptr<SeriesHeader, SeriesDeleter>;
+
+// Runs the algorithm on `series` (made here, kept for the picture); false (with the workbench's
+// message in `failure`) when it could not run.
+bool process(const DetectSettings& s, DetectInput& in, RunLists& lists, SeriesRecord& series, DetectResult& r,
+             std::string& failure) {
     const bool whole = s.energy >= 100;
     r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
                            : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
     r.algorithm = algorithmFor(s.task->code, r.seriesType);
-    RunLists lists;
     const ProcessingRequest request = makeRequest(s, in, lists);
 
     HeadlessWindow messages;
-    const std::unique_ptr<SeriesHeader, SeriesDeleter> series(getCutOffSeriesHeader(
-        messages, static_cast<uint16_t>(in.etalons.size()), static_cast<uint16_t>(in.etalons.front().size()),
-        static_cast<uint16_t>(s.tmin), static_cast<uint16_t>(s.tmax), static_cast<uint32_t>(in.series.size()),
-        nullptr));
+    series.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()),
+                                       static_cast<uint16_t>(in.etalons.front().size()),
+                                       static_cast<uint16_t>(s.tmin), static_cast<uint16_t>(s.tmax),
+                                       static_cast<uint32_t>(in.series.size()), nullptr));
     const std::unique_ptr<ChainsHeader, ChainsDeleter> chains(getChainsHeader(
         messages, static_cast<uint16_t>(s.chains), static_cast<uint16_t>(std::max(r.most, 1)), nullptr));
     if (!series || !chains || series->wReservedPulses < r.most) {
         failure = lastMessage(messages, "no memory for the series");
         return false;
     }
-    fillSeriesRecord(in, s, r, *series);
+    fillSeriesRecord(in, s, r, lists, *series);
     const auto start = std::chrono::steady_clock::now();
     const int returned =
         runProcessing(messages, productionAlgorithms(), r.algorithm, request, chains.get(), *series);
@@ -535,12 +543,18 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
         "decimal text and float .npy input; a result outside -32768..32767 is refused");
     command.add_flag("--json", a.json, "The result as one JSON object");
     command.add_flag("--csv", a.csv, "The result as CSV: chain 0 the found pulses, then the best chains");
+    command.add_option(
+        "--plot", a.plot,
+        "Also draw the series with the found pulses framed, and the found pulses, into this .png, "
+        ".bmp or .pcx file");
+    command.add_option("--size", a.plotSize, "WIDTHxHEIGHT of the --plot picture (default 1600x600)");
 }
 
-int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ostream& out,
-                     std::ostream& err) {
+int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ostream& out, std::ostream& err,
+                     ImagePainter* painter) {
     DetectSettings s;
     if (std::string reason = readSettings(command, a, s); !reason.empty()) return refuse(err, reason);
+    if (!a.plot.empty() && painter == nullptr) return refuse(err, "--plot: this build draws no images");
     DetectInput in{a.series, a.etalons, {}, {}};
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -556,7 +570,9 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
     DetectResult r;
     if (reason = checkCounts(s, in, r.least, r.most); !reason.empty()) return refuse(err, reason);
     if (reason = checkTuples(s, in.etalons.size()); !reason.empty()) return refuse(err, reason);
-    if (!process(s, in, r, reason)) {
+    RunLists lists;
+    SeriesRecord record;
+    if (!process(s, in, lists, record, r, reason)) {
         err << "tessaline-cli: detect: the processing failed: " << reason << "\n";
         return EXIT_FAILED;
     }
@@ -567,7 +583,15 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
     } else {
         writeText(out, s, in, r);
     }
-    return EXIT_DONE;
+    if (a.plot.empty()) return EXIT_DONE;
+    const std::string title = in.seriesName + ": " + std::to_string(in.series.size()) + " samples; " +
+                              algorithmName(r.algorithm) + "; " + std::to_string(r.pulses.size()) +
+                              " pulses found";
+    const auto draw = [&](Canvas& canvas) {
+        const ImageSize size = *parseImageSize(a.plotSize);
+        drawDetectionPicture(canvas, Rect{0, 0, size.width, size.height}, *record, r.seriesType, title);
+    };
+    return painter->drawAndSave(*parseImageSize(a.plotSize), draw, a.plot, "detect", err);
 }
 
 }  // namespace tessaline::cli

@@ -14,6 +14,7 @@ namespace tessaline::cli {
 // The options as the parser fills them.
 struct DetectArguments {
     std::string series, etalons, tmin, tmax, count, countRange, task = "joint", tuples, energy, chains, scale;
+    std::string plot, plotSize = "1600x600";
     bool json = false, csv = false;
 };
 
@@ -26,9 +27,9 @@ inline constexpr int DETECT_CHAINS_LIMIT = 1000;
 
 void addDetectOptions(CLI::App& command, DetectArguments& arguments);
 
-// Reads, checks, processes and writes the result on `out`; the exit status (a refusal is one line
-// on `err`).
+// Reads, checks, processes and writes the result on `out`, then paints the --plot picture with
+// `painter` (none: --plot is refused); the exit status (a refusal is one line on `err`).
 int runDetectCommand(const CLI::App& command, const DetectArguments& arguments, std::ostream& out,
-                     std::ostream& err);
+                     std::ostream& err, ImagePainter* painter);
 
 }  // namespace tessaline::cli

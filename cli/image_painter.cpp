@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "app/snapshot.h"
+#include "cli/commands.h"
 
 namespace tessaline::cli {
 namespace {
@@ -47,6 +48,12 @@ std::string checkImageOptions(std::string_view size, std::string_view path, std:
                "\"";
     }
     return {};
+}
+
+int ImagePainter::drawAndSave(ImageSize, const std::function<void(Canvas&)>&, const std::string&,
+                              std::string_view command, std::ostream& err) {
+    err << "tessaline-cli: " << command << ": this painter paints the client area only\n";
+    return EXIT_REFUSED;
 }
 
 }  // namespace tessaline::cli

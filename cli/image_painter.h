@@ -4,6 +4,7 @@
 // line does without: the program hands a painter in, so everything else runs (and is tested) without
 // Qt.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "app/state.h"
 #include "app/window_paint.h"
+#include "draw/canvas.h"
 #include "platform/headless.h"
 
 namespace tessaline::cli {
@@ -52,6 +54,11 @@ public:
     // only by a complete one. The exit status; a failure is explained on `err`, naming `command`.
     virtual int paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size,
                              const std::string& path, std::string_view command, std::ostream& err) = 0;
+
+    // Paints a picture of `size` with `draw` (on a white canvas) and writes it to `path` as
+    // paintAndSave does. A painter that paints the client area only refuses it (status 2).
+    virtual int drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
+                            std::string_view command, std::ostream& err);
 };
 
 }  // namespace tessaline::cli

@@ -29,6 +29,20 @@ int QtImagePainter::paintAndSave(HeadlessWindow& window, const AppState& state, 
     start(command, err);
     QtCanvas canvas(size.width, size.height);
     paintClientArea(canvas, state, Rect{0, 0, size.width, size.height}, window);
+    return save(canvas, window, path, command, err);
+}
+
+int QtImagePainter::drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw,
+                                const std::string& path, std::string_view command, std::ostream& err) {
+    start(command, err);
+    QtCanvas canvas(size.width, size.height);
+    draw(canvas);
+    HeadlessWindow window(&err);
+    return save(canvas, window, path, command, err);
+}
+
+int QtImagePainter::save(QtCanvas& canvas, HeadlessWindow& window, const std::string& path,
+                         std::string_view command, std::ostream& err) {
     if (*renderFormatOf(path) == RenderFormat::Png) {
         std::string reason;
         if (savePng(canvas.image(), path, reason)) return EXIT_DONE;

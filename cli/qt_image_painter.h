@@ -5,6 +5,7 @@
 
 #include "cli/image_painter.h"
 #include "gui/qt_application.h"
+#include "gui/qt_canvas.h"
 
 namespace tessaline::cli {
 
@@ -14,8 +15,13 @@ public:
     PaintedGeometry paint(HeadlessWindow& window, const AppState& state, ImageSize size) override;
     int paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size, const std::string& path,
                      std::string_view command, std::ostream& err) override;
+    int drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
+                    std::string_view command, std::ostream& err) override;
 
 private:
+    int save(QtCanvas& canvas, HeadlessWindow& window, const std::string& path, std::string_view command,
+             std::ostream& err);
+
     std::unique_ptr<GuiSession> session_;
 };
 

@@ -14,6 +14,8 @@
 #include "cli/commands.h"
 #include "model/codes.h"
 #include "platform/headless.h"
+#include "support/recording_canvas.h"
+#include "support/recording_painter.h"
 
 namespace tessaline {
 namespace {
@@ -23,13 +25,13 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome detect(std::vector<std::string> args) {
+Outcome detect(std::vector<std::string> args, cli::ImagePainter* painter = nullptr) {
     args.insert(args.begin(), {"tessaline-cli", "detect"});
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     std::ostringstream out, err;
-    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, nullptr);
+    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, painter);
     return {status, out.str(), err.str()};
 }
 
@@ -211,6 +213,39 @@ TEST(DetectCommandTest, JsonNamesTheRunThePulsesAndTheChains) {
     ASSERT_GE(result["chains"].size(), 1u);
     EXPECT_EQ(result["chains"][0]["distance"], -30000);
     EXPECT_EQ(result["chains"][0]["pulses"], result["pulses"]);
+}
+
+// A painter that draws the picture on a recording canvas and keeps its texts.
+class PicturePainter : public RecordingPainter {
+public:
+    int drawAndSave(cli::ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
+                    std::string_view, std::ostream&) override {
+        RecordingCanvas canvas(size.width, size.height);
+        draw(canvas);
+        texts = canvas.texts();
+        file = path;
+        return cli::EXIT_DONE;
+    }
+    std::vector<std::string> texts;
+};
+
+TEST(DetectCommandTest, PlotLabelsEveryFoundPulseWithItsPosition) {
+    std::string samples;
+    for (int i = 0; i < 60; ++i) samples += (i % 20 == 3 ? "500" : "0") + std::string("\n");
+    PicturePainter painter;
+    const Outcome outcome = detect(
+        {"--series", writeFile("plot.csv", samples), "--etalons", writeFile("plot_etalons.csv", "500,0\n"),
+         "--tmin", "20", "--tmax", "20", "--count", "3", "--plot", "picture.png", "--size", "800x300"},
+        &painter);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(painter.file, "picture.png");
+    ASSERT_EQ(painter.texts.size(), 4u);
+    EXPECT_NE(painter.texts[0].find("3 pulses found"), std::string::npos) << painter.texts[0];
+    EXPECT_EQ(std::vector<std::string>(painter.texts.begin() + 1, painter.texts.end()),
+              (std::vector<std::string>{"3", "23", "43"}));
+    EXPECT_EQ(
+        detect({"--series", "x", "--etalons", "y", "--tmin", "1", "--tmax", "2", "--plot", "p.png"}).err,
+        "tessaline-cli: detect: --plot: this build draws no images\n");
 }
 
 }  // namespace
