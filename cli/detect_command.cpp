@@ -573,7 +573,7 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
     RunLists lists;
     SeriesRecord record;
     if (!process(s, in, lists, record, r, reason)) {
-        err << "tessaline-cli: detect: the processing failed: " << reason << "\n";
+        err << "tessaline-cli: detect: the processing could not get its working memory (" << reason << ")\n";
         return EXIT_FAILED;
     }
     if (a.json) {
