@@ -14,12 +14,6 @@ namespace {
 
 bool subsetEmpty(const AppState& state) { return state.subsetPanel.dwEntries == 0; }
 
-void clearSelectorRedraws(AppState& state) {
-    state.dwRedrawLength = 0;
-    state.dwRedrawNoise = 0;
-    state.dwRedrawLost = 0;
-}
-
 // Leaves the panels for the subset view, where a tuples series gets its tuple composed.
 void openSubsetView(Window& window, AppState& state) {
     state.dwViewMode = VIEW_SUBSETS;

@@ -6,28 +6,19 @@
 
 #include "app/command_ids.h"
 #include "app/dialogs.h"
+#include "app/mouse.h"
 #include "model/codes.h"
 
 namespace tessaline {
 namespace {
 
-bool hits(const Rect& rect, Point at) {
-    return rect.left <= at.x && at.x <= rect.right && rect.top <= at.y && at.y <= rect.bottom;
-}
-
 // The first of `rects` containing the point, or -1.
 int hitIndex(const std::vector<Rect>& rects, std::size_t count, Point at) {
     const std::size_t n = std::min(count, rects.size());
     for (std::size_t i = 0; i < n; ++i) {
-        if (hits(rects[i], at)) return static_cast<int>(i);
+        if (hitsRect(rects[i], at)) return static_cast<int>(i);
     }
     return -1;
-}
-
-void clearSelectorRedraws(AppState& state) {
-    state.dwRedrawLength = 0;
-    state.dwRedrawNoise = 0;
-    state.dwRedrawLost = 0;
 }
 
 // " OK ": the subset goes into the series and a new one is made with it, or the cells are
@@ -186,6 +177,12 @@ bool countFits(const ParamsHeader& record, int32_t tmin, int32_t tmax) {
 
 }  // namespace
 
+void clearSelectorRedraws(AppState& state) {
+    state.dwRedrawLength = 0;
+    state.dwRedrawNoise = 0;
+    state.dwRedrawLost = 0;
+}
+
 bool storeComposedSubset(Window& window, AppState& state) {
     return storeSubsetInSeries(window, state.subsetPanel, state.wTaskType, state.wSubsetEmployment,
                                state.wSubsetInitPosition, state.lpSeriesHeader);
@@ -200,7 +197,7 @@ bool clickSubsetPanel(Window& window, AppState& state, Point at) {
         window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
         return true;
     }
-    if (hits(drawn.subsetArea, at)) {
+    if (hitsRect(drawn.subsetArea, at)) {
         markSubsetEntry(panel, hitIndex(drawn.subsetSlots, static_cast<std::size_t>(panel.dwEntries), at));
         window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
         return true;
@@ -221,12 +218,12 @@ bool clickSubsetPanel(Window& window, AppState& state, Point at) {
 bool clickParamsPanel(Window& window, AppState& state, Point at) {
     ParamsHeader* record = state.lpParamsHeader;
     if (record == nullptr) return false;
-    if (hits(record->rcCancelButton, at)) {
+    if (hitsRect(record->rcCancelButton, at)) {
         clearSelectorRedraws(state);
         leaveParamsPanel(window, state);
         return true;
     }
-    if (hits(record->rcOkButton, at)) {
+    if (hitsRect(record->rcOkButton, at)) {
         if (takeTypedTmin(window, state)) {
             state.dwRedrawButtons = 1;
             state.dwRedrawLost = 0;
@@ -236,14 +233,14 @@ bool clickParamsPanel(Window& window, AppState& state, Point at) {
     }
     const int32_t areas = std::clamp(record->dwAreas, 0, record->dwAreasCapacity);
     for (int32_t i = 0; i < areas && record->pulsesSelectedAreas != nullptr; ++i) {
-        if (!hits(record->pulsesSelectedAreas[i], at)) continue;
+        if (!hitsRect(record->pulsesSelectedAreas[i], at)) continue;
         record->dwPulses = record->dwMinPulses + i;
         refreshChart(window, *record);
         return true;
     }
-    if (hits(record->rcFirstHighestHandle, at)) {
+    if (hitsRect(record->rcFirstHighestHandle, at)) {
         record->dwFirstHighestDrag = 1;
-    } else if (hits(record->rcLastLowestHandle, at)) {
+    } else if (hitsRect(record->rcLastLowestHandle, at)) {
         record->dwLastLowestDrag = 1;
     } else if (onSlopeLine(record->tminSlope, record->dwTminSlopeHandle, at)) {
         record->dwTminDrag = 1;
@@ -262,14 +259,14 @@ void moveOverParamsPanel(Window& window, AppState& state, Point at) {
         refreshChart(window, *record);
         return;
     }
-    const Hover hovers[] = {
-        {&ParamsHeader::dwFirstHighestHover, CursorShape::SizeVertical,
-         hits(record->rcFirstHighestHandle, at)},
-        {&ParamsHeader::dwLastLowestHover, CursorShape::SizeVertical, hits(record->rcLastLowestHandle, at)},
-        {&ParamsHeader::dwTminHover, CursorShape::SizeDiagonal,
-         onSlopeLine(record->tminSlope, record->dwTminSlopeHandle, at)},
-        {&ParamsHeader::dwTmaxHover, CursorShape::SizeDiagonal,
-         onSlopeLine(record->tmaxSlope, record->dwTmaxSlopeHandle, at)}};
+    const Hover hovers[] = {{&ParamsHeader::dwFirstHighestHover, CursorShape::SizeVertical,
+                             hitsRect(record->rcFirstHighestHandle, at)},
+                            {&ParamsHeader::dwLastLowestHover, CursorShape::SizeVertical,
+                             hitsRect(record->rcLastLowestHandle, at)},
+                            {&ParamsHeader::dwTminHover, CursorShape::SizeDiagonal,
+                             onSlopeLine(record->tminSlope, record->dwTminSlopeHandle, at)},
+                            {&ParamsHeader::dwTmaxHover, CursorShape::SizeDiagonal,
+                             onSlopeLine(record->tmaxSlope, record->dwTmaxSlopeHandle, at)}};
     for (const Hover& hover : hovers) updateHover(window, state, *record, hover);
 }
 

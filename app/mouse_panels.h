@@ -9,6 +9,9 @@
 
 namespace tessaline {
 
+// Clears the three selectors' redraw flags, as a click that leaves for a new series does.
+void clearSelectorRedraws(AppState& state);
+
 // Puts the subset being composed (or, for tuple recognition, the stored table) in use in the
 // series record, as the panel's " OK " does; false when there was nothing to store.
 bool storeComposedSubset(Window& window, AppState& state);

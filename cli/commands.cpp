@@ -79,14 +79,10 @@ bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
 
 std::string checkPointerOptions(const PointerScript& pointer, std::string_view size,
                                 const ImagePainter* painter) {
-    const std::optional<ImageSize> area = parseImageSize(size);
-    if (!area) {
-        return "--size must be WIDTHxHEIGHT with each side in 1.." + std::to_string(RENDER_LARGEST_SIDE) +
-               ", not \"" + std::string(size) + "\"";
-    }
+    if (std::string bad = checkImageSize(size, "--size"); !bad.empty()) return bad;
     if (pointer.empty()) return "";
     if (painter == nullptr) return "--clicks and --drag: this build draws no images to aim at";
-    return checkPointerScript(pointer, *area);
+    return checkPointerScript(pointer, *parseImageSize(size));
 }
 
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err, ImagePainter* painter) {

@@ -37,12 +37,15 @@ std::optional<RenderFormat> renderFormatOf(std::string_view path) {
     return RenderFormat::Png;
 }
 
+std::string checkImageSize(std::string_view size, std::string_view sizeOption) {
+    if (parseImageSize(size)) return {};
+    return std::string(sizeOption) + " must be WIDTHxHEIGHT with each side in 1.." +
+           std::to_string(RENDER_LARGEST_SIDE) + ", not \"" + std::string(size) + "\"";
+}
+
 std::string checkImageOptions(std::string_view size, std::string_view path, std::string_view sizeOption,
                               std::string_view pathOption) {
-    if (!parseImageSize(size)) {
-        return std::string(sizeOption) + " must be WIDTHxHEIGHT with each side in 1.." +
-               std::to_string(RENDER_LARGEST_SIDE) + ", not \"" + std::string(size) + "\"";
-    }
+    if (std::string bad = checkImageSize(size, sizeOption); !bad.empty()) return bad;
     if (!renderFormatOf(path)) {
         return std::string(pathOption) + " must name a .png, .bmp or .pcx file, not \"" + std::string(path) +
                "\"";

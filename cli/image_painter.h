@@ -33,6 +33,9 @@ std::optional<ImageSize> parseImageSize(std::string_view text);
 // The format the file name's extension (.png, .bmp, .pcx in any case) asks for, or none.
 std::optional<RenderFormat> renderFormatOf(std::string_view path);
 
+// What is wrong with a client area's size given as option `sizeOption`, or "".
+std::string checkImageSize(std::string_view size, std::string_view sizeOption);
+
 // What is wrong with a picture's size and file options (named `sizeOption`, `pathOption`), or "".
 std::string checkImageOptions(std::string_view size, std::string_view path, std::string_view sizeOption,
                               std::string_view pathOption);

@@ -13,24 +13,16 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "support/case_random.h"
+#include "support/cli_run.h"
 #include "support/recording_painter.h"
 
 namespace tessaline {
 namespace {
 
-struct Outcome {
-    int status = 0;
-    std::string out, err;
-};
+using Outcome = CliOutcome;
 
 Outcome runCli(std::vector<std::string> args, cli::ImagePainter* painter = nullptr) {
-    args.insert(args.begin(), "tessaline-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::ostringstream out, err;
-    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, painter);
-    return {status, out.str(), err.str()};
+    return runCommandLineOf(std::move(args), painter);
 }
 
 std::vector<std::string> words(const std::string& line) {

@@ -14,25 +14,18 @@
 #include "cli/commands.h"
 #include "model/codes.h"
 #include "platform/headless.h"
+#include "support/cli_run.h"
 #include "support/recording_canvas.h"
 #include "support/recording_painter.h"
 
 namespace tessaline {
 namespace {
 
-struct Outcome {
-    int status = 0;
-    std::string out, err;
-};
+using Outcome = CliOutcome;
 
 Outcome detect(std::vector<std::string> args, cli::ImagePainter* painter = nullptr) {
-    args.insert(args.begin(), {"tessaline-cli", "detect"});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::ostringstream out, err;
-    const int status = cli::runCommandLine(static_cast<int>(args.size()), argv.data(), out, err, painter);
-    return {status, out.str(), err.str()};
+    args.insert(args.begin(), "detect");
+    return runCommandLineOf(std::move(args), painter);
 }
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
