@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <climits>
 
@@ -135,13 +136,18 @@ int refuse(std::ostream& err, const char* command, const std::string& error) {
     return EXIT_REFUSED;
 }
 
+// The settings, grid and graph of a parsed `simulate`; false (with the reason) for a malformed one.
+bool readSimulateOptions(const CLI::App& command, const RunArguments& settings, const SimulateArguments& grid,
+                         SimulateOptions& options, std::string& error) {
+    return readRunSettings(command, settings, options.settings, error) &&
+           readGridOptions(command, grid, options.grid, options.threads, options.display, error);
+}
+
 int runSimulate(const CLI::App& command, Arguments& a, int& argc, char**& argv, std::ostream& out,
                 std::ostream& err, ImagePainter* painter) {
     std::string error;
-    if (!readRunSettings(command, a.simulateSettings, a.simulate.settings, error) ||
-        !readGridOptions(command, a.grid, a.simulate.grid, a.simulate.threads, a.simulate.display, error)) {
+    if (!readSimulateOptions(command, a.simulateSettings, a.grid, a.simulate, error))
         return refuse(err, "simulate", error);
-    }
     a.simulate.terminal = isatty(STDERR_FILENO) != 0;
     ProcessGroup group(argc, argv);
     static std::atomic<bool> cancel;
@@ -267,6 +273,23 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     if (layoutCommand->parsed()) return runLayout(*layoutCommand, a, out, err, painter);
     if (detect->parsed()) return runDetectCommand(*detect, a.detect, out, err, painter);
     return runRun(*run, a, out, err, painter);
+}
+
+int readSimulateCommandLine(std::vector<std::string> words, SimulateOptions& options, std::ostream& err) {
+    CLI::App command{"simulate"};
+    RunArguments settings;
+    SimulateArguments grid;
+    addRunOptions(command, settings);
+    addSimulateOptions(command, grid, options);
+    std::reverse(words.begin(), words.end());  // the parser takes the words last first
+    try {
+        command.parse(words);
+    } catch (const CLI::ParseError& error) {
+        return refuse(err, "simulate", error.what());
+    }
+    std::string error;
+    if (!readSimulateOptions(command, settings, grid, options, error)) return refuse(err, "simulate", error);
+    return EXIT_DONE;
 }
 
 }  // namespace tessaline::cli

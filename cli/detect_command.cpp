@@ -3,22 +3,16 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <memory>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/run_options.h"
 #include "cli/sample_readers.h"
+#include "detect/detection.h"
 #include "model/codes.h"
-#include "model/records.h"
 #include "platform/formatting.h"
-#include "platform/headless.h"
-#include "processing/chains.h"
-#include "processing/dispatch.h"
 #include "views/detection_picture.h"
 
 namespace tessaline::cli {
@@ -26,51 +20,21 @@ namespace {
 
 constexpr std::size_t SERIES_BYTE_LIMIT = std::size_t{256} << 20;  // the largest series file read
 constexpr std::size_t ETALONS_BYTE_LIMIT = std::size_t{64} << 20;
-constexpr int GAP_LIMIT = 65535;
-constexpr uint16_t EVERY_PHASE = 2;  // known-count tuples: the phase of the first pulse is not known
 
-struct TaskName {
-    const char* name;
-    uint16_t code;
-};
-
-constexpr TaskName TASKS[] = {{"joint", TASK_JOINT},
-                              {"recognition", TASK_RECOGNITION},
-                              {"tuples-detection", TASK_TUPLES_DETECTION},
-                              {"tuples-recognition", TASK_TUPLES_RECOGNITION}};
-
-const char* algorithmName(Algorithm algorithm) {
-    switch (algorithm) {
-        case Algorithm::DetectKnownPulses: return "joint detection and identification, known count";
-        case Algorithm::RecognizeKnownPulses: return "recognition, known count";
-        case Algorithm::DetectUnknownPulses: return "joint detection and identification, unknown count";
-        case Algorithm::RecognizeUnknownPulses: return "recognition, unknown count";
-        case Algorithm::DetectKnownTuples: return "tuples detection, known count";
-        case Algorithm::RecognizeKnownTuples: return "tuples recognition, known count";
-        case Algorithm::DetectUnknownTuples: return "tuples detection, unknown count";
-        case Algorithm::RecognizeUnknownTuples: return "tuples recognition, unknown count";
-    }
-    return "";
-}
+// How the refusals name the settings: as the options.
+constexpr DetectNames OPTION_NAMES{"--tmin", "--tmax",   "--count",  "--count-range",
+                                   "--task", "--tuples", "--energy", "--chains"};
 
 // The options read and checked against each other, before any file is read.
 struct DetectSettings {
-    int tmin = 0, tmax = 0;
-    std::optional<int> count;
-    std::optional<std::pair<int, int>> countRange;
-    const TaskName* task = &TASKS[0];
-    std::vector<std::vector<int32_t>> tuples;
-    int energy = 100;
-    int chains = DETECT_DEFAULT_CHAINS;
+    DetectRequest request;
     std::optional<double> scale;
 };
 
 std::string readTask(const std::string& text, DetectSettings& s) {
-    for (const TaskName& task : TASKS) {
-        if (text == task.name) {
-            s.task = &task;
-            return {};
-        }
+    if (const std::optional<uint16_t> task = detectTaskCode(text)) {
+        s.request.task = *task;
+        return {};
     }
     return "--task must be joint, recognition, tuples-detection or tuples-recognition, not \"" + text + "\"";
 }
@@ -94,7 +58,7 @@ std::string readTuples(const std::string& text, DetectSettings& s) {
             if (comma == std::string_view::npos) break;
             tuple.remove_prefix(comma + 1);
         }
-        s.tuples.push_back(std::move(numbers));
+        s.request.tuples.push_back(std::move(numbers));
         if (end == std::string_view::npos) break;
         rest.remove_prefix(end + 1);
     }
@@ -109,7 +73,7 @@ std::string readCountRange(const std::string& text, DetectSettings& s) {
     if (!least || !most || *least < 1 || *least > *most) {
         return "--count-range must be LEAST..MOST with 1 <= LEAST <= MOST, not \"" + text + "\"";
     }
-    s.countRange = std::pair{*least, *most};
+    s.request.countRange = std::pair{*least, *most};
     return {};
 }
 
@@ -126,34 +90,30 @@ std::string readScale(const std::string& text, DetectSettings& s) {
 
 std::string readSettings(const CLI::App& command, const DetectArguments& a, DetectSettings& s) {
     std::string error;
+    DetectRequest& r = s.request;
     std::optional<int> tmin, tmax, energy, chains;
-    if (!readNumberOption(command, "--tmin", a.tmin, 1, GAP_LIMIT, tmin, error) ||
-        !readNumberOption(command, "--tmax", a.tmax, 1, GAP_LIMIT, tmax, error) ||
-        !readNumberOption(command, "--count", a.count, 1, GAP_LIMIT, s.count, error) ||
+    if (!readNumberOption(command, "--tmin", a.tmin, 1, DETECT_GAP_LIMIT, tmin, error) ||
+        !readNumberOption(command, "--tmax", a.tmax, 1, DETECT_GAP_LIMIT, tmax, error) ||
+        !readNumberOption(command, "--count", a.count, 1, DETECT_GAP_LIMIT, r.count, error) ||
         !readNumberOption(command, "--energy", a.energy, 0, 100, energy, error) ||
         !readNumberOption(command, "--chains", a.chains, 1, DETECT_CHAINS_LIMIT, chains, error)) {
         return error;
     }
-    s.tmin = *tmin;
-    s.tmax = *tmax;
-    s.energy = energy.value_or(100);
-    s.chains = chains.value_or(DETECT_DEFAULT_CHAINS);
-    if (s.tmin > s.tmax) return "--tmin " + a.tmin + " is above --tmax " + a.tmax;
+    r.tmin = *tmin;
+    r.tmax = *tmax;
+    r.energy = energy.value_or(100);
+    r.chains = chains.value_or(DETECT_DEFAULT_CHAINS);
     if (command.count("--count-range") > 0) {
-        if (s.count) return "give --count or --count-range, not both";
+        if (r.count) return "give --count or --count-range, not both";
         if (error = readCountRange(a.countRange, s); !error.empty()) return error;
     }
     if (error = readTask(a.task, s); !error.empty()) return error;
-    const bool tuplesTask = isTuplesTask(s.task->code);
-    if (command.count("--tuples") > 0) {
-        if (!tuplesTask) return "--tuples goes with --task tuples-detection or tuples-recognition";
+    if (command.count("--tuples") > 0 && isTuplesTask(r.task)) {
         if (error = readTuples(a.tuples, s); !error.empty()) return error;
-    } else if (tuplesTask) {
-        return "--task " + a.task + " needs its tuples: give them with --tuples";
+    } else if (command.count("--tuples") > 0) {
+        return "--tuples goes with --task tuples-detection or tuples-recognition";
     }
-    if (s.task->code == TASK_TUPLES_DETECTION && s.tuples.size() != 1)
-        return "--task tuples-detection looks for one tuple; --tuples gives " +
-               std::to_string(s.tuples.size());
+    if (error = checkDetectRequest(r, OPTION_NAMES); !error.empty()) return error;
     if (command.count("--scale") > 0) {
         if (error = readScale(a.scale, s); !error.empty()) return error;
     }
@@ -163,254 +123,11 @@ std::string readSettings(const CLI::App& command, const DetectArguments& a, Dete
     return {};
 }
 
-// --- The run ----------------------------------------------------------------------------------
-
-struct SeriesDeleter {
-    void operator()(SeriesHeader* record) const noexcept { freeSeriesHeader(record); }
-};
-struct ChainsDeleter {
-    void operator()(ChainsHeader* record) const noexcept { freeChainsHeader(record); }
-};
-
 // What was read from the files.
 struct DetectInput {
     std::string seriesName, etalonsName;
-    std::vector<int16_t> series;
-    std::vector<std::vector<int16_t>> etalons;
+    DetectSamples samples;
 };
-
-// Admissible range of pulse p of K in a series of N samples, as the series maker places them.
-std::pair<int64_t, int64_t> pulseRange(int64_t p, int64_t K, int64_t N, int64_t n, int64_t Tmin,
-                                       int64_t Tmax) {
-    return {std::max({p * Tmin, N - Tmax * (K - p), int64_t{0}}),
-            std::min(Tmax * (p + 1) - n, N - n - Tmin * (K - p - 1))};
-}
-
-// The pulse counts the run looks at, refused (with the bounds the series implies) when they admit
-// no chain.
-std::string checkCounts(const DetectSettings& s, const DetectInput& in, int& least, int& most) {
-    const auto N = static_cast<uint32_t>(in.series.size());
-    const auto n = static_cast<uint32_t>(in.etalons.front().size());
-    const auto Tmin = static_cast<uint32_t>(s.tmin), Tmax = static_cast<uint32_t>(s.tmax);
-    const std::string series = "a series of " + std::to_string(N) + " samples with etalons of " +
-                               std::to_string(n) + " samples and gaps " + std::to_string(Tmin) + ".." +
-                               std::to_string(Tmax);
-    if (n > N)
-        return "the etalons (" + std::to_string(n) + " samples) are longer than the series (" +
-               std::to_string(N) + " samples)";
-    if (n > Tmax) {
-        return "the etalons (" + std::to_string(n) + " samples) are longer than --tmax " +
-               std::to_string(Tmax) + ": consecutive pulses would overlap beyond the greatest gap";
-    }
-    const auto implied = static_cast<int>(leastPulseCount(N, n, Tmax));
-    const auto holds = static_cast<int>(mostPulseCount(N, n, Tmin));
-    if (implied > holds) return "no pulse count admits a chain: " + series + " holds none";
-    const std::string bounds =
-        series + " holds " + std::to_string(implied) + ".." + std::to_string(holds) + " pulses";
-    if (s.count) {
-        least = most = *s.count;
-        if (*s.count < implied || *s.count > holds)
-            return "--count " + std::to_string(*s.count) + " admits no chain: " + bounds;
-        for (int p = 0; p < *s.count; ++p) {
-            const auto [lo, hi] = pulseRange(p, *s.count, N, n, Tmin, Tmax);
-            if (lo > hi)
-                return "--count " + std::to_string(*s.count) + " admits no chain: pulse " +
-                       std::to_string(p + 1) + " has no admissible position on " + series;
-        }
-    } else if (s.countRange) {
-        std::tie(least, most) = *s.countRange;
-        if (least < implied || most > holds) {
-            return "--count-range " + std::to_string(least) + ".." + std::to_string(most) +
-                   " admits no chain: " + bounds;
-        }
-    } else {
-        least = implied;
-        most = holds;
-    }
-    return {};
-}
-
-std::string checkTuples(const DetectSettings& s, std::size_t etalons) {
-    for (const std::vector<int32_t>& tuple : s.tuples) {
-        for (const int32_t number : tuple) {
-            if (static_cast<std::size_t>(number) > etalons) {
-                return "--tuples names etalon " + std::to_string(number) + "; the etalons file holds " +
-                       std::to_string(etalons);
-            }
-        }
-    }
-    return {};
-}
-
-// The fit score sum e_t (e_t - 2 x_{k+t}) of the used segment at the position (smaller is better).
-int64_t fitScore(const DetectInput& in, int position, int etalon, int first, int last) {
-    if (etalon < 1 || static_cast<std::size_t>(etalon) > in.etalons.size() || position < 0) return 0;
-    const std::vector<int16_t>& e = in.etalons[static_cast<std::size_t>(etalon - 1)];
-    int64_t score = 0;
-    for (int t = std::max(first, 0); t <= last && static_cast<std::size_t>(t) < e.size(); ++t) {
-        const std::size_t at = static_cast<std::size_t>(position) + static_cast<std::size_t>(t);
-        if (at >= in.series.size()) break;
-        score += int64_t{e[static_cast<std::size_t>(t)]} *
-                 (int64_t{e[static_cast<std::size_t>(t)]} - 2 * int64_t{in.series[at]});
-    }
-    return score;
-}
-
-struct FoundPulse {
-    int position, etalon, first, last;
-    int64_t score;
-};
-
-struct FoundChain {
-    int64_t distance;
-    std::vector<FoundPulse> pulses;
-};
-
-// The result of a run, in the terms the output uses.
-struct DetectResult {
-    Algorithm algorithm{};
-    uint16_t seriesType = 0;
-    int least = 0, most = 0;
-    std::vector<FoundPulse> pulses;
-    std::vector<std::pair<int, int>> tuples;  // 1-based pulse indices
-    std::vector<FoundChain> chains;
-    std::optional<int> recognised;  // etalon or tuple number of a recognition
-    double seconds = 0.0;
-};
-
-// What a recognition returned, told apart from its "none accepted".
-std::optional<int> recognisedNumber(Algorithm algorithm, int returned) {
-    switch (algorithm) {
-        case Algorithm::RecognizeKnownPulses: return returned >= 1 ? std::optional(returned) : std::nullopt;
-        case Algorithm::RecognizeUnknownPulses:
-            return returned >= 1 && returned != 65535 ? std::optional(returned) : std::nullopt;
-        case Algorithm::RecognizeKnownTuples:
-        case Algorithm::RecognizeUnknownTuples: return returned >= 1 ? std::optional(returned) : std::nullopt;
-        default: return std::nullopt;
-    }
-}
-
-void collectResult(const DetectInput& in, const SeriesHeader& series, const ChainsHeader& chains,
-                   DetectResult& r) {
-    for (int j = 0; j < series.wFoundPulses; ++j) {
-        const FoundPulse pulse{series.lpFoundPositions[j], series.lpFoundEtalonNumbers[j],
-                               series.lpFoundCutBegins[j], series.lpFoundCutEnds[j], 0};
-        r.pulses.push_back(pulse);
-        r.pulses.back().score = fitScore(in, pulse.position, pulse.etalon, pulse.first, pulse.last);
-    }
-    if (isTuplesAlgorithm(r.algorithm)) {
-        for (int t = 0; t < series.wFoundTuples; ++t)
-            r.tuples.emplace_back(series.lpTupleFirsts[t], series.lpTupleLasts[t]);
-    }
-    for (int c = 0; c < chains.wPretenders; ++c) {
-        FoundChain chain{chains.distance[c], {}};
-        for (int j = 0; j < chains.pulsesNumber[c]; ++j) {
-            const FoundPulse pulse{chains.positionsList[c][j], chains.pulsesList[c][j],
-                                   chains.cutBeginList[c][j], chains.cutEndList[c][j], 0};
-            chain.pulses.push_back(pulse);
-            chain.pulses.back().score = fitScore(in, pulse.position, pulse.etalon, pulse.first, pulse.last);
-        }
-        r.chains.push_back(std::move(chain));
-    }
-}
-
-// What the algorithms read besides the series record; the lists stay alive for the run.
-struct RunLists {
-    std::vector<PulseHeader> alphabet;
-    std::vector<uint16_t> candidates;  // every etalon, in file order
-    std::vector<int32_t> sizes;
-    std::vector<const int32_t*> rows;
-};
-
-// The series record of the samples for the counts of the run: for a known count, the admissible
-// range of each pulse as the series maker places them.
-void fillSeriesRecord(const DetectInput& in, const DetectSettings& s, const DetectResult& r,
-                      const RunLists& lists, SeriesHeader& record) {
-    const auto N = static_cast<uint32_t>(in.series.size());
-    const auto n = static_cast<uint16_t>(in.etalons.front().size());
-    std::copy(in.series.begin(), in.series.end(), record.lpNoisyData);
-    record.wEtalons = static_cast<uint16_t>(lists.alphabet.size());
-    for (std::size_t e = 0; e < lists.alphabet.size(); ++e) record.lpPulsesList[e] = &lists.alphabet[e];
-    record.dwSeriesSize = N;
-    record.wImpulseSize = n;
-    record.wTmin = static_cast<uint16_t>(s.tmin);
-    record.wTmax = static_cast<uint16_t>(s.tmax);
-    record.wMinPulses = static_cast<uint16_t>(r.least);
-    record.wMaxPulses = static_cast<uint16_t>(r.most);
-    const bool known = s.count.has_value();
-    record.wImpulseQuantity = known ? static_cast<uint16_t>(r.least) : 0;
-    for (int p = 0; known && p < r.least; ++p) {
-        const auto [lo, hi] = pulseRange(p, r.least, N, n, s.tmin, s.tmax);
-        record.lpMinPositions[p] = static_cast<uint16_t>(lo);
-        record.lpMaxPositions[p] = static_cast<uint16_t>(hi);
-    }
-}
-
-ProcessingRequest makeRequest(const DetectSettings& s, DetectInput& in, RunLists& lists) {
-    const auto n = static_cast<uint16_t>(in.etalons.front().size());
-    for (std::size_t e = 0; e < in.etalons.size(); ++e) {
-        lists.alphabet.push_back({n, n, static_cast<int16_t>(e + 1), in.etalons[e].data()});
-        lists.candidates.push_back(static_cast<uint16_t>(e + 1));
-    }
-    for (const std::vector<int32_t>& tuple : s.tuples) {
-        lists.sizes.push_back(static_cast<int32_t>(tuple.size()));
-        lists.rows.push_back(tuple.data());
-    }
-    const auto Tmin = static_cast<uint16_t>(s.tmin), Tmax = static_cast<uint16_t>(s.tmax);
-    const auto level = static_cast<uint16_t>(s.energy);
-    ProcessingRequest request;
-    request.pulses = {lists.alphabet, lists.candidates, Tmin, Tmax, level};
-    request.tuples.alphabet = lists.alphabet;
-    request.tuples.proceeding = EVERY_PHASE;
-    request.tuples.Tmin = Tmin;
-    request.tuples.Tmax = Tmax;
-    request.tuples.level = level;
-    if (!s.tuples.empty()) request.tuple = s.tuples.front();
-    request.sizes = lists.sizes;
-    request.rows = lists.rows;
-    return request;
-}
-
-std::string lastMessage(const HeadlessWindow& messages, const char* otherwise) {
-    return messages.messages().empty() ? otherwise : messages.messages().back().text;
-}
-
-using SeriesRecord = std::unique_ptr<SeriesHeader, SeriesDeleter>;
-
-// Runs the algorithm on `series` (made here, kept for the picture); false (with the workbench's
-// message in `failure`) when it could not run.
-bool process(const DetectSettings& s, DetectInput& in, RunLists& lists, SeriesRecord& series, DetectResult& r,
-             std::string& failure) {
-    const bool whole = s.energy >= 100;
-    r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
-                           : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
-    r.algorithm = algorithmFor(s.task->code, r.seriesType);
-    const ProcessingRequest request = makeRequest(s, in, lists);
-
-    HeadlessWindow messages;
-    series.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()),
-                                       static_cast<uint16_t>(in.etalons.front().size()),
-                                       static_cast<uint16_t>(s.tmin), static_cast<uint16_t>(s.tmax),
-                                       static_cast<uint32_t>(in.series.size()), nullptr));
-    const std::unique_ptr<ChainsHeader, ChainsDeleter> chains(getChainsHeader(
-        messages, static_cast<uint16_t>(s.chains), static_cast<uint16_t>(std::max(r.most, 1)), nullptr));
-    if (!series || !chains || series->wReservedPulses < r.most) {
-        failure = lastMessage(messages, "no memory for the series");
-        return false;
-    }
-    fillSeriesRecord(in, s, r, lists, *series);
-    const auto start = std::chrono::steady_clock::now();
-    const int returned =
-        runProcessing(messages, productionAlgorithms(), r.algorithm, request, chains.get(), *series);
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (returned == PROCESSING_FAILED) {
-        failure = lastMessage(messages, "the processing could not run");
-        return false;
-    }
-    r.recognised = recognisedNumber(r.algorithm, returned);
-    collectResult(in, *series, *chains, r);
-    return true;
-}
 
 // --- Output -----------------------------------------------------------------------------------
 
@@ -431,17 +148,21 @@ nlohmann::ordered_json resultJson(const DetectSettings& s, const DetectInput& in
         for (const FoundPulse& p : c.pulses) list.push_back(pulseJson(p, true));
         chains.push_back({{"distance", c.distance}, {"pulses", std::move(list)}});
     }
-    return {{"series", {{"file", in.seriesName}, {"samples", in.series.size()}}},
+    const DetectRequest& q = s.request;
+    const DetectSamples& samples = in.samples;
+    return {{"series", {{"file", in.seriesName}, {"samples", samples.series.size()}}},
             {"etalons",
-             {{"file", in.etalonsName}, {"count", in.etalons.size()}, {"length", in.etalons.front().size()}}},
+             {{"file", in.etalonsName},
+              {"count", samples.etalons.size()},
+              {"length", samples.etalons.front().size()}}},
             {"scale", s.scale ? nlohmann::ordered_json(*s.scale) : nlohmann::ordered_json()},
-            {"tmin", s.tmin},
-            {"tmax", s.tmax},
-            {"count", s.count ? nlohmann::ordered_json(*s.count) : nlohmann::ordered_json()},
+            {"tmin", q.tmin},
+            {"tmax", q.tmax},
+            {"count", q.count ? nlohmann::ordered_json(*q.count) : nlohmann::ordered_json()},
             {"count_range", {r.least, r.most}},
-            {"task", s.task->name},
+            {"task", detectTaskName(q.task)},
             {"algorithm", algorithmName(r.algorithm)},
-            {"energy", s.energy},
+            {"energy", q.energy},
             {"recognized", r.recognised ? nlohmann::ordered_json(*r.recognised) : nlohmann::ordered_json()},
             {"pulses", std::move(pulses)},
             {"tuples", std::move(tuples)},
@@ -465,16 +186,17 @@ void writeCsv(std::ostream& out, const DetectResult& r) {
 
 void writeText(std::ostream& out, const DetectSettings& s, const DetectInput& in, const DetectResult& r) {
     std::string text;
-    appendf(text, "series %s: %zu samples", in.seriesName.c_str(), in.series.size());
+    const DetectRequest& q = s.request;
+    appendf(text, "series %s: %zu samples", in.seriesName.c_str(), in.samples.series.size());
     if (s.scale) appendf(text, " (scaled by %g)", *s.scale);
-    appendf(text, "\netalons %s: %zu of %zu samples\n", in.etalonsName.c_str(), in.etalons.size(),
-            in.etalons.front().size());
+    appendf(text, "\netalons %s: %zu of %zu samples\n", in.etalonsName.c_str(), in.samples.etalons.size(),
+            in.samples.etalons.front().size());
     appendf(text, "%s; gaps %d..%d; pulses %d..%d; energy level %d; %.3f s\n", algorithmName(r.algorithm),
-            s.tmin, s.tmax, r.least, r.most, s.energy, r.seconds);
+            q.tmin, q.tmax, r.least, r.most, q.energy, r.seconds);
     if (r.recognised) {
         const bool tuple = isTuplesAlgorithm(r.algorithm);
         appendf(text, "recognized %s %d\n", tuple ? "tuple" : "etalon", *r.recognised);
-    } else if (s.task->code == TASK_RECOGNITION || s.task->code == TASK_TUPLES_RECOGNITION) {
+    } else if (q.task == TASK_RECOGNITION || q.task == TASK_TUPLES_RECOGNITION) {
         text += "recognized nothing\n";
     }
     appendf(text, "found %zu pulses\n", r.pulses.size());
@@ -555,24 +277,22 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
     DetectSettings s;
     if (std::string reason = readSettings(command, a, s); !reason.empty()) return refuse(err, reason);
     if (!a.plot.empty() && painter == nullptr) return refuse(err, "--plot: this build draws no images");
-    DetectInput in{a.series, a.etalons, {}, {}};
+    DetectInput in{a.series, a.etalons, {}};
     std::vector<uint8_t> bytes;
     std::string reason;
     if (!readFileBytes(a.series, SERIES_BYTE_LIMIT, bytes, reason)) return refuse(err, reason);
     SeriesRead series = readSeries(bytes, {a.series, s.scale, DETECT_SERIES_LIMIT});
     if (!series.refusal.empty()) return refuse(err, series.refusal);
-    in.series = std::move(series.samples);
+    in.samples.series = std::move(series.samples);
     if (!readFileBytes(a.etalons, ETALONS_BYTE_LIMIT, bytes, reason)) return refuse(err, reason);
     EtalonsRead etalons = readEtalons(bytes, {a.etalons, s.scale, DETECT_SERIES_LIMIT}, DETECT_ETALON_LIMIT);
     if (!etalons.refusal.empty()) return refuse(err, etalons.refusal);
-    in.etalons = std::move(etalons.etalons);
+    in.samples.etalons = std::move(etalons.etalons);
 
     DetectResult r;
-    if (reason = checkCounts(s, in, r.least, r.most); !reason.empty()) return refuse(err, reason);
-    if (reason = checkTuples(s, in.etalons.size()); !reason.empty()) return refuse(err, reason);
-    RunLists lists;
-    SeriesRecord record;
-    if (!process(s, in, lists, record, r, reason)) {
+    if (reason = checkDetectCounts(s.request, in.samples, OPTION_NAMES, r.least, r.most); !reason.empty())
+        return refuse(err, reason);
+    if (!runDetection(s.request, in.samples, r, reason)) {
         err << "tessaline-cli: detect: the processing could not get its working memory (" << reason << ")\n";
         return EXIT_FAILED;
     }
@@ -584,12 +304,12 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
         writeText(out, s, in, r);
     }
     if (a.plot.empty()) return EXIT_DONE;
-    const std::string title = in.seriesName + ": " + std::to_string(in.series.size()) + " samples; " +
+    const std::string title = in.seriesName + ": " + std::to_string(in.samples.series.size()) + " samples; " +
                               algorithmName(r.algorithm) + "; " + std::to_string(r.pulses.size()) +
                               " pulses found";
     const auto draw = [&](Canvas& canvas) {
         const ImageSize size = *parseImageSize(a.plotSize);
-        drawDetectionPicture(canvas, Rect{0, 0, size.width, size.height}, *record, r.seriesType, title);
+        drawDetectionPicture(canvas, Rect{0, 0, size.width, size.height}, *r.record, r.seriesType, title);
     };
     return painter->drawAndSave(*parseImageSize(a.plotSize), draw, a.plot, "detect", err);
 }

@@ -1,8 +1,7 @@
 #pragma once
 // `tessaline-cli detect`: the workbench's processing run on a series and etalons read from files.
-// The series and etalons are read (cli/sample_readers.h), the gaps and the pulse count checked to
-// admit a chain, the algorithm of the task chosen as the workbench chooses it, and the found
-// pulses with the best chains written as text, JSON or CSV.
+// The series and etalons are read (cli/sample_readers.h), the detection run (detect/detection.h),
+// and the found pulses with the best chains written as text, JSON or CSV.
 #include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
@@ -17,13 +16,6 @@ struct DetectArguments {
     std::string plot, plotSize = "1600x600";
     bool json = false, csv = false;
 };
-
-// The most samples a series takes: positions in the results are 16-bit.
-inline constexpr std::size_t DETECT_SERIES_LIMIT = 32767;
-// The most etalons read, and the default and greatest number of best chains reported.
-inline constexpr std::size_t DETECT_ETALON_LIMIT = 1000;
-inline constexpr int DETECT_DEFAULT_CHAINS = 10;
-inline constexpr int DETECT_CHAINS_LIMIT = 1000;
 
 void addDetectOptions(CLI::App& command, DetectArguments& arguments);
 

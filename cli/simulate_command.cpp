@@ -318,4 +318,29 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
                                  "simulate", err);
 }
 
+int simulateToJson(const SimulateOptions& options, const std::atomic<bool>* cancel,
+                   nlohmann::ordered_json& result, std::ostream& said) {
+    HeadlessWindow window;
+    AppState state;
+    if (const int status = prepareSimulation(window, state, options, "simulate", said); status != EXIT_DONE)
+        return status;
+    std::ostream silent(nullptr);
+    ProgressReport progress(silent, false);
+    runAnsweredSimulation(window, state, options, CellShare{}, cancel, progress);
+    if (state.dwDialogAccepted == 0) {
+        said << "tessaline-cli: simulate: "
+             << (window.messages().empty() ? "refused" : window.messages().back().text) << "\n";
+        return EXIT_REFUSED;
+    }
+    const RestErrorHeader* record = state.lpRestErrorHeader;
+    if (record == nullptr || record->ifComplete == 0) {
+        said << "tessaline-cli: simulate: the simulation did not complete\n";
+        return EXIT_FAILED;
+    }
+    const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
+    result = simulationJson(*record, state.lpSeriesHeader,
+                            displayedErrors(*record, *state.lpSeriesHeader, etalons));
+    return EXIT_DONE;
+}
+
 }  // namespace tessaline::cli

@@ -2,6 +2,7 @@
 // `tessaline-cli simulate`: start-up and the settings as for `run`, then " Statistical Simulation"
 // with its dialogs answered from the command line, then the result as text, JSON or CSV.
 #include <atomic>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -78,6 +79,11 @@ double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const Simu
 // refused). Only process 0 writes the result.
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err,
                        const ProcessGroup& group, const std::atomic<bool>* cancel, ImagePainter* painter);
+
+// Runs the simulation of `options` in this process, as `simulate` does but saying nothing while it
+// runs, and gives the object `--json` prints: EXIT_DONE, or the status with the reason on `said`.
+int simulateToJson(const SimulateOptions& options, const std::atomic<bool>* cancel,
+                   nlohmann::ordered_json& result, std::ostream& said);
 
 // Sets `flag` on the first interrupt (Ctrl-C), so a simulation stops cleanly; a second interrupt
 // ends the program at once.

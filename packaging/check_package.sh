@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the build folder, unpacks it into a scratch folder as dpkg would
-# install it, and runs the packaged programs' --version.
+# install it, runs the packaged programs' --version and imports the packaged Python module.
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
@@ -15,4 +15,7 @@ for file in usr/bin/tessaline usr/bin/tessaline-cli usr/share/applications/tessa
 done
 "$work/root/usr/bin/tessaline-cli" --version | grep -q "^tessaline-cli "
 "$work/root/usr/bin/tessaline" --version | grep -q "^tessaline "
-echo "package $(basename "$deb") unpacks and its programs answer --version"
+module="$(ls "$work"/root/usr/lib/python3/dist-packages/tessaline.*.so)"
+PYTHONPATH="$(dirname "$module")" /usr/bin/python3 -c "import tessaline; print(tessaline.__version__)" | grep -q .
+dpkg-deb --field "$deb" Depends | grep -q "python3-numpy"
+echo "package $(basename "$deb") unpacks, its programs answer --version and its Python module imports"

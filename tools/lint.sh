@@ -26,7 +26,7 @@ check_format() {
 run_tidy() {
   [ -f build/release/compile_commands.json ] || cmake --preset release >/dev/null
   local sources
-  sources=$(git ls-files '*.cpp' | grep -E '^(model|processing|simulation|app|views|panels|draw|platform|gui|cli)/')
+  sources=$(git ls-files '*.cpp' | grep -E '^(model|processing|simulation|detect|app|views|panels|draw|platform|gui|cli|python)/')
   # One file per job on every core; each prints its findings, and any finding fails the run.
   echo "$sources" | xargs -P "$(nproc)" -n 1 clang-tidy -p build/release --quiet 2>/dev/null
   echo "clang-tidy: $(echo "$sources" | wc -l) sources clean"

@@ -1,0 +1,107 @@
+#pragma once
+// Detection on samples a user brings: a series and an alphabet of etalons of one length, the gaps
+// between pulse starts, the pulse count (known, or unknown within bounds) and the task. The request
+// and the samples are checked to admit a chain, the series and result records are made here, the
+// algorithm of the task is chosen and run through the one processing dispatch, and the found pulses
+// and the best chains come back with the fit score of each pulse's used segment.
+//
+// No front end is assumed: a refusal is a text naming the setting the way the caller's user spells
+// it (`DetectNames`), and nothing here writes anywhere. The command line and the Python module
+// both run their detections through this.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/codes.h"
+#include "model/records.h"
+#include "processing/dispatch.h"
+
+namespace tessaline {
+
+// The most samples a series takes: positions in the results are 16-bit.
+inline constexpr std::size_t DETECT_SERIES_LIMIT = 32767;
+// The most etalons taken, and the default and greatest number of best chains reported.
+inline constexpr std::size_t DETECT_ETALON_LIMIT = 1000;
+inline constexpr int DETECT_DEFAULT_CHAINS = 10;
+inline constexpr int DETECT_CHAINS_LIMIT = 1000;
+// The greatest gap and pulse count a series record holds.
+inline constexpr int DETECT_GAP_LIMIT = 65535;
+
+// How the caller's user names each setting in a refusal: "--count-range" on the command line,
+// "count_range" in Python.
+struct DetectNames {
+    const char *tmin, *tmax, *count, *countRange, *task, *tuples, *energy, *chains;
+};
+
+struct DetectRequest {
+    int tmin = 0, tmax = 0;
+    std::optional<int> count;                       // known count
+    std::optional<std::pair<int, int>> countRange;  // unknown count within these bounds
+    uint16_t task = TASK_JOINT;
+    std::vector<std::vector<int32_t>> tuples;  // etalon numbers from 1; tuple tasks only
+    int energy = 100;                          // processing energy level; 100: whole etalons
+    int chains = DETECT_DEFAULT_CHAINS;        // how many best chains are reported
+};
+
+struct DetectSamples {
+    std::vector<int16_t> series;
+    std::vector<std::vector<int16_t>> etalons;  // all of one length
+};
+
+struct FoundPulse {
+    int position, etalon, first, last;  // the used segment first..last of the etalon
+    int64_t score;                      // sum e_t (e_t - 2 x_{position+t}) over it: smaller fits better
+};
+
+struct FoundChain {
+    int64_t distance;
+    std::vector<FoundPulse> pulses;
+};
+
+struct SeriesRecordDeleter {
+    void operator()(SeriesHeader* record) const noexcept { freeSeriesHeader(record); }
+};
+using SeriesRecord = std::unique_ptr<SeriesHeader, SeriesRecordDeleter>;
+
+struct DetectResult {
+    Algorithm algorithm{};
+    uint16_t seriesType = 0;  // the series kind the run took the samples for
+    int least = 0, most = 0;  // the pulse counts looked at
+    std::vector<FoundPulse> pulses;
+    std::vector<std::pair<int, int>> tuples;  // the pulses (1-based, first..last) of each found tuple
+    std::vector<FoundChain> chains;
+    std::optional<int> recognised;  // the etalon or tuple number a recognition accepted
+    double seconds = 0.0;           // the algorithm's own time
+    // The series as processed, with the found pulses, for pictures; its etalon list is `alphabet`,
+    // whose samples are the samples' etalons: keep both alive while the record is read.
+    SeriesRecord record;
+    std::vector<PulseHeader> alphabet;
+};
+
+// The tasks by the names the front ends take: joint, recognition, tuples-detection, tuples-recognition.
+std::optional<uint16_t> detectTaskCode(std::string_view name) noexcept;
+const char* detectTaskName(uint16_t task) noexcept;
+const char* algorithmName(Algorithm algorithm) noexcept;
+
+// What is wrong with the request on its own (ranges, and the tuples against the task), or "".
+std::string checkDetectRequest(const DetectRequest& request, const DetectNames& names);
+
+// What is wrong with the samples (none, too many, etalons of different lengths), or "".
+std::string checkDetectSamples(const DetectSamples& samples);
+
+// The pulse counts the run looks at, or (the counts left as they were) why the gaps and counts
+// admit no chain on these samples, with the bounds the series implies; the tuples checked against
+// the etalons.
+std::string checkDetectCounts(const DetectRequest& request, const DetectSamples& samples,
+                              const DetectNames& names, int& least, int& most);
+
+// Runs a checked request on checked samples (the counts from checkDetectCounts in `result`); false,
+// with the workbench's message in `failure`, when the processing could not get its working memory.
+bool runDetection(const DetectRequest& request, const DetectSamples& samples, DetectResult& result,
+                  std::string& failure);
+
+}  // namespace tessaline

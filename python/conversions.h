@@ -1,0 +1,39 @@
+#pragma once
+// Between Python's values and the workbench's: NumPy arrays (or anything numpy.asarray takes) as
+// signed 16-bit samples, and results as dicts of NumPy arrays.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "detect/detection.h"
+
+namespace tessaline::python {
+
+namespace py = pybind11;
+
+// The samples of a one-dimensional array. Integer arrays are taken as they are and float arrays
+// only with a scale; with a scale every value is multiplied by it and rounded to the nearest whole
+// number, halves away from zero. A value outside -32768..32767 (read or scaled), a NaN or an array
+// of another kind raises ValueError naming `what` and the sample: nothing is clamped.
+std::vector<int16_t> samplesOf(py::handle values, std::optional<double> scale, const std::string& what);
+
+// The etalons of a two-dimensional array, one etalon per row (a one-dimensional array is one
+// etalon), under the same rules.
+std::vector<std::vector<int16_t>> etalonsOf(py::handle values, std::optional<double> scale);
+
+// {"positions", "etalons", "segments", "scores", "tuples", "chains", "chain_distances",
+//  "recognized", "algorithm", "count_range", "seconds"}: see the module's documentation.
+py::dict resultDict(const DetectResult& result);
+
+// A JSON value as Python's: objects as dicts, arrays of numbers as one-dimensional NumPy arrays
+// (int64 when every number is whole, float64 otherwise), arrays of such arrays of one length as
+// two-dimensional ones, other arrays as lists.
+py::object pythonOf(const nlohmann::ordered_json& value);
+
+}  // namespace tessaline::python

@@ -1,0 +1,145 @@
+"""The Python module against the command line: a series the workbench makes is found where the
+workbench finds it, a simulation gives the command's matrices, refused input raises ValueError, and
+detections run while other Python threads run."""
+import json
+import os
+import signal
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+import numpy as np
+
+import tessaline
+
+CLI = os.environ["TESSALINE_CLI"]
+
+
+def command_json(*args):
+    done = subprocess.run([CLI, *args], capture_output=True, text=True, check=True)
+    return json.loads(done.stdout.strip().splitlines()[-1])
+
+
+class DetectTest(unittest.TestCase):
+    def test_workbench_series_is_found_where_the_workbench_finds_it(self):
+        alphabet = [e["lpData"] for e in command_json("alphabet", "--json")["etalons"]]
+        required = [3, 7, 12]
+        for series_type, task, known in [("2", "joint", True), ("4", "joint", False), ("8", "recognition", False)]:
+            with self.subTest(series_type=series_type, task=task):
+                made = command_json("run", "--json", "--series-type", series_type, "--task", task,
+                                    "--required", ",".join(map(str, required)))
+                state, series = made["state"], made["series"]
+                found = tessaline.detect(
+                    np.array(series["lpNoisyData"], dtype=np.int16), np.array([alphabet[e - 1] for e in required]),
+                    series["wTmin"], series["wTmax"], count=series["wImpulseQuantity"] if known else None,
+                    task=task, energy=state["wProcessingEnergyLevel"])
+                pulses = series["wFoundPulses"]
+                self.assertGreater(pulses, 0)
+                np.testing.assert_array_equal(found["positions"], series["lpFoundPositions"][:pulses])
+                np.testing.assert_array_equal([required[e - 1] for e in found["etalons"]],
+                                              series["lpFoundEtalonNumbers"][:pulses])
+                np.testing.assert_array_equal(found["segments"][:, 0], series["lpFoundCutBegins"][:pulses])
+                np.testing.assert_array_equal(found["segments"][:, 1], series["lpFoundCutEnds"][:pulses])
+
+    def test_result_arrays_and_scale(self):
+        etalon = np.array([3.0, 6.0, 3.0])
+        series = np.zeros(30)
+        series[[4, 14, 24]] = 0.5, 0.5, 0.5
+        series[[5, 15, 25]] = 1.0, 1.0, 1.0
+        series[[6, 16, 26]] = 0.5, 0.5, 0.5
+        found = tessaline.detect(series, etalon / 6.0, 5, 12, scale=100.0, chains=3)
+        np.testing.assert_array_equal(found["positions"], [4, 14, 24])
+        self.assertEqual(found["positions"].dtype, np.int32)
+        self.assertEqual(found["segments"].shape, (3, 2))
+        np.testing.assert_array_equal(found["scores"], [50 * 50 + 100 * 100 + 50 * 50 - 2 * (2 * 50 * 50 + 100 * 100)] * 3)
+        self.assertEqual(found["chain_distances"][0], found["chains"][0]["distance"])
+        self.assertLessEqual(len(found["chains"]), 3)
+        self.assertIsNone(found["recognized"])
+
+    def test_refused_input_raises_value_error(self):
+        series, etalons = np.zeros(100, dtype=np.int16), np.ones((2, 10), dtype=np.int16)
+        cases = [
+            (dict(tmin=0, tmax=20), "tmin 0 is not in 1..65535"),
+            (dict(tmin=30, tmax=20), "tmin 30 is above tmax 20"),
+            (dict(tmin=10, tmax=20, count=3, count_range=(1, 2)), "give count or count_range"),
+            (dict(tmin=10, tmax=20, count=50), "count 50 admits no chain"),
+            (dict(tmin=10, tmax=20, task="tuples-detection"), "needs its tuples"),
+            (dict(tmin=10, tmax=20, task="tuples-detection", tuples=[[1], [2]]), "looks for one tuple"),
+            (dict(tmin=10, tmax=20, task="tuples-recognition", tuples=[[1, 3]]), "names etalon 3"),
+            (dict(tmin=10, tmax=20, task="sorting"), "task must be"),
+            (dict(tmin=10, tmax=20, energy=101), "energy 101 is not in 0..100"),
+            (dict(tmin=5, tmax=8), "longer than tmax 8"),
+            (dict(series=np.arange(99000, 99100), tmin=10, tmax=20), "sample 0 is 99000"),
+            (dict(series=np.zeros(100) + 0.5, tmin=10, tmax=20), "float array is taken only with scale"),
+            (dict(series=np.zeros((10, 10)), tmin=10, tmax=20), "one-dimensional"),
+            (dict(etalons=[[1, 2], [3]], tmin=10, tmax=20), ""),
+            (dict(series=[], tmin=10, tmax=20), "no samples"),
+        ]
+        for arguments, said in cases:
+            with self.subTest(arguments=list(arguments)), self.assertRaisesRegex(ValueError, said):
+                tessaline.detect(**{"series": series, "etalons": etalons, **arguments})
+
+    def test_detections_run_while_other_threads_run_python(self):
+        rng = np.random.default_rng(7)
+        arguments = (rng.integers(-100, 100, 32767), rng.integers(-100, 100, (1000, 20)), 20, 200)
+        start = time.perf_counter()
+        alone = tessaline.detect(*arguments, task="recognition")
+        seconds = time.perf_counter() - start
+        results, started = [], threading.Event()
+
+        def work():
+            started.set()
+            results.append(tessaline.detect(*arguments, task="recognition"))
+
+        # This thread gets back to Python while the other one detects only if the detection lets go of
+        # the interpreter; otherwise it waits for the whole detection.
+        worker = threading.Thread(target=work)
+        start = time.perf_counter()
+        worker.start()
+        started.wait()
+        time.sleep(seconds / 4)
+        waited = time.perf_counter() - start
+        worker.join()
+        self.assertLess(waited, seconds * 0.6)
+        np.testing.assert_array_equal(results[0]["positions"], alone["positions"])
+        self.assertEqual(results[0]["recognized"], alone["recognized"])
+
+
+class SimulateTest(unittest.TestCase):
+    def test_matrices_are_the_command_lines(self):
+        options = dict(series_type=4, required=[1, 2, 5], pulses_from=8, pulses_to=10, noise_from=40,
+                       noise_steps=3, noise_incr=40, repeats=4, threads=2)
+        words = ["simulate", "--json"]
+        for name, value in options.items():
+            words += ["--" + name.replace("_", "-"), ",".join(map(str, value)) if isinstance(value, list) else str(value)]
+        expected = command_json(*words)
+        result = tessaline.simulate(**options)
+        for matrix in ("lpErrors", "lpDetectionErrors", "lpRecognitionErrors"):
+            self.assertEqual(result[matrix].shape, (3, 3))
+            np.testing.assert_array_equal(result[matrix], expected[matrix])
+        np.testing.assert_allclose(result["displayed"]["componentwise"]["restored"],
+                                   expected["displayed"]["componentwise"]["restored"])
+        self.assertEqual(result["ifComplete"], 1)
+
+    def test_interrupt_stops_a_run(self):
+        code = "import tessaline; print('running', flush=True); tessaline.simulate(repeats=65535)"
+        child = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                 text=True)
+        self.assertEqual(child.stdout.readline().strip(), "running")
+        time.sleep(0.3)
+        child.send_signal(signal.SIGINT)
+        _, said = child.communicate(timeout=60)
+        self.assertIn("KeyboardInterrupt", said)
+
+    def test_refused_settings_name_the_option(self):
+        cases = [(dict(pulses_from=1), "--pulses-from 1 is below"), (dict(bogus=1), "--bogus"),
+                 (dict(plot="x.png"), "plot: simulate returns its result"), (dict(repeats="many"), "--repeats")]
+        for options, said in cases:
+            with self.subTest(options=options), self.assertRaisesRegex(ValueError, said):
+                tessaline.simulate(**options)
+
+
+if __name__ == "__main__":
+    unittest.main()
