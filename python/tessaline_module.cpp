@@ -77,13 +77,18 @@ py::dict detect(py::handle series, py::handle etalons, int tmin, int tmax, std::
     return resultDict(result);
 }
 
+// A sequence that is not text: a list, a tuple, a NumPy array.
+bool isList(py::handle value) {
+    return py::isinstance<py::sequence>(value) && !py::isinstance<py::str>(value) &&
+           !py::isinstance<py::bytes>(value);
+}
+
 // A list of numbers as the command line spells it: "3,7,12"; a list of such lists: "1,2;3".
 std::string listWord(const py::sequence& items) {
     std::string word;
     for (const py::handle item : items) {
-        if (!word.empty()) word += py::isinstance<py::sequence>(item) ? ";" : ",";
-        word += py::isinstance<py::sequence>(item) ? listWord(item.cast<py::sequence>())
-                                                   : py::str(item).cast<std::string>();
+        if (!word.empty()) word += isList(item) ? ";" : ",";
+        word += isList(item) ? listWord(item.cast<py::sequence>()) : py::str(item).cast<std::string>();
     }
     return word;
 }
@@ -103,8 +108,8 @@ std::vector<std::string> simulateWords(const py::kwargs& options) {
         if (value.is_none() || (py::isinstance<py::bool_>(value) && !value.cast<bool>())) continue;
         words.push_back(option);
         if (py::isinstance<py::bool_>(value)) continue;
-        const bool list = py::isinstance<py::sequence>(value) && !py::isinstance<py::str>(value);
-        words.push_back(list ? listWord(value.cast<py::sequence>()) : py::str(value).cast<std::string>());
+        words.push_back(isList(value) ? listWord(value.cast<py::sequence>())
+                                      : py::str(value).cast<std::string>());
     }
     return words;
 }

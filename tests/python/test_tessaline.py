@@ -135,7 +135,8 @@ class SimulateTest(unittest.TestCase):
 
     def test_refused_settings_name_the_option(self):
         cases = [(dict(pulses_from=1), "--pulses-from 1 is below"), (dict(bogus=1), "--bogus"),
-                 (dict(plot="x.png"), "plot: simulate returns its result"), (dict(repeats="many"), "--repeats")]
+                 (dict(plot="x.png"), "plot: simulate returns its result"), (dict(repeats="many"), "--repeats"),
+                 (dict(required=["1", "x"]), "--required")]
         for options, said in cases:
             with self.subTest(options=options), self.assertRaisesRegex(ValueError, said):
                 tessaline.simulate(**options)
