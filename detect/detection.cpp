@@ -159,9 +159,9 @@ void collectResult(const DetectSamples& in, const SeriesHeader& series, const Ch
     }
 }
 
-// What the algorithms read besides the series record; the lists stay alive for the run.
+// What the algorithms read besides the series record and the alphabet (kept in the result, where
+// the record points); the lists stay alive for the run.
 struct RunLists {
-    std::vector<PulseHeader> alphabet;
     std::vector<uint16_t> candidates;  // every etalon, in the order given
     std::vector<int32_t> sizes;
     std::vector<const int32_t*> rows;
@@ -191,12 +191,12 @@ void fillSeriesRecord(const DetectSamples& in, const DetectRequest& s, DetectRes
     }
 }
 
-ProcessingRequest makeRequest(const DetectRequest& s, const DetectSamples& in, RunLists& lists) {
+ProcessingRequest makeRequest(const DetectRequest& s, const DetectSamples& in,
+                              std::vector<PulseHeader>& alphabet, RunLists& lists) {
     const auto n = static_cast<uint16_t>(in.etalons.front().size());
     for (std::size_t e = 0; e < in.etalons.size(); ++e) {
         // The algorithms only read the etalons' samples.
-        lists.alphabet.push_back(
-            {n, n, static_cast<int16_t>(e + 1), const_cast<int16_t*>(in.etalons[e].data())});
+        alphabet.push_back({n, n, static_cast<int16_t>(e + 1), const_cast<int16_t*>(in.etalons[e].data())});
         lists.candidates.push_back(static_cast<uint16_t>(e + 1));
     }
     for (const std::vector<int32_t>& tuple : s.tuples) {
@@ -206,8 +206,8 @@ ProcessingRequest makeRequest(const DetectRequest& s, const DetectSamples& in, R
     const auto Tmin = static_cast<uint16_t>(s.tmin), Tmax = static_cast<uint16_t>(s.tmax);
     const auto level = static_cast<uint16_t>(s.energy);
     ProcessingRequest request;
-    request.pulses = {lists.alphabet, lists.candidates, Tmin, Tmax, level};
-    request.tuples.alphabet = lists.alphabet;
+    request.pulses = {alphabet, lists.candidates, Tmin, Tmax, level};
+    request.tuples.alphabet = alphabet;
     request.tuples.proceeding = EVERY_PHASE;
     request.tuples.Tmin = Tmin;
     request.tuples.Tmax = Tmax;
@@ -325,8 +325,7 @@ bool runDetection(const DetectRequest& s, const DetectSamples& in, DetectResult&
                            : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
     r.algorithm = algorithmFor(s.task, r.seriesType);
     RunLists lists;
-    const ProcessingRequest request = makeRequest(s, in, lists);
-    r.alphabet = lists.alphabet;  // the record's etalon list points here once filled
+    const ProcessingRequest request = makeRequest(s, in, r.alphabet, lists);
 
     HeadlessWindow messages;
     r.record.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()),
