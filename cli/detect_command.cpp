@@ -290,14 +290,23 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
     in.samples.etalons = std::move(etalons.etalons);
 
     DetectResult r;
-    if (reason = checkDetectCounts(s.request, in.samples, OPTION_NAMES, r.least, r.most); !reason.empty())
+    DetectNames names = OPTION_NAMES;
+    names.seriesFile = a.series.c_str();
+    names.etalonsFile = a.etalons.c_str();
+    if (reason = checkDetectCounts(s.request, in.samples, names, r.least, r.most); !reason.empty())
         return refuse(err, reason);
-    if (!runDetection(s.request, in.samples, r, reason)) {
-        err << "tessaline-cli: detect: the processing could not get its working memory (" << reason << ")\n";
-        return EXIT_FAILED;
+    switch (runDetection(s.request, in.samples, r, reason)) {
+        case DetectOutcome::Done: break;
+        case DetectOutcome::NoChain: return refuse(err, reason);
+        default:
+            err << "tessaline-cli: detect: the processing could not get its working memory (" << reason
+                << ")\n";
+            return EXIT_FAILED;
     }
     if (a.json) {
-        out << resultJson(s, in, r).dump() << "\n";
+        // File names need not be UTF-8: their bad bytes are shown replaced.
+        out << resultJson(s, in, r).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            << "\n";
     } else if (a.csv) {
         writeCsv(out, r);
     } else {

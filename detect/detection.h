@@ -8,6 +8,7 @@
 // No front end is assumed: a refusal is a text naming the setting the way the caller's user spells
 // it (`DetectNames`), and nothing here writes anywhere. The command line and the Python module
 // both run their detections through this.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "detect/chain_search.h"
 #include "model/codes.h"
 #include "model/records.h"
 #include "processing/dispatch.h"
@@ -32,9 +34,11 @@ inline constexpr int DETECT_CHAINS_LIMIT = 1000;
 inline constexpr int DETECT_GAP_LIMIT = 65535;
 
 // How the caller's user names each setting in a refusal: "--count-range" on the command line,
-// "count_range" in Python.
+// "count_range" in Python; and the files the samples came from, when they came from files.
 struct DetectNames {
     const char *tmin, *tmax, *count, *countRange, *task, *tuples, *energy, *chains;
+    const char* seriesFile = nullptr;
+    const char* etalonsFile = nullptr;
 };
 
 struct DetectRequest {
@@ -95,13 +99,21 @@ std::string checkDetectSamples(const DetectSamples& samples);
 
 // The pulse counts the run looks at, or (the counts left as they were) why the gaps and counts
 // admit no chain on these samples, with the bounds the series implies; the tuples checked against
-// the etalons.
+// the etalons, and the working tables the run needs against what a run may take.
 std::string checkDetectCounts(const DetectRequest& request, const DetectSamples& samples,
                               const DetectNames& names, int& least, int& most);
 
-// Runs a checked request on checked samples (the counts from checkDetectCounts in `result`); false,
-// with the workbench's message in `failure`, when the processing could not get its working memory.
-bool runDetection(const DetectRequest& request, const DetectSamples& samples, DetectResult& result,
-                  std::string& failure);
+// The chains a run looks for: the samples' and the request's lengths, gaps and counts; the count
+// is free when least..most is every count the series admits.
+ChainGeometry detectGeometry(const DetectRequest& request, const DetectSamples& samples, int least, int most);
+
+// How a run ended: with its result; without its working memory (`failure` says which table);
+// without any chain within the counts (`failure` says so; the count checks rule it out); or
+// stopped because `cancel` was set (looked at often enough to stop within a fraction of a second).
+enum class DetectOutcome { Done, OutOfMemory, NoChain, Cancelled };
+
+// Runs a checked request on checked samples (the counts from checkDetectCounts in `result`).
+DetectOutcome runDetection(const DetectRequest& request, const DetectSamples& samples, DetectResult& result,
+                           std::string& failure, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace tessaline

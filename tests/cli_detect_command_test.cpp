@@ -127,7 +127,7 @@ TEST(DetectCommandTest, BadInputIsRefusedInOneLineNamingWhere) {
     const struct {
         std::string seriesBytes, etalonsBytes;
         std::vector<std::string> options;
-        const char* said;
+        std::string said;
         std::string tmin = "10", tmax = "20";
     } cases[] = {
         {"1\n2\nabc\n", "", {}, "series line 3: \"abc\" is not a number"},
@@ -151,8 +151,22 @@ TEST(DetectCommandTest, BadInputIsRefusedInOneLineNamingWhere) {
         {"",
          "",
          {"--count", "30"},
-         "--count 30 admits no chain: a series of 60 samples with etalons of 5 samples "
-         "and gaps 10..20 holds 3..6 pulses"},
+         "--count 30 admits no chain: a series of 60 samples in " + testing::TempDir() +
+             "tessaline_detect_series.csv with etalons of 5 samples in " + testing::TempDir() +
+             "tessaline_detect_etalons.csv and gaps 10..20 holds 3..6 pulses"},
+        {"1\n2\n",
+         "",
+         {},
+         "the etalons (5 samples) in " + testing::TempDir() +
+             "tessaline_detect_etalons.csv are longer than the series (2 samples) in " + testing::TempDir() +
+             "tessaline_detect_series"},
+        {"",
+         "",
+         {},
+         "no pulse count admits a chain: a series of 60 samples in " + testing::TempDir() +
+             "tessaline_detect_series.csv",
+         "7",
+         "7"},
         {"", "", {"--count-range", "2..4"}, "--count-range 2..4 admits no chain"},
         {"", "", {}, "--tmin 10 is above --tmax 4", "10", "4"},
         {"", "", {}, "the etalons (5 samples) are longer than --tmax 4", "3", "4"},
@@ -206,6 +220,17 @@ TEST(DetectCommandTest, JsonNamesTheRunThePulsesAndTheChains) {
     ASSERT_GE(result["chains"].size(), 1u);
     EXPECT_EQ(result["chains"][0]["distance"], -30000);
     EXPECT_EQ(result["chains"][0]["pulses"], result["pulses"]);
+}
+
+TEST(DetectCommandTest, FileNameThatIsNotUtf8IsPrintedWithItsBadBytesReplaced) {
+    const std::string series = writeFile("bad\xff\xfename.csv", "0\n5\n0\n0\n5\n0\n");
+    const Outcome outcome = detect({"--series", series, "--etalons", writeFile("bad_etalons.csv", "5\n"),
+                                    "--tmin", "3", "--tmax", "3", "--json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const nlohmann::json result = nlohmann::json::parse(outcome.out);
+    EXPECT_NE(result["series"]["file"].get<std::string>().find("bad\xef\xbf\xbd\xef\xbf\xbdname.csv"),
+              std::string::npos);
+    EXPECT_EQ(result["pulses"].size(), 2u);
 }
 
 // A painter that draws the picture on a recording canvas and keeps its texts.

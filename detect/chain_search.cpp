@@ -1,0 +1,273 @@
+#include "detect/chain_search.h"
+
+#include <algorithm>
+#include <cassert>
+#include <limits>
+
+#include "platform/alloc.h"
+
+namespace tessaline {
+namespace {
+
+constexpr int64_t UNREACHED = std::numeric_limits<int64_t>::max();
+
+bool cancelled(const std::atomic<bool>* cancel) {
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+// The start positions a pulse may take: the first within Tmax - n of the series' start, the last
+// within Tmax of its end.
+int64_t firstStartLimit(const ChainGeometry& g) { return std::min(g.tmax - g.length, g.samples - g.length); }
+int64_t lastStartFloor(const ChainGeometry& g) { return std::max(g.samples - g.tmax, int64_t{0}); }
+
+// A monotone queue of (position, total) pairs whose front is the least total of a sliding window,
+// the earliest position on ties.
+class WindowMinimum {
+public:
+    bool allocate(std::size_t capacity) {
+        slots_ = memory::allocateOwnedZeroed<Entry>(capacity);
+        return static_cast<bool>(slots_);
+    }
+    void clear() { head_ = tail_ = 0; }
+    void push(int64_t position, int64_t total) {
+        while (tail_ > head_ && at(tail_ - 1).total > total) --tail_;
+        at(tail_++) = {position, total};
+    }
+    void dropBefore(int64_t position) {
+        while (tail_ > head_ && at(head_).position < position) ++head_;
+    }
+    bool empty() const { return tail_ == head_; }
+    int64_t position() const { return at(head_).position; }
+    int64_t total() const { return at(head_).total; }
+
+private:
+    struct Entry {
+        int64_t position, total;
+    };
+    Entry& at(std::size_t i) const { return slots_.data()[i % slots_.size()]; }
+    memory::OwnedArray<Entry> slots_;
+    std::size_t head_ = 0, tail_ = 0;
+};
+
+// A ring holds the window's entries: at most Tmax - Tmin + 1 positions, one more for the pushing.
+std::size_t windowCapacity(const ChainGeometry& g) {
+    return static_cast<std::size_t>(std::min(g.tmax - g.tmin + 1, g.samples - g.length + 1) + 1);
+}
+
+// --- The count within bounds: one table per pulse -----------------------------------------------
+
+struct Layer {
+    int64_t lo, hi;  // the positions pulse j may take in some chain of least..most pulses
+    int64_t offset;  // where its predecessor gaps start in the gap table
+};
+
+std::vector<Layer> layersOf(const ChainGeometry& g) {
+    std::vector<Layer> layers;
+    int64_t offset = 0;
+    for (int64_t j = 0; j < g.most; ++j) {
+        const int64_t lo = std::max({j * g.tmin, g.samples - (g.most - j) * g.tmax, int64_t{0}});
+        const int64_t hi = std::min((j + 1) * g.tmax - g.length,
+                                    g.samples - g.length - (std::max(g.least, j + 1) - 1 - j) * g.tmin);
+        if (hi < lo) break;
+        layers.push_back({lo, hi, offset});
+        offset += hi - lo + 1;
+    }
+    return layers;
+}
+
+struct LayeredTables {
+    memory::OwnedArray<uint16_t> gaps;  // per pulse and position: the distance back to the predecessor
+    memory::OwnedArray<int64_t> previous, current;
+    WindowMinimum window;
+};
+
+bool allocateLayered(const ChainGeometry& g, const std::vector<Layer>& layers, LayeredTables& t) {
+    int64_t widest = 0;
+    for (const Layer& layer : layers) widest = std::max(widest, layer.hi - layer.lo + 1);
+    const int64_t cells = layers.empty() ? 0 : layers.back().offset + layers.back().hi - layers.back().lo + 1;
+    t.gaps = memory::allocateOwnedZeroed<uint16_t>(static_cast<std::size_t>(cells));
+    t.previous = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(widest));
+    t.current = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(widest));
+    return t.gaps && t.previous && t.current && t.window.allocate(windowCapacity(g));
+}
+
+// The totals of pulse j's layer from layer j - 1's, each position taking the least total in its
+// window of predecessors.
+void advanceLayer(const ChainGeometry& g, const Layer& before, const Layer& layer, const int64_t* row,
+                  LayeredTables& t) {
+    t.window.clear();
+    int64_t next = before.lo;
+    uint16_t* gaps = t.gaps.data() + layer.offset;
+    for (int64_t p = layer.lo; p <= layer.hi; ++p) {
+        for (; next <= std::min(p - g.tmin, before.hi); ++next) {
+            const int64_t total = t.previous.data()[next - before.lo];
+            if (total != UNREACHED) t.window.push(next, total);
+        }
+        t.window.dropBefore(p - g.tmax);
+        if (t.window.empty()) {
+            t.current.data()[p - layer.lo] = UNREACHED;
+            continue;
+        }
+        t.current.data()[p - layer.lo] = t.window.total() + row[p];
+        gaps[p - layer.lo] = static_cast<uint16_t>(p - t.window.position());
+    }
+}
+
+struct End {
+    int64_t total = UNREACHED, position = -1, pulse = -1;
+};
+
+// A chain of j + 1 pulses ending in layer j, when j + 1 is a count the chain may have.
+void considerEnds(const ChainGeometry& g, const Layer& layer, int64_t j, const int64_t* totals, End& end) {
+    if (j + 1 < g.least) return;
+    const int64_t from = std::max(layer.lo, lastStartFloor(g));
+    for (int64_t p = from; p <= layer.hi; ++p) {
+        const int64_t total = totals[p - layer.lo];
+        if (total < end.total || (total == end.total && total != UNREACHED && p < end.position))
+            end = {total, p, j};
+    }
+}
+
+SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* const> rows, int phase,
+                            const std::atomic<bool>* cancel, ChainFound& found) {
+    const std::vector<Layer> layers = layersOf(g);
+    LayeredTables t;
+    if (layers.empty()) return SearchOutcome::NoChain;
+    if (!allocateLayered(g, layers, t)) return SearchOutcome::OutOfMemory;
+    const auto rowOf = [&](int64_t j) {
+        return rows[static_cast<std::size_t>((phase + j) % std::ssize(rows))];
+    };
+    const Layer& first = layers.front();
+    for (int64_t p = first.lo; p <= first.hi; ++p)
+        t.current.data()[p - first.lo] = p <= firstStartLimit(g) ? rowOf(0)[p] : UNREACHED;
+    End end;
+    considerEnds(g, first, 0, t.current.data(), end);
+    for (std::size_t j = 1; j < layers.size(); ++j) {
+        if (cancelled(cancel)) return SearchOutcome::Cancelled;
+        std::swap(t.previous, t.current);
+        advanceLayer(g, layers[j - 1], layers[j], rowOf(static_cast<int64_t>(j)), t);
+        considerEnds(g, layers[j], static_cast<int64_t>(j), t.current.data(), end);
+    }
+    if (end.total == UNREACHED) return SearchOutcome::NoChain;
+    found.total = end.total;
+    found.positions.assign(static_cast<std::size_t>(end.pulse + 1), 0);
+    found.rows.assign(found.positions.size(), 0);
+    int64_t p = end.position;
+    for (int64_t j = end.pulse; j >= 0; --j) {
+        found.positions[static_cast<std::size_t>(j)] = static_cast<int32_t>(p);
+        found.rows[static_cast<std::size_t>(j)] = static_cast<int32_t>((phase + j) % std::ssize(rows));
+        const Layer& layer = layers[static_cast<std::size_t>(j)];
+        if (j > 0) p -= t.gaps.data()[layer.offset + p - layer.lo];
+    }
+    return SearchOutcome::Found;
+}
+
+// --- The count free: one state per row, a window of totals ----------------------------------------
+
+// States: pulse j of a chain is in state j mod S, S = min(rows, most); a chain never holds more than
+// `most` pulses, so when S = most no state is entered twice.
+struct FreeTables {
+    int64_t states = 0, positions = 0, delay = 0;
+    memory::OwnedArray<uint16_t> gaps;   // [state][position]; 0: the chain starts here
+    memory::OwnedArray<int64_t> totals;  // [state][position mod delay]: the last Tmin + 1 totals
+    std::vector<WindowMinimum> windows;  // per state, over the previous state's totals
+};
+
+bool allocateFree(const ChainGeometry& g, int64_t rowCount, FreeTables& t) {
+    t.states = std::min(rowCount, g.most);
+    t.positions = g.samples - g.length + 1;
+    t.delay = std::min(g.tmin, t.positions) + 1;
+    t.gaps = memory::allocateOwnedZeroed<uint16_t>(static_cast<std::size_t>(t.states * t.positions));
+    t.totals = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(t.states * t.delay));
+    if (!t.gaps || !t.totals) return false;
+    t.windows.resize(static_cast<std::size_t>(t.states));
+    for (WindowMinimum& window : t.windows) {
+        if (!window.allocate(windowCapacity(g))) return false;
+    }
+    return true;
+}
+
+int64_t& totalAt(FreeTables& t, int64_t state, int64_t position) {
+    return t.totals.data()[state * t.delay + position % t.delay];
+}
+
+// The total of a chain whose last pulse stands at p in state r: its row's score plus the least
+// total of a predecessor in the previous state, or a new chain in state 0 near the series' start.
+int64_t freeTotal(const ChainGeometry& g, FreeTables& t, int64_t r, int64_t p, int64_t score) {
+    WindowMinimum& window = t.windows[static_cast<std::size_t>(r)];
+    const int64_t before = (r + t.states - 1) % t.states;
+    if (p - g.tmin >= 0) {
+        const int64_t total = totalAt(t, before, p - g.tmin);
+        if (total != UNREACHED) window.push(p - g.tmin, total);
+    }
+    window.dropBefore(p - g.tmax);
+    uint16_t& gap = t.gaps.data()[r * t.positions + p];
+    const bool mayStart = r == 0 && p <= firstStartLimit(g);
+    if (mayStart && (window.empty() || window.total() >= 0)) {
+        gap = 0;
+        return score;
+    }
+    if (window.empty()) return UNREACHED;
+    gap = static_cast<uint16_t>(p - window.position());
+    return window.total() + score;
+}
+
+SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const> rows, int phase,
+                         const std::atomic<bool>* cancel, ChainFound& found) {
+    FreeTables t;
+    if (!allocateFree(g, std::ssize(rows), t)) return SearchOutcome::OutOfMemory;
+    const auto rowOf = [&](int64_t r) {
+        return rows[static_cast<std::size_t>((phase + r) % std::ssize(rows))];
+    };
+    End end;
+    for (int64_t p = 0; p < t.positions; ++p) {
+        if ((p & 4095) == 0 && cancelled(cancel)) return SearchOutcome::Cancelled;
+        for (int64_t r = 0; r < t.states; ++r) {
+            const int64_t total = freeTotal(g, t, r, p, rowOf(r)[p]);
+            totalAt(t, r, p) = total;
+            if (p >= lastStartFloor(g) && total < end.total) end = {total, p, r};
+        }
+    }
+    if (end.total == UNREACHED) return SearchOutcome::NoChain;
+    found.total = end.total;
+    int64_t p = end.position, r = end.pulse;
+    while (true) {
+        found.positions.push_back(static_cast<int32_t>(p));
+        found.rows.push_back(static_cast<int32_t>((phase + r) % std::ssize(rows)));
+        const uint16_t gap = t.gaps.data()[r * t.positions + p];
+        if (gap == 0) break;
+        p -= gap;
+        r = (r + t.states - 1) % t.states;
+    }
+    std::reverse(found.positions.begin(), found.positions.end());
+    std::reverse(found.rows.begin(), found.rows.end());
+    return SearchOutcome::Found;
+}
+
+}  // namespace
+
+int64_t chainTableBytes(const ChainGeometry& g, int64_t rows) {
+    const auto window = static_cast<int64_t>(windowCapacity(g)) * 16;
+    if (g.countFree) {
+        const int64_t states = std::min(rows, g.most);
+        return states * ((g.samples - g.length + 1) * 2 + (g.tmin + 1) * 8 + window);
+    }
+    int64_t cells = 0, widest = 0;
+    for (const Layer& layer : layersOf(g)) {
+        cells += layer.hi - layer.lo + 1;
+        widest = std::max(widest, layer.hi - layer.lo + 1);
+    }
+    return cells * 2 + widest * 16 + window;
+}
+
+SearchOutcome searchChain(const ChainGeometry& geometry, std::span<const int64_t* const> rows, int phase,
+                          const std::atomic<bool>* cancel, ChainFound& found) {
+    assert(!rows.empty() && geometry.length >= 1 && geometry.length <= geometry.samples);
+    assert(geometry.tmin >= 1 && geometry.tmin <= geometry.tmax && geometry.tmax <= 65535);
+    assert(geometry.least >= 1 && geometry.least <= geometry.most);
+    found = {};
+    return geometry.countFree ? searchFree(geometry, rows, phase, cancel, found)
+                              : searchLayered(geometry, rows, phase, cancel, found);
+}
+
+}  // namespace tessaline

@@ -1,0 +1,39 @@
+#pragma once
+// A plain reference for detection on own samples: the fit of every used segment summed afresh, and
+// the best chain by a dynamic programme over pulses that tries every predecessor, for every pulse
+// count of a range. Slow and obvious; the tests hold the detection's answers against it.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tessaline::reference {
+
+using Samples = std::vector<int16_t>;
+
+// Sum e_t (e_t - 2 x_{position+t}) over t = first..last.
+int64_t segmentScore(const Samples& series, const Samples& etalon, int64_t position, int first, int last);
+
+// Whether [first, last] may explain a pulse at the energy level: the whole etalon always, a
+// shorter segment when its energy is above (level x the etalon's energy) / 100 and the level is
+// below 100.
+bool segmentAdmissible(const Samples& etalon, int energy, int first, int last);
+
+// The least score at the position over the etalons' admissible segments.
+int64_t bestFit(const Samples& series, const std::vector<const Samples*>& etalons, int energy,
+                int64_t position);
+
+struct Placement {
+    int64_t samples, length, tmin, tmax;
+};
+
+// Whether the starts keep the placement rules: the first within Tmax - n of the start, gaps
+// Tmin..Tmax, the last within Tmax of the end and the pulse inside the series.
+bool placementKept(const Placement& placement, const std::vector<int64_t>& starts);
+
+// The least total of a chain of least..most pulses, pulse j scored by rows[(phase + j) mod rows]
+// (each the best fit at every start position), or none when no such chain exists.
+std::optional<int64_t> bestChainTotal(const Placement& placement,
+                                      const std::vector<std::vector<int64_t>>& rows, int phase, int64_t least,
+                                      int64_t most);
+
+}  // namespace tessaline::reference
