@@ -20,12 +20,20 @@ bool cancelled(const std::atomic<bool>* cancel) {
 int64_t firstStartLimit(const ChainGeometry& g) { return std::min(g.tmax - g.length, g.samples - g.length); }
 int64_t lastStartFloor(const ChainGeometry& g) { return std::max(g.samples - g.tmax, int64_t{0}); }
 
+// The least power of two not below `count`: rings index by a mask, not a division.
+std::size_t ringSize(int64_t count) {
+    std::size_t size = 1;
+    while (size < static_cast<std::size_t>(count)) size <<= 1;
+    return size;
+}
+
 // A monotone queue of (position, total) pairs whose front is the least total of a sliding window,
 // the earliest position on ties.
 class WindowMinimum {
 public:
-    bool allocate(std::size_t capacity) {
-        slots_ = memory::allocateOwnedZeroed<Entry>(capacity);
+    bool allocate(int64_t capacity) {
+        slots_ = memory::allocateOwnedZeroed<Entry>(ringSize(capacity));
+        mask_ = slots_.size() - 1;
         return static_cast<bool>(slots_);
     }
     void clear() { head_ = tail_ = 0; }
@@ -44,14 +52,14 @@ private:
     struct Entry {
         int64_t position, total;
     };
-    Entry& at(std::size_t i) const { return slots_.data()[i % slots_.size()]; }
+    Entry& at(std::size_t i) const { return slots_.data()[i & mask_]; }
     memory::OwnedArray<Entry> slots_;
-    std::size_t head_ = 0, tail_ = 0;
+    std::size_t mask_ = 0, head_ = 0, tail_ = 0;
 };
 
 // A ring holds the window's entries: at most Tmax - Tmin + 1 positions, one more for the pushing.
-std::size_t windowCapacity(const ChainGeometry& g) {
-    return static_cast<std::size_t>(std::min(g.tmax - g.tmin + 1, g.samples - g.length + 1) + 1);
+int64_t windowCapacity(const ChainGeometry& g) {
+    return std::min(g.tmax - g.tmin + 1, g.samples - g.length + 1) + 1;
 }
 
 // --- The count within bounds: one table per pulse -----------------------------------------------
@@ -167,7 +175,8 @@ SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* con
 // States: pulse j of a chain is in state j mod S, S = min(rows, most); a chain never holds more than
 // `most` pulses, so when S = most no state is entered twice.
 struct FreeTables {
-    int64_t states = 0, positions = 0, delay = 0;
+    int64_t states = 0, positions = 0;
+    std::size_t delay = 0;               // a ring of at least Tmin + 1 totals per state
     memory::OwnedArray<uint16_t> gaps;   // [state][position]; 0: the chain starts here
     memory::OwnedArray<int64_t> totals;  // [state][position mod delay]: the last Tmin + 1 totals
     std::vector<WindowMinimum> windows;  // per state, over the previous state's totals
@@ -176,9 +185,9 @@ struct FreeTables {
 bool allocateFree(const ChainGeometry& g, int64_t rowCount, FreeTables& t) {
     t.states = std::min(rowCount, g.most);
     t.positions = g.samples - g.length + 1;
-    t.delay = std::min(g.tmin, t.positions) + 1;
+    t.delay = ringSize(std::min(g.tmin, t.positions) + 1);
     t.gaps = memory::allocateOwnedZeroed<uint16_t>(static_cast<std::size_t>(t.states * t.positions));
-    t.totals = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(t.states * t.delay));
+    t.totals = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(t.states) * t.delay);
     if (!t.gaps || !t.totals) return false;
     t.windows.resize(static_cast<std::size_t>(t.states));
     for (WindowMinimum& window : t.windows) {
@@ -188,14 +197,15 @@ bool allocateFree(const ChainGeometry& g, int64_t rowCount, FreeTables& t) {
 }
 
 int64_t& totalAt(FreeTables& t, int64_t state, int64_t position) {
-    return t.totals.data()[state * t.delay + position % t.delay];
+    return t.totals.data()[static_cast<std::size_t>(state) * t.delay +
+                           (static_cast<std::size_t>(position) & (t.delay - 1))];
 }
 
 // The total of a chain whose last pulse stands at p in state r: its row's score plus the least
 // total of a predecessor in the previous state, or a new chain in state 0 near the series' start.
 int64_t freeTotal(const ChainGeometry& g, FreeTables& t, int64_t r, int64_t p, int64_t score) {
     WindowMinimum& window = t.windows[static_cast<std::size_t>(r)];
-    const int64_t before = (r + t.states - 1) % t.states;
+    const int64_t before = r == 0 ? t.states - 1 : r - 1;
     if (p - g.tmin >= 0) {
         const int64_t total = totalAt(t, before, p - g.tmin);
         if (total != UNREACHED) window.push(p - g.tmin, total);
@@ -247,10 +257,11 @@ SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const>
 }  // namespace
 
 int64_t chainTableBytes(const ChainGeometry& g, int64_t rows) {
-    const auto window = static_cast<int64_t>(windowCapacity(g)) * 16;
+    const auto window = static_cast<int64_t>(ringSize(windowCapacity(g))) * 16;
     if (g.countFree) {
         const int64_t states = std::min(rows, g.most);
-        return states * ((g.samples - g.length + 1) * 2 + (g.tmin + 1) * 8 + window);
+        return states *
+               ((g.samples - g.length + 1) * 2 + static_cast<int64_t>(ringSize(g.tmin + 1)) * 8 + window);
     }
     int64_t cells = 0, widest = 0;
     for (const Layer& layer : layersOf(g)) {
