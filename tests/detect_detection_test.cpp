@@ -2,10 +2,12 @@
 // caller's user spells them, and leave the counts alone when they refuse.
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "detect/detection.h"
+#include "platform/alloc.h"
 
 namespace tessaline {
 namespace {
@@ -85,6 +87,8 @@ TEST(DetectionChecksTest, SamplesAndCountsThatAdmitNoChainAreRefused) {
         {counted(11, std::nullopt), "count 11 admits no chain: a series of 100 samples", 0, 0},
         {counted(std::nullopt, std::pair{4, 8}), "count_range 4..8 admits no chain", 0, 0},
         {gaps(10, 9), "longer than tmax 9", 0, 0},
+        {counted(std::nullopt, std::pair{5, 10}), "", 5, 10},
+        {counted(std::nullopt, std::pair{1, 60000}), "count_range 1..60000 admits no chain", 0, 0},
     };
     for (const auto& c : cases) {
         int least = 0, most = 0;
@@ -99,6 +103,89 @@ TEST(DetectionChecksTest, SamplesAndCountsThatAdmitNoChainAreRefused) {
     EXPECT_NE(checkDetectSamples(ragged).find("etalon 2 has 9 samples"), std::string::npos);
     EXPECT_NE(checkDetectSamples({{}, ragged.etalons}).find("no samples"), std::string::npos);
     EXPECT_NE(checkDetectSamples({std::vector<int16_t>(32768), {}}).find("at most 32767"), std::string::npos);
+}
+
+// Six pulses of a short etalon, 30 samples apart, on a silent series; etalons scaled far above the
+// pulses make every total large and positive.
+DetectSamples sixPulses(int16_t etalonAmplitude) {
+    DetectSamples samples{std::vector<int16_t>(200), {std::vector<int16_t>(4, etalonAmplitude)}};
+    for (int p = 5; p < 180; p += 30) std::fill_n(samples.series.begin() + p, 4, int16_t{100});
+    samples.etalons.push_back({etalonAmplitude, 0, 0, etalonAmplitude});
+    return samples;
+}
+
+DetectResult detected(const DetectRequest& request, const DetectSamples& samples, DetectOutcome expected,
+                      std::string* failure = nullptr, const std::atomic<bool>* cancel = nullptr) {
+    DetectResult result;
+    EXPECT_EQ(checkDetectCounts(request, samples, NAMES, result.least, result.most), "");
+    std::string said;
+    EXPECT_EQ(runDetection(request, samples, result, said, cancel), expected) << said;
+    if (failure != nullptr) *failure = said;
+    return result;
+}
+
+// Totals far beyond any fixed "no chain" mark are chains like any other: found, summed, ranked.
+TEST(DetectionRunTest, LargeTotalsAreFoundAndSummedInEveryTask) {
+    const auto request = [](uint16_t task, std::optional<int> count,
+                            std::vector<std::vector<int32_t>> tuples) {
+        DetectRequest r = gaps(25, 35);
+        r.task = task;
+        r.count = count;
+        r.tuples = std::move(tuples);
+        r.chains = 3;
+        return r;
+    };
+    const DetectRequest requests[] = {
+        request(TASK_JOINT, 6, {}),
+        request(TASK_JOINT, std::nullopt, {}),
+        request(TASK_RECOGNITION, 6, {}),
+        request(TASK_RECOGNITION, std::nullopt, {}),
+        request(TASK_TUPLES_DETECTION, 6, {{1, 2}}),
+        request(TASK_TUPLES_RECOGNITION, std::nullopt, {{2}, {1, 2}}),
+    };
+    const DetectSamples samples = sixPulses(30000);
+    for (const DetectRequest& r : requests) {
+        SCOPED_TRACE(detectTaskName(r.task) + std::string(r.count ? " known" : " free"));
+        const DetectResult result = detected(r, samples, DetectOutcome::Done);
+        ASSERT_FALSE(result.pulses.empty());
+        ASSERT_FALSE(result.chains.empty());
+        EXPECT_GT(result.chains.front().distance, 99999999);
+        for (const FoundChain& chain : result.chains) {
+            const int64_t sum = std::accumulate(chain.pulses.begin(), chain.pulses.end(), int64_t{0},
+                                                [](int64_t s, const FoundPulse& p) { return s + p.score; });
+            EXPECT_EQ(chain.distance, sum);
+        }
+    }
+}
+
+TEST(DetectionRunTest, EveryWorkingTableThatCannotBeHadIsSaidAndCancelStops) {
+    DetectRequest request = gaps(25, 35);
+    request.task = TASK_RECOGNITION;
+    request.energy = 50;
+    const DetectSamples samples = sixPulses(100);
+    const int64_t before = memory::allocationCalls();
+    detected(request, samples, DetectOutcome::Done);
+    const int64_t calls = memory::allocationCalls() - before;
+    ASSERT_GT(calls, 2);
+    std::vector<std::string> said;
+    for (int64_t nth = 1; nth <= calls; ++nth) {
+        const memory::FailureInjection failing(nth);
+        std::string failure;
+        DetectResult result;
+        ASSERT_EQ(checkDetectCounts(request, samples, NAMES, result.least, result.most), "");
+        const DetectOutcome outcome = runDetection(request, samples, result, failure);
+        if (outcome == DetectOutcome::Done) continue;
+        EXPECT_EQ(outcome, DetectOutcome::OutOfMemory);
+        EXPECT_EQ(failure.rfind("no memory for the ", 0), 0u) << failure;
+        said.push_back(failure);
+    }
+    for (const char* table :
+         {"no memory for the fit rows", "no memory for the chain tables", "no memory for the series record"})
+        EXPECT_NE(std::find(said.begin(), said.end(), table), said.end()) << table;
+    EXPECT_EQ(memory::outstandingBlocks(), 0);
+
+    const std::atomic<bool> cancel{true};
+    detected(request, samples, DetectOutcome::Cancelled, nullptr, &cancel);
 }
 
 }  // namespace
