@@ -10,6 +10,8 @@ using Json = nlohmann::ordered_json;
 using namespace pybind11::literals;
 
 constexpr double SAMPLE_LEAST = -32768.0, SAMPLE_MOST = 32767.0;
+// An etalon longer than the series is refused, so none is longer than the longest series.
+constexpr std::size_t ETALON_LENGTH_LIMIT = DETECT_SERIES_LIMIT;
 
 [[noreturn]] void refuseSample(const std::string& what, py::ssize_t index, const std::string& why) {
     throw py::value_error(what + ": sample " + std::to_string(index) + " " + why);
@@ -31,6 +33,22 @@ int16_t scaledSample(double value, double scale, const std::string& what, py::ss
     return static_cast<int16_t>(scaled);
 }
 
+// Arrays are converted a slice at a time, so that a long one is never copied whole into another
+// type.
+constexpr py::ssize_t CONVERTED_AT_ONCE = 4096;
+
+// Hands every value of a one-dimensional array, as a `Value`, to `take` with its index.
+template <typename Value, typename Take>
+void forEachValue(const py::array& array, Take take) {
+    const py::ssize_t size = array.shape(0);
+    for (py::ssize_t start = 0; start < size; start += CONVERTED_AT_ONCE) {
+        const py::object slice = array[py::slice(start, std::min(size, start + CONVERTED_AT_ONCE), 1)];
+        const py::array_t<Value, py::array::forcecast> values(slice);  // raises when NumPy cannot
+        const auto view = values.template unchecked<1>();
+        for (py::ssize_t i = 0; i < view.shape(0); ++i) take(view(i), start + i);
+    }
+}
+
 // The values of a one-dimensional array of numbers as samples.
 std::vector<int16_t> samplesOfArray(const py::array& array, std::optional<double> scale,
                                     const std::string& what) {
@@ -41,12 +59,10 @@ std::vector<int16_t> samplesOfArray(const py::array& array, std::optional<double
     if (kind == 'i' || kind == 'u') {
         if (kind == 'u' && array.dtype().itemsize() == 8)
             throw py::value_error(what + ": uint64 samples are not taken; convert them to a signed type");
-        const auto values = py::array_t<int64_t, py::array::forcecast>::ensure(array);
-        const auto view = values.unchecked<1>();
-        for (py::ssize_t i = 0; i < view.shape(0); ++i) {
-            samples.push_back(scale ? scaledSample(static_cast<double>(view(i)), *scale, what, i)
-                                    : wholeSample(view(i), what, i));
-        }
+        forEachValue<int64_t>(array, [&](int64_t value, py::ssize_t i) {
+            samples.push_back(scale ? scaledSample(static_cast<double>(value), *scale, what, i)
+                                    : wholeSample(value, what, i));
+        });
         return samples;
     }
     if (kind != 'f')
@@ -56,10 +72,18 @@ std::vector<int16_t> samplesOfArray(const py::array& array, std::optional<double
         throw py::value_error(what +
                               ": a float array is taken only with scale= (samples are 16-bit whole "
                               "numbers)");
-    const auto values = py::array_t<double, py::array::forcecast>::ensure(array);
-    const auto view = values.unchecked<1>();
-    for (py::ssize_t i = 0; i < view.shape(0); ++i) samples.push_back(scaledSample(view(i), *scale, what, i));
+    forEachValue<double>(
+        array, [&](double value, py::ssize_t i) { samples.push_back(scaledSample(value, *scale, what, i)); });
     return samples;
+}
+
+// Refuses `count` items where at most `limit` are taken ("series: 40000 samples, at most 32767
+// taken"); called before anything is converted, so a huge array is never copied.
+void refuseAbove(py::ssize_t count, std::size_t limit, const std::string& what, const std::string& items) {
+    if (static_cast<std::size_t>(count) > limit) {
+        throw py::value_error(what + ": " + std::to_string(count) + " " + items + ", at most " +
+                              std::to_string(limit) + " taken");
+    }
 }
 
 py::array asArray(py::handle values) {
@@ -119,15 +143,21 @@ std::vector<int16_t> samplesOf(py::handle values, std::optional<double> scale, c
     if (array.ndim() != 1)
         throw py::value_error(what + " must be one-dimensional, not of shape " +
                               py::str(py::getattr(array, "shape")).cast<std::string>());
+    refuseAbove(array.shape(0), DETECT_SERIES_LIMIT, what, "samples");
     return samplesOfArray(array, scale, what);
 }
 
 std::vector<std::vector<int16_t>> etalonsOf(py::handle values, std::optional<double> scale) {
     const py::array array = asArray(values);
-    if (array.ndim() == 1) return {samplesOfArray(array, scale, "etalon 1")};
+    if (array.ndim() == 1) {
+        refuseAbove(array.shape(0), ETALON_LENGTH_LIMIT, "etalon 1", "samples");
+        return {samplesOfArray(array, scale, "etalon 1")};
+    }
     if (array.ndim() != 2)
         throw py::value_error("etalons must be two-dimensional, one etalon per row, not of shape " +
                               py::str(py::getattr(array, "shape")).cast<std::string>());
+    refuseAbove(array.shape(0), DETECT_ETALON_LIMIT, "etalons", "etalons (rows)");
+    refuseAbove(array.shape(1), ETALON_LENGTH_LIMIT, "etalons", "samples per etalon (row)");
     std::vector<std::vector<int16_t>> etalons;
     for (py::ssize_t e = 0; e < array.shape(0); ++e) {
         const py::array row = array[py::int_(e)];

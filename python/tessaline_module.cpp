@@ -51,6 +51,24 @@ DetectRequest requestOf(int tmin, int tmax, std::optional<int> count,
     return request;
 }
 
+// Runs `work` on a thread of its own while this one, without the interpreter's lock, looks for an
+// interrupt (Ctrl-C) every tenth of a second; on one, `cancel` is set and the work ends at its next
+// check. True when interrupted, the interrupt then pending as Python's error.
+template <typename Work>
+bool runInterruptibly(Work work, std::atomic<bool>& cancel) {
+    bool interrupted = false;
+    const py::gil_scoped_release unlocked;
+    std::future<void> done = std::async(std::launch::async, std::move(work));
+    while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+        if (interrupted) continue;
+        const py::gil_scoped_acquire locked;
+        interrupted = PyErr_CheckSignals() != 0;
+        if (interrupted) cancel.store(true);
+    }
+    done.get();
+    return interrupted;
+}
+
 [[noreturn]] void raiseMemoryError(const std::string& text) {
     PyErr_SetString(PyExc_MemoryError, text.c_str());
     throw py::error_already_set();
@@ -66,14 +84,19 @@ py::dict detect(py::handle series, py::handle etalons, int tmin, int tmax, std::
     if (std::string error = checkDetectSamples(samples); !error.empty()) throw py::value_error(error);
     DetectResult result;
     std::string refusal, failure;
-    bool ran = false;
-    {
-        const py::gil_scoped_release unlocked;
-        refusal = checkDetectCounts(request, samples, KEYWORD_NAMES, result.least, result.most);
-        ran = refusal.empty() && runDetection(request, samples, result, failure);
-    }
+    DetectOutcome outcome = DetectOutcome::Done;
+    std::atomic<bool> cancel{false};
+    const bool interrupted = runInterruptibly(
+        [&] {
+            refusal = checkDetectCounts(request, samples, KEYWORD_NAMES, result.least, result.most);
+            if (refusal.empty()) outcome = runDetection(request, samples, result, failure, &cancel);
+        },
+        cancel);
+    if (interrupted) throw py::error_already_set();
     if (!refusal.empty()) throw py::value_error(refusal);
-    if (!ran) raiseMemoryError("the processing could not get its working memory (" + failure + ")");
+    if (outcome == DetectOutcome::OutOfMemory)
+        raiseMemoryError("the processing could not get its working memory (" + failure + ")");
+    if (outcome != DetectOutcome::Done) throw std::runtime_error("the detection stopped before its end");
     return resultDict(result);
 }
 
@@ -83,12 +106,19 @@ bool isList(py::handle value) {
            !py::isinstance<py::bytes>(value);
 }
 
-// A list of numbers as the command line spells it: "3,7,12"; a list of such lists: "1,2;3".
-std::string listWord(const py::sequence& items) {
+// A list of numbers as the command line spells it: "3,7,12"; a list of such lists: "1,2;3". A list
+// deeper than that (or holding itself) has no spelling: ValueError naming the keyword `name`.
+std::string listWord(const py::sequence& items, const std::string& name, bool inner = false) {
     std::string word;
     for (const py::handle item : items) {
-        if (!word.empty()) word += isList(item) ? ";" : ",";
-        word += isList(item) ? listWord(item.cast<py::sequence>()) : py::str(item).cast<std::string>();
+        const bool list = isList(item);
+        if (list && inner) {
+            throw py::value_error(name +
+                                  ": a list holds numbers ([1, 2, 5]) or lists of numbers ([[1, 2], [3]]), "
+                                  "nothing deeper");
+        }
+        if (!word.empty()) word += list ? ";" : ",";
+        word += list ? listWord(item.cast<py::sequence>(), name, true) : py::str(item).cast<std::string>();
     }
     return word;
 }
@@ -108,7 +138,7 @@ std::vector<std::string> simulateWords(const py::kwargs& options) {
         if (value.is_none() || (py::isinstance<py::bool_>(value) && !value.cast<bool>())) continue;
         words.push_back(option);
         if (py::isinstance<py::bool_>(value)) continue;
-        words.push_back(isList(value) ? listWord(value.cast<py::sequence>())
+        words.push_back(isList(value) ? listWord(value.cast<py::sequence>(), name)
                                       : py::str(value).cast<std::string>());
     }
     return words;
@@ -121,24 +151,6 @@ std::string reasonOf(const std::ostringstream& said) {
     text = text.substr(text.rfind('\n') + 1);
     const std::string prefix = "tessaline-cli: ";
     return text.starts_with(prefix) ? text.substr(prefix.size()) : text;
-}
-
-// Runs `work` on a thread of its own while this one, without the interpreter's lock, looks for an
-// interrupt (Ctrl-C) every tenth of a second; on one, `cancel` is set and the work ends at its next
-// check. True when interrupted, the interrupt then pending as Python's error.
-template <typename Work>
-bool runInterruptibly(Work work, std::atomic<bool>& cancel) {
-    bool interrupted = false;
-    const py::gil_scoped_release unlocked;
-    std::future<void> done = std::async(std::launch::async, std::move(work));
-    while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
-        if (interrupted) continue;
-        const py::gil_scoped_acquire locked;
-        interrupted = PyErr_CheckSignals() != 0;
-        if (interrupted) cancel.store(true);
-    }
-    done.get();
-    return interrupted;
 }
 
 py::object simulate(const py::kwargs& options) {
@@ -168,7 +180,8 @@ PYBIND11_MODULE(tessaline, module) {
                py::arg("count") = py::none(), py::arg("count_range") = py::none(), py::arg("task") = "joint",
                py::arg("energy") = 100, py::arg("chains") = tessaline::DETECT_DEFAULT_CHAINS,
                py::arg("tuples") = py::none(), py::arg("scale") = py::none(),
-               R"(Finds the pulses of `series` (one-dimensional, at most 32767 samples) shaped as the rows
+               (R"(Finds the pulses of `series` (one-dimensional, at most )" +
+                std::to_string(tessaline::DETECT_SERIES_LIMIT) + R"( samples) shaped as the rows
 of `etalons` (one etalon per row, all of one length; etalon e is row e-1), their starts tmin..tmax
 apart.
 
@@ -188,7 +201,9 @@ used part of its etalon), scores (int64: sum e*(e - 2x) over the segment, smalle
 tuples (int32 [first, last] pulse numbers from 1 per found tuple), chains (a list of dicts with
 distance, positions, etalons, segments, scores), chain_distances (int64), recognized (the etalon or
 tuple number a recognition accepted, or None), algorithm, count_range, seconds.
-Refused input raises ValueError; the interpreter's lock is released while the algorithm runs.)");
+Refused input raises ValueError; the interpreter's lock is released while the algorithm runs, and
+Ctrl-C stops it (KeyboardInterrupt).)")
+                   .c_str());
     module.def("simulate", &simulate,
                R"(Runs a statistical simulation as `tessaline-cli simulate` does, with its options as keyword
 arguments: series_type=1, task='joint', required=[3, 7, 12], tmin=..., tmax=..., length=...,

@@ -22,6 +22,14 @@ def command_json(*args):
     return json.loads(done.stdout.strip().splitlines()[-1])
 
 
+def python_child(code):
+    """Runs `code` (numpy as np and tessaline imported) in a child interpreter of 2 GB of address
+    space, so that a copy of a huge array fails at once instead of filling the machine."""
+    prelude = ("import resource\nresource.setrlimit(resource.RLIMIT_AS, (2 * 10**9, 2 * 10**9))\n"
+               "import numpy as np, tessaline\n")
+    return subprocess.run([sys.executable, "-c", prelude + code], capture_output=True, text=True, timeout=60)
+
+
 class DetectTest(unittest.TestCase):
     def test_workbench_series_is_found_where_the_workbench_finds_it(self):
         alphabet = [e["lpData"] for e in command_json("alphabet", "--json")["etalons"]]
@@ -72,6 +80,8 @@ class DetectTest(unittest.TestCase):
             (dict(tmin=10, tmax=20, energy=101), "energy 101 is not in 0..100"),
             (dict(tmin=5, tmax=8), "longer than tmax 8"),
             (dict(series=np.arange(99000, 99100), tmin=10, tmax=20), "sample 0 is 99000"),
+            (dict(series=np.where(np.arange(10000) == 9000, 40000, 0), tmin=10, tmax=20), "sample 9000 is 40000"),
+            (dict(etalons=np.ones((1001, 10)), tmin=10, tmax=20), r"etalons: 1001 etalons \(rows\), at most \d+ taken"),
             (dict(series=np.zeros(100) + 0.5, tmin=10, tmax=20), "float array is taken only with scale"),
             (dict(series=np.zeros((10, 10)), tmin=10, tmax=20), "one-dimensional"),
             (dict(etalons=[[1, 2], [3]], tmin=10, tmax=20), ""),
@@ -80,6 +90,27 @@ class DetectTest(unittest.TestCase):
         for arguments, said in cases:
             with self.subTest(arguments=list(arguments)), self.assertRaisesRegex(ValueError, said):
                 tessaline.detect(**{"series": series, "etalons": etalons, **arguments})
+
+    def test_interrupt_stops_a_detection(self):
+        # A known-count tuples recognition below full energy on a long series: many seconds of work.
+        code = ("rng = np.random.default_rng(3)\n"
+                "series, etalons = rng.integers(-1000, 1000, 32767), rng.integers(-1000, 1000, (20, 20))\n"
+                "tuples = [[int(e) for e in rng.integers(1, 21, 3)] for _ in range(100)]\n"
+                "print('running', flush=True)\n"
+                "tessaline.detect(series, etalons, 20, 200, count=1000, task='tuples-recognition', "
+                "tuples=tuples, energy=50)\n")
+        child = subprocess.Popen([sys.executable, "-c", "import numpy as np, tessaline\n" + code],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.assertEqual(child.stdout.readline().strip(), "running")
+        time.sleep(0.5)
+        child.send_signal(signal.SIGINT)
+        try:
+            _, said = child.communicate(timeout=2.5)
+        except subprocess.TimeoutExpired:
+            child.kill()
+            child.communicate()
+            self.fail("the detection went on for 2.5 s after Ctrl-C")
+        self.assertIn("KeyboardInterrupt", said)
 
     def test_detections_run_while_other_threads_run_python(self):
         rng = np.random.default_rng(7)
@@ -136,10 +167,46 @@ class SimulateTest(unittest.TestCase):
     def test_refused_settings_name_the_option(self):
         cases = [(dict(pulses_from=1), "--pulses-from 1 is below"), (dict(bogus=1), "--bogus"),
                  (dict(plot="x.png"), "plot: simulate returns its result"), (dict(repeats="many"), "--repeats"),
-                 (dict(required=["1", "x"]), "--required")]
+                 (dict(required=["1", "x"]), "--required"),
+                 (dict(required=[[1, 2], [3]]), "--required: expected etalon numbers"),
+                 (dict(tuples=[[1, [2]]]), "tuples: a list holds numbers .* nothing deeper")]
         for options, said in cases:
             with self.subTest(options=options), self.assertRaisesRegex(ValueError, said):
                 tessaline.simulate(**options)
+
+
+class HugeInputTest(unittest.TestCase):
+    """Input that once crashed the interpreter (also with 2*10**8 samples in its 2 GB), each in a
+    child process: it must end quickly with Python's error, not with a signal."""
+
+    def test_huge_arrays_and_endless_lists_raise(self):
+        etalons, zeros = "np.ones((2, 10), np.int16)", "np.broadcast_to(np.int16(0), {})"
+        cases = [
+            ("10**10 samples", f"tessaline.detect({zeros.format('(10**10,)')}, {etalons}, 10, 20)",
+             r"ValueError: series: 10000000000 samples, at most \d+ taken"),
+            ("2*10**8 samples", f"tessaline.detect({zeros.format('(2 * 10**8,)')}, {etalons}, 10, 20)",
+             r"ValueError: series: 200000000 samples, at most \d+ taken"),
+            ("10**6 etalons of 10**6 samples",
+             f"tessaline.detect(np.zeros(100, np.int16), {zeros.format('(10**6, 10**6)')}, 10, 20)",
+             r"ValueError: etalons: 1000000 etalons \(rows\), at most \d+ taken"),
+            ("2 etalons of 10**9 samples",
+             f"tessaline.detect(np.zeros(100, np.int16), {zeros.format('(2, 10**9)')}, 10, 20)",
+             r"ValueError: etalons: 1000000000 samples per etalon \(row\), at most \d+ taken"),
+            ("one etalon of 10**9 samples",
+             f"tessaline.detect(np.zeros(100, np.int16), {zeros.format('(10**9,)')}, 10, 20)",
+             r"ValueError: etalon 1: 1000000000 samples, at most \d+ taken"),
+            ("a list holding itself", "a = []\na.append(a)\ntessaline.simulate(required=a)",
+             r"ValueError: required: .* nothing deeper"),
+            ("a list 200000 deep", "a = [1]\nfor _ in range(200000): a = [a]\ntessaline.simulate(tuples=a)",
+             r"ValueError: tuples: .* nothing deeper"),
+        ]
+        for name, code, said in cases:
+            with self.subTest(name):
+                start = time.perf_counter()
+                done = python_child(code)
+                self.assertEqual(done.returncode, 1, done.stderr)  # killed by a signal: negative
+                self.assertRegex(done.stderr.strip().splitlines()[-1], said)
+                self.assertLess(time.perf_counter() - start, 10)
 
 
 if __name__ == "__main__":
