@@ -83,10 +83,52 @@ std::vector<Layer> layersOf(const ChainGeometry& g) {
     return layers;
 }
 
+// The least totals of every window of w consecutive entries, the earliest on ties, by blocks of w:
+// each window is a suffix of one block and a prefix of the next, so two running minima per block
+// answer every window with one comparison.
+struct BlockMinima {
+    memory::OwnedArray<int64_t> reach, forward, backward;  // totals, prefix and suffix minima
+    memory::OwnedArray<int32_t> forwardAt, backwardAt;     // where each minimum stands
+
+    bool allocate(int64_t length) {
+        const auto count = static_cast<std::size_t>(length);
+        reach = memory::allocateOwnedZeroed<int64_t>(count);
+        forward = memory::allocateOwnedZeroed<int64_t>(count);
+        backward = memory::allocateOwnedZeroed<int64_t>(count);
+        forwardAt = memory::allocateOwnedZeroed<int32_t>(count);
+        backwardAt = memory::allocateOwnedZeroed<int32_t>(count);
+        return reach && forward && backward && forwardAt && backwardAt;
+    }
+
+    // Both running minima of each block of `reach`[0, length).
+    void run(int64_t length, int64_t w) {
+        int64_t* x = reach.data();
+        for (int64_t start = 0; start < length; start += w) {
+            const int64_t last = std::min(start + w, length) - 1;
+            int64_t ahead = UNREACHED, behind = UNREACHED;
+            auto aheadAt = static_cast<int32_t>(start), behindAt = static_cast<int32_t>(last);
+            for (int64_t i = start; i <= last; ++i) {
+                const bool lower = x[i] < ahead;  // strictly: the earlier of equal totals stays
+                ahead = lower ? x[i] : ahead;
+                aheadAt = lower ? static_cast<int32_t>(i) : aheadAt;
+                forward.data()[i] = ahead;
+                forwardAt.data()[i] = aheadAt;
+            }
+            for (int64_t i = last; i >= start; --i) {
+                const bool notHigher = x[i] <= behind;  // scanning back: the earlier of equal totals wins
+                behind = notHigher ? x[i] : behind;
+                behindAt = notHigher ? static_cast<int32_t>(i) : behindAt;
+                backward.data()[i] = behind;
+                backwardAt.data()[i] = behindAt;
+            }
+        }
+    }
+};
+
 struct LayeredTables {
     memory::OwnedArray<uint16_t> gaps;  // per pulse and position: the distance back to the predecessor
     memory::OwnedArray<int64_t> previous, current;
-    WindowMinimum window;
+    BlockMinima minima;
 };
 
 bool allocateLayered(const ChainGeometry& g, const std::vector<Layer>& layers, LayeredTables& t) {
@@ -96,28 +138,31 @@ bool allocateLayered(const ChainGeometry& g, const std::vector<Layer>& layers, L
     t.gaps = memory::allocateOwnedZeroed<uint16_t>(static_cast<std::size_t>(cells));
     t.previous = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(widest));
     t.current = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(widest));
-    return t.gaps && t.previous && t.current && t.window.allocate(windowCapacity(g));
+    return t.gaps && t.previous && t.current && t.minima.allocate(widest + g.tmax - g.tmin + 1);
 }
 
 // The totals of pulse j's layer from layer j - 1's, each position taking the least total in its
-// window of predecessors.
+// window of predecessors [p - Tmax, p - Tmin].
 void advanceLayer(const ChainGeometry& g, const Layer& before, const Layer& layer, const int64_t* row,
                   LayeredTables& t) {
-    t.window.clear();
-    int64_t next = before.lo;
+    const int64_t w = g.tmax - g.tmin + 1;
+    const int64_t first = layer.lo - g.tmax;         // the first window's first position
+    const int64_t length = layer.hi - layer.lo + w;  // positions the windows touch
+    int64_t* reach = t.minima.reach.data();
+    for (int64_t i = 0; i < length; ++i) {
+        const int64_t q = first + i;
+        reach[i] = q >= before.lo && q <= before.hi ? t.previous.data()[q - before.lo] : UNREACHED;
+    }
+    t.minima.run(length, w);
     uint16_t* gaps = t.gaps.data() + layer.offset;
-    for (int64_t p = layer.lo; p <= layer.hi; ++p) {
-        for (; next <= std::min(p - g.tmin, before.hi); ++next) {
-            const int64_t total = t.previous.data()[next - before.lo];
-            if (total != UNREACHED) t.window.push(next, total);
-        }
-        t.window.dropBefore(p - g.tmax);
-        if (t.window.empty()) {
-            t.current.data()[p - layer.lo] = UNREACHED;
-            continue;
-        }
-        t.current.data()[p - layer.lo] = t.window.total() + row[p];
-        gaps[p - layer.lo] = static_cast<uint16_t>(p - t.window.position());
+    int64_t* current = t.current.data();
+    for (int64_t a = 0; a <= layer.hi - layer.lo; ++a) {
+        const int64_t early = t.minima.backward.data()[a], late = t.minima.forward.data()[a + w - 1];
+        const bool takeEarly = early <= late;
+        const int64_t least = takeEarly ? early : late;
+        const int64_t at = takeEarly ? t.minima.backwardAt.data()[a] : t.minima.forwardAt.data()[a + w - 1];
+        current[a] = least == UNREACHED ? UNREACHED : least + row[layer.lo + a];
+        gaps[a] = static_cast<uint16_t>(a + w - 1 - at + g.tmin);
     }
 }
 
@@ -268,7 +313,7 @@ int64_t chainTableBytes(const ChainGeometry& g, int64_t rows) {
         cells += layer.hi - layer.lo + 1;
         widest = std::max(widest, layer.hi - layer.lo + 1);
     }
-    return cells * 2 + widest * 16 + window;
+    return cells * 2 + widest * 16 + (widest + g.tmax - g.tmin + 1) * 32;
 }
 
 SearchOutcome searchChain(const ChainGeometry& geometry, std::span<const int64_t* const> rows, int phase,
