@@ -96,6 +96,7 @@ py::dict detect(py::handle series, py::handle etalons, int tmin, int tmax, std::
     if (!refusal.empty()) throw py::value_error(refusal);
     if (outcome == DetectOutcome::OutOfMemory)
         raiseMemoryError("the processing could not get its working memory (" + failure + ")");
+    if (outcome == DetectOutcome::NoChain) throw py::value_error(failure);
     if (outcome != DetectOutcome::Done) throw std::runtime_error("the detection stopped before its end");
     return resultDict(result);
 }
