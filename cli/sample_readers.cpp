@@ -71,8 +71,10 @@ std::string textSample(std::string_view token, const ReadRules& rules, int16_t& 
     if (realEnd != end || realError != std::errc() || digits.empty() || !plainSign) {
         return quoted(token) + " is not a number";
     }
-    if (!rules.scale) return quoted(token) + " is not a whole number (decimal samples are read with --scale)";
-    return scaledSample(value, *rules.scale, sample);
+    if (rules.scale) return scaledSample(value, *rules.scale, sample);
+    if (digits.find_first_of("eE") != std::string_view::npos)
+        return quoted(token) + " is not a whole number: exponents are read only with --scale";
+    return quoted(token) + " is not a whole number (decimal samples are read with --scale)";
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -102,8 +104,8 @@ std::string splitValues(std::string_view line, std::vector<std::string_view>& va
     return {};
 }
 
-// The lines of a text file, each without its line end, numbered from 1; a byte order mark at the
-// start is skipped.
+// The lines of a text file, each without its line end, numbered from 1: a line ends with LF, CR LF
+// or a lone CR (as older Mac files have it). A byte order mark at the start is skipped.
 class Lines {
 public:
     explicit Lines(std::span<const uint8_t> bytes)
@@ -113,10 +115,10 @@ public:
 
     bool next(std::string_view& line) {
         if (text_.empty()) return false;
-        const std::size_t end = text_.find('\n');
+        const std::size_t end = text_.find_first_of("\r\n");
         line = text_.substr(0, end);
-        text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        const bool crLf = end != std::string_view::npos && text_.substr(end).starts_with("\r\n");
+        text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + (crLf ? 2 : 1));
         ++number_;
         return true;
     }

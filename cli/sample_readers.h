@@ -41,8 +41,9 @@ struct EtalonsRead {
 enum class SeriesFormat { Text, Wav, Npy };
 SeriesFormat seriesFormatOf(std::span<const uint8_t> bytes) noexcept;
 
-// Text: numbers separated by commas, semicolons, blanks or tabs; empty lines are skipped. Either
-// one number per line or a single line of numbers.
+// Text: numbers separated by commas, semicolons, blanks or tabs; lines end with LF, CR LF or a lone
+// CR; empty lines are skipped. Either one number per line or a single line of numbers. An exponent
+// ("1e2") makes a decimal number, read only with the scale.
 SeriesRead readTextSeries(std::span<const uint8_t> bytes, const ReadRules& rules);
 
 // A RIFF WAVE file of 16-bit PCM samples, one channel; chunks other than "fmt " and "data" are
