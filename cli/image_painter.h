@@ -59,7 +59,9 @@ public:
                              const std::string& path, std::string_view command, std::ostream& err) = 0;
 
     // Paints a picture of `size` with `draw` (on a white canvas) and writes it to `path` as
-    // paintAndSave does. A painter that paints the client area only refuses it (status 2).
+    // paintAndSave does, except that the picture is the command line's own: a file that cannot be
+    // written, of any format, is told as `cannot write PATH: reason`, without the workbench
+    // writers' messages. A painter that paints the client area only refuses it (status 2).
     virtual int drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
                             std::string_view command, std::ostream& err);
 };

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <new>
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/out_of_memory.h"
 #include "cli/qt_image_painter.h"
 
 namespace {
@@ -32,10 +34,13 @@ int main(int argc, char** argv) {
     // A file-size limit makes a write fail with an error the writers report, instead of ending
     // the program with a half-written file.
     std::signal(SIGXFSZ, SIG_IGN);
+    endOnOutOfMemory();
     int status = EXIT_FAILED;
     try {
         QtImagePainter painter;
         status = runCommandLine(argc, argv, std::cout, std::cerr, &painter);
+    } catch (const std::bad_alloc&) {
+        sayOutOfMemory();
     } catch (const std::exception& error) {
         std::cerr << "tessaline-cli: " << error.what() << "\n";
     }

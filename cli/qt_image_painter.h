@@ -19,9 +19,6 @@ public:
                     std::string_view command, std::ostream& err) override;
 
 private:
-    int save(QtCanvas& canvas, HeadlessWindow& window, const std::string& path, std::string_view command,
-             std::ostream& err);
-
     std::unique_ptr<GuiSession> session_;
 };
 

@@ -270,6 +270,7 @@ int writeResult(const SimulateOptions& options, const AppState& state, Replaceme
     }
     if (options.csvPath.empty()) return EXIT_DONE;
     std::ostringstream rows;
+    rows.exceptions(std::ios::badbit);  // memory that runs out is not a CSV cut short
     writeSimulationCsv(rows, record, shown);
     const std::string text = rows.str();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());

@@ -26,6 +26,21 @@ expect 1 "cannot write /dev/full" -- sh -c "\"$cli\" simulate ${quick[*]} --csv 
 expect 1 "cannot write $work/none/x.csv" -- sh -c "\"$cli\" simulate ${quick[*]} --csv $work/none/x.csv"
 [ -c /dev/full ] || { echo "FAIL: /dev/full is no longer a device" >&2; failures=$((failures + 1)); }
 
+# detect --plot draws a picture of its own: one that cannot be written is told as the command line
+# tells it, in every format, and leaves an older file of the name as it was.
+printf '0\n0\n500\n0\n' >"$work/series.txt"
+printf '500,0\n' >"$work/etalons.csv"
+plot() {  # plot FILE [LIMIT]: detect drawing into FILE, files limited to LIMIT KiB
+  (ulimit -f "${2:-unlimited}" && exec "$cli" detect --series "$work/series.txt" --etalons "$work/etalons.csv" \
+    --tmin 2 --tmax 3 --size 64x32 --plot "$1") >/dev/null
+}
+for file in none/x.bmp none/x.pcx none/x.png; do
+  expect 1 "tessaline-cli: detect: cannot write $work/$file: No such file or directory" -- plot "$work/$file"
+done
+echo older >"$work/older.bmp"
+expect 1 "tessaline-cli: detect: cannot write $work/older.bmp: " -- plot "$work/older.bmp" 1
+[ "$(cat "$work/older.bmp")" = older ] || { echo "FAIL: the older file was changed" >&2; failures=$((failures + 1)); }
+
 # Heavy cells (a long series of 4000 pulses): an interrupt after a second ends the run within
 # a few seconds, incomplete, with nothing on stdout.
 "$cli" simulate --length 32767 --tmin 1 --tmax 65535 --series-type 1 --pulses-from 4000 --pulses-to 4000 \
@@ -45,5 +60,5 @@ if [ "$status" -ne 1 ] || [ -s "$work/out" ] || [ "$took" -gt "$limit" ] || ! gr
   failures=$((failures + 1))
 fi
 
-echo "output and interrupt checks: $failures of 5 failed"
+echo "output and interrupt checks: $failures of 10 failed"
 [ "$failures" -eq 0 ]
