@@ -15,7 +15,17 @@ namespace {
 struct Pass {
     int candidate = 0;  // the etalon (recognition) or tuple (tuples tasks) number, from 1; 0 in joint
     int phase = 0;
-    ChainFound chain;
+};
+
+// The best chains so far, best first, an earlier pass first on equal totals, at most as many as are
+// reported (only those are kept whole); the first is the run's result.
+struct Ranking {
+    struct Ranked {
+        Pass pass;
+        FoundChain chain;
+    };
+    std::size_t limit = 1;
+    std::vector<Ranked> best;
 };
 
 // The fit rows a pass scores its pulses by, and the etalon (0-based) behind each.
@@ -93,17 +103,22 @@ FoundChain chainOf(const PassRows& rows, const ChainFound& found) {
     return chain;
 }
 
-// Searches the chain of one pass over its rows and keeps it, scored, in `chains`.
-DetectOutcome searchPass(const PassRows& rows, Pass pass, RunContext& run, std::vector<Pass>& passes,
-                         std::vector<FoundChain>& chains) {
-    const SearchOutcome searched = searchChain(run.geometry, rows.scores, pass.phase, run.cancel, pass.chain);
+// Searches the chain of one pass over its rows and ranks it, scored, when it is among the best.
+DetectOutcome searchPass(const PassRows& rows, Pass pass, RunContext& run, Ranking& ranking) {
+    ChainFound found;
+    const SearchOutcome searched = searchChain(run.geometry, rows.scores, pass.phase, run.cancel, found);
     if (searched != SearchOutcome::Found) return searchOutcome(searched, run);
-    chains.push_back(chainOf(rows, pass.chain));
-    passes.push_back(std::move(pass));
+    const auto place =
+        std::upper_bound(ranking.best.begin(), ranking.best.end(), found.total,
+                         [](int64_t total, const Ranking::Ranked& r) { return total < r.chain.distance; });
+    if (place - ranking.best.begin() >= std::ssize(ranking.best) && ranking.best.size() >= ranking.limit)
+        return DetectOutcome::Done;
+    ranking.best.insert(place, {pass, chainOf(rows, found)});
+    if (ranking.best.size() > ranking.limit) ranking.best.pop_back();
     return DetectOutcome::Done;
 }
 
-DetectOutcome runJoint(RunContext& run, std::vector<Pass>& passes, std::vector<FoundChain>& chains) {
+DetectOutcome runJoint(RunContext& run, Ranking& ranking) {
     std::vector<std::span<const int16_t>> etalons(run.samples.etalons.begin(), run.samples.etalons.end());
     PassRows rows;
     FitRow& best = rows.rows.emplace_back();
@@ -113,14 +128,14 @@ DetectOutcome runJoint(RunContext& run, std::vector<Pass>& passes, std::vector<F
     rows.scores.push_back(best.score.data());
     rows.etalons.push_back(-1);
     rows.rowOf.push_back(0);
-    return searchPass(rows, {}, run, passes, chains);
+    return searchPass(rows, {}, run, ranking);
 }
 
-DetectOutcome runRecognition(RunContext& run, std::vector<Pass>& passes, std::vector<FoundChain>& chains) {
+DetectOutcome runRecognition(RunContext& run, Ranking& ranking) {
     for (int e = 0; e < std::ssize(run.samples.etalons); ++e) {
         PassRows rows;
         if (const DetectOutcome fitted = rowsOf({e}, run, rows); fitted != DetectOutcome::Done) return fitted;
-        if (const DetectOutcome searched = searchPass(rows, {e + 1, 0, {}}, run, passes, chains);
+        if (const DetectOutcome searched = searchPass(rows, {e + 1, 0}, run, ranking);
             searched != DetectOutcome::Done)
             return searched;
     }
@@ -129,7 +144,7 @@ DetectOutcome runRecognition(RunContext& run, std::vector<Pass>& passes, std::ve
 
 // Every phase of each tuple with a known count (the first pulse's place in the tuple is not known);
 // with the count unknown a chain starts with the tuple's first etalon.
-DetectOutcome runTuples(RunContext& run, std::vector<Pass>& passes, std::vector<FoundChain>& chains) {
+DetectOutcome runTuples(RunContext& run, Ranking& ranking) {
     for (std::size_t t = 0; t < run.request.tuples.size(); ++t) {
         const std::vector<int32_t>& tuple = run.request.tuples[t];
         std::vector<int> etalons(tuple.begin(), tuple.end());
@@ -140,7 +155,7 @@ DetectOutcome runTuples(RunContext& run, std::vector<Pass>& passes, std::vector<
         const int phases = run.request.count ? static_cast<int>(tuple.size()) : 1;
         for (int phase = 0; phase < phases; ++phase) {
             if (const DetectOutcome searched =
-                    searchPass(rows, {static_cast<int>(t) + 1, phase, {}}, run, passes, chains);
+                    searchPass(rows, {static_cast<int>(t) + 1, phase}, run, ranking);
                 searched != DetectOutcome::Done)
                 return searched;
         }
@@ -160,25 +175,17 @@ std::vector<std::pair<int, int>> tupleBounds(int size, int phase, int pulses) {
     return bounds;
 }
 
-// The found pulses: the first pass with the least total, and the chains ranked by total (earlier
-// passes first on equal totals), as many as asked for.
-void collectResult(const DetectRequest& s, std::vector<Pass>& passes, std::vector<FoundChain>& chains,
-                   DetectResult& r) {
-    std::size_t best = 0;
-    for (std::size_t i = 1; i < passes.size(); ++i) {
-        if (passes[i].chain.total < passes[best].chain.total) best = i;
-    }
-    r.pulses = chains[best].pulses;
-    if (s.task != TASK_JOINT && s.task != TASK_TUPLES_DETECTION) r.recognised = passes[best].candidate;
+// The found pulses (the best chain: the first pass with the least total) and the ranked chains.
+void collectResult(const DetectRequest& s, Ranking& ranking, DetectResult& r) {
+    const Ranking::Ranked& best = ranking.best.front();
+    r.pulses = best.chain.pulses;
+    if (s.task != TASK_JOINT && s.task != TASK_TUPLES_DETECTION) r.recognised = best.pass.candidate;
     if (isTuplesTask(s.task)) {
         const auto size =
-            static_cast<int>(s.tuples[static_cast<std::size_t>(passes[best].candidate - 1)].size());
-        r.tuples = tupleBounds(size, passes[best].phase, static_cast<int>(r.pulses.size()));
+            static_cast<int>(s.tuples[static_cast<std::size_t>(best.pass.candidate - 1)].size());
+        r.tuples = tupleBounds(size, best.pass.phase, static_cast<int>(r.pulses.size()));
     }
-    std::stable_sort(chains.begin(), chains.end(),
-                     [](const FoundChain& a, const FoundChain& b) { return a.distance < b.distance; });
-    if (std::ssize(chains) > s.chains) chains.resize(static_cast<std::size_t>(s.chains));
-    r.chains = std::move(chains);
+    for (Ranking::Ranked& ranked : ranking.best) r.chains.push_back(std::move(ranked.chain));
 }
 
 // The series record of the samples with the found pulses, for pictures: its etalon list is the
@@ -211,12 +218,12 @@ bool makeRecord(const DetectSamples& in, const DetectRequest& s, DetectResult& r
     return true;
 }
 
-DetectOutcome runPasses(RunContext& run, std::vector<Pass>& passes, std::vector<FoundChain>& chains) {
+DetectOutcome runPasses(RunContext& run, Ranking& ranking) {
     switch (run.request.task) {
-        case TASK_RECOGNITION: return runRecognition(run, passes, chains);
+        case TASK_RECOGNITION: return runRecognition(run, ranking);
         case TASK_TUPLES_DETECTION:
-        case TASK_TUPLES_RECOGNITION: return runTuples(run, passes, chains);
-        default: return runJoint(run, passes, chains);
+        case TASK_TUPLES_RECOGNITION: return runTuples(run, ranking);
+        default: return runJoint(run, ranking);
     }
 }
 
@@ -229,14 +236,14 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
                            : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
     r.algorithm = algorithmFor(s.task, r.seriesType);
     RunContext run{s, in, detectGeometry(s, in, r.least, r.most), cancel, failure};
-    std::vector<Pass> passes;
-    std::vector<FoundChain> chains;
+    Ranking ranking;
+    ranking.limit = static_cast<std::size_t>(std::max(s.chains, 1));
     try {
         const auto start = std::chrono::steady_clock::now();
-        if (const DetectOutcome outcome = runPasses(run, passes, chains); outcome != DetectOutcome::Done)
+        if (const DetectOutcome outcome = runPasses(run, ranking); outcome != DetectOutcome::Done)
             return outcome;
         r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        collectResult(s, passes, chains, r);
+        collectResult(s, ranking, r);
         if (!makeRecord(in, s, r, failure)) return DetectOutcome::OutOfMemory;
     } catch (const std::bad_alloc&) {
         failure = "no memory for the result";
