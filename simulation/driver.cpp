@@ -398,11 +398,8 @@ private:
                 }
                 errors += restoredErrorEnergy(*repeat.series);
                 deviations += scaledPositionDeviation(*repeat.series, *chains, C);
-                // Recognition of single etalons counts the repeats whose recognised etalon is not
-                // the placed one, so that its recognition error shows.
-                const bool counted =
-                    run_.taskType == TASK_TUPLES_RECOGNITION || run_.taskType == TASK_RECOGNITION;
-                if (counted && recognised != repeat.expected) ++mismatches;
+                mismatches +=
+                    repeatRecognitionErrors(run_.taskType, *repeat.series, recognised, repeat.expected);
             }
             if (cancelled_ || failed_) return false;
         }

@@ -1,7 +1,9 @@
 #include "simulation/measures.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 namespace tessaline {
@@ -10,6 +12,15 @@ namespace {
 int32_t toStored(int64_t value) {
     return static_cast<int32_t>(
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// The indices 0..count-1 in ascending position, equal positions in list order.
+template <typename Position>
+std::vector<int> ascendingOrder(int count, Position position) {
+    std::vector<int> order(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return position(a) < position(b); });
+    return order;
 }
 
 }  // namespace
@@ -67,6 +78,44 @@ int64_t scaledPositionDeviation(int64_t deviation, int pulseCount) {
 int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains, int pulseCount) {
     return scaledPositionDeviation(positionDeviation(series, pulseCount, chains.wSeekingPulsesQuantity),
                                    pulseCount);
+}
+
+int recognitionMismatch(const SeriesHeader& series, int placed) noexcept {
+    if (series.wFoundPulses == 0 || series.lpFoundEtalonNumbers == nullptr) return 1;
+    return series.lpFoundEtalonNumbers[0] != placed ? 1 : 0;
+}
+
+int misrecognisedPulses(const SeriesHeader& series) {
+    const int placedCount = std::min<int>(series.wImpulseQuantity, series.wReservedPulses);
+    const int foundCount = std::min<int>(series.wFoundPulses, series.wReservedPulses);
+    const std::vector<int> placed = ascendingOrder(placedCount, [&](int i) { return series.lpPositions[i]; });
+    const std::vector<int> found =
+        ascendingOrder(foundCount, [&](int i) { return series.lpFoundPositions[i]; });
+    const int64_t reach = series.wTmin / 2;
+    int paired = 0, p = 0, f = 0;
+    while (p < placedCount && f < foundCount) {
+        const int64_t at = series.lpPositions[placed[p]];
+        const int64_t seen = series.lpFoundPositions[found[f]];
+        if (std::abs(at - seen) <= reach) {
+            if (series.lpFoundEtalonNumbers[found[f]] == series.lpEtalonNumbers[placed[p]]) ++paired;
+            ++p;
+            ++f;
+        } else if (at < seen) {
+            ++p;
+        } else {
+            ++f;
+        }
+    }
+    return placedCount - paired;
+}
+
+int64_t repeatRecognitionErrors(uint16_t taskType, const SeriesHeader& series, int recognised, int expected) {
+    switch (taskType) {
+        case TASK_TUPLES_RECOGNITION: return recognised != expected ? 1 : 0;
+        case TASK_RECOGNITION: return recognitionMismatch(series, expected);
+        case TASK_JOINT: return misrecognisedPulses(series);
+        default: return 0;
+    }
 }
 
 int32_t cellRestoredError(int64_t errorSum, uint32_t repeats) {

@@ -2,6 +2,7 @@
 // Error measures of a processed series against the truth its generator placed in it.
 #include <cstdint>
 
+#include "model/codes.h"
 #include "model/records.h"
 #include "processing/chains.h"
 
@@ -38,6 +39,27 @@ int64_t scaledPositionDeviation(int64_t deviation, int pulseCount);
 
 // The same measured on a processed series and the result record of its run.
 int64_t scaledPositionDeviation(const SeriesHeader& series, const ChainsHeader& chains, int pulseCount);
+
+// Recognition of single etalons (task 2): 1 when no pulse was found or the first found pulse
+// carries another etalon than the placed one, `placed`; else 0.
+int recognitionMismatch(const SeriesHeader& series, int placed) noexcept;
+
+// Joint detection and identification (task 4): the placed pulses that were misrecognised. The
+// placed and the found pulses, each in ascending position, are paired by a merge: a placed and a
+// found position at most Tmin div 2 apart pair and both lists advance, else the list with the
+// smaller position advances. A placed pulse without a pair, or whose pair carries another etalon,
+// is misrecognised.
+int misrecognisedPulses(const SeriesHeader& series);
+
+// Whether a run of `taskType` counts misrecognised pulses per repeat (joint detection and
+// identification) rather than misrecognised repeats (recognition, tuple recognition).
+constexpr bool countsMisrecognisedPulses(uint16_t taskType) noexcept { return taskType == TASK_JOINT; }
+
+// The recognition measure of one processed repeat of a run of `taskType`: for tuple recognition 1
+// when the tuple recognised, `recognised`, is not the placed one, `expected`; for recognition
+// recognitionMismatch against the placed etalon `expected`; for joint detection and
+// identification the misrecognised pulses; 0 for the other tasks.
+int64_t repeatRecognitionErrors(uint16_t taskType, const SeriesHeader& series, int recognised, int expected);
 
 // The stored restored error of a cell: (2 errorSum + R) div (2 R), the mean restored error
 // energy over its R repeats rounded half up. A cell without repeats stores 0. A mean beyond the

@@ -156,6 +156,11 @@ double recognitionErrorAggregate(std::span<const int32_t> row, uint32_t repeats)
     return sum / (static_cast<double>(repeats) * static_cast<double>(row.size()));
 }
 
+double pulseRecognitionErrorValue(int32_t cell, uint32_t repeats, int pulses) noexcept {
+    if (repeats == 0 || pulses <= 0) return 0.0;
+    return static_cast<double>(cell) / (static_cast<double>(repeats) * pulses);
+}
+
 RecognitionDistances recognitionDistances(const ReferenceQuantities& reference, bool tupleRun,
                                           uint16_t makingEnergyLevel) noexcept {
     const int64_t X = tupleRun ? reference.E - reference.Rmax

@@ -65,6 +65,10 @@ double detectionErrorAggregate(std::span<const int32_t> row, uint32_t repeats,
 // Recognition error: cell / R; aggregate sum cell / (R J).
 double recognitionErrorValue(int32_t cell, uint32_t repeats) noexcept;
 double recognitionErrorAggregate(std::span<const int32_t> row, uint32_t repeats) noexcept;
+// Recognition error of a run that counts misrecognised pulses (joint detection and
+// identification): the share cell / (R C) of the pulses of a column of C pulses; its aggregate is
+// the mean of a row's values.
+double pulseRecognitionErrorValue(int32_t cell, uint32_t repeats, int pulses) noexcept;
 
 // Distances of the theoretical recognition curves: d1 = (4 (E - Rmin) + 4) div 8, (E - Rmin) / 2
 // rounded; d2 = (4 X + 8) div 16, X / 4 rounded, with X = E - Rmax for a tuple run

@@ -15,6 +15,7 @@
 #include "platform/alloc.h"
 #include "platform/headless.h"
 #include "processing/outcome.h"
+#include "simulation/displayed.h"
 #include "simulation/driver.h"
 #include "simulation/schedule.h"
 #include "simulation/statistics.h"
@@ -219,6 +220,30 @@ TEST_F(DriverTest, RecognitionCountsNoMismatchWithoutNoise) {
         // The last repeat carried the list's second etalon.
         EXPECT_EQ(state.lpSeriesHeader->lpEtalonNumbers[0], 3);
     }
+}
+
+// Joint detection and identification counts misrecognised pulses: none without noise, some under
+// heavy noise, at most every pulse of every repeat; shown as the share of the cell's pulses.
+TEST_F(DriverTest, JointDetectionCountsMisrecognisedPulses) {
+    record = getRestErrHeader(window, 2, 2, 6, record);
+    ASSERT_EQ(initRestErrHeader(window, 2, 6, 2, 2, 0, 150, 6, record), 1);
+    for (int threads : {1, 3}) {
+        SimulationRun r = run(TASK_JOINT, SERIES_FIXED_CUTOFF);
+        r.threads = threads;
+        ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
+        for (int j = 0; j < 2; ++j) {
+            EXPECT_EQ(record->lpRecognitionErrors[0][j], 0) << threads;
+            EXPECT_GT(record->lpRecognitionErrors[1][j], 0) << threads;
+            EXPECT_LE(record->lpRecognitionErrors[1][j], 6 * record->wPulseValues[j]) << threads;
+        }
+    }
+    const DisplayedErrors shown =
+        displayedErrors(*record, *state.lpSeriesHeader, {state.lpRequiredList, state.wRequiredQuantity});
+    const double first = record->lpRecognitionErrors[1][0] / 36.0,
+                 second = record->lpRecognitionErrors[1][1] / 48.0;
+    EXPECT_DOUBLE_EQ(shown.recognition[1][0], first);
+    EXPECT_DOUBLE_EQ(shown.recognition[1][1], second);
+    EXPECT_DOUBLE_EQ(shown.recognitionAggregate[1], (first + second) / 2);
 }
 
 TEST_F(DriverTest, TupleRecognitionPutsEveryTupleInUseAndCountsMismatches) {

@@ -2,6 +2,7 @@
 // pulses that restore it, the position deviation, and their accumulation into a cell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -76,6 +77,73 @@ TEST(CellAccumulationTest, NoRepeatsStoreZeroAndLargeMeansDoNotWrap) {
     const int64_t huge = int64_t{1} << 40;
     EXPECT_EQ(cellRestoredError(huge, 1), std::numeric_limits<int32_t>::max());
     EXPECT_EQ(cellDetectionError(huge * 128), std::numeric_limits<int32_t>::max());
+}
+
+// A series record holding placed and found pulses (positions and etalons) and the least gap.
+struct PairingSeries {
+    PairingSeries(uint16_t Tmin, std::vector<uint16_t> placed, std::vector<uint16_t> placedEtalons,
+                  std::vector<int16_t> found, std::vector<uint16_t> foundEtalons)
+        : positions(std::move(placed)),
+          etalons(std::move(placedEtalons)),
+          foundPositions(std::move(found)),
+          foundEtalons(std::move(foundEtalons)) {
+        series.wImpulseQuantity = static_cast<uint16_t>(positions.size());
+        const std::size_t slots = std::max(positions.size(), foundPositions.size());
+        positions.resize(slots);
+        etalons.resize(slots);
+        foundPositions.resize(slots);
+        this->foundEtalons.resize(slots);
+        series.wTmin = Tmin;
+        series.wReservedPulses = static_cast<uint16_t>(slots);
+        series.lpPositions = positions.data();
+        series.lpEtalonNumbers = etalons.data();
+        series.lpFoundPositions = foundPositions.data();
+        series.lpFoundEtalonNumbers = this->foundEtalons.data();
+    }
+    std::vector<uint16_t> positions, etalons;
+    std::vector<int16_t> foundPositions;
+    std::vector<uint16_t> foundEtalons;
+    SeriesHeader series{};
+};
+
+TEST(RecognitionMeasureTest, JointRunsPairPlacedAndFoundPulsesByAMergeInPositionOrder) {
+    struct Case {
+        const char* what;
+        std::vector<uint16_t> placed, placedEtalons;
+        std::vector<int16_t> found;
+        std::vector<uint16_t> foundEtalons;
+        int misrecognised;
+    };
+    // Tmin 41: pulses pair when at most 20 samples apart.
+    const Case cases[] = {
+        {"all found and identified", {100, 200, 300}, {1, 2, 3}, {101, 199, 300}, {1, 2, 3}, 0},
+        {"one identified as another etalon", {100, 200, 300}, {1, 2, 3}, {100, 200, 300}, {1, 3, 3}, 1},
+        {"20 apart pairs, 21 does not", {100, 200}, {1, 2}, {120, 221}, {1, 2}, 1},
+        {"a missed pulse shifts nothing", {100, 200, 300}, {1, 2, 3}, {100, 300}, {1, 3}, 1},
+        {"an extra found pulse is passed over", {100, 200}, {1, 2}, {100, 150, 200}, {1, 1, 2}, 0},
+        {"nothing found", {100, 200}, {1, 2}, {}, {}, 2},
+        {"found pulses out of order are sorted", {100, 200, 300}, {1, 2, 3}, {300, 100, 200}, {3, 1, 2}, 0},
+        {"a found pulse pairs once", {100, 110}, {1, 1}, {105}, {1}, 1},
+    };
+    for (const Case& c : cases) {
+        PairingSeries s(41, c.placed, c.placedEtalons, c.found, c.foundEtalons);
+        s.series.wFoundPulses = static_cast<uint16_t>(c.found.size());
+        EXPECT_EQ(misrecognisedPulses(s.series), c.misrecognised) << c.what;
+        EXPECT_EQ(repeatRecognitionErrors(TASK_JOINT, s.series, 1, 0), c.misrecognised) << c.what;
+    }
+}
+
+TEST(RecognitionMeasureTest, RecognitionComparesTheFirstFoundPulseAndTuplesTheirNumber) {
+    PairingSeries s(40, {100, 200}, {2, 2}, {100, 200}, {2, 3});
+    s.series.wFoundPulses = 2;
+    EXPECT_EQ(repeatRecognitionErrors(TASK_RECOGNITION, s.series, 2, 2), 0);
+    EXPECT_EQ(repeatRecognitionErrors(TASK_RECOGNITION, s.series, 2, 3), 1);
+    s.series.wFoundPulses = 0;  // nothing found: misrecognised whatever the algorithm returned
+    EXPECT_EQ(repeatRecognitionErrors(TASK_RECOGNITION, s.series, 2, 2), 1);
+    EXPECT_EQ(repeatRecognitionErrors(TASK_TUPLES_RECOGNITION, s.series, 2, 2), 0);
+    EXPECT_EQ(repeatRecognitionErrors(TASK_TUPLES_RECOGNITION, s.series, 1, 2), 1);
+    for (uint16_t task : {TASK_DETECTION, TASK_TUPLES_DETECTION, TASK_SERIES_PROCESSING})
+        EXPECT_EQ(repeatRecognitionErrors(task, s.series, 1, 2), 0) << task;
 }
 
 class MeasuresTest : public testing::Test {

@@ -128,6 +128,7 @@ TEST(ErrorValuesTest, NormalisersAndPlottedValues) {
     const std::vector<int32_t> recognition{3, 1};
     EXPECT_DOUBLE_EQ(recognitionErrorValue(3, 4), 0.75);
     EXPECT_DOUBLE_EQ(recognitionErrorAggregate(recognition, 4), 0.5);
+    EXPECT_DOUBLE_EQ(pulseRecognitionErrorValue(6, 4, 3), 0.5);  // 6 of 4 x 3 pulses
 }
 
 TEST(ErrorValuesTest, ZeroNormalisersRepeatsOrColumnsShowZero) {
@@ -143,6 +144,8 @@ TEST(ErrorValuesTest, ZeroNormalisersRepeatsOrColumnsShowZero) {
     EXPECT_EQ(recognitionErrorValue(7, 0), 0.0);
     EXPECT_EQ(recognitionErrorAggregate(row, 0), 0.0);
     EXPECT_EQ(recognitionErrorAggregate({}, 2), 0.0);
+    EXPECT_EQ(pulseRecognitionErrorValue(7, 0, 3), 0.0);
+    EXPECT_EQ(pulseRecognitionErrorValue(7, 4, 0), 0.0);
 }
 
 TEST(RecognitionCurvesTest, DistancesTakeTheGreaterOfMakingShareAndLeastSquare) {
