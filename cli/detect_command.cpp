@@ -18,18 +18,92 @@
 namespace tessaline::cli {
 namespace {
 
-constexpr std::size_t SERIES_BYTE_LIMIT = std::size_t{256} << 20;  // the largest series file read
+constexpr std::size_t SERIES_BYTE_LIMIT = std::size_t{16} << 30;  // the largest series file read
 constexpr std::size_t ETALONS_BYTE_LIMIT = std::size_t{64} << 20;
 
 // How the refusals name the settings: as the options.
-constexpr DetectNames OPTION_NAMES{"--tmin", "--tmax",   "--count",  "--count-range",
-                                   "--task", "--tuples", "--energy", "--chains"};
+constexpr DetectNames OPTION_NAMES{"--tmin",   "--tmax",   "--count",  "--count-range", "--task",
+                                   "--tuples", "--energy", "--chains", nullptr,         nullptr,
+                                   "--fit",    "--gain",   "--penalty"};
+
+// The stretch a picture of a long series shows by default.
+constexpr int64_t DEFAULT_PICTURE_SAMPLES = 4000;
 
 // The options read and checked against each other, before any file is read.
 struct DetectSettings {
     DetectRequest request;
     std::optional<double> scale;
+    std::optional<std::pair<int64_t, int64_t>> plotRange;
 };
+
+struct FitName {
+    const char* name;
+    FitKind kind;
+};
+
+constexpr FitName FITS[] = {
+    {"shape", FitKind::Shape}, {"gain", FitKind::Gain}, {"gain-offset", FitKind::GainOffset}};
+
+const char* fitName(FitKind kind) {
+    for (const FitName& fit : FITS) {
+        if (fit.kind == kind) return fit.name;
+    }
+    return "";
+}
+
+std::string readFit(const std::string& text, DetectSettings& s) {
+    for (const FitName& fit : FITS) {
+        if (text == fit.name) {
+            s.request.fit = fit.kind;
+            return {};
+        }
+    }
+    return "--fit must be shape, gain or gain-offset, not \"" + text + "\"";
+}
+
+// A decimal number, the whole text of it.
+std::optional<double> parseDecimalNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string readGain(const std::string& text, DetectSettings& s) {
+    const std::size_t dots = text.find("..");
+    const std::optional<double> least = parseDecimalNumber(std::string_view(text).substr(0, dots));
+    const std::optional<double> most = dots == std::string::npos
+                                           ? std::nullopt
+                                           : parseDecimalNumber(std::string_view(text).substr(dots + 2));
+    if (!least || !most) return "--gain must be LEAST..MOST, two decimal numbers, not \"" + text + "\"";
+    s.request.gainLeast = *least;
+    s.request.gainMost = *most;
+    return {};
+}
+
+std::string readPenalty(const std::string& text, DetectSettings& s) {
+    if (text == "auto") {
+        s.request.automaticPenalty = true;
+        return {};
+    }
+    const std::optional<double> value = parseDecimalNumber(text);
+    if (!value) return "--penalty must be a decimal number or auto, not \"" + text + "\"";
+    s.request.penalty = *value;
+    return {};
+}
+
+std::string readPlotRange(const std::string& text, DetectSettings& s) {
+    const std::size_t dots = text.find("..");
+    const std::optional<int> first = parseDecimal(std::string_view(text).substr(0, dots));
+    const std::optional<int> last =
+        dots == std::string::npos ? std::nullopt : parseDecimal(std::string_view(text).substr(dots + 2));
+    if (!first || !last || *first > *last || *last - *first >= DETECT_PICTURE_LIMIT)
+        return "--plot-range must be FIRST..LAST, sample numbers from 0 at most " +
+               std::to_string(DETECT_PICTURE_LIMIT) + " apart, not \"" + text + "\"";
+    s.plotRange = std::pair<int64_t, int64_t>{*first, *last};
+    return {};
+}
 
 std::string readTask(const std::string& text, DetectSettings& s) {
     if (const std::optional<uint16_t> task = detectTaskCode(text)) {
@@ -91,16 +165,15 @@ std::string readScale(const std::string& text, DetectSettings& s) {
 std::string readSettings(const CLI::App& command, const DetectArguments& a, DetectSettings& s) {
     std::string error;
     DetectRequest& r = s.request;
-    std::optional<int> tmin, tmax, energy, chains;
+    std::optional<int> tmin, energy, chains;
     if (!readNumberOption(command, "--tmin", a.tmin, 1, DETECT_GAP_LIMIT, tmin, error) ||
-        !readNumberOption(command, "--tmax", a.tmax, 1, DETECT_GAP_LIMIT, tmax, error) ||
+        !readNumberOption(command, "--tmax", a.tmax, 1, DETECT_GAP_LIMIT, r.tmax, error) ||
         !readNumberOption(command, "--count", a.count, 1, DETECT_GAP_LIMIT, r.count, error) ||
         !readNumberOption(command, "--energy", a.energy, 0, 100, energy, error) ||
         !readNumberOption(command, "--chains", a.chains, 1, DETECT_CHAINS_LIMIT, chains, error)) {
         return error;
     }
     r.tmin = *tmin;
-    r.tmax = *tmax;
     r.energy = energy.value_or(100);
     r.chains = chains.value_or(DETECT_DEFAULT_CHAINS);
     if (command.count("--count-range") > 0) {
@@ -108,6 +181,9 @@ std::string readSettings(const CLI::App& command, const DetectArguments& a, Dete
         if (error = readCountRange(a.countRange, s); !error.empty()) return error;
     }
     if (error = readTask(a.task, s); !error.empty()) return error;
+    if (command.count("--fit") > 0 && !(error = readFit(a.fit, s)).empty()) return error;
+    if (command.count("--gain") > 0 && !(error = readGain(a.gain, s)).empty()) return error;
+    if (command.count("--penalty") > 0 && !(error = readPenalty(a.penalty, s)).empty()) return error;
     if (command.count("--tuples") > 0 && isTuplesTask(r.task)) {
         if (error = readTuples(a.tuples, s); !error.empty()) return error;
     } else if (command.count("--tuples") > 0) {
@@ -118,6 +194,10 @@ std::string readSettings(const CLI::App& command, const DetectArguments& a, Dete
         if (error = readScale(a.scale, s); !error.empty()) return error;
     }
     if (a.json && a.csv) return "give --json or --csv, not both";
+    if (command.count("--plot-range") > 0) {
+        if (command.count("--plot") == 0) return "--plot-range goes with --plot";
+        if (error = readPlotRange(a.plotRange, s); !error.empty()) return error;
+    }
     if (command.count("--plot") > 0) return checkImageOptions(a.plotSize, a.plot, "--size", "--plot");
     if (command.count("--size") > 0) return "--size goes with --plot";
     return {};
@@ -131,51 +211,68 @@ struct DetectInput {
 
 // --- Output -----------------------------------------------------------------------------------
 
-nlohmann::ordered_json pulseJson(const FoundPulse& p, bool withScore) {
+nlohmann::ordered_json pulseJson(const FoundPulse& p, bool withLevel) {
     nlohmann::ordered_json pulse = {
-        {"position", p.position}, {"etalon", p.etalon}, {"segment", {p.first, p.last}}};
-    if (withScore) pulse["score"] = p.score;
+        {"position", p.position}, {"etalon", p.etalon}, {"segment", {p.first, p.last}}, {"score", p.score}};
+    if (withLevel) {
+        pulse["gain"] = p.gain;
+        pulse["offset"] = p.offset;
+    }
     return pulse;
 }
 
+template <typename T>
+nlohmann::ordered_json orNull(const std::optional<T>& value) {
+    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
+}
+
 nlohmann::ordered_json resultJson(const DetectSettings& s, const DetectInput& in, const DetectResult& r) {
+    const DetectRequest& q = s.request;
+    const bool level = q.fit != FitKind::Shape;
     nlohmann::ordered_json pulses = nlohmann::ordered_json::array(), tuples = nlohmann::ordered_json::array(),
                            chains = nlohmann::ordered_json::array();
-    for (const FoundPulse& p : r.pulses) pulses.push_back(pulseJson(p, true));
+    for (const FoundPulse& p : r.pulses) pulses.push_back(pulseJson(p, level));
     for (const auto& [first, last] : r.tuples) tuples.push_back({first, last});
     for (const FoundChain& c : r.chains) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const FoundPulse& p : c.pulses) list.push_back(pulseJson(p, true));
+        for (const FoundPulse& p : c.pulses) list.push_back(pulseJson(p, level));
         chains.push_back({{"distance", c.distance}, {"pulses", std::move(list)}});
     }
-    const DetectRequest& q = s.request;
     const DetectSamples& samples = in.samples;
     return {{"series", {{"file", in.seriesName}, {"samples", samples.series.size()}}},
             {"etalons",
              {{"file", in.etalonsName},
               {"count", samples.etalons.size()},
               {"length", samples.etalons.front().size()}}},
-            {"scale", s.scale ? nlohmann::ordered_json(*s.scale) : nlohmann::ordered_json()},
+            {"scale", orNull(s.scale)},
             {"tmin", q.tmin},
-            {"tmax", q.tmax},
-            {"count", q.count ? nlohmann::ordered_json(*q.count) : nlohmann::ordered_json()},
+            {"tmax", orNull(q.tmax)},
+            {"count", orNull(q.count)},
             {"count_range", {r.least, r.most}},
             {"task", detectTaskName(q.task)},
             {"algorithm", algorithmName(r.algorithm)},
             {"energy", q.energy},
-            {"recognized", r.recognised ? nlohmann::ordered_json(*r.recognised) : nlohmann::ordered_json()},
+            {"fit", fitName(q.fit)},
+            {"gain", level ? nlohmann::ordered_json{q.gainLeast, q.gainMost} : nlohmann::ordered_json()},
+            {"penalty", r.penalty},
+            {"recognized", orNull(r.recognised)},
             {"pulses", std::move(pulses)},
             {"tuples", std::move(tuples)},
             {"chains", std::move(chains)}};
 }
 
-void writeCsv(std::ostream& out, const DetectResult& r) {
-    std::string text = "chain,distance,pulse,position,etalon,segment_first,segment_last,score\n";
-    const auto rows = [&text](int chain, const std::string& distance, const std::vector<FoundPulse>& pulses) {
+// Gain fits add each pulse's gain and offset as two more columns.
+void writeCsv(std::ostream& out, const DetectRequest& q, const DetectResult& r) {
+    const bool level = q.fit != FitKind::Shape;
+    std::string text = "chain,distance,pulse,position,etalon,segment_first,segment_last,score";
+    text += level ? ",gain,offset\n" : "\n";
+    const auto rows = [&](int chain, const std::string& distance, const std::vector<FoundPulse>& pulses) {
         for (std::size_t j = 0; j < pulses.size(); ++j) {
             const FoundPulse& p = pulses[j];
-            appendf(text, "%d,%s,%zu,%d,%d,%d,%d,%lld\n", chain, distance.c_str(), j + 1, p.position,
-                    p.etalon, p.first, p.last, static_cast<long long>(p.score));
+            appendf(text, "%d,%s,%zu,%d,%d,%d,%d,%lld", chain, distance.c_str(), j + 1, p.position, p.etalon,
+                    p.first, p.last, static_cast<long long>(p.score));
+            if (level) appendf(text, ",%.17g,%.17g", p.gain, p.offset);
+            text += "\n";
         }
     };
     rows(0, "", r.pulses);
@@ -191,8 +288,10 @@ void writeText(std::ostream& out, const DetectSettings& s, const DetectInput& in
     if (s.scale) appendf(text, " (scaled by %g)", *s.scale);
     appendf(text, "\netalons %s: %zu of %zu samples\n", in.etalonsName.c_str(), in.samples.etalons.size(),
             in.samples.etalons.front().size());
-    appendf(text, "%s; gaps %d..%d; pulses %d..%d; energy level %d; %.3f s\n", algorithmName(r.algorithm),
-            q.tmin, q.tmax, r.least, r.most, q.energy, r.seconds);
+    const std::string greatest = q.tmax ? std::to_string(*q.tmax) : std::string();
+    appendf(text, "%s; gaps %d..%s; pulses %d..%d; energy level %d; fit %s; penalty %lld; %.3f s\n",
+            algorithmName(r.algorithm), q.tmin, greatest.c_str(), r.least, r.most, q.energy, fitName(q.fit),
+            static_cast<long long>(r.penalty), r.seconds);
     if (r.recognised) {
         const bool tuple = isTuplesAlgorithm(r.algorithm);
         appendf(text, "recognized %s %d\n", tuple ? "tuple" : "etalon", *r.recognised);
@@ -226,6 +325,40 @@ int refuse(std::ostream& err, const std::string& reason) {
     return EXIT_REFUSED;
 }
 
+// The stretch the picture shows: the one asked for, else the series' first samples.
+std::string pictureStretch(const DetectSettings& s, const DetectInput& in, int64_t& first, int64_t& last) {
+    const auto samples = static_cast<int64_t>(in.samples.series.size());
+    const auto n = static_cast<int64_t>(in.samples.etalons.front().size());
+    first = s.plotRange ? s.plotRange->first : 0;
+    last = s.plotRange ? s.plotRange->second : std::min(samples, DEFAULT_PICTURE_SAMPLES) - 1;
+    if (last >= samples || last - first + 1 < n)
+        return "--plot-range " + std::to_string(first) + ".." + std::to_string(last) +
+               " must lie in the series' samples 0.." + std::to_string(samples - 1) +
+               " and hold an etalon of " + std::to_string(n);
+    return {};
+}
+
+int plotDetection(const DetectArguments& a, const DetectSettings& s, const DetectInput& in,
+                  const DetectResult& r, ImagePainter& painter, std::ostream& err) {
+    int64_t first = 0, last = 0;
+    if (std::string reason = pictureStretch(s, in, first, last); !reason.empty()) return refuse(err, reason);
+    DetectPicture picture;
+    if (std::string failure; !makeDetectPicture(in.samples, r, first, last, picture, failure)) {
+        err << "tessaline-cli: detect: the picture could not get its working memory (" << failure << ")\n";
+        return EXIT_FAILED;
+    }
+    std::string title = in.seriesName + ": " + std::to_string(in.samples.series.size()) + " samples; " +
+                        algorithmName(r.algorithm) + "; " + std::to_string(r.pulses.size()) + " pulses found";
+    if (first > 0 || last + 1 < static_cast<int64_t>(in.samples.series.size()))
+        title += "; samples " + std::to_string(first) + ".." + std::to_string(last) + " shown";
+    const auto draw = [&](Canvas& canvas) {
+        const ImageSize size = *parseImageSize(a.plotSize);
+        drawDetectionPicture(canvas, Rect{0, 0, size.width, size.height}, *picture.record, r.seriesType,
+                             title);
+    };
+    return painter.drawAndSave(*parseImageSize(a.plotSize), draw, a.plot, "detect", err);
+}
+
 }  // namespace
 
 void addDetectOptions(CLI::App& command, DetectArguments& a) {
@@ -239,10 +372,12 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
         .add_option("--etalons", a.etalons,
                     "Etalons file: text or CSV, one etalon per row, all of one length")
         ->required();
-    command.add_option("--tmin", a.tmin, "Least distance between consecutive pulse starts, 1..65535")
+    command.add_option("--tmin", a.tmin, "Least distance between consecutive pulse starts, 1..2147483647")
         ->required();
-    command.add_option("--tmax", a.tmax, "Greatest distance between consecutive pulse starts, --tmin..65535")
-        ->required();
+    command.add_option(
+        "--tmax", a.tmax,
+        "Greatest distance between consecutive pulse starts, --tmin..2147483647 (default: none; "
+        "pauses of any length, the first and last pulse anywhere)");
     command.add_option("--count", a.count, "The pulse count, when known");
     command.add_option(
         "--count-range", a.countRange,
@@ -260,6 +395,15 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
         "keeping more than this percentage of an etalon's energy may explain a pulse)");
     command.add_option("--chains", a.chains, "How many best chains to report, 1..1000 (default 10)");
     command.add_option(
+        "--fit", a.fit,
+        "shape (default: the etalon as it is), gain (scaled by a gain of its own per pulse) or "
+        "gain-offset (a gain and a constant level per pulse)");
+    command.add_option("--gain", a.gain,
+                       "LEAST..MOST: the gain fits' bounds of a pulse's gain (default 0.25..4)");
+    command.add_option("--penalty", a.penalty,
+                       "The cost of a pulse, added to its score (default 0), or auto: 2 ln(N) times the "
+                       "series' noise variance");
+    command.add_option(
         "--scale", a.scale,
         "Multiply every sample of both files by this number (above 0) and round it; needed for "
         "decimal text and float .npy input; a result outside -32768..32767 is refused");
@@ -270,6 +414,8 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
         "Also draw the series with the found pulses framed, and the found pulses, into this .png, "
         ".bmp or .pcx file");
     command.add_option("--size", a.plotSize, "WIDTHxHEIGHT of the --plot picture (default 1600x600)");
+    command.add_option("--plot-range", a.plotRange,
+                       "FIRST..LAST: the samples the --plot picture shows (default: the first 4000)");
 }
 
 int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ostream& out, std::ostream& err,
@@ -282,10 +428,12 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
     std::string reason;
     if (!readFileBytes(a.series, SERIES_BYTE_LIMIT, bytes, reason)) return refuse(err, reason);
     SeriesRead series = readSeries(bytes, {a.series, s.scale, DETECT_SERIES_LIMIT});
+    bytes = {};
     if (!series.refusal.empty()) return refuse(err, series.refusal);
     in.samples.series = std::move(series.samples);
     if (!readFileBytes(a.etalons, ETALONS_BYTE_LIMIT, bytes, reason)) return refuse(err, reason);
-    EtalonsRead etalons = readEtalons(bytes, {a.etalons, s.scale, DETECT_SERIES_LIMIT}, DETECT_ETALON_LIMIT);
+    EtalonsRead etalons =
+        readEtalons(bytes, {a.etalons, s.scale, DETECT_ETALON_LENGTH_LIMIT}, DETECT_ETALON_LIMIT);
     if (!etalons.refusal.empty()) return refuse(err, etalons.refusal);
     in.samples.etalons = std::move(etalons.etalons);
 
@@ -308,19 +456,12 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
         out << resultJson(s, in, r).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
             << "\n";
     } else if (a.csv) {
-        writeCsv(out, r);
+        writeCsv(out, s.request, r);
     } else {
         writeText(out, s, in, r);
     }
     if (a.plot.empty()) return EXIT_DONE;
-    const std::string title = in.seriesName + ": " + std::to_string(in.samples.series.size()) + " samples; " +
-                              algorithmName(r.algorithm) + "; " + std::to_string(r.pulses.size()) +
-                              " pulses found";
-    const auto draw = [&](Canvas& canvas) {
-        const ImageSize size = *parseImageSize(a.plotSize);
-        drawDetectionPicture(canvas, Rect{0, 0, size.width, size.height}, *r.record, r.seriesType, title);
-    };
-    return painter->drawAndSave(*parseImageSize(a.plotSize), draw, a.plot, "detect", err);
+    return plotDetection(a, s, in, r, *painter, err);
 }
 
 }  // namespace tessaline::cli

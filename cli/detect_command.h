@@ -13,7 +13,8 @@ namespace tessaline::cli {
 // The options as the parser fills them.
 struct DetectArguments {
     std::string series, etalons, tmin, tmax, count, countRange, task = "joint", tuples, energy, chains, scale;
-    std::string plot, plotSize = "1600x600";
+    std::string fit = "shape", gain, penalty;
+    std::string plot, plotSize = "1600x600", plotRange;
     bool json = false, csv = false;
 };
 

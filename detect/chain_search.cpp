@@ -29,20 +29,30 @@ std::size_t ringSize(int64_t count) {
 
 // A monotone queue of (position, total) pairs whose front is the least total of a sliding window,
 // the earliest position on ties.
+//
+// A window that never loses a position (the greatest gap spans the series) keeps only its least.
 class WindowMinimum {
 public:
-    bool allocate(int64_t capacity) {
-        slots_ = memory::allocateOwnedZeroed<Entry>(ringSize(capacity));
+    bool allocate(int64_t capacity, bool growing) {
+        growing_ = growing;
+        slots_ = memory::allocateOwnedZeroed<Entry>(growing ? 1 : ringSize(capacity));
         mask_ = slots_.size() - 1;
         return static_cast<bool>(slots_);
     }
     void clear() { head_ = tail_ = 0; }
     void push(int64_t position, int64_t total) {
+        if (growing_) {
+            if (empty() || total < at(head_).total) {
+                at(head_) = {position, total};
+                tail_ = head_ + 1;
+            }
+            return;
+        }
         while (tail_ > head_ && at(tail_ - 1).total > total) --tail_;
         at(tail_++) = {position, total};
     }
     void dropBefore(int64_t position) {
-        while (tail_ > head_ && at(head_).position < position) ++head_;
+        while (!growing_ && tail_ > head_ && at(head_).position < position) ++head_;
     }
     bool empty() const { return tail_ == head_; }
     int64_t position() const { return at(head_).position; }
@@ -55,6 +65,7 @@ private:
     Entry& at(std::size_t i) const { return slots_.data()[i & mask_]; }
     memory::OwnedArray<Entry> slots_;
     std::size_t mask_ = 0, head_ = 0, tail_ = 0;
+    bool growing_ = false;
 };
 
 // A ring holds the window's entries: at most Tmax - Tmin + 1 positions, one more for the pushing.
@@ -126,7 +137,7 @@ struct BlockMinima {
 };
 
 struct LayeredTables {
-    memory::OwnedArray<uint16_t> gaps;  // per pulse and position: the distance back to the predecessor
+    memory::OwnedArray<uint32_t> gaps;  // per pulse and position: the distance back to the predecessor
     memory::OwnedArray<int64_t> previous, current;
     BlockMinima minima;
 };
@@ -135,7 +146,7 @@ bool allocateLayered(const ChainGeometry& g, const std::vector<Layer>& layers, L
     int64_t widest = 0;
     for (const Layer& layer : layers) widest = std::max(widest, layer.hi - layer.lo + 1);
     const int64_t cells = layers.empty() ? 0 : layers.back().offset + layers.back().hi - layers.back().lo + 1;
-    t.gaps = memory::allocateOwnedZeroed<uint16_t>(static_cast<std::size_t>(cells));
+    t.gaps = memory::allocateOwnedZeroed<uint32_t>(static_cast<std::size_t>(cells));
     t.previous = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(widest));
     t.current = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(widest));
     return t.gaps && t.previous && t.current && t.minima.allocate(widest + g.tmax - g.tmin + 1);
@@ -154,7 +165,7 @@ void advanceLayer(const ChainGeometry& g, const Layer& before, const Layer& laye
         reach[i] = q >= before.lo && q <= before.hi ? t.previous.data()[q - before.lo] : UNREACHED;
     }
     t.minima.run(length, w);
-    uint16_t* gaps = t.gaps.data() + layer.offset;
+    uint32_t* gaps = t.gaps.data() + layer.offset;
     int64_t* current = t.current.data();
     for (int64_t a = 0; a <= layer.hi - layer.lo; ++a) {
         const int64_t early = t.minima.backward.data()[a], late = t.minima.forward.data()[a + w - 1];
@@ -162,7 +173,7 @@ void advanceLayer(const ChainGeometry& g, const Layer& before, const Layer& laye
         const int64_t least = takeEarly ? early : late;
         const int64_t at = takeEarly ? t.minima.backwardAt.data()[a] : t.minima.forwardAt.data()[a + w - 1];
         current[a] = least == UNREACHED ? UNREACHED : least + row[layer.lo + a];
-        gaps[a] = static_cast<uint16_t>(a + w - 1 - at + g.tmin);
+        gaps[a] = static_cast<uint32_t>(a + w - 1 - at + g.tmin);
     }
 }
 
@@ -222,7 +233,7 @@ SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* con
 struct FreeTables {
     int64_t states = 0, positions = 0;
     std::size_t delay = 0;               // a ring of at least Tmin + 1 totals per state
-    memory::OwnedArray<uint16_t> gaps;   // [state][position]; 0: the chain starts here
+    memory::OwnedArray<uint32_t> gaps;   // [state][position]; 0: the chain starts here
     memory::OwnedArray<int64_t> totals;  // [state][position mod delay]: the last Tmin + 1 totals
     std::vector<WindowMinimum> windows;  // per state, over the previous state's totals
 };
@@ -231,12 +242,12 @@ bool allocateFree(const ChainGeometry& g, int64_t rowCount, FreeTables& t) {
     t.states = std::min(rowCount, g.most);
     t.positions = g.samples - g.length + 1;
     t.delay = ringSize(std::min(g.tmin, t.positions) + 1);
-    t.gaps = memory::allocateOwnedZeroed<uint16_t>(static_cast<std::size_t>(t.states * t.positions));
+    t.gaps = memory::allocateOwnedZeroed<uint32_t>(static_cast<std::size_t>(t.states * t.positions));
     t.totals = memory::allocateOwnedZeroed<int64_t>(static_cast<std::size_t>(t.states) * t.delay);
     if (!t.gaps || !t.totals) return false;
     t.windows.resize(static_cast<std::size_t>(t.states));
     for (WindowMinimum& window : t.windows) {
-        if (!window.allocate(windowCapacity(g))) return false;
+        if (!window.allocate(windowCapacity(g), g.tmax >= g.samples - g.length)) return false;
     }
     return true;
 }
@@ -256,14 +267,14 @@ int64_t freeTotal(const ChainGeometry& g, FreeTables& t, int64_t r, int64_t p, i
         if (total != UNREACHED) window.push(p - g.tmin, total);
     }
     window.dropBefore(p - g.tmax);
-    uint16_t& gap = t.gaps.data()[r * t.positions + p];
+    uint32_t& gap = t.gaps.data()[r * t.positions + p];
     const bool mayStart = r == 0 && p <= firstStartLimit(g);
     if (mayStart && (window.empty() || window.total() >= 0)) {
         gap = 0;
         return score;
     }
     if (window.empty()) return UNREACHED;
-    gap = static_cast<uint16_t>(p - window.position());
+    gap = static_cast<uint32_t>(p - window.position());
     return window.total() + score;
 }
 
@@ -289,7 +300,7 @@ SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const>
     while (true) {
         found.positions.push_back(static_cast<int32_t>(p));
         found.rows.push_back(static_cast<int32_t>((phase + r) % std::ssize(rows)));
-        const uint16_t gap = t.gaps.data()[r * t.positions + p];
+        const uint32_t gap = t.gaps.data()[r * t.positions + p];
         if (gap == 0) break;
         p -= gap;
         r = (r + t.states - 1) % t.states;
@@ -302,24 +313,26 @@ SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const>
 }  // namespace
 
 int64_t chainTableBytes(const ChainGeometry& g, int64_t rows) {
-    const auto window = static_cast<int64_t>(ringSize(windowCapacity(g))) * 16;
+    const bool growing = g.tmax >= g.samples - g.length;
+    const auto window = growing ? int64_t{16} : static_cast<int64_t>(ringSize(windowCapacity(g))) * 16;
     if (g.countFree) {
         const int64_t states = std::min(rows, g.most);
         return states *
-               ((g.samples - g.length + 1) * 2 + static_cast<int64_t>(ringSize(g.tmin + 1)) * 8 + window);
+               ((g.samples - g.length + 1) * 4 +
+                static_cast<int64_t>(ringSize(std::min(g.tmin, g.samples - g.length + 1) + 1)) * 8 + window);
     }
     int64_t cells = 0, widest = 0;
     for (const Layer& layer : layersOf(g)) {
         cells += layer.hi - layer.lo + 1;
         widest = std::max(widest, layer.hi - layer.lo + 1);
     }
-    return cells * 2 + widest * 16 + (widest + g.tmax - g.tmin + 1) * 32;
+    return cells * 4 + widest * 16 + (widest + g.tmax - g.tmin + 1) * 32;
 }
 
 SearchOutcome searchChain(const ChainGeometry& geometry, std::span<const int64_t* const> rows, int phase,
                           const std::atomic<bool>* cancel, ChainFound& found) {
     assert(!rows.empty() && geometry.length >= 1 && geometry.length <= geometry.samples);
-    assert(geometry.tmin >= 1 && geometry.tmin <= geometry.tmax && geometry.tmax <= 65535);
+    assert(geometry.tmin >= 1 && geometry.tmin <= geometry.tmax);
     assert(geometry.least >= 1 && geometry.least <= geometry.most);
     found = {};
     return geometry.countFree ? searchFree(geometry, rows, phase, cancel, found)

@@ -1,6 +1,7 @@
 #include "detect/detection.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessaline {
 namespace {
@@ -20,24 +21,39 @@ std::string notIn(const char* name, int value, int least, int most) {
            std::to_string(most);
 }
 
+// The fit's own settings: gain bounds, the segments only the shape fit cuts, the pulse's cost.
+std::string checkFit(const DetectRequest& r, const DetectNames& names) {
+    constexpr double GAIN_LIMIT = 1e6, PENALTY_LIMIT = 1e15;
+    if (!std::isfinite(r.gainLeast) || !std::isfinite(r.gainMost) || r.gainLeast > r.gainMost ||
+        std::abs(r.gainLeast) > GAIN_LIMIT || std::abs(r.gainMost) > GAIN_LIMIT)
+        return std::string(names.gain) + " must be LEAST..MOST with -1e6 <= LEAST <= MOST <= 1e6";
+    if (r.fit != FitKind::Shape && r.energy < 100)
+        return std::string(names.energy) + " below 100 cuts etalons, which only the shape fit does: give " +
+               names.fit + " shape";
+    if (r.penalty && !(*r.penalty >= 0.0 && *r.penalty <= PENALTY_LIMIT))
+        return std::string(names.penalty) + " must be a number in 0..1e15 or auto";
+    return {};
+}
+
 std::string checkRanges(const DetectRequest& r, const DetectNames& names) {
     if (r.tmin < 1 || r.tmin > DETECT_GAP_LIMIT) return notIn(names.tmin, r.tmin, 1, DETECT_GAP_LIMIT);
-    if (r.tmax < 1 || r.tmax > DETECT_GAP_LIMIT) return notIn(names.tmax, r.tmax, 1, DETECT_GAP_LIMIT);
+    if (r.tmax && (*r.tmax < 1 || *r.tmax > DETECT_GAP_LIMIT))
+        return notIn(names.tmax, *r.tmax, 1, DETECT_GAP_LIMIT);
     if (r.count && (*r.count < 1 || *r.count > DETECT_GAP_LIMIT))
         return notIn(names.count, *r.count, 1, DETECT_GAP_LIMIT);
     if (r.energy < 0 || r.energy > 100) return notIn(names.energy, r.energy, 0, 100);
     if (r.chains < 1 || r.chains > DETECT_CHAINS_LIMIT)
         return notIn(names.chains, r.chains, 1, DETECT_CHAINS_LIMIT);
-    if (r.tmin > r.tmax)
+    if (r.tmax && r.tmin > *r.tmax)
         return std::string(names.tmin) + " " + std::to_string(r.tmin) + " is above " + names.tmax + " " +
-               std::to_string(r.tmax);
+               std::to_string(*r.tmax);
     if (r.countRange) {
         const auto [least, most] = *r.countRange;
         if (r.count) return std::string("give ") + names.count + " or " + names.countRange + ", not both";
         if (least < 1 || least > most || most > DETECT_GAP_LIMIT) {
             return std::string(names.countRange) +
-                   " must be LEAST..MOST with 1 <= LEAST <= MOST <= 65535, not " + std::to_string(least) +
-                   ".." + std::to_string(most);
+                   " must be LEAST..MOST with 1 <= LEAST <= MOST <= " + std::to_string(DETECT_GAP_LIMIT) +
+                   ", not " + std::to_string(least) + ".." + std::to_string(most);
         }
     }
     return {};
@@ -75,7 +91,7 @@ std::string checkKnownCount(int count, const std::string& bounds, const std::str
     if (count < implied || count > holds) return said + bounds;
     const auto N = static_cast<int64_t>(s.series.size()), n = static_cast<int64_t>(s.etalons.front().size());
     for (int p = 0; p < count; ++p) {
-        const auto [lo, hi] = pulseRange(p, count, N, n, r.tmin, r.tmax);
+        const auto [lo, hi] = pulseRange(p, count, N, n, r.tmin, r.tmax.value_or(N));
         if (lo > hi) {
             std::string text = said + "pulse " + std::to_string(p + 1);
             return text.append(" has no admissible position on ").append(series);
@@ -159,6 +175,7 @@ std::string checkDetectRequest(const DetectRequest& request, const DetectNames& 
                " must be joint, recognition, tuples-detection or tuples-recognition";
     std::string error = checkRanges(request, names);
     if (error.empty()) error = checkTuplesAgainstTask(request, names);
+    if (error.empty()) error = checkFit(request, names);
     return error;
 }
 
@@ -173,6 +190,9 @@ std::string checkDetectSamples(const DetectSamples& s) {
                std::to_string(DETECT_ETALON_LIMIT) + " are taken";
     const std::size_t n = s.etalons.front().size();
     if (n == 0) return "the etalons have no samples";
+    if (n > DETECT_ETALON_LENGTH_LIMIT)
+        return "the etalons have " + std::to_string(n) + " samples; at most " +
+               std::to_string(DETECT_ETALON_LENGTH_LIMIT) + " are taken";
     for (std::size_t e = 1; e < s.etalons.size(); ++e) {
         if (s.etalons[e].size() != n)
             return "etalon " + std::to_string(e + 1) + " has " + std::to_string(s.etalons[e].size()) +
@@ -185,15 +205,17 @@ std::string checkDetectCounts(const DetectRequest& r, const DetectSamples& s, co
                               int& least, int& most) {
     const auto N = static_cast<uint32_t>(s.series.size());
     const auto n = static_cast<uint32_t>(s.etalons.front().size());
-    const auto Tmin = static_cast<uint32_t>(r.tmin), Tmax = static_cast<uint32_t>(r.tmax);
+    // Without a greatest gap the gaps may span the series: its first and last pulse stand anywhere.
+    const auto Tmin = static_cast<uint32_t>(r.tmin),
+               Tmax = static_cast<uint32_t>(r.tmax.value_or(static_cast<int>(N)));
     const std::string series = "a series of " + std::to_string(N) + " samples" + inFile(names.seriesFile) +
                                " with etalons of " + std::to_string(n) + " samples" +
                                inFile(names.etalonsFile) + " and gaps " + std::to_string(Tmin) + ".." +
-                               std::to_string(Tmax);
+                               (r.tmax ? std::to_string(Tmax) : std::string());
     if (n > N)
         return "the etalons (" + std::to_string(n) + " samples)" + inFile(names.etalonsFile) +
                " are longer than the series (" + std::to_string(N) + " samples)" + inFile(names.seriesFile);
-    if (n > Tmax) {
+    if (r.tmax && n > Tmax) {
         return "the etalons (" + std::to_string(n) + " samples) are longer than " + names.tmax + " " +
                std::to_string(Tmax) + ": consecutive pulses would overlap beyond the greatest gap";
     }
@@ -227,12 +249,12 @@ ChainGeometry detectGeometry(const DetectRequest& r, const DetectSamples& s, int
     g.samples = std::ssize(s.series);
     g.length = std::ssize(s.etalons.front());
     g.tmin = r.tmin;
-    g.tmax = r.tmax;
+    g.tmax = r.tmax.value_or(static_cast<int>(g.samples));
     g.least = least;
     g.most = most;
     const auto N = static_cast<uint32_t>(g.samples), n = static_cast<uint32_t>(g.length);
     g.countFree = !r.count &&
-                  least == static_cast<int>(leastPulseCount(N, n, static_cast<uint32_t>(r.tmax))) &&
+                  least == static_cast<int>(leastPulseCount(N, n, static_cast<uint32_t>(g.tmax))) &&
                   most == static_cast<int>(mostPulseCount(N, n, static_cast<uint32_t>(r.tmin)));
     return g;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <new>
 #include <span>
 
@@ -39,6 +40,7 @@ struct PassRows {
 struct RunContext {
     const DetectRequest& request;
     const DetectSamples& samples;
+    FitSettings fit;
     ChainGeometry geometry;
     const std::atomic<bool>* cancel;
     std::string& failure;
@@ -77,7 +79,7 @@ DetectOutcome rowsOf(const std::vector<int>& etalons, RunContext& run, PassRows&
         const auto known = std::find(out.etalons.begin(), out.etalons.end(), etalon);
         if (known == out.etalons.end()) {
             const FitOutcome fitted = computeFitRow(run.samples.series, etalonSpan(run.samples, etalon),
-                                                    run.request.energy, run.cancel, out.rows.emplace_back());
+                                                    run.fit, run.cancel, out.rows.emplace_back());
             if (fitted != FitOutcome::Done) return fitOutcome(fitted, run);
         }
         out.rowOf.push_back(known == out.etalons.end()
@@ -89,17 +91,22 @@ DetectOutcome rowsOf(const std::vector<int>& etalons, RunContext& run, PassRows&
     return DetectOutcome::Done;
 }
 
-FoundPulse pulseOf(const PassRows& rows, int row, int32_t position) {
+FoundPulse pulseOf(const RunContext& run, const PassRows& rows, int row, int32_t position) {
     const FitRow& fit = rows.rows[rows.rowOf[static_cast<std::size_t>(row)]];
-    const int etalon = rows.etalons[static_cast<std::size_t>(row)];
-    return {position, (etalon >= 0 ? etalon : rowEtalon(fit, position)) + 1, rowFirst(fit, position),
-            rowLast(fit, position), fit.score.data()[position]};
+    const int etalon = rows.etalons[static_cast<std::size_t>(row)] >= 0
+                           ? rows.etalons[static_cast<std::size_t>(row)]
+                           : rowEtalon(fit, position);
+    const PulseLevel level = pulseLevel(
+        run.samples.series, run.samples.etalons[static_cast<std::size_t>(etalon)], position, run.fit);
+    return {
+        position,   etalon + 1,  rowFirst(fit, position), rowLast(fit, position), fit.score.data()[position],
+        level.gain, level.offset};
 }
 
-FoundChain chainOf(const PassRows& rows, const ChainFound& found) {
+FoundChain chainOf(const RunContext& run, const PassRows& rows, const ChainFound& found) {
     FoundChain chain{found.total, {}};
     for (std::size_t j = 0; j < found.positions.size(); ++j)
-        chain.pulses.push_back(pulseOf(rows, found.rows[j], found.positions[j]));
+        chain.pulses.push_back(pulseOf(run, rows, found.rows[j], found.positions[j]));
     return chain;
 }
 
@@ -113,7 +120,7 @@ DetectOutcome searchPass(const PassRows& rows, Pass pass, RunContext& run, Ranki
                          [](int64_t total, const Ranking::Ranked& r) { return total < r.chain.distance; });
     if (place - ranking.best.begin() >= std::ssize(ranking.best) && ranking.best.size() >= ranking.limit)
         return DetectOutcome::Done;
-    ranking.best.insert(place, {pass, chainOf(rows, found)});
+    ranking.best.insert(place, {pass, chainOf(run, rows, found)});
     if (ranking.best.size() > ranking.limit) ranking.best.pop_back();
     return DetectOutcome::Done;
 }
@@ -122,8 +129,7 @@ DetectOutcome runJoint(RunContext& run, Ranking& ranking) {
     std::vector<std::span<const int16_t>> etalons(run.samples.etalons.begin(), run.samples.etalons.end());
     PassRows rows;
     FitRow& best = rows.rows.emplace_back();
-    const FitOutcome fitted =
-        computeBestRow(run.samples.series, etalons, run.request.energy, run.cancel, best);
+    const FitOutcome fitted = computeBestRow(run.samples.series, etalons, run.fit, run.cancel, best);
     if (fitted != FitOutcome::Done) return fitOutcome(fitted, run);
     rows.scores.push_back(best.score.data());
     rows.etalons.push_back(-1);
@@ -188,36 +194,6 @@ void collectResult(const DetectRequest& s, Ranking& ranking, DetectResult& r) {
     for (Ranking::Ranked& ranked : ranking.best) r.chains.push_back(std::move(ranked.chain));
 }
 
-// The series record of the samples with the found pulses, for pictures: its etalon list is the
-// result's alphabet, whose samples are the samples' etalons.
-bool makeRecord(const DetectSamples& in, const DetectRequest& s, DetectResult& r, std::string& failure) {
-    const auto n = static_cast<uint16_t>(in.etalons.front().size());
-    for (std::size_t e = 0; e < in.etalons.size(); ++e) {
-        // The picture only reads the etalons' samples.
-        r.alphabet.push_back({n, n, static_cast<int16_t>(e + 1), const_cast<int16_t*>(in.etalons[e].data())});
-    }
-    HeadlessWindow messages;
-    r.record.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()), n,
-                                         static_cast<uint16_t>(s.tmin), static_cast<uint16_t>(s.tmax),
-                                         static_cast<uint32_t>(in.series.size()), nullptr));
-    if (!r.record || r.record->wReservedPulses < r.pulses.size()) {
-        failure = "no memory for the series record";
-        return false;
-    }
-    SeriesHeader& record = *r.record;
-    std::copy(in.series.begin(), in.series.end(), record.lpNoisyData);
-    record.wEtalons = static_cast<uint16_t>(r.alphabet.size());
-    for (std::size_t e = 0; e < r.alphabet.size(); ++e) record.lpPulsesList[e] = &r.alphabet[e];
-    record.wFoundPulses = static_cast<uint16_t>(r.pulses.size());
-    for (std::size_t j = 0; j < r.pulses.size(); ++j) {
-        record.lpFoundPositions[j] = static_cast<int16_t>(r.pulses[j].position);
-        record.lpFoundEtalonNumbers[j] = static_cast<uint16_t>(r.pulses[j].etalon);
-        record.lpFoundCutBegins[j] = static_cast<uint16_t>(r.pulses[j].first);
-        record.lpFoundCutEnds[j] = static_cast<uint16_t>(r.pulses[j].last);
-    }
-    return true;
-}
-
 DetectOutcome runPasses(RunContext& run, Ranking& ranking) {
     switch (run.request.task) {
         case TASK_RECOGNITION: return runRecognition(run, ranking);
@@ -235,7 +211,9 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
     r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
                            : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
     r.algorithm = algorithmFor(s.task, r.seriesType);
-    RunContext run{s, in, detectGeometry(s, in, r.least, r.most), cancel, failure};
+    r.penalty = s.automaticPenalty ? automaticPenalty(in.series) : std::llround(s.penalty.value_or(0.0));
+    const FitSettings fit{s.fit, s.energy, s.gainLeast, s.gainMost, r.penalty};
+    RunContext run{s, in, fit, detectGeometry(s, in, r.least, r.most), cancel, failure};
     Ranking ranking;
     ranking.limit = static_cast<std::size_t>(std::max(s.chains, 1));
     try {
@@ -244,12 +222,62 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
             return outcome;
         r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         collectResult(s, ranking, r);
-        if (!makeRecord(in, s, r, failure)) return DetectOutcome::OutOfMemory;
     } catch (const std::bad_alloc&) {
         failure = "no memory for the result";
         return DetectOutcome::OutOfMemory;
     }
     return DetectOutcome::Done;
+}
+
+int64_t automaticPenalty(const std::vector<int16_t>& series) {
+    if (series.size() < 3) return 0;
+    std::vector<int32_t> steps(series.size() - 1);
+    for (std::size_t i = 0; i + 1 < series.size(); ++i) steps[i] = int32_t{series[i + 1]} - series[i];
+    const auto median = [](std::vector<int32_t>& values) {
+        const auto middle = values.begin() + std::ssize(values) / 2;
+        std::nth_element(values.begin(), middle, values.end());
+        return static_cast<double>(*middle);
+    };
+    const double centre = median(steps);
+    for (int32_t& step : steps) step = static_cast<int32_t>(std::abs(step - centre));
+    const double sigma = 1.4826 * median(steps) / std::sqrt(2.0);
+    return std::llround(2.0 * std::log(static_cast<double>(series.size())) * sigma * sigma);
+}
+
+bool makeDetectPicture(const DetectSamples& in, const DetectResult& r, int64_t first, int64_t last,
+                       DetectPicture& picture, std::string& failure) {
+    const auto n = static_cast<uint16_t>(in.etalons.front().size());
+    const int64_t length = last - first + 1;
+    picture.first = first;
+    for (std::size_t e = 0; e < in.etalons.size(); ++e) {
+        // The picture only reads the etalons' samples.
+        picture.alphabet.push_back(
+            {n, n, static_cast<int16_t>(e + 1), const_cast<int16_t*>(in.etalons[e].data())});
+    }
+    std::vector<const FoundPulse*> shown;
+    for (const FoundPulse& pulse : r.pulses) {
+        if (pulse.position >= first && pulse.position + n - 1 <= last) shown.push_back(&pulse);
+    }
+    // Gaps 1..65535 give the record room for a pulse at every position of the stretch.
+    HeadlessWindow messages;
+    picture.record.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()), n, 1,
+                                               65535, static_cast<uint32_t>(length), nullptr));
+    if (!picture.record || picture.record->wReservedPulses < shown.size()) {
+        failure = "no memory for the picture's series record";
+        return false;
+    }
+    SeriesHeader& record = *picture.record;
+    std::copy_n(in.series.begin() + first, length, record.lpNoisyData);
+    record.wEtalons = static_cast<uint16_t>(picture.alphabet.size());
+    for (std::size_t e = 0; e < picture.alphabet.size(); ++e) record.lpPulsesList[e] = &picture.alphabet[e];
+    record.wFoundPulses = static_cast<uint16_t>(shown.size());
+    for (std::size_t j = 0; j < shown.size(); ++j) {
+        record.lpFoundPositions[j] = static_cast<int16_t>(shown[j]->position - first);
+        record.lpFoundEtalonNumbers[j] = static_cast<uint16_t>(shown[j]->etalon);
+        record.lpFoundCutBegins[j] = static_cast<uint16_t>(shown[j]->first);
+        record.lpFoundCutEnds[j] = static_cast<uint16_t>(shown[j]->last);
+    }
+    return true;
 }
 
 }  // namespace tessaline

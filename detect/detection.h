@@ -18,37 +18,47 @@
 #include <vector>
 
 #include "detect/chain_search.h"
+#include "detect/fit_rows.h"
 #include "model/codes.h"
 #include "model/records.h"
 #include "processing/dispatch.h"
 
 namespace tessaline {
 
-// The most samples a series takes: positions in the results are 16-bit.
-inline constexpr std::size_t DETECT_SERIES_LIMIT = 32767;
+// The most samples a series takes, and the longest etalon.
+inline constexpr std::size_t DETECT_SERIES_LIMIT = 2147483647;
+inline constexpr std::size_t DETECT_ETALON_LENGTH_LIMIT = 32767;
 // The most etalons taken, and the default and greatest number of best chains reported.
 inline constexpr std::size_t DETECT_ETALON_LIMIT = 1000;
 inline constexpr int DETECT_DEFAULT_CHAINS = 10;
 inline constexpr int DETECT_CHAINS_LIMIT = 1000;
-// The greatest gap and pulse count a series record holds.
-inline constexpr int DETECT_GAP_LIMIT = 65535;
+// The greatest gap and pulse count taken.
+inline constexpr int DETECT_GAP_LIMIT = 2147483647;
 
 // How the caller's user names each setting in a refusal: "--count-range" on the command line,
 // "count_range" in Python; and the files the samples came from, when they came from files.
 struct DetectNames {
     const char *tmin, *tmax, *count, *countRange, *task, *tuples, *energy, *chains;
+    const char* fit = "fit";
+    const char* gain = "gain";
+    const char* penalty = "penalty";
     const char* seriesFile = nullptr;
     const char* etalonsFile = nullptr;
 };
 
 struct DetectRequest {
-    int tmin = 0, tmax = 0;
-    std::optional<int> count;                       // known count
+    int tmin = 0;
+    std::optional<int> tmax;   // none: gaps of any length, the first and last pulse anywhere
+    std::optional<int> count;  // known count
     std::optional<std::pair<int, int>> countRange;  // unknown count within these bounds
     uint16_t task = TASK_JOINT;
     std::vector<std::vector<int32_t>> tuples;  // etalon numbers from 1; tuple tasks only
     int energy = 100;                          // processing energy level; 100: whole etalons
     int chains = DETECT_DEFAULT_CHAINS;        // how many best chains are reported
+    FitKind fit = FitKind::Shape;
+    double gainLeast = 0.25, gainMost = 4.0;  // the gain fits' bounds
+    std::optional<double> penalty;            // a pulse's cost; none: 0
+    bool automaticPenalty = false;            // the cost from the series' noise instead
 };
 
 struct DetectSamples {
@@ -58,7 +68,8 @@ struct DetectSamples {
 
 struct FoundPulse {
     int position, etalon, first, last;  // the used segment first..last of the etalon
-    int64_t score;                      // sum e_t (e_t - 2 x_{position+t}) over it: smaller fits better
+    int64_t score;                      // the fit's score with the penalty: smaller fits better
+    double gain = 1.0, offset = 0.0;    // the gain fits' level of the etalon
 };
 
 struct FoundChain {
@@ -79,12 +90,30 @@ struct DetectResult {
     std::vector<std::pair<int, int>> tuples;  // the pulses (1-based, first..last) of each found tuple
     std::vector<FoundChain> chains;
     std::optional<int> recognised;  // the etalon or tuple number a recognition accepted
+    int64_t penalty = 0;            // the cost of a pulse the run added to every score
     double seconds = 0.0;           // the algorithm's own time
-    // The series as processed, with the found pulses, for pictures; its etalon list is `alphabet`,
-    // whose samples are the samples' etalons: keep both alive while the record is read.
+};
+
+// A stretch of the series as a series record with the found pulses that lie whole in it, for
+// pictures: positions count from `first`; the record's etalon list is `alphabet`, whose samples
+// are the samples' etalons: keep both alive while the record is read.
+struct DetectPicture {
     SeriesRecord record;
     std::vector<PulseHeader> alphabet;
+    int64_t first = 0;
 };
+
+// The most samples a picture's stretch holds (a series record's positions are 16-bit).
+inline constexpr int64_t DETECT_PICTURE_LIMIT = 32767;
+
+// The picture of samples first..last (last - first < DETECT_PICTURE_LIMIT); false, with why in
+// `failure`, when its record cannot be had.
+bool makeDetectPicture(const DetectSamples& samples, const DetectResult& result, int64_t first, int64_t last,
+                       DetectPicture& picture, std::string& failure);
+
+// The cost of a pulse `--penalty auto` takes: 2 ln(N) times the noise variance of the series,
+// estimated robustly from its first differences (1.4826 MAD / sqrt 2), rounded.
+int64_t automaticPenalty(const std::vector<int16_t>& series);
 
 // The tasks by the names the front ends take: joint, recognition, tuples-detection, tuples-recognition.
 std::optional<uint16_t> detectTaskCode(std::string_view name) noexcept;

@@ -1,6 +1,7 @@
 #include "detect/fit_rows.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tessaline {
@@ -18,24 +19,77 @@ int64_t energyOf(std::span<const int16_t> etalon) {
     return energy;
 }
 
-// Whole-etalon scores E - 2 sum e_t x_{k+t} for every position, a block of positions at a time.
-FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t> etalon,
-                       const std::atomic<bool>* cancel, int64_t* score) {
+// The wide loops run in AVX2's lanes where the processor has it, chosen once at load time.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#define TESSALINE_WIDE_LANES __attribute__((target_clones("avx2", "default")))
+#else
+#define TESSALINE_WIDE_LANES
+#endif
+
+// The sums of e_t x_{from+i+t} for i < count, in doubles: every product and partial sum is a whole
+// number below 2^53 (at most 2^15 terms of at most 2^30), so they are exact.
+TESSALINE_WIDE_LANES void correlateBlock(const double* x, const double* e, int64_t n, int64_t count,
+                                         double* sums) {
+    std::fill_n(sums, count, 0.0);
+    for (int64_t t = 0; t < n; ++t) {
+        const double et = e[t];
+        const double* xt = x + t;
+        for (int64_t i = 0; i < count; ++i) sums[i] += et * xt[i];
+    }
+}
+
+// C_k = sum e_t x_{k+t} for every position, a block of positions at a time.
+FitOutcome correlations(std::span<const int16_t> series, std::span<const int16_t> etalon,
+                        const std::atomic<bool>* cancel, int64_t* out) {
     const auto n = static_cast<int64_t>(etalon.size());
     const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
-    const int64_t energy = energyOf(etalon);
-    int64_t sums[BLOCK];
+    std::vector<double> e(etalon.begin(), etalon.end()), x(static_cast<std::size_t>(BLOCK + n)), sums(BLOCK);
     for (int64_t from = 0; from < positions; from += BLOCK) {
         if (cancelled(cancel)) return FitOutcome::Cancelled;
         const int64_t count = std::min(BLOCK, positions - from);
-        std::fill_n(sums, count, int64_t{0});
-        for (int64_t t = 0; t < n; ++t) {
-            const int32_t e = etalon[static_cast<std::size_t>(t)];
-            const int16_t* x = series.data() + from + t;
-            // |e x| <= 2^30: the product fits 32 bits.
-            for (int64_t i = 0; i < count; ++i) sums[i] += static_cast<int64_t>(e * int32_t{x[i]});
+        std::copy_n(series.data() + from, count + n - 1, x.begin());
+        correlateBlock(x.data(), e.data(), n, count, sums.data());
+        for (int64_t i = 0; i < count; ++i) out[from + i] = static_cast<int64_t>(sums[i]);
+    }
+    return FitOutcome::Done;
+}
+
+// The least of g^2 energy - 2 g correlation over g in the bounds, and its g.
+double boundedGain(double correlation, double energy, const FitSettings& s) {
+    return energy > 0.0 ? std::clamp(correlation / energy, s.gainLeast, s.gainMost)
+                        : std::clamp(1.0, s.gainLeast, s.gainMost);
+}
+
+double gainScore(double correlation, double energy, const FitSettings& s) {
+    const double g = boundedGain(correlation, energy, s);
+    return g * g * energy - 2.0 * g * correlation;
+}
+
+// Whole-etalon scores of every kind from the correlations (in place in `score`).
+FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t> etalon, const FitSettings& s,
+                       const std::atomic<bool>* cancel, int64_t* score) {
+    if (const FitOutcome outcome = correlations(series, etalon, cancel, score); outcome != FitOutcome::Done)
+        return outcome;
+    const auto n = static_cast<int64_t>(etalon.size());
+    const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
+    const int64_t energy = energyOf(etalon);
+    if (s.kind == FitKind::Shape) {
+        for (int64_t k = 0; k < positions; ++k) score[k] = energy - 2 * score[k];
+    } else if (s.kind == FitKind::Gain) {
+        for (int64_t k = 0; k < positions; ++k)
+            score[k] = std::llround(gainScore(static_cast<double>(score[k]), static_cast<double>(energy), s));
+    } else {
+        // About the means: n C' = n C - (sum e)(sum x), n E' = n E - (sum e)^2, exact in 64 bits.
+        int64_t etalonSum = 0, window = 0;
+        for (const int16_t v : etalon) etalonSum += v;
+        for (int64_t t = 0; t < n - 1; ++t) window += series[static_cast<std::size_t>(t)];
+        const auto centredEnergy = static_cast<double>(n * energy - etalonSum * etalonSum);
+        for (int64_t k = 0; k < positions; ++k) {
+            window += series[static_cast<std::size_t>(k + n - 1)];
+            const auto centred = static_cast<double>(n * score[k] - etalonSum * window);
+            score[k] = std::llround(gainScore(centred, centredEnergy, s) / static_cast<double>(n));
+            window -= series[static_cast<std::size_t>(k)];
         }
-        for (int64_t i = 0; i < count; ++i) score[from + i] = energy - 2 * sums[i];
     }
     return FitOutcome::Done;
 }
@@ -116,46 +170,73 @@ bool allocateRow(int64_t positions, int32_t length, bool cut, bool folded, FitRo
     return row.score && (!cut || (row.first && row.last)) && (!folded || row.etalon);
 }
 
-FitOutcome fillRow(std::span<const int16_t> series, std::span<const int16_t> etalon, int energy,
+FitOutcome fillRow(std::span<const int16_t> series, std::span<const int16_t> etalon, const FitSettings& s,
                    const std::atomic<bool>* cancel, FitRow& row) {
-    if (energy >= 100) return wholeScores(series, etalon, cancel, row.score.data());
-    return segmentScores(series, etalon, energy, cancel, row);
+    const FitOutcome outcome = s.kind == FitKind::Shape && s.energy < 100
+                                   ? segmentScores(series, etalon, s.energy, cancel, row)
+                                   : wholeScores(series, etalon, s, cancel, row.score.data());
+    if (outcome != FitOutcome::Done || s.penalty == 0) return outcome;
+    for (int64_t k = 0; k < row.positions; ++k) row.score.data()[k] += s.penalty;
+    return outcome;
 }
+
+bool cutsSegments(const FitSettings& s) { return s.kind == FitKind::Shape && s.energy < 100; }
 
 }  // namespace
 
-FitOutcome computeFitRow(std::span<const int16_t> series, std::span<const int16_t> etalon, int energy,
-                         const std::atomic<bool>* cancel, FitRow& row) {
+FitOutcome computeFitRow(std::span<const int16_t> series, std::span<const int16_t> etalon,
+                         const FitSettings& settings, const std::atomic<bool>* cancel, FitRow& row) {
     const auto n = static_cast<int32_t>(etalon.size());
-    if (!allocateRow(static_cast<int64_t>(series.size()) - n + 1, n, energy < 100, false, row))
+    if (!allocateRow(static_cast<int64_t>(series.size()) - n + 1, n, cutsSegments(settings), false, row))
         return FitOutcome::OutOfMemory;
-    return fillRow(series, etalon, energy, cancel, row);
+    return fillRow(series, etalon, settings, cancel, row);
 }
 
 FitOutcome computeBestRow(std::span<const int16_t> series, std::span<const std::span<const int16_t>> etalons,
-                          int energy, const std::atomic<bool>* cancel, FitRow& row) {
+                          const FitSettings& settings, const std::atomic<bool>* cancel, FitRow& row) {
     const auto n = static_cast<int32_t>(etalons.front().size());
     const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
+    const bool cut = cutsSegments(settings);
     FitRow one;
-    if (!allocateRow(positions, n, energy < 100, true, row) ||
-        !allocateRow(positions, n, energy < 100, false, one))
+    if (!allocateRow(positions, n, cut, true, row) || !allocateRow(positions, n, cut, false, one))
         return FitOutcome::OutOfMemory;
     for (std::size_t e = 0; e < etalons.size(); ++e) {
         FitRow& target = e == 0 ? row : one;
-        if (const FitOutcome outcome = fillRow(series, etalons[e], energy, cancel, target);
+        if (const FitOutcome outcome = fillRow(series, etalons[e], settings, cancel, target);
             outcome != FitOutcome::Done)
             return outcome;
         for (int64_t k = 0; e > 0 && k < positions; ++k) {
             if (one.score.data()[k] >= row.score.data()[k]) continue;
             row.score.data()[k] = one.score.data()[k];
             row.etalon.data()[k] = static_cast<int32_t>(e);
-            if (energy < 100) {
+            if (cut) {
                 row.first.data()[k] = one.first.data()[k];
                 row.last.data()[k] = one.last.data()[k];
             }
         }
     }
     return FitOutcome::Done;
+}
+
+PulseLevel pulseLevel(std::span<const int16_t> series, std::span<const int16_t> etalon, int64_t position,
+                      const FitSettings& s) {
+    if (s.kind == FitKind::Shape) return {};
+    const auto n = static_cast<int64_t>(etalon.size());
+    int64_t energy = 0, correlation = 0, etalonSum = 0, seriesSum = 0;
+    for (int64_t t = 0; t < n; ++t) {
+        const int64_t e = etalon[static_cast<std::size_t>(t)],
+                      x = series[static_cast<std::size_t>(position + t)];
+        energy += e * e;
+        correlation += e * x;
+        etalonSum += e;
+        seriesSum += x;
+    }
+    if (s.kind == FitKind::Gain)
+        return {boundedGain(static_cast<double>(correlation), static_cast<double>(energy), s), 0.0};
+    const double g = boundedGain(static_cast<double>(n * correlation - etalonSum * seriesSum),
+                                 static_cast<double>(n * energy - etalonSum * etalonSum), s);
+    return {g,
+            (static_cast<double>(seriesSum) - g * static_cast<double>(etalonSum)) / static_cast<double>(n)};
 }
 
 int32_t rowFirst(const FitRow& row, int64_t position) noexcept {

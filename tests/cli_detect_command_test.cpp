@@ -209,8 +209,8 @@ TEST(DetectCommandTest, JsonNamesTheRunThePulsesAndTheChains) {
     std::vector<std::string> keys;
     for (const auto& item : result.items()) keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"series", "etalons", "scale", "tmin", "tmax", "count",
-                                              "count_range", "task", "algorithm", "energy", "recognized",
-                                              "pulses", "tuples", "chains"}));
+                                              "count_range", "task", "algorithm", "energy", "fit", "gain",
+                                              "penalty", "recognized", "pulses", "tuples", "chains"}));
     EXPECT_EQ(result["count_range"], (std::vector<int>{1, 4}));
     EXPECT_EQ(result["algorithm"], "joint detection and identification, unknown count");
     ASSERT_EQ(result["pulses"].size(), 2u);

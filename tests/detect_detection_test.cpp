@@ -32,8 +32,8 @@ TEST(DetectionChecksTest, RequestRefusalsNameTheSetting) {
         const char* said;  // empty: accepted
     } cases[] = {
         {gaps(10, 20), ""},
-        {gaps(0, 20), "tmin 0 is not in 1..65535"},
-        {gaps(10, 65536), "tmax 65536 is not in 1..65535"},
+        {gaps(0, 20), "tmin 0 is not in 1..2147483647"},
+        {gaps(10, 0), "tmax 0 is not in 1..2147483647"},
         {gaps(21, 20), "tmin 21 is above tmax 20"},
         {with([](DetectRequest& r) { r.energy = -1; }), "energy -1 is not in 0..100"},
         {with([](DetectRequest& r) { r.chains = 1001; }), "chains 1001 is not in 1..1000"},
@@ -102,7 +102,9 @@ TEST(DetectionChecksTest, SamplesAndCountsThatAdmitNoChainAreRefused) {
                                {std::vector<int16_t>(10), std::vector<int16_t>(9)}};
     EXPECT_NE(checkDetectSamples(ragged).find("etalon 2 has 9 samples"), std::string::npos);
     EXPECT_NE(checkDetectSamples({{}, ragged.etalons}).find("no samples"), std::string::npos);
-    EXPECT_NE(checkDetectSamples({std::vector<int16_t>(32768), {}}).find("at most 32767"), std::string::npos);
+    EXPECT_NE(checkDetectSamples({std::vector<int16_t>(40000), {std::vector<int16_t>(32768)}})
+                  .find("at most 32767"),
+              std::string::npos);
 }
 
 // Six pulses of a short etalon, 30 samples apart, on a silent series; etalons scaled far above the
@@ -180,13 +182,25 @@ TEST(DetectionRunTest, EveryWorkingTableThatCannotBeHadIsSaidAndCancelStops) {
         EXPECT_EQ(failure.rfind("no memory for the ", 0), 0u) << failure;
         said.push_back(failure);
     }
-    for (const char* table :
-         {"no memory for the fit rows", "no memory for the chain tables", "no memory for the series record"})
+    for (const char* table : {"no memory for the fit rows", "no memory for the chain tables"})
         EXPECT_NE(std::find(said.begin(), said.end(), table), said.end()) << table;
     EXPECT_EQ(memory::outstandingBlocks(), outstanding);
 
     const std::atomic<bool> cancel{true};
     detected(request, samples, DetectOutcome::Cancelled, nullptr, &cancel);
+
+    const DetectResult result = detected(request, samples, DetectOutcome::Done);
+    DetectPicture picture;
+    std::string failure;
+    {
+        const memory::FailureInjection failing(1, true);
+        EXPECT_FALSE(makeDetectPicture(samples, result, 0, 99, picture, failure));
+    }
+    EXPECT_EQ(failure, "no memory for the picture's series record");
+    DetectPicture stretch;
+    ASSERT_TRUE(makeDetectPicture(samples, result, 30, 99, stretch, failure));
+    ASSERT_EQ(stretch.record->wFoundPulses, 3);  // the pulses at 35, 65 and 95; 125 lies past the stretch
+    EXPECT_EQ(stretch.record->lpFoundPositions[0], 5);
 }
 
 }  // namespace
