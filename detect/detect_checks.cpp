@@ -207,7 +207,7 @@ std::string checkDetectCounts(const DetectRequest& r, const DetectSamples& s, co
     const auto n = static_cast<uint32_t>(s.etalons.front().size());
     // Without a greatest gap the gaps may span the series: its first and last pulse stand anywhere.
     const auto Tmin = static_cast<uint32_t>(r.tmin),
-               Tmax = static_cast<uint32_t>(r.tmax.value_or(static_cast<int>(N)));
+               Tmax = static_cast<uint32_t>(r.tmax.value_or(static_cast<int>(std::max<uint32_t>(N, Tmin))));
     const std::string series = "a series of " + std::to_string(N) + " samples" + inFile(names.seriesFile) +
                                " with etalons of " + std::to_string(n) + " samples" +
                                inFile(names.etalonsFile) + " and gaps " + std::to_string(Tmin) + ".." +
@@ -249,7 +249,8 @@ ChainGeometry detectGeometry(const DetectRequest& r, const DetectSamples& s, int
     g.samples = std::ssize(s.series);
     g.length = std::ssize(s.etalons.front());
     g.tmin = r.tmin;
-    g.tmax = r.tmax.value_or(static_cast<int>(g.samples));
+    // Without a greatest gap any gap up to the series' length (and at least the least gap) is taken.
+    g.tmax = r.tmax.value_or(static_cast<int>(std::max<int64_t>(g.samples, r.tmin)));
     g.least = least;
     g.most = most;
     const auto N = static_cast<uint32_t>(g.samples), n = static_cast<uint32_t>(g.length);

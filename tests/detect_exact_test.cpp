@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,11 +28,27 @@ struct RandomCase {
     Samples series;
     std::vector<Samples> etalons;
     int tmin = 0, tmax = 0, energy = 100, chains = 1;
-    std::string task;
+    bool bounded = true;  // a greatest gap is given
+    std::string task, fit = "shape";
+    double gainLeast = 0.25, gainMost = 4.0;
+    int64_t penalty = 0;
     std::vector<std::vector<int>> tuples;
     std::optional<int> count;
     std::optional<std::pair<int, int>> range;
 };
+
+reference::Placement placementOf(const RandomCase& c) {
+    const auto N = static_cast<int64_t>(c.series.size());
+    return {N, static_cast<int64_t>(c.etalons.front().size()), c.tmin, c.bounded ? c.tmax : N};
+}
+
+// The score a pulse of the etalon gets at the position by the case's fit (the shape fit's segment
+// given), with the pulse's cost.
+int64_t pulseScore(const RandomCase& c, const Samples& etalon, int64_t position, int first, int last) {
+    if (c.fit == "shape") return reference::segmentScore(c.series, etalon, position, first, last) + c.penalty;
+    return reference::gainFit(c.series, etalon, position, c.gainLeast, c.gainMost, c.fit == "gain-offset") +
+           c.penalty;
+}
 
 int16_t clamped(int64_t value) { return static_cast<int16_t>(std::clamp<int64_t>(value, -32768, 32767)); }
 
@@ -74,7 +91,13 @@ RandomCase randomCase(cases::CaseRandom& random) {
         for (int16_t& e : etalon) e = clamped(random.between(-amplitude, amplitude));
     }
     c.series = randomSeries(random, c, random.between(n, 100));
-    c.energy = random.oneIn(2) ? 100 : static_cast<int>(random.between(0, 99));
+    c.bounded = !random.oneIn(4);
+    constexpr const char* fits[] = {"shape", "shape", "gain", "gain-offset"};
+    c.fit = fits[random.between(0, 3)];
+    constexpr std::pair<double, double> gains[] = {{0.25, 4.0}, {0.5, 1.5}, {-2.0, 2.0}, {1.0, 1.0}};
+    std::tie(c.gainLeast, c.gainMost) = gains[random.between(0, 3)];
+    c.penalty = random.oneIn(2) ? 0 : random.between(0, 2000000);
+    c.energy = c.fit != "shape" || random.oneIn(2) ? 100 : static_cast<int>(random.between(0, 99));
     c.chains = static_cast<int>(random.between(1, 5));
     constexpr const char* tasks[] = {"joint", "recognition", "tuples-detection", "tuples-recognition"};
     c.task = tasks[random.between(0, 3)];
@@ -147,28 +170,33 @@ std::string writeFile(const std::string& name, const std::string& bytes) {
 std::vector<std::string> argumentsOf(const RandomCase& c, int format) {
     std::string etalons;
     for (const Samples& etalon : c.etalons) etalons.append(joined(etalon, ',')).append("\n");
-    std::vector<std::string> args = {"detect",
-                                     "--series",
-                                     writeFile("series", seriesBytes(c.series, format)),
-                                     "--etalons",
-                                     writeFile("etalons.csv", etalons),
-                                     "--tmin",
-                                     std::to_string(c.tmin),
-                                     "--tmax",
-                                     std::to_string(c.tmax),
-                                     "--task",
-                                     c.task,
-                                     "--energy",
-                                     std::to_string(c.energy),
-                                     "--chains",
-                                     std::to_string(c.chains),
-                                     "--json"};
+    std::vector<std::string> args = {
+        "detect",
+        "--series",
+        writeFile("series", seriesBytes(c.series, format)),
+        "--etalons",
+        writeFile("etalons.csv", etalons),
+        "--tmin",
+        std::to_string(c.tmin),
+        "--fit",
+        c.fit,
+        "--gain=" + std::to_string(c.gainLeast) + ".." + std::to_string(c.gainMost),
+        "--penalty",
+        std::to_string(c.penalty),
+        "--task",
+        c.task,
+        "--energy",
+        std::to_string(c.energy),
+        "--chains",
+        std::to_string(c.chains),
+        "--json"};
     std::string tuples;
     for (const std::vector<int>& tuple : c.tuples) {
         if (!tuples.empty()) tuples += ';';
         tuples += joined(tuple, ',');
     }
     if (!tuples.empty()) args.insert(args.end(), {"--tuples", tuples});
+    if (c.bounded) args.insert(args.end(), {"--tmax", std::to_string(c.tmax)});
     if (c.count) args.insert(args.end(), {"--count", std::to_string(*c.count)});
     if (c.range)
         args.insert(args.end(), {"--count-range",
@@ -190,8 +218,17 @@ std::vector<int64_t> fitRow(const RandomCase& c, const std::vector<int>& numbers
     std::vector<const Samples*> etalons;
     for (const int number : numbers) etalons.push_back(&c.etalons[static_cast<std::size_t>(number - 1)]);
     std::vector<int64_t> row;
-    for (std::size_t k = 0; k + etalons.front()->size() <= c.series.size(); ++k)
-        row.push_back(reference::bestFit(c.series, etalons, c.energy, static_cast<int64_t>(k)));
+    for (std::size_t k = 0; k + etalons.front()->size() <= c.series.size(); ++k) {
+        const auto position = static_cast<int64_t>(k);
+        if (c.fit == "shape") {
+            row.push_back(reference::bestFit(c.series, etalons, c.energy, position) + c.penalty);
+            continue;
+        }
+        int64_t best = std::numeric_limits<int64_t>::max();
+        for (const Samples* etalon : etalons)
+            best = std::min(best, pulseScore(c, *etalon, position, 0, static_cast<int>(etalon->size()) - 1));
+        row.push_back(best);
+    }
     return row;
 }
 
@@ -227,7 +264,7 @@ std::pair<int, int> admittedCounts(const RandomCase& c) {
     const auto N = static_cast<int64_t>(c.series.size()), n = static_cast<int64_t>(c.etalons.front().size());
     int least = 0, most = 0;
     for (int64_t m = 1; m <= N; ++m) {
-        if ((m - 1) * c.tmin > N - n || m * c.tmax - n < N - c.tmax) continue;
+        if ((m - 1) * c.tmin > N - n || (c.bounded && m * c.tmax - n < N - c.tmax)) continue;
         if (least == 0) least = static_cast<int>(m);
         most = static_cast<int>(m);
     }
@@ -255,8 +292,7 @@ void expectChainSound(const RandomCase& c, const reference::Placement& placement
         const int first = pulse["segment"][0], last = pulse["segment"][1];
         const Samples& etalon = c.etalons.at(static_cast<std::size_t>(pulse["etalon"].get<int>() - 1));
         EXPECT_TRUE(reference::segmentAdmissible(etalon, c.energy, first, last)) << pulse;
-        EXPECT_EQ(pulse["score"].get<int64_t>(),
-                  reference::segmentScore(c.series, etalon, position, first, last));
+        EXPECT_EQ(pulse["score"].get<int64_t>(), pulseScore(c, etalon, position, first, last));
         starts.push_back(position);
         sum += pulse["score"].get<int64_t>();
     }
@@ -265,7 +301,7 @@ void expectChainSound(const RandomCase& c, const reference::Placement& placement
 }
 
 void expectExact(const RandomCase& c, const Json& result, int least, int most) {
-    const reference::Placement placement{std::ssize(c.series), std::ssize(c.etalons.front()), c.tmin, c.tmax};
+    const reference::Placement placement = placementOf(c);
     std::vector<Expected> searches = expectedSearches(c, placement, least, most);
     for (const Expected& search : searches) ASSERT_TRUE(search.total) << "the reference found no chain";
     std::stable_sort(searches.begin(), searches.end(),
@@ -312,6 +348,34 @@ TEST(DetectExactTest, EveryChainKeepsTheRangeAndTheBestIsTheExactOptimum) {
         ++accepted;
     }
     EXPECT_GT(accepted, count / 3);
+}
+
+// Long sparse series (past the 16-bit positions) with the count free: the best chain is the optimum
+// of a plain programme over positions, with and without a greatest gap.
+TEST(DetectExactTest, LongSeriesFindTheOptimumOfThePlainProgramme) {
+    cases::CaseRandom random(26);
+    const int count = std::max(2, cases::randomCaseCount(400) / 200);
+    for (int i = 0; i < count; ++i) {
+        RandomCase c;
+        c.etalons = {Samples{300, 900, -600, 200}, Samples{-500, 500, 500, -500}};
+        c.tmin = static_cast<int>(random.between(20, 60));
+        c.tmax = c.tmin + static_cast<int>(random.between(0, 150));
+        c.bounded = i % 2 == 0;
+        c.fit = i % 3 == 0 ? "gain-offset" : "shape";
+        c.penalty = c.fit == "shape" ? 0 : 200000;
+        c.task = "joint";
+        c.series = randomSeries(random, c, random.between(33000, 50000));
+        SCOPED_TRACE("case " + std::to_string(i) + ": " + std::to_string(c.series.size()) +
+                     " samples, gaps " + std::to_string(c.tmin) + ".." +
+                     (c.bounded ? std::to_string(c.tmax) : "") + ", fit " + c.fit);
+        const CliOutcome outcome = runCommandLineOf(argumentsOf(c, 3));
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const Json result = Json::parse(outcome.out);
+        const std::optional<int64_t> best = reference::bestFreeChainTotal(placementOf(c), fitRow(c, {1, 2}));
+        ASSERT_TRUE(best);
+        EXPECT_EQ(result["chains"][0]["distance"].get<int64_t>(), *best);
+        expectChainSound(c, placementOf(c), result["chains"][0], 1, std::numeric_limits<int>::max());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tests/support/detect_reference.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace tessaline::reference {
@@ -44,6 +45,28 @@ int64_t bestFit(const Samples& series, const std::vector<const Samples*>& etalon
     return best;
 }
 
+int64_t gainFit(const Samples& series, const Samples& etalon, int64_t position, double least, double most,
+                bool offset) {
+    const auto n = static_cast<int64_t>(etalon.size());
+    int64_t energy = 0, correlation = 0, etalonSum = 0, seriesSum = 0;
+    for (int64_t t = 0; t < n; ++t) {
+        const int64_t e = etalon[static_cast<std::size_t>(t)],
+                      x = series[static_cast<std::size_t>(position + t)];
+        energy += e * e;
+        correlation += e * x;
+        etalonSum += e;
+        seriesSum += x;
+    }
+    // n times the centred sums are whole numbers: n E' = n E - (sum e)^2, n C' = n C - (sum e)(sum x).
+    const double scale = offset ? static_cast<double>(n) : 1.0;
+    const double E =
+        offset ? static_cast<double>(n * energy - etalonSum * etalonSum) : static_cast<double>(energy);
+    const double C = offset ? static_cast<double>(n * correlation - etalonSum * seriesSum)
+                            : static_cast<double>(correlation);
+    const double g = std::clamp(E > 0.0 ? C / E : 1.0, least, most);
+    return std::llround((g * g * E - 2.0 * g * C) / scale);
+}
+
 bool placementKept(const Placement& p, const std::vector<int64_t>& starts) {
     if (starts.empty() || starts.front() < 0 || starts.front() > p.tmax - p.length) return false;
     if (starts.back() > p.samples - p.length || starts.back() < p.samples - p.tmax) return false;
@@ -78,6 +101,22 @@ std::optional<int64_t> bestChainTotal(const Placement& p, const std::vector<std:
         for (int64_t k = std::max<int64_t>(0, p.samples - p.tmax); k < positions; ++k) {
             if (totals[k] != NONE && (!best || totals[k] < *best)) best = totals[k];
         }
+    }
+    return best;
+}
+
+std::optional<int64_t> bestFreeChainTotal(const Placement& p, const std::vector<int64_t>& row) {
+    constexpr int64_t NONE = std::numeric_limits<int64_t>::max();
+    const auto positions = static_cast<int64_t>(row.size());
+    std::vector<int64_t> totals(row.size(), NONE);
+    std::optional<int64_t> best;
+    for (int64_t k = 0; k < positions; ++k) {
+        int64_t before = k <= p.tmax - p.length ? 0 : NONE;
+        for (int64_t q = std::max<int64_t>(0, k - p.tmax); q <= k - p.tmin; ++q)
+            before = std::min(before, totals[q]);
+        if (before == NONE) continue;
+        totals[k] = before + row[k];
+        if (k >= p.samples - p.tmax && (!best || totals[k] < *best)) best = totals[k];
     }
     return best;
 }

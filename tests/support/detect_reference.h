@@ -22,6 +22,11 @@ bool segmentAdmissible(const Samples& etalon, int energy, int first, int last);
 int64_t bestFit(const Samples& series, const std::vector<const Samples*>& etalons, int energy,
                 int64_t position);
 
+// The gain fits of the whole etalon at a position, rounded: min over g in [least, most] of
+// g^2 E - 2 g C, the etalon and the samples taken about their means when `offset`.
+int64_t gainFit(const Samples& series, const Samples& etalon, int64_t position, double least, double most,
+                bool offset);
+
 struct Placement {
     int64_t samples, length, tmin, tmax;
 };
@@ -35,5 +40,9 @@ bool placementKept(const Placement& placement, const std::vector<int64_t>& start
 std::optional<int64_t> bestChainTotal(const Placement& placement,
                                       const std::vector<std::vector<int64_t>>& rows, int phase, int64_t least,
                                       int64_t most);
+
+// The least total of a chain of any count under the placement rules, every pulse scored by `row`:
+// a plain programme over positions that looks at every predecessor in reach.
+std::optional<int64_t> bestFreeChainTotal(const Placement& placement, const std::vector<int64_t>& row);
 
 }  // namespace tessaline::reference
