@@ -1,16 +1,14 @@
 #include "gui/window/main_window.h"
 
+#include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeySequence>
 #include <QMenuBar>
-#include <QMetaObject>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
-#include <vector>
+#include <memory>
 
 #include "app/commands.h"
 #include "app/menu.h"
@@ -19,7 +17,10 @@
 #include "draw/button_pictures.h"
 #include "gui/qt_canvas.h"
 #include "gui/qt_image.h"
+#include "gui/window/progress_dialog.h"
 #include "gui/window/qt_dialogs.h"
+#include "gui/window/save_image.h"
+#include "gui/window/window_texts.h"
 #include "platform/formatting.h"
 
 namespace tessaline {
@@ -51,9 +52,8 @@ QString progressText(const SimulationProgress& progress, double seconds) {
     const double rate = seconds > 0.0 ? static_cast<double>(progress.seriesProcessed) / seconds : 0.0;
     const double share = progress.cells > 0 ? static_cast<double>(progress.cellsDone) / progress.cells : 0.0;
     const auto left = static_cast<long long>(share > 0.0 ? seconds * (1.0 - share) / share : 0.0);
-    return QString::fromStdString(
-        formatted("Statistical simulation: %d of %d cells\n%.0f series/s, %lld:%02lld left",
-                  progress.cellsDone, progress.cells, rate, left / 60, left % 60));
+    return windowText(formatted("Statistical simulation: %d of %d cells\n%.0f series/s, %lld:%02lld left",
+                                progress.cellsDone, progress.cells, rate, left / 60, left % 60));
 }
 
 }  // namespace
@@ -65,8 +65,11 @@ WindowImage paintButtonPicture(std::string_view caption) {
 }
 
 MainWindow::MainWindow(const std::function<WindowImage(std::string_view)>& paintPicture)
-    : view_(new WorkbenchView(*this, state_, this)) {
+    : view_(new WorkbenchView(*this, state_, this)), closeLater_(new QTimer(this)) {
     setWindowTitle("Tessaline");
+    // Once the command that ran the simulation has returned.
+    closeLater_->setSingleShot(true);
+    connect(closeLater_, &QTimer::timeout, this, &QWidget::close);
     setCentralWidget(view_);
     view_->deferredMessage = [this](const std::string& text, const std::string& caption, MessageIcon icon) {
         // Qt's event queue owns the call it keeps until it runs, which the leak check cannot see.
@@ -111,19 +114,19 @@ QAction* MainWindow::action(int command) const {
 }
 
 void MainWindow::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
+    if (!onInterfaceThread()) {
+        // A simulation's worker never waits for the interface thread, which may be waiting for it:
+        // what it says is shown once it has ended.
+        const std::lock_guard<std::mutex> lock(workerMessagesMutex_);
+        workerMessages_.push_back({std::string(text), std::string(caption), icon});
+        return;
+    }
+    if (closeAfterRun_) return;
     if (messageRecorder) {
         messageRecorder(text, caption);
         return;
     }
-    if (onInterfaceThread()) {
-        showMessageBox(this, text, caption, icon);
-        return;
-    }
-    // A simulation's worker speaks through the interface thread and waits until the box is closed.
-    const std::string t(text), c(caption);
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the queued call is Qt's to release
-    QMetaObject::invokeMethod(
-        this, [this, &t, &c, icon] { showMessageBox(this, t, c, icon); }, Qt::BlockingQueuedConnection);
+    showMessageBox(this, text, caption, icon);
 }
 
 // The picture is always painted whole from the state, so erasing or not looks the same.
@@ -138,7 +141,16 @@ void MainWindow::checkMenuItem(int commandId, bool checked) {
     entry->setChecked(checked);
 }
 
-void MainWindow::sendCommand(int commandId) { dispatchCommand(*this, state_, commandId); }
+// A command while a simulation runs would read or write the records the run is writing: refused.
+void MainWindow::sendCommand(int commandId) {
+    if (simulationRunning()) return;
+    // The window saves its picture itself: it also writes PNG files, which the shell's snapshot does not.
+    if (commandId == CMD_SAVE_IMAGE) {
+        saveWindowImage(*this, view_->pictureInWindowPixels());
+        return;
+    }
+    dispatchCommand(*this, state_, commandId);
+}
 
 // Closing waits until the command that asked for it has returned.
 void MainWindow::requestClose() {
@@ -146,6 +158,7 @@ void MainWindow::requestClose() {
 }
 
 bool MainWindow::runDialog(DialogForm& form) {
+    if (closeAfterRun_) return false;
     return dialogAnswerer ? dialogAnswerer(form) : runFormDialog(this, form);
 }
 
@@ -154,6 +167,7 @@ WindowImage MainWindow::captureClientArea() {
 }
 
 std::optional<std::string> MainWindow::chooseSaveFileName(const SaveFileRequest& request) {
+    if (closeAfterRun_) return std::nullopt;
     return saveAnswerer ? saveAnswerer(request) : askSaveFileName(this, request);
 }
 
@@ -180,18 +194,40 @@ void MainWindow::captureMouse() { view_->grabMouse(); }
 
 void MainWindow::releaseMouse() { view_->releaseMouse(); }
 
+// Closing while a simulation runs cancels it; the window closes once the worker has ended.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!simulationRunning()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    closeAfterRun_ = true;
+    progress_->requestCancel();
+}
+
+void MainWindow::setCommandsEnabled(bool enabled) {
+    menuBar()->setEnabled(enabled);
+    // A disabled entry's shortcut does not fire either.
+    for (const auto& [command, entry] : actions_) entry->setEnabled(enabled);
+}
+
+void MainWindow::showWorkerMessages() {
+    std::vector<WorkerMessage> said;
+    {
+        const std::lock_guard<std::mutex> lock(workerMessagesMutex_);
+        said.swap(workerMessages_);
+    }
+    for (const WorkerMessage& message : said) showMessage(message.text, message.caption, message.icon);
+}
+
 // Runs the simulation on a worker thread while a modal dialog shows its progress and offers
-// Cancel, which stops it between repeats (the simulation then says it was cancelled). The picture
-// stays as it was until the run has ended.
+// Cancel, which stops it between repeats (the simulation then says it was cancelled). The dialog
+// stays up until the worker has ended, and until then the window takes no command and the picture
+// stays as it was. The worker never waits for this thread: the dialog fetches its progress, and
+// its messages are kept and shown after it has ended.
 void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
     std::atomic<bool> cancel{false};
-    QProgressDialog dialog("Statistical simulation", "Cancel", 0, 1000, this);
-    dialog.setWindowTitle(" Statistical Simulation");
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(0);
-    dialog.setAutoReset(false);
-    dialog.setAutoClose(false);
-    connect(&dialog, &QProgressDialog::canceled, this, [&cancel] { cancel.store(true); });
+    SimulationProgressDialog dialog(this, cancel);
     SimulationHooks& hooks = state_.simulationHooks;
     const SimulationHooks kept = hooks;
     const auto start = std::chrono::steady_clock::now();
@@ -201,29 +237,30 @@ void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const int value =
             progress.cells > 0 ? static_cast<int>(1000LL * progress.cellsDone / progress.cells) : 0;
-        const QString text = progressText(progress, seconds);
-        QMetaObject::invokeMethod(
-            &dialog,
-            [&dialog, value, text] {
-                dialog.setValue(value);
-                dialog.setLabelText(text);
-            },
-            Qt::QueuedConnection);
+        dialog.postProgress(value, progressText(progress, seconds));
     };
+    progress_ = &dialog;
+    setCommandsEnabled(false);
     view_->setFrozen(true);
-    QEventLoop loop;
-    QThread* worker = QThread::create(run);
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    dialog.show();
-    loop.exec();
-    worker->wait();
-    delete worker;
-    QCoreApplication::removePostedEvents(&dialog);  // progress still queued for the closed dialog
+    {
+        QEventLoop loop;
+        const std::unique_ptr<QThread> worker(QThread::create(run));
+        connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+        worker->start();
+        dialog.show();
+        loop.exec();
+        // The loop also ends when the application quits: the run is then cancelled.
+        if (!worker->isFinished()) cancel.store(true);
+        worker->wait();
+    }
     hooks.cancel = kept.cancel;
     hooks.progress = kept.progress;
+    progress_ = nullptr;
+    dialog.finish();
+    setCommandsEnabled(true);
     view_->setFrozen(false);
-    dialog.close();
+    showWorkerMessages();
+    if (closeAfterRun_) closeLater_->start();
 }
 
 int runWorkbench(QApplication& application) {
