@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QRegularExpression>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -20,7 +21,7 @@ struct HeldMessage {
 };
 bool gStarting = false;
 std::vector<HeldMessage> gHeld;
-const GuiSession::StartFailure* gCannotStart = nullptr;
+const StartFailure* gCannotStart = nullptr;
 
 QString firstLine(const QString& text) { return text.section(QLatin1Char('\n'), 0, 0).trimmed(); }
 
@@ -35,8 +36,8 @@ void forward(QtMsgType type, const QMessageLogContext& context, const QString& m
 [[noreturn]] void endForPlatform(const QString& fatal) {
     QStringList said;
     for (const HeldMessage& held : gHeld) said.append(held.text);
-    const char* name = std::getenv("QT_QPA_PLATFORM");
-    const std::string line = "cannot start the Qt platform \"" + std::string(name != nullptr ? name : "") +
+    const std::string line = "cannot start the Qt platform \"" +
+                             triedPlatform(std::getenv("QT_QPA_PLATFORM"), said) +
                              "\": " + platformFailureReason(said, fatal);
     if (gCannotStart != nullptr && *gCannotStart) {
         (*gCannotStart)(line);
@@ -91,18 +92,35 @@ std::string platformFailureReason(const QStringList& messages, const QString& fa
     return "no platform plugin could be initialized";
 }
 
+std::string triedPlatform(const char* chosen, const QStringList& messages) {
+    if (chosen != nullptr && *chosen != '\0') return chosen;
+    static const QRegularExpression named(QStringLiteral("platform plugin \"([^\"]+)\""));
+    for (const QString& message : messages) {
+        const QRegularExpressionMatch found = named.match(message);
+        if (found.hasMatch()) return found.captured(1).toStdString();
+    }
+    return {};
+}
+
+QtMessageHandler makeApplicationOrEnd(const std::function<void()>& make, const StartFailure& cannotStart) {
+    const QtMessageHandler previous = qInstallMessageHandler(passMessage);
+    gPreviousHandler = previous;
+    gCannotStart = &cannotStart;
+    gStarting = true;
+    make();
+    gCannotStart = nullptr;
+    releaseHeldMessages();
+    return previous;
+}
+
 GuiSession::GuiSession(const StartFailure& cannotStart) {
     if (QGuiApplication::instance() != nullptr) return;
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (chosen == nullptr || *chosen == '\0')
         setenv("QT_QPA_PLATFORM", "offscreen", 1);  // keeps a platform the user chose
-    previousHandler_ = qInstallMessageHandler(passMessage);
-    gPreviousHandler = previousHandler_;
-    gCannotStart = &cannotStart;
-    gStarting = true;
-    application_ = std::make_unique<QGuiApplication>(argumentCount_, arguments_);
-    gCannotStart = nullptr;
-    releaseHeldMessages();
+    previousHandler_ = makeApplicationOrEnd(
+        [this] { application_ = std::make_unique<QGuiApplication>(argumentCount_, arguments_); },
+        cannotStart);
 }
 
 GuiSession::~GuiSession() {

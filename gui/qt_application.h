@@ -2,7 +2,8 @@
 // Qt's application object, which fonts and text drawing need. Without a display the picture is
 // drawn on Qt's offscreen platform: the session chooses it when QT_QPA_PLATFORM is not set or
 // empty. A platform that cannot start (no display for "xcb", an unknown name) ends the process with
-// one line that says so and status 1, where Qt itself would abort with a core dump.
+// one line that says so and status 1, where Qt itself would abort with a core dump; the window's
+// program makes its own application object the same way.
 #include <QGuiApplication>
 #include <functional>
 #include <memory>
@@ -10,11 +11,21 @@
 
 namespace tessaline {
 
+// Told `cannot start the Qt platform "NAME": REASON` when the platform cannot start; the process
+// ends with status 1 right after.
+using StartFailure = std::function<void(const std::string& line)>;
+
+// Runs `make`, which makes Qt's application object, with Qt's messages held back meanwhile: when
+// the platform cannot start, they give the reason of the one line `cannotStart` is told (without
+// it the line goes to stderr after "tessaline: ") and the process ends with status 1; when it
+// starts, they go on as usual. This file's message handler stays installed; the handler it replaced
+// is returned.
+QtMessageHandler makeApplicationOrEnd(const std::function<void()>& make,
+                                      const StartFailure& cannotStart = {});
+
 class GuiSession {
 public:
-    // Told `cannot start the Qt platform "NAME": REASON` when the platform cannot start; the
-    // process ends with status 1 right after.
-    using StartFailure = std::function<void(const std::string& line)>;
+    using StartFailure = tessaline::StartFailure;
 
     // Makes the application object unless one exists already (then this session leaves it alone).
     // Without `cannotStart` the line goes to stderr after "tessaline: ".
@@ -35,5 +46,9 @@ private:
 // The reason a platform did not start, from what Qt said while trying: `messages` before the fatal
 // one, then `fatal`.
 std::string platformFailureReason(const QStringList& messages, const QString& fatal);
+
+// The platform Qt tried: `chosen` (QT_QPA_PLATFORM) when not empty, else the one Qt's `messages`
+// name (its default), else "".
+std::string triedPlatform(const char* chosen, const QStringList& messages);
 
 }  // namespace tessaline

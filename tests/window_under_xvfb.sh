@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real workbench program on a virtual X display: it starts, shows its window titled "Tessaline",
 # paints something that is not blank, answers the keyboard (F5 makes and processes a series), and
-# ends with status 0 on " Exit" (Ctrl+Q). With a folder as second argument the screenshots stay
+# ends with status 0 on " Exit" (Ctrl+Q). Without a display to open (none named, an empty name, a
+# dead one) it says so in one line on stderr and ends with status 1, and so does its display check
+# (--check-display), which answers 0 on the virtual display. With a folder as second argument the screenshots stay
 # there (alphabet.png, result.png, and statistics.png of a statistical simulation run from the menu
 # with its dialogs as shown, which takes a while).
 set -uo pipefail
@@ -33,10 +35,35 @@ statistics_picture() {
   import -window root "$work/statistics.png"
 }
 
+# Outside any display: the program and its display check end with one line and status 1.
+without_display() {
+  local program="$1" work="$2" failed=0
+  for display in unset "" ":7345"; do
+    for check in "" --check-display; do
+      local status
+      if [ "$display" = unset ]; then
+        env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" $check >"$work/out" 2>"$work/err"
+      else
+        env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$program" $check >"$work/out" 2>"$work/err"
+      fi
+      status=$?
+      local lines
+      lines="$(wc -l <"$work/err")"
+      if [ "$status" -ne 1 ] || [ "$lines" -ne 1 ] || ! grep -q '^tessaline: cannot start the Qt platform "xcb": no display$' "$work/err"; then
+        echo "FAIL: DISPLAY $display ${check:-(window)}: status $status, $lines lines on stderr:" >&2
+        cat "$work/err" >&2
+        failed=1
+      fi
+    done
+  done
+  return $failed
+}
+
 # Inside the virtual display: run_session PROGRAM WORK [KEEP]
 run_session() {
   local program="$1" work="$2" keep="${3:-}"
   export QT_QPA_PLATFORM=xcb
+  "$program" --check-display >"$work/out" 2>&1 || { echo "FAIL: --check-display refused the display" >&2; cat "$work/out" >&2; return 1; }
   "$program" >"$work/out" 2>&1 &
   local pid=$!
   # A first start on a fresh machine may spend a while building the font cache.
@@ -85,6 +112,7 @@ keep="${2:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
+without_display "$program" "$work" || failures=$((failures + 1))
 # The X platform's D-Bus and font libraries keep blocks the leak checker of the sanitizer build
 # reports; they are not the workbench's.
 printf 'leak:libdbus-1.so\nleak:libfontconfig.so\n' >"$work/leaks.supp"

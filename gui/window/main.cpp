@@ -1,18 +1,28 @@
 // tessaline: the workbench window.
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 #include <string_view>
 
+#include "gui/qt_application.h"
 #include "gui/window/main_window.h"
 
 int main(int argc, char** argv) {
-    // --version answers without opening a window (and without a display).
+    bool checkDisplay = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--version") {
+        const std::string_view argument(argv[i]);
+        // --version answers without opening a window (and without a display).
+        if (argument == "--version") {
             std::printf("tessaline %s\n", TESSALINE_VERSION);
             return std::fflush(stdout) == 0 ? 0 : 1;
         }
+        // --check-display opens the display's connection and ends: 0 when the window could open.
+        if (argument == "--check-display") checkDisplay = true;
     }
-    QApplication application(argc, argv);
-    return tessaline::runWorkbench(application);
+    // Without a display to open (none named, or a dead one) this says so in one line and ends
+    // with status 1.
+    std::unique_ptr<QApplication> application;
+    tessaline::makeApplicationOrEnd([&] { application = std::make_unique<QApplication>(argc, argv); });
+    if (checkDisplay) return 0;
+    return tessaline::runWorkbench(*application);
 }
