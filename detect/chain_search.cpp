@@ -10,6 +10,7 @@ namespace tessaline {
 namespace {
 
 constexpr int64_t UNREACHED = std::numeric_limits<int64_t>::max();
+static_assert(NO_PULSE == UNREACHED, "a chain may start only where a pulse may stand");
 
 bool cancelled(const std::atomic<bool>* cancel) {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
@@ -172,7 +173,8 @@ void advanceLayer(const ChainGeometry& g, const Layer& before, const Layer& laye
         const bool takeEarly = early <= late;
         const int64_t least = takeEarly ? early : late;
         const int64_t at = takeEarly ? t.minima.backwardAt.data()[a] : t.minima.forwardAt.data()[a + w - 1];
-        current[a] = least == UNREACHED ? UNREACHED : least + row[layer.lo + a];
+        const int64_t score = row[layer.lo + a];
+        current[a] = least == UNREACHED || score == NO_PULSE ? UNREACHED : least + score;
         gaps[a] = static_cast<uint32_t>(a + w - 1 - at + g.tmin);
     }
 }
@@ -268,6 +270,7 @@ int64_t freeTotal(const ChainGeometry& g, FreeTables& t, int64_t r, int64_t p, i
     }
     window.dropBefore(p - g.tmax);
     uint32_t& gap = t.gaps.data()[r * t.positions + p];
+    if (score == NO_PULSE) return UNREACHED;
     const bool mayStart = r == 0 && p <= firstStartLimit(g);
     if (mayStart && (window.empty() || window.total() >= 0)) {
         gap = 0;

@@ -18,6 +18,9 @@
 
 namespace tessaline {
 
+// A row's score at a position where no pulse may stand.
+inline constexpr int64_t NO_PULSE = INT64_MAX;
+
 struct ChainGeometry {
     int64_t samples = 0;  // N
     int64_t length = 0;   // n, the etalons' length
@@ -38,7 +41,8 @@ enum class SearchOutcome { Found, NoChain, OutOfMemory, Cancelled };
 inline constexpr int64_t CHAIN_TABLE_LIMIT = int64_t{2} << 30;
 int64_t chainTableBytes(const ChainGeometry& geometry, int64_t rows);
 
-// The best chain over `rows` (each the score at every start position 0..N - n) from row `phase`.
+// The best chain over `rows` (each the score at every start position 0..N - n, NO_PULSE where none
+// may stand) from row `phase`.
 SearchOutcome searchChain(const ChainGeometry& geometry, std::span<const int64_t* const> rows, int phase,
                           const std::atomic<bool>* cancel, ChainFound& found);
 

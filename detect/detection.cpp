@@ -211,8 +211,12 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
     r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
                            : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
     r.algorithm = algorithmFor(s.task, r.seriesType);
-    r.penalty = s.automaticPenalty ? automaticPenalty(in.series) : std::llround(s.penalty.value_or(0.0));
-    const FitSettings fit{s.fit, s.energy, s.gainLeast, s.gainMost, r.penalty};
+    r.penalty =
+        s.automaticPenalty ? automaticPenalty(in.series, s.tmin) : std::llround(s.penalty.value_or(0.0));
+    // Only a fit with a level of its own leaves a residual that a baseline does not swell.
+    const bool limited = s.automaticPenalty && s.fit == FitKind::GainOffset;
+    const double residualLimit = limited ? AUTOMATIC_RESIDUAL_LIMIT * noiseVariance(in.series) : 0.0;
+    const FitSettings fit{s.fit, s.energy, s.gainLeast, s.gainMost, r.penalty, residualLimit};
     RunContext run{s, in, fit, detectGeometry(s, in, r.least, r.most), cancel, failure};
     Ranking ranking;
     ranking.limit = static_cast<std::size_t>(std::max(s.chains, 1));
@@ -229,8 +233,8 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
     return DetectOutcome::Done;
 }
 
-int64_t automaticPenalty(const std::vector<int16_t>& series) {
-    if (series.size() < 3) return 0;
+double noiseVariance(const std::vector<int16_t>& series) {
+    if (series.size() < 3) return 0.0;
     std::vector<int32_t> steps(series.size() - 1);
     for (std::size_t i = 0; i + 1 < series.size(); ++i) steps[i] = int32_t{series[i + 1]} - series[i];
     const auto median = [](std::vector<int32_t>& values) {
@@ -241,7 +245,12 @@ int64_t automaticPenalty(const std::vector<int16_t>& series) {
     const double centre = median(steps);
     for (int32_t& step : steps) step = static_cast<int32_t>(std::abs(step - centre));
     const double sigma = 1.4826 * median(steps) / std::sqrt(2.0);
-    return std::llround(2.0 * std::log(static_cast<double>(series.size())) * sigma * sigma);
+    return sigma * sigma;
+}
+
+int64_t automaticPenalty(const std::vector<int16_t>& series, int64_t tmin) {
+    const double places = std::max(static_cast<double>(series.size()) / static_cast<double>(tmin), 1.0);
+    return std::llround(2.0 * std::log(places) * noiseVariance(series));
 }
 
 bool makeDetectPicture(const DetectSamples& in, const DetectResult& r, int64_t first, int64_t last,

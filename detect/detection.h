@@ -111,9 +111,16 @@ inline constexpr int64_t DETECT_PICTURE_LIMIT = 32767;
 bool makeDetectPicture(const DetectSamples& samples, const DetectResult& result, int64_t first, int64_t last,
                        DetectPicture& picture, std::string& failure);
 
-// The cost of a pulse `--penalty auto` takes: 2 ln(N) times the noise variance of the series,
-// estimated robustly from its first differences (1.4826 MAD / sqrt 2), rounded.
-int64_t automaticPenalty(const std::vector<int16_t>& series);
+// The noise variance of a series, estimated robustly from its first differences: (1.4826 MAD / sqrt 2)^2.
+double noiseVariance(const std::vector<int16_t>& series);
+
+// What `--penalty auto` takes: the cost of a pulse, 2 ln(N / Tmin) times the noise variance (the
+// best fit of one etalon among the N / Tmin places a pulse may take in noise alone lowers the sum
+// of squares by about that much), rounded; and with the gain-offset fit the residual limit, a fit
+// leaving more than AUTOMATIC_RESIDUAL_LIMIT times the noise variance per degree of freedom
+// explaining no pulse.
+int64_t automaticPenalty(const std::vector<int16_t>& series, int64_t tmin);
+inline constexpr double AUTOMATIC_RESIDUAL_LIMIT = 3.0;
 
 // The tasks by the names the front ends take: joint, recognition, tuples-detection, tuples-recognition.
 std::optional<uint16_t> detectTaskCode(std::string_view name) noexcept;

@@ -65,7 +65,38 @@ double gainScore(double correlation, double energy, const FitSettings& s) {
     return g * g * energy - 2.0 * g * correlation;
 }
 
-// Whole-etalon scores of every kind from the correlations (in place in `score`).
+// The score of a whole-etalon fit from the etalon's and the window's sums: n, sum e, sum e^2 (E),
+// sum x, sum x^2 and C = sum e x; and the residual sum of squares it leaves.
+struct WindowFit {
+    double score, residual;
+};
+
+WindowFit fitWindow(const FitSettings& s, int64_t n, int64_t etalonSum, int64_t energy, int64_t sum,
+                    int64_t squares, int64_t correlation) {
+    const auto squaresLeft = static_cast<double>(squares);
+    switch (s.kind) {
+        case FitKind::Shape: {
+            const auto score = static_cast<double>(energy - 2 * correlation);
+            return {score, squaresLeft + score};
+        }
+        case FitKind::Gain: {
+            const double score = gainScore(static_cast<double>(correlation), static_cast<double>(energy), s);
+            return {score, squaresLeft + score};
+        }
+        case FitKind::GainOffset: break;
+    }
+    // About the means: n C' = n C - (sum e)(sum x), n E' = n E - (sum e)^2, exact in 64 bits.
+    const auto N = static_cast<double>(n);
+    const double score = gainScore(static_cast<double>(n * correlation - etalonSum * sum),
+                                   static_cast<double>(n * energy - etalonSum * etalonSum), s) /
+                         N;
+    return {score, static_cast<double>(n * squares - sum * sum) / N + score};
+}
+
+int64_t freeLevels(FitKind kind) { return kind == FitKind::Shape ? 0 : kind == FitKind::Gain ? 1 : 2; }
+
+// Whole-etalon scores of every kind from the correlations (in place in `score`), refused where the
+// residual passes the limit.
 FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t> etalon, const FitSettings& s,
                        const std::atomic<bool>* cancel, int64_t* score) {
     if (const FitOutcome outcome = correlations(series, etalon, cancel, score); outcome != FitOutcome::Done)
@@ -73,23 +104,21 @@ FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t>
     const auto n = static_cast<int64_t>(etalon.size());
     const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
     const int64_t energy = energyOf(etalon);
-    if (s.kind == FitKind::Shape) {
-        for (int64_t k = 0; k < positions; ++k) score[k] = energy - 2 * score[k];
-    } else if (s.kind == FitKind::Gain) {
-        for (int64_t k = 0; k < positions; ++k)
-            score[k] = std::llround(gainScore(static_cast<double>(score[k]), static_cast<double>(energy), s));
-    } else {
-        // About the means: n C' = n C - (sum e)(sum x), n E' = n E - (sum e)^2, exact in 64 bits.
-        int64_t etalonSum = 0, window = 0;
-        for (const int16_t v : etalon) etalonSum += v;
-        for (int64_t t = 0; t < n - 1; ++t) window += series[static_cast<std::size_t>(t)];
-        const auto centredEnergy = static_cast<double>(n * energy - etalonSum * etalonSum);
-        for (int64_t k = 0; k < positions; ++k) {
-            window += series[static_cast<std::size_t>(k + n - 1)];
-            const auto centred = static_cast<double>(n * score[k] - etalonSum * window);
-            score[k] = std::llround(gainScore(centred, centredEnergy, s) / static_cast<double>(n));
-            window -= series[static_cast<std::size_t>(k)];
-        }
+    int64_t etalonSum = 0, sum = 0, squares = 0;
+    for (const int16_t v : etalon) etalonSum += v;
+    const double limit = s.residualLimit * static_cast<double>(std::max<int64_t>(n - freeLevels(s.kind), 1));
+    const auto take = [&](int64_t at, int64_t sign) {
+        const int64_t x = series[static_cast<std::size_t>(at)];
+        sum += sign * x;
+        squares += sign * x * x;
+    };
+    for (int64_t t = 0; t < n - 1; ++t) take(t, 1);
+    for (int64_t k = 0; k < positions; ++k) {
+        take(k + n - 1, 1);
+        const WindowFit fit = fitWindow(s, n, etalonSum, energy, sum, squares, score[k]);
+        const bool refused = s.residualLimit > 0.0 && fit.residual > limit;
+        score[k] = refused ? FIT_REFUSED : std::llround(fit.score);
+        take(k, -1);
     }
     return FitOutcome::Done;
 }
@@ -176,7 +205,9 @@ FitOutcome fillRow(std::span<const int16_t> series, std::span<const int16_t> eta
                                    ? segmentScores(series, etalon, s.energy, cancel, row)
                                    : wholeScores(series, etalon, s, cancel, row.score.data());
     if (outcome != FitOutcome::Done || s.penalty == 0) return outcome;
-    for (int64_t k = 0; k < row.positions; ++k) row.score.data()[k] += s.penalty;
+    for (int64_t k = 0; k < row.positions; ++k) {
+        if (row.score.data()[k] != FIT_REFUSED) row.score.data()[k] += s.penalty;
+    }
     return outcome;
 }
 

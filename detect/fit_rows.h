@@ -10,6 +10,8 @@
 // - the gain-offset fit: the same with the etalon and the series both taken about their means over
 //   the pulse, so that a constant level alone never pays for a pulse.
 // Gain fits' scores are rounded to whole numbers. Every score carries the penalty of a pulse.
+// The residual a fit leaves is the window's sum of squares (about its mean with an offset) plus the
+// score; its degrees of freedom are n less the fit's free levels (0, 1 or 2).
 // Between etalons folded into one row, the earlier one wins ties.
 #include <atomic>
 #include <cstdint>
@@ -35,7 +37,14 @@ struct FitSettings {
     int energy = 100;                         // shape fit: below 100 cut-off segments may explain a pulse
     double gainLeast = 0.25, gainMost = 4.0;  // gain fits: the bounds of a pulse's gain
     int64_t penalty = 0;                      // added to every pulse's score
+    // When above 0, a whole-etalon fit that leaves more than this many times its degrees of freedom
+    // of residual sum of squares explains no pulse there (its score is FIT_REFUSED): an artefact
+    // the etalon does not have the shape of pays for no pulse, however much it lowers the residual.
+    double residualLimit = 0.0;
 };
+
+// The score of a position where no pulse may stand (the chain search's NO_PULSE).
+inline constexpr int64_t FIT_REFUSED = INT64_MAX;
 
 enum class FitOutcome { Done, OutOfMemory, Cancelled };
 

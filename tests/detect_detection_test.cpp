@@ -203,5 +203,30 @@ TEST(DetectionRunTest, EveryWorkingTableThatCannotBeHadIsSaidAndCancelStops) {
     EXPECT_EQ(stretch.record->lpFoundPositions[0], 5);
 }
 
+// Positions where no pulse may stand are skipped by every search, and a chain that cannot avoid them
+// does not exist.
+TEST(DetectionRunTest, NoPulseStandsWhereItsFitIsRefused) {
+    const int64_t X = NO_PULSE;
+    const std::vector<int64_t> row = {5, X, -10, X, -3, -8, X, -1, X, -2};
+    const int64_t* rows[] = {row.data()};
+    const struct {
+        ChainGeometry geometry;
+        SearchOutcome outcome;
+        std::vector<int32_t> positions;
+    } cases[] = {
+        {{10, 1, 1, 10, 1, 10, true}, SearchOutcome::Found, {2, 4, 5, 7, 9}},
+        {{10, 1, 2, 10, 1, 5, true}, SearchOutcome::Found, {2, 5, 7, 9}},
+        {{10, 1, 2, 2, 5, 5, false}, SearchOutcome::NoChain, {}},  // 0, 2, ..., 8 or 1, 3, ..., 9
+        {{10, 1, 3, 3, 3, 3, false}, SearchOutcome::NoChain, {}},  // 1, 4, 7 or 2, 5, 8
+        {{10, 1, 3, 4, 3, 3, false}, SearchOutcome::Found, {2, 5, 9}},
+    };
+    for (const auto& c : cases) {
+        ChainFound found;
+        SCOPED_TRACE(testing::Message() << "gaps " << c.geometry.tmin << ".." << c.geometry.tmax);
+        ASSERT_EQ(searchChain(c.geometry, rows, 0, nullptr, found), c.outcome);
+        EXPECT_EQ(found.positions, c.positions);
+    }
+}
+
 }  // namespace
 }  // namespace tessaline

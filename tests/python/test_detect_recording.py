@@ -55,8 +55,11 @@ class RecordingTest(unittest.TestCase):
         starts = np.arange(500, 1_000_000 - 500, 900)
         series = recording(self.rng, 1_000_000, self.etalons, starts, np.ones(len(starts)), 80)
         done = detect(self.folder, series, self.etalons, "--tmin", "200", "--fit", "gain-offset", "--penalty", "auto")
-        pulses = self.found(done)
-        self.assert_near([p["position"] for p in pulses], starts)
+        found = np.array([p["position"] for p in self.found(done)])
+        # Noise alone fits a pulse now and then among a million samples: a few in a thousand at most.
+        near = np.abs(found[:, None] - starts[None, :]) <= 2
+        self.assertGreaterEqual(near.any(axis=0).mean(), 0.999)
+        self.assertLessEqual((~near.any(axis=1)).sum(), 3)
         peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss  # kilobytes
         self.assertLess(peak, 200 * 1024)
 
