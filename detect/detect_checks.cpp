@@ -115,22 +115,23 @@ std::string checkTupleNumbers(const DetectRequest& r, std::size_t etalons, const
 // " in FILE" when the samples came from a file.
 std::string inFile(const char* file) { return file != nullptr ? std::string(" in ") + file : std::string(); }
 
-// The rows of fits a run keeps at once: one per etalon of the longest tuple, or one (two while the
-// best of several etalons is folded).
-int64_t fitRowCount(const DetectRequest& r) {
-    std::size_t longest = 2;
+// The most etalons a tuple of the request holds (1 without tuples).
+int64_t longestTuple(const DetectRequest& r) {
+    std::size_t longest = 1;
     for (const std::vector<int32_t>& tuple : r.tuples) longest = std::max(longest, tuple.size());
     return static_cast<int64_t>(longest);
 }
 
-// What the run's fit rows and chain tables take, refused beyond what a run may take.
+// The tables that grow with more than the series' length: one per pulse with the count constrained,
+// one per tuple element with the count free. Refused beyond what a run may take; what grows with
+// the length alone is left to the memory there is.
 std::string checkWorkingMemory(const DetectRequest& r, const DetectSamples& s, const DetectNames& names,
                                int least, int most) {
     const ChainGeometry g = detectGeometry(r, s, least, most);
-    const int64_t rows = fitRowCount(r);
-    const int64_t rowBytes = rows * (g.samples - g.length + 1) * (r.energy < 100 ? 20 : 12);
-    const int64_t bytes = rowBytes + chainTableBytes(g, isTuplesTask(r.task) ? rows : 1);
-    if (bytes <= CHAIN_TABLE_LIMIT) return {};
+    const int64_t states = longestTuple(r);
+    const int64_t bytes = chainTableBytes(g, states);
+    const int64_t beyondLength = g.countFree ? bytes - chainTableBytes(g, 1) : bytes;
+    if (beyondLength <= CHAIN_TABLE_LIMIT) return {};
     const auto mib = [](int64_t b) { return std::to_string((b + (int64_t{1} << 20) - 1) >> 20); };
     std::string text = "the run needs " + mib(bytes) + " MiB of working tables, more than the " +
                        mib(CHAIN_TABLE_LIMIT) + " MiB a detection takes: ";

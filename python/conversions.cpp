@@ -11,7 +11,7 @@ using namespace pybind11::literals;
 
 constexpr double SAMPLE_LEAST = -32768.0, SAMPLE_MOST = 32767.0;
 // An etalon longer than the series is refused, so none is longer than the longest series.
-constexpr std::size_t ETALON_LENGTH_LIMIT = DETECT_SERIES_LIMIT;
+constexpr std::size_t ETALON_LENGTH_LIMIT = DETECT_ETALON_LENGTH_LIMIT;
 
 [[noreturn]] void refuseSample(const std::string& what, py::ssize_t index, const std::string& why) {
     throw py::value_error(what + ": sample " + std::to_string(index) + " " + why);
@@ -98,16 +98,20 @@ py::array_t<T> vectorArray(const std::vector<T>& values) {
 py::dict pulsesDict(const std::vector<FoundPulse>& pulses) {
     std::vector<int32_t> positions, etalons, segments;
     std::vector<int64_t> scores;
+    std::vector<double> gains, offsets;
     for (const FoundPulse& p : pulses) {
         positions.push_back(p.position);
         etalons.push_back(p.etalon);
         segments.insert(segments.end(), {p.first, p.last});
         scores.push_back(p.score);
+        gains.push_back(p.gain);
+        offsets.push_back(p.offset);
     }
     py::array_t<int32_t> pairs({static_cast<py::ssize_t>(pulses.size()), py::ssize_t{2}});
     std::copy(segments.begin(), segments.end(), pairs.mutable_data());
     return py::dict("positions"_a = vectorArray(positions), "etalons"_a = vectorArray(etalons),
-                    "segments"_a = pairs, "scores"_a = vectorArray(scores));
+                    "segments"_a = pairs, "scores"_a = vectorArray(scores), "gains"_a = vectorArray(gains),
+                    "offsets"_a = vectorArray(offsets));
 }
 
 bool isNumberArray(const Json& value) {
@@ -186,6 +190,7 @@ py::dict resultDict(const DetectResult& r) {
     result["recognized"] = r.recognised ? py::object(py::int_(*r.recognised)) : py::object(py::none());
     result["algorithm"] = algorithmName(r.algorithm);
     result["count_range"] = py::make_tuple(r.least, r.most);
+    result["penalty"] = r.penalty;
     result["seconds"] = r.seconds;
     return result;
 }

@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -28,9 +29,34 @@ constexpr DetectNames KEYWORD_NAMES{"tmin", "tmax",   "count",  "count_range",
 // The options a simulation run from Python has no use for: it returns its result.
 constexpr const char* WRITING_OPTIONS[] = {"json", "csv", "plot", "size", "verbose"};
 
-DetectRequest requestOf(int tmin, int tmax, std::optional<int> count,
+// The fit, its gain bounds and the cost of a pulse ("auto", a number, or None for none).
+struct FitKeywords {
+    std::string fit;
+    std::pair<double, double> gain;
+    py::handle penalty;
+};
+
+void readFit(const FitKeywords& k, DetectRequest& request) {
+    constexpr std::pair<const char*, FitKind> FITS[] = {
+        {"shape", FitKind::Shape}, {"gain", FitKind::Gain}, {"gain-offset", FitKind::GainOffset}};
+    const auto named =
+        std::find_if(std::begin(FITS), std::end(FITS), [&](const auto& f) { return k.fit == f.first; });
+    if (named == std::end(FITS))
+        throw py::value_error("fit must be 'shape', 'gain' or 'gain-offset', not '" + k.fit + "'");
+    request.fit = named->second;
+    std::tie(request.gainLeast, request.gainMost) = k.gain;
+    if (py::isinstance<py::str>(k.penalty)) {
+        if (k.penalty.cast<std::string>() != "auto")
+            throw py::value_error("penalty must be a number, 'auto' or None");
+        request.automaticPenalty = true;
+    } else if (!k.penalty.is_none()) {
+        request.penalty = k.penalty.cast<double>();
+    }
+}
+
+DetectRequest requestOf(int tmin, std::optional<int> tmax, std::optional<int> count,
                         std::optional<std::pair<int, int>> countRange, const std::string& task, int energy,
-                        int chains, const std::optional<Tuples>& tuples) {
+                        int chains, const std::optional<Tuples>& tuples, const FitKeywords& fit) {
     DetectRequest request;
     const std::optional<uint16_t> code = detectTaskCode(task);
     if (!code)
@@ -46,6 +72,7 @@ DetectRequest requestOf(int tmin, int tmax, std::optional<int> count,
     request.energy = energy;
     request.chains = chains;
     request.tuples = tuples.value_or(Tuples{});
+    readFit(fit, request);
     if (std::string error = checkDetectRequest(request, KEYWORD_NAMES); !error.empty())
         throw py::value_error(error);
     return request;
@@ -74,10 +101,13 @@ bool runInterruptibly(Work work, std::atomic<bool>& cancel) {
     throw py::error_already_set();
 }
 
-py::dict detect(py::handle series, py::handle etalons, int tmin, int tmax, std::optional<int> count,
-                std::optional<std::pair<int, int>> countRange, const std::string& task, int energy,
-                int chains, const std::optional<Tuples>& tuples, std::optional<double> scale) {
-    const DetectRequest request = requestOf(tmin, tmax, count, countRange, task, energy, chains, tuples);
+py::dict detect(py::handle series, py::handle etalons, int tmin, std::optional<int> tmax,
+                std::optional<int> count, std::optional<std::pair<int, int>> countRange,
+                const std::string& task, int energy, int chains, const std::optional<Tuples>& tuples,
+                std::optional<double> scale, const std::string& fit, std::pair<double, double> gain,
+                py::handle penalty) {
+    const DetectRequest request =
+        requestOf(tmin, tmax, count, countRange, task, energy, chains, tuples, {fit, gain, penalty});
     if (scale && !(std::isfinite(*scale) && *scale > 0.0))
         throw py::value_error("scale must be a number above 0");
     const DetectSamples samples{samplesOf(series, scale, "series"), etalonsOf(etalons, scale)};
@@ -177,14 +207,17 @@ PYBIND11_MODULE(tessaline, module) {
     using namespace tessaline::python;
     module.doc() = "Detection and recognition of pulses in noisy series by exact dynamic programming.";
     module.attr("__version__") = TESSALINE_VERSION;
-    module.def("detect", &detect, py::arg("series"), py::arg("etalons"), py::arg("tmin"), py::arg("tmax"),
-               py::arg("count") = py::none(), py::arg("count_range") = py::none(), py::arg("task") = "joint",
-               py::arg("energy") = 100, py::arg("chains") = tessaline::DETECT_DEFAULT_CHAINS,
-               py::arg("tuples") = py::none(), py::arg("scale") = py::none(),
+    module.def("detect", &detect, py::arg("series"), py::arg("etalons"), py::arg("tmin"),
+               py::arg("tmax") = py::none(), py::arg("count") = py::none(),
+               py::arg("count_range") = py::none(), py::arg("task") = "joint", py::arg("energy") = 100,
+               py::arg("chains") = tessaline::DETECT_DEFAULT_CHAINS, py::arg("tuples") = py::none(),
+               py::arg("scale") = py::none(), py::arg("fit") = "shape",
+               py::arg("gain") = std::pair{0.25, 4.0}, py::arg("penalty") = py::none(),
                (R"(Finds the pulses of `series` (one-dimensional, at most )" +
                 std::to_string(tessaline::DETECT_SERIES_LIMIT) + R"( samples) shaped as the rows
-of `etalons` (one etalon per row, all of one length; etalon e is row e-1), their starts tmin..tmax
-apart.
+of `etalons` (one etalon per row, all of one length; etalon e is row e-1), their starts at least
+tmin apart and, when tmax is given, at most tmax apart (the first pulse then within tmax - n of the
+series' start and the last within tmax of its end; without tmax pauses of any length are taken).
 
 count: the pulse count when known; otherwise count_range=(least, most), by default every count the
     series, etalon length and gaps admit.
@@ -193,12 +226,20 @@ task: 'joint' (detect and identify every pulse), 'recognition' (which one etalon
 energy: processing energy level 0..100; below 100 a cut-off segment keeping more than this share of
     an etalon's energy may explain a pulse.
 chains: how many best chains to report, 1..1000.
+fit: 'shape' (the etalon as it is), 'gain' (times a gain of its own per pulse, within gain=(least,
+    most)) or 'gain-offset' (a gain and a constant level per pulse: what the shape explains beyond
+    the pulse's own mean, so a drifting baseline pays for no pulse).
+penalty: the cost of a pulse added to its score (None: 0), or 'auto': 2 ln(N / tmin) times the
+    series' noise variance, and with 'gain-offset' no pulse where the fit leaves more than 3 times
+    the noise variance per degree of freedom.
 scale: samples are signed 16-bit whole numbers; integer arrays are taken as they are, float arrays
     only with a scale, every value of both arrays then multiplied by it and rounded (halves away
     from zero). A value outside -32768..32767 raises ValueError; nothing is clamped.
 
 Returns a dict: positions, etalons (int32), segments (int32, one [first, last] row per pulse: the
-used part of its etalon), scores (int64: sum e*(e - 2x) over the segment, smaller fits better),
+used part of its etalon), scores (int64: how much the pulse lowers the sum of squares, negated,
+with its cost; smaller fits better), gains and offsets (float64: each pulse's level; 1 and 0 for
+the shape fit), penalty (the cost of a pulse used),
 tuples (int32 [first, last] pulse numbers from 1 per found tuple), chains (a list of dicts with
 distance, positions, etalons, segments, scores), chain_distances (int64), recognized (the etalon or
 tuple number a recognition accepted, or None), algorithm, count_range, seconds.

@@ -69,7 +69,7 @@ class DetectTest(unittest.TestCase):
     def test_refused_input_raises_value_error(self):
         series, etalons = np.zeros(100, dtype=np.int16), np.ones((2, 10), dtype=np.int16)
         cases = [
-            (dict(tmin=0, tmax=20), "tmin 0 is not in 1..65535"),
+            (dict(tmin=0, tmax=20), "tmin 0 is not in 1..2147483647"),
             (dict(tmin=30, tmax=20), "tmin 30 is above tmax 20"),
             (dict(tmin=10, tmax=20, count=3, count_range=(1, 2)), "give count or count_range"),
             (dict(tmin=10, tmax=20, count=50), "count 50 admits no chain"),
@@ -185,7 +185,7 @@ class HugeInputTest(unittest.TestCase):
             ("10**10 samples", f"tessaline.detect({zeros.format('(10**10,)')}, {etalons}, 10, 20)",
              r"ValueError: series: 10000000000 samples, at most \d+ taken"),
             ("2*10**8 samples", f"tessaline.detect({zeros.format('(2 * 10**8,)')}, {etalons}, 10, 20)",
-             r"ValueError: series: 200000000 samples, at most \d+ taken"),
+             r"MemoryError: the processing could not get its working memory"),
             ("10**6 etalons of 10**6 samples",
              f"tessaline.detect(np.zeros(100, np.int16), {zeros.format('(10**6, 10**6)')}, 10, 20)",
              r"ValueError: etalons: 1000000 etalons \(rows\), at most \d+ taken"),
