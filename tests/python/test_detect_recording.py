@@ -87,5 +87,23 @@ class RecordingTest(unittest.TestCase):
                 np.testing.assert_allclose([p["gain"] for p in pulses], gains, atol=0.1)
 
 
+    def test_the_module_finds_what_the_command_finds(self):
+        import tessaline  # built beside the command
+        starts = list(range(300, 20_000, 250))
+        series = recording(self.rng, 20_500, self.etalons, starts, self.rng.uniform(0.4, 1.6, len(starts)), 60,
+                           drift=1000)
+        for options in ({"fit": "gain-offset", "penalty": "auto"}, {"fit": "gain", "gain": (0.5, 2.0), "tmax": 400},
+                        {"fit": "shape", "penalty": 100000}):
+            with self.subTest(**options):
+                words = ["--tmin", "100"]
+                for key, value in options.items():
+                    words += [f"--{key}", "..".join(map(str, value)) if isinstance(value, tuple) else str(value)]
+                pulses = self.found(detect(self.folder, series, self.etalons, *words))
+                found = tessaline.detect(series, self.etalons, 100, scale=1.0, **options)
+                np.testing.assert_array_equal(found["positions"], [p["position"] for p in pulses])
+                np.testing.assert_array_equal(found["scores"], [p["score"] for p in pulses])
+                np.testing.assert_allclose(found["gains"], [p.get("gain", 1.0) for p in pulses])
+
+
 if __name__ == "__main__":
     unittest.main()
