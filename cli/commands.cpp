@@ -8,6 +8,7 @@
 #include "cli/state_json.h"
 #include "cli/text_output.h"
 #include "model/codes.h"
+#include "model/random.h"
 #include "platform/headless.h"
 #include "views/report.h"
 
@@ -49,6 +50,7 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
 int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
                         std::string_view command, std::ostream& err, SeriesLength length, int steps) {
     window.setCommandHandler([&window, &state](int id) { dispatchCommand(window, state, id); });
+    if (settings.seed) state.states = seededGeneratorStates(*settings.seed);
     runStartUp(window, state);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
     if (state.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;

@@ -58,6 +58,14 @@ bool ProcessGroup::gather([[maybe_unused]] RestErrorHeader* record, bool complet
             }
         }
     }
+    // The repeat sums as 64-bit words: each cell's are one process's, so adding them is exact.
+    const int words = record->wReservedLevels * record->wReservedPulses * SPREAD_MEASURES *
+                      static_cast<int>(sizeof(RepeatSums) / sizeof(uint64_t));
+    if (first()) {
+        MPI_Reduce(MPI_IN_PLACE, record->lpRepeatSums, words, MPI_UINT64_T, MPI_SUM, 0, MPI_COMM_WORLD);
+    } else {
+        MPI_Reduce(record->lpRepeatSums, nullptr, words, MPI_UINT64_T, MPI_SUM, 0, MPI_COMM_WORLD);
+    }
     return true;
 #else
     return completed;

@@ -20,8 +20,9 @@ public:
     CellShare share() const { return {rank_, size_}; }
     bool first() const { return rank_ == 0; }
 
-    // Adds the six matrices of every process into process 0's record (each cell was filled by
-    // exactly one process, the others left it 0) and tells every process whether all completed.
+    // Adds the six matrices and the repeat sums of every process into process 0's record (each
+    // cell was filled by exactly one process, the others left it 0) and tells every process whether
+    // all completed.
     bool gather(RestErrorHeader* record, bool completed) const;
 
 private:

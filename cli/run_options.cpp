@@ -32,6 +32,9 @@ void addRunOptions(CLI::App& run, RunArguments& a) {
         "--pulses, --sequence and --noise; the series follows the sequence (types 1, 4 become 16, 32)");
     run.add_option("--sequence", a.sequence,
                    "With --create-series: the etalon of each pulse, comma-separated, one per pulse");
+    run.add_option("--seed", a.seed,
+                   "Start the generator states from this whole number 0..2^64-1 (the README gives the rule; "
+                   "default: the fixed states)");
     run.add_option(
         "--drawing", a.drawing,
         "Drawing settings, comma-separated: frame, shaded, highlight, special (those listed are set, "
@@ -45,6 +48,15 @@ std::optional<int> parseDecimal(std::string_view text) {
     int value = 0;
     const auto [end, error] = std::from_chars(first, last, value, 10);
     if (first == last || error != std::errc() || end != last) return std::nullopt;
+    return value;
+}
+
+std::optional<uint64_t> parseSeed(std::string_view text) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    uint64_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, 10);
+    if (first == last || *first == '-' || error != std::errc() || end != last) return std::nullopt;
     return value;
 }
 
@@ -111,6 +123,13 @@ bool readRunSettings(const CLI::App& run, const RunArguments& a, RunSettings& s,
     if (run.count("--sequence") > 0) {
         if (!parseNumberList(a.sequence, list)) error = "--sequence: expected etalon numbers like 3,1,4";
         s.sequence = list;
+    }
+    if (run.count("--seed") > 0) {
+        s.seed = parseSeed(a.seed);
+        if (!s.seed) {
+            error = "--seed: expected a whole decimal number 0..18446744073709551615, not \"" + a.seed + "\"";
+            return false;
+        }
     }
     if (run.count("--drawing") > 0) {
         DrawingChoice drawing;

@@ -19,6 +19,7 @@ struct RunArguments {
     std::string task, required, subset, tuples;
     std::string drawing;
     std::string requiredCount, sequence;
+    std::string seed;
     bool createSeries = false;
 };
 
@@ -32,6 +33,9 @@ bool readRunSettings(const CLI::App& command, const RunArguments& arguments, Run
 // A whole decimal number with an optional sign (leading zeros are decimal); none for an empty
 // text, any other character, or a value outside the int range.
 std::optional<int> parseDecimal(std::string_view text);
+
+// A whole decimal number 0..2^64-1 without a sign; none for anything else.
+std::optional<uint64_t> parseSeed(std::string_view text);
 
 // Option `name` of `command` read as a whole number in least..most when it was given: false (with
 // the reason) when it is malformed or out of range; `value` stays as it was when not given.

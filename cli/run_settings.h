@@ -41,6 +41,7 @@ struct RunSettings {
     bool createSeries = false;                            // --create-series
     std::optional<std::vector<int>> sequence;             // --sequence (with --create-series)
     std::optional<DrawingChoice> drawing;                 // --drawing
+    std::optional<uint64_t> seed;                         // --seed: the generator states start from it
 };
 
 // "3,7,12" -> {3, 7, 12}; false for an empty list or an entry that is not a whole number.

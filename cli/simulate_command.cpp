@@ -141,6 +141,12 @@ void printText(std::ostream& out, const RestErrorHeader& record, const Displayed
     out << text;
 }
 
+// The result with the seed it was run with (null without one) as its last key.
+nlohmann::ordered_json seededJson(nlohmann::ordered_json json, const RunSettings& settings) {
+    json["seed"] = settings.seed ? nlohmann::ordered_json(*settings.seed) : nlohmann::ordered_json(nullptr);
+    return json;
+}
+
 std::atomic<bool>* interruptFlag = nullptr;
 
 extern "C" void onInterrupt(int) {
@@ -264,7 +270,8 @@ int writeResult(const SimulateOptions& options, const AppState& state, Replaceme
     const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
     const DisplayedErrors shown = displayedErrors(record, *state.lpSeriesHeader, etalons);
     if (options.json) {
-        out << simulationJson(record, state.lpSeriesHeader, shown).dump() << "\n";
+        out << seededJson(simulationJson(record, state.lpSeriesHeader, shown), options.settings).dump()
+            << "\n";
     } else {
         printText(out, record, shown, seconds);
     }
@@ -339,8 +346,9 @@ int simulateToJson(const SimulateOptions& options, const std::atomic<bool>* canc
         return EXIT_FAILED;
     }
     const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
-    result = simulationJson(*record, state.lpSeriesHeader,
-                            displayedErrors(*record, *state.lpSeriesHeader, etalons));
+    result = seededJson(simulationJson(*record, state.lpSeriesHeader,
+                                       displayedErrors(*record, *state.lpSeriesHeader, etalons)),
+                        options.settings);
     return EXIT_DONE;
 }
 

@@ -34,6 +34,9 @@ Json displayedJson(const DisplayedErrors& shown) {
     json["recognitionDistances"] = {{"d1", shown.distances.d1}, {"d2", shown.distances.d2}};
     json["P1"] = shown.firstCurve;
     json["P2"] = shown.secondCurve;
+    json["aggregateSd"] = {{"restored", shown.spread.restoredAggregate},
+                           {"detection", shown.spread.detectionAggregate},
+                           {"recognition", shown.spread.recognitionAggregate}};
     return json;
 }
 
@@ -61,19 +64,23 @@ Json simulationJson(const RestErrorHeader& record, const SeriesHeader* series,
     json["lpRecognitionErrors"] = matrixJson(record.lpRecognitionErrors, record);
     json["series"] = seriesJson(series);
     json["displayed"] = displayedJson(displayed);
+    json["lpErrorsSd"] = displayed.spread.restored;
+    json["lpDetectionErrorsSd"] = displayed.spread.detection;
+    json["lpRecognitionErrorsSd"] = displayed.spread.recognition;
     return json;
 }
 
 void writeSimulationCsv(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& displayed) {
     out << "pulses,noise_level,errors,detection_errors,recognition_errors,restored_error,detection_error,"
-           "recognition_error\n";
+           "recognition_error,restored_error_sd,detection_error_sd,recognition_error_sd\n";
     out << std::setprecision(17);
     for (int j = 0; j < record.wVariousPulses; ++j) {
         for (int k = 0; k < record.wNoiseLevels; ++k) {
             out << record.wPulseValues[j] << ',' << record.lpNoiseLevels[k] << ',' << record.lpErrors[k][j]
                 << ',' << record.lpDetectionErrors[k][j] << ',' << record.lpRecognitionErrors[k][j] << ','
                 << displayed.restored[k][j] << ',' << displayed.detection[k][j] << ','
-                << displayed.recognition[k][j] << '\n';
+                << displayed.recognition[k][j] << ',' << displayed.spread.restored[k][j] << ','
+                << displayed.spread.detection[k][j] << ',' << displayed.spread.recognition[k][j] << '\n';
         }
     }
 }

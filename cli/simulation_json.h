@@ -14,14 +14,16 @@ struct RestErrorHeader;
 
 // {"wPulseValues","lpNoiseLevels","repeats","wSeriesType","wTaskType","lpTaskName",
 //  "lpSeriesTypeName","wMakingEnergyLevel","wProcessingEnergyLevel","ifComplete","lpErrors",
-//  "lpDetectionErrors","lpRecognitionErrors","series","displayed"}; matrices are indexed
-// [noise-level row][pulse-count column].
+//  "lpDetectionErrors","lpRecognitionErrors","series","displayed","lpErrorsSd",
+//  "lpDetectionErrorsSd","lpRecognitionErrorsSd"}; matrices are indexed [noise-level row]
+// [pulse-count column], the three spreads in the units of the displayed values.
 nlohmann::ordered_json simulationJson(const RestErrorHeader& record, const SeriesHeader* series,
                                       const DisplayedErrors& displayed);
 
 // The header line and one row per cell, pulse counts outer and noise levels inner:
 // pulses,noise_level,errors,detection_errors,recognition_errors,restored_error,detection_error,
-// recognition_error (the raw sums of the record, then the displayed relative errors).
+// recognition_error,restored_error_sd,detection_error_sd,recognition_error_sd (the raw sums of the
+// record, then the displayed relative errors and their spreads).
 void writeSimulationCsv(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& displayed);
 
 }  // namespace tessaline

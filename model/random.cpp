@@ -19,7 +19,28 @@ int32_t twelveStepVariate(State& state, int16_t mean, int16_t sigma) noexcept {
     return scaledVariate(sum, mean, sigma);
 }
 
+// The next output of a SplitMix64 stream.
+uint64_t splitMix64(uint64_t& x) noexcept {
+    uint64_t z = (x += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+}
+
 }  // namespace
+
+GeneratorStates seededGeneratorStates(uint64_t seed) noexcept {
+    GeneratorStates states;
+    uint64_t stream = seed;
+    const auto next15 = [&stream] { return static_cast<uint16_t>(splitMix64(stream) & 0x7FFFu); };
+    for (uint16_t* state : {&states.wSegmentStartState, &states.wSegmentEndState, &states.wPlacementState,
+                            &states.wPulseCountState, &states.wSubsetState, &states.wSubsetGapState}) {
+        *state = next15();
+    }
+    states.dwNoiseSeed = next15();
+    states.dwRandState = static_cast<uint32_t>(splitMix64(stream));
+    return states;
+}
 
 int32_t gaussNoise(int32_t& state, int16_t mean, int16_t sigma) noexcept {
     return twelveStepVariate(state, mean, sigma);

@@ -34,6 +34,12 @@ struct GeneratorStates {
     friend bool operator==(const GeneratorStates&, const GeneratorStates&) = default;
 };
 
+// The generator states of a run seeded with `seed`: a SplitMix64 stream started at the seed gives,
+// in this order, the segment-start, segment-end, placement, pulse-count, subset, subset-gap and
+// noise states (each output mod 32768) and the C-library-style generator's state (the eighth output
+// mod 2^32). The random-etalon state keeps its initial value, so that the alphabet stays the same.
+GeneratorStates seededGeneratorStates(uint64_t seed) noexcept;
+
 // One step x <- (12869 x + 6925) mod 32768; stores and returns the new value (0..32767).
 constexpr uint16_t lcgStep(uint32_t x) noexcept {
     return static_cast<uint16_t>((12869u * (x & 0x7FFFu) + 6925u) & 0x7FFFu);

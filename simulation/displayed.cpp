@@ -49,6 +49,7 @@ DisplayedErrors displayedErrors(const RestErrorHeader& record, const SeriesHeade
         shown.firstCurve.push_back(firstRecognitionCurve(shown.distances, series.wMaxPulses, sigma));
         shown.secondCurve.push_back(secondRecognitionCurve(shown.distances, series.wMinPulses, sigma));
     }
+    shown.spread = displayedSpread(record, shown.normalisers, shown.detection, shown.detectionAggregate);
     return shown;
 }
 

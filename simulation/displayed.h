@@ -9,6 +9,7 @@
 
 #include "model/records.h"
 #include "simulation/references.h"
+#include "simulation/spread.h"
 
 namespace tessaline {
 
@@ -23,6 +24,7 @@ struct DisplayedErrors {
     // one value per noise-level row
     std::vector<double> restoredAggregate, detectionAggregate, recognitionAggregate;
     std::vector<double> firstCurve, secondCurve;  // P1 and P2 at each row's noise level
+    DisplayedSpread spread;                       // the sd of every value above but the curves
 };
 
 DisplayedErrors displayedErrors(const RestErrorHeader& record, const SeriesHeader& series,

@@ -145,9 +145,10 @@ private:
 // from the moment it was made.
 struct PreparedRepeat {
     SeriesHeader* series = nullptr;
-    const uint16_t* candidates = nullptr;  // the working list as it was for this repeat
-    int expected = 0;                      // the placed etalon (recognition) or tuple number
-    int32_t noiseState = 0;                // the noise state its noise starts from
+    const uint16_t* candidates = nullptr;    // the working list as it was for this repeat
+    int expected = 0;                        // the placed etalon (recognition) or tuple number
+    int32_t noiseState = 0;                  // the noise state its noise starts from
+    int64_t measures[SPREAD_MEASURES] = {};  // what it measured, by SpreadMeasure
 };
 
 // One simulation: its settings, its lists and tuples, the current cell's schedule, and the series
@@ -340,7 +341,7 @@ private:
             std::copy_n(lists_.working(), lists_.capacity(), snapshot);
             const int expected =
                 run_.taskType == TASK_TUPLES_RECOGNITION ? schedule_.tuple() : lists_.working()[0];
-            prepared_[i] = {target, snapshot, expected, noiseState};
+            prepared_[i] = {target, snapshot, expected, noiseState, {}};
         }
         return true;
     }
@@ -364,11 +365,9 @@ private:
         for (int first = 0; first < R_; first += batch_) {
             if (!prepareRepeats(C, first, std::min<int>(batch_, R_ - first), isLastCell(j, k))) return false;
         }
-        for (int32_t** matrix :
-             {record_.lpErrors, record_.lpDetectionErrors, record_.lpDetectionSpare,
-              record_.lpRecognitionErrors, record_.lpSpareErrors1, record_.lpSpareErrors2}) {
-            matrix[k][j] = 0;
-        }
+        RepeatSums* sums = cellRepeatSums(record_, k, j);
+        std::fill_n(sums, SPREAD_MEASURES, RepeatSums{0, 0, 0});
+        storeCell(k, j, sums);
         return true;
     }
 
@@ -378,17 +377,18 @@ private:
         const bool lastCell = isLastCell(j, k);
         schedule_.startCell(C, R_, tuples_.count());
         prepareCellSubset();
-        int64_t errors = 0, deviations = 0, mismatches = 0;
+        RepeatSums* sums = cellRepeatSums(record_, k, j);
+        std::fill_n(sums, SPREAD_MEASURES, RepeatSums{0, 0, 0});
         for (int first = 0; first < R_; first += batch_) {
             const int count = std::min<int>(batch_, R_ - first);
             if (!prepareRepeats(C, first, count, lastCell)) return false;
 #ifdef _OPENMP
-#pragma omp parallel for schedule(dynamic, 1) num_threads(threads_) reduction(+ : errors, deviations, mismatches)
+#pragma omp parallel for schedule(dynamic, 1) num_threads(threads_)
 #endif
             for (int i = 0; i < count; ++i) {
                 if (cancelRequested() || failed_) continue;  // a long cell stops between its repeats too
                 ChainsHeader* chains = chains_[threadNumber()];
-                const PreparedRepeat& repeat = prepared_[i];
+                PreparedRepeat& repeat = prepared_[i];
                 int32_t noiseState = repeat.noiseState;
                 addNoise(sigma, *repeat.series, noiseState);
                 const int recognised = process(repeat, chains);
@@ -396,19 +396,27 @@ private:
                     failed_ = true;
                     continue;
                 }
-                errors += restoredErrorEnergy(*repeat.series);
-                deviations += scaledPositionDeviation(*repeat.series, *chains, C);
-                mismatches +=
+                repeat.measures[SPREAD_RESTORED] = restoredErrorEnergy(*repeat.series);
+                repeat.measures[SPREAD_DETECTION] = scaledPositionDeviation(*repeat.series, *chains, C);
+                repeat.measures[SPREAD_RECOGNITION] =
                     repeatRecognitionErrors(run_.taskType, *repeat.series, recognised, repeat.expected);
             }
             if (cancelled_ || failed_) return false;
+            // Added in repeat order on this thread: integer sums, the same for any number of threads.
+            for (int i = 0; i < count; ++i) {
+                for (int m = 0; m < SPREAD_MEASURES; ++m) addRepeatValue(sums[m], prepared_[i].measures[m]);
+            }
         }
-        record_.lpErrors[k][j] = cellRestoredError(errors, R_);
-        record_.lpRecognitionErrors[k][j] = static_cast<int32_t>(mismatches);
-        record_.lpSpareErrors1[k][j] = record_.lpSpareErrors2[k][j] = 0;
-        record_.lpDetectionErrors[k][j] = cellDetectionError(deviations);
-        record_.lpDetectionSpare[k][j] = 0;
+        storeCell(k, j, sums);
         return true;
+    }
+
+    void storeCell(int k, int j, const RepeatSums* sums) {
+        record_.lpErrors[k][j] = cellRestoredError(sums[SPREAD_RESTORED].sum, R_);
+        record_.lpRecognitionErrors[k][j] = static_cast<int32_t>(sums[SPREAD_RECOGNITION].sum);
+        record_.lpSpareErrors1[k][j] = record_.lpSpareErrors2[k][j] = 0;
+        record_.lpDetectionErrors[k][j] = cellDetectionError(sums[SPREAD_DETECTION].sum);
+        record_.lpDetectionSpare[k][j] = 0;
     }
 
     static int threadNumber() {

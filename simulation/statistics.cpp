@@ -10,6 +10,7 @@ namespace tessaline {
 namespace {
 
 void releaseStorage(RestErrorHeader& record) noexcept {
+    memory::release(record.lpRepeatSums);
     memory::release(record.lpCells);
     memory::release(record.lpErrors);
     memory::release(record.lpNoiseLevels);
@@ -52,11 +53,20 @@ bool allocateStorage(MessageSink& messages, RestErrorHeader& record, uint16_t pu
         messages.showMessage("Нет памяти для newRestErrorHeader->lpErrors[]!", caption, MessageIcon::None);
         return false;
     }
+    record.lpRepeatSums = memory::allocateArray<RepeatSums>(std::size_t{levels} * pulses * SPREAD_MEASURES);
+    if (record.lpRepeatSums == nullptr) {
+        messages.showMessage("Нет памяти для newRestErrorHeader->lpRepeatSums!", caption, MessageIcon::None);
+        return false;
+    }
     record.wPulseValues = record.lpNoiseLevels + levels;
     layOutMatrices(record, rowTable, pulses, levels);
     record.wReservedPulses = pulses;
     record.wReservedLevels = levels;
     return true;
+}
+
+unsigned __int128 wideSquares(const RepeatSums& sums) noexcept {
+    return (static_cast<unsigned __int128>(sums.squaresHigh) << 64) | sums.squaresLow;
 }
 
 }  // namespace
@@ -81,9 +91,37 @@ RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16
     record->repeats = repeats;
     const std::size_t values = std::size_t{record->wReservedLevels} + record->wReservedPulses;
     std::fill_n(record->lpNoiseLevels, values, int16_t{0});
-    std::fill_n(record->lpCells,
-                STATISTICS_MATRICES * std::size_t{record->wReservedLevels} * record->wReservedPulses, 0);
+    const std::size_t cells = std::size_t{record->wReservedLevels} * record->wReservedPulses;
+    std::fill_n(record->lpCells, STATISTICS_MATRICES * cells, 0);
+    std::fill_n(record->lpRepeatSums, SPREAD_MEASURES * cells, RepeatSums{0, 0, 0});
     return record;
+}
+
+RepeatSums* cellRepeatSums(const RestErrorHeader& record, int k, int j) noexcept {
+    const std::size_t cell =
+        static_cast<std::size_t>(k) * record.wReservedPulses + static_cast<std::size_t>(j);
+    return record.lpRepeatSums + cell * SPREAD_MEASURES;
+}
+
+void addRepeatValue(RepeatSums& sums, int64_t value) noexcept {
+    const auto square =
+        static_cast<unsigned __int128>(static_cast<uint64_t>(value)) * static_cast<uint64_t>(value);
+    const unsigned __int128 total = wideSquares(sums) + square;
+    sums.sum += value;
+    sums.squaresLow = static_cast<uint64_t>(total);
+    sums.squaresHigh = static_cast<uint64_t>(total >> 64);
+}
+
+double sampleVariance(const RepeatSums& sums, uint32_t repeats) noexcept {
+    if (repeats < 2) return 0.0;
+    // R sum x^2 >= (sum x)^2 for any values. Both fit 128 bits: the measures stay below 2^40 (a
+    // restored error energy below 2^32, a scaled deviation below 2^38) and a cell has at most
+    // 65535 repeats, the driver counting them in 16 bits.
+    const unsigned __int128 sum = static_cast<uint64_t>(sums.sum);
+    const unsigned __int128 scaled = wideSquares(sums) * repeats;
+    const unsigned __int128 numerator = scaled > sum * sum ? scaled - sum * sum : 0;
+    const double R = repeats;
+    return static_cast<double>(numerator) / (R * (R - 1.0));
 }
 
 int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,

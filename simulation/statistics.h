@@ -8,6 +8,19 @@ namespace tessaline {
 
 class MessageSink;
 
+// Exact sums over the repeats of one cell of one per-repeat measure, for its spread: the sum and
+// the sum of squares, the latter 128 bits wide (low and high halves) so that no measure of any
+// series or repeat count overflows it.
+struct RepeatSums {
+    int64_t sum;
+    uint64_t squaresLow;
+    uint64_t squaresHigh;
+};
+
+// The per-repeat measures whose sums a cell keeps, in this order.
+enum SpreadMeasure { SPREAD_RESTORED = 0, SPREAD_DETECTION = 1, SPREAD_RECOGNITION = 2 };
+inline constexpr int SPREAD_MEASURES = 3;
+
 struct RestErrorHeader {
     uint16_t wReservedPulses;       // capacity in pulse counts (columns)
     uint16_t wVariousPulses;        // pulse counts in use
@@ -31,13 +44,26 @@ struct RestErrorHeader {
     uint16_t wMakingEnergyLevel;
     int16_t wProcessingEnergyLevel;
     uint16_t ifComplete;  // 1 once a run has filled the matrices
+    // [wReservedLevels][wReservedPulses][SPREAD_MEASURES] per cell: the sums over its repeats of
+    // the restored error energy, the scaled position deviation and the recognition errors
+    RepeatSums* lpRepeatSums;
 };
+
+// The SPREAD_MEASURES sums of cell [k][j].
+RepeatSums* cellRepeatSums(const RestErrorHeader& record, int k, int j) noexcept;
+
+// Adds one repeat's value (never negative) to its sums.
+void addRepeatValue(RepeatSums& sums, int64_t value) noexcept;
+
+// The sample variance of the `repeats` values behind `sums`: (R sum x^2 - (sum x)^2) / (R (R - 1)),
+// the numerator worked exactly in integers; 0 for fewer than two repeats.
+double sampleVariance(const RepeatSums& sums, uint32_t repeats) noexcept;
 
 // The six matrices in their order, for code that treats them alike.
 inline constexpr int STATISTICS_MATRICES = 6;
 
 // Makes or reuses the record with room for `pulses` x `levels` cells (capacities only grow), sets
-// the counts and repeats and zeroes the grid and every cell. Null after an allocation failure,
+// the counts and repeats and zeroes the grid, every cell and every cell's repeat sums. Null after an allocation failure,
 // with the record (also one passed in) released.
 RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t levels, uint32_t repeats,
                                   RestErrorHeader* record);

@@ -60,6 +60,8 @@ TEST(CommandLineTest, SettingsNoRunCanUseAreRefusedNamingTheOption) {
         {"run --noise 10923", "--noise 10923 is above 10922"},
         {"run --noise ''", "--noise: expected a whole decimal number, not \"\""},
         {"run --tmin 0x20", "--tmin: expected a whole decimal number, not \"0x20\""},
+        {"run --seed -1", "--seed: expected a whole decimal number 0..18446744073709551615, not \"-1\""},
+        {"simulate --seed 18446744073709551616", "--seed: expected a whole decimal number"},
         {"run --steps -1", "--steps -1 is not in 0.."},
         {"run --series-type 1 --lost 50", "--lost applies to the cut-off series types 2 and 8"},
         {"run --series-type 40 --lost 25", "not to series type 40"},

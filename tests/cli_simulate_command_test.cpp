@@ -78,7 +78,8 @@ TEST_F(SimulateCommandTest, JsonObjectHoldsTheGridTheMatricesAndTheDisplayedErro
     EXPECT_EQ(keys, (std::vector<std::string>{
                         "wPulseValues", "lpNoiseLevels", "repeats", "wSeriesType", "wTaskType", "lpTaskName",
                         "lpSeriesTypeName", "wMakingEnergyLevel", "wProcessingEnergyLevel", "ifComplete",
-                        "lpErrors", "lpDetectionErrors", "lpRecognitionErrors", "series", "displayed"}));
+                        "lpErrors", "lpDetectionErrors", "lpRecognitionErrors", "series", "displayed",
+                        "lpErrorsSd", "lpDetectionErrorsSd", "lpRecognitionErrorsSd", "seed"}));
     EXPECT_EQ(json["wPulseValues"], (std::vector<int>{6, 7, 8}));
     EXPECT_EQ(json["lpNoiseLevels"], (std::vector<int>{0, 25, 50}));
     EXPECT_EQ(json["repeats"], 3);
@@ -95,6 +96,11 @@ TEST_F(SimulateCommandTest, JsonObjectHoldsTheGridTheMatricesAndTheDisplayedErro
     EXPECT_EQ(shown["componentwise"]["restored"].size(), 3u);
     EXPECT_EQ(shown["aggregate"]["detection"].size(), 3u);
     EXPECT_EQ(shown["P1"].size(), 3u);
+    EXPECT_EQ(shown["aggregateSd"]["recognition"].size(), 3u);
+    ASSERT_EQ(json["lpDetectionErrorsSd"].size(), 3u);
+    EXPECT_EQ(json["lpDetectionErrorsSd"][2].size(), 3u);
+    EXPECT_GT(json["lpErrorsSd"][2][0].get<double>(), 0.0);  // noisy repeats differ
+    EXPECT_TRUE(json["seed"].is_null());
     // Progress went to the error stream, ending with every cell done.
     EXPECT_NE(outcome.err.find("9/9 cells"), std::string::npos) << outcome.err;
 }
@@ -113,7 +119,7 @@ TEST_F(SimulateCommandTest, CsvHasOneRowPerCell) {
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[0],
               "pulses,noise_level,errors,detection_errors,recognition_errors,restored_error,detection_error,"
-              "recognition_error");
+              "recognition_error,restored_error_sd,detection_error_sd,recognition_error_sd");
     EXPECT_EQ(lines[1].rfind("6,0,", 0), 0u);
     EXPECT_EQ(lines[2].rfind("6,25,", 0), 0u);
     EXPECT_EQ(lines[9].rfind("8,50,", 0), 0u);
@@ -130,6 +136,16 @@ TEST_F(SimulateCommandTest, ThreadCountDoesNotChangeTheResult) {
     const Outcome three = simulate(options);
     ASSERT_EQ(one.status, cli::EXIT_DONE) << one.err;
     EXPECT_EQ(one.out, three.out);
+    // A seed gives other series, the same on any number of threads.
+    options.settings.seed = 7;
+    const Outcome seeded = simulate(options);
+    options.threads = 1;
+    EXPECT_EQ(simulate(options).out, seeded.out);
+    options.settings.seed = 8;
+    const Json other = Json::parse(simulate(options).out), first = Json::parse(seeded.out);
+    EXPECT_NE(other["lpErrors"], first["lpErrors"]);
+    EXPECT_NE(first["lpErrors"], Json::parse(one.out)["lpErrors"]);
+    EXPECT_EQ(first["seed"], 7);
 }
 
 TEST_F(SimulateCommandTest, BadGridsAreRefusedBeforeAnythingRuns) {

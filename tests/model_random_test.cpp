@@ -148,3 +148,31 @@ TEST(GeneratorJump, EqualsTheStepsItStandsFor) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// A seed's states follow the rule the README gives (worked here by an independent SplitMix64); the
+// alphabet's state is never seeded.
+TEST(SeededStates, FollowTheWrittenRuleAndKeepTheAlphabet) {
+    struct Case {
+        uint64_t seed;
+        std::vector<int> states;  // segment start, segment end, placement, pulse count, subset, gap, noise
+        uint32_t rand;
+    };
+    const Case cases[] = {{0, {19887, 26100, 17743, 492, 29851, 8938, 13025}, 3373706044u},
+                          {20240517, {15733, 13783, 16865, 20554, 10664, 5354, 1248}, 4097517920u}};
+    for (const Case& c : cases) {
+        const GeneratorStates s = seededGeneratorStates(c.seed);
+        EXPECT_EQ((std::vector<int>{s.wSegmentStartState, s.wSegmentEndState, s.wPlacementState,
+                                    s.wPulseCountState, s.wSubsetState, s.wSubsetGapState, s.dwNoiseSeed}),
+                  c.states)
+            << c.seed;
+        EXPECT_EQ(s.dwRandState, c.rand) << c.seed;
+        EXPECT_EQ(s.wRandomEtalonState, RANDOM_ETALON_SEED) << c.seed;
+    }
+    EXPECT_NE(seededGeneratorStates(1), seededGeneratorStates(32769));
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -107,6 +107,21 @@ protected:
         return values;
     }
 
+    // Every word of the used cells' repeat sums.
+    std::vector<uint64_t> repeatSums() const {
+        std::vector<uint64_t> words;
+        for (int k = 0; k < record->wNoiseLevels; ++k) {
+            for (int j = 0; j < record->wVariousPulses; ++j) {
+                for (int m = 0; m < SPREAD_MEASURES; ++m) {
+                    const RepeatSums& sums = cellRepeatSums(*record, k, j)[m];
+                    words.insert(words.end(),
+                                 {static_cast<uint64_t>(sums.sum), sums.squaresLow, sums.squaresHigh});
+                }
+            }
+        }
+        return words;
+    }
+
     HeadlessWindow window;
     AppState state;
     RestErrorHeader* record = nullptr;
@@ -182,6 +197,7 @@ TEST_F(DriverTest, AnyNumberOfThreadsGivesTheSameRun) {
     for (const auto& [task, seriesType] : runs) {
         const GeneratorStates start = state.states;
         std::vector<int32_t> matrices[2];
+        std::vector<uint64_t> sums[2];
         std::vector<int16_t> noisy[2], found[2];
         GeneratorStates end[2];
         for (int threads : {1, 3}) {
@@ -192,12 +208,14 @@ TEST_F(DriverTest, AnyNumberOfThreadsGivesTheSameRun) {
             ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
             const int i = threads == 1 ? 0 : 1;
             matrices[i] = errors();
+            sums[i] = repeatSums();
             const SeriesHeader& series = *state.lpSeriesHeader;
             noisy[i].assign(series.lpNoisyData, series.lpNoisyData + series.dwSeriesSize);
             found[i].assign(series.lpFoundPositions, series.lpFoundPositions + series.wFoundPulses);
             end[i] = state.states;
         }
         EXPECT_EQ(matrices[0], matrices[1]) << task;
+        EXPECT_EQ(sums[0], sums[1]) << task;
         EXPECT_EQ(noisy[0], noisy[1]) << task;
         EXPECT_EQ(found[0], found[1]) << task;
         EXPECT_EQ(end[0], end[1]) << task;
@@ -317,12 +335,14 @@ TEST_F(DriverTest, SharedCellsAddUpToTheWholeRun) {
                                 state.states, clock),
               1);
     const std::vector<int32_t> whole = errors();
+    const std::vector<uint64_t> wholeSums = repeatSums();
     const GeneratorStates wholeEnd = state.states;
     const std::vector<int16_t> wholeNoisy(
         state.lpSeriesHeader->lpNoisyData,
         state.lpSeriesHeader->lpNoisyData + state.lpSeriesHeader->dwSeriesSize);
     for (int processes : {2, 3, 5}) {
         std::vector<int32_t> sum(whole.size(), 0);
+        std::vector<uint64_t> sumOfSums(wholeSums.size(), 0);
         for (int process = processes - 1; process >= 0; --process) {
             state.states = start;
             makeGrid(3);
@@ -331,9 +351,12 @@ TEST_F(DriverTest, SharedCellsAddUpToTheWholeRun) {
             ASSERT_EQ(statCutoffVandrel(window, record, r, state.lpSeriesHeader, state.states, clock), 1);
             const std::vector<int32_t> part = errors();
             for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += part[i];
+            const std::vector<uint64_t> partSums = repeatSums();
+            for (std::size_t i = 0; i < sumOfSums.size(); ++i) sumOfSums[i] += partSums[i];
             EXPECT_EQ(state.states, wholeEnd) << processes << " " << process;
         }
         EXPECT_EQ(sum, whole) << processes;
+        EXPECT_EQ(sumOfSums, wholeSums) << processes;
         const SeriesHeader& last = *state.lpSeriesHeader;  // process 0's
         EXPECT_EQ(std::vector<int16_t>(last.lpNoisyData, last.lpNoisyData + last.dwSeriesSize), wholeNoisy);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "platform/alloc.h"
 #include "platform/headless.h"
@@ -94,12 +95,40 @@ TEST(StatisticsRecord, GridAndDescription) {
     freeRestErrHeader(record);
 }
 
+// The variance of a cell's repeats comes from exact integer sums: values near 2^37 that differ by
+// a few units keep their spread, which sums of squares in doubles (2^74) would lose.
+TEST(StatisticsRecord, RepeatSumsGiveTheExactSampleVariance) {
+    struct Case {
+        std::vector<int64_t> values;
+        double variance;
+    };
+    const int64_t big = int64_t{1} << 37;
+    const Case cases[] = {{{10, 11, 11}, 1.0 / 3.0},  // (3 x 342 - 32^2) / (3 x 2)
+                          {{big + 1, big + 3}, 2.0},
+                          {{big, big, big}, 0.0},
+                          {{7}, 0.0}};  // one repeat has no spread
+    for (const Case& c : cases) {
+        RepeatSums sums{0, 0, 0};
+        for (int64_t value : c.values) addRepeatValue(sums, value);
+        EXPECT_DOUBLE_EQ(sampleVariance(sums, static_cast<uint32_t>(c.values.size())), c.variance)
+            << c.values.size() << " values from " << c.values[0];
+    }
+    HeadlessWindow window;
+    RestErrorHeader* record = getRestErrHeader(window, 3, 2, 4, nullptr);
+    ASSERT_NE(record, nullptr);
+    addRepeatValue(cellRepeatSums(*record, 1, 2)[SPREAD_DETECTION], 5);
+    record = getRestErrHeader(window, 3, 2, 4, record);  // reuse clears the sums with the cells
+    EXPECT_EQ(cellRepeatSums(*record, 1, 2)[SPREAD_DETECTION].sum, 0);
+    freeRestErrHeader(record);
+}
+
 TEST(StatisticsRecord, EveryAllocationFailureReleasesTheRecord) {
     const char* texts[] = {
         "Нет памяти для newRestErrorHeader!", "Нет памяти для newRestErrorHeader->lpNoiseLevel!",
-        "Нет памяти для newRestErrorHeader->lpErrors!", "Нет памяти для newRestErrorHeader->lpErrors[]!"};
+        "Нет памяти для newRestErrorHeader->lpErrors!", "Нет памяти для newRestErrorHeader->lpErrors[]!",
+        "Нет памяти для newRestErrorHeader->lpRepeatSums!"};
     const std::int64_t before = memory::outstandingBlocks();
-    for (int failing = 1; failing <= 4; ++failing) {
+    for (int failing = 1; failing <= 5; ++failing) {
         HeadlessWindow window;
         {
             memory::FailureInjection guard(failing);
