@@ -274,6 +274,7 @@ void QtCanvas::setPixel(int32_t x, int32_t y, Color color) {
 
 QString QtCanvas::shownText(std::string_view text) const {
     if (font_.kind == Font::Kind::Symbol) return symbolFontText(text);
+    if (translate_ != nullptr) return translate_(text);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -60,6 +60,12 @@ public:
     // The picture drawn so far.
     const QImage& image() const { return image_; }
 
+    // Texts written in the window font or a named face pass through `translate` first (the window's
+    // picture shows its translation's words); measured the same way. None by default: the command
+    // line's pictures keep the workbench's own texts.
+    using TextTranslation = QString (*)(std::string_view text);
+    void setTextTranslation(TextTranslation translate) { translate_ = translate; }
+
 private:
     void drawSegment(Point from, Point to);
     QString shownText(std::string_view text) const;
@@ -75,6 +81,7 @@ private:
     Color backgroundColor_ = kWhite;
     BackgroundMode backgroundMode_ = BackgroundMode::Opaque;
     Point position_;
+    TextTranslation translate_ = nullptr;
 };
 
 // The Qt font that stands for `font`, sized for the canvas's pixels.

@@ -1,11 +1,13 @@
 // tessaline: the workbench window.
 #include <QApplication>
+#include <QLocale>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
 #include "gui/qt_application.h"
 #include "gui/window/main_window.h"
+#include "gui/window/window_texts.h"
 
 int main(int argc, char** argv) {
     bool checkDisplay = false;
@@ -24,5 +26,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<QApplication> application;
     tessaline::makeApplicationOrEnd([&] { application = std::make_unique<QApplication>(argc, argv); });
     if (checkDisplay) return 0;
+    // English unless the user's language is Russian, the language of the workbench's own texts.
+    const tessaline::WindowTranslation translation(QLocale::system());
     return tessaline::runWorkbench(*application);
 }

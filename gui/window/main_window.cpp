@@ -60,6 +60,7 @@ QString progressText(const SimulationProgress& progress, double seconds) {
 
 WindowImage paintButtonPicture(std::string_view caption) {
     QtCanvas canvas(BUTTON_PICTURE_WIDTH, BUTTON_PICTURE_HEIGHT);
+    canvas.setTextTranslation(pictureText);
     drawButtonPicture(canvas, caption);
     return windowImageOf(canvas.image(), WINDOW_BACKGROUND);
 }
@@ -89,7 +90,7 @@ MainWindow::~MainWindow() { releaseAppState(state_); }
 void MainWindow::buildMenu() {
     std::vector<QMenu*> open;
     for (const MenuItem& item : mainMenu()) {
-        const QString text = QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size()));
+        const QString text = windowText(item.text);
         switch (item.kind) {
             case MenuItem::Kind::Popup:
                 open.push_back(open.empty() ? menuBar()->addMenu(text) : open.back()->addMenu(text));

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "gui/window/window_texts.h"
 
 namespace tessaline {
 namespace {
@@ -32,7 +33,7 @@ QString fromUtf8(std::string_view text) {
 }
 
 // Buttons and group boxes read '&' as the mark of a shortcut letter; doubled, it shows as itself.
-QString captionText(std::string_view text) { return fromUtf8(text).replace(u'&', QStringLiteral("&&")); }
+QString captionText(std::string_view text) { return windowText(text).replace(u'&', QStringLiteral("&&")); }
 
 QFont dialogFont() {
     QFont font(QStringLiteral("Sans Serif"), DIALOG_FONT_POINTS);
@@ -103,7 +104,7 @@ private:
     }
 
     QLabel* label(const DialogControl& control) {
-        auto* widget = new QLabel(fromUtf8(control.text), &dialog_);
+        auto* widget = new QLabel(windowText(control.text), &dialog_);
         widget->setTextFormat(Qt::PlainText);
         describe(*widget, control);
         return widget;
@@ -162,7 +163,7 @@ QMessageBox::Icon messageBoxIcon(MessageIcon icon) {
 // its pattern is kept. Several patterns are separated by blanks rather than semicolons.
 QString nameFilter(const std::string& description, const std::string& pattern) {
     const QString patterns = fromUtf8(pattern).replace(u';', u' ');
-    QString text = fromUtf8(description);
+    QString text = windowText(description);
     if (text.contains(u'(' + patterns + u')')) return text;
     return text + QStringLiteral(" (") + patterns + u')';
 }
@@ -182,7 +183,7 @@ QString filterExtension(const std::string& pattern) {
 class SaveFileDialog : public QFileDialog {
 public:
     SaveFileDialog(QWidget* parent, const SaveFileRequest& request)
-        : QFileDialog(parent, fromUtf8(request.title)) {
+        : QFileDialog(parent, windowText(request.title)) {
         // Qt's own dialog on every desktop, so that it behaves alike everywhere and scripts can drive it.
         setOption(QFileDialog::DontUseNativeDialog);
         setAcceptMode(QFileDialog::AcceptSave);
@@ -215,7 +216,7 @@ private:
 
 bool runFormDialog(QWidget* parent, DialogForm& form) {
     QDialog dialog(parent);
-    dialog.setWindowTitle(fromUtf8(form.caption));
+    dialog.setWindowTitle(windowText(form.caption));
     dialog.setFont(dialogFont());
     dialog.setMinimumWidth(DIALOG_MINIMUM_WIDTH);
 
@@ -239,8 +240,8 @@ bool runFormDialog(QWidget* parent, DialogForm& form) {
 }
 
 void showMessageBox(QWidget* parent, std::string_view text, std::string_view caption, MessageIcon icon) {
-    QMessageBox box(messageBoxIcon(icon), fromUtf8(caption.empty() ? DEFAULT_MESSAGE_CAPTION : caption),
-                    fromUtf8(text), QMessageBox::Ok, parent);
+    QMessageBox box(messageBoxIcon(icon), windowText(caption.empty() ? DEFAULT_MESSAGE_CAPTION : caption),
+                    windowText(text), QMessageBox::Ok, parent);
     // Texts name files and values the user gave ("No Bitmap <...>"): shown as they are, never
     // read as markup.
     box.setTextFormat(Qt::PlainText);

@@ -1,6 +1,7 @@
 #pragma once
 // The window's modal dialogs: a parameter dialog built from a dialog form, a message box and the
-// save-file question. Each runs its own event loop and returns when the user answers.
+// save-file question. Each runs its own event loop and returns when the user answers. Their texts
+// (not the values in the edits) show as the window's translation has them.
 #include <optional>
 #include <string>
 #include <string_view>

@@ -8,6 +8,7 @@
 #include "app/mouse.h"
 #include "app/window_paint.h"
 #include "gui/qt_canvas.h"
+#include "gui/window/window_texts.h"
 
 namespace tessaline {
 namespace {
@@ -64,6 +65,7 @@ void WorkbenchView::repaintPicture() {
     const int32_t width = std::max(1, this->width()), height = std::max(1, this->height());
     prepareForPaint(window_, state_);
     QtCanvas canvas(width, height, devicePixelRatioF());
+    canvas.setTextTranslation(pictureText);
     PaintMessages messages(*this);
     const PaintedGeometry painted = paintClientArea(canvas, state_, Rect{0, 0, width, height}, messages);
     storePaintedGeometry(state_, painted);
@@ -78,6 +80,7 @@ QImage WorkbenchView::pictureInWindowPixels() {
     // the size and layout of the window's picture.
     const int32_t width = std::max(1, this->width()), height = std::max(1, this->height());
     QtCanvas canvas(width, height);
+    canvas.setTextTranslation(pictureText);
     PaintMessages messages(*this);
     paintClientArea(canvas, state_, Rect{0, 0, width, height}, messages);
     return canvas.image().copy();
@@ -122,7 +125,7 @@ bool WorkbenchView::event(QEvent* event) {
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(help->globalPos(), QString::fromStdString(tip), this);
+        QToolTip::showText(help->globalPos(), windowText(tip), this);
     }
     return true;
 }
