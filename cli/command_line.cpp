@@ -12,6 +12,7 @@
 #include "cli/render_command.h"
 #include "cli/run_options.h"
 #include "cli/simulate_command.h"
+#include "cli/termination.h"
 #include "simulation/driver.h"
 
 namespace tessaline::cli {
@@ -150,9 +151,8 @@ int runSimulate(const CLI::App& command, Arguments& a, int& argc, char**& argv, 
         return refuse(err, "simulate", error);
     a.simulate.terminal = isatty(STDERR_FILENO) != 0;
     ProcessGroup group(argc, argv);
-    static std::atomic<bool> cancel;
-    cancel.store(false);
-    cancelOnInterrupt(cancel);
+    std::atomic<bool> cancel{false};
+    const StopCleanly stopping(&cancel);  // the CSV is beside its target for the whole run
     return runSimulateCommand(a.simulate, out, err, group, &cancel, painter);
 }
 
@@ -166,9 +166,8 @@ int runRender(const CLI::App& command, Arguments& a, std::ostream& err, ImagePai
     }
     if (painter == nullptr) return refuse(err, "render", "this build draws no images");
     a.render.terminal = isatty(STDERR_FILENO) != 0;
-    static std::atomic<bool> cancel;
-    cancel.store(false);
-    cancelOnInterrupt(cancel);
+    std::atomic<bool> cancel{false};
+    const StopCleanly stopping(&cancel);
     return runRenderCommand(a.render, *painter, err, &cancel);
 }
 

@@ -9,6 +9,7 @@
 #include "app/window_paint.h"
 #include "cli/commands.h"
 #include "cli/picture_file.h"
+#include "cli/termination.h"
 #include "gui/qt_canvas.h"
 #include "gui/qt_image.h"
 
@@ -61,6 +62,7 @@ PaintedGeometry QtImagePainter::paint(HeadlessWindow& window, const AppState& st
 int QtImagePainter::paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size,
                                  const std::string& path, std::string_view command, std::ostream& err) {
     start(command, err);
+    const StopCleanly stopping;  // the file is written beside its target
     const std::unique_ptr<QtCanvas> canvas = canvasOf(size);
     paintClientArea(*canvas, state, Rect{0, 0, size.width, size.height}, window);
     if (*renderFormatOf(path) == RenderFormat::Png) return savePngFile(*canvas, path, command, err);
@@ -72,6 +74,7 @@ int QtImagePainter::paintAndSave(HeadlessWindow& window, const AppState& state, 
 int QtImagePainter::drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw,
                                 const std::string& path, std::string_view command, std::ostream& err) {
     start(command, err);
+    const StopCleanly stopping;  // the file is written beside its target
     const std::unique_ptr<QtCanvas> canvas = canvasOf(size);
     draw(*canvas);
     if (*renderFormatOf(path) == RenderFormat::Png) return savePngFile(*canvas, path, command, err);

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <set>
 #include <sstream>
@@ -147,13 +146,6 @@ nlohmann::ordered_json seededJson(nlohmann::ordered_json json, const RunSettings
     return json;
 }
 
-std::atomic<bool>* interruptFlag = nullptr;
-
-extern "C" void onInterrupt(int) {
-    if (interruptFlag != nullptr) interruptFlag->store(true);
-    std::signal(SIGINT, SIG_DFL);
-}
-
 }  // namespace
 
 std::string checkSimulationGrid(const SimulationGrid& grid) {
@@ -211,11 +203,6 @@ std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState
                formatted("%g", UPPER_BOUND_LIMIT) + ", not \"" + *choice.upperBound + "\"";
     }
     return "";
-}
-
-void cancelOnInterrupt(std::atomic<bool>& flag) {
-    interruptFlag = &flag;
-    std::signal(SIGINT, onInterrupt);
 }
 
 int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,

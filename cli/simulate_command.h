@@ -85,8 +85,4 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 int simulateToJson(const SimulateOptions& options, const std::atomic<bool>* cancel,
                    nlohmann::ordered_json& result, std::ostream& said);
 
-// Sets `flag` on the first interrupt (Ctrl-C), so a simulation stops cleanly; a second interrupt
-// ends the program at once.
-void cancelOnInterrupt(std::atomic<bool>& flag);
-
 }  // namespace tessaline::cli

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tessaline-cli as a shell runs it: output that cannot be written is an error (exit 1, the reason
-# on stderr), and an interrupt stops a long simulation promptly without printing a result.
+# on stderr), and an interrupt, a termination or a hang-up stops a long simulation promptly without
+# printing a result or leaving its CSV's unfinished file behind.
 set -uo pipefail
 cli="$1"
 work="$(mktemp -d)"
@@ -41,24 +42,32 @@ echo older >"$work/older.bmp"
 expect 1 "tessaline-cli: detect: cannot write $work/older.bmp: " -- plot "$work/older.bmp" 1
 [ "$(cat "$work/older.bmp")" = older ] || { echo "FAIL: the older file was changed" >&2; failures=$((failures + 1)); }
 
-# Heavy cells (a long series of 4000 pulses): an interrupt after a second ends the run within
-# a few seconds, incomplete, with nothing on stdout.
-"$cli" simulate --length 32767 --tmin 1 --tmax 65535 --series-type 1 --pulses-from 4000 --pulses-to 4000 \
-  --repeats 8 --noise-steps 1 --threads 1 --json >"$work/out" 2>"$work/err" &
-pid=$!
-sleep 1
-kill -INT "$pid"
-start=$(date +%s)
-wait "$pid"
-status=$?
-took=$(($(date +%s) - start))
+# Heavy cells (a long series of 4000 pulses): an interrupt, a termination or a hang-up after a
+# second ends the run within a few seconds, incomplete, with nothing on stdout and no part of the
+# CSV left beside its name; an interrupt ends it as a cancelled run (status 1), the other two by
+# their signal.
 limit=5
 [ "${TESSALINE_SANITIZED:-0}" = 1 ] && limit=60  # one repeat of such a cell takes far longer there
-if [ "$status" -ne 1 ] || [ -s "$work/out" ] || [ "$took" -gt "$limit" ] || ! grep -q "cancelled" "$work/err"; then
-  echo "FAIL: interrupted simulation: exit $status after ${took}s, stdout $(wc -c <"$work/out") bytes" >&2
-  cat "$work/err" >&2
-  failures=$((failures + 1))
-fi
+for signal in INT:1 TERM:143 HUP:129; do
+  name=${signal%:*} expected=${signal#*:}
+  "$cli" simulate --length 32767 --tmin 1 --tmax 65535 --series-type 1 --pulses-from 4000 --pulses-to 4000 \
+    --repeats 8 --noise-steps 1 --threads 1 --json --csv "$work/s.csv" >"$work/out" 2>"$work/err" &
+  pid=$!
+  sleep 1
+  kill -"$name" "$pid"
+  start=$(date +%s)
+  wait "$pid" 2>/dev/null
+  status=$?
+  took=$(($(date +%s) - start))
+  left=$(ls "$work" | grep -c '^s\.csv' || true)
+  if [ "$status" -ne "$expected" ] || [ -s "$work/out" ] || [ "$took" -gt "$limit" ] || [ "$left" -ne 0 ] ||
+    ! grep -q "cancelled" "$work/err"; then
+    echo "FAIL: SIG$name to a simulation: exit $status after ${took}s, stdout $(wc -c <"$work/out") bytes," \
+      "$left CSV files left" >&2
+    cat "$work/err" >&2
+    failures=$((failures + 1))
+  fi
+done
 
-echo "output and interrupt checks: $failures of 10 failed"
+echo "output and interrupt checks: $failures of 12 failed"
 [ "$failures" -eq 0 ]
