@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,8 @@ namespace {
 constexpr int DIALOG_FONT_POINTS = 8;
 // Wide enough for the longest label beside its edit.
 constexpr int DIALOG_MINIMUM_WIDTH = 360;
+// What a title bar takes besides the caption: its icon and buttons.
+constexpr int TITLE_BAR_BUTTONS_WIDTH = 120;
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -212,6 +215,18 @@ private:
     QString defaultSuffix_;
 };
 
+// A message box is as wide as its text, and a title bar cuts a longer caption: the box is made wide
+// enough for its caption beside the title bar's buttons.
+void widenForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    const int width =
+        box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + TITLE_BAR_BUTTONS_WIDTH;
+    // Owned by the box's layout once added.
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+                  0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 bool runFormDialog(QWidget* parent, DialogForm& form) {
@@ -245,6 +260,7 @@ void showMessageBox(QWidget* parent, std::string_view text, std::string_view cap
     // Texts name files and values the user gave ("No Bitmap <...>"): shown as they are, never
     // read as markup.
     box.setTextFormat(Qt::PlainText);
+    widenForTitle(box);
     box.exec();
 }
 
