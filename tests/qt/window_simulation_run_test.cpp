@@ -141,23 +141,6 @@ TEST_F(SimulationRunTest, AfterCancelNothingActsOnTheRecordsUntilTheRunHasEnded)
     }
 }
 
-// The worker's messages reach the window after it has ended, from the interface thread.
-TEST_F(SimulationRunTest, ACompleteRunTellsItsResultAfterTheWorkerHasEnded) {
-    window.dialogAnswerer = [this](DialogForm& form) {
-        shownDialogs.push_back(form.resource);
-        if (form.resource == DIALOG_LOCATION_PARAMETERS) {
-            form.find(EDIT_REPEATS)->text = "1";
-            form.find(EDIT_NOISE_STEPS)->text = "2";
-        }
-        return true;
-    };
-    window.action(CMD_STATISTICAL_SIMULATION)->trigger();
-    ASSERT_NE(state.lpRestErrorHeader, nullptr);
-    EXPECT_EQ(state.lpRestErrorHeader->ifComplete, 1);
-    EXPECT_EQ(shownDialogs.back(), DIALOG_STATISTICS_DISPLAY);
-    EXPECT_EQ(messages.size(), 1u);  // the parameters before the run, nothing from the worker
-}
-
 // Closing the window in the middle of a run, with the run cancelled first or not, as the program
 // does it: inside the application's event loop, which ends when the last window has closed. The
 // messages are real message boxes, answered as they show.
