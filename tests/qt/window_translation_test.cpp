@@ -13,6 +13,7 @@
 #include "app/command_ids.h"
 #include "app/simulation_commands.h"
 #include "app/state.h"
+#include "gui/qt_canvas.h"
 #include "gui/window/main_window.h"
 #include "gui/window/window_texts.h"
 #include "model/records.h"
@@ -79,6 +80,16 @@ TEST(WindowTranslation, NoMessageOfTheShellStaysRussian) {
         const QString english = windowText(text);
         EXPECT_FALSE(hasCyrillic(english)) << text << "\n -> " << english.toStdString();
     }
+}
+
+// A text drawn in the window's picture is translated only whole, and measured as it is drawn.
+TEST(WindowTranslation, APictureTextIsTranslatedWhole) {
+    const WindowTranslation translation(QLocale(QLocale::English));
+    QtCanvas translated(300, 40), plain(300, 40);
+    translated.setTextTranslation(pictureText);
+    EXPECT_EQ(translated.textExtent(" restored error, agregate form").cx,
+              plain.textExtent(" restored error, aggregate form").cx);
+    EXPECT_EQ(pictureText(" pulse 3 [72834]"), " pulse 3 [72834]");
 }
 
 // A message box as the user sees it, answered as soon as it shows: its caption and text.

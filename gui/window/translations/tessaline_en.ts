@@ -259,5 +259,17 @@
         <source>%1 (нужно %2)</source>
         <translation>%1 (must be %2)</translation>
     </message>
+    <message>
+        <source> restored error, agregate form</source>
+        <translation> restored error, aggregate form</translation>
+    </message>
+    <message>
+        <source> detection error, agregate form</source>
+        <translation> detection error, aggregate form</translation>
+    </message>
+    <message>
+        <source> recognition error, agregate form</source>
+        <translation> recognition error, aggregate form</translation>
+    </message>
 </context>
 </TS>
