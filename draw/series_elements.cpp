@@ -226,17 +226,45 @@ void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitud
     }
 }
 
-void drawPositionLabels(Canvas& canvas, const Rect& strip, uint16_t seriesType, LabelledPulses which,
-                        bool letters, const SeriesHeader& series) {
+PositionLabelLayout layOutPositionLabels(const Canvas& canvas, const Rect& strip, uint16_t seriesType,
+                                         LabelledPulses which, bool letters, const SeriesHeader& series,
+                                         const LabelBand& band) {
+    PositionLabelLayout layout;
     const std::optional<StripScale> scale = columnScale(strip, series);
-    if (!scale) return;
+    if (!scale) return layout;
     const bool cutBounds = isCutoffSeriesType(seriesType);
     const std::vector<PulseEntry> pulses =
         which == LabelledPulses::Found ? foundPulses(series) : placedPulses(series);
+    const int32_t pitch = band.lineHeight > 0 ? band.lineHeight : lineHeightOf(canvas);
+    const int32_t gap = canvas.textExtent(" ").cx;
+    // The column each text line is free from.
+    std::vector<int64_t> lineEnds;
     for (const PulseEntry& pulse : pulses) {
-        const int64_t x = int64_t{columnOf(*scale, pulse.position)} - 5;
-        canvas.textOut(toPixel(x), strip.bottom - 1, positionLabel(pulse, letters, cutBounds));
+        std::string text = positionLabel(pulse, letters, cutBounds);
+        const int64_t width = canvas.textExtent(text).cx;
+        const int64_t x =
+            std::min(int64_t{columnOf(*scale, pulse.position)} - 5, int64_t{band.right} - width);
+        const auto free =
+            std::find_if(lineEnds.begin(), lineEnds.end(), [&](int64_t end) { return end <= x; });
+        if (free == lineEnds.end() && static_cast<int64_t>(lineEnds.size()) >= band.rows) {
+            ++layout.leftOut;
+            continue;
+        }
+        const auto line = free != lineEnds.end() ? free : lineEnds.insert(lineEnds.end(), 0);
+        *line = x + width + gap;
+        const int64_t y = int64_t{strip.bottom} - 1 + (line - lineEnds.begin()) * int64_t{pitch};
+        layout.labels.push_back({std::move(text), {toPixel(x), toPixel(y)}});
     }
+    layout.rowsUsed = static_cast<int32_t>(lineEnds.size());
+    return layout;
+}
+
+int32_t drawPositionLabels(Canvas& canvas, const Rect& strip, uint16_t seriesType, LabelledPulses which,
+                           bool letters, const SeriesHeader& series, const LabelBand& band) {
+    const PositionLabelLayout layout =
+        layOutPositionLabels(canvas, strip, seriesType, which, letters, series, band);
+    for (const PositionLabel& label : layout.labels) canvas.textOut(label.at.x, label.at.y, label.text);
+    return layout.leftOut;
 }
 
 void drawFoundPulseFrames(Canvas& canvas, const SeriesHeader& series, const Rect& strip) {

@@ -10,6 +10,9 @@
 // amplitude below 1. Each element draws with the canvas' current pen unless it names a colour,
 // and puts back every pen and brush it selects.
 #include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "draw/canvas.h"
 #include "model/records.h"
@@ -41,11 +44,39 @@ void drawCutOffPlacedPulses(Canvas& canvas, const Rect& strip, int32_t amplitude
 void drawPlacedPulsesShading(Canvas& canvas, const Rect& strip, int32_t amplitude,
                              const SeriesHeader& series);
 
-// Under each pulse of the list, at (column of its position - 5, B - 1): its position, its etalon
-// letter when `letters` is set, and "[first..last] " when the series type is a cut-off one. Every
-// pulse of the list gets its label, also when labels of close pulses overlap.
-void drawPositionLabels(Canvas& canvas, const Rect& strip, uint16_t seriesType, LabelledPulses which,
-                        bool letters, const SeriesHeader& series);
+// The room under a strip that its position labels may take: `rows` text lines `lineHeight` apart
+// (0: the canvas' line height), starting at row B - 1, and no column at or right of `right`.
+struct LabelBand {
+    int32_t rows = std::numeric_limits<int32_t>::max();
+    int32_t lineHeight = 0;
+    int32_t right = std::numeric_limits<int32_t>::max();
+};
+
+struct PositionLabel {
+    std::string text;
+    Point at;  // the text cell's top left corner
+};
+
+struct PositionLabelLayout {
+    std::vector<PositionLabel> labels;
+    int32_t rowsUsed = 0;  // text lines the labels take
+    int32_t leftOut = 0;   // labels that found no room in the band
+};
+
+// Where the labels of the list go. Each pulse's label (its position, its etalon letter when
+// `letters` is set, and "[first..last] " when the series type is a cut-off one) stands at
+// (column of its position - 5, B - 1), moved left as far as it must to end before the band's
+// right; a label that would run into one already placed goes one text line lower, as many lines
+// as it takes, keeping a blank's width from its neighbours. A label that finds no line within the
+// band is left out.
+PositionLabelLayout layOutPositionLabels(const Canvas& canvas, const Rect& strip, uint16_t seriesType,
+                                         LabelledPulses which, bool letters, const SeriesHeader& series,
+                                         const LabelBand& band = {});
+
+// Draws the labels of the list where `layOutPositionLabels` puts them; no label is drawn over
+// another. The number of labels left out for want of room.
+int32_t drawPositionLabels(Canvas& canvas, const Rect& strip, uint16_t seriesType, LabelledPulses which,
+                           bool letters, const SeriesHeader& series, const LabelBand& band = {});
 
 // Dotted frames of found pulses: around the pulse length from the middle line up to a third of
 // the strip height, with two more dotted columns at the first and last etalon sample processing used.

@@ -149,9 +149,10 @@ TEST(SeriesStripTest, PositionLabelsNameTheChosenListWithLettersAndBounds) {
     drawPositionLabels(canvas, kStrip, SERIES_FIXED_WHOLE, LabelledPulses::Placed, false, made.series());
     drawPositionLabels(canvas, kStrip, SERIES_FIXED_WHOLE, LabelledPulses::Found, true, made.series());
     const std::vector<CanvasCall> labels = canvas.callsOf(CanvasOp::TextOut);
-    // Every pulse is labelled, also where the long label at 2 reaches past the column of 6.
+    // Every pulse is labelled; where the long label at 2 reaches past the column of 6, the label at
+    // 6 stands one text line (15 pixels) lower.
     const std::vector<std::pair<std::string, Point>> expected = {{"2a[0..1] ", {25, 119}},
-                                                                 {"6b[0..1] ", {65, 119}},
+                                                                 {"6b[0..1] ", {65, 134}},
                                                                  {"2", {25, 119}},
                                                                  {"6", {65, 119}},
                                                                  {"4b", {45, 119}}};
@@ -159,6 +160,53 @@ TEST(SeriesStripTest, PositionLabelsNameTheChosenListWithLettersAndBounds) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(labels[i].text, expected[i].first) << i;
         EXPECT_EQ(labels[i].points[0], expected[i].second) << i;
+    }
+}
+
+TEST(SeriesStripTest, LabelsThatWouldMeetGoLowerWithinTheirBandOrAreLeftOut) {
+    // Pulses at 0, 1, 2, 5 and 9 of 11 samples: columns 10, 20, 30, 60 and 100; labels of 7 pixels
+    // a character keep a blank (7 pixels) from their neighbours on a line.
+    SeriesBuilder made(11, {kFlat});
+    for (const int32_t position : {0, 1, 2, 5, 9}) made.place(1, position);
+    struct Case {
+        const char* name;
+        LabelBand band;
+        std::vector<Point> corners;
+        int32_t rowsUsed;
+        int32_t leftOut;
+    };
+    const Case cases[] = {
+        {"room enough: close labels step down a line each, far ones go back up",
+         {},
+         {{5, 119}, {15, 134}, {25, 119}, {55, 119}, {95, 119}},
+         2,
+         0},
+        {"lines 12 apart", {.lineHeight = 12}, {{5, 119}, {15, 131}, {25, 119}, {55, 119}, {95, 119}}, 2, 0},
+        {"one line: the label that meets its neighbour is left out",
+         {.rows = 1},
+         {{5, 119}, {25, 119}, {55, 119}, {95, 119}},
+         1,
+         1},
+        {"a right edge pulls the last label left, into the next line",
+         {.right = 68},
+         {{5, 119}, {15, 134}, {25, 119}, {55, 119}, {61, 134}},
+         2,
+         0},
+    };
+    for (const Case& c : cases) {
+        RecordingCanvas canvas(200, 200);
+        const PositionLabelLayout layout = layOutPositionLabels(
+            canvas, kStrip, SERIES_FIXED_WHOLE, LabelledPulses::Placed, false, made.series(), c.band);
+        std::vector<Point> corners;
+        for (const PositionLabel& label : layout.labels) corners.push_back(label.at);
+        EXPECT_EQ(corners, c.corners) << c.name;
+        EXPECT_EQ(layout.rowsUsed, c.rowsUsed) << c.name;
+        EXPECT_EQ(layout.leftOut, c.leftOut) << c.name;
+        EXPECT_EQ(drawPositionLabels(canvas, kStrip, SERIES_FIXED_WHOLE, LabelledPulses::Placed, false,
+                                     made.series(), c.band),
+                  c.leftOut)
+            << c.name;
+        EXPECT_EQ(canvas.callsOf(CanvasOp::TextOut).size(), c.corners.size()) << c.name;
     }
 }
 

@@ -158,6 +158,39 @@ TEST_F(ReportTest, HandMadeJointRunGivesItsExactValuesAndText) {
     EXPECT_EQ(processingValues(*series, chains).restoreError, 900 + 900);
 }
 
+// A line too long for its room may be cut only where a whole pulse (or tuple) ends.
+TEST_F(ReportTest, LinesOfPulsesTellWhereEachEntryEnds) {
+    makeHandMadeRun(TASK_JOINT);
+    const ProcessingReport report = build();
+    using Ends = std::vector<std::size_t>;
+    const auto pieces = [](const std::string& text, const Ends& ends) {
+        Lines cut;
+        std::size_t from = 0;
+        for (const std::size_t end : ends) {
+            cut.push_back(text.substr(from, end - from));
+            from = end;
+        }
+        return cut;
+    };
+    ASSERT_EQ(report.descriptionEntries.size(), report.description.size());
+    EXPECT_TRUE(report.descriptionEntries[1].empty());
+    EXPECT_EQ(pieces(report.description[3], report.descriptionEntries[3]),
+              (Lines{" pulses:", " 10a[0..3] ", " 40b[1..2] "}));
+    EXPECT_EQ(pieces(report.report[0].text, report.report[0].textEntries),
+              (Lines{"Detected 2 pulses: ", " 10a[0..3]", " 40b[1..3]"}));
+    EXPECT_EQ(pieces(report.report[3].right, report.report[3].rightEntries),
+              (Lines{"  10a [0..3] ", "  40b [1..3] "}));
+    EXPECT_TRUE(report.report[3].textEntries.empty());
+
+    // Tuples are whole entries.
+    series->wFoundTuples = 1;
+    series->lpTupleFirsts[0] = 1;
+    series->lpTupleLasts[0] = 2;
+    describe(SERIES_FIXED_TUPLES, TASK_TUPLES_DETECTION);
+    const ReportLine found = build().report[0];
+    EXPECT_EQ(pieces(found.text, found.textEntries), (Lines{"Detected 2 pulses: ", " {10a 40b} "}));
+}
+
 TEST_F(ReportTest, LettersFollowTheTaskOnceTheRunIsDescribed) {
     makeHandMadeRun(TASK_RECOGNITION);  // one etalon per chain: a column of its own, none in the rows
     EXPECT_EQ(texts()[2], " n et  measure ");

@@ -78,6 +78,45 @@ TEST_F(ResultViewTest, StripsTakeTheirShareOfTheAreaOrTheSpecialSize) {
     EXPECT_FALSE(hasRectangle({17, 71 + 112 + kLine}));
 }
 
+TEST_F(ResultViewTest, StripsMakeRoomForTheLinesOfTheirLabels) {
+    // The Part's strips are 102 high; the report under them leaves 59 rows with 100 of report.
+    struct Case {
+        const char* name;
+        StripTextNeeds needs;
+        bool special;
+        std::array<int32_t, 3> tops;
+        int32_t height;
+        std::array<int32_t, 3> lines;
+    };
+    const Case cases[] = {
+        {"one line each: the Part's strips", {{1, 1, 1}, 100}, false, {71, 188, 305}, 102, {1, 1, 1}},
+        {"a line more fits under the report", {{2, 1, 1}, 100}, false, {71, 203, 320}, 102, {2, 1, 1}},
+        {"six lines more: the strips lower by 12 each",
+         {{3, 3, 3}, 100},
+         false,
+         {71, 206, 341},
+         90,
+         {3, 3, 3}},
+        {"too many: half high, the most lines given up first",
+         {{10, 10, 10}, 100},
+         false,
+         {71, 196, 336},
+         50,
+         {5, 6, 6}},
+        {"the special size keeps its height", {{3, 3, 3}, 100}, true, {71, 198, 325}, 112, {1, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        const ResultStripLayout layout = layOutResultStrips(kGraph, kLine, c.special, c.needs);
+        EXPECT_EQ(layout.labelLines, c.lines) << c.name;
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(layout.strips[i].top, c.tops[i]) << c.name << " strip " << i;
+            EXPECT_EQ(layout.strips[i].bottom - layout.strips[i].top, c.height) << c.name;
+        }
+        const int32_t reportBottom = layout.strips[2].bottom + layout.labelLines[2] * kLine + kLine / 2 + 100;
+        EXPECT_LE(reportBottom, kGraph.bottom + 1) << c.name;
+    }
+}
+
 TEST_F(ResultViewTest, EveryDrawingOptionChangesWhatTheStripsShowAroundTheFoundPulses) {
     made.tuple(1, 2);
     made.describe(SERIES_FIXED_TUPLES, TASK_TUPLES_DETECTION);

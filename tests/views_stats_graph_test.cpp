@@ -2,7 +2,10 @@
 // the run and its timing, and the drawn graph.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "tests/support/series_builder.h"
 #include "views/alphabet_box.h"
 #include "views/stats_graph.h"
+#include "views/stats_labels.h"
 #include "views/view_frame.h"
 
 namespace tessaline {
@@ -37,6 +41,11 @@ private:
     HeadlessWindow window_;
     RestErrorHeader* record_ = nullptr;
 };
+
+bool drawsText(const RecordingCanvas& canvas, std::string_view text) {
+    const std::vector<std::string> texts = canvas.texts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
 
 // Draws the view, its messages going nowhere; the tuple rows it records.
 std::vector<Rect> drawStats(RecordingCanvas& canvas, const StatsGraphInput& input) {
@@ -225,8 +234,87 @@ TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
         }
         EXPECT_EQ(top, touchesTop) << code;
         EXPECT_NE(canvas.findText("elapsed time 1:02:05"), nullptr);
-        for (const char* level : {" 10", " 30", " 50"}) EXPECT_NE(canvas.findText(level), nullptr) << level;
-        EXPECT_EQ(canvas.findText(" 15"), nullptr);
+        for (const char* level : {"10", "30", "50"}) EXPECT_TRUE(drawsText(canvas, level)) << level;
+        EXPECT_FALSE(drawsText(canvas, "15"));
+    }
+}
+
+// The texts drawn in the order drawn, with where they stand.
+std::vector<std::pair<std::string, Point>> textsAt(const RecordingCanvas& canvas) {
+    std::vector<std::pair<std::string, Point>> texts;
+    for (const CanvasCall& call : canvas.callsOf(CanvasOp::TextOut))
+        texts.emplace_back(call.text, call.points[0]);
+    return texts;
+}
+
+TEST(StatsGraphLabels, NoiseLevelLabelsThinEvenlyWhenTheyWouldMeet) {
+    // Labels of 7 pixels a character, a blank (7 pixels) apart at least; levels 0, 5, 10, ...
+    std::vector<int16_t> levels(40);
+    for (std::size_t k = 0; k < levels.size(); ++k) levels[k] = static_cast<int16_t>(5 * k);
+    struct Case {
+        int32_t count;
+        int32_t spacing;
+        int32_t stride;
+    };
+    // Nine levels 12 apart: every fourth, 48 pixels apart, holds "20s" and a blank; levels 6 apart
+    // every eighth; levels 2 apart every sixteenth ("80s" and a blank end where "160" begins).
+    for (const Case& c : {Case{9, 12, 4}, Case{30, 6, 8}, Case{40, 2, 16}, Case{2, 1, 4}}) {
+        StatsGraphGeometry geometry;
+        geometry.fontHeight = 20;
+        geometry.levelSpacing = c.spacing;
+        geometry.area = {100, 50, 100 + (c.count - 1) * c.spacing, 450};
+        RecordingCanvas canvas(600, 600);
+        const std::span<const int16_t> shown(levels.data(), static_cast<std::size_t>(c.count));
+        EXPECT_EQ(drawNoiseLevelLabels(canvas, geometry, shown, {97, 600, 17}), c.stride) << c.count;
+        const auto texts = textsAt(canvas);
+        for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
+            const int32_t row = static_cast<int32_t>(i / 2) * c.stride;
+            EXPECT_EQ(texts[i].first, std::to_string(5 * row)) << c.count;
+            EXPECT_EQ(texts[i + 1].first, "s");
+            const int32_t centred = 100 + row * c.spacing - canvas.textExtent(texts[i].first).cx / 2;
+            EXPECT_EQ(texts[i].second, (Point{std::max(centred, 97), 453})) << c.count << " row " << row;
+        }
+        EXPECT_EQ(texts.size(), 2 * static_cast<std::size_t>((c.count - 1) / c.stride + 1)) << c.count;
+    }
+}
+
+TEST(StatsGraphLabels, CurveLabelsMoveApartThenLowerTheirFontThenTakeColumnsThenThin) {
+    // A graph from row 100 to 400 with a 20-pixel axis font: labels between row 90 and the noise
+    // labels at 403, a line height (cell less one row) apart.
+    StatsGraphGeometry geometry;
+    geometry.fontHeight = 20;
+    geometry.area = {100, 100, 300, 400};
+    struct Case {
+        const char* name;
+        int32_t count;
+        int32_t right;
+        int32_t leftOut;
+        int32_t columns;
+    };
+    for (const Case& c : {Case{"three labels at one point", 3, 500, 0, 1},
+                          Case{"more than the height holds in the axis font", 18, 500, 0, 1},
+                          Case{"more than the least font holds", 40, 500, 0, 3},
+                          Case{"more than the room's columns hold: every third", 40, 320, 26, 1}}) {
+        std::vector<CurveLabel> labels;
+        for (int32_t i = 0; i < c.count; ++i) labels.push_back({std::to_string(i + 6), {300, 250}});
+        RecordingCanvas canvas(600, 600);
+        EXPECT_EQ(drawCurveLabels(canvas, geometry, labels, {0, c.right, 17}), c.leftOut) << c.name;
+        const std::vector<CanvasCall> texts = canvas.callsOf(CanvasOp::TextOut);
+        ASSERT_EQ(static_cast<int32_t>(texts.size()), c.count - c.leftOut) << c.name;
+        std::set<int32_t> columns;
+        std::map<int32_t, std::vector<int32_t>> rowsOfColumn;
+        for (const CanvasCall& text : texts) {
+            columns.insert(text.points[0].x);
+            rowsOfColumn[text.points[0].x].push_back(text.points[0].y);
+            EXPECT_GE(text.points[0].y, 90) << c.name;
+            EXPECT_LE(text.points[0].y + canvas.textExtent(text.text).cy - 2, 402) << c.name;
+        }
+        EXPECT_EQ(static_cast<int32_t>(columns.size()), c.columns) << c.name;
+        EXPECT_EQ(*columns.begin(), 302) << c.name;
+        for (auto& [x, rows] : rowsOfColumn) {
+            std::sort(rows.begin(), rows.end());
+            for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i] - rows[i - 1], 16) << c.name;
+        }
     }
 }
 
@@ -239,7 +327,7 @@ TEST(StatsGraphDrawing, OneNoiseLevelLeavesNoLineAndNoRecordOnlyTheOutline) {
     RecordingCanvas canvas{800, 600};
     drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
     EXPECT_NE(canvas.findText("elapsed time 0:00:00"), nullptr);
-    EXPECT_NE(canvas.findText(" 10"), nullptr);
+    EXPECT_TRUE(drawsText(canvas, "10"));
     EXPECT_TRUE(curvesOf(canvas).empty());
     EXPECT_NE(canvas.findText("0.50"), nullptr);  // the axis still reads up to 0.5
     canvas.clear();

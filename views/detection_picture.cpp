@@ -45,7 +45,9 @@ void drawDetectionPicture(Canvas& canvas, const Rect& area, const SeriesHeader& 
     const Rect found{left, noisy.bottom + h, right, noisy.bottom + h + height};
     drawStripAxes(canvas, found.left, found.top, found.right, found.bottom);
     drawFoundPulses(canvas, found, amplitude, series);
-    drawPositionLabels(canvas, found, seriesType, LabelledPulses::Found, false, series);
+    // The labels take the lines left under the strip; one that finds no room there is left out.
+    const LabelBand band{std::max((area.bottom - found.bottom) / std::max(h, 1), 1), h, area.right};
+    drawPositionLabels(canvas, found, seriesType, LabelledPulses::Found, false, series, band);
 }
 
 }  // namespace tessaline

@@ -47,73 +47,91 @@ struct PulseStyle {
     bool cutBounds;
 };
 
+// A line of pulses with the ends of its head and entries, where it may be cut short.
+struct EntryLine {
+    std::string text;
+    EntryEnds ends;
+
+    void endEntry() { ends.push_back(text.size()); }
+};
+
 // The placed pulses above the strips: " %d", the letter, "[%d..%d] "; the 20th gives "...".
-std::string describedPulses(std::span<const PulseEntry> pulses, PulseStyle style) {
-    std::string line = " pulses:";
+EntryLine describedPulses(std::span<const PulseEntry> pulses, PulseStyle style) {
+    EntryLine line{" pulses:", {}};
+    line.endEntry();
     for (std::size_t i = 0; i < pulses.size(); ++i) {
         if (i == DESCRIBED_PULSES) {
-            line += "...";
+            line.text += "...";
             break;
         }
-        appendf(line, " %d", pulses[i].position);
-        if (style.letters) appendf(line, "%c", etalonLetter(pulses[i].etalon));
-        if (style.cutBounds) appendf(line, "[%d..%d] ", pulses[i].first, pulses[i].last);
+        appendf(line.text, " %d", pulses[i].position);
+        if (style.letters) appendf(line.text, "%c", etalonLetter(pulses[i].etalon));
+        if (style.cutBounds) appendf(line.text, "[%d..%d] ", pulses[i].first, pulses[i].last);
+        line.endEntry();
     }
     return line;
 }
 
 // The found pulses one by one: " %d", the letter, "[%d..%d]"; the 10th gives " ... ".
-void appendFoundPulses(std::string& line, std::span<const PulseEntry> pulses, PulseStyle style) {
+void appendFoundPulses(EntryLine& line, std::span<const PulseEntry> pulses, PulseStyle style) {
     for (std::size_t i = 0; i < pulses.size(); ++i) {
         if (i == LISTED_FOUND) {
-            line += " ... ";
+            line.text += " ... ";
             break;
         }
-        appendf(line, " %d", pulses[i].position);
-        if (style.letters) appendf(line, "%c", etalonLetter(pulses[i].etalon));
-        if (style.cutBounds) appendf(line, "[%d..%d]", pulses[i].first, pulses[i].last);
+        appendf(line.text, " %d", pulses[i].position);
+        if (style.letters) appendf(line.text, "%c", etalonLetter(pulses[i].etalon));
+        if (style.cutBounds) appendf(line.text, "[%d..%d]", pulses[i].first, pulses[i].last);
+        line.endEntry();
     }
 }
 
 // The found pulses by found tuple: " {p1 p2 ...} ". Tuple bounds are 1-based indices among the
 // found pulses; a tuple starting after the 19th pulse gives " ... ". Bounds beyond the found
 // pulses are cut to them, and a tuple left with no pulse is passed over.
-void appendFoundTuples(std::string& line, const SeriesHeader& series, std::span<const PulseEntry> pulses,
+void appendFoundTuples(EntryLine& line, const SeriesHeader& series, std::span<const PulseEntry> pulses,
                        PulseStyle style) {
     const int tuples = readablePulseEntries(series, series.wFoundTuples);
     for (int j = 0; j < tuples; ++j) {
         const int first = series.lpTupleFirsts[j];
         if (first > TUPLE_FIRST_LIMIT) {
-            line += " ... ";
+            line.text += " ... ";
             break;
         }
         const int last = std::min<int>(series.lpTupleLasts[j], static_cast<int>(pulses.size()));
         if (first < 1 || first > last) continue;
-        line += " {";
+        line.text += " {";
         for (int p = first - 1; p < last; ++p) {
-            appendf(line, "%d", pulses[p].position);
-            if (style.letters) appendf(line, "%c", etalonLetter(pulses[p].etalon));
-            if (style.cutBounds) appendf(line, "[%d..%d]", pulses[p].first, pulses[p].last);
-            line += ' ';
+            appendf(line.text, "%d", pulses[p].position);
+            if (style.letters) appendf(line.text, "%c", etalonLetter(pulses[p].etalon));
+            if (style.cutBounds) appendf(line.text, "[%d..%d]", pulses[p].first, pulses[p].last);
+            line.text += ' ';
         }
-        line.pop_back();
-        line += "} ";
+        line.text.pop_back();
+        line.text += "} ";
+        line.endEntry();
     }
 }
 
 // The right part of a table row: "  %d", the letter, " [%d..%d] "; the 20th gives " ... ".
-std::string rowPulses(std::span<const PulseEntry> pulses, PulseStyle style) {
-    std::string text;
+EntryLine rowPulses(std::span<const PulseEntry> pulses, PulseStyle style) {
+    EntryLine line;
     for (std::size_t j = 0; j < pulses.size(); ++j) {
         if (j == CHAIN_PULSES) {
-            text += " ... ";
+            line.text += " ... ";
             break;
         }
-        appendf(text, "  %d", pulses[j].position);
-        if (style.letters) appendf(text, "%c", etalonLetter(pulses[j].etalon));
-        if (style.cutBounds) appendf(text, " [%d..%d] ", pulses[j].first, pulses[j].last);
+        appendf(line.text, "  %d", pulses[j].position);
+        if (style.letters) appendf(line.text, "%c", etalonLetter(pulses[j].etalon));
+        if (style.cutBounds) appendf(line.text, " [%d..%d] ", pulses[j].first, pulses[j].last);
+        line.endEntry();
     }
-    return text;
+    return line;
+}
+
+// A table row: its head on the left, its pulses on the right.
+ReportLine tableRow(std::string head, EntryLine pulses, bool gapBefore) {
+    return {std::move(head), std::move(pulses.text), gapBefore, {}, std::move(pulses.ends)};
 }
 
 // The left part of a table row: number, the etalon column when shown, the objective value.
@@ -186,10 +204,10 @@ ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader
 namespace {
 
 // Above the strips: the run, the series, the pulse counts, the placed pulses.
-std::vector<std::string> describedRun(const SeriesHeader& series, const ChainsHeader* chains,
-                                      const ProcessingValues& values, const std::vector<PulseEntry>& placed) {
+void describeRun(ProcessingReport& report, const SeriesHeader& series, const ChainsHeader* chains,
+                 const ProcessingValues& values, const std::vector<PulseEntry>& placed) {
     const bool described = chains != nullptr && chains->wHeaderKind > 1;
-    std::vector<std::string> description;
+    std::vector<std::string>& description = report.description;
     if (described) {
         description.emplace_back();
         appendf(description.back(), " %s for series with %s ", nameOrEmpty(chains->lpTaskName),
@@ -209,26 +227,28 @@ std::vector<std::string> describedRun(const SeriesHeader& series, const ChainsHe
                 chains->wProcessingEnergyLevel);
     }
     description.push_back(std::move(line));
-    description.push_back(describedPulses(placed, PulseStyle{values.letters, values.cutBounds}));
-    return description;
+    EntryLine pulses = describedPulses(placed, PulseStyle{values.letters, values.cutBounds});
+    description.push_back(std::move(pulses.text));
+    report.descriptionEntries.assign(description.size(), {});
+    report.descriptionEntries.back() = std::move(pulses.ends);
 }
 
 // The found pulses (or tuples) of the series.
-std::string foundLine(const SeriesHeader& series, const ChainsHeader* chains,
-                      const ProcessingValues& values) {
+ReportLine foundLine(const SeriesHeader& series, const ChainsHeader* chains, const ProcessingValues& values) {
     const PulseStyle style{values.letters, values.cutBounds};
     const std::vector<PulseEntry> found = foundPulses(series);
-    std::string line;
-    appendf(line, "Detected %d", series.wFoundPulses);
-    if (series.wFoundPulses != series.wImpulseQuantity) appendf(line, " (%d)", series.wImpulseQuantity);
-    line += series.wFoundPulses == 1 ? " pulse" : " pulses";
-    line += ": ";
+    EntryLine line;
+    appendf(line.text, "Detected %d", series.wFoundPulses);
+    if (series.wFoundPulses != series.wImpulseQuantity) appendf(line.text, " (%d)", series.wImpulseQuantity);
+    line.text += series.wFoundPulses == 1 ? " pulse" : " pulses";
+    line.text += ": ";
+    line.endEntry();
     if (chains != nullptr && isTuplesTask(chains->wTaskType) && isTuplesSeriesType(chains->wSeriesType)) {
         appendFoundTuples(line, series, found, style);
     } else {
         appendFoundPulses(line, found, style);
     }
-    return line;
+    return {std::move(line.text), {}, false, std::move(line.ends), {}};
 }
 
 // The table of the best chains, then the true chain's row.
@@ -240,19 +260,22 @@ void appendChainTable(std::vector<ReportLine>& report, const SeriesHeader& serie
     const PulseStyle rowStyle{rowLetters, values.cutBounds};
     report.push_back({std::string(" n ") + (etalonColumn ? "et " : "") + " measure ",
                       std::string("  positions") + (rowLetters ? " and names" : "") + " of etalons in series",
-                      false});
+                      false,
+                      {},
+                      {}});
     const int rows = std::min(storedChains(chains), SHOWN_CHAINS);
     for (int i = 0; i < rows; ++i) {
         const std::optional<int> etalon =
             etalonColumn ? std::optional<int>(chains.wMaxPulses > 0 ? chains.pulsesList[i][0] : 0)
                          : std::nullopt;
-        report.push_back(
-            {rowHead(i + 1, etalon, chains.distance[i]), rowPulses(chainPulses(chains, i), rowStyle), false});
+        report.push_back(tableRow(rowHead(i + 1, etalon, chains.distance[i]),
+                                  rowPulses(chainPulses(chains, i), rowStyle), false));
     }
     const std::optional<int> truthEtalon =
         etalonColumn ? std::optional<int>(series.wReservedPulses > 0 ? series.lpEtalonNumbers[0] : 0)
                      : std::nullopt;
-    report.push_back({rowHead(0, truthEtalon, values.trueMeasure), rowPulses(placed, rowStyle), true});
+    report.push_back(
+        tableRow(rowHead(0, truthEtalon, values.trueMeasure), rowPulses(placed, rowStyle), true));
 }
 
 }  // namespace
@@ -262,12 +285,12 @@ ProcessingReport buildProcessingReport(const SeriesHeader* series, const ChainsH
     if (series == nullptr) return result;
     const ProcessingValues values = processingValues(*series, chains);
     const std::vector<PulseEntry> placed = placedPulses(*series);
-    result.description = describedRun(*series, chains, values, placed);
+    describeRun(result, *series, chains, values, placed);
     // Below the strips: the found pulses, the restore error, the best chains and the truth.
-    result.report.push_back({foundLine(*series, chains, values), {}, false});
+    result.report.push_back(foundLine(*series, chains, values));
     if (chains == nullptr) return result;
     result.report.push_back(
-        {formatted("Restore Error %lld. ", static_cast<long long>(*values.restoreError)), {}, false});
+        {formatted("Restore Error %lld. ", static_cast<long long>(*values.restoreError)), {}, false, {}, {}});
     appendChainTable(result.report, *series, *chains, values, placed);
     return result;
 }

@@ -3,6 +3,7 @@
 // report of the found pulses, the best chains and the truth; with the values the strips and the
 // alphabet box of the view are drawn with. Built here once, drawn by the window and printed by the
 // command line.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +33,10 @@ struct ProcessingValues {
 
 ProcessingValues processingValues(const SeriesHeader& series, const ChainsHeader* chains);
 
+// Where a line of pulses may be cut short: the offsets just past its head and past each whole
+// entry (a pulse or a tuple), ascending. A line without entries has none.
+using EntryEnds = std::vector<std::size_t>;
+
 // One report line. `right` is drawn 100 pixels to the right of the line start (the pulses of a
 // chain row, the second half of the table head); `gapBefore` asks for a gap of a quarter line
 // height ((h + 3) / 4 pixels) before the line, which sets the truth row apart from the chains.
@@ -39,11 +44,14 @@ struct ReportLine {
     std::string text;
     std::string right;
     bool gapBefore = false;
+    EntryEnds textEntries;   // of `text`
+    EntryEnds rightEntries;  // of `right`
 };
 
 struct ProcessingReport {
-    std::vector<std::string> description;  // drawn above the strips
-    std::vector<ReportLine> report;        // drawn below the strips
+    std::vector<std::string> description;       // drawn above the strips
+    std::vector<EntryEnds> descriptionEntries;  // one per description line
+    std::vector<ReportLine> report;             // drawn below the strips
 };
 
 // The whole text of the view. Without a processing result (chains null) the run's description

@@ -41,6 +41,25 @@ inline constexpr int32_t SPECIAL_STRIP_HEIGHT = 112;
 // previous one. Sizes never go below 0.
 std::array<Rect, 3> resultStrips(const Rect& graph, int32_t lineHeight, bool specialGraphSize) noexcept;
 
+// What the texts around the strips ask of the layout: the text lines of position labels under
+// each strip (the Part of the layout gives one) and the height of the report under the last strip.
+struct StripTextNeeds {
+    std::array<int32_t, 3> labelLines{1, 1, 1};
+    int32_t reportHeight = 0;
+};
+
+struct ResultStripLayout {
+    std::array<Rect, 3> strips;
+    std::array<int32_t, 3> labelLines{1, 1, 1};  // text lines under each strip
+};
+
+// The strips of `resultStrips` with room under each for its label lines: the strips move down to
+// make it and, where the report would then run past the area's bottom, lower by the same even
+// height each, down to half their height (the special size keeps its height). When that is not
+// enough room, the strips with the most label lines give up lines, down to one.
+ResultStripLayout layOutResultStrips(const Rect& graph, int32_t lineHeight, bool specialGraphSize,
+                                     const StripTextNeeds& needs) noexcept;
+
 // Draws the view. With tuple recognition on a tuple series, the rectangle of every row of stored
 // tuples the box shows (right and bottom included) goes to `tupleRowRects` in tuple order; it is
 // emptied first.

@@ -14,6 +14,7 @@
 #include "platform/formatting.h"
 #include "simulation/displayed.h"
 #include "views/alphabet_box.h"
+#include "views/stats_labels.h"
 #include "views/tuple_box.h"
 #include "views/view_frame.h"
 
@@ -231,6 +232,7 @@ std::string elapsedTimeText(int64_t start, int64_t end) {
 namespace {
 
 constexpr std::array<Point, 2> TWICE{{{0, 0}, {0, 1}}};
+constexpr int32_t VALUE_LABEL_GAP = 4;  // from a value label's end to the graph's left edge
 constexpr std::array<Point, 3> THRICE_RIGHT_FIRST{{{0, 0}, {1, 0}, {0, 1}}};
 constexpr std::array<Point, 3> THRICE_LOWER_FIRST{{{0, 0}, {0, 1}, {1, 0}}};
 
@@ -240,8 +242,6 @@ struct StatsCurve {
     std::span<const Point> offsets;
     std::string label;
 };
-
-int32_t evenUp(int32_t value) noexcept { return value % 2 == 0 ? value : value + 1; }
 
 int32_t thumbnailAmplitude(int32_t amplitude, const SeriesHeader& series) noexcept {
     if (amplitude != 0) return amplitude;
@@ -339,7 +339,7 @@ std::vector<StatsCurve> statsCurves(const StatsGraphGeometry& geometry, int32_t 
     return curves;
 }
 
-void drawCurves(Canvas& canvas, const std::vector<StatsCurve>& curves, int32_t fontHeight) {
+void drawCurves(Canvas& canvas, const std::vector<StatsCurve>& curves) {
     for (const StatsCurve& curve : curves) {
         if (curve.points.size() < 2) continue;  // a single level leaves no line to draw
         for (const Point offset : curve.offsets) {
@@ -347,14 +347,19 @@ void drawCurves(Canvas& canvas, const std::vector<StatsCurve>& curves, int32_t f
             for (Point& point : moved) point = {point.x + offset.x, point.y + offset.y};
             canvas.polyline(moved);
         }
-        if (!curve.label.empty()) {
-            const Point last = curve.points.back();
-            canvas.textOut(last.x + 2, last.y - ((fontHeight + 1) / 2 + 1), curve.label);
-        }
     }
 }
 
-// The double frame, the dotted grid (a dot every 4 pixels) and the labels of both axes.
+std::vector<CurveLabel> curveLabels(const std::vector<StatsCurve>& curves) {
+    std::vector<CurveLabel> labels;
+    for (const StatsCurve& curve : curves) {
+        if (curve.points.size() >= 2 && !curve.label.empty())
+            labels.push_back({curve.label, curve.points.back()});
+    }
+    return labels;
+}
+
+// The double frame, the dotted grid (a dot every 4 pixels) and the value labels left of the graph.
 void drawAxes(Canvas& canvas, const StatsGraphGeometry& geometry, const RestErrorHeader& record,
               int32_t upperBound) {
     const Rect& area = geometry.area;
@@ -368,23 +373,23 @@ void drawAxes(Canvas& canvas, const StatsGraphGeometry& geometry, const RestErro
         const int32_t x = levelX(geometry, static_cast<std::size_t>(k));
         for (int32_t y = area.top; y <= area.bottom; y += 4) canvas.setPixel(x, y, kBlack);
     }
-    // A label that would run into the one before it (levels closer than the labels are wide) is
-    // left out, so that the ones drawn stay readable.
-    int32_t labelsEnd = std::numeric_limits<int32_t>::min();
-    for (int32_t k = 0; k < levels; ++k) {
-        if (!noiseLevelLabelled(k)) continue;
-        const std::string level = formatted("%3d", record.lpNoiseLevels[k]);
-        const int32_t x = levelX(geometry, static_cast<std::size_t>(k)) - canvas.textExtent(level).cx / 2;
-        if (x < labelsEnd) continue;
-        canvas.textOut(x, area.bottom + 3, level);
-        canvas.textOut(x + canvas.textExtent(level).cx, area.bottom + 3, "s");
-        labelsEnd = x + canvas.textExtent(level).cx + canvas.textExtent("s").cx;
-    }
     for (int32_t i = 0; i <= 5; ++i) {
         const std::string label = axisLabel(i, upperBound);
         const TextExtent extent = canvas.textExtent(label);
-        canvas.textOut(area.left - extent.cx - 4, area.bottom - 2 * i * geometry.tick - extent.cy / 2, label);
+        canvas.textOut(area.left - extent.cx - VALUE_LABEL_GAP,
+                       area.bottom - 2 * i * geometry.tick - extent.cy / 2, label);
     }
+}
+
+// The labels around the plotting area: the noise levels under it and the curves' pulse counts
+// after it, kept left of the alphabet box and clear of the value labels.
+void drawGraphLabels(Canvas& canvas, const StatsGraphGeometry& geometry, const RestErrorHeader& record,
+                     const std::vector<StatsCurve>& curves, const StatsLabelRoom& room) {
+    const int32_t levels = record.lpNoiseLevels == nullptr ? 0 : std::max<int32_t>(record.wNoiseLevels, 0);
+    drawNoiseLevelLabels(canvas, geometry,
+                         std::span<const int16_t>(record.lpNoiseLevels, static_cast<std::size_t>(levels)),
+                         room);
+    drawCurveLabels(canvas, geometry, curveLabels(curves), room);
 }
 
 // The column left of the graph that the texts keep to: they are cut short rather than written
@@ -395,9 +400,19 @@ struct TextColumn {
     int32_t firstRight = 0;  // of the first description line
 };
 
-TextColumn textColumnOf(const ViewFrame& frame, const StatsGraphGeometry& geometry) {
-    return {frame.x0 + frame.leftMargin, geometry.area.left - 3 * geometry.fontHeight,
-            frame.right - frame.leftMargin};
+// The first line may reach the frame's right unless its row meets the alphabet box's caption or
+// the texts at the graph's top: it then ends before them.
+TextColumn textColumnOf(const ViewFrame& frame, const StatsGraphGeometry& geometry,
+                        const AlphabetBoxLayout& alphabet, int32_t lineHeight) {
+    TextColumn column{frame.x0 + frame.leftMargin, geometry.area.left - 3 * geometry.fontHeight,
+                      frame.right - frame.leftMargin};
+    const int32_t firstBottom = frame.y0 - lineHeight / 2 + lineHeight - 1;
+    const int32_t gap = std::max(frame.leftMargin, 2);
+    if (firstBottom >= alphabet.caption.y)
+        column.firstRight = std::min(column.firstRight, alphabet.outline.left - gap);
+    if (firstBottom >= geometry.area.top - geometry.fontHeight / 2)
+        column.firstRight = std::min(column.firstRight, column.right);
+    return column;
 }
 
 // The description, the reference numbers and the run's times; the row under the last of them.
@@ -408,7 +423,8 @@ int32_t drawRunTexts(Canvas& canvas, const StatsGraphInput& input, const ViewFra
         statisticsDescription(*input.record, *input.series, input.amplitude, input.viewCode);
     int32_t y = frame.y0 - h / 2;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        textOutWithin(canvas, frame.x0 + 10, y, lines[i], i == 0 ? column.firstRight : column.right);
+        textOutEntriesWithin(canvas, frame.x0 + 10, y, lines[i], {},
+                             i == 0 ? column.firstRight : column.right);
         y += h + 1;
     }
     textOutWithin(canvas, column.x, y, referenceNumbersLine(reference), column.right);
@@ -477,10 +493,9 @@ void drawRunTuples(Canvas& canvas, const StatsGraphInput& input, const ViewFrame
     TupleBoxMeasures measures{frame.thumbnailWidth, 2 * h,           2 * frame.leftMargin,
                               frame.halfTopMargin,  frame.topMargin, h};
     const int32_t available = frame.bottom - frame.topMargin - top + 1;
-    if (!fitTupleBox(content, measures, available)) return;
     const int32_t left = frame.x0 + frame.leftMargin;
     const int32_t room = geometry.area.left - 4 * geometry.fontHeight - left;
-    if (tupleBoxWidth(canvas, content, measures) > room) return;
+    if (!fitTupleBox(canvas, content, measures, room, available)) return;
     std::vector<Rect>* rows = content.storedTuples ? &tupleRows : nullptr;
     drawTupleBox(canvas, content, measures, {left, top}, series, thumbnailAmplitude(input.amplitude, series),
                  rows);
@@ -529,7 +544,7 @@ void DrawDetectionArrayZ(MessageSink& messages, Canvas& canvas, const StatsGraph
 
     const StatsGraphGeometry geometry =
         statsGraphGeometry(input.graph, h, alphabet.outline.left, record.wNoiseLevels);
-    const TextColumn column = textColumnOf(frame, geometry);
+    const TextColumn column = textColumnOf(frame, geometry, alphabet, h);
     int32_t y = drawRunTexts(canvas, input, frame, column, shown.reference);
     y = drawFormulaCaption(canvas, input, frame, column, y);
     const int32_t upperBound =
@@ -539,8 +554,12 @@ void DrawDetectionArrayZ(MessageSink& messages, Canvas& canvas, const StatsGraph
         textOutWithin(canvas, column.x, y,
                       formatted(" %d -> %d", geometry.fontHeight, canvas.fontMetrics().height), column.right);
         drawAxes(canvas, geometry, record, upperBound);
-        drawCurves(canvas, statsCurves(geometry, input.viewCode, shown, record, upperBound),
-                   geometry.fontHeight);
+        const std::vector<StatsCurve> curves =
+            statsCurves(geometry, input.viewCode, shown, record, upperBound);
+        drawGraphLabels(canvas, geometry, record, curves,
+                        {geometry.area.left - VALUE_LABEL_GAP + 1,
+                         alphabet.outline.left - std::max(frame.leftMargin, 2), h + 2});
+        drawCurves(canvas, curves);
         y += geometry.fontHeight + h;
     }
     drawRunTuples(canvas, input, frame, geometry, y, tupleRows);

@@ -55,8 +55,11 @@ int32_t statisticsUpperBound(int32_t viewCode, const RestErrorHeader& record,
 // "%.2f", or "%.3f" when Z < 50.
 std::string axisLabel(int32_t index, int32_t upperBound);
 
-// Whether the noise level of row k carries a label under the graph: every fourth row from 0.
-inline constexpr bool noiseLevelLabelled(int32_t row) noexcept { return row % 4 == 0; }
+// Whether the noise level of row k carries a label under the graph: every fourth row from 0, or
+// every `stride`-th where the labels must thin out.
+inline constexpr bool noiseLevelLabelled(int32_t row, int32_t stride = 4) noexcept {
+    return row % stride == 0;
+}
 
 // The nine lines that describe the run, from its statistics record, the series record it left,
 // the amplitude setting and the view code.

@@ -1,6 +1,7 @@
 #include "views/tuple_box.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "model/codes.h"
 #include "views/view_frame.h"
@@ -14,6 +15,9 @@ constexpr int32_t HIGHLIGHT_RIGHT = 6;
 constexpr int32_t CAPTION_INSET = 10;     // from the caption's end to the box's right edge
 constexpr int32_t CAPTION_ROOM = 20;      // the box is at least this much wider than its caption
 constexpr int32_t LEAST_TUPLE_GRAPH = 6;  // a thumbnail's graph is never lowered below this
+constexpr int32_t LEAST_TUPLE_WIDTH = 6;  // nor narrowed below this
+constexpr int32_t LEAST_ROW_GAP = 2;      // rows close up to this when they must stand in columns
+constexpr std::string_view WIDEST_THUMBNAIL_LABEL = " m ";
 
 std::vector<TupleBoxRow> storedTupleRows(const SeriesHeader& series, int32_t pickedTuple) {
     std::vector<TupleBoxRow> rows;
@@ -49,6 +53,38 @@ int32_t rowWidth(std::size_t members, const TupleBoxMeasures& measures) {
                                 HIGHLIGHT_LEFT + HIGHLIGHT_RIGHT);
 }
 
+// Rows in one column of the box, and the number of its columns.
+int32_t rowsOfColumn(const TupleBoxContent& content, const TupleBoxMeasures& measures) {
+    const auto rows = static_cast<int32_t>(content.rows.size());
+    return measures.rowsPerColumn > 0 ? std::min(rows, measures.rowsPerColumn) : rows;
+}
+
+int32_t columnCount(const TupleBoxContent& content, const TupleBoxMeasures& measures) {
+    const int32_t perColumn = rowsOfColumn(content, measures);
+    return perColumn > 0 ? (static_cast<int32_t>(content.rows.size()) + perColumn - 1) / perColumn : 1;
+}
+
+// Rows of a column that fit in `height`.
+int32_t rowsFitting(const TupleBoxMeasures& measures, int32_t height) {
+    return (height - 2 * measures.margin + measures.rowGap) / (tupleRowHeight(measures) + measures.rowGap);
+}
+
+// Narrows the thumbnails and their gaps until the box is at most `width` wide. A thumbnail and its
+// gap keep room for its label and the gap room for a highlight's margins.
+bool narrowToWidth(const Canvas& canvas, const TupleBoxContent& content, TupleBoxMeasures& measures,
+                   int32_t width) {
+    const int32_t leastGap = std::min(measures.gap, HIGHLIGHT_LEFT + HIGHLIGHT_RIGHT + 1);
+    const int32_t leastPitch =
+        std::max(canvas.textExtent(WIDEST_THUMBNAIL_LABEL).cx + 1, leastGap + LEAST_TUPLE_WIDTH);
+    while (tupleBoxWidth(canvas, content, measures) > width) {
+        const int32_t pitch = measures.thumbnailWidth + measures.gap - 1;
+        if (pitch < leastPitch) return false;
+        measures.gap = std::max(leastGap, std::min(measures.gap, pitch / 3));
+        measures.thumbnailWidth = pitch - measures.gap;
+    }
+    return true;
+}
+
 }  // namespace
 
 TupleBoxContent resultTupleBoxContent(const SeriesHeader& series, uint16_t taskType, int32_t pickedTuple) {
@@ -76,28 +112,39 @@ int32_t tupleRowHeight(const TupleBoxMeasures& measures) noexcept {
 
 int32_t tupleBoxWidth(const Canvas& canvas, const TupleBoxContent& content,
                       const TupleBoxMeasures& measures) {
-    const int32_t rows = rowWidth(longestRow(content), measures) + 2 * sidePadding(measures);
+    const int32_t columns = columnCount(content, measures);
+    const int32_t rows = columns * rowWidth(longestRow(content), measures) + (columns - 1) * measures.gap +
+                         2 * sidePadding(measures);
     return std::max(rows, canvas.textExtent(content.caption).cx + CAPTION_ROOM);
 }
 
 int32_t tupleBoxHeight(const TupleBoxContent& content, const TupleBoxMeasures& measures) noexcept {
-    const int32_t rows = static_cast<int32_t>(content.rows.size());
+    const int32_t rows = rowsOfColumn(content, measures);
     if (rows == 0) return 0;
     return 2 * measures.margin + rows * tupleRowHeight(measures) + (rows - 1) * measures.rowGap;
 }
 
-bool fitTupleBox(TupleBoxContent& content, TupleBoxMeasures& measures, int32_t available) {
+bool fitTupleBox(const Canvas& canvas, const TupleBoxContent& content, TupleBoxMeasures& measures,
+                 int32_t width, int32_t height) {
     if (content.rows.empty()) return false;
-    if (tupleBoxHeight(content, measures) <= available) return true;
-    const int32_t rows = static_cast<int32_t>(content.rows.size());
-    measures.thumbnailHeight = 0;
-    const int32_t spare = available - tupleBoxHeight(content, measures);
-    measures.thumbnailHeight = std::max(spare / rows, LEAST_TUPLE_GRAPH);
-    const int32_t fitting =
-        (available - 2 * measures.margin + measures.rowGap) / (tupleRowHeight(measures) + measures.rowGap);
-    if (fitting < 1) return false;
-    if (fitting < rows) content.rows.resize(static_cast<std::size_t>(fitting));
-    return true;
+    measures.rowsPerColumn = 0;
+    if (tupleBoxHeight(content, measures) > height) {
+        const auto rows = static_cast<int32_t>(content.rows.size());
+        measures.thumbnailHeight = LEAST_TUPLE_GRAPH;
+        if (rowsFitting(measures, height) < rows) measures.rowGap = std::min(measures.rowGap, LEAST_ROW_GAP);
+        const int32_t fitting = rowsFitting(measures, height);
+        if (fitting < 1) return false;
+        const int32_t columns = (rows + fitting - 1) / fitting;
+        const int32_t perColumn = (rows + columns - 1) / columns;
+        if (columns > 1) measures.rowsPerColumn = perColumn;
+        // The thumbnails as high as the column's rows leave room for.
+        measures.thumbnailHeight = 0;
+        const int32_t rowHeight =
+            (height - 2 * measures.margin - (perColumn - 1) * measures.rowGap) / perColumn -
+            tupleRowHeight(measures);
+        measures.thumbnailHeight = std::max(rowHeight, LEAST_TUPLE_GRAPH);
+    }
+    return narrowToWidth(canvas, content, measures, width);
 }
 
 void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBoxMeasures& measures,
@@ -110,9 +157,14 @@ void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBox
     canvas.textOut(box.right - CAPTION_INSET - captionWidth, box.top - measures.lineHeight / 2,
                    content.caption);
 
-    const int32_t firstLeft = box.left + sidePadding(measures) + HIGHLIGHT_LEFT;
-    int32_t top = box.top + measures.margin;
-    for (const TupleBoxRow& row : content.rows) {
+    const int32_t perColumn = rowsOfColumn(content, measures);
+    const int32_t columnPitch = rowWidth(longestRow(content), measures) + measures.gap;
+    const int32_t rowPitch = tupleRowHeight(measures) + measures.rowGap;
+    for (std::size_t i = 0; i < content.rows.size(); ++i) {
+        const TupleBoxRow& row = content.rows[i];
+        const int32_t column = static_cast<int32_t>(i) / perColumn;
+        const int32_t firstLeft = box.left + sidePadding(measures) + HIGHLIGHT_LEFT + column * columnPitch;
+        const int32_t top = box.top + measures.margin + (static_cast<int32_t>(i) % perColumn) * rowPitch;
         for (std::size_t j = 0; j < row.members.size(); ++j) {
             const PulseHeader* etalon = seriesEtalon(series, row.members[j]);
             if (etalon == nullptr) continue;
@@ -128,7 +180,6 @@ void drawTupleBox(Canvas& canvas, const TupleBoxContent& content, const TupleBox
                  firstLeft - HIGHLIGHT_LEFT + std::max(rowWidth(row.members.size(), measures), 1) - 1,
                  top + tupleRowHeight(measures) - 1});
         }
-        top += tupleRowHeight(measures) + measures.rowGap;
     }
 }
 

@@ -23,6 +23,9 @@ struct ViewFrame {
 // The frame of a graph area given with its right column and bottom row included.
 ViewFrame viewFrameOf(const Rect& graph) noexcept;
 
+// The least even number of pixels not below `value`.
+inline constexpr int32_t evenUp(int32_t value) noexcept { return value % 2 == 0 ? value : value + 1; }
+
 // Outlines the area (right column and bottom row included) with the current pen, filling nothing.
 void outlineArea(Canvas& canvas, const Rect& area);
 
