@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -275,46 +273,6 @@ TEST(StatsGraphLabels, NoiseLevelLabelsThinEvenlyWhenTheyWouldMeet) {
             EXPECT_EQ(texts[i].second, (Point{std::max(centred, 97), 453})) << c.count << " row " << row;
         }
         EXPECT_EQ(texts.size(), 2 * static_cast<std::size_t>((c.count - 1) / c.stride + 1)) << c.count;
-    }
-}
-
-TEST(StatsGraphLabels, CurveLabelsMoveApartThenLowerTheirFontThenTakeColumnsThenThin) {
-    // A graph from row 100 to 400 with a 20-pixel axis font: labels between row 90 and the noise
-    // labels at 403, a line height (cell less one row) apart.
-    StatsGraphGeometry geometry;
-    geometry.fontHeight = 20;
-    geometry.area = {100, 100, 300, 400};
-    struct Case {
-        const char* name;
-        int32_t count;
-        int32_t right;
-        int32_t leftOut;
-        int32_t columns;
-    };
-    for (const Case& c : {Case{"three labels at one point", 3, 500, 0, 1},
-                          Case{"more than the height holds in the axis font", 18, 500, 0, 1},
-                          Case{"more than the least font holds", 40, 500, 0, 3},
-                          Case{"more than the room's columns hold: every third", 40, 320, 26, 1}}) {
-        std::vector<CurveLabel> labels;
-        for (int32_t i = 0; i < c.count; ++i) labels.push_back({std::to_string(i + 6), {300, 250}});
-        RecordingCanvas canvas(600, 600);
-        EXPECT_EQ(drawCurveLabels(canvas, geometry, labels, {0, c.right, 17}), c.leftOut) << c.name;
-        const std::vector<CanvasCall> texts = canvas.callsOf(CanvasOp::TextOut);
-        ASSERT_EQ(static_cast<int32_t>(texts.size()), c.count - c.leftOut) << c.name;
-        std::set<int32_t> columns;
-        std::map<int32_t, std::vector<int32_t>> rowsOfColumn;
-        for (const CanvasCall& text : texts) {
-            columns.insert(text.points[0].x);
-            rowsOfColumn[text.points[0].x].push_back(text.points[0].y);
-            EXPECT_GE(text.points[0].y, 90) << c.name;
-            EXPECT_LE(text.points[0].y + canvas.textExtent(text.text).cy - 2, 402) << c.name;
-        }
-        EXPECT_EQ(static_cast<int32_t>(columns.size()), c.columns) << c.name;
-        EXPECT_EQ(*columns.begin(), 302) << c.name;
-        for (auto& [x, rows] : rowsOfColumn) {
-            std::sort(rows.begin(), rows.end());
-            for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i] - rows[i - 1], 16) << c.name;
-        }
     }
 }
 
