@@ -37,15 +37,6 @@ bool growList(Window& window, uint16_t*& list, uint16_t& capacity, uint16_t want
     return true;
 }
 
-// Least (raised to 1) and most pulses for the staged series geometry, which has been checked.
-void stageStructureBounds(AppState& state) {
-    DialogStaging& staged = state.staging;
-    staged.wLeastPulses =
-        static_cast<uint16_t>(leastPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmax));
-    staged.wMostPulses =
-        static_cast<uint16_t>(mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin));
-}
-
 // The edited sequence as the series-structure dialog shows it: the current etalon sequence, the
 // default etalon past its end. False after a message when it cannot grow to the most pulses.
 bool prepareEditedSequence(Window& window, AppState& state) {
@@ -124,7 +115,7 @@ void createSeriesCommand(Window& window, AppState& state) {
     assert(seriesSettingsRefusal(state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
                .empty());
     const uint16_t savedPulses = state.wPulsesNumber;
-    stageStructureBounds(state);
+    stagePulseBounds(state);
     state.wPulsesNumber = static_cast<uint16_t>((staged.wLeastPulses + staged.wMostPulses) / 2);
     if (!prepareEditedSequence(window, state)) {
         state.wPulsesNumber = savedPulses;

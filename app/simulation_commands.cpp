@@ -9,6 +9,7 @@
 #include "app/layout.h"
 #include "app/state.h"
 #include "model/codes.h"
+#include "model/records.h"
 #include "platform/formatting.h"
 #include "platform/window.h"
 #include "simulation/driver.h"
@@ -19,16 +20,6 @@ namespace {
 
 std::string refusal(const char* setting, const std::string& detail) {
     return std::string("Неверно задан ") + setting + "!\n\n" + detail + "\n";
-}
-
-// Least and most pulses for the staged series geometry (the least is not raised to 1 here).
-void stagePulseBounds(AppState& state) {
-    const int64_t length = state.staging.dwSeriesLength;
-    const int64_t n = state.wEtalonLength;
-    const int64_t least = (length + n - 1) / state.staging.wTmax;
-    const int64_t most = (length - n + state.staging.wTmin) / state.staging.wTmin;
-    state.staging.wLeastPulses = static_cast<uint16_t>(std::clamp<int64_t>(least, 0, UINT16_MAX));
-    state.staging.wMostPulses = static_cast<uint16_t>(std::clamp<int64_t>(most, 0, UINT16_MAX));
 }
 
 // The grid as the location-parameters dialog would store it.
@@ -105,6 +96,14 @@ SimulationRun simulationRunOf(const AppState& state) {
 }
 
 }  // namespace
+
+void stagePulseBounds(AppState& state) {
+    DialogStaging& staged = state.staging;
+    const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmax);
+    const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin);
+    staged.wLeastPulses = static_cast<uint16_t>(std::min<uint32_t>(least, UINT16_MAX));
+    staged.wMostPulses = static_cast<uint16_t>(std::min<uint32_t>(most, UINT16_MAX));
+}
 
 int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsIncluded) noexcept {
     const int32_t summary = viewCase == 2 ? 1 : 0;

@@ -14,6 +14,10 @@ struct AppState;
 // Asks for the series parameters (the etalon shown is a selected one); `dwDialogAccepted` tells
 // whether the user confirmed.
 void seriesDialogCommand(Window& window, AppState& state);
+// The least and most pulses of the staged series geometry, which the dialog has checked, staged
+// for the dialog that follows. The least is raised to 1: a series shorter than Tmax still holds
+// one pulse, and a dialog must not offer a count its check then refuses.
+void stagePulseBounds(AppState& state);
 // Asks for the series parameters and then the simulation grid, and commits both when the second
 // dialog is confirmed and the values make a grid a run can work with (otherwise it says what is
 // wrong and commits nothing). `dwDialogAccepted` tells whether they were committed.

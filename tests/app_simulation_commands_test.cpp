@@ -194,6 +194,19 @@ TEST_F(SimulationCommandsTest, CancelledDialogsCommitNothing) {
     EXPECT_EQ(state.dwDefaultEtalon, 3);
 }
 
+// A series shorter than Tmax still holds one pulse: the grid offers 1 as the fewest pulses, not
+// a 0 it would then refuse, and takes it as shown.
+TEST_F(SimulationCommandsTest, AShortSeriesOffersOnePulseAtLeast) {
+    edits[DIALOG_SERIES_PARAMETERS] = {{EDIT_SERIES_LENGTH, "100"}};
+    run(CMD_SIMULATION_DIALOGS);
+    EXPECT_EQ(shownDialogs(), (std::vector<int>{105, 110}));
+    EXPECT_EQ(window.shownDialogs().back().find(EDIT_PULSES_FROM)->text, "1");
+    EXPECT_TRUE(window.messages().empty()) << message(0);
+    EXPECT_EQ(state.dwDialogAccepted, 1);
+    EXPECT_EQ(state.wMinPulses, 1);
+    EXPECT_EQ(state.wMaxPulses, 3);
+}
+
 TEST_F(SimulationCommandsTest, GridsNoRunCanWorkWithAreRefused) {
     struct Case {
         int dialog;
