@@ -4,6 +4,7 @@
 #include <span>
 
 #include "app/layout.h"
+#include "app/mouse_panels.h"
 #include "app/series_commands.h"
 #include "app/settings_commands.h"
 #include "app/simulation_commands.h"
@@ -248,8 +249,10 @@ void refreshSubsetCells(Window& window, AppState& state) {
 // --- Menu entries ----------------------------------------------------------------------------
 
 // The parameters panel of the current series; when its record cannot be had the panel is not
-// shown and the record kept so far stays.
+// shown and the record kept so far stays. A hover of the panel shown so far ends first: the fresh
+// record forgets it.
 void viewSeriesParameters(Window& window, AppState& state) {
+    endParamsPanelHovers(window, state);
     ParamsHeader* record = getParamsHeader(window, state.lpSeriesHeader, state.lpParamsHeader);
     if (record == nullptr) return;
     state.lpParamsHeader = record;
@@ -413,6 +416,8 @@ void dispatchCommand(Window& window, AppState& state, int command) {
         case CMD_SERIES_DIALOG: seriesDialogCommand(window, state); break;
         default: dispatchMenuCommand(window, state, command); break;
     }
+    // Whatever left the parameters panel ends the hovers of its handles, which hold the mouse.
+    if (state.dwViewMode != VIEW_PARAMETERS) endParamsPanelHovers(window, state);
 }
 
 }  // namespace tessaline

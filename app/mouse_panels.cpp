@@ -143,16 +143,30 @@ struct Hover {
     bool on;
 };
 
-// Starts or ends the hover of one handle: the pointer changes and the mouse is captured while
-// it is over the handle; the shape it replaced comes back when it leaves.
+constexpr int32_t ParamsHeader::*HOVER_FLAGS[] = {&ParamsHeader::dwFirstHighestHover,
+                                                  &ParamsHeader::dwLastLowestHover,
+                                                  &ParamsHeader::dwTminHover, &ParamsHeader::dwTmaxHover};
+
+bool anyHover(const ParamsHeader& record) {
+    return std::any_of(std::begin(HOVER_FLAGS), std::end(HOVER_FLAGS),
+                       [&](int32_t ParamsHeader::*flag) { return record.*flag != 0; });
+}
+
+// Starts or ends the hover of one handle: the pointer changes and the mouse is captured while it
+// is over a handle; the shape it replaced comes back when it has left them all. Handles may
+// overlap, so only the first hover keeps the shape and only the last one gives it back.
 void updateHover(Window& window, AppState& state, ParamsHeader& record, const Hover& hover) {
     int32_t& flag = record.*hover.flag;
     if (flag == 0 && hover.on) {
+        const bool first = !anyHover(record);
         flag = 1;
+        const CursorShape replaced = window.setCursor(hover.shape);
+        if (!first) return;
+        state.hSavedCursor = replaced;
         window.captureMouse();
-        state.hSavedCursor = window.setCursor(hover.shape);
     } else if (flag != 0 && !hover.on) {
         flag = 0;
+        if (anyHover(record)) return;
         window.setCursor(state.hSavedCursor);
         window.releaseMouse();
     }
@@ -281,6 +295,17 @@ void releaseOverParamsPanel(Window& window, AppState& state, Point at) {
     dragTo(*record, at);  // the last update, which may end a slope's drag itself
     **running = 0;
     refreshChart(window, *record);
+}
+
+void endParamsPanelHovers(Window& window, AppState& state) {
+    ParamsHeader* record = state.lpParamsHeader;
+    if (record == nullptr) return;
+    for (int32_t ParamsHeader::*flag : {&ParamsHeader::dwFirstHighestDrag, &ParamsHeader::dwLastLowestDrag,
+                                        &ParamsHeader::dwTminDrag, &ParamsHeader::dwTmaxDrag}) {
+        record->*flag = 0;
+    }
+    for (int32_t ParamsHeader::*flag : HOVER_FLAGS)
+        updateHover(window, state, *record, {flag, CursorShape::Arrow, false});
 }
 
 bool onSlopeLine(const LineSegment& line, int32_t handle, Point at) noexcept {

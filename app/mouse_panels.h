@@ -24,6 +24,9 @@ bool clickParamsPanel(Window& window, AppState& state, Point at);
 // The drag and hover of the parameters panel's handles.
 void moveOverParamsPanel(Window& window, AppState& state, Point at);
 void releaseOverParamsPanel(Window& window, AppState& state, Point at);
+// Ends every hover and drag of the panel's handles, as leaving the panel does: the pointer gets
+// back the shape the hover replaced and the mouse is released. Nothing happens without one.
+void endParamsPanelHovers(Window& window, AppState& state);
 
 // The slope-line test: the point lies on the line from `line.from` to `line.to` (left to right)
 // when it is within the line's columns and its height differs from the line's, rounded, by at

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "app/commands.h"
@@ -163,6 +164,60 @@ TEST_F(ParamsMouseTest, HoverChangesTheCursorAndLeavingRestoresIt) {
     EXPECT_EQ(window.cursor(), CursorShape::Arrow);
     EXPECT_FALSE(window.mouseCaptured());
     EXPECT_EQ(record().dwTmaxHover, 0);
+}
+
+// A hover (the mouse captured, a resize arrow shown) or a drag of any handle ends when the panel
+// is left, by a command or a click; so does it when the panel is opened afresh.
+TEST_F(ParamsMouseTest, LeavingThePanelEndsEveryHover) {
+    const auto middle = [](const LineSegment& line) {
+        return centre({line.from.x, line.from.y, line.to.x, line.to.y});
+    };
+    const std::function<Point(const ParamsHeader&)> handles[] = {
+        [](const ParamsHeader& r) { return centre(r.rcFirstHighestHandle); },
+        [](const ParamsHeader& r) { return centre(r.rcLastLowestHandle); },
+        [&](const ParamsHeader& r) { return middle(r.tminSlope); },
+        [&](const ParamsHeader& r) { return middle(r.tmaxSlope); }};
+    const std::function<void()> leaves[] = {
+        [&] { window.sendCommand(CMD_PROCESSING_NEXT_DATA); },  // F5
+        [&] { window.sendCommand(CMD_SELECT_SET_OF_PULSES); },
+        [&] { window.sendCommand(CMD_VIEW_SERIES_PARAMETERS); },
+        [&] { mouseButtonDown(window, state, centre(state.layout.rcNextButton)); },
+        [&] {  // during a drag
+            mouseButtonDown(window, state, handles[0](record()));
+            window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+        }};
+    // Series of a fixed count keep every handle's place from one way to the next.
+    window.sendCommand(CMD_SERIES_FIXED_CUTOFF);
+    window.sendCommand(CMD_PROCESSING_NEXT_DATA);
+    for (std::size_t h = 0; h < std::size(handles); ++h) {
+        for (std::size_t l = 0; l < std::size(leaves); ++l) {
+            window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
+            paint();
+            moveTo(handles[h](record()));
+            ASSERT_TRUE(window.mouseCaptured()) << h;
+            ASSERT_NE(window.cursor(), CursorShape::Arrow) << h;
+            leaves[l]();
+            EXPECT_FALSE(window.mouseCaptured()) << "handle " << h << ", way " << l;
+            EXPECT_EQ(window.cursor(), CursorShape::Arrow) << "handle " << h << ", way " << l;
+            const ParamsHeader& r = record();
+            EXPECT_EQ(r.dwFirstHighestHover + r.dwLastLowestHover + r.dwTminHover + r.dwTmaxHover, 0);
+            EXPECT_EQ(r.dwFirstHighestDrag + r.dwLastLowestDrag + r.dwTminDrag + r.dwTmaxDrag, 0);
+        }
+    }
+}
+
+// Handles that overlap are hovered together; the arrow comes back and the mouse is released once
+// the pointer has left both.
+TEST_F(ParamsMouseTest, OverlappingHandlesGiveTheArrowBackWhenBothAreLeft) {
+    record().rcLastLowestHandle = record().rcFirstHighestHandle;
+    const Point on = centre(record().rcFirstHighestHandle);
+    mouseMove(window, state, on);
+    ASSERT_EQ(record().dwFirstHighestHover + record().dwLastLowestHover, 2);
+    EXPECT_EQ(window.cursor(), CursorShape::SizeVertical);
+    mouseMove(window, state, {on.x, record().rcFirstHighestHandle.bottom + 40});
+    EXPECT_EQ(record().dwFirstHighestHover + record().dwLastLowestHover, 0);
+    EXPECT_EQ(window.cursor(), CursorShape::Arrow);
+    EXPECT_FALSE(window.mouseCaptured());
 }
 
 TEST_F(ParamsMouseTest, TmaxDragStopsAtTheLastAcceptedValue) {
