@@ -43,17 +43,6 @@ void refreshFlaggedAreas(Window& window, AppState& state) {
     }
 }
 
-// The cell of etalon `number`, widened by 1 pixel left and up and 3 pixels right and down.
-void refreshEtalonCell(Window& window, const AppState& state, int32_t number) {
-    if (number < 1 || number > state.layout.cellCount) return;
-    Rect cell = state.layout.rcEtalonCells[number - 1];
-    cell.left -= 1;
-    cell.top -= 1;
-    cell.right += 3;
-    cell.bottom += 3;
-    window.invalidate(cell, true);
-}
-
 // --- Etalon sequence and result capacity -----------------------------------------------------
 
 // Grows the etalon sequence to the most pulses the settings allow (keeping its places, new ones
@@ -84,7 +73,10 @@ bool growToMostPulses(Window& window, AppState& state) {
 // A new random etalon sequence drawn from the required etalons. With no etalon required there is
 // nothing to draw from: the run stops with a message instead.
 void newData(Window& window, AppState& state) {
+    const uint16_t task = state.wTaskType;
     applyEffectiveTask(state);
+    // The task's form decides the button column (the selection button) and the subset painter.
+    if (state.wTaskType != task) window.invalidateAll(true);
     state.wSeriesPulses = state.wPulsesNumber;
     if (state.wTmin != 0) {
         state.wMaxPulses = static_cast<uint16_t>(
@@ -102,8 +94,30 @@ void newData(Window& window, AppState& state) {
     window.sendCommand(CMD_TAKE_OVER);
 }
 
+// The values in use that the selectors mark (black when their chosen entry is in use).
+struct MarkedValues {
+    uint32_t length;
+    int16_t noise;
+    int16_t lost;
+};
+
+MarkedValues markedValues(const AppState& state) {
+    return {state.dwSeriesLength, state.wNoiseLevel, state.wLostDataLevel};
+}
+
+// A selector whose value in use changed is drawn anew, whether or not its row was clicked.
+void refreshRemarkedSelectors(Window& window, const AppState& state, const MarkedValues& before) {
+    const WindowLayout& layout = state.layout;
+    if (state.dwSeriesLength != before.length) window.invalidate(layout.rcLengthSelector, true);
+    if (state.wNoiseLevel != before.noise) window.invalidate(layout.rcNoiseSelector, true);
+    if (state.wLostDataLevel != before.lost && layout.hasLostSelector)
+        window.invalidate(layout.rcLostSelector, true);
+}
+
 void takeOver(Window& window, AppState& state) {
+    const MarkedValues before = markedValues(state);
     takeOverRequestedSettings(state);
+    refreshRemarkedSelectors(window, state, before);
     if (!growToMostPulses(window, state)) return;
     if (state.wTaskType == TASK_DETECTION || state.wTaskType == TASK_RECOGNITION) {
         std::fill_n(state.lpEtalonSequence, state.wMaxPulses, state.lpEtalonSequence[0]);
@@ -112,9 +126,11 @@ void takeOver(Window& window, AppState& state) {
 }
 
 void makeSeries(Window& window, AppState& state) {
+    const MarkedValues before = markedValues(state);
     state.dwSeriesLength = state.dwRequestedSeriesLength;
     state.wSeriesPulses = clampPulseCount(state, state.wPulsesNumber);
     state.wNoiseLevel = state.wRequestedNoiseLevel;
+    refreshRemarkedSelectors(window, state, before);
     const bool made = makeSeriesInUse(window, state);
     if (state.lpSeriesHeader == nullptr) {
         window.showMessage("Не могу создать ряд!", "CM_INFO", MessageIcon::None);
@@ -218,11 +234,12 @@ void applySelectors(Window& window, AppState& state) {
     window.invalidateAll(true);
 }
 
+// The etalons whose selection changed are drawn anew with the whole alphabet rather than their
+// cells alone: an etalon's curve may reach out of its cell (the oscillating etalons swing past the
+// amplitude the cells are scaled for). Beside detection the selection button may change its offer.
 void markEtalon(Window& window, AppState& state) {
-    refreshEtalonCell(window, state, state.dwCurrentEtalon);
-    if (state.wTaskType == TASK_DETECTION) {
-        refreshEtalonCell(window, state, state.dwPreviousEtalon);
-    } else if (state.layout.hasSelectButton) {
+    refreshGraph(window, state, true);
+    if (state.wTaskType != TASK_DETECTION && state.layout.hasSelectButton) {
         window.invalidate(state.layout.rcSelectButton, true);
     }
 }
@@ -238,26 +255,34 @@ void refreshAlphabet(Window& window, AppState& state) {
     }
 }
 
-// The row frames of every stored subset and of the next free row, as the panel last drew them.
+// The row frames of every stored subset and of the next free row, as the panel last drew them,
+// with the few pixels round them that the chosen row's highlighted thumbnails reach.
 void refreshSubsetCells(Window& window, AppState& state) {
+    constexpr int32_t HIGHLIGHT_REACH = 3;
     const std::size_t rows = std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u,
                                                    state.subsetPanelGeometry.rowFrames.size());
-    for (std::size_t k = 0; k < rows; ++k) window.invalidate(state.subsetPanelGeometry.rowFrames[k], true);
+    for (std::size_t k = 0; k < rows; ++k) {
+        const Rect& frame = state.subsetPanelGeometry.rowFrames[k];
+        window.invalidate({frame.left - HIGHLIGHT_REACH, frame.top - HIGHLIGHT_REACH,
+                           frame.right + HIGHLIGHT_REACH, frame.bottom + HIGHLIGHT_REACH},
+                          true);
+    }
     window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
 }
 
 // --- Menu entries ----------------------------------------------------------------------------
 
 // The parameters panel of the current series; when its record cannot be had the panel is not
-// shown and the record kept so far stays. A hover of the panel shown so far ends first: the fresh
-// record forgets it.
-void viewSeriesParameters(Window& window, AppState& state) {
+// shown and the record kept so far stays. False when it was not shown. A hover of the panel shown
+// so far ends first: the fresh record forgets it.
+bool viewSeriesParameters(Window& window, AppState& state) {
     endParamsPanelHovers(window, state);
     ParamsHeader* record = getParamsHeader(window, state.lpSeriesHeader, state.lpParamsHeader);
-    if (record == nullptr) return;
+    if (record == nullptr) return false;
     state.lpParamsHeader = record;
     state.dwViewMode = VIEW_PARAMETERS;
     refreshGraph(window, state, true);
+    return true;
 }
 
 void chooseTask(Window& window, AppState& state, int entry) {
@@ -327,20 +352,30 @@ bool isSeriesTypeEntry(int command) {
            std::end(SERIES_TYPE_ENTRIES);
 }
 
-void dispatchMenuCommand(Window& window, AppState& state, int command) {
+void saveImage(Window& window) {
+    if (!MakeSnapshot(window)) {
+        window.showMessage("Проблемы при выполнении MakeSnapshot", "Open File Name", MessageIcon::None);
+    }
+}
+
+// Runs menu command `command` and tells whether it may have changed what the views draw. The
+// window keeps its picture and repaints only what is invalidated, so such a command has the whole
+// client area drawn anew: besides the graph area it may change the view's buttons, the selectors'
+// marks, the lost-data selector and the selection button.
+bool runMenuCommand(Window& window, AppState& state, int command) {
     switch (command) {
-        case CMD_PROCESSING_SAME_DATA: startRun(window, state, CMD_PROCESS); break;
-        case CMD_PROCESSING_NEXT_DATA: startRun(window, state, CMD_NEW_DATA); break;
-        case CMD_MORE_DETAILS: window.sendCommand(CMD_PROCESS); break;
-        case CMD_TYPE_MORE_DETAILS:
+        case CMD_PROCESSING_SAME_DATA: startRun(window, state, CMD_PROCESS); return true;
+        case CMD_PROCESSING_NEXT_DATA: startRun(window, state, CMD_NEW_DATA); return true;
+        case CMD_MORE_DETAILS: window.sendCommand(CMD_PROCESS); return true;
+        case CMD_TYPE_MORE_DETAILS:  // the refresh of the result covers all it changes
             state.dwTypeMoreDetails = 1;
             window.sendCommand(CMD_REFRESH_RESULT);
-            break;
+            return false;
         case CMD_FIXED_CASE:
         case CMD_UNFIXED_CASE:
             state.wSeriesType = command == CMD_FIXED_CASE ? SERIES_FIXED_WHOLE : SERIES_UNFIXED_WHOLE;
             startRun(window, state, CMD_NEW_DATA);
-            break;
+            return true;
         case CMD_REPEAT_DETECTION:
         case CMD_REPEAT_RECOGNITION:
         case CMD_REPEAT_JOINT:
@@ -348,33 +383,34 @@ void dispatchMenuCommand(Window& window, AppState& state, int command) {
             const uint16_t tasks[] = {TASK_DETECTION, TASK_RECOGNITION, TASK_JOINT, TASK_SERIES_PROCESSING};
             state.wSelectedTask = tasks[command - CMD_REPEAT_DETECTION];
             startRun(window, state, CMD_NEW_DATA);
-            break;
+            return true;
         }
-        case CMD_SAVE_IMAGE:
-            if (!MakeSnapshot(window)) {
-                window.showMessage("Проблемы при выполнении MakeSnapshot", "Open File Name",
-                                   MessageIcon::None);
-            }
-            break;
-        case CMD_EXIT: window.requestClose(); break;
-        case CMD_NEW_PULSES: newPulsesCommand(window, state); break;
-        case CMD_CREATE_SERIES: createSeriesCommand(window, state); break;
-        case CMD_SELECT_SET_OF_PULSES: selectSetOfPulsesCommand(window, state); break;
-        case CMD_VIEW_SERIES_PARAMETERS: viewSeriesParameters(window, state); break;
-        case CMD_SUBSET_SETTINGS: subsetSettingsCommand(window, state); break;
-        case CMD_DRAWING_SETTINGS: drawingSettingsCommand(window, state); break;
-        case CMD_ELSE_CREATE_SERIES: break;  // a spare menu entry that does nothing
-        case CMD_STATISTICAL_SIMULATION: statisticalSimulationCommand(window, state); break;
-        case CMD_SHOW_STATISTICAL_SIMULATION: showStatisticalSimulationCommand(window, state); break;
+        case CMD_SAVE_IMAGE: saveImage(window); return false;
+        case CMD_EXIT: window.requestClose(); return false;
+        case CMD_NEW_PULSES: newPulsesCommand(window, state); return true;
+        case CMD_CREATE_SERIES: createSeriesCommand(window, state); return true;
+        case CMD_SELECT_SET_OF_PULSES: selectSetOfPulsesCommand(window, state); return true;
+        case CMD_VIEW_SERIES_PARAMETERS: return viewSeriesParameters(window, state);
+        case CMD_SUBSET_SETTINGS: subsetSettingsCommand(window, state); return true;
+        case CMD_DRAWING_SETTINGS: return drawingSettingsCommand(window, state);
+        case CMD_ELSE_CREATE_SERIES: return false;  // a spare menu entry that does nothing
+        case CMD_STATISTICAL_SIMULATION: statisticalSimulationCommand(window, state); return true;
+        case CMD_SHOW_STATISTICAL_SIMULATION: return showStatisticalSimulationCommand(window, state);
         case CMD_DEBUGGING_REPEAT:
             state.dwDebugRepeat = 1;
             startRun(window, state, CMD_PROCESS);
-            break;
-        default:
-            if (isTaskEntry(command)) chooseTask(window, state, command);
-            if (isSeriesTypeEntry(command)) chooseSeriesType(window, state, command);
-            break;
+            return true;
+        default: break;
     }
+    if (isTaskEntry(command)) {
+        chooseTask(window, state, command);
+        return true;
+    }
+    if (isSeriesTypeEntry(command)) {
+        chooseSeriesType(window, state, command);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -414,7 +450,9 @@ void dispatchCommand(Window& window, AppState& state, int command) {
         case CMD_REFRESH_SUBSET_CELLS: refreshSubsetCells(window, state); break;
         case CMD_SIMULATION_DIALOGS: simulationDialogsCommand(window, state); break;
         case CMD_SERIES_DIALOG: seriesDialogCommand(window, state); break;
-        default: dispatchMenuCommand(window, state, command); break;
+        default:
+            if (runMenuCommand(window, state, command)) window.invalidateAll(true);
+            break;
     }
     // Whatever left the parameters panel ends the hovers of its handles, which hold the mouse.
     if (state.dwViewMode != VIEW_PARAMETERS) endParamsPanelHovers(window, state);

@@ -106,6 +106,8 @@ WindowLayout computeWindowLayout(const Rect& client, int lineHeight, uint16_t ta
 Rect graphInvalidationArea(const WindowLayout& layout) noexcept {
     Rect area = layout.rcGraph;
     area.top -= MARGIN;
+    area.right += 2;
+    area.bottom += 2;
     return area;
 }
 

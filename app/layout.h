@@ -50,8 +50,10 @@ int alphabetGridRows(int etalons) noexcept;
 WindowLayout computeWindowLayout(const Rect& client, int lineHeight, uint16_t taskType, uint16_t seriesType,
                                  uint16_t etalonsQuantity) noexcept;
 
-// What the refresh commands invalidate: the graph area with its top moved up by 10 pixels (the
-// titles above the strips), and the button area widened by one pixel to the right and bottom.
+// What the refresh commands invalidate (an area's right column and bottom row are left out): the
+// graph area with its top moved up by 10 pixels (the titles above the strips) and widened by two
+// pixels to the right and bottom (the views' frames are drawn on its last column and row and the
+// one after), and the button area widened by one pixel to the right and bottom.
 Rect graphInvalidationArea(const WindowLayout& layout) noexcept;
 Rect buttonInvalidationArea(const WindowLayout& layout) noexcept;
 

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "app/command_ids.h"
+#include "app/commands.h"
 #include "app/layout.h"
 #include "app/mouse_panels.h"
 #include "model/codes.h"
@@ -18,12 +19,6 @@ bool subsetEmpty(const AppState& state) { return state.subsetPanel.dwEntries == 
 void openSubsetView(Window& window, AppState& state) {
     state.dwViewMode = VIEW_SUBSETS;
     window.sendCommand(CMD_SELECT_SET_OF_PULSES);
-}
-
-// The result view with a new series made and processed.
-void showNewData(Window& window, AppState& state) {
-    state.dwViewMode = VIEW_RESULT;
-    window.sendCommand(CMD_NEW_DATA);
 }
 
 bool clickRestart(Window& window, AppState& state, Point at) {
@@ -110,6 +105,7 @@ void chooseLengthOrNoise(Window& window, AppState& state, Selector selector, int
         return;
     }
     if (state.dwViewMode == VIEW_SUBSETS && !storeComposedSubset(window, state)) {
+        refreshFlaggedSelectors(window, state);  // the chosen row moved all the same
         window.sendCommand(CMD_REFRESH_SUBSET_CELLS);
         return;
     }
@@ -190,13 +186,13 @@ bool clickEtalonCell(Window& window, AppState& state, Point at) {
     return false;
 }
 
-// Next in the alphabet view: a new series of the selected etalons, once there are any.
+// Next in the alphabet view: a new series of the selected etalons, once there are any; a tuples
+// series without its tuple opens the subset view first, shown at once.
 bool clickAlphabetNext(Window& window, AppState& state, Point at) {
     if (!hitsRect(state.layout.rcNextButton, at)) return false;
     rebuildRequiredList(state);
     if (isTuplesSeriesType(state.wSeriesType) && subsetEmpty(state)) {
-        state.dwViewMode = VIEW_SUBSETS;
-        window.sendCommand(CMD_NONE);
+        openSubsetView(window, state);
         return true;
     }
     if (state.wRequiredQuantity == 0) {
@@ -227,7 +223,7 @@ bool clickTupleChooser(Window& window, AppState& state, Point at) {
             static_cast<uint16_t>(panel.dwReservedSubsets), static_cast<uint16_t>(panel.dwEntryCapacity),
             panel.dwChosenSubset, state.wSubsetEmployment, state.wSubsetInitPosition, state.lpSeriesHeader);
     }
-    window.sendCommand(CMD_NEW_DATA);
+    showNewData(window, state);
     return true;
 }
 

@@ -29,9 +29,8 @@ void storeAndShowNewData(Window& window, AppState& state) {
         return;
     }
     state.dwRedrawButtons = 1;
-    state.dwViewMode = VIEW_RESULT;
     state.dwRedrawLost = 0;
-    window.sendCommand(CMD_NEW_DATA);
+    showNewData(window, state);
 }
 
 void pressSubsetButton(Window& window, AppState& state, int button) {
@@ -47,9 +46,9 @@ void pressSubsetButton(Window& window, AppState& state, int button) {
             break;
         case SUBSET_CANCEL:
             deleteAllSubsetEntries(panel);
-            state.dwViewMode = VIEW_RESULT;
             clearSelectorRedraws(state);
-            window.sendCommand(CMD_NEW_DATA);
+            state.dwRedrawButtons = 1;  // the result view adds Restart
+            showNewData(window, state);
             break;
         case SUBSET_OK: storeAndShowNewData(window, state); break;
         case SUBSET_ACCEPT:
@@ -73,8 +72,7 @@ void leaveParamsPanel(Window& window, AppState& state) {
         window.sendCommand(CMD_SELECT_SET_OF_PULSES);
         return;
     }
-    state.dwViewMode = VIEW_RESULT;
-    window.sendCommand(CMD_NEW_DATA);
+    showNewData(window, state);
 }
 
 // " OK ": the Tmin typed into the edit field becomes the series' least distance. A value no
@@ -197,6 +195,13 @@ void clearSelectorRedraws(AppState& state) {
     state.dwRedrawLost = 0;
 }
 
+void showNewData(Window& window, AppState& state) {
+    const uint32_t runs = state.dwCompletedRuns;
+    state.dwViewMode = VIEW_RESULT;
+    window.sendCommand(CMD_NEW_DATA);
+    if (state.dwCompletedRuns == runs) window.sendCommand(CMD_REDRAW_ALL);
+}
+
 bool storeComposedSubset(Window& window, AppState& state) {
     return storeSubsetInSeries(window, state.subsetPanel, state.wTaskType, state.wSubsetEmployment,
                                state.wSubsetInitPosition, state.lpSeriesHeader);
@@ -234,6 +239,7 @@ bool clickParamsPanel(Window& window, AppState& state, Point at) {
     if (record == nullptr) return false;
     if (hitsRect(record->rcCancelButton, at)) {
         clearSelectorRedraws(state);
+        state.dwRedrawButtons = 1;  // the view left for shows other buttons
         leaveParamsPanel(window, state);
         return true;
     }

@@ -12,6 +12,10 @@ namespace tessaline {
 // Clears the three selectors' redraw flags, as a click that leaves for a new series does.
 void clearSelectorRedraws(AppState& state);
 
+// The result view with a new series made and processed. A run that stops on the way (and says
+// why) refreshes nothing itself, so the window is then drawn anew for the view it left.
+void showNewData(Window& window, AppState& state);
+
 // Puts the subset being composed (or, for tuple recognition, the stored table) in use in the
 // series record, as the panel's " OK " does; false when there was nothing to store.
 bool storeComposedSubset(Window& window, AppState& state);

@@ -14,12 +14,15 @@ void selectSetOfPulsesCommand(Window& window, AppState& state) {
 }
 
 void subsetSettingsCommand(Window& window, AppState& state) {
-    // A cancelled dialog ends the command: the series keeps the subset settings it has.
-    if (!runSubsetSettingsDialog(window, state)) return;
+    // After OK or Cancel alike the series takes the panel's subset with the settings in force, so
+    // it always holds what the panel and the settings show.
+    runSubsetSettingsDialog(window, state);
     storeSubsetInSeries(window, state.subsetPanel, state.wTaskType, state.wSubsetEmployment,
                         state.wSubsetInitPosition, state.lpSeriesHeader);
 }
 
-void drawingSettingsCommand(Window& window, AppState& state) { runDrawingSettingsDialog(window, state); }
+bool drawingSettingsCommand(Window& window, AppState& state) {
+    return runDrawingSettingsDialog(window, state);
+}
 
 }  // namespace tessaline

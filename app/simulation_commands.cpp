@@ -215,8 +215,8 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
     showStatisticalSimulationCommand(window, state);
 }
 
-void showStatisticalSimulationCommand(Window& window, AppState& state) {
-    if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return;
+bool showStatisticalSimulationCommand(Window& window, AppState& state) {
+    if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return false;
     state.wResultKind = RESULT_STATISTICS;
     runStatisticsDisplayDialog(window, state, state.wSelectedTask == TASK_RECOGNITION);
     state.dwStatisticsView = statisticsViewOf(state.dwHandlingCase, state.dwViewCase, state.dwBoundsIncluded);
@@ -225,6 +225,7 @@ void showStatisticalSimulationCommand(Window& window, AppState& state) {
     state.dwRedrawButtons = 0;
     refreshFlaggedSelectors(window, state);
     state.dwViewMode = VIEW_RESULT;
+    return true;
 }
 
 }  // namespace tessaline

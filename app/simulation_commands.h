@@ -24,8 +24,9 @@ void stagePulseBounds(AppState& state);
 void simulationDialogsCommand(Window& window, AppState& state);
 // Runs a whole statistical simulation with the dialogs' values, then shows its result.
 void statisticalSimulationCommand(Window& window, AppState& state);
-// Shows the result of the last complete simulation, after the display dialog.
-void showStatisticalSimulationCommand(Window& window, AppState& state);
+// Shows the result of the last complete simulation, after the display dialog; false (and nothing
+// done) without one.
+bool showStatisticalSimulationCommand(Window& window, AppState& state);
 
 // The table that chooses the statistics view from the handling case and the view case.
 int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsIncluded) noexcept;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/layout.h"
 #include "app/startup.h"
 #include "app/state.h"
 #include "model/codes.h"
@@ -56,12 +57,17 @@ TEST_F(CommandsTest, NextDataRunsTheWholeChainAndRefreshesTheGraph) {
     EXPECT_EQ(state.lpChainsHeader->wHeaderKind, 2);
     EXPECT_STREQ(state.lpChainsHeader->lpTaskName, "detection");
     EXPECT_NE(state.states.dwRandState, 1u);  // the etalon sequence was drawn
-    // Only the graph area (its top 10 pixels higher), erased: no selector or button flag is set.
-    ASSERT_EQ(window.invalidations().size(), 1u);
+    // The refresh of the result: only the graph area (its top 10 pixels higher), erased, as no
+    // selector or button flag is set. Then, as after every menu command that changes what is
+    // drawn, the whole client area: the run may have left another view with other buttons.
+    ASSERT_EQ(window.invalidations().size(), 2u);
     Rect graph = state.layout.rcGraph;
     graph.top -= 10;
+    graph.right += 2;
+    graph.bottom += 2;
     EXPECT_EQ(window.invalidations()[0].area, graph);
     EXPECT_TRUE(window.invalidations()[0].erase);
+    EXPECT_TRUE(window.invalidations()[1].whole);
 }
 
 TEST_F(CommandsTest, SameDataProcessesTheSameNoisySeriesAgain) {
@@ -138,7 +144,10 @@ TEST_F(CommandsTest, TaskAndSeriesTypeEntriesMoveCheckMarksAndResetLostData) {
     EXPECT_EQ(state.staging.wProcessingEnergyLevel, 100);
     run(CMD_SERIES_FIXED_CUTOFF);  // cut-off pulses keep the levels until a selector is clicked
     EXPECT_EQ(state.wMakingEnergyLevel, 100);
-    EXPECT_TRUE(window.invalidations().empty());
+    // Each entry redraws the whole client area: the lost-data selector and the selection button
+    // come and go with the series type and the task.
+    ASSERT_EQ(window.invalidations().size(), 3u);
+    for (const Invalidation& invalidated : window.invalidations()) EXPECT_TRUE(invalidated.whole);
 
     run(CMD_SERIES_UNFIXED_TUPLES);
     EXPECT_EQ(state.wTaskType, TASK_RECOGNITION);  // the task entry decides the tuple form
@@ -166,8 +175,9 @@ TEST_F(CommandsTest, TuplesDetectionWithoutSubsetOpensThePanelAndStops) {
     EXPECT_EQ(window.sentCommands().back(), CMD_PROCESS);  // no refresh of a result
     EXPECT_EQ(state.lpChainsHeader->wHeaderKind, before.wHeaderKind);
     EXPECT_EQ(state.lpChainsHeader->wPretenders, before.wPretenders);
-    ASSERT_EQ(window.invalidations().size(), 1u);
+    ASSERT_EQ(window.invalidations().size(), 2u);
     EXPECT_TRUE(window.invalidations()[0].erase);
+    EXPECT_TRUE(window.invalidations()[1].whole);
 }
 
 TEST_F(CommandsTest, TuplesRunsUseTheSubsetPanel) {
@@ -249,14 +259,19 @@ TEST_F(CommandsTest, SelectorsEtalonCellsAndCloseRequests) {
     ASSERT_EQ(window.invalidations().size(), 1u);
     EXPECT_TRUE(window.invalidations()[0].whole);
 
-    window.clearRecords();
-    state.dwCurrentEtalon = 2;
-    state.dwPreviousEtalon = 1;
-    run(CMD_MARK_ETALON);
-    ASSERT_EQ(window.invalidations().size(), 2u);
-    const Rect cell = state.layout.rcEtalonCells[1];
-    EXPECT_EQ(window.invalidations()[0].area,
-              (Rect{cell.left - 1, cell.top - 1, cell.right + 3, cell.bottom + 3}));
+    // A new selection redraws the alphabet (an etalon's curve may leave its cell), and the
+    // selection button beside detection.
+    for (const uint16_t task : {TASK_DETECTION, TASK_JOINT}) {
+        window.clearRecords();
+        state.wTaskType = task;
+        layOutWindow(state, Rect{0, 0, 1600, 1000}, 16);
+        run(CMD_MARK_ETALON);
+        ASSERT_EQ(window.invalidations().size(), task == TASK_DETECTION ? 1u : 2u);
+        EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.layout));
+        if (task != TASK_DETECTION) {
+            EXPECT_EQ(window.invalidations()[1].area, state.layout.rcSelectButton);
+        }
+    }
 
     run(CMD_CLOSE);
     EXPECT_TRUE(window.closeRequested());

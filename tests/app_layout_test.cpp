@@ -124,7 +124,7 @@ TEST(WindowLayout, TinyClientAreaGivesEmptyCellsNotWrappedOnes) {
 
 TEST(WindowLayout, InvalidationAreas) {
     const WindowLayout layout = recognitionLayout();
-    EXPECT_EQ(graphInvalidationArea(layout), (Rect{10, 0, 1434, 987}));
+    EXPECT_EQ(graphInvalidationArea(layout), (Rect{10, 0, 1436, 989}));
     EXPECT_EQ(buttonInvalidationArea(layout), (Rect{1446, 790, 1590, 906}));
 }
 

@@ -93,11 +93,23 @@ TEST_F(MouseTest, NextAndSelectorsFollowTheEtalonsRequired) {
         int32_t redraw;
     } rows[] = {{0, 0}, {2, 1}, {2, 0}};
     for (const auto& r : rows) {
-        EXPECT_EQ(click(state.LengthItemRects[r.row]), (std::vector<int>{CMD_NEW_DATA})) << r.row;
+        // Only recorded, the run does not come to its result, so the window is drawn anew after it.
+        EXPECT_EQ(click(state.LengthItemRects[r.row]), (std::vector<int>{CMD_NEW_DATA, CMD_REDRAW_ALL}))
+            << r.row;
         EXPECT_EQ(state.dwRedrawLength, r.redraw) << r.row;
         EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
     }
     EXPECT_EQ(clickAt({1, 1}), (std::vector<int>{CMD_NONE}));
+}
+
+// Next in the alphabet view on a tuples series without a tuple opens the subset panel and has it
+// shown: the subset view is asked for, which draws it anew.
+TEST_F(MouseTest, AlphabetNextOnATuplesSeriesWithoutATupleShowsTheSubsetPanel) {
+    window.sendCommand(CMD_SERIES_FIXED_TUPLES);
+    EXPECT_EQ(click(state.layout.rcNextButton), (std::vector<int>{CMD_SELECT_SET_OF_PULSES}));
+    EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
+    ASSERT_FALSE(window.invalidations().empty());
+    EXPECT_TRUE(window.invalidations().back().whole);
 }
 
 TEST_F(MouseTest, SubsetViewComposesDeletesAndAcceptsThroughItsButtons) {

@@ -107,7 +107,13 @@ TEST_F(SettingsTest, OkTakesWhatWasClickedAndCancelRestoresEverything) {
             window.clearRecords();
             window.sendCommand(c.menu);
             EXPECT_EQ(options(state), confirm ? c.afterOk : start) << c.menu << " ok " << confirm;
-            EXPECT_TRUE(window.invalidations().empty());
+            // The whole picture is drawn anew after new drawing options, and after the subset
+            // settings, which put the panel's subset into the series on Cancel as well.
+            const bool redrawn = confirm || c.menu == CMD_SUBSET_SETTINGS;
+            ASSERT_EQ(window.invalidations().size(), redrawn ? 1u : 0u) << c.menu << " ok " << confirm;
+            if (redrawn) {
+                EXPECT_TRUE(window.invalidations()[0].whole);
+            }
         }
     }
     answer = [](DialogForm& form) { form.find(EDIT_SUBSET_INIT_POSITION)->text = "12"; };
@@ -137,14 +143,22 @@ TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
     window.sendCommand(CMD_SUBSET_SETTINGS);
     EXPECT_EQ(series.wSubsets, 1);
     EXPECT_EQ(subset(), (std::vector<uint16_t>{2, 5}));
+    // Cancel keeps the settings, and the series still takes the panel's subset with them.
+    state.wTaskType = TASK_TUPLES_DETECTION;
+    ok = false;
+    window.sendCommand(CMD_SUBSET_SETTINGS);
+    EXPECT_EQ(subset(), (std::vector<uint16_t>{9}));
+    EXPECT_EQ(series.wSubsetEmployment, EMPLOY_SINGLE_FIXED);
 }
 
 TEST_F(SettingsTest, SelectSetOfPulsesShowsTheSubsetPanelAndTheSpareEntryDoesNothing) {
     window.sendCommand(CMD_SELECT_SET_OF_PULSES);
     EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
-    ASSERT_EQ(window.invalidations().size(), 1u);
+    // The graph area, then the whole client area: the view's buttons change with it.
+    ASSERT_EQ(window.invalidations().size(), 2u);
     EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.layout));
     EXPECT_TRUE(window.invalidations()[0].erase);
+    EXPECT_TRUE(window.invalidations()[1].whole);
     window.clearRecords();
     state.dwViewMode = VIEW_RESULT;
     window.sendCommand(CMD_ELSE_CREATE_SERIES);
