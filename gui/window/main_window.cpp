@@ -245,7 +245,13 @@ void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
     view_->setFrozen(true);
     {
         QEventLoop loop;
-        const std::unique_ptr<QThread> worker(QThread::create(run));
+        // The records the run wrote are handed back through this flag as well as through the
+        // thread's end, so that a race detector, which does not see Qt's own waiting, sees it.
+        std::atomic<bool> ended{false};
+        const std::unique_ptr<QThread> worker(QThread::create([&run, &ended] {
+            run();
+            ended.store(true, std::memory_order_release);
+        }));
         connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
         worker->start();
         dialog.show();
@@ -253,6 +259,7 @@ void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
         // The loop also ends when the application quits: the run is then cancelled.
         if (!worker->isFinished()) cancel.store(true);
         worker->wait();
+        [[maybe_unused]] const bool handedBack = ended.load(std::memory_order_acquire);
     }
     hooks.cancel = kept.cancel;
     hooks.progress = kept.progress;
