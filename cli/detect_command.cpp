@@ -354,7 +354,7 @@ int plotDetection(const DetectArguments& a, const DetectSettings& s, const Detec
     const auto draw = [&](Canvas& canvas) {
         const ImageSize size = *parseImageSize(a.plotSize);
         drawDetectionPicture(canvas, Rect{0, 0, size.width, size.height}, *picture.record, r.seriesType,
-                             title);
+                             title, picture.first);
     };
     return painter.drawAndSave(*parseImageSize(a.plotSize), draw, a.plot, "detect", err);
 }

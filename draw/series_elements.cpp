@@ -137,8 +137,8 @@ void shadePulse(Canvas& canvas, const StripScale& scale, const PulseHeader& etal
     }
 }
 
-std::string positionLabel(const PulseEntry& pulse, bool letters, bool cutBounds) {
-    std::string label = formatted("%d", pulse.position);
+std::string positionLabel(const PulseEntry& pulse, bool letters, bool cutBounds, int64_t firstPosition) {
+    std::string label = formatted("%lld", static_cast<long long>(firstPosition + pulse.position));
     if (letters) appendf(label, "%c", etalonLetter(pulse.etalon));
     if (cutBounds) appendf(label, "[%d..%d] ", pulse.first, pulse.last);
     return label;
@@ -240,7 +240,7 @@ PositionLabelLayout layOutPositionLabels(const Canvas& canvas, const Rect& strip
     // The column each text line is free from.
     std::vector<int64_t> lineEnds;
     for (const PulseEntry& pulse : pulses) {
-        std::string text = positionLabel(pulse, letters, cutBounds);
+        std::string text = positionLabel(pulse, letters, cutBounds, band.firstPosition);
         const int64_t width = canvas.textExtent(text).cx;
         const int64_t x =
             std::min(int64_t{columnOf(*scale, pulse.position)} - 5, int64_t{band.right} - width);

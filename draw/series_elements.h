@@ -50,6 +50,9 @@ struct LabelBand {
     int32_t rows = std::numeric_limits<int32_t>::max();
     int32_t lineHeight = 0;
     int32_t right = std::numeric_limits<int32_t>::max();
+    // What the labels add to each position they name: a stretch of a longer series names its
+    // pulses by their place in the whole.
+    int64_t firstPosition = 0;
 };
 
 struct PositionLabel {

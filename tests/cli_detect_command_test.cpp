@@ -261,6 +261,15 @@ TEST(DetectCommandTest, PlotLabelsEveryFoundPulseWithItsPosition) {
     EXPECT_NE(painter.texts[0].find("3 pulses found"), std::string::npos) << painter.texts[0];
     EXPECT_EQ(std::vector<std::string>(painter.texts.begin() + 1, painter.texts.end()),
               (std::vector<std::string>{"3", "23", "43"}));
+    // A stretch of the series: the pulses lying whole in it, labelled with their places in the whole.
+    const Outcome stretch = detect(
+        {"--series", writeFile("plot.csv", samples), "--etalons", writeFile("plot_etalons.csv", "500,0\n"),
+         "--tmin", "20", "--tmax", "20", "--count", "3", "--plot", "picture.png", "--plot-range", "20..59"},
+        &painter);
+    ASSERT_EQ(stretch.status, 0) << stretch.err;
+    EXPECT_NE(painter.texts[0].find("samples 20..59 shown"), std::string::npos) << painter.texts[0];
+    EXPECT_EQ(std::vector<std::string>(painter.texts.begin() + 1, painter.texts.end()),
+              (std::vector<std::string>{"23", "43"}));
     EXPECT_EQ(
         detect({"--series", "x", "--etalons", "y", "--tmin", "1", "--tmax", "2", "--plot", "p.png"}).err,
         "tessaline-cli: detect: --plot: this build draws no images\n");

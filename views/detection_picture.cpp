@@ -28,7 +28,7 @@ int32_t amplitudeOf(const SeriesHeader& series) {
 }  // namespace
 
 void drawDetectionPicture(Canvas& canvas, const Rect& area, const SeriesHeader& series, uint16_t seriesType,
-                          std::string_view title) {
+                          std::string_view title, int64_t firstPosition) {
     const int32_t h = lineHeightOf(canvas);
     canvas.textOut(area.left + MARGIN, area.top + MARGIN / 2, title);
     const int32_t height = (area.bottom - area.top - 2 * MARGIN - 4 * h) / 2;
@@ -46,7 +46,8 @@ void drawDetectionPicture(Canvas& canvas, const Rect& area, const SeriesHeader& 
     drawStripAxes(canvas, found.left, found.top, found.right, found.bottom);
     drawFoundPulses(canvas, found, amplitude, series);
     // The labels take the lines left under the strip; one that finds no room there is left out.
-    const LabelBand band{std::max((area.bottom - found.bottom) / std::max(h, 1), 1), h, area.right};
+    const LabelBand band{std::max((area.bottom - found.bottom) / std::max(h, 1), 1), h, area.right,
+                         firstPosition};
     drawPositionLabels(canvas, found, seriesType, LabelledPulses::Found, false, series, band);
 }
 

@@ -12,8 +12,9 @@ namespace tessaline {
 // Draws into `area` (right and bottom excluded): the title at the top, then the two strips, which
 // share the scale of the largest magnitude among the series and the found pulses' etalons. An area
 // too small for the strips gets the title only. The found pulses' etalons are looked up in the
-// series' etalon list.
+// series' etalon list. The labels name the found pulses' positions plus `firstPosition` (the
+// place of the series' first sample in a longer one).
 void drawDetectionPicture(Canvas& canvas, const Rect& area, const SeriesHeader& series, uint16_t seriesType,
-                          std::string_view title);
+                          std::string_view title, int64_t firstPosition = 0);
 
 }  // namespace tessaline
