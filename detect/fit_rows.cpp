@@ -20,7 +20,8 @@ int64_t energyOf(std::span<const int16_t> etalon) {
 }
 
 // The wide loops run in AVX2's lanes where the processor has it, chosen once at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
 #define TESSALINE_WIDE_LANES __attribute__((target_clones("avx2", "default")))
 #else
 #define TESSALINE_WIDE_LANES

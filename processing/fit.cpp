@@ -208,7 +208,8 @@ namespace {
 
 // The fit passes are whole-array loops across positions; on processors with AVX2 they run in its
 // wider lanes, chosen once at load time, elsewhere in the baseline instructions.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
 #define TESSALINE_WIDE_LANES __attribute__((target_clones("avx2", "default"), flatten))
 #else
 #define TESSALINE_WIDE_LANES
