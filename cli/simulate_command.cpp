@@ -119,22 +119,21 @@ std::string checkRunnable(const AppState& state) {
     return "";
 }
 
-void printText(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& shown,
-               double seconds) {
+void printText(std::ostream& out, const StudyResult& result, double seconds) {
+    const DisplayedErrors& shown = result.shown;
     std::string text;
-    appendf(text, "%s for series with %s\n", record.lpTaskName ? record.lpTaskName : "",
-            record.lpSeriesTypeName ? record.lpSeriesTypeName : "");
+    appendf(text, "%s for series with %s\n", result.taskName.c_str(), result.seriesTypeName.c_str());
     appendf(text, "pulse counts %d..%d (%d), noise levels %d..%d (%d), %u repeats: %.2f s\n",
-            record.wPulseValues[0], record.wPulseValues[record.wVariousPulses - 1], record.wVariousPulses,
-            record.lpNoiseLevels[0], record.lpNoiseLevels[record.wNoiseLevels - 1], record.wNoiseLevels,
-            record.repeats, seconds);
+            result.pulseCounts.front(), result.pulseCounts.back(),
+            static_cast<int>(result.pulseCounts.size()), result.noiseLevels.front(),
+            result.noiseLevels.back(), static_cast<int>(result.noiseLevels.size()), result.repeats, seconds);
     appendf(text, "E=%lld Rmin=%lld Rmax=%lld N_C=%lld N_h=%lld\n", static_cast<long long>(shown.reference.E),
             static_cast<long long>(shown.reference.Rmin), static_cast<long long>(shown.reference.Rmax),
             static_cast<long long>(shown.normalisers.restored),
             static_cast<long long>(shown.normalisers.detection));
     text += "noise  restored   detection  recognition  (aggregate over the pulse counts)\n";
-    for (int k = 0; k < record.wNoiseLevels; ++k) {
-        appendf(text, "%5d  %9.5f  %9.5f  %9.5f\n", record.lpNoiseLevels[k], shown.restoredAggregate[k],
+    for (std::size_t k = 0; k < result.noiseLevels.size(); ++k) {
+        appendf(text, "%5d  %9.5f  %9.5f  %9.5f\n", result.noiseLevels[k], shown.restoredAggregate[k],
                 shown.detectionAggregate[k], shown.recognitionAggregate[k]);
     }
     out << text;
@@ -229,14 +228,44 @@ int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOpt
     return EXIT_REFUSED;
 }
 
+namespace {
+
+// Answers the simulation's dialogs as a user typing the options would; a dialog shown again has
+// refused what the options typed, and the command line has nothing else to type: it cancels.
+class AnsweredDialogs {
+public:
+    AnsweredDialogs(HeadlessWindow& window, const SimulateOptions& options) : window_(window) {
+        window.setDialogAnswerer([this, &options](DialogForm& form) {
+            return answered_.insert(form.resource).second && answerDialog(form, options);
+        });
+    }
+    ~AnsweredDialogs() { window_.setDialogAnswerer({}); }
+    AnsweredDialogs(const AnsweredDialogs&) = delete;
+    AnsweredDialogs& operator=(const AnsweredDialogs&) = delete;
+
+private:
+    HeadlessWindow& window_;
+    std::set<int> answered_;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+StudyDisplay studyDisplayOf(const StatisticsChoice& choice) {
+    StudyDisplay display;
+    display.measure = static_cast<StudyMeasure>(choice.handling);
+    display.aggregate = choice.viewCase == 2;
+    display.bounds = choice.bounds;
+    if (choice.upperBound) display.upperBound = upperBoundOf(*choice.upperBound);
+    return display;
+}
+
+}  // namespace
+
 double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
                              CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress) {
-    // A dialog shown again has refused what the options typed, and the command line has nothing
-    // else to type: it cancels.
-    std::set<int> answered;
-    window.setDialogAnswerer([&answered, &options](DialogForm& form) {
-        return answered.insert(form.resource).second && answerDialog(form, options);
-    });
+    const AnsweredDialogs answering(window, options);
     state.simulationHooks.threads = options.threads;
     state.simulationHooks.share = share;
     state.simulationHooks.cancel = cancel;
@@ -244,28 +273,71 @@ double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const Simu
     const auto start = std::chrono::steady_clock::now();
     window.sendCommand(CMD_STATISTICAL_SIMULATION);
     progress.finish();
-    window.setDialogAnswerer({});
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return secondsSince(start);
+}
+
+StudyRequest studyRequestOf(const AppState& state, const SimulateOptions& options) {
+    StudyRequest request;
+    StudyWorkbench& bench = request.workbench;
+    bench.alphabet = std::span<const PulseHeader>(
+        state.Alphabet, std::min<std::size_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
+    bench.etalons = std::span<const uint16_t>(state.lpRequiredList,
+                                              state.lpRequiredList == nullptr ? 0 : state.wRequiredQuantity);
+    bench.etalonLength = state.wEtalonLength;
+    bench.seriesType = state.wSeriesType;
+    bench.taskType = state.wTaskType;
+    bench.makingLevel = state.wMakingEnergyLevel;
+    bench.processingLevel = state.wProcessingEnergyLevel;
+    bench.proceeding = state.wSubsetProceeding;
+    bench.amplitude = static_cast<int16_t>(state.wAmplitude);
+    bench.Tmin = state.wTmin;
+    bench.Tmax = state.wTmax;
+    bench.length = state.dwSeriesLength;
+    request.grid = {state.wMinPulses,  state.wMaxPulses,      state.wPulsesIncrement, state.wNoiseFrom,
+                    state.wNoiseSteps, state.wNoiseIncrement, state.wRepeats};
+    request.display = studyDisplayOf(options.display);
+    request.threads = options.threads;
+    return request;
+}
+
+bool runSimulationStudy(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+                        StudyRequest& request, SimulationClock& clock) {
+    const AnsweredDialogs answering(window, options);
+    // " Statistical Simulation": the requested levels in use, the dialogs, the summary, the run,
+    // then " Show Statistical Simulation" with its dialog.
+    state.wLostDataLevel = state.wRequestedLostDataLevel;
+    state.wMakingEnergyLevel = state.wRequestedMakingEnergyLevel;
+    state.wProcessingEnergyLevel = state.wRequestedProcessingEnergyLevel;
+    simulationDialogsCommand(window, state);
+    if (state.dwDialogAccepted == 0) return false;
+    window.showMessage(simulationSummaryText(state), SUMMARY_CAPTION, MessageIcon::None);
+    const StudyRequest chosen = studyRequestOf(state, options);
+    request.workbench = chosen.workbench;
+    request.grid = chosen.grid;
+    request.display = chosen.display;
+    request.threads = chosen.threads;
+    const int done =
+        runStudy(window, request, state.lpSeriesHeader, state.lpRestErrorHeader, state.states, clock);
+    state.dwSimulationStart = clock.start;
+    state.dwSimulationEnd = clock.end;
+    showStatisticalSimulationCommand(window, state);
+    return done != 0;
 }
 
 namespace {
 
 // The result on `out` as JSON or text, then the CSV rows into their file.
-int writeResult(const SimulateOptions& options, const AppState& state, ReplacementFile& csv, double seconds,
-                std::ostream& out, std::ostream& err) {
-    const RestErrorHeader& record = *state.lpRestErrorHeader;
-    const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
-    const DisplayedErrors shown = displayedErrors(record, *state.lpSeriesHeader, etalons);
+int writeResult(const SimulateOptions& options, const StudyResult& result, const SeriesHeader* series,
+                ReplacementFile& csv, double seconds, std::ostream& out, std::ostream& err) {
     if (options.json) {
-        out << seededJson(simulationJson(record, state.lpSeriesHeader, shown), options.settings).dump()
-            << "\n";
+        out << seededJson(simulationJson(result, series), options.settings).dump() << "\n";
     } else {
-        printText(out, record, shown, seconds);
+        printText(out, result, seconds);
     }
     if (options.csvPath.empty()) return EXIT_DONE;
     std::ostringstream rows;
     rows.exceptions(std::ios::badbit);  // memory that runs out is not a CSV cut short
-    writeSimulationCsv(rows, record, shown);
+    writeSimulationCsv(rows, result);
     const std::string text = rows.str();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     if (csv.write(bytes) && csv.commit()) return EXIT_DONE;
@@ -298,45 +370,28 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
         return EXIT_FAILED;
     }
     ProgressReport progress(said, options.terminal);
-    const double seconds = runAnsweredSimulation(window, state, options, group.share(), cancel, progress);
+    StudyRequest request;
+    request.share = group.share();
+    request.cancel = cancel;
+    request.progress = [&progress](const SimulationProgress& p) { progress.update(p); };
+    SimulationClock clock;
+    const auto start = std::chrono::steady_clock::now();
+    const bool completed = runSimulationStudy(window, state, options, request, clock);
+    progress.finish();
+    const double seconds = secondsSince(start);
     if (state.dwDialogAccepted == 0) return EXIT_REFUSED;
 
     RestErrorHeader* record = state.lpRestErrorHeader;
-    if (!group.gather(record, record != nullptr && record->ifComplete != 0)) {
+    if (!group.gather(record, completed)) {
         said << "tessaline-cli: simulate: the simulation did not complete\n";
         return EXIT_FAILED;
     }
     if (!group.first()) return EXIT_DONE;
-    const int written = writeResult(options, state, csv, seconds, out, err);
+    const StudyResult result = studyResult(request, *record, *state.lpSeriesHeader, clock);
+    const int written = writeResult(options, result, state.lpSeriesHeader, csv, seconds, out, err);
     if (written != EXIT_DONE || !plots) return written;
     return painter->paintAndSave(window, state, *parseImageSize(options.plotSize), options.plotPath,
                                  "simulate", err);
-}
-
-int simulateToJson(const SimulateOptions& options, const std::atomic<bool>* cancel,
-                   nlohmann::ordered_json& result, std::ostream& said) {
-    HeadlessWindow window;
-    AppState state;
-    if (const int status = prepareSimulation(window, state, options, "simulate", said); status != EXIT_DONE)
-        return status;
-    std::ostream silent(nullptr);
-    ProgressReport progress(silent, false);
-    runAnsweredSimulation(window, state, options, CellShare{}, cancel, progress);
-    if (state.dwDialogAccepted == 0) {
-        said << "tessaline-cli: simulate: "
-             << (window.messages().empty() ? "refused" : window.messages().back().text) << "\n";
-        return EXIT_REFUSED;
-    }
-    const RestErrorHeader* record = state.lpRestErrorHeader;
-    if (record == nullptr || record->ifComplete == 0) {
-        said << "tessaline-cli: simulate: the simulation did not complete\n";
-        return EXIT_FAILED;
-    }
-    const std::span<const uint16_t> etalons(state.lpRequiredList, state.wRequiredQuantity);
-    result = seededJson(simulationJson(*record, state.lpSeriesHeader,
-                                       displayedErrors(*record, *state.lpSeriesHeader, etalons)),
-                        options.settings);
-    return EXIT_DONE;
 }
 
 }  // namespace tessaline::cli

@@ -2,7 +2,6 @@
 // `tessaline-cli simulate`: start-up and the settings as for `run`, then " Statistical Simulation"
 // with its dialogs answered from the command line, then the result as text, JSON or CSV.
 #include <atomic>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -10,6 +9,7 @@
 #include "cli/image_painter.h"
 #include "cli/run_settings.h"
 #include "simulation/driver.h"
+#include "simulation/study.h"
 
 namespace tessaline::cli {
 
@@ -68,21 +68,28 @@ std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState
 int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
                       std::string_view command, std::ostream& said);
 
-// Runs " Statistical Simulation" with its dialogs answered from the options, this process doing
-// the cells of `share`; the seconds it took. The state then holds the run's record and the
+// Runs " Statistical Simulation" through the window's command with its dialogs answered from the
+// options, this process doing the cells of `share` (as `render --view stats` does); the seconds it
+// took. The state then holds the run's record and the
 // statistics view chosen, or `dwDialogAccepted` 0 when a dialog refused what was typed.
 double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
                              CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress);
+
+// The study the state describes once the simulation's dialogs have committed their values: the
+// state's workbench and grid, and the graph, threads and picture the options choose.
+StudyRequest studyRequestOf(const AppState& state, const SimulateOptions& options);
+
+// " Statistical Simulation" with its dialogs answered from the options, its run made in the core
+// (runStudy) with `request`'s share, cancel and progress, then " Show Statistical Simulation":
+// the rest of `request` is filled from the committed state. False when a dialog refused what was
+// typed (`dwDialogAccepted` 0) or the run did not complete.
+bool runSimulationStudy(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+                        StudyRequest& request, SimulationClock& clock);
 
 // Runs the command; `group` is the process group of a distributed run (one process without it),
 // `cancel` stops the run between repeats, `painter` draws the --plot picture (none: a picture is
 // refused). Only process 0 writes the result.
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err,
                        const ProcessGroup& group, const std::atomic<bool>* cancel, ImagePainter* painter);
-
-// Runs the simulation of `options` in this process, as `simulate` does but saying nothing while it
-// runs, and gives the object `--json` prints: EXIT_DONE, or the status with the reason on `said`.
-int simulateToJson(const SimulateOptions& options, const std::atomic<bool>* cancel,
-                   nlohmann::ordered_json& result, std::ostream& said);
 
 }  // namespace tessaline::cli

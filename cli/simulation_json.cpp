@@ -10,14 +10,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json matrixJson(int32_t* const* matrix, const RestErrorHeader& record) {
-    Json rows = Json::array();
-    for (int k = 0; k < record.wNoiseLevels; ++k) {
-        rows.push_back(std::vector<int32_t>(matrix[k], matrix[k] + record.wVariousPulses));
-    }
-    return rows;
-}
-
 Json displayedJson(const DisplayedErrors& shown) {
     Json json;
     json["E"] = shown.reference.E;
@@ -40,47 +32,43 @@ Json displayedJson(const DisplayedErrors& shown) {
     return json;
 }
 
-const char* textOrEmpty(const char* text) { return text == nullptr ? "" : text; }
-
 }  // namespace
 
-Json simulationJson(const RestErrorHeader& record, const SeriesHeader* series,
-                    const DisplayedErrors& displayed) {
+Json simulationJson(const StudyResult& result, const SeriesHeader* series) {
     Json json;
-    json["wPulseValues"] =
-        std::vector<int16_t>(record.wPulseValues, record.wPulseValues + record.wVariousPulses);
-    json["lpNoiseLevels"] =
-        std::vector<int16_t>(record.lpNoiseLevels, record.lpNoiseLevels + record.wNoiseLevels);
-    json["repeats"] = record.repeats;
-    json["wSeriesType"] = record.wSeriesType;
-    json["wTaskType"] = record.wTaskType;
-    json["lpTaskName"] = textOrEmpty(record.lpTaskName);
-    json["lpSeriesTypeName"] = textOrEmpty(record.lpSeriesTypeName);
-    json["wMakingEnergyLevel"] = record.wMakingEnergyLevel;
-    json["wProcessingEnergyLevel"] = record.wProcessingEnergyLevel;
-    json["ifComplete"] = record.ifComplete;
-    json["lpErrors"] = matrixJson(record.lpErrors, record);
-    json["lpDetectionErrors"] = matrixJson(record.lpDetectionErrors, record);
-    json["lpRecognitionErrors"] = matrixJson(record.lpRecognitionErrors, record);
+    json["wPulseValues"] = result.pulseCounts;
+    json["lpNoiseLevels"] = result.noiseLevels;
+    json["repeats"] = result.repeats;
+    json["wSeriesType"] = result.seriesType;
+    json["wTaskType"] = result.taskType;
+    json["lpTaskName"] = result.taskName;
+    json["lpSeriesTypeName"] = result.seriesTypeName;
+    json["wMakingEnergyLevel"] = result.makingLevel;
+    json["wProcessingEnergyLevel"] = result.processingLevel;
+    json["ifComplete"] = 1;
+    json["lpErrors"] = result.errors;
+    json["lpDetectionErrors"] = result.detectionErrors;
+    json["lpRecognitionErrors"] = result.recognitionErrors;
     json["series"] = seriesJson(series);
-    json["displayed"] = displayedJson(displayed);
-    json["lpErrorsSd"] = displayed.spread.restored;
-    json["lpDetectionErrorsSd"] = displayed.spread.detection;
-    json["lpRecognitionErrorsSd"] = displayed.spread.recognition;
+    json["displayed"] = displayedJson(result.shown);
+    json["lpErrorsSd"] = result.shown.spread.restored;
+    json["lpDetectionErrorsSd"] = result.shown.spread.detection;
+    json["lpRecognitionErrorsSd"] = result.shown.spread.recognition;
     return json;
 }
 
-void writeSimulationCsv(std::ostream& out, const RestErrorHeader& record, const DisplayedErrors& displayed) {
+void writeSimulationCsv(std::ostream& out, const StudyResult& result) {
+    const DisplayedErrors& shown = result.shown;
     out << "pulses,noise_level,errors,detection_errors,recognition_errors,restored_error,detection_error,"
            "recognition_error,restored_error_sd,detection_error_sd,recognition_error_sd\n";
     out << std::setprecision(17);
-    for (int j = 0; j < record.wVariousPulses; ++j) {
-        for (int k = 0; k < record.wNoiseLevels; ++k) {
-            out << record.wPulseValues[j] << ',' << record.lpNoiseLevels[k] << ',' << record.lpErrors[k][j]
-                << ',' << record.lpDetectionErrors[k][j] << ',' << record.lpRecognitionErrors[k][j] << ','
-                << displayed.restored[k][j] << ',' << displayed.detection[k][j] << ','
-                << displayed.recognition[k][j] << ',' << displayed.spread.restored[k][j] << ','
-                << displayed.spread.detection[k][j] << ',' << displayed.spread.recognition[k][j] << '\n';
+    for (std::size_t j = 0; j < result.pulseCounts.size(); ++j) {
+        for (std::size_t k = 0; k < result.noiseLevels.size(); ++k) {
+            out << result.pulseCounts[j] << ',' << result.noiseLevels[k] << ',' << result.errors[k][j] << ','
+                << result.detectionErrors[k][j] << ',' << result.recognitionErrors[k][j] << ','
+                << shown.restored[k][j] << ',' << shown.detection[k][j] << ',' << shown.recognition[k][j]
+                << ',' << shown.spread.restored[k][j] << ',' << shown.spread.detection[k][j] << ','
+                << shown.spread.recognition[k][j] << '\n';
         }
     }
 }

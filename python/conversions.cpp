@@ -6,7 +6,6 @@
 namespace tessaline::python {
 namespace {
 
-using Json = nlohmann::ordered_json;
 using namespace pybind11::literals;
 
 constexpr double SAMPLE_LEAST = -32768.0, SAMPLE_MOST = 32767.0;
@@ -114,32 +113,6 @@ py::dict pulsesDict(const std::vector<FoundPulse>& pulses) {
                     "offsets"_a = vectorArray(offsets));
 }
 
-bool isNumberArray(const Json& value) {
-    return value.is_array() &&
-           std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_number(); });
-}
-
-py::object numberArray(const Json& value) {
-    const bool whole =
-        std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_number_integer(); });
-    if (!whole) return vectorArray(value.get<std::vector<double>>());
-    return vectorArray(value.get<std::vector<int64_t>>());
-}
-
-// An array of number arrays of one length (at least one row) as a matrix.
-bool isMatrix(const Json& value) {
-    if (!value.is_array() || value.empty() || !isNumberArray(value.front())) return false;
-    const std::size_t width = value.front().size();
-    return std::all_of(value.begin(), value.end(),
-                       [width](const Json& row) { return isNumberArray(row) && row.size() == width; });
-}
-
-py::object matrix(const Json& value) {
-    py::list rows;
-    for (const Json& row : value) rows.append(numberArray(row));
-    return py::module_::import("numpy").attr("stack")(rows);
-}
-
 }  // namespace
 
 std::vector<int16_t> samplesOf(py::handle values, std::optional<double> scale, const std::string& what) {
@@ -193,29 +166,6 @@ py::dict resultDict(const DetectResult& r) {
     result["penalty"] = r.penalty;
     result["seconds"] = r.seconds;
     return result;
-}
-
-py::object pythonOf(const Json& value) {
-    switch (value.type()) {
-        case Json::value_t::object: {
-            py::dict dict;
-            for (const auto& [key, item] : value.items()) dict[py::str(key)] = pythonOf(item);
-            return dict;
-        }
-        case Json::value_t::array: {
-            if (isNumberArray(value)) return numberArray(value);
-            if (isMatrix(value)) return matrix(value);
-            py::list list;
-            for (const Json& item : value) list.append(pythonOf(item));
-            return list;
-        }
-        case Json::value_t::string: return py::str(value.get<std::string>());
-        case Json::value_t::boolean: return py::bool_(value.get<bool>());
-        case Json::value_t::number_integer: return py::int_(value.get<int64_t>());
-        case Json::value_t::number_unsigned: return py::int_(value.get<uint64_t>());
-        case Json::value_t::number_float: return py::float_(value.get<double>());
-        default: return py::none();
-    }
 }
 
 }  // namespace tessaline::python

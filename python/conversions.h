@@ -1,10 +1,8 @@
 #pragma once
 // Between Python's values and the workbench's: NumPy arrays (or anything numpy.asarray takes) as
-// signed 16-bit samples, and results as dicts of NumPy arrays.
+// signed 16-bit samples, and detection results as dicts of NumPy arrays.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
-
-#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <optional>
@@ -32,10 +30,5 @@ std::vector<std::vector<int16_t>> etalonsOf(py::handle values, std::optional<dou
 // {"positions", "etalons", "segments", "scores", "tuples", "chains", "chain_distances",
 //  "recognized", "algorithm", "count_range", "seconds"}: see the module's documentation.
 py::dict resultDict(const DetectResult& result);
-
-// A JSON value as Python's: objects as dicts, arrays of numbers as one-dimensional NumPy arrays
-// (int64 when every number is whole, float64 otherwise), arrays of such arrays of one length as
-// two-dimensional ones, other arrays as lists.
-py::object pythonOf(const nlohmann::ordered_json& value);
 
 }  // namespace tessaline::python

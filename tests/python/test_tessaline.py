@@ -1,6 +1,6 @@
 """The Python module against the command line: a series the workbench makes is found where the
-workbench finds it, a simulation gives the command's matrices, refused input raises ValueError, and
-detections run while other Python threads run."""
+workbench finds it, refused input raises ValueError, and detections run while other Python threads
+run. The simulations are tested in test_simulate.py."""
 import json
 import os
 import signal
@@ -138,43 +138,6 @@ class DetectTest(unittest.TestCase):
         self.assertEqual(results[0]["recognized"], alone["recognized"])
 
 
-class SimulateTest(unittest.TestCase):
-    def test_matrices_are_the_command_lines(self):
-        options = dict(series_type=4, required=[1, 2, 5], pulses_from=8, pulses_to=10, noise_from=40,
-                       noise_steps=3, noise_incr=40, repeats=4, threads=2)
-        words = ["simulate", "--json"]
-        for name, value in options.items():
-            words += ["--" + name.replace("_", "-"), ",".join(map(str, value)) if isinstance(value, list) else str(value)]
-        expected = command_json(*words)
-        result = tessaline.simulate(**options)
-        for matrix in ("lpErrors", "lpDetectionErrors", "lpRecognitionErrors"):
-            self.assertEqual(result[matrix].shape, (3, 3))
-            np.testing.assert_array_equal(result[matrix], expected[matrix])
-        np.testing.assert_allclose(result["displayed"]["componentwise"]["restored"],
-                                   expected["displayed"]["componentwise"]["restored"])
-        self.assertEqual(result["ifComplete"], 1)
-
-    def test_interrupt_stops_a_run(self):
-        code = "import tessaline; print('running', flush=True); tessaline.simulate(repeats=65535)"
-        child = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                 text=True)
-        self.assertEqual(child.stdout.readline().strip(), "running")
-        time.sleep(0.3)
-        child.send_signal(signal.SIGINT)
-        _, said = child.communicate(timeout=60)
-        self.assertIn("KeyboardInterrupt", said)
-
-    def test_refused_settings_name_the_option(self):
-        cases = [(dict(pulses_from=1), "--pulses-from 1 is below"), (dict(bogus=1), "--bogus"),
-                 (dict(plot="x.png"), "plot: simulate returns its result"), (dict(repeats="many"), "--repeats"),
-                 (dict(required=["1", "x"]), "--required"),
-                 (dict(required=[[1, 2], [3]]), "--required: expected etalon numbers"),
-                 (dict(tuples=[[1, [2]]]), "tuples: a list holds numbers .* nothing deeper")]
-        for options, said in cases:
-            with self.subTest(options=options), self.assertRaisesRegex(ValueError, said):
-                tessaline.simulate(**options)
-
-
 class HugeInputTest(unittest.TestCase):
     """Input that once crashed the interpreter (also with 2*10**8 samples in its 2 GB), each in a
     child process: it must end quickly with Python's error, not with a signal."""
@@ -195,10 +158,6 @@ class HugeInputTest(unittest.TestCase):
             ("one etalon of 10**9 samples",
              f"tessaline.detect(np.zeros(100, np.int16), {zeros.format('(10**9,)')}, 10, 20)",
              r"ValueError: etalon 1: 1000000000 samples, at most \d+ taken"),
-            ("a list holding itself", "a = []\na.append(a)\ntessaline.simulate(required=a)",
-             r"ValueError: required: .* nothing deeper"),
-            ("a list 200000 deep", "a = [1]\nfor _ in range(200000): a = [a]\ntessaline.simulate(tuples=a)",
-             r"ValueError: tuples: .* nothing deeper"),
         ]
         for name, code, said in cases:
             with self.subTest(name):
