@@ -163,9 +163,9 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
     // The series the run makes, and the grid as the dialogs will hold it.
     const int N = length.value_or(static_cast<int>(state.dwSeriesLength));
     const int n = state.wEtalonLength, Tmin = state.wTmin, Tmax = state.wTmax;
-    const int offeredLeast = (N + n - 1) / Tmax;
-    const int least = std::max(1, offeredLeast), most = (N - n + Tmin) / Tmin;
-    const int from = grid.pulsesFrom.value_or(offeredLeast), to = grid.pulsesTo.value_or(most);
+    // The dialog offers from the fewest pulses the series holds, at least 1, to the most.
+    const int least = std::max(1, (N + n - 1) / Tmax), most = (N - n + Tmin) / Tmin;
+    const int from = grid.pulsesFrom.value_or(least), to = grid.pulsesTo.value_or(most);
     const int steps = grid.noiseSteps.value_or(state.wNoiseSteps),
               repeats = grid.repeats.value_or(state.wRepeats);
     const int64_t top = int64_t{grid.noiseFrom.value_or(state.wNoiseFrom)} +
@@ -175,8 +175,8 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
                                std::to_string(Tmax);
     std::ostringstream text;
     if (from < least) {
-        text << "--pulses-from " << from << (grid.pulsesFrom ? "" : " (the dialog's least count)")
-             << " is below " << least << ", the fewest pulses " << series << " holds";
+        text << "--pulses-from " << from << " is below " << least << ", the fewest pulses " << series
+             << " holds";
     } else if (to > most) {
         text << "--pulses-to " << to << " is above " << most << ", the most pulses " << series << " holds";
     } else if (from > to) {

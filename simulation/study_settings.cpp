@@ -47,16 +47,15 @@ std::string checkTypes(const StudySettings& s, const StudyNames& names) {
     return {};
 }
 
-// The least pulse count the simulation's dialog offers (not raised to 1), the least a series
-// holds and the most.
+// The fewest pulses a series holds (at least 1) and the most: the pulse counts the simulation's
+// dialog offers.
 struct PulseBounds {
-    int offered = 0, least = 0, most = 0;
+    int least = 0, most = 0;
 };
 
 PulseBounds pulseBounds(const StudySettings& s) {
     const int n = start::ETALON_LENGTH;
-    const int offered = (s.length + n - 1) / s.tmax;
-    return {offered, std::max(1, offered), (s.length - n + s.tmin) / s.tmin};
+    return {std::max(1, (s.length + n - 1) / s.tmax), (s.length - n + s.tmin) / s.tmin};
 }
 
 std::string checkGeometry(const StudySettings& s, const StudyNames& names) {
@@ -114,7 +113,7 @@ std::string checkGrid(const StudySettings& s, const StudyNames& names) {
         if (std::string bad = outside(name, value, 0, FIELD_LIMIT); !bad.empty()) return bad;
     }
     const PulseBounds bounds = pulseBounds(s);
-    const int from = s.pulsesFrom.value_or(bounds.offered), to = s.pulsesTo.value_or(bounds.most);
+    const int from = s.pulsesFrom.value_or(bounds.least), to = s.pulsesTo.value_or(bounds.most);
     if (from < bounds.least)
         return formatted("%s %d is below %d, the fewest pulses the series holds", names.pulsesFrom, from,
                          bounds.least);
@@ -237,7 +236,7 @@ std::string checkRunnable(const StudySettings& s, const StudyNames& names, uint1
 StudyGrid gridOf(const StudySettings& s) {
     const PulseBounds bounds = pulseBounds(s);
     StudyGrid grid;
-    grid.pulsesFrom = static_cast<uint16_t>(s.pulsesFrom.value_or(bounds.offered));
+    grid.pulsesFrom = static_cast<uint16_t>(s.pulsesFrom.value_or(bounds.least));
     grid.pulsesTo = static_cast<uint16_t>(s.pulsesTo.value_or(bounds.most));
     grid.pulsesIncrement = static_cast<uint16_t>(std::max(s.pulsesIncrement, 1));
     grid.noiseFrom = static_cast<uint16_t>(s.noiseFrom);

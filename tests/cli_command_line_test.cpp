@@ -46,7 +46,7 @@ TEST(CommandLineTest, SettingsNoRunCanUseAreRefusedNamingTheOption) {
          "--pulses-from 1 is below 2"},
         {"simulate --series-type 1 --length 2000 --pulses-from 1 --pulses-to 14 --noise-steps 2 --repeats 2",
          "--pulses-from 1 is below 11"},
-        {"simulate --length 50" + QUICK_GRID, "--pulses-from 0 (the dialog's least count) is below 1"},
+        {"simulate --length 50 --pulses-from 0" + QUICK_GRID, "--pulses-from 0 is below 1, the fewest pulses"},
         {"simulate --threads 1025 --repeats 2", "--threads 1025 is not in 1..1024"},
         {"simulate --threads 2147483648", "--threads: expected a whole decimal number"},
         {"simulate --noise-from 10000 --noise-steps 3 --noise-incr 500",

@@ -80,7 +80,7 @@ TEST(StudyTest, GivesTheCommandLinesResult) {
         StudySettings study;
         cli::SimulateOptions command;
     };
-    std::vector<Case> cases(3);
+    std::vector<Case> cases(4);
     cases[0].what = "joint, cut-off, a seed";
     cases[0].study.task = TASK_JOINT;
     cases[0].study.seriesType = cases[0].command.settings.seriesType.emplace(2);
@@ -99,8 +99,11 @@ TEST(StudyTest, GivesTheCommandLinesResult) {
     cases[2].study.required = cases[2].command.settings.required.emplace(std::vector<int>{2, 9});
     cases[2].study.length = cases[2].command.settings.length.emplace(400);
     cases[2].study.tmax = cases[2].command.settings.tmax.emplace(120);
+    cases[3].what = "a series shorter than Tmax: the grid offers 1 pulse";
+    cases[3].study.length = cases[3].command.settings.length.emplace(50);
     for (Case& c : cases) {
-        c.study.pulsesTo = c.command.grid.pulsesTo.emplace(c.study.length == 400 ? 6 : 8);
+        if (c.study.length > 50)
+            c.study.pulsesTo = c.command.grid.pulsesTo.emplace(c.study.length == 400 ? 6 : 8);
         c.study.noiseSteps = c.command.grid.noiseSteps.emplace(2);
         c.study.noiseIncrement = c.command.grid.noiseIncrement.emplace(70);
         c.study.repeats = c.command.grid.repeats.emplace(3);
@@ -120,6 +123,7 @@ TEST(StudyTest, GivesTheCommandLinesResult) {
         EXPECT_EQ(expected["lpDetectionErrors"], result.detectionErrors) << c.what;
         EXPECT_EQ(expected["lpRecognitionErrors"], result.recognitionErrors) << c.what;
         EXPECT_EQ(expected["lpDetectionErrorsSd"], result.shown.spread.detection) << c.what;
+        EXPECT_EQ(expected["wPulseValues"], result.pulseCounts) << c.what;
     }
 }
 
