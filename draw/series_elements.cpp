@@ -138,7 +138,7 @@ void shadePulse(Canvas& canvas, const StripScale& scale, const PulseHeader& etal
 }
 
 std::string positionLabel(const PulseEntry& pulse, bool letters, bool cutBounds, int64_t firstPosition) {
-    std::string label = formatted("%lld", static_cast<long long>(firstPosition + pulse.position));
+    std::string label = formatted("%lld", static_cast<long long>(firstPosition) + pulse.position);
     if (letters) appendf(label, "%c", etalonLetter(pulse.etalon));
     if (cutBounds) appendf(label, "[%d..%d] ", pulse.first, pulse.last);
     return label;

@@ -167,15 +167,16 @@ std::string writeFile(const std::string& name, const std::string& bytes) {
     return path;
 }
 
-std::vector<std::string> argumentsOf(const RandomCase& c, int format) {
+// The files are named after the test (`tag`): tests may run side by side.
+std::vector<std::string> argumentsOf(const RandomCase& c, int format, const std::string& tag) {
     std::string etalons;
     for (const Samples& etalon : c.etalons) etalons.append(joined(etalon, ',')).append("\n");
     std::vector<std::string> args = {
         "detect",
         "--series",
-        writeFile("series", seriesBytes(c.series, format)),
+        writeFile(tag + "_series", seriesBytes(c.series, format)),
         "--etalons",
-        writeFile("etalons.csv", etalons),
+        writeFile(tag + "_etalons.csv", etalons),
         "--tmin",
         std::to_string(c.tmin),
         "--fit",
@@ -328,7 +329,7 @@ TEST(DetectExactTest, EveryChainKeepsTheRangeAndTheBestIsTheExactOptimum) {
     int accepted = 0;
     for (int i = 0; i < count; ++i) {
         const RandomCase c = randomCase(random);
-        const std::vector<std::string> args = argumentsOf(c, i % 4);
+        const std::vector<std::string> args = argumentsOf(c, i % 4, "chains");
         std::string said;
         for (const std::string& arg : args) said += arg + " ";
         SCOPED_TRACE("case " + std::to_string(i) + ": " + said);
@@ -368,7 +369,7 @@ TEST(DetectExactTest, LongSeriesFindTheOptimumOfThePlainProgramme) {
         SCOPED_TRACE("case " + std::to_string(i) + ": " + std::to_string(c.series.size()) +
                      " samples, gaps " + std::to_string(c.tmin) + ".." +
                      (c.bounded ? std::to_string(c.tmax) : "") + ", fit " + c.fit);
-        const CliOutcome outcome = runCommandLineOf(argumentsOf(c, 3));
+        const CliOutcome outcome = runCommandLineOf(argumentsOf(c, 3, "long"));
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         const Json result = Json::parse(outcome.out);
         const std::optional<int64_t> best = reference::bestFreeChainTotal(placementOf(c), fitRow(c, {1, 2}));
