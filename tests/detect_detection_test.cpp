@@ -2,7 +2,6 @@
 // caller's user spells them, and leave the counts alone when they refuse.
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -124,40 +123,6 @@ DetectResult detected(const DetectRequest& request, const DetectSamples& samples
     EXPECT_EQ(runDetection(request, samples, result, said, cancel), expected) << said;
     if (failure != nullptr) *failure = said;
     return result;
-}
-
-// Totals far beyond any fixed "no chain" mark are chains like any other: found, summed, ranked.
-TEST(DetectionRunTest, LargeTotalsAreFoundAndSummedInEveryTask) {
-    const auto request = [](uint16_t task, std::optional<int> count,
-                            std::vector<std::vector<int32_t>> tuples) {
-        DetectRequest r = gaps(25, 35);
-        r.task = task;
-        r.count = count;
-        r.tuples = std::move(tuples);
-        r.chains = 3;
-        return r;
-    };
-    const DetectRequest requests[] = {
-        request(TASK_JOINT, 6, {}),
-        request(TASK_JOINT, std::nullopt, {}),
-        request(TASK_RECOGNITION, 6, {}),
-        request(TASK_RECOGNITION, std::nullopt, {}),
-        request(TASK_TUPLES_DETECTION, 6, {{1, 2}}),
-        request(TASK_TUPLES_RECOGNITION, std::nullopt, {{2}, {1, 2}}),
-    };
-    const DetectSamples samples = sixPulses(30000);
-    for (const DetectRequest& r : requests) {
-        SCOPED_TRACE(detectTaskName(r.task) + std::string(r.count ? " known" : " free"));
-        const DetectResult result = detected(r, samples, DetectOutcome::Done);
-        ASSERT_FALSE(result.pulses.empty());
-        ASSERT_FALSE(result.chains.empty());
-        EXPECT_GT(result.chains.front().distance, 99999999);
-        for (const FoundChain& chain : result.chains) {
-            const int64_t sum = std::accumulate(chain.pulses.begin(), chain.pulses.end(), int64_t{0},
-                                                [](int64_t s, const FoundPulse& p) { return s + p.score; });
-            EXPECT_EQ(chain.distance, sum);
-        }
-    }
 }
 
 TEST(DetectionRunTest, EveryWorkingTableThatCannotBeHadIsSaidAndCancelStops) {
