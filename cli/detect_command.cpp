@@ -70,15 +70,21 @@ std::optional<double> parseDecimalNumber(std::string_view text) {
     return value;
 }
 
-std::string readGain(const std::string& text, DetectSettings& s) {
+// "A..B" read by `parse` on both sides; none when either side is not what it takes.
+template <typename Number>
+std::optional<std::pair<Number, Number>> parseRange(std::string_view text,
+                                                    std::optional<Number> (*parse)(std::string_view)) {
     const std::size_t dots = text.find("..");
-    const std::optional<double> least = parseDecimalNumber(std::string_view(text).substr(0, dots));
-    const std::optional<double> most = dots == std::string::npos
-                                           ? std::nullopt
-                                           : parseDecimalNumber(std::string_view(text).substr(dots + 2));
-    if (!least || !most) return "--gain must be LEAST..MOST, two decimal numbers, not \"" + text + "\"";
-    s.request.gainLeast = *least;
-    s.request.gainMost = *most;
+    if (dots == std::string_view::npos) return std::nullopt;
+    const auto first = parse(text.substr(0, dots)), second = parse(text.substr(dots + 2));
+    if (!first || !second) return std::nullopt;
+    return std::pair{*first, *second};
+}
+
+std::string readGain(const std::string& text, DetectSettings& s) {
+    const auto bounds = parseRange(text, parseDecimalNumber);
+    if (!bounds) return "--gain must be LEAST..MOST, two decimal numbers, not \"" + text + "\"";
+    std::tie(s.request.gainLeast, s.request.gainMost) = *bounds;
     return {};
 }
 
@@ -94,14 +100,11 @@ std::string readPenalty(const std::string& text, DetectSettings& s) {
 }
 
 std::string readPlotRange(const std::string& text, DetectSettings& s) {
-    const std::size_t dots = text.find("..");
-    const std::optional<int> first = parseDecimal(std::string_view(text).substr(0, dots));
-    const std::optional<int> last =
-        dots == std::string::npos ? std::nullopt : parseDecimal(std::string_view(text).substr(dots + 2));
-    if (!first || !last || *first > *last || *last - *first >= DETECT_PICTURE_LIMIT)
+    const auto range = parseRange(text, parseDecimal);
+    if (!range || range->first > range->second || range->second - range->first >= DETECT_PICTURE_LIMIT)
         return "--plot-range must be FIRST..LAST, sample numbers from 0 at most " +
                std::to_string(DETECT_PICTURE_LIMIT) + " apart, not \"" + text + "\"";
-    s.plotRange = std::pair<int64_t, int64_t>{*first, *last};
+    s.plotRange = std::pair<int64_t, int64_t>{range->first, range->second};
     return {};
 }
 
@@ -140,14 +143,11 @@ std::string readTuples(const std::string& text, DetectSettings& s) {
 }
 
 std::string readCountRange(const std::string& text, DetectSettings& s) {
-    const std::size_t dots = text.find("..");
-    const std::optional<int> least = parseDecimal(std::string_view(text).substr(0, dots));
-    const std::optional<int> most =
-        dots == std::string::npos ? std::nullopt : parseDecimal(std::string_view(text).substr(dots + 2));
-    if (!least || !most || *least < 1 || *least > *most) {
+    const auto range = parseRange(text, parseDecimal);
+    if (!range || range->first < 1 || range->first > range->second) {
         return "--count-range must be LEAST..MOST with 1 <= LEAST <= MOST, not \"" + text + "\"";
     }
-    s.request.countRange = std::pair{*least, *most};
+    s.request.countRange = *range;
     return {};
 }
 
@@ -401,8 +401,8 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
     command.add_option("--gain", a.gain,
                        "LEAST..MOST: the gain fits' bounds of a pulse's gain (default 0.25..4)");
     command.add_option("--penalty", a.penalty,
-                       "The cost of a pulse, added to its score (default 0), or auto: 2 ln(N) times the "
-                       "series' noise variance");
+                       "The cost of a pulse, added to its score (default 0), or auto: 2 ln(N / --tmin) times "
+                       "the series' noise variance");
     command.add_option(
         "--scale", a.scale,
         "Multiply every sample of both files by this number (above 0) and round it; needed for "
