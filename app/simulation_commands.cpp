@@ -218,7 +218,7 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
 bool showStatisticalSimulationCommand(Window& window, AppState& state) {
     if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return false;
     state.wResultKind = RESULT_STATISTICS;
-    runStatisticsDisplayDialog(window, state, state.wSelectedTask == TASK_RECOGNITION);
+    runStatisticsDisplayDialog(window, state, offersRecognitionError(state.wSelectedTask));
     state.dwStatisticsView = statisticsViewOf(state.dwHandlingCase, state.dwViewCase, state.dwBoundsIncluded);
     window.invalidate(graphInvalidationArea(state.layout), true);
     window.invalidate(buttonInvalidationArea(state.layout), true);

@@ -193,9 +193,8 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
 }
 
 std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState& state) {
-    const bool recognition = state.wSelectedTask == TASK_RECOGNITION;
-    if (choice.handling == 3 && !recognition)
-        return "--handling 3 (recognition error) is offered for --task recognition only";
+    if (choice.handling == 3 && !offersRecognitionError(state.wSelectedTask))
+        return "--handling 3 (recognition error) is offered for --task recognition and joint only";
     if (choice.bounds && choice.handling != 3) return "--bounds goes with --handling 3 (recognition error)";
     if (choice.upperBound && !upperBoundOf(*choice.upperBound)) {
         return "--upper-bound must be a decimal number above 0 and up to " +

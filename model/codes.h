@@ -15,6 +15,12 @@ inline constexpr uint16_t TASK_TUPLES_DETECTION = 36;
 inline constexpr uint16_t TASK_TUPLES_RECOGNITION = 40;
 inline constexpr uint16_t TASK_SERIES_PROCESSING = 64;
 
+// The chosen tasks whose statistics count recognition mismatches, so the recognition error can
+// be drawn: recognition (and tuple recognition, chosen as recognition) and joint detection.
+constexpr bool offersRecognitionError(uint16_t selectedTask) noexcept {
+    return selectedTask == TASK_RECOGNITION || selectedTask == TASK_JOINT;
+}
+
 inline constexpr uint16_t SERIES_FIXED_WHOLE = 1;
 inline constexpr uint16_t SERIES_FIXED_CUTOFF = 2;
 inline constexpr uint16_t SERIES_UNFIXED_WHOLE = 4;

@@ -133,9 +133,10 @@ std::string checkGrid(const StudySettings& s, const StudyNames& names) {
 }
 
 std::string checkDisplay(const StudySettings& s, const StudyNames& names) {
-    const bool recognition = s.task.value_or(TASK_DETECTION) == TASK_RECOGNITION;
-    if (s.display.measure == StudyMeasure::Recognition && !recognition)
-        return formatted("%s: the recognition error is offered for the recognition task only", names.measure);
+    const auto task = static_cast<uint16_t>(s.task.value_or(TASK_DETECTION));
+    if (s.display.measure == StudyMeasure::Recognition && !offersRecognitionError(task))
+        return formatted("%s: the recognition error is offered for the recognition and joint tasks only",
+                         names.measure);
     if (s.display.bounds && s.display.measure != StudyMeasure::Recognition)
         return formatted("%s goes with the recognition error", names.bounds);
     if (s.display.upperBound &&

@@ -184,6 +184,7 @@ TEST_F(SimulateCommandTest, PlotOptionsAreTypedIntoTheDisplayDialogThatEndsTheRu
     const Case cases[] = {{"detection", {}, 0, 0.0},
                           {"joint", {2, 2, false, {}}, 3, 0.0},
                           {"joint", {1, 1, false, "0.25"}, 0, 0.25},
+                          {"joint", {3, 1, false, {}}, 4, 0.0},
                           {"recognition", {3, 1, false, {}}, 4, 0.0},
                           {"recognition", {3, 2, true, {}}, 13, 0.0}};
     for (const Case& c : cases) {
@@ -210,10 +211,10 @@ TEST_F(SimulateCommandTest, PlotChoicesTheRunCannotShowAreRefusedBeforeItRuns) {
         const char* plot;
         const char* reason;
     } cases[] = {
-        {"joint",
+        {"detection",
          {3, 1, false, {}},
          "g.png",
-         "--handling 3 (recognition error) is offered for --task recognition"},
+         "--handling 3 (recognition error) is offered for --task recognition and joint"},
         {"recognition", {1, 1, true, {}}, "g.png", "--bounds goes with --handling 3"},
         {"joint", {1, 1, false, "0"}, "g.png", "--upper-bound must be a decimal number above 0"},
         {"joint",
