@@ -7,11 +7,7 @@
 
 #include <string>
 
-#include "app/startup.h"
-#include "app/state.h"
-#include "model/codes.h"
-#include "platform/headless.h"
-#include "simulation/driver.h"
+#include "bench/simulation_setup.h"
 #include "simulation/statistics.h"
 #include "tests/literal/literal.h"
 
@@ -32,49 +28,27 @@ const ProcessingAlgorithms& literalAlgorithms() {
     return algorithms;
 }
 
-struct Grid {
-    uint16_t pulses, firstPulses, pulsesStep, levels, firstLevel, levelStep, repeats;
-};
+using bench::DEFAULT_GRID;
+using bench::DETECTION;
+using bench::Grid;
+using bench::JOINT_ALL;
+using bench::Scenario;
 
-constexpr Grid DEFAULT_GRID{25, 6, 1, 29, 0, 5, 100};
 // Three pulse counts across the range (6, 18, 30) at a middle noise level.
 constexpr Grid SAMPLE_GRID{3, 6, 12, 1, 70, 5, 10};
 
-struct Scenario {
-    uint16_t task;
-    uint16_t seriesType;
-    bool allEtalons;
-};
-
-constexpr Scenario DETECTION{TASK_DETECTION, SERIES_UNFIXED_CUTOFF, false};
-constexpr Scenario JOINT_ALL{TASK_JOINT, SERIES_FIXED_CUTOFF, true};
-
 void simulate(benchmark::State& bench, Scenario scenario, Grid grid, int threads, bool literalRun) {
-    HeadlessWindow window;
-    AppState state;
-    runStartUp(window, state);
-    if (scenario.allEtalons) {
-        for (int e = 0; e < 20; ++e) state.lpRequiredList[e] = static_cast<uint16_t>(e + 1);
-        state.wRequiredQuantity = 20;
-    }
-    SimulationRun run;
-    run.alphabet = std::span<const PulseHeader>(state.Alphabet, 20);
-    run.etalons = std::span<const uint16_t>(state.lpRequiredList, state.wRequiredQuantity);
-    run.seriesType = scenario.seriesType;
-    run.taskType = scenario.task;
-    run.makingLevel = run.processingLevel = 75;
-    run.threads = threads;
+    bench::ScenarioState scene(scenario);
+    SimulationRun run = scene.run(threads);
     run.algorithms = literalRun ? &literalAlgorithms() : nullptr;
-    const GeneratorStates start = state.states;
+    const GeneratorStates start = scene.state.states;
     RestErrorHeader* record = nullptr;
     for (auto _ : bench) {
-        state.states = start;
-        record = getRestErrHeader(window, grid.pulses, grid.levels, grid.repeats, record);
-        initRestErrHeader(window, grid.pulses, grid.firstPulses, grid.pulsesStep, grid.levels,
-                          grid.firstLevel, grid.levelStep, grid.repeats, record);
+        scene.state.states = start;
+        record = scene.gridRecord(grid, record);
         SimulationClock clock;
-        benchmark::DoNotOptimize(
-            statCutoffVandrel(window, record, run, state.lpSeriesHeader, state.states, clock));
+        benchmark::DoNotOptimize(statCutoffVandrel(scene.window, record, run, scene.state.lpSeriesHeader,
+                                                   scene.state.states, clock));
     }
     bench.counters["series"] = static_cast<double>(grid.pulses) * grid.levels * grid.repeats;
     freeRestErrHeader(record);

@@ -1,0 +1,191 @@
+// Where the time of a simulation goes, per series on one thread: making the series, its noise, the
+// pulse fit, the dynamic programme (the rest of the processing run: position sets, layers, chain
+// and result) and the measures. Every cell of the grid is sampled at a few of its repeats, each
+// repeat made, noised, processed and measured the way the simulation driver does it; the fit is
+// then timed once more on its own on the same noisy series, and the programme is what the
+// processing run took beyond it. The shares come out as counters: microseconds per series of each
+// stage, and its percentage of the whole.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "bench/simulation_setup.h"
+#include "model/series.h"
+#include "processing/chains.h"
+#include "processing/dispatch.h"
+#include "processing/fit.h"
+#include "processing/workspace.h"
+#include "simulation/measures.h"
+#include "simulation/schedule.h"
+
+namespace tessaline {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+enum Stage { GENERATION, NOISE, FIT, PROGRAMME, MEASURES, STAGES };
+constexpr const char* STAGE_NAMES[STAGES] = {"generation", "noise", "fit", "programme", "measures"};
+
+// Repeats sampled per cell: every SAMPLE_STRIDE-th of the grid's repeats.
+constexpr int SAMPLE_STRIDE = 25;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One scenario's series, repeat record and result record, stepped through the sampled repeats.
+class StageRun {
+public:
+    StageRun(bench::Scenario scenario, bench::Grid grid)
+        : scene_(scenario),
+          run_(scene_.run(1)),
+          grid_(grid),
+          index_(MOST_PULSES, 1),
+          working_(MOST_PULSES, 1),
+          schedule_(run_.taskType, run_.etalons, index_.data(), working_.data(), MOST_PULSES) {
+        const SeriesHeader& settings = *scene_.state.lpSeriesHeader;
+        n_ = run_.alphabet[run_.etalons[0] - 1].wSize;
+        series_ = getCutOffSeriesHeader(scene_.window, 20, n_, settings.wTmin, settings.wTmax,
+                                        settings.dwSeriesSize, nullptr);
+        chains_ = getChainsHeader(scene_.window, 10, settings.wMaxPulses, nullptr);
+        addToChainsHeader(scene_.window, run_.seriesType, run_.taskType, run_.makingLevel,
+                          run_.processingLevel, chains_);
+    }
+    ~StageRun() {
+        freeSeriesHeader(series_);
+        freeChainsHeader(chains_);
+    }
+    StageRun(const StageRun&) = delete;
+    StageRun& operator=(const StageRun&) = delete;
+
+    // Every cell, pulse counts outer; returns the series measured.
+    int runGrid() {
+        int measured = 0;
+        for (int j = 0; j < grid_.pulses; ++j) {
+            const int C = grid_.firstPulses + j * grid_.pulsesStep;
+            for (int k = 0; k < grid_.levels; ++k) {
+                const auto sigma = static_cast<uint16_t>(grid_.firstLevel + k * grid_.levelStep);
+                schedule_.startCell(C, grid_.repeats, 0);
+                for (int r = 0; r < grid_.repeats; ++r) {
+                    schedule_.beforeRepeat(r);
+                    if (r % SAMPLE_STRIDE != 0) continue;
+                    runRepeat(C, sigma);
+                    ++measured;
+                }
+            }
+        }
+        return measured;
+    }
+
+    double seconds[STAGES] = {};
+
+private:
+    static constexpr int MOST_PULSES = 64;
+
+    void runRepeat(int C, uint16_t sigma) {
+        Clock::time_point start = Clock::now();
+        makeSeries(C);
+        seconds[GENERATION] += secondsSince(start);
+
+        start = Clock::now();
+        addNoise(sigma, *series_, scene_.state.states.dwNoiseSeed);
+        seconds[NOISE] += secondsSince(start);
+
+        const ProcessingRequest request = processingRequest();
+        start = Clock::now();
+        const int recognised =
+            runProcessing(scene_.window, productionAlgorithms(), algorithm(), request, chains_, *series_);
+        const double processing = secondsSince(start);
+
+        start = Clock::now();
+        fitAlone(request.pulses);
+        const double fit = secondsSince(start);
+        seconds[FIT] += fit;
+        seconds[PROGRAMME] += std::max(0.0, processing - fit);
+
+        start = Clock::now();
+        int64_t measured = restoredErrorEnergy(*series_);
+        measured += scaledPositionDeviation(*series_, *chains_, C);
+        measured += repeatRecognitionErrors(run_.taskType, *series_, recognised, working_[0]);
+        benchmark::DoNotOptimize(measured);
+        seconds[MEASURES] += secondsSince(start);
+    }
+
+    void makeSeries(int C) {
+        SeriesRequest request;
+        request.alphabet = run_.alphabet;
+        request.n = n_;
+        request.Tmin = series_->wTmin;
+        request.Tmax = series_->wTmax;
+        request.N = series_->dwSeriesSize;
+        request.K = static_cast<uint16_t>(C);
+        request.sequence = std::span<uint16_t>(working_.data(), static_cast<std::size_t>(C));
+        request.A = run_.amplitude;
+        request.level = run_.makingLevel;
+        series_ = getCutOffSeries(scene_.window, request, series_, scene_.state.states);
+    }
+
+    Algorithm algorithm() const { return algorithmFor(run_.taskType, run_.seriesType); }
+
+    ProcessingRequest processingRequest() const {
+        ProcessingRequest request;
+        const bool everyEtalon = algorithm() == Algorithm::DetectKnownPulses;
+        const std::span<const uint16_t> working(working_.data(), run_.etalons.size());
+        request.pulses = {run_.alphabet, everyEtalon ? run_.etalons : working, series_->wTmin, series_->wTmax,
+                          run_.processingLevel};
+        return request;
+    }
+
+    // The best fit over the run's candidates, into the tables the processing run left reserved.
+    void fitAlone(const ProcessingInput& input) {
+        ProcessingWorkspace& workspace = processingWorkspace();
+        const PreparedCandidates prepared = prepareCandidates(input, n_, workspace.candidates);
+        const bool narrow = fitsNarrowRows(prepared, series_->lpNoisyData, series_->dwSeriesSize);
+        computeBestFit(prepared, series_->lpNoisyData, series_->dwSeriesSize, narrow, -1,
+                       workspace.positions);
+        benchmark::ClobberMemory();
+    }
+
+    bench::ScenarioState scene_;
+    SimulationRun run_;
+    bench::Grid grid_;
+    std::vector<uint16_t> index_, working_;
+    EtalonSchedule schedule_;
+    uint16_t n_ = 0;
+    SeriesHeader* series_ = nullptr;
+    ChainsHeader* chains_ = nullptr;
+};
+
+void stages(benchmark::State& bench, bench::Scenario scenario) {
+    double seconds[STAGES] = {};
+    int measured = 0;
+    for (auto _ : bench) {
+        StageRun run(scenario, bench::DEFAULT_GRID);
+        measured = run.runGrid();
+        std::copy_n(run.seconds, STAGES, seconds);
+    }
+    double whole = 0;
+    for (double stage : seconds) whole += stage;
+    for (int stage = 0; stage < STAGES; ++stage) {
+        const std::string name = STAGE_NAMES[stage];
+        bench.counters[name + "_us"] = 1e6 * seconds[stage] / measured;
+        bench.counters[name + "_%"] = 100 * seconds[stage] / whole;
+    }
+    bench.counters["series_us"] = 1e6 * whole / measured;
+}
+
+const bool registered = [] {
+    for (const auto& [name, scenario] : {std::pair{"stages_detection_default_grid", bench::DETECTION},
+                                         std::pair{"stages_joint_all20_default_grid", bench::JOINT_ALL}}) {
+        benchmark::RegisterBenchmark(name, stages, scenario)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->UseRealTime();
+    }
+    return true;
+}();
+
+}  // namespace
+}  // namespace tessaline
