@@ -11,6 +11,7 @@
 #include <chrono>
 #include <string>
 
+#include "bench/scene.h"
 #include "bench/simulation_setup.h"
 #include "model/series.h"
 #include "processing/chains.h"
@@ -141,6 +142,7 @@ private:
     // The best fit over the run's candidates, into the tables the processing run left reserved.
     void fitAlone(const ProcessingInput& input) {
         ProcessingWorkspace& workspace = processingWorkspace();
+        if (!workspace.candidates.reserve(input.candidates.size(), n_)) return;
         const PreparedCandidates prepared = prepareCandidates(input, n_, workspace.candidates);
         const bool narrow = fitsNarrowRows(prepared, series_->lpNoisyData, series_->dwSeriesSize);
         computeBestFit(prepared, series_->lpNoisyData, series_->dwSeriesSize, narrow, -1,
@@ -176,7 +178,30 @@ void stages(benchmark::State& bench, bench::Scenario scenario) {
     bench.counters["series_us"] = 1e6 * whole / measured;
 }
 
+// The noise of a default series: "/literal" draws its variates one sample after another, "/fast"
+// is addNoise.
+void noiseOneByOne(uint16_t sigma, SeriesHeader& series, int32_t& state) {
+    for (uint32_t i = 0; i < series.dwSeriesSize; ++i) {
+        series.lpNoisyData[i] = static_cast<int16_t>(series.lpPureData[i] + gaussNoise(state, 0, sigma));
+    }
+}
+
+void noise(benchmark::State& bench, bool literal) {
+    SeriesHeader& series = bench::DefaultScene::get().series(bench::SeriesKind::Mixed, false);
+    int32_t state = NOISE_SEED;
+    for (auto _ : bench) {
+        if (literal) {
+            noiseOneByOne(70, series, state);
+        } else {
+            addNoise(70, series, state);
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
 const bool registered = [] {
+    benchmark::RegisterBenchmark("noise_series_1200/literal", noise, true)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("noise_series_1200/fast", noise, false)->Unit(benchmark::kMicrosecond);
     for (const auto& [name, scenario] : {std::pair{"stages_detection_default_grid", bench::DETECTION},
                                          std::pair{"stages_joint_all20_default_grid", bench::JOINT_ALL}}) {
         benchmark::RegisterBenchmark(name, stages, scenario)

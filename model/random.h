@@ -55,11 +55,23 @@ inline uint16_t lcgNext(int32_t& state) noexcept {
 struct LcgJump {
     uint32_t a = 1;
     uint32_t c = 0;
-    uint16_t apply(uint32_t x) const noexcept {
+    constexpr uint16_t apply(uint32_t x) const noexcept {
         return static_cast<uint16_t>((a * (x & 0x7FFFu) + c) & 0x7FFFu);
     }
 };
-LcgJump lcgJumpOf(uint64_t steps) noexcept;
+
+constexpr LcgJump lcgJumpOf(uint64_t steps) noexcept {
+    // Affine maps compose as (a2, c2) after (a1, c1) = (a2 a1, a2 c1 + c2), all mod 32768; the
+    // jump is built by squaring the single step.
+    LcgJump result;
+    LcgJump power{12869u, 6925u};
+    for (; steps != 0; steps >>= 1) {
+        if ((steps & 1u) != 0)
+            result = {(power.a * result.a) & 0x7FFFu, (power.a * result.c + power.c) & 0x7FFFu};
+        power = {(power.a * power.a) & 0x7FFFu, (power.a * power.c + power.c) & 0x7FFFu};
+    }
+    return result;
+}
 
 // The steps addNoise takes on a series of `samples` samples: twelve per sample.
 constexpr uint64_t noiseStepsOf(uint64_t samples) noexcept { return 12 * samples; }
@@ -74,7 +86,13 @@ int32_t gaussNoise(uint16_t& state, int16_t mean, int16_t sigma) noexcept;
 
 // lpNoisyData[i] = lpPureData[i] + gaussNoise(0, sigma), wrapped to 16 bits, for every sample in
 // order; then wNoiseLevel = sigma. Sigma 0 copies the pure data and still advances the state.
+// The samples' variates are drawn NOISE_LANES at a time, each lane starting from the state that
+// the samples before it leave, so the series and the final state are those of the one-by-one
+// draws.
 void addNoise(uint16_t sigma, SeriesHeader& series, int32_t& noiseState) noexcept;
+
+// Samples whose noise is drawn side by side.
+inline constexpr uint32_t NOISE_LANES = 16;
 
 // The C-library-style generator: state = state * 214013 + 2531011, result bits 16..30 (0..32767).
 inline int32_t stdRand(uint32_t& state) noexcept {

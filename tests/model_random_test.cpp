@@ -176,3 +176,78 @@ TEST(SeededStates, FollowTheWrittenRuleAndKeepTheAlphabet) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// The noise one generator step at a time, as the series' samples draw it one after another: the
+// reference the lanes of addNoise must reproduce sample for sample.
+int32_t noiseBySingleSteps(uint16_t sigma, const std::vector<int16_t>& pure, std::vector<int16_t>& noisy,
+                           int32_t state) {
+    for (std::size_t i = 0; i < pure.size(); ++i) {
+        int64_t sum = 0;
+        for (int step = 0; step < 12; ++step) sum += lcgNext(state);
+        const int64_t variate = ((sum - 196608) * static_cast<int16_t>(sigma)) >> 15;
+        noisy[i] = static_cast<int16_t>(pure[i] + variate);
+    }
+    return state;
+}
+
+// Pure samples across the whole range, the extremes included, so that wrapping shows.
+std::vector<int16_t> spreadSamples(std::size_t count) {
+    std::vector<int16_t> samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        samples[i] = i % 7 == 0    ? int16_t{32767}
+                     : i % 11 == 0 ? int16_t{-32768}
+                                   : static_cast<int16_t>((i * 7919) % 2001 - 1000);
+    }
+    return samples;
+}
+
+// Lengths around the lane blocks, noise levels on both sides of the 32-bit limit (and those that
+// read as negative), and states beyond 15 bits: every sample and the final state are those of the
+// single steps.
+TEST(NoiseLanes, EverySeriesEqualsTheSingleSteps) {
+    const std::size_t lengths[] = {0, 1, 15, 16, 17, 31, 32, 33, 100, 1200, 1201};
+    const uint16_t sigmas[] = {0, 1, 9, 70, 140, 10922, 10923, 32767, 40000, 65535};
+    const int32_t states[] = {0, 123, NOISE_SEED, 32767, 70000, -5};
+    for (std::size_t length : lengths) {
+        for (uint16_t sigma : sigmas) {
+            for (int32_t start : states) {
+                SmallSeries series(spreadSamples(length));
+                std::vector<int16_t> expected(length);
+                const int32_t expectedState =
+                    length == 0 ? start : noiseBySingleSteps(sigma, series.pure, expected, start);
+                int32_t state = start;
+                addNoise(sigma, series.header, state);
+                ASSERT_EQ(series.noisy, expected)
+                    << length << " samples, sigma " << sigma << ", state " << start;
+                ASSERT_EQ(state, expectedState)
+                    << length << " samples, sigma " << sigma << ", state " << start;
+                ASSERT_EQ(series.header.wNoiseLevel, sigma);
+            }
+        }
+    }
+}
+
+// A series noised in two parts, the second from the state the first left, is the series noised at
+// once, wherever the cut falls against the lane blocks.
+TEST(NoiseLanes, PartsNoisedInTurnMatchTheWhole) {
+    const std::vector<int16_t> pure = spreadSamples(200);
+    SmallSeries whole(pure);
+    int32_t wholeState = NOISE_SEED;
+    addNoise(70, whole.header, wholeState);
+    for (std::size_t cut : {std::size_t{1}, std::size_t{16}, std::size_t{37}, std::size_t{199}}) {
+        SmallSeries head({pure.begin(), pure.begin() + static_cast<std::ptrdiff_t>(cut)});
+        SmallSeries tail({pure.begin() + static_cast<std::ptrdiff_t>(cut), pure.end()});
+        int32_t state = NOISE_SEED;
+        addNoise(70, head.header, state);
+        addNoise(70, tail.header, state);
+        head.noisy.insert(head.noisy.end(), tail.noisy.begin(), tail.noisy.end());
+        EXPECT_EQ(head.noisy, whole.noisy) << cut;
+        EXPECT_EQ(state, wholeState) << cut;
+    }
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,10 @@
+#pragma once
+// Whole-array loops marked TESSALINE_WIDE_LANES run in AVX2's wider lanes on processors that have
+// it, chosen once at load time, and in the baseline instructions elsewhere. The sanitizer builds do
+// without the clones: the choice is made before their run-time is ready.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
+#define TESSALINE_WIDE_LANES __attribute__((target_clones("avx2", "default")))
+#else
+#define TESSALINE_WIDE_LANES
+#endif
