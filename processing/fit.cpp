@@ -117,7 +117,8 @@ const Acc* fitOneEtalon(const int16_t* e, int n, const uint16_t* firstEnd, const
     return best;
 }
 
-// Folds one etalon's fit into the best fit so far: it replaces only where strictly smaller.
+// Folds one etalon's fit into the best fit so far: it replaces where strictly smaller, or equal
+// with an earlier candidate slot (the whole etalons of a narrow run are folded in first).
 template <class Acc>
 void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnly, int n, int start,
               int count, int slot, bool first, const FitOutput& out) {
@@ -131,7 +132,7 @@ void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnl
     const auto lastSample = static_cast<int16_t>(n - 1);
     if (wholeOnly) {
         for (int k = 0; k < count; ++k) {
-            const bool take = first || own[k] < fit[k];
+            const bool take = first || own[k] < fit[k] || (own[k] == fit[k] && slot16 < etalon[k]);
             fit[k] = take ? own[k] : fit[k];
             etalon[k] = take ? slot16 : etalon[k];
             cutFirst[k] = take ? int16_t{0} : cutFirst[k];
@@ -140,7 +141,7 @@ void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnl
         return;
     }
     for (int k = 0; k < count; ++k) {
-        const bool take = first || own[k] < fit[k];
+        const bool take = first || own[k] < fit[k] || (own[k] == fit[k] && slot16 < etalon[k]);
         fit[k] = take ? own[k] : fit[k];
         etalon[k] = take ? slot16 : etalon[k];
         cutFirst[k] = take ? static_cast<int16_t>(ownFirst[k]) : cutFirst[k];
@@ -149,22 +150,40 @@ void mergeFit(const Acc* __restrict own, const FitRows<Acc>& rows, bool wholeOnl
 }
 
 // Positions are taken in blocks small enough for all rows of one etalon to stay in the fastest
-// cache; every candidate is fitted and folded in on one block before the next.
+// cache; every candidate is fitted and folded in on one block before the next. With `skipWhole`
+// the candidates without an admissible segment are left out (their scores are already in `out`
+// when `folded`).
 template <class Acc>
 void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, int P, int onlySlot,
-                      FitRows<Acc>& rows, const FitOutput& out) {
+                      bool skipWhole, bool folded, FitRows<Acc>& rows, const FitOutput& out) {
     const int n = candidates.n;
     const int from = onlySlot >= 0 ? onlySlot : 0;
     const int to = onlySlot >= 0 ? onlySlot + 1 : candidates.count;
+    const int32_t* wholeIndex = candidates.tables->wholeIndex.data();
     for (int start = 0; start < P; start += FIT_BLOCK) {
         const int count = std::min(FIT_BLOCK, P - start);
+        bool first = !folded;
         for (int slot = from; slot < to; ++slot) {
+            if (skipWhole && wholeIndex[slot] >= 0) continue;
             bool wholeOnly = false;
             const Acc* own = fitOneEtalon(candidates.samples(slot), n, candidates.firstEnd(slot), x + start,
                                           count, rows, wholeOnly);
-            mergeFit(own, rows, wholeOnly, n, start, count, slot, slot == from, out);
+            mergeFit(own, rows, wholeOnly, n, start, count, slot, first, out);
+            first = false;
         }
     }
+}
+
+// Lists the candidate among those without an admissible segment, or marks it as not listed.
+void noteWholeOnly(PreparedCandidates& prepared, CandidateTables& tables, int slot, bool wholeOnly) {
+    if (!wholeOnly) {
+        tables.wholeIndex[slot] = -1;
+        return;
+    }
+    const int64_t energy = prepared.partialEnergy(slot)[prepared.n];
+    tables.wholeIndex[slot] = prepared.wholeCount;
+    tables.whole[prepared.wholeCount++] = {tables.samples[slot], static_cast<int32_t>(energy),
+                                           static_cast<int16_t>(slot)};
 }
 
 }  // namespace
@@ -185,7 +204,10 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
         for (int i = 0; i < n; ++i) energy[i + 1] = energy[i] + int64_t{etalon.lpData[i]} * etalon.lpData[i];
         const int64_t threshold = (int64_t{input.level} * energy[n]) / 100;
         tables.threshold[slot] = threshold;
-        fillFirstEnds(energy, n, threshold, tables.firstEnd.data() + static_cast<std::ptrdiff_t>(slot) * n);
+        uint16_t* firstEnd = tables.firstEnd.data() + static_cast<std::ptrdiff_t>(slot) * n;
+        fillFirstEnds(energy, n, threshold, firstEnd);
+        noteWholeOnly(prepared, tables, slot,
+                      std::all_of(firstEnd, firstEnd + n, [n](uint16_t end) { return end >= n; }));
     }
     return prepared;
 }
@@ -215,14 +237,32 @@ namespace {
 #define TESSALINE_WIDE_LANES
 #endif
 
-TESSALINE_WIDE_LANES void computeNarrowFit(const PreparedCandidates& candidates, const int16_t* x, int P,
-                                           int onlySlot, PositionTables& tables, const FitOutput& out) {
-    computeBestFitIn(candidates, x, P, onlySlot, tables.narrow, out);
+TESSALINE_WIDE_LANES void computeNarrowSegments(const PreparedCandidates& candidates, const int16_t* x, int P,
+                                                int onlySlot, bool folded, PositionTables& tables,
+                                                const FitOutput& out) {
+    computeBestFitIn(candidates, x, P, onlySlot, true, folded, tables.narrow, out);
 }
 
 TESSALINE_WIDE_LANES void computeWideFit(const PreparedCandidates& candidates, const int16_t* x, int P,
                                          int onlySlot, PositionTables& tables, const FitOutput& out) {
-    computeBestFitIn(candidates, x, P, onlySlot, tables.wide, out);
+    computeBestFitIn(candidates, x, P, onlySlot, false, false, tables.wide, out);
+}
+
+// Narrow rows: the candidates without an admissible segment in one pass of whole scores, then the
+// others block by block.
+void computeNarrowFit(const PreparedCandidates& candidates, const int16_t* x, int P, int onlySlot,
+                      PositionTables& tables, const FitOutput& out) {
+    const CandidateTables& candidateTables = *candidates.tables;
+    const WholeEtalon* whole = candidateTables.whole.data();
+    int wholeCount = candidates.wholeCount;
+    if (onlySlot >= 0) {
+        const int32_t at = candidateTables.wholeIndex[onlySlot];
+        whole += at >= 0 ? at : 0;
+        wholeCount = at >= 0 ? 1 : 0;
+    }
+    bestWholeScores(whole, wholeCount, candidates.n, x, P, out);
+    const int segmented = onlySlot >= 0 ? 1 - wholeCount : candidates.count - wholeCount;
+    if (segmented > 0) computeNarrowSegments(candidates, x, P, onlySlot, wholeCount > 0, tables, out);
 }
 
 }  // namespace

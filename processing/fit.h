@@ -7,14 +7,16 @@
 #include "model/records.h"
 #include "processing/known.h"
 #include "processing/results.h"
+#include "processing/whole_scores.h"
 #include "processing/workspace.h"
 
 namespace tessaline {
 
 // The usable candidates of a run, in list order, with their energies prepared.
 struct PreparedCandidates {
-    int count = 0;  // usable candidates (unknown numbers and short etalons are skipped)
-    int n = 0;      // samples used of every etalon
+    int count = 0;       // usable candidates (unknown numbers and short etalons are skipped)
+    int n = 0;           // samples used of every etalon
+    int wholeCount = 0;  // candidates with no admissible segment (tables->whole)
     const CandidateTables* tables = nullptr;
 
     const int16_t* samples(int slot) const { return tables->samples[slot]; }
@@ -36,14 +38,6 @@ bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint
 // and end. The fit rows must be reserved in the width `narrow` chooses.
 void computeBestFit(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,
                     int onlySlot, PositionTables& tables);
-
-// Where a best fit goes: per position its score, candidate slot, first and last used sample.
-struct FitOutput {
-    int64_t* fit;
-    int16_t* etalon;
-    int16_t* first;
-    int16_t* last;
-};
 
 // As computeBestFit, into `out` instead of the tables' own best-fit arrays.
 void computeBestFitInto(const PreparedCandidates& candidates, const int16_t* x, uint32_t L, bool narrow,

@@ -4,7 +4,7 @@ namespace tessaline {
 
 bool CandidateTables::reserve(std::size_t M, std::size_t n) noexcept {
     return partialEnergy.reserve(M * (n + 1)) && threshold.reserve(M) && firstEnd.reserve(M * n + 1) &&
-           samples.reserve(M) && numbers.reserve(M);
+           samples.reserve(M) && numbers.reserve(M) && whole.reserve(M) && wholeIndex.reserve(M);
 }
 
 bool CandidateTables::reserveTuples(std::size_t elements, std::size_t n, std::size_t largestNumber) noexcept {
@@ -19,6 +19,8 @@ void CandidateTables::clear() noexcept {
     firstEnd.clear();
     samples.clear();
     numbers.clear();
+    whole.clear();
+    wholeIndex.clear();
 }
 
 bool PositionTables::reserveFit(std::size_t L, std::size_t P, std::size_t n, bool narrowFit,

@@ -6,6 +6,7 @@
 
 #include "platform/alloc.h"
 #include "processing/layer_range.h"
+#include "processing/whole_scores.h"
 
 namespace tessaline {
 
@@ -55,6 +56,8 @@ struct CandidateTables {
     WorkArray<uint16_t> numbers;        // M etalon numbers
     WorkArray<uint16_t> listed;         // tuples: their distinct etalon numbers, in order met
     WorkArray<int16_t> slotOfNumber;    // tuples: the candidate slot of each etalon number, -1 none
+    WorkArray<WholeEtalon> whole;       // the candidates with no admissible segment, in order
+    WorkArray<int32_t> wholeIndex;      // M: where each candidate is in `whole`, -1 when not there
 
     bool reserve(std::size_t M, std::size_t n) noexcept;
     // Also the tables that map tuple elements to candidate slots, numbers 0..largestNumber.
