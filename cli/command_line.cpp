@@ -90,6 +90,9 @@ void addSimulateOptions(CLI::App& command, SimulateArguments& a, SimulateOptions
                        "Also paint the statistics graph of the run into this .png, .bmp or .pcx file");
     command.add_option("--size", options.plotSize,
                        "Client area WIDTHxHEIGHT of the --plot picture (default 1600x1000)");
+    command.add_option("--figure", options.figurePath,
+                       "Also draw the chosen graph as a figure for a paper (error bars, legend, axis titles) "
+                       "into this .svg, .pdf or .png file");
 }
 
 // The grid, the threads and the graph chosen; false (with the reason) for a malformed one.
@@ -204,7 +207,10 @@ CLI::App* addRenderCommand(CLI::App& app, Arguments& a) {
         ->required();
     addStepsOption(*command, a.renderSteps);
     command->add_option("--size", a.render.size, "Client area WIDTHxHEIGHT (default 1600x1000)");
-    command->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx")->required();
+    command->add_option("--out", a.render.out, "Image file: .png, .bmp or .pcx (required but with --figure)");
+    command->add_option(
+        "--figure", a.render.figure,
+        "With --view stats: the graph as a figure for a paper, into this .svg, .pdf or .png file");
     addRunOptions(*command, a.renderSettings);
     addGridOptions(*command, a.renderGrid);
     addPointerOptions(*command, a.renderPointer);

@@ -59,4 +59,10 @@ int ImagePainter::drawAndSave(ImageSize, const std::function<void(Canvas&)>&, co
     return EXIT_REFUSED;
 }
 
+int ImagePainter::saveFigure(const StatsFigure&, const std::string&, std::string_view command,
+                             std::ostream& err) {
+    err << "tessaline-cli: " << command << ": this painter paints the client area only\n";
+    return EXIT_REFUSED;
+}
+
 }  // namespace tessaline::cli

@@ -14,6 +14,7 @@
 #include "app/window_paint.h"
 #include "draw/canvas.h"
 #include "platform/headless.h"
+#include "views/stats_figure.h"
 
 namespace tessaline::cli {
 
@@ -64,6 +65,12 @@ public:
     // writers' messages. A painter that paints the client area only refuses it (status 2).
     virtual int drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
                             std::string_view command, std::ostream& err);
+
+    // Writes a simulation's figure to `path` (SVG, PDF or PNG by the extension), replacing an older
+    // file only by a complete one; a file that cannot be written is told as `cannot write PATH:
+    // reason`. A painter that paints the client area only refuses it (status 2).
+    virtual int saveFigure(const StatsFigure& figure, const std::string& path, std::string_view command,
+                           std::ostream& err);
 };
 
 }  // namespace tessaline::cli

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/picture_file.h"
 #include "cli/termination.h"
+#include "gui/figure_writer.h"
 #include "gui/qt_canvas.h"
 #include "gui/qt_image.h"
 
@@ -81,6 +82,15 @@ int QtImagePainter::drawAndSave(ImageSize size, const std::function<void(Canvas&
     std::string reason;
     const WindowImage image = windowImageOf(canvas->image(), WINDOW_BACKGROUND);
     return saveSnapshotFile(image, path, reason) ? EXIT_DONE : cannotWrite(path, reason, command, err);
+}
+
+int QtImagePainter::saveFigure(const StatsFigure& figure, const std::string& path, std::string_view command,
+                               std::ostream& err) {
+    start(command, err);
+    const StopCleanly stopping;  // the file is written beside its target
+    std::string reason;
+    return writeFigure(figure, *figureFormatOf(path), path, reason) ? EXIT_DONE
+                                                                    : cannotWrite(path, reason, command, err);
 }
 
 }  // namespace tessaline::cli

@@ -17,6 +17,8 @@ public:
                      std::string_view command, std::ostream& err) override;
     int drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
                     std::string_view command, std::ostream& err) override;
+    int saveFigure(const StatsFigure& figure, const std::string& path, std::string_view command,
+                   std::ostream& err) override;
 
 private:
     std::unique_ptr<GuiSession> session_;

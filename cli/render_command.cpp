@@ -7,6 +7,8 @@
 #include "cli/progress.h"
 #include "platform/headless.h"
 #include "simulation/statistics.h"
+#include "simulation/study.h"
+#include "views/stats_figure.h"
 
 namespace tessaline::cli {
 namespace {
@@ -17,8 +19,12 @@ std::string checkRenderOptions(const RenderOptions& options) {
         options.view != "subsets" && options.view != "params") {
         return "--view must be alphabet, result, stats, subsets or params, not \"" + options.view + "\"";
     }
-    if (std::string bad = checkImageOptions(options.size, options.out, "--size", "--out"); !bad.empty())
-        return bad;
+    if (!options.figure.empty() && options.view != "stats") return "--figure goes with --view stats";
+    if (options.out.empty() && options.figure.empty()) return "--out is required";
+    if (!options.out.empty()) {
+        if (std::string bad = checkImageOptions(options.size, options.out, "--size", "--out"); !bad.empty())
+            return bad;
+    }
     if (options.steps < 0) return "--steps must not be negative";
     if (!options.pointer.empty() && options.view == "stats")
         return "--clicks and --drag go with the other views";
@@ -61,12 +67,13 @@ int runSteps(HeadlessWindow& window, AppState& state, const RenderOptions& optio
 
 // The simulation of `simulate`, ending in " Show Statistical Simulation" with the graph chosen.
 int runSimulation(HeadlessWindow& window, AppState& state, const RenderOptions& options,
-                  const std::atomic<bool>* cancel, std::ostream& err) {
+                  ImagePainter& painter, const std::atomic<bool>* cancel, std::ostream& err) {
     SimulateOptions simulate;
     simulate.settings = options.settings;
     simulate.grid = options.grid;
     simulate.threads = options.threads;
     simulate.display = options.display;
+    simulate.figurePath = options.figure;
     if (const int status = prepareSimulation(window, state, simulate, "render", err); status != EXIT_DONE)
         return status;
     ProgressReport progress(err, options.terminal);
@@ -76,7 +83,11 @@ int runSimulation(HeadlessWindow& window, AppState& state, const RenderOptions& 
         err << "tessaline-cli: render: the simulation did not complete\n";
         return EXIT_FAILED;
     }
-    return EXIT_DONE;
+    if (options.figure.empty()) return EXIT_DONE;
+    const StudyRequest request = studyRequestOf(state, simulate);
+    const StudyResult result =
+        studyResult(request, *state.lpRestErrorHeader, *state.lpSeriesHeader, SimulationClock{});
+    return painter.saveFigure(statsFigure(result, request), options.figure, "render", err);
 }
 
 }  // namespace
@@ -92,9 +103,9 @@ int runRenderCommand(const RenderOptions& options, ImagePainter& painter, std::o
     painter.start("render", err);
     HeadlessWindow window(&err);
     AppState state;
-    const int status = options.view == "stats" ? runSimulation(window, state, options, cancel, err)
+    const int status = options.view == "stats" ? runSimulation(window, state, options, painter, cancel, err)
                                                : runSteps(window, state, options, painter, err);
-    if (status != EXIT_DONE) return status;
+    if (status != EXIT_DONE || options.out.empty()) return status;
     return painter.paintAndSave(window, state, *parseImageSize(options.size), options.out, "render", err);
 }
 

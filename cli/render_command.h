@@ -18,7 +18,8 @@ struct RenderOptions {
     int steps = 1;
     std::string view;                // "alphabet", "result" or "stats"
     std::string size = "1600x1000";  // client area, WIDTHxHEIGHT
-    std::string out;                 // the image file
+    std::string out;                 // the image file; may be left out when a figure is asked for
+    std::string figure;              // the statistics view only: its figure file (.svg, .pdf, .png)
     // The statistics view only: the simulation's grid and threads, and the graph chosen.
     SimulationGrid grid;
     int threads = 0;

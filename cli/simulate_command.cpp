@@ -20,6 +20,7 @@
 #include "platform/headless.h"
 #include "simulation/displayed.h"
 #include "simulation/statistics.h"
+#include "views/stats_figure.h"
 
 namespace tessaline::cli {
 namespace {
@@ -203,11 +204,18 @@ std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState
     return "";
 }
 
+std::string checkFigurePath(std::string_view path, std::string_view option) {
+    if (figureFormatOf(path)) return "";
+    return std::string(option) + " must name a .svg, .pdf or .png file, not \"" + std::string(path) + "\"";
+}
+
 int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
                       std::string_view command, std::ostream& said) {
     std::string badOption = checkSimulationGrid(options.grid);
     if (badOption.empty() && !options.plotPath.empty())
         badOption = checkImageOptions(options.plotSize, options.plotPath, "--size", "--plot");
+    if (badOption.empty() && !options.figurePath.empty())
+        badOption = checkFigurePath(options.figurePath, "--figure");
     if (!badOption.empty()) {
         said << "tessaline-cli: " << command << ": " << badOption << "\n";
         return EXIT_REFUSED;
@@ -351,8 +359,9 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
                        const ProcessGroup& group, const std::atomic<bool>* cancel, ImagePainter* painter) {
     std::ostream silent(nullptr);  // only process 0 speaks
     std::ostream& said = group.first() ? err : silent;
-    if (!options.plotPath.empty() && painter == nullptr) {
-        said << "tessaline-cli: simulate: --plot: this build draws no images\n";
+    if ((!options.plotPath.empty() || !options.figurePath.empty()) && painter == nullptr) {
+        said << "tessaline-cli: simulate: " << (options.plotPath.empty() ? "--figure" : "--plot")
+             << ": this build draws no images\n";
         return EXIT_REFUSED;
     }
     HeadlessWindow window(group.first() ? &err : nullptr);
@@ -361,7 +370,8 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
         return status;
     // The drawing platform and the CSV file are readied before the run, so that neither costs a run.
     const bool plots = !options.plotPath.empty() && group.first();
-    if (plots) painter->start("simulate", err);
+    const bool figures = !options.figurePath.empty() && group.first();
+    if (plots || figures) painter->start("simulate", err);
     ReplacementFile csv;
     if (!options.csvPath.empty() && group.first() && !csv.open(options.csvPath)) {
         said << "tessaline-cli: simulate: cannot write " << options.csvPath << ": "
@@ -388,9 +398,14 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     if (!group.first()) return EXIT_DONE;
     const StudyResult result = studyResult(request, *record, *state.lpSeriesHeader, clock);
     const int written = writeResult(options, result, state.lpSeriesHeader, csv, seconds, out, err);
-    if (written != EXIT_DONE || !plots) return written;
-    return painter->paintAndSave(window, state, *parseImageSize(options.plotSize), options.plotPath,
-                                 "simulate", err);
+    if (written != EXIT_DONE) return written;
+    if (plots) {
+        const int painted = painter->paintAndSave(window, state, *parseImageSize(options.plotSize),
+                                                  options.plotPath, "simulate", err);
+        if (painted != EXIT_DONE) return painted;
+    }
+    if (!figures) return EXIT_DONE;
+    return painter->saveFigure(statsFigure(result, request), options.figurePath, "simulate", err);
 }
 
 }  // namespace tessaline::cli

@@ -43,6 +43,7 @@ struct SimulateOptions {
     StatisticsChoice display;
     std::string plotPath;                // empty: no picture
     std::string plotSize = "1600x1000";  // the picture's client area
+    std::string figurePath;              // empty: no figure (.svg, .pdf or .png)
     int threads = 0;                     // 0: one per core
     bool json = false;
     std::string csvPath;    // empty: no CSV
@@ -62,6 +63,9 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
 // error and its bounds are offered for recognition only, and a fixed bound must be a positive
 // number up to UPPER_BOUND_LIMIT.
 std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState& state);
+
+// What is wrong with a figure file's name given as option `option` (.svg, .pdf or .png), or "".
+std::string checkFigurePath(std::string_view path, std::string_view option);
 
 // Start-up, the settings and every check made before the run: EXIT_DONE when the run can start,
 // else the status to end with (the reason said on `said`, naming `command`).

@@ -23,6 +23,15 @@ WindowImage windowImageOf(const QImage& image, Color background) {
     return result;
 }
 
+bool saveEncoded(const QByteArray& encoded, const std::string& path, std::string& reason) {
+    ReplacementFile file;
+    const auto bytes =
+        std::span(reinterpret_cast<const uint8_t*>(encoded.constData()), static_cast<size_t>(encoded.size()));
+    if (file.open(path) && file.write(bytes) && file.commit()) return true;
+    reason = std::strerror(file.error());
+    return false;
+}
+
 bool savePng(const QImage& image, const std::string& path, std::string& reason) {
     // Encoded in memory first: Qt's own file writing neither tells why it failed nor spares an
     // older file of the name.
@@ -32,12 +41,7 @@ bool savePng(const QImage& image, const std::string& path, std::string& reason) 
         reason = "the PNG encoder failed";
         return false;
     }
-    ReplacementFile file;
-    const auto bytes =
-        std::span(reinterpret_cast<const uint8_t*>(encoded.constData()), static_cast<size_t>(encoded.size()));
-    if (file.open(path) && file.write(bytes) && file.commit()) return true;
-    reason = std::strerror(file.error());
-    return false;
+    return saveEncoded(encoded, path, reason);
 }
 
 }  // namespace tessaline

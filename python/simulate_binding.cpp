@@ -255,13 +255,17 @@ py::array_t<Out> matrixOf(const StudyMatrix<Value>& rows, std::size_t columns) {
     return array;
 }
 
-py::dict resultOf(const StudyResult& r, const StudySettings& settings, double seconds) {
+py::dict resultOf(const StudyResult& r, const StudyRequest& request, const StudySettings& settings,
+                  double seconds) {
     const DisplayedErrors& shown = r.shown;
     const std::size_t J = r.pulseCounts.size();
     py::dict result("pulse_counts"_a = vectorOf(r.pulseCounts), "noise_levels"_a = vectorOf(r.noiseLevels),
                     "repeats"_a = r.repeats, "series_type"_a = r.seriesType, "task_type"_a = r.taskType,
                     "series_type_name"_a = r.seriesTypeName, "task_name"_a = r.taskName,
                     "making_energy"_a = r.makingLevel, "processing_energy"_a = r.processingLevel);
+    result["tmin"] = request.workbench.Tmin;
+    result["tmax"] = request.workbench.Tmax;
+    result["length"] = request.workbench.length;
     result["seed"] = settings.seed ? py::object(py::int_(*settings.seed)) : py::object(py::none());
     result["errors"] = matrixOf<int32_t, int64_t>(r.errors, J);
     result["detection_errors"] = matrixOf<int32_t, int64_t>(r.detectionErrors, J);
@@ -333,7 +337,7 @@ py::dict simulate(const py::kwargs& given) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (interrupted) throw py::error_already_set();
     if (done == 0) throw std::runtime_error("the simulation did not complete: " + messages.last);
-    return resultOf(result, settings, seconds);
+    return resultOf(result, prepared.request, settings, seconds);
 }
 
 std::string simulateDocumentation() {
@@ -349,7 +353,7 @@ std::string simulateDocumentation() {
     text +=
         "\nReturns a dict (L noise levels, J pulse counts):\n"
         "  pulse_counts (J,), noise_levels (L,): the grid; repeats, seed, series_type, task_type,\n"
-        "    series_type_name, task_name, making_energy, processing_energy: the run;\n"
+        "    series_type_name, task_name, making_energy, processing_energy, tmin, tmax, length: the run;\n"
         "  errors, detection_errors, recognition_errors (L, J) int64: the sums the statistics record keeps\n"
         "    (mean restored error energy, detection sums / 128, recognition errors);\n"
         "  restored, detection, recognition (L, J) float64: the shown relative errors (recognition: the\n"

@@ -2,6 +2,7 @@
 // (`detect`), and statistical simulations from typed keywords (`simulate`, python/simulate_binding).
 // The interpreter's lock is released while the algorithms run, so Python threads can run detections
 // side by side; a simulation stops at the next repeat on Ctrl-C.
+#include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -11,6 +12,7 @@
 
 #include "python/conversions.h"
 #include "python/interruptible.h"
+#include "python/plotting_source.h"
 #include "python/simulate_binding.h"
 
 namespace tessaline::python {
@@ -155,4 +157,5 @@ Refused input raises ValueError; the interpreter's lock is released while the al
 Ctrl-C stops it (KeyboardInterrupt).)")
                    .c_str());
     module.def("simulate", &simulate, simulateDocumentation().c_str());
+    py::exec(PLOTTING_SOURCE, module.attr("__dict__"));
 }

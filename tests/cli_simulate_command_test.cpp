@@ -174,25 +174,30 @@ TEST_F(SimulateCommandTest, BadGridsAreRefusedBeforeAnythingRuns) {
     refusedWith(options, "--length 10 is below the etalon length 20");
 }
 
+// The picture of the window's graph and the figure show the same choice: the figure has one curve
+// per pulse count (6..8) or the aggregate, then the two theoretical curves with the bounds.
 TEST_F(SimulateCommandTest, PlotOptionsAreTypedIntoTheDisplayDialogThatEndsTheRun) {
     struct Case {
         const char* task;
         cli::StatisticsChoice choice;
         int32_t view;
         double fixedBound;
+        std::size_t curves;
+        const char* measure;
     };
-    const Case cases[] = {{"detection", {}, 0, 0.0},
-                          {"joint", {2, 2, false, {}}, 3, 0.0},
-                          {"joint", {1, 1, false, "0.25"}, 0, 0.25},
-                          {"joint", {3, 1, false, {}}, 4, 0.0},
-                          {"recognition", {3, 1, false, {}}, 4, 0.0},
-                          {"recognition", {3, 2, true, {}}, 13, 0.0}};
+    const Case cases[] = {{"detection", {}, 0, 0.0, 3, "restored error"},
+                          {"joint", {2, 2, false, {}}, 3, 0.0, 1, "detection error"},
+                          {"joint", {1, 1, false, "0.25"}, 0, 0.25, 3, "restored error"},
+                          {"joint", {3, 1, false, {}}, 4, 0.0, 3, "share of misrecognised pulses"},
+                          {"recognition", {3, 1, false, {}}, 4, 0.0, 3, "recognition error"},
+                          {"recognition", {3, 2, true, {}}, 13, 0.0, 3, "recognition error"}};
     for (const Case& c : cases) {
         cli::SimulateOptions options = smallGrid();
         options.settings.task = c.task;
         options.display = c.choice;
         options.plotPath = "graph.png";
         options.plotSize = "800x600";
+        options.figurePath = "figure.svg";
         GraphChoiceRecorder painter;
         const Outcome outcome = simulate(options, &painter);
         ASSERT_EQ(outcome.status, cli::EXIT_DONE) << c.task << outcome.err;
@@ -200,6 +205,10 @@ TEST_F(SimulateCommandTest, PlotOptionsAreTypedIntoTheDisplayDialogThatEndsTheRu
         EXPECT_EQ(painter.view, c.view) << c.task << " " << c.choice.handling;
         EXPECT_EQ(painter.fixedBound, c.fixedBound);
         EXPECT_EQ(painter.width, 800);
+        EXPECT_EQ(painter.figureFile, "figure.svg");
+        EXPECT_EQ(painter.figure.curves.size(), c.curves) << c.task;
+        EXPECT_EQ(painter.figure.y.title, c.measure);
+        EXPECT_EQ(painter.figure.y.most, c.fixedBound > 0.0 ? c.fixedBound : painter.figure.y.most);
         EXPECT_FALSE(outcome.out.empty());  // the numbers come too
     }
 }
@@ -223,12 +232,14 @@ TEST_F(SimulateCommandTest, PlotChoicesTheRunCannotShowAreRefusedBeforeItRuns) {
          "--upper-bound must be a decimal number above 0 and up to 1000"},
         {"joint", {1, 1, false, "0.2x"}, "g.png", "not \"0.2x\""},
         {"joint", {}, "g.jpg", "--plot must name a .png, .bmp or .pcx file"},
+        {"joint", {}, "", "--figure must name a .svg, .pdf or .png file, not \"g.eps\""},
     };
     for (const auto& c : cases) {
         cli::SimulateOptions options = smallGrid();
         options.settings.task = c.task;
         options.display = c.choice;
         options.plotPath = c.plot;
+        if (*c.plot == '\0') options.figurePath = "g.eps";
         GraphChoiceRecorder painter;
         const Outcome outcome = simulate(options, &painter);
         EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << c.reason;

@@ -25,12 +25,20 @@ public:
         file = path;
         return cli::EXIT_DONE;
     }
+    int saveFigure(const StatsFigure& drawn, const std::string& path, std::string_view,
+                   std::ostream&) override {
+        figure = drawn;
+        figureFile = path;
+        return cli::EXIT_DONE;
+    }
     // What a test keeps of the state the picture was drawn from.
     virtual void saved(const AppState&) {}
 
     bool started = false;
     int32_t width = 0;
     std::string file;
+    StatsFigure figure;  // the last figure asked for
+    std::string figureFile;
 };
 
 }  // namespace tessaline
