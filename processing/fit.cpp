@@ -212,7 +212,7 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
     return prepared;
 }
 
-bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint32_t L) {
+int64_t fitBound(const PreparedCandidates& candidates, const int16_t* x, uint32_t L) {
     int32_t largestSample = 0;
     for (uint32_t k = 0; k < L; ++k) largestSample = std::max(largestSample, std::abs(int32_t{x[k]}));
     int64_t largestEtalon = 0;
@@ -223,7 +223,11 @@ bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint
     }
     const int64_t largestPrefix =
         int64_t{candidates.n} * largestEtalon * (largestEtalon + 2 * int64_t{largestSample});
-    return 2 * largestPrefix < (int64_t{1} << 30);
+    return 2 * largestPrefix;
+}
+
+bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint32_t L) {
+    return fitBound(candidates, x, L) < (int64_t{1} << 30);
 }
 
 namespace {

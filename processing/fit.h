@@ -28,6 +28,10 @@ struct PreparedCandidates {
 // Fills the candidate tables (reserved for the list's length and n) for the processing level.
 PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, CandidateTables& tables);
 
+// A bound on the magnitude of every fit of these candidates on this series: twice the greatest
+// prefix score n E (E + 2 X) for the greatest etalon sample E and series sample X.
+int64_t fitBound(const PreparedCandidates& candidates, const int16_t* x, uint32_t L);
+
 // True when every prefix score of these candidates on this series fits 32 bits with room for
 // their differences, so the fast 32-bit rows may be used.
 bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint32_t L);

@@ -16,11 +16,13 @@ constexpr int64_t END_LIMIT_DETECTION = 9999999;
 constexpr int64_t NO_PREDECESSOR_RECOGNITION = 999999999;
 constexpr int64_t END_LIMIT_RECOGNITION = 999999999;
 
+bool narrowRows(int64_t largestFit) { return largestFit < (int64_t{1} << 30); }
+
 // Reserves the working tables for a known-count run and lays out its layer ranges; false after
 // the run's message.
 bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const SeriesHeader& series,
                      const char* blockMessage, ProcessingWorkspace& workspace, PreparedCandidates& prepared,
-                     bool& narrow) {
+                     int64_t& largestFit) {
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
         messages.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
@@ -28,7 +30,8 @@ bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const 
     }
     prepared = prepareCandidates(input, n, workspace.candidates);
     const uint32_t L = series.dwSeriesSize;
-    narrow = fitsNarrowRows(prepared, series.lpNoisyData, L);
+    largestFit = fitBound(prepared, series.lpNoisyData, L);
+    const bool narrow = narrowRows(largestFit);
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
     PositionTables& tables = workspace.positions;
     const int K = series.wImpulseQuantity;
@@ -56,8 +59,9 @@ int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, Chain
                       SeriesHeader& series) {
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
-    bool narrow = false;
-    if (!reserveKnownRun(messages, input, series, "Нет памяти для ppDw[m]!", workspace, prepared, narrow)) {
+    int64_t largestFit = 0;
+    if (!reserveKnownRun(messages, input, series, "Нет памяти для ppDw[m]!", workspace, prepared,
+                         largestFit)) {
         return PROCESSING_FAILED;
     }
     const int K = series.wImpulseQuantity;
@@ -67,9 +71,10 @@ int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, Chain
     ChainLists chain = ChainLists::over(tables.chainLists.data(), K + 1u);
     int64_t total = END_LIMIT_DETECTION;
     if (K > 0 && prepared.count > 0) {
-        computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, -1, tables);
+        computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrowRows(largestFit), -1, tables);
         LayerRun run(layerRanges(tables, K), input.Tmin, input.Tmax, tables);
         const int64_t* fit = tables.fit.data();
+        run.boundFits(largestFit, NO_PREDECESSOR_DETECTION);
         run.computeLayers(NO_PREDECESSOR_DETECTION, [fit](int) { return fit; });
         const int64_t end = run.endPosition(END_LIMIT_DETECTION, total);
         chain.count = end >= 0 && run.backTrack(end, chain.positions) ? K : 0;
@@ -85,8 +90,9 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
                          SeriesHeader& series) {
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
-    bool narrow = false;
-    if (!reserveKnownRun(messages, input, series, "Нет памяти для indexes!", workspace, prepared, narrow)) {
+    int64_t largestFit = 0;
+    if (!reserveKnownRun(messages, input, series, "Нет памяти для indexes!", workspace, prepared,
+                         largestFit)) {
         return PROCESSING_FAILED;
     }
     const int K = series.wImpulseQuantity;
@@ -106,7 +112,9 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
             offerChain(chains, END_LIMIT_RECOGNITION, chain);
             continue;
         }
-        computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, slot, tables);
+        computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrowRows(largestFit), slot,
+                       tables);
+        run.boundFits(largestFit, NO_PREDECESSOR_RECOGNITION);
         run.computeLayers(NO_PREDECESSOR_RECOGNITION, [fit](int) { return fit; });
         int64_t total = END_LIMIT_RECOGNITION;
         const int64_t end = run.endPosition(END_LIMIT_RECOGNITION, total);

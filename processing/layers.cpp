@@ -1,6 +1,10 @@
 #include "processing/layers.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#include "processing/whole_scores.h"
+#include "processing/window_minima.h"
 
 namespace tessaline {
 namespace {
@@ -57,6 +61,10 @@ void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
         for (int64_t k = range.lo; k <= range.hi; ++k) cost[k - range.lo] = noPredecessor + fit[k];
         return;
     }
+    if (narrow_ && widestLanes()) {
+        computeNarrowLayer(j, noPredecessor, fit);
+        return;
+    }
     const LayerRange previous = ranges_[j - 1];
     const int64_t* before = layer(j - 1);
     const int64_t w = Tmax_ - Tmin_ + 1;
@@ -89,6 +97,33 @@ void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
         const int64_t least = std::min(backward[a], forward[a + w - 1]);
         cost[a] = (least == UNREACHABLE ? noPredecessor : least) + fit[k];
     }
+}
+
+// As computeLayer, in 32-bit lanes: the previous layer's costs are narrowed (exactly, as they fit)
+// into the positions the windows touch.
+void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const int64_t* fit) {
+    const LayerRange range = ranges_[j];
+    const LayerRange previous = ranges_[j - 1];
+    const int64_t* before = layer(j - 1);
+    const int64_t w = Tmax_ - Tmin_ + 1;
+    const int64_t first = range.lo - Tmax_;
+    const int64_t length = range.hi - range.lo + w;
+    int32_t* reach = tables_.narrowMin.data();
+    const int64_t from = std::clamp(previous.lo - first, int64_t{0}, length);
+    const int64_t to = std::clamp(previous.hi - first + 1, from, length);
+    std::fill(reach, reach + from, UNREACHABLE_NARROW);
+    const int64_t shift = first - previous.lo;
+    for (int64_t i = from; i < to; ++i) reach[i] = static_cast<int32_t>(before[i + shift]);
+    std::fill(reach + to, reach + length, UNREACHABLE_NARROW);
+    const NarrowWindows windows{reach, reach + length, reach + 2 * length, length, w};
+    narrowWindowCosts(windows, static_cast<int32_t>(noPredecessor), fit + range.lo, layer(j));
+}
+
+void LayerRun::boundFits(int64_t largestFit, int64_t noPredecessor) {
+    // A cost is a sum of at most K fits, plus the no-predecessor charge at most once (the charge
+    // replaces the predecessor's cost); INT32_MAX marks the unreachable positions.
+    const int64_t room = int64_t{INT32_MAX} - 1 - std::abs(noPredecessor);
+    narrow_ = room > 0 && largestFit <= room / std::max(K(), 1);
 }
 
 int64_t LayerRun::endPosition(int64_t limit, int64_t& total) const {

@@ -42,6 +42,10 @@ public:
         }
     }
 
+    // Lets the layers keep their predecessor search in 32 bits when every fit they read lies
+    // within `largestFit` in magnitude (see fitBound) and no cost can then leave 32 bits.
+    void boundFits(int64_t largestFit, int64_t noPredecessor);
+
     // The first position of the last layer with the least cost strictly below `limit`, -1 if none;
     // `total` gets that cost (`limit` when none).
     int64_t endPosition(int64_t limit, int64_t& total) const;
@@ -55,11 +59,13 @@ public:
 private:
     int64_t* layer(int j) const { return tables_.cost.data() + tables_.layerOffset[j]; }
     void computeLayer(int j, int64_t noPredecessor, const int64_t* fit);
+    void computeNarrowLayer(int j, int64_t noPredecessor, const int64_t* fit);
 
     std::span<const LayerRange> ranges_;
     int64_t Tmin_;
     int64_t Tmax_;
     PositionTables& tables_;
+    bool narrow_ = false;
 };
 
 }  // namespace tessaline

@@ -48,7 +48,8 @@ bool TupleElements::prepare(const TuplesInput& input, const TupleList& tuples, i
 bool TupleElements::reserveFits(PositionTables& tables, const int16_t* x, uint32_t L, std::size_t pulses) {
     const int n = prepared_.n;
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
-    narrow_ = fitsNarrowRows(prepared_, x, L);
+    largestFit_ = fitBound(prepared_, x, L);
+    narrow_ = largestFit_ < (int64_t{1} << 30);
     return tables.reserveFit(L, P, n, narrow_, pulses) && tables.reserveElements(prepared_.count, L);
 }
 

@@ -41,12 +41,15 @@ public:
     uint16_t number(int slot) const { return prepared_.number(slot); }
     const PreparedCandidates& prepared() const { return prepared_; }
     bool narrow() const { return narrow_; }
+    // A bound on the magnitude of every element fit (see fitBound).
+    int64_t largestFit() const { return largestFit_; }
 
 private:
     PreparedCandidates prepared_;
     const CandidateTables* tables_ = nullptr;
     std::size_t largestNumber_ = 0;
     bool narrow_ = false;
+    int64_t largestFit_ = 0;
 };
 
 // Where element `slot`'s fit over all positions lies in the tables.

@@ -78,6 +78,7 @@ public:
         const auto s = static_cast<int>(tuple.size());
         auto slotOfLayer = [&](int j) { return elements_.slot(tuple[(phase + j) % s]); };
         LayerRun run(std::span<const LayerRange>(tables.ranges.data(), K_), input_.Tmin, input_.Tmax, tables);
+        run.boundFits(elements_.largestFit(), NO_PREDECESSOR);
         run.computeLayers(NO_PREDECESSOR, [&](int j) { return elementFit(tables, slotOfLayer(j), L); });
         int64_t total = NO_END;
         const int64_t end = run.endPosition(NO_END, total);

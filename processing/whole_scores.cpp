@@ -169,21 +169,26 @@ TESSALINE_AVX2 void bestWholeScoresWide(const WholeEtalon* etalons, int count, i
     bestWholeScoresFrom(etalons, count, n, x, k0, P, out);
 }
 
-bool wideLanes() {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2 && chosenLanes.load(std::memory_order_relaxed) == ScoreLanes::Widest;
-}
 #endif
 
 }  // namespace
 
 void useScoreLanes(ScoreLanes lanes) noexcept { chosenLanes.store(lanes, std::memory_order_relaxed); }
 
+bool widestLanes() noexcept {
+#ifdef TESSALINE_AVX2_SCORES
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 && chosenLanes.load(std::memory_order_relaxed) == ScoreLanes::Widest;
+#else
+    return false;
+#endif
+}
+
 void bestWholeScores(const WholeEtalon* etalons, int count, int n, const int16_t* x, int P,
                      const FitOutput& out) {
     if (count <= 0 || P <= 0) return;
 #ifdef TESSALINE_AVX2_SCORES
-    if (wideLanes()) {
+    if (widestLanes()) {
         bestWholeScoresWide(etalons, count, n, x, P, out);
         return;
     }

@@ -25,6 +25,8 @@ struct WholeEtalon {
 // give the same scores; tests run both.
 enum class ScoreLanes { Widest, Portable };
 void useScoreLanes(ScoreLanes lanes) noexcept;
+// True when the widest lanes are chosen and the processor has them (AVX2).
+bool widestLanes() noexcept;
 
 // The least whole score at positions 0..P-1 of x (P + n - 1 samples) over `count` etalons of n
 // samples, in order, a tie keeping the earlier etalon; into `out` with the cut 0..n-1. Every
