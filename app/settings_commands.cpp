@@ -3,7 +3,7 @@
 #include "app/layout.h"
 #include "app/settings_dialogs.h"
 #include "app/state.h"
-#include "app/subset_panel.h"
+#include "panels/subset_panel_state.h"
 #include "platform/window.h"
 
 namespace tessaline {

@@ -7,9 +7,9 @@
 
 #include "app/command_ids.h"
 #include "app/layout.h"
-#include "app/subset_panel.h"
 #include "model/random.h"
 #include "model/records.h"
+#include "panels/subset_panel_state.h"
 #include "panels/subset_panel_view.h"
 #include "platform/window.h"
 #include "simulation/driver.h"

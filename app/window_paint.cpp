@@ -4,11 +4,11 @@
 #include <span>
 #include <vector>
 
-#include "draw/alphabet_view.h"
 #include "draw/button_pictures.h"
 #include "draw/controls.h"
 #include "model/codes.h"
 #include "panels/params_header.h"
+#include "views/alphabet_view.h"
 #include "views/result_view.h"
 #include "views/stats_graph.h"
 #include "views/view_frame.h"

@@ -3,12 +3,12 @@
 #include "app/commands.h"
 #include "app/startup.h"
 #include "app/state.h"
-#include "app/subset_panel.h"
 #include "cli/layout_json.h"
 #include "cli/state_json.h"
 #include "cli/text_output.h"
 #include "model/codes.h"
 #include "model/random.h"
+#include "panels/subset_panel_state.h"
 #include "platform/headless.h"
 #include "views/report.h"
 

@@ -6,11 +6,11 @@
 
 #include "app/commands.h"
 #include "app/settings_dialogs.h"
-#include "app/subset_panel.h"
 #include "cli/series_settings.h"
 #include "model/codes.h"
 #include "model/random.h"
 #include "model/subsets.h"
+#include "panels/subset_panel_state.h"
 #include "platform/window.h"
 
 namespace tessaline::cli {

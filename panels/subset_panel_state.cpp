@@ -1,4 +1,4 @@
-#include "app/subset_panel.h"
+#include "panels/subset_panel_state.h"
 
 #include <algorithm>
 #include <span>

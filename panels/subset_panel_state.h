@@ -3,8 +3,10 @@
 // ordered list of up to Z etalon numbers, some of which may be marked), and, for tuple
 // recognition, a table of up to S stored subsets of which one is chosen. The operations are what
 // the panel's clicks and buttons do to this state; the drawing and the rectangles it records are
-// kept elsewhere.
+// in subset_panel_view.h.
 #include <cstdint>
+
+#include "panels/subset_panel_layout.h"
 
 namespace tessaline {
 
@@ -12,7 +14,7 @@ class Window;
 struct SeriesHeader;
 
 // Entries a subset can hold (Z).
-inline constexpr int32_t SUBSET_ENTRY_CAPACITY = 10;
+inline constexpr int32_t SUBSET_ENTRY_CAPACITY = SUBSET_PANEL_ENTRIES;
 
 struct SubsetPanel {
     SubsetPanel() = default;

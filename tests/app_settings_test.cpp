@@ -14,9 +14,9 @@
 #include "app/settings_dialogs.h"
 #include "app/startup.h"
 #include "app/state.h"
-#include "app/subset_panel.h"
 #include "model/codes.h"
 #include "model/subsets.h"
+#include "panels/subset_panel_state.h"
 #include "platform/headless.h"
 
 namespace tessaline {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/subset_panel.h"
 #include "model/codes.h"
 #include "model/records.h"
 #include "model/subsets.h"
+#include "panels/subset_panel_state.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
 

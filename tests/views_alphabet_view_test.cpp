@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "draw/alphabet_view.h"
 #include "tests/support/recording_canvas.h"
 #include "tests/support/series_builder.h"
+#include "views/alphabet_view.h"
 
 namespace tessaline {
 namespace {

@@ -1,4 +1,4 @@
-#include "draw/alphabet_view.h"
+#include "views/alphabet_view.h"
 
 #include <algorithm>
 #include <vector>
