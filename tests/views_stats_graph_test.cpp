@@ -17,6 +17,7 @@
 #include "views/alphabet_box.h"
 #include "views/stats_graph.h"
 #include "views/stats_labels.h"
+#include "views/stats_texts.h"
 #include "views/view_frame.h"
 
 namespace tessaline {

@@ -1,80 +1,20 @@
 #pragma once
 // The statistics view: the graph of one error measure of a finished statistical simulation against
 // the noise level, with the texts that describe the run. The view code chooses the measure and
-// its form (one curve per pulse count, or one aggregate curve).
-#include <array>
+// its form (one curve per pulse count, or one aggregate curve). The scale is worked out in
+// stats_bounds.h and the texts in stats_texts.h; this is the drawing.
 #include <cstdint>
 #include <span>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "draw/canvas.h"
 #include "model/records.h"
 #include "platform/message_sink.h"
-#include "simulation/references.h"
 #include "simulation/statistics.h"
+#include "views/stats_bounds.h"
 
 namespace tessaline {
-
-// View codes of the statistics view.
-inline constexpr int32_t STATS_RESTORED_COMPONENTWISE = 0;
-inline constexpr int32_t STATS_RESTORED_AGGREGATE = 1;
-inline constexpr int32_t STATS_DETECTION_COMPONENTWISE = 2;
-inline constexpr int32_t STATS_DETECTION_AGGREGATE = 3;
-inline constexpr int32_t STATS_RECOGNITION_COMPONENTWISE = 4;
-inline constexpr int32_t STATS_RECOGNITION_AGGREGATE = 5;
-inline constexpr int32_t STATS_RECOGNITION_COMPONENTWISE_BOUNDS = 12;
-inline constexpr int32_t STATS_RECOGNITION_AGGREGATE_BOUNDS = 13;
-
-// The upper bound the user may fix instead of the automatic one.
-struct FixedUpperBound {
-    bool fixed = false;       // "fixed upper bound"
-    double upperBound = 0.0;  // "upper bound", in plotted units
-};
-
-// The title of a view code; empty for a code without one.
-std::string statisticsViewTitle(int32_t viewCode);
-
-// Q, the greatest value the graph must hold, in thousandths of the plotted value. Codes 0 to 3
-// take it from the stored errors and the normalisers (a zero normaliser, repeat count or pulse
-// count contributes 0, so the least bound of the code applies); 4, 5, 12, 13 hold 0.5; 7, 8, 10
-// hold 0.99 and 9 holds 0.099. Codes without an automatic bound (6 and unknown codes) hold 1.
-int32_t automaticBoundNeed(int32_t viewCode, const RestErrorHeader& record,
-                           const ErrorNormalisers& normalisers);
-
-// Z from Q: the least power of ten above Q, divided by 5 when still at least 5 Q, then halved
-// while at least 2 Q (at most twice).
-int32_t roundedUpperBound(int32_t need) noexcept;
-
-// The graph's upper bound Z in thousandths of the plotted value: the fixed bound (truncated) when
-// it is set, positive and at least one thousandth, otherwise the rounded automatic bound.
-int32_t statisticsUpperBound(int32_t viewCode, const RestErrorHeader& record,
-                             const ErrorNormalisers& normalisers, const FixedUpperBound& fixedBound);
-
-// The label at height 2 i g (i = 0 .. 5) of a graph with upper bound Z: i (Z / 5) / 1000 with
-// "%.2f", or "%.3f" when Z < 50.
-std::string axisLabel(int32_t index, int32_t upperBound);
-
-// Whether the noise level of row k carries a label under the graph: every fourth row from 0, or
-// every `stride`-th where the labels must thin out.
-inline constexpr bool noiseLevelLabelled(int32_t row, int32_t stride = 4) noexcept {
-    return row % stride == 0;
-}
-
-// The nine lines that describe the run, from its statistics record, the series record it left,
-// the amplitude setting and the view code.
-std::array<std::string, 9> statisticsDescription(const RestErrorHeader& record, const SeriesHeader& series,
-                                                 int32_t amplitude, int32_t viewCode);
-
-// "etEnergy=<E>, Rmin=<Rmin>, Rmax=<Rmax>"
-std::string referenceNumbersLine(const ReferenceQuantities& reference);
-
-// The calendar text of a time in seconds (local time, "Www Mmm dd hh:mm:ss yyyy"), no line end.
-std::string calendarText(int64_t seconds);
-
-// "elapsed time h:mm:ss" of the seconds from start to end; a run that ends before it starts
-// shows no elapsed time (0:00:00).
-std::string elapsedTimeText(int64_t start, int64_t end);
 
 // What the statistics view draws: the graph area, the run's record and the series it left, the
 // etalon list it used, and the settings of the application it reads.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/formatting.h"
+#include "views/stats_bounds.h"
 
 namespace tessaline {
 namespace {
