@@ -92,13 +92,13 @@ void fillPartialEnergy(int64_t* energy, const PulseHeader* etalon, uint16_t n) {
 }
 
 // Places pulse p in [a, b], cuts its segment and writes the kept samples into the pure data.
-void placePulse(const SeriesRequest& request, SeriesHeader& record, uint32_t p, int64_t a, int64_t b,
-                int64_t* energy, GeneratorStates& states) {
-    const uint16_t etalonNumber = request.sequence[p];
-    const PulseHeader* etalon = record.lpPulsesList[etalonNumber - 1];
+void placePulse(const PendingSeries& pending, SeriesHeader& record, uint32_t p, int64_t a, int64_t b,
+                GeneratorStates& states) {
+    const uint16_t n = record.wImpulseSize;
+    const PulseHeader* etalon = record.lpPulsesList[record.lpEtalonNumbers[p] - 1];
     const int64_t x = a + (lcgNext(states.wPlacementState) >> 2) % (b - a + 1);
-    fillPartialEnergy(energy, etalon, request.n);
-    const Segment kept = drawSegment(energy, request.n, request.level, states);
+    fillPartialEnergy(pending.energy, etalon, n);
+    const Segment kept = drawSegment(pending.energy, n, pending.level, states);
     for (uint32_t j = kept.first; j <= kept.last; ++j) {
         record.lpPureData[x + j] = etalonSample(etalon, j);
     }
@@ -132,15 +132,13 @@ void writePerPulseDefaults(const SeriesRequest& request, SeriesHeader& record) {
     }
     record.wEtalons = k;
     for (uint16_t i = 0; i < k; ++i) record.lpPulsesList[i] = &request.alphabet[i];
-    std::fill_n(record.lpPureData, request.N, int16_t{0});
 }
 
 // Places pulse p0 first, then p0 + 1 .. K - 1 to the right, then p0 - 1 .. 0 to the left, each
 // inside its admissible range and Tmin..Tmax from its placed neighbour.
-void placeAllPulses(const SeriesRequest& request, SeriesHeader& record, int64_t* energy,
-                    GeneratorStates& states) {
-    const int64_t K = request.K, N = request.N, n = request.n;
-    const int64_t Tmin = request.Tmin, Tmax = request.Tmax;
+void placeAllPulses(const PendingSeries& pending, SeriesHeader& record, GeneratorStates& states) {
+    const int64_t K = record.wImpulseQuantity, N = record.dwSeriesSize, n = record.wImpulseSize;
+    const int64_t Tmin = record.wTmin, Tmax = record.wTmax;
     const int64_t p0 = (lcgNext(states.wPlacementState) >> 2) % K;
     auto range = [&](int64_t p) {
         const Range r = admissibleRange(p, K, N, n, Tmin, Tmax);
@@ -149,25 +147,26 @@ void placeAllPulses(const SeriesRequest& request, SeriesHeader& record, int64_t*
         return r;
     };
     const Range first = range(p0);
-    placePulse(request, record, static_cast<uint32_t>(p0), first.lo, first.hi, energy, states);
+    placePulse(pending, record, static_cast<uint32_t>(p0), first.lo, first.hi, states);
     for (int64_t p = p0 + 1; p < K; ++p) {
         const Range r = range(p);
         const int64_t q = record.lpPositions[p - 1];
-        placePulse(request, record, static_cast<uint32_t>(p), std::max(q + Tmin, r.lo),
-                   std::min(q + Tmax, r.hi), energy, states);
+        placePulse(pending, record, static_cast<uint32_t>(p), std::max(q + Tmin, r.lo),
+                   std::min(q + Tmax, r.hi), states);
     }
     for (int64_t p = p0 - 1; p >= 0; --p) {
         const Range r = range(p);
         const int64_t q = record.lpPositions[p + 1];
-        placePulse(request, record, static_cast<uint32_t>(p), std::max(q - Tmax, r.lo),
-                   std::min(q - Tmin, r.hi), energy, states);
+        placePulse(pending, record, static_cast<uint32_t>(p), std::max(q - Tmax, r.lo),
+                   std::min(q - Tmin, r.hi), states);
     }
 }
 
 }  // namespace
 
-int makeExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
-                  GeneratorStates& states) {
+int beginExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
+                   GeneratorStates& states, PendingSeries& pending) {
+    pending = {};
     if (!checkRequest(messages, request, " makeExtSeries ")) return 0;
     const uint32_t m = leastPulseCount(request.N, request.n, request.Tmax);
     const uint32_t u = mostPulseCount(request.N, request.n, request.Tmin);
@@ -181,26 +180,47 @@ int makeExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHea
     if (record.wSubsetSize > 0) employSubset(record, request.sequence.first(request.K), states);
     writePerPulseDefaults(request, record);
 
-    int64_t* energy = memory::allocateArray<int64_t>(request.n + 1u);
-    if (energy == nullptr) {
+    pending.energy = memory::allocateArray<int64_t>(request.n + 1u);
+    if (pending.energy == nullptr) {
+        std::fill_n(record.lpPureData, request.N, int16_t{0});  // as far as the series got
         messages.showMessage("Нет памяти для PartialEnergy!", "", MessageIcon::None);
         return 0;
     }
-    placeAllPulses(request, record, energy, states);
-
+    pending.level = request.level;
     record.wTmin = request.Tmin;
     record.wTmax = request.Tmax;
     record.wImpulseSize = request.n;
     record.wImpulseQuantity = request.K;
-    std::copy_n(record.lpPureData, request.N, record.lpNoisyData);
     record.lpFirstEtalon = record.lpPulsesList[request.sequence[0] - 1];
-    memory::release(energy);
     return 1;
 }
 
-SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader* record,
-                              GeneratorStates& states, int* made) {
-    if (made != nullptr) *made = 0;
+void placeExtSeries(SeriesHeader& record, PendingSeries& pending, GeneratorStates& states) noexcept {
+    std::fill_n(record.lpPureData, record.dwSeriesSize, int16_t{0});
+    placeAllPulses(pending, record, states);
+    std::copy_n(record.lpPureData, record.dwSeriesSize, record.lpNoisyData);
+    memory::release(pending.energy);
+}
+
+void skipPlacementDraws(uint16_t K, GeneratorStates& states) noexcept {
+    const LcgJump pulses = lcgJumpOf(K);
+    states.wPlacementState = lcgJumpOf(K + 1u).apply(states.wPlacementState);
+    states.wSegmentStartState = pulses.apply(states.wSegmentStartState);
+    states.wSegmentEndState = pulses.apply(states.wSegmentEndState);
+}
+
+int makeExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
+                  GeneratorStates& states) {
+    PendingSeries pending;
+    if (beginExtSeries(messages, request, record, states, pending) == 0) return 0;
+    placeExtSeries(record, pending, states);
+    return 1;
+}
+
+SeriesHeader* beginCutOffSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader* record,
+                                GeneratorStates& states, PendingSeries& pending, int& begun) {
+    begun = 0;
+    pending = {};
     if (!checkRequest(messages, request, " getCutOffSeries ")) return record;
     const uint16_t k = static_cast<uint16_t>(request.alphabet.size());
     SeriesHeader* kept =
@@ -210,8 +230,17 @@ SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& reques
                              MessageIcon::Warning);
         return nullptr;
     }
-    const int placed = makeExtSeries(messages, request, *kept, states);
-    if (made != nullptr) *made = placed;
+    begun = beginExtSeries(messages, request, *kept, states, pending);
+    return kept;
+}
+
+SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader* record,
+                              GeneratorStates& states, int* made) {
+    PendingSeries pending;
+    int begun = 0;
+    SeriesHeader* kept = beginCutOffSeries(messages, request, record, states, pending, begun);
+    if (begun != 0) placeExtSeries(*kept, pending, states);
+    if (made != nullptr) *made = begun;
     return kept;
 }
 

@@ -45,4 +45,27 @@ SeriesHeader* getUnfixedCutOffSeries(MessageSink& messages, const SeriesRequest&
 int makeExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
                   GeneratorStates& states);
 
+// makeExtSeries in its two steps, for a maker of many series that places them side by side. The
+// first does everything that can fail or that later series depend on: it checks the request,
+// writes the record's header and per-pulse lists, employs the subset in use (drawing from the
+// subset states and writing into the sequence) and takes the work array. The second places the
+// pulses, drawing from the placement and segment states only: 1 + K placement draws and K of each
+// segment state, whatever they draw, so skipPlacementDraws moves the states past a series before
+// it is placed. Placing reads the record alone (not the sequence, which may change in between).
+struct PendingSeries {
+    int64_t* energy = nullptr;  // the work array, released by placeExtSeries
+    uint16_t level = 100;
+};
+
+// Returns 1, or 0 with makeExtSeries's message (nothing to place or release then).
+int beginExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
+                   GeneratorStates& states, PendingSeries& pending);
+void placeExtSeries(SeriesHeader& record, PendingSeries& pending, GeneratorStates& states) noexcept;
+void skipPlacementDraws(uint16_t K, GeneratorStates& states) noexcept;
+
+// getCutOffSeries up to its first step: `begun` is 1 when the series is ready to be placed into
+// the record returned (and 0 with getCutOffSeries's messages otherwise).
+SeriesHeader* beginCutOffSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader* record,
+                                GeneratorStates& states, PendingSeries& pending, int& begun);
+
 }  // namespace tessaline

@@ -145,6 +145,8 @@ private:
 // from the moment it was made.
 struct PreparedRepeat {
     SeriesHeader* series = nullptr;
+    PendingSeries pending;                   // its series, begun and not yet placed
+    GeneratorStates placement;               // the placement and segment states its pulses start from
     const uint16_t* candidates = nullptr;    // the working list as it was for this repeat
     int expected = 0;                        // the placed etalon (recognition) or tuple number
     int32_t noiseState = 0;                  // the noise state its noise starts from
@@ -173,6 +175,7 @@ public:
           algorithm_(algorithmFor(run.taskType, run.seriesType)) {}
 
     ~Simulation() {
+        placePending();
         for (ChainsHeader* chains : chains_) freeChainsHeader(chains);
         for (SeriesHeader* slot : slots_) freeSeriesHeader(slot);
         memory::release(snapshots_);
@@ -278,8 +281,8 @@ private:
         return runProcessing(shared_, algorithms_, algorithm_, request, chains, series);
     }
 
-    // Makes the series of one repeat into `target`, with the subset in use of the series record.
-    bool makeSeries(SeriesHeader*& target, int C) {
+    // Begins the series of one repeat in `target`, with the subset in use of the series record.
+    bool beginSeries(SeriesHeader*& target, int C, PendingSeries& pending) {
         SeriesRequest request;
         request.alphabet = run_.alphabet;
         const uint16_t first = run_.etalons.empty() ? 1 : run_.etalons[0];
@@ -298,9 +301,10 @@ private:
         }
         // A repeat is processed only when its series was placed: a record that kept the previous
         // series (or none) would be measured as a result that never happened.
-        int made = 0;
-        if (target != nullptr) target = getCutOffSeries(messages_, request, target, states_, &made);
-        if (target != nullptr && made != 0) return true;
+        int begun = 0;
+        if (target != nullptr)
+            target = beginCutOffSeries(messages_, request, target, states_, pending, begun);
+        if (target != nullptr && begun != 0) return true;
         messages_.showMessage("Не могу создать ряд!", DRIVER_CAPTION, MessageIcon::None);
         return false;
     }
@@ -323,27 +327,42 @@ private:
         if (run_.taskType == TASK_TUPLES_RECOGNITION && tuples_.count() > 0) tuples_.putInUse(1, *series_);
     }
 
-    // Generation draws from the shared generator states, so the repeats are made one after another
-    // in their order. The noise of a series moves the noise state by a fixed number of steps, so
-    // each repeat's starting noise state is known at once and the noise, processing and measuring
-    // run side by side.
+    // The repeats are begun one after another in their order: the etalon schedule, the subset
+    // employment and the checks of a series depend on the repeats before it. What is left of
+    // generation, placing the pulses, draws a fixed number of times from the placement and segment
+    // states, and the noise of a series a fixed number of times from the noise state, so each
+    // repeat's starting states are known at once, the shared states jump past it, and the pulses,
+    // noise, processing and measures of the repeats run side by side.
     bool prepareRepeats(int C, int first, int count, bool lastCell) {
         for (int i = 0; i < count; ++i) {
             if (cancelRequested()) return false;
             const int r = first + i;
             if (schedule_.beforeRepeat(r)) tuples_.putInUse(schedule_.tuple(), *series_);
             const bool lastRepeat = lastCell && r == R_ - 1;
+            PreparedRepeat& repeat = prepared_[i];
             SeriesHeader*& target = lastRepeat ? series_ : slots_[i];
-            if (!makeSeries(target, C)) return false;
-            const int32_t noiseState = states_.dwNoiseSeed;
+            if (!beginSeries(target, C, repeat.pending)) return false;
+            repeat.series = target;
+            repeat.placement = states_;
+            skipPlacementDraws(static_cast<uint16_t>(C), states_);
+            repeat.noiseState = states_.dwNoiseSeed;
             states_.dwNoiseSeed = noiseJump_.apply(static_cast<uint32_t>(states_.dwNoiseSeed));
             uint16_t* snapshot = snapshots_ + static_cast<std::size_t>(i) * lists_.capacity();
             std::copy_n(lists_.working(), lists_.capacity(), snapshot);
-            const int expected =
+            repeat.candidates = snapshot;
+            repeat.expected =
                 run_.taskType == TASK_TUPLES_RECOGNITION ? schedule_.tuple() : lists_.working()[0];
-            prepared_[i] = {target, snapshot, expected, noiseState, {}};
         }
         return true;
+    }
+
+    // Series begun and never placed (a run that stopped on the way) are placed all the same, so
+    // that every record holds the whole series its generator states stand for.
+    void placePending() {
+        for (PreparedRepeat& repeat : prepared_) {
+            if (repeat.pending.energy != nullptr)
+                placeExtSeries(*repeat.series, repeat.pending, repeat.placement);
+        }
     }
 
     // Read between repeats by every processing thread.
@@ -363,7 +382,11 @@ private:
         schedule_.startCell(C, R_, tuples_.count());
         prepareCellSubset();
         for (int first = 0; first < R_; first += batch_) {
-            if (!prepareRepeats(C, first, std::min<int>(batch_, R_ - first), isLastCell(j, k))) return false;
+            const int count = std::min<int>(batch_, R_ - first);
+            if (!prepareRepeats(C, first, count, isLastCell(j, k))) return false;
+            for (int i = 0; i < count; ++i) {
+                placeExtSeries(*prepared_[i].series, prepared_[i].pending, prepared_[i].placement);
+            }
         }
         RepeatSums* sums = cellRepeatSums(record_, k, j);
         std::fill_n(sums, SPREAD_MEASURES, RepeatSums{0, 0, 0});
@@ -389,6 +412,7 @@ private:
                 if (cancelRequested() || failed_) continue;  // a long cell stops between its repeats too
                 ChainsHeader* chains = chains_[threadNumber()];
                 PreparedRepeat& repeat = prepared_[i];
+                placeExtSeries(*repeat.series, repeat.pending, repeat.placement);
                 int32_t noiseState = repeat.noiseState;
                 addNoise(sigma, *repeat.series, noiseState);
                 const int recognised = process(repeat, chains);

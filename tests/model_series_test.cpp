@@ -15,6 +15,7 @@
 #include "model/random.h"
 #include "model/records.h"
 #include "model/series.h"
+#include "model/subsets.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
 #include "tests/support/record_image.h"
@@ -571,6 +572,88 @@ TEST_F(SeriesTest, RandomSettingsKeepEveryPlacementRule) {
         ++checked;
     }
     EXPECT_GT(checked, cases / 2);
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// Series begun one after another and placed later, in any order, from the states each was begun
+// with: every record holds what making the series one after another puts there, and the states
+// skipped past the placements end where those draws leave them. Subset employments that draw, and
+// one that does not, write into the sequence between the two steps.
+TEST_F(SeriesTest, SeriesBegunInTurnAndPlacedInAnyOrderAreTheSeriesMadeInTurn) {
+    const struct {
+        uint16_t level, K, employment, initPosition;
+    } cases[] = {{50, 4, 0, 0},
+                 {100, 3, 0, 0},
+                 {75, 5, EMPLOY_SINGLE_RANDOM, 1},
+                 {50, 5, EMPLOY_MULTIPLE_RANDOM, 2},
+                 {75, 4, EMPLOY_SHIFTED_COMPLETE, 1},
+                 {50, 4, EMPLOY_COMPLETE, 3}};
+    const int32_t subset[] = {2, 2};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "level " << c.level << ", " << c.K << " pulses, employment " << c.employment);
+        SeriesHeader* records[2] = {};
+        for (SeriesHeader*& made : records) {
+            made = getCutOffSeriesHeader(window, 2, 4, 8, 12, 40, nullptr);
+            ASSERT_NE(made, nullptr);
+            if (c.employment != 0) setSeriesSubset(subset, c.employment, c.initPosition, made);
+        }
+        SeriesRequest request = workedRequest(c.level);
+        request.K = c.K;
+        const GeneratorStates start = states;
+        std::vector<uint16_t> list(c.K, 1);
+        request.sequence = list;
+        std::vector<RecordImage> inTurn;
+        for (SeriesHeader* made : records) {
+            ASSERT_EQ(makeExtSeries(window, request, *made, states), 1);
+            inTurn.emplace_back(*made);
+        }
+        const GeneratorStates afterInTurn = states;
+
+        // Other series in between, so that what the two steps leave out would show.
+        for (SeriesHeader* made : records) ASSERT_EQ(makeExtSeries(window, request, *made, states), 1);
+        states = start;
+        std::fill(list.begin(), list.end(), uint16_t{1});
+        PendingSeries pending[2];
+        GeneratorStates placement[2];
+        GeneratorStates skipped[2];  // where each series' draws end: where the next one's start
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_EQ(beginExtSeries(window, request, *records[i], states, pending[i]), 1);
+            placement[i] = states;
+            skipPlacementDraws(c.K, states);
+            skipped[i] = states;
+        }
+        EXPECT_EQ(states, afterInTurn);
+        for (int i = 1; i >= 0; --i) {
+            placeExtSeries(*records[i], pending[i], placement[i]);
+            EXPECT_EQ(pending[i].energy, nullptr);
+            EXPECT_TRUE(inTurn[i].sameAs(*records[i])) << "series " << i;
+            EXPECT_EQ(placement[i].wPlacementState, skipped[i].wPlacementState) << "series " << i;
+            EXPECT_EQ(placement[i].wSegmentStartState, skipped[i].wSegmentStartState) << "series " << i;
+            EXPECT_EQ(placement[i].wSegmentEndState, skipped[i].wSegmentEndState) << "series " << i;
+        }
+        for (SeriesHeader* made : records) freeSeriesHeader(made);
+        EXPECT_TRUE(window.messages().empty());
+    }
+}
+
+// A series refused in its first step leaves nothing to place and takes no work array.
+TEST_F(SeriesTest, ARefusedFirstStepLeavesNothingToPlace) {
+    int begun = 1;
+    PendingSeries pending;
+    SeriesRequest request = workedRequest(50);
+    request.K = 9;  // more than fit
+    record = beginCutOffSeries(window, request, nullptr, states, pending, begun);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(begun, 0);
+    EXPECT_EQ(pending.energy, nullptr);
+    EXPECT_EQ(window.messages().back().text.rfind("Несовместимые входные параметры!", 0), 0u);
+    EXPECT_EQ(states, GeneratorStates{});
 }
 
 }  // namespace
