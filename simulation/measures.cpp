@@ -23,38 +23,60 @@ std::vector<int> ascendingOrder(int count, Position position) {
     return order;
 }
 
-}  // namespace
+// One restoring pulse as the measure reads it.
+struct RestoringPulse {
+    int64_t position;
+    int32_t etalon;
+    int64_t cutBegin;
+    int64_t cutEnd;
+};
 
-int64_t restoredErrorEnergy(const SeriesHeader& series, const RestoringPulses& pulses) {
+int64_t pureEnergy(const int16_t* x, int64_t N) {
+    int64_t energy = 0;
+    for (int64_t t = 0; t < N; ++t) energy += int32_t{x[t]} * x[t];
+    return energy;
+}
+
+// The restored series holds at sample t the pulse that is current there: the first in list order
+// whose last sample, position + n - 1, is not before t (a walk from the first sample that moves on
+// to the next pulse once the current one's last sample is passed finds exactly that one). So pulse
+// i restores the samples after every earlier pulse's last and up to its own, where its used samples
+// fall; the error energy is the pure energy changed there by (x - r)^2 - x^2.
+template <class PulseAt>
+int64_t restoredError(const SeriesHeader& series, int count, PulseAt pulseAt) {
     const int64_t N = series.dwSeriesSize;
     const int64_t n = series.wImpulseSize;
-    int64_t energy = 0;
-    int current = 0;
-    for (int64_t t = 0; t < N; ++t) {
-        while (current < pulses.count && t > int64_t{pulses.positions[current]} + n - 1) ++current;
-        int32_t restored = 0;
-        if (current < pulses.count) {
-            const int64_t u = t - pulses.positions[current];
-            if (u >= 0 && u >= pulses.cutBegins[current] && u <= pulses.cutEnds[current]) {
-                restored = seriesEtalonSample(series, pulses.etalons[current], u);
-            }
+    int64_t energy = pureEnergy(series.lpPureData, N);
+    int64_t covered = -1;  // the last sample of the pulses before
+    for (int i = 0; i < count && covered < N - 1; ++i) {
+        const RestoringPulse pulse = pulseAt(i);
+        const int64_t last = pulse.position + n - 1;
+        const int64_t from = std::max({covered + 1, pulse.position + std::max<int64_t>(0, pulse.cutBegin)});
+        const int64_t to = std::min({last, pulse.position + pulse.cutEnd, N - 1});
+        for (int64_t t = from; t <= to; ++t) {
+            const int64_t x = series.lpPureData[t];
+            const int64_t difference = x - seriesEtalonSample(series, pulse.etalon, t - pulse.position);
+            energy += difference * difference - x * x;
         }
-        const int64_t difference = int64_t{series.lpPureData[t]} - restored;
-        energy += difference * difference;
+        covered = std::max(covered, last);
     }
     return energy;
 }
 
+}  // namespace
+
+int64_t restoredErrorEnergy(const SeriesHeader& series, const RestoringPulses& pulses) {
+    return restoredError(series, pulses.count, [&pulses](int i) {
+        return RestoringPulse{pulses.positions[i], pulses.etalons[i], pulses.cutBegins[i], pulses.cutEnds[i]};
+    });
+}
+
 int64_t restoredErrorEnergy(const SeriesHeader& series) {
-    const int count = series.wFoundPulses;
-    std::vector<int16_t> etalons(count), begins(count), ends(count);
-    for (int i = 0; i < count; ++i) {
-        etalons[i] = static_cast<int16_t>(series.lpFoundEtalonNumbers[i]);
-        begins[i] = static_cast<int16_t>(series.lpFoundCutBegins[i]);
-        ends[i] = static_cast<int16_t>(series.lpFoundCutEnds[i]);
-    }
-    return restoredErrorEnergy(series,
-                               {count, series.lpFoundPositions, etalons.data(), begins.data(), ends.data()});
+    return restoredError(series, series.wFoundPulses, [&series](int i) {
+        return RestoringPulse{
+            series.lpFoundPositions[i], static_cast<int16_t>(series.lpFoundEtalonNumbers[i]),
+            static_cast<int16_t>(series.lpFoundCutBegins[i]), static_cast<int16_t>(series.lpFoundCutEnds[i])};
+    });
 }
 
 int64_t positionDeviation(const SeriesHeader& series, int pulseCount, uint16_t seekingPulses) {

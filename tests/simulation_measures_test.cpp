@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -205,6 +206,68 @@ TEST_F(MeasuresTest, WrongCutsEtalonsAndPositionsCountTheirDifference) {
     series->lpFoundPositions[3] = static_cast<int16_t>(series->lpPositions[3] + 1);
     const int64_t shifted = (7 - 0) * (7 - 0) + (-9 - 7) * (-9 - 7) + (3 + 9) * (3 + 9) + 3 * 3;
     EXPECT_EQ(restoredErrorEnergy(*series), shifted);
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// The restored error energy as the walk over the series defines it: from the first sample on, the
+// current pulse is left for the next once its last sample is passed, and it restores the samples
+// its used range covers.
+int64_t restoredByTheWalk(const SeriesHeader& series, const RestoringPulses& pulses) {
+    const int64_t n = series.wImpulseSize;
+    int64_t energy = 0;
+    int current = 0;
+    for (int64_t t = 0; t < series.dwSeriesSize; ++t) {
+        while (current < pulses.count && t > int64_t{pulses.positions[current]} + n - 1) ++current;
+        int32_t restored = 0;
+        if (current < pulses.count) {
+            const int64_t u = t - pulses.positions[current];
+            if (u >= 0 && u >= pulses.cutBegins[current] && u <= pulses.cutEnds[current]) {
+                restored = seriesEtalonSample(series, pulses.etalons[current], u);
+            }
+        }
+        const int64_t difference = int64_t{series.lpPureData[t]} - restored;
+        energy += difference * difference;
+    }
+    return energy;
+}
+
+// Pulses overlapping, out of order, before the series and past its end, with cuts beyond the
+// etalon and etalon numbers outside the alphabet: the measure is the walk's, sample for sample.
+TEST(RestoredErrorTest, EveryArrangementOfPulsesGivesTheWalksEnergy) {
+    std::mt19937 random(20261207u);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    std::vector<int16_t> first{10, -20, 30, 32767, -32768, 7}, second{-5, 7, -9};
+    const PulseHeader alphabet[2] = {{6, 6, 1, first.data()}, {3, 3, 2, second.data()}};
+    const PulseHeader* list[2] = {&alphabet[0], &alphabet[1]};
+    for (int c = 0; c < 3000; ++c) {
+        const int N = pick(0, 120);
+        std::vector<int16_t> pure(static_cast<std::size_t>(N));
+        for (int16_t& x : pure)
+            x = static_cast<int16_t>(pick(0, 3) == 0 ? pick(-32768, 32767) : pick(-50, 50));
+        SeriesHeader series{};
+        series.dwSeriesSize = static_cast<uint32_t>(N);
+        series.wImpulseSize = static_cast<uint16_t>(pick(0, 8));
+        series.lpPureData = pure.data();
+        series.lpPulsesList = list;
+        series.wEtalons = series.wReservedEtalons = 2;
+        const int count = pick(0, 10);
+        std::vector<int16_t> positions(count), etalons(count), begins(count), ends(count);
+        int position = pick(-10, 10);
+        for (int i = 0; i < count; ++i) {
+            position += pick(0, 4) == 0 ? -pick(0, 30) : pick(0, 30);
+            positions[i] = static_cast<int16_t>(position);
+            etalons[i] = static_cast<int16_t>(pick(-1, 3));
+            begins[i] = static_cast<int16_t>(pick(-2, 7));
+            ends[i] = static_cast<int16_t>(pick(-2, 9));
+        }
+        const RestoringPulses pulses{count, positions.data(), etalons.data(), begins.data(), ends.data()};
+        ASSERT_EQ(restoredErrorEnergy(series, pulses), restoredByTheWalk(series, pulses)) << "case " << c;
+    }
 }
 
 }  // namespace
