@@ -10,6 +10,9 @@
 // what the bytes hold and against the limit before anything is allocated for them. A refusal is one
 // line that starts with the file's name and says where (the line of a text file, the byte offset of
 // a binary one) and what is wrong.
+//
+// Each format is read in a file of its own (sample_reader_text.cpp, sample_reader_wav.cpp,
+// sample_reader_npy.cpp); what they share is in sample_reader_values.h.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
