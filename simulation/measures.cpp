@@ -33,7 +33,10 @@ struct RestoringPulse {
 
 int64_t pureEnergy(const int16_t* x, int64_t N) {
     int64_t energy = 0;
-    for (int64_t t = 0; t < N; ++t) energy += int32_t{x[t]} * x[t];
+    for (int64_t t = 0; t < N; ++t) {
+        const int32_t square = int32_t{x[t]} * x[t];  // a square of 16 bits fits 32
+        energy += square;
+    }
     return energy;
 }
 
