@@ -1,24 +1,16 @@
 #pragma once
 // `tessaline-cli detect`: the workbench's processing run on a series and etalons read from files.
 // The series and etalons are read (cli/sample_readers.h), the detection run (detect/detection.h),
-// and the found pulses with the best chains written as text, JSON or CSV.
+// and the found pulses with the best chains written as text, JSON or CSV. The options are read in
+// detect_options.h, the result written in detect_output.h.
 #include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 
+#include "cli/detect_options.h"
 #include "cli/image_painter.h"
 
 namespace tessaline::cli {
-
-// The options as the parser fills them.
-struct DetectArguments {
-    std::string series, etalons, tmin, tmax, count, countRange, task = "joint", tuples, energy, chains, scale;
-    std::string fit = "shape", gain, penalty;
-    std::string plot, plotSize = "1600x600", plotRange;
-    bool json = false, csv = false;
-};
-
-void addDetectOptions(CLI::App& command, DetectArguments& arguments);
 
 // Reads, checks, processes and writes the result on `out`, then paints the --plot picture with
 // `painter` (none: --plot is refused); the exit status (a refusal is one line on `err`).
