@@ -169,7 +169,7 @@ public:
           n_(static_cast<int>(run.etalons.size())),
           R_(static_cast<uint16_t>(record.repeats)),
           threads_(threadsFor(run.threads, R_)),
-          batch_(std::min<int>(std::max<int>(R_, 1), BATCH_PER_THREAD * threads_)),
+          batch_(batchFor(R_, threads_, series->dwSeriesSize)),
           noiseJump_(lcgJumpOf(noiseStepsOf(series->dwSeriesSize))),
           algorithms_(run.algorithms != nullptr ? *run.algorithms : productionAlgorithms()),
           algorithm_(algorithmFor(run.taskType, run.seriesType)) {}
@@ -230,11 +230,21 @@ public:
     bool cancelled() const { return cancelled_; }
 
 private:
-    static constexpr int BATCH_PER_THREAD = 8;
+    // The repeats processed between two waits of the threads for each other: a whole cell where
+    // it fits, since every wait costs the slowest repeat's lag (and far more on a loaded machine,
+    // where a thread waits for one that is not running), within a bound on the series held.
+    static constexpr int BATCH_PER_THREAD = 64;
+    static constexpr std::size_t BATCH_SAMPLES = std::size_t{1} << 21;
 
     // No more threads than a cell has repeats (the others would only wait), nor than the limit.
     static int threadsFor(int wanted, int repeats) {
         return std::clamp(std::min(wanted, SIMULATION_THREAD_LIMIT), 1, std::max(repeats, 1));
+    }
+
+    static int batchFor(int repeats, int threads, uint32_t samples) {
+        const auto held =
+            static_cast<int>(std::min<std::size_t>(BATCH_SAMPLES / std::max(samples, 1u), INT32_MAX));
+        return std::min({std::max(repeats, 1), BATCH_PER_THREAD * threads, std::max(held, threads)});
     }
 
     // The series records of a batch (the last repeat of the run uses the series record itself, so
