@@ -1,7 +1,7 @@
 #pragma once
 // The command dispatcher: menu commands and the internal commands the shell sends to its own
 // window, which chain into one run: new data, take over the settings, make a series, add noise,
-// process it, refresh the window.
+// process it, refresh the window. The menu entries are run by app/menu_commands.h.
 
 #include "app/command_ids.h"
 
