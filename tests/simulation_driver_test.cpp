@@ -11,6 +11,7 @@
 #include "app/state.h"
 #include "model/codes.h"
 #include "model/random.h"
+#include "model/series.h"
 #include "model/subsets.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
@@ -447,6 +448,78 @@ TEST_F(DriverTest, ImpossibleShareIsRefused) {
     EXPECT_EQ(state.states, start);
     ASSERT_EQ(window.messages().size(), 1u);
     EXPECT_EQ(window.messages()[0].text, "Неверно задан CellShare!");
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// The driver places its repeats' pulses side by side from generator states it jumps ahead; the
+// run must still end where making its series one after another ends: the same generator states and
+// the same last series. Joint runs keep the subset in use, so the employments that draw are here.
+TEST_F(DriverTest, TheRunEndsWhereItsSeriesMadeOneAfterAnotherEnd) {
+    const struct {
+        uint16_t task, seriesType, employment;
+    } cases[] = {{TASK_DETECTION, SERIES_FIXED_CUTOFF, 0},
+                 {TASK_RECOGNITION, SERIES_UNFIXED_CUTOFF, 0},
+                 {TASK_JOINT, SERIES_FIXED_CUTOFF, EMPLOY_SINGLE_RANDOM},
+                 {TASK_JOINT, SERIES_UNFIXED_CUTOFF, EMPLOY_MULTIPLE_RANDOM},
+                 {TASK_JOINT, SERIES_FIXED_CUTOFF, EMPLOY_SHIFTED_COMPLETE}};
+    const int32_t subset[] = {3, 1, 3};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "task " << c.task << ", employment " << c.employment);
+        state.lpSeriesHeader->wSubsetSize = 0;
+        if (c.employment != 0) setSeriesSubset(subset, c.employment, 2, state.lpSeriesHeader);
+        const GeneratorStates start = state.states;
+
+        // One after another: the cell's schedule, then each series made and noised in turn.
+        SeriesHeader* made =
+            getCutOffSeriesHeader(window, 20, 20, state.lpSeriesHeader->wTmin, state.lpSeriesHeader->wTmax,
+                                  state.lpSeriesHeader->dwSeriesSize, nullptr);
+        ASSERT_NE(made, nullptr);
+        if (c.task == TASK_JOINT) setSeriesSubset(subset, c.employment, 2, made);
+        const SimulationRun r = run(c.task, c.seriesType);
+        const int capacity = state.lpSeriesHeader->wMaxPulses;
+        std::vector<uint16_t> index(capacity), working(capacity);
+        EtalonSchedule schedule(c.task, r.etalons, index.data(), working.data(), capacity);
+        GeneratorStates states = start;
+        for (const int C : {6, 7}) {
+            for (const uint16_t sigma : {0, 20}) {
+                schedule.startCell(C, 3, 0);
+                for (int repeat = 0; repeat < 3; ++repeat) {
+                    schedule.beforeRepeat(repeat);
+                    SeriesRequest request{r.alphabet,
+                                          20,
+                                          made->wTmin,
+                                          made->wTmax,
+                                          made->dwSeriesSize,
+                                          static_cast<uint16_t>(C),
+                                          {working.data(), static_cast<std::size_t>(C)},
+                                          r.amplitude,
+                                          r.makingLevel};
+                    ASSERT_EQ(makeExtSeries(window, request, *made, states), 1);
+                    addNoise(sigma, *made, states.dwNoiseSeed);
+                }
+            }
+        }
+
+        makeGrid(3);
+        ASSERT_EQ(statCutoffVandrel(window, record, run(c.task, c.seriesType), state.lpSeriesHeader,
+                                    state.states, clock),
+                  1);
+        EXPECT_EQ(state.states, states);
+        const SeriesHeader& last = *state.lpSeriesHeader;
+        const uint32_t N = last.dwSeriesSize;
+        EXPECT_EQ(std::vector<int16_t>(last.lpNoisyData, last.lpNoisyData + N),
+                  std::vector<int16_t>(made->lpNoisyData, made->lpNoisyData + N));
+        EXPECT_EQ(std::vector<uint16_t>(last.lpPositions, last.lpPositions + 7),
+                  std::vector<uint16_t>(made->lpPositions, made->lpPositions + 7));
+        EXPECT_EQ(std::vector<uint16_t>(last.lpEtalonNumbers, last.lpEtalonNumbers + 7),
+                  std::vector<uint16_t>(made->lpEtalonNumbers, made->lpEtalonNumbers + 7));
+        freeSeriesHeader(made);
+    }
 }
 
 }  // namespace
