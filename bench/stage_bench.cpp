@@ -26,8 +26,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-enum Stage { GENERATION, NOISE, FIT, PROGRAMME, MEASURES, STAGES };
-constexpr const char* STAGE_NAMES[STAGES] = {"generation", "noise", "fit", "programme", "measures"};
+// Generation in its two parts: what the simulation does one repeat after another (the schedule,
+// checks, subset and the jumps of the generator states) and the placing of the pulses, which runs
+// side by side with the other repeats.
+enum Stage { GENERATION_SERIAL, GENERATION_PLACING, NOISE, FIT, PROGRAMME, MEASURES, STAGES };
+constexpr const char* STAGE_NAMES[STAGES] = {"serial", "placing", "noise", "fit", "programme", "measures"};
 
 // Repeats sampled per cell: every SAMPLE_STRIDE-th of the grid's repeats.
 constexpr int SAMPLE_STRIDE = 25;
@@ -70,9 +73,11 @@ public:
                 const auto sigma = static_cast<uint16_t>(grid_.firstLevel + k * grid_.levelStep);
                 schedule_.startCell(C, grid_.repeats, 0);
                 for (int r = 0; r < grid_.repeats; ++r) {
-                    schedule_.beforeRepeat(r);
-                    if (r % SAMPLE_STRIDE != 0) continue;
-                    runRepeat(C, sigma);
+                    if (r % SAMPLE_STRIDE != 0) {
+                        schedule_.beforeRepeat(r);
+                        continue;
+                    }
+                    runRepeat(r, C, sigma);
                     ++measured;
                 }
             }
@@ -85,10 +90,19 @@ public:
 private:
     static constexpr int MOST_PULSES = 64;
 
-    void runRepeat(int C, uint16_t sigma) {
+    void runRepeat(int r, int C, uint16_t sigma) {
         Clock::time_point start = Clock::now();
-        makeSeries(C);
-        seconds[GENERATION] += secondsSince(start);
+        schedule_.beforeRepeat(r);
+        PendingSeries pending;
+        beginSeries(C, pending);
+        GeneratorStates& states = scene_.state.states;
+        GeneratorStates placement = states;
+        skipPlacementDraws(static_cast<uint16_t>(C), states);
+        seconds[GENERATION_SERIAL] += secondsSince(start);
+
+        start = Clock::now();
+        placeExtSeries(*series_, pending, placement);
+        seconds[GENERATION_PLACING] += secondsSince(start);
 
         start = Clock::now();
         addNoise(sigma, *series_, scene_.state.states.dwNoiseSeed);
@@ -114,7 +128,7 @@ private:
         seconds[MEASURES] += secondsSince(start);
     }
 
-    void makeSeries(int C) {
+    void beginSeries(int C, PendingSeries& pending) {
         SeriesRequest request;
         request.alphabet = run_.alphabet;
         request.n = n_;
@@ -125,7 +139,8 @@ private:
         request.sequence = std::span<uint16_t>(working_.data(), static_cast<std::size_t>(C));
         request.A = run_.amplitude;
         request.level = run_.makingLevel;
-        series_ = getCutOffSeries(scene_.window, request, series_, scene_.state.states);
+        int begun = 0;
+        series_ = beginCutOffSeries(scene_.window, request, series_, scene_.state.states, pending, begun);
     }
 
     Algorithm algorithm() const { return algorithmFor(run_.taskType, run_.seriesType); }
