@@ -3,19 +3,18 @@
 #include <cctype>
 #include <optional>
 
-#include "draw/bmp_writer.h"
-#include "draw/pcx_writer.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/messages.h"
+#include "imaging/pcx_writer.h"
 #include "platform/window.h"
 
 namespace tessaline {
 namespace {
 
-constexpr std::string_view kCaption = "About Bitmap";
-
-bool saveBitmap(Window& window, const WindowImage& image, const std::string& name) {
+bool saveBitmap(MessageSink& messages, const WindowImage& image, const std::string& name) {
     const std::optional<BitmapDescription> description =
-        buildBitmapDescription(window, bitmapPropertiesOf(image));
-    return description && writeBitmapFile(window, name, *description, image);
+        buildBitmapDescription(messages, bitmapPropertiesOf(image));
+    return description && writeBitmapFile(messages, name, *description, image);
 }
 
 }  // namespace
@@ -44,15 +43,16 @@ SnapshotFormat snapshotFormatOf(std::string_view name) noexcept {
     return SnapshotFormat::None;
 }
 
-bool saveSnapshot(Window& window, const WindowImage& image, const std::string& name) {
+bool saveSnapshot(MessageSink& messages, const WindowImage& image, const std::string& name) {
     switch (snapshotFormatOf(name)) {
         case SnapshotFormat::Pcx:
-            if (writePcxFile(window, name, image)) return true;
-            window.showMessage("PCX file is not created", kCaption, MessageIcon::None);
+            if (writePcxFile(messages, name, image)) return true;
+            messages.showMessage("PCX file is not created", imaging_text::BITMAP_CAPTION, MessageIcon::None);
             return false;
         case SnapshotFormat::Bitmap:
-            if (saveBitmap(window, image, name)) return true;
-            window.showMessage("Bitmap file is not created", kCaption, MessageIcon::None);
+            if (saveBitmap(messages, image, name)) return true;
+            messages.showMessage("Bitmap file is not created", imaging_text::BITMAP_CAPTION,
+                                 MessageIcon::None);
             return false;
         case SnapshotFormat::None: break;
     }

@@ -9,6 +9,7 @@
 
 namespace tessaline {
 
+class MessageSink;
 class Window;
 
 enum class SnapshotFormat { None, Bitmap, Pcx };
@@ -28,7 +29,7 @@ SnapshotFormat snapshotFormatOf(std::string_view name) noexcept;
 // Writes `image` to the file `name` in the format its extension names. True when it was written or
 // the name names no format (then nothing is written or said); false when a writer failed, after the
 // writer's message and "PCX file is not created" or "Bitmap file is not created".
-bool saveSnapshot(Window& window, const WindowImage& image, const std::string& name);
+bool saveSnapshot(MessageSink& messages, const WindowImage& image, const std::string& name);
 
 // The whole command: the image is copied before the question, so the dialog never shows in it.
 // Succeeds whenever it ran to its end, a cancelled question and a failed writer included (the user

@@ -9,7 +9,7 @@
 #include "model/codes.h"
 #include "model/random.h"
 #include "panels/subset_panel_state.h"
-#include "platform/headless.h"
+#include "platform/console_window.h"
 #include "views/report.h"
 
 namespace tessaline::cli {
@@ -35,7 +35,7 @@ std::string checkProcessingSteps(const AppState& state, int steps) {
 }  // namespace
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err) {
-    HeadlessWindow window(&err);
+    ConsoleWindow window(&err);
     AppState state;
     runStartUp(window, state);
     if (state.dwAlphabetReady == 0) return EXIT_FAILED;
@@ -47,7 +47,7 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
     return EXIT_DONE;
 }
 
-int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
+int startUpWithSettings(ConsoleWindow& window, AppState& state, const RunSettings& settings,
                         std::string_view command, std::ostream& err, SeriesLength length, int steps) {
     window.setCommandHandler([&window, &state](int id) { dispatchCommand(window, state, id); });
     if (settings.seed) state.states = seededGeneratorStates(*settings.seed);
@@ -73,7 +73,7 @@ int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettin
     return EXIT_DONE;
 }
 
-bool runProcessingStep(HeadlessWindow& window, const AppState& state) {
+bool runProcessingStep(Window& window, const AppState& state) {
     const uint32_t completed = state.dwCompletedRuns;
     window.sendCommand(CMD_PROCESSING_NEXT_DATA);
     return state.dwCompletedRuns != completed;
@@ -94,7 +94,7 @@ int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& er
         return EXIT_REFUSED;
     }
     if (!options.pointer.empty()) painter->start("run", err);
-    HeadlessWindow window(&err);
+    ConsoleWindow window(&err);
     AppState state;
     const int status = startUpWithSettings(window, state, options.settings, "run", err, SeriesLength::Applied,
                                            options.steps);
@@ -135,7 +135,7 @@ int runLayoutCommand(const LayoutOptions& options, std::ostream& out, std::ostre
         return EXIT_REFUSED;
     }
     painter->start("layout", err);
-    HeadlessWindow window(&err);
+    ConsoleWindow window(&err);
     AppState state;
     const int status = startUpWithSettings(window, state, options.settings, "layout", err);
     if (status != EXIT_DONE) return status;

@@ -9,8 +9,9 @@
 #include "cli/run_settings.h"
 
 namespace tessaline {
-class HeadlessWindow;
-}
+class ConsoleWindow;
+class Window;
+}  // namespace tessaline
 
 namespace tessaline::cli {
 
@@ -54,13 +55,13 @@ enum class SeriesLength { Applied, Checked };
 // command that runs the workbench begins, and the check that `steps` processing steps can run:
 // EXIT_DONE when the state is ready, else the exit status to end with (a refusal is explained on
 // `err`, naming `command`; warnings go there too).
-int startUpWithSettings(HeadlessWindow& window, AppState& state, const RunSettings& settings,
+int startUpWithSettings(ConsoleWindow& window, AppState& state, const RunSettings& settings,
                         std::string_view command, std::ostream& err,
                         SeriesLength length = SeriesLength::Applied, int steps = 0);
 
 // Runs " Processing Next Data " once; false when the run stopped without a result (no series
 // could be made, or the processing failed), after the workbench's message.
-bool runProcessingStep(HeadlessWindow& window, const AppState& state);
+bool runProcessingStep(Window& window, const AppState& state);
 
 int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::ostream& err);
 

@@ -13,7 +13,7 @@
 #include "app/state.h"
 #include "app/window_paint.h"
 #include "draw/canvas.h"
-#include "platform/headless.h"
+#include "platform/window.h"
 #include "views/stats_figure.h"
 
 namespace tessaline::cli {
@@ -51,13 +51,13 @@ public:
 
     // Paints the client area of `size` from the state, its messages going to `window`, and tells
     // what it drew (the picture itself is not kept).
-    virtual PaintedGeometry paint(HeadlessWindow& window, const AppState& state, ImageSize size) = 0;
+    virtual PaintedGeometry paint(Window& window, const AppState& state, ImageSize size) = 0;
 
     // Paints the client area of `size` from the state and writes it to `path` (PNG, or BMP and PCX
     // through the workbench's own writers, by the extension); an older file of the name is replaced
     // only by a complete one. The exit status; a failure is explained on `err`, naming `command`.
-    virtual int paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size,
-                             const std::string& path, std::string_view command, std::ostream& err) = 0;
+    virtual int paintAndSave(Window& window, const AppState& state, ImageSize size, const std::string& path,
+                             std::string_view command, std::ostream& err) = 0;
 
     // Paints a picture of `size` with `draw` (on a white canvas) and writes it to `path` as
     // paintAndSave does, except that the picture is the command line's own: a file that cannot be

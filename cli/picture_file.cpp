@@ -12,8 +12,8 @@
 #include <system_error>
 
 #include "app/snapshot.h"
-#include "draw/image_file.h"
-#include "platform/headless.h"
+#include "imaging/image_file.h"
+#include "platform/collecting_sink.h"
 
 namespace tessaline::cli {
 namespace {
@@ -51,10 +51,9 @@ private:
 // The workbench's writer makes `file` (of the format its extension names); false with what the
 // writer said.
 bool writeWithWorkbenchWriter(const WindowImage& image, const std::string& file, std::string& reason) {
-    HeadlessWindow window;  // keeps the writer's messages instead of showing them
-    if (saveSnapshot(window, image, file)) return true;
-    reason = "the picture could not be made in " + file + " first:";
-    for (const ShownMessage& message : window.messages()) reason += " " + message.text;
+    CollectingSink messages;  // keeps the writer's messages instead of showing them
+    if (saveSnapshot(messages, image, file)) return true;
+    reason = "the picture could not be made in " + file + " first:" + messages.texts(" ");
     return false;
 }
 

@@ -26,13 +26,12 @@ bool insideArea(Point p, ImageSize size) {
     return p.x >= 0 && p.y >= 0 && p.x < size.width && p.y < size.height;
 }
 
-void moveAndRepaint(HeadlessWindow& window, AppState& state, ImagePainter& painter, ImageSize size,
-                    Point at) {
+void moveAndRepaint(Window& window, AppState& state, ImagePainter& painter, ImageSize size, Point at) {
     mouseMove(window, state, at);
     paintAndKeep(window, state, painter, size);
 }
 
-void playDrag(HeadlessWindow& window, AppState& state, ImagePainter& painter, ImageSize size,
+void playDrag(Window& window, AppState& state, ImagePainter& painter, ImageSize size,
               const PointerAction& drag) {
     moveAndRepaint(window, state, painter, size, drag.from);
     mouseButtonDown(window, state, drag.from);
@@ -79,7 +78,7 @@ std::string checkPointerScript(const PointerScript& script, ImageSize size) {
     return "";
 }
 
-PaintedGeometry paintAndKeep(HeadlessWindow& window, AppState& state, ImagePainter& painter, ImageSize size) {
+PaintedGeometry paintAndKeep(Window& window, AppState& state, ImagePainter& painter, ImageSize size) {
     prepareForPaint(window, state);
     PaintedGeometry painted = painter.paint(window, state, size);
     storePaintedGeometry(state, painted);
@@ -87,7 +86,7 @@ PaintedGeometry paintAndKeep(HeadlessWindow& window, AppState& state, ImagePaint
     return painted;
 }
 
-void playPointerScript(HeadlessWindow& window, AppState& state, ImagePainter& painter, ImageSize size,
+void playPointerScript(Window& window, AppState& state, ImagePainter& painter, ImageSize size,
                        const PointerScript& script) {
     for (const PointerAction& action : script) {
         if (action.drag) {

@@ -9,7 +9,7 @@
 #include "app/state.h"
 #include "app/window_paint.h"
 #include "cli/image_painter.h"
-#include "platform/headless.h"
+#include "platform/window.h"
 
 namespace tessaline::cli {
 
@@ -30,13 +30,13 @@ bool parsePointerScript(std::string_view text, std::string_view option, bool dra
 std::string checkPointerScript(const PointerScript& script, ImageSize size);
 
 // Paints the client area and keeps what was drawn in the state, as the window does after a paint.
-PaintedGeometry paintAndKeep(HeadlessWindow& window, AppState& state, ImagePainter& painter, ImageSize size);
+PaintedGeometry paintAndKeep(Window& window, AppState& state, ImagePainter& painter, ImageSize size);
 
 // Plays the script: before each action the client area is painted (the rectangles a click is
 // tested against are those of the picture the user sees); a click moves the pointer there,
 // presses and releases; a drag moves there, presses, moves in small steps to its end, repainting
 // after each, and releases.
-void playPointerScript(HeadlessWindow& window, AppState& state, ImagePainter& painter, ImageSize size,
+void playPointerScript(Window& window, AppState& state, ImagePainter& painter, ImageSize size,
                        const PointerScript& script);
 
 }  // namespace tessaline::cli

@@ -54,13 +54,13 @@ void QtImagePainter::start(std::string_view command, std::ostream& err) {
     });
 }
 
-PaintedGeometry QtImagePainter::paint(HeadlessWindow& window, const AppState& state, ImageSize size) {
+PaintedGeometry QtImagePainter::paint(Window& window, const AppState& state, ImageSize size) {
     start("paint", std::cerr);
     const std::unique_ptr<QtCanvas> canvas = canvasOf(size);
     return paintClientArea(*canvas, state, Rect{0, 0, size.width, size.height}, window);
 }
 
-int QtImagePainter::paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size,
+int QtImagePainter::paintAndSave(Window& window, const AppState& state, ImageSize size,
                                  const std::string& path, std::string_view command, std::ostream& err) {
     start(command, err);
     const StopCleanly stopping;  // the file is written beside its target

@@ -12,8 +12,8 @@ namespace tessaline::cli {
 class QtImagePainter final : public ImagePainter {
 public:
     void start(std::string_view command, std::ostream& err) override;
-    PaintedGeometry paint(HeadlessWindow& window, const AppState& state, ImageSize size) override;
-    int paintAndSave(HeadlessWindow& window, const AppState& state, ImageSize size, const std::string& path,
+    PaintedGeometry paint(Window& window, const AppState& state, ImageSize size) override;
+    int paintAndSave(Window& window, const AppState& state, ImageSize size, const std::string& path,
                      std::string_view command, std::ostream& err) override;
     int drawAndSave(ImageSize size, const std::function<void(Canvas&)>& draw, const std::string& path,
                     std::string_view command, std::ostream& err) override;

@@ -5,7 +5,7 @@
 #include "app/window_paint.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
-#include "platform/headless.h"
+#include "platform/console_window.h"
 #include "simulation/statistics.h"
 #include "simulation/study.h"
 #include "views/stats_figure.h"
@@ -32,7 +32,7 @@ std::string checkRenderOptions(const RenderOptions& options) {
 }
 
 // The view asked for, as the window would show it after the steps.
-int showView(HeadlessWindow& window, AppState& state, const std::string& view, std::ostream& err) {
+int showView(Window& window, AppState& state, const std::string& view, std::ostream& err) {
     state.wResultKind = RESULT_PROCESSING;
     if (view == "params") {
         // " View series parameters..." makes the panel's record; when it cannot, it has said why.
@@ -48,7 +48,7 @@ int showView(HeadlessWindow& window, AppState& state, const std::string& view, s
 }
 
 // The steps of `run`, then the view asked for.
-int runSteps(HeadlessWindow& window, AppState& state, const RenderOptions& options, ImagePainter& painter,
+int runSteps(ConsoleWindow& window, AppState& state, const RenderOptions& options, ImagePainter& painter,
              std::ostream& err) {
     const int status = startUpWithSettings(window, state, options.settings, "render", err,
                                            SeriesLength::Applied, options.steps);
@@ -66,8 +66,8 @@ int runSteps(HeadlessWindow& window, AppState& state, const RenderOptions& optio
 }
 
 // The simulation of `simulate`, ending in " Show Statistical Simulation" with the graph chosen.
-int runSimulation(HeadlessWindow& window, AppState& state, const RenderOptions& options,
-                  ImagePainter& painter, const std::atomic<bool>* cancel, std::ostream& err) {
+int runSimulation(ConsoleWindow& window, AppState& state, const RenderOptions& options, ImagePainter& painter,
+                  const std::atomic<bool>* cancel, std::ostream& err) {
     SimulateOptions simulate;
     simulate.settings = options.settings;
     simulate.grid = options.grid;
@@ -101,7 +101,7 @@ int runRenderCommand(const RenderOptions& options, ImagePainter& painter, std::o
     }
     // The drawing platform starts before any work is done: one that cannot start ends the command here.
     painter.start("render", err);
-    HeadlessWindow window(&err);
+    ConsoleWindow window(&err);
     AppState state;
     const int status = options.view == "stats" ? runSimulation(window, state, options, painter, cancel, err)
                                                : runSteps(window, state, options, painter, err);

@@ -13,11 +13,11 @@
 #include "cli/process_group.h"
 #include "cli/progress.h"
 #include "cli/simulation_json.h"
-#include "draw/image_file.h"
+#include "imaging/image_file.h"
 #include "model/codes.h"
 #include "model/random.h"
+#include "platform/console_window.h"
 #include "platform/formatting.h"
-#include "platform/headless.h"
 #include "simulation/displayed.h"
 #include "simulation/statistics.h"
 #include "views/stats_figure.h"
@@ -209,7 +209,7 @@ std::string checkFigurePath(std::string_view path, std::string_view option) {
     return std::string(option) + " must name a .svg, .pdf or .png file, not \"" + std::string(path) + "\"";
 }
 
-int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+int prepareSimulation(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                       std::string_view command, std::ostream& said) {
     std::string badOption = checkSimulationGrid(options.grid);
     if (badOption.empty() && !options.plotPath.empty())
@@ -241,7 +241,7 @@ namespace {
 // refused what the options typed, and the command line has nothing else to type: it cancels.
 class AnsweredDialogs {
 public:
-    AnsweredDialogs(HeadlessWindow& window, const SimulateOptions& options) : window_(window) {
+    AnsweredDialogs(ConsoleWindow& window, const SimulateOptions& options) : window_(window) {
         window.setDialogAnswerer([this, &options](DialogForm& form) {
             return answered_.insert(form.resource).second && answerDialog(form, options);
         });
@@ -251,7 +251,7 @@ public:
     AnsweredDialogs& operator=(const AnsweredDialogs&) = delete;
 
 private:
-    HeadlessWindow& window_;
+    ConsoleWindow& window_;
     std::set<int> answered_;
 };
 
@@ -270,7 +270,7 @@ StudyDisplay studyDisplayOf(const StatisticsChoice& choice) {
 
 }  // namespace
 
-double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+double runAnsweredSimulation(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                              CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress) {
     const AnsweredDialogs answering(window, options);
     state.simulationHooks.threads = options.threads;
@@ -307,7 +307,7 @@ StudyRequest studyRequestOf(const AppState& state, const SimulateOptions& option
     return request;
 }
 
-bool runSimulationStudy(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+bool runSimulationStudy(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                         StudyRequest& request, SimulationClock& clock) {
     const AnsweredDialogs answering(window, options);
     // " Statistical Simulation": the requested levels in use, the dialogs, the summary, the run,
@@ -364,7 +364,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
              << ": this build draws no images\n";
         return EXIT_REFUSED;
     }
-    HeadlessWindow window(group.first() ? &err : nullptr);
+    ConsoleWindow window(group.first() ? &err : nullptr);
     AppState state;
     if (const int status = prepareSimulation(window, state, options, "simulate", said); status != EXIT_DONE)
         return status;

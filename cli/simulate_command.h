@@ -8,6 +8,7 @@
 
 #include "cli/image_painter.h"
 #include "cli/run_settings.h"
+#include "platform/console_window.h"
 #include "simulation/driver.h"
 #include "simulation/study.h"
 
@@ -69,14 +70,14 @@ std::string checkFigurePath(std::string_view path, std::string_view option);
 
 // Start-up, the settings and every check made before the run: EXIT_DONE when the run can start,
 // else the status to end with (the reason said on `said`, naming `command`).
-int prepareSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+int prepareSimulation(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                       std::string_view command, std::ostream& said);
 
 // Runs " Statistical Simulation" through the window's command with its dialogs answered from the
 // options, this process doing the cells of `share` (as `render --view stats` does); the seconds it
 // took. The state then holds the run's record and the
 // statistics view chosen, or `dwDialogAccepted` 0 when a dialog refused what was typed.
-double runAnsweredSimulation(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+double runAnsweredSimulation(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                              CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress);
 
 // The study the state describes once the simulation's dialogs have committed their values: the
@@ -87,7 +88,7 @@ StudyRequest studyRequestOf(const AppState& state, const SimulateOptions& option
 // (runStudy) with `request`'s share, cancel and progress, then " Show Statistical Simulation":
 // the rest of `request` is filled from the committed state. False when a dialog refused what was
 // typed (`dwDialogAccepted` 0) or the run did not complete.
-bool runSimulationStudy(HeadlessWindow& window, AppState& state, const SimulateOptions& options,
+bool runSimulationStudy(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                         StudyRequest& request, SimulationClock& clock);
 
 // Runs the command; `group` is the process group of a distributed run (one process without it),

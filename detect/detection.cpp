@@ -7,7 +7,7 @@
 #include <span>
 
 #include "detect/fit_rows.h"
-#include "platform/headless.h"
+#include "platform/collecting_sink.h"
 
 namespace tessaline {
 namespace {
@@ -258,17 +258,17 @@ bool makeDetectPicture(const DetectSamples& in, const DetectResult& r, int64_t f
     const auto n = static_cast<uint16_t>(in.etalons.front().size());
     const int64_t length = last - first + 1;
     picture.first = first;
-    for (std::size_t e = 0; e < in.etalons.size(); ++e) {
-        // The picture only reads the etalons' samples.
-        picture.alphabet.push_back(
-            {n, n, static_cast<int16_t>(e + 1), const_cast<int16_t*>(in.etalons[e].data())});
-    }
+    // The record reads the picture's own copies of the etalons, so the samples may go first.
+    picture.etalons = in.etalons;
+    picture.alphabet.clear();
+    for (std::size_t e = 0; e < picture.etalons.size(); ++e)
+        picture.alphabet.push_back({n, n, static_cast<int16_t>(e + 1), picture.etalons[e].data()});
     std::vector<const FoundPulse*> shown;
     for (const FoundPulse& pulse : r.pulses) {
         if (pulse.position >= first && pulse.position + n - 1 <= last) shown.push_back(&pulse);
     }
     // Gaps 1..65535 give the record room for a pulse at every position of the stretch.
-    HeadlessWindow messages;
+    CollectingSink messages;  // the one failure that can be told is said below
     picture.record.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()), n, 1,
                                                65535, static_cast<uint32_t>(length), nullptr));
     if (!picture.record || picture.record->wReservedPulses < shown.size()) {

@@ -96,9 +96,11 @@ struct DetectResult {
 
 // A stretch of the series as a series record with the found pulses that lie whole in it, for
 // pictures: positions count from `first`; the record's etalon list is `alphabet`, whose samples
-// are the samples' etalons: keep both alive while the record is read.
+// are the picture's own copies of the etalons (`etalons`). The picture owns everything its record
+// points to, so it outlives the samples it was made from (a move keeps it whole).
 struct DetectPicture {
     SeriesRecord record;
+    std::vector<std::vector<int16_t>> etalons;
     std::vector<PulseHeader> alphabet;
     int64_t first = 0;
 };

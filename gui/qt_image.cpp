@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <cstring>
 
-#include "draw/image_file.h"
+#include "imaging/image_file.h"
 
 namespace tessaline {
 

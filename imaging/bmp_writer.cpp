@@ -1,18 +1,20 @@
-#include "draw/bmp_writer.h"
+#include "imaging/bmp_writer.h"
 
 #include <span>
 
-#include "draw/image_file.h"
-#include "draw/little_endian.h"
-#include "platform/window.h"
+#include "imaging/image_file.h"
+#include "imaging/little_endian.h"
+#include "imaging/messages.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
 
-constexpr std::string_view kCaption = "About Bitmap";
 constexpr uint32_t kBytesPerEntry = 4;
 
-void tell(Window& window, std::string_view text) { window.showMessage(text, kCaption, MessageIcon::None); }
+void tell(MessageSink& messages, std::string_view text) {
+    messages.showMessage(text, imaging_text::BITMAP_CAPTION, MessageIcon::None);
+}
 
 uint32_t colorTableEntriesFor(uint16_t depth) noexcept { return depth < 16 ? (uint32_t{1} << depth) : 0; }
 
@@ -74,12 +76,12 @@ bool fetchBitmapRows(const WindowImage& image, const BitmapDescription& d, std::
 }
 
 // Steps 3 to 7 of the writer: the file, its three parts and closing it.
-bool saveBitmapParts(Window& window, const std::string& path, const BitmapDescription& d,
+bool saveBitmapParts(MessageSink& messages, const std::string& path, const BitmapDescription& d,
                      std::span<const uint8_t> bits) {
-    ImageFile file(window, kCaption);
-    return file.create(path) && file.write(bitmapFileHeader(d), "ERROR while writing BITMAPFILEHEADER!") &&
-           file.write(d.block.span(), "ERROR while writing BITMAPINFOHEADER!") &&
-           file.write(bits.first(d.header.sizeImage), "ERROR while writing bitmap bits!") && file.close();
+    ImageFile file(messages, imaging_text::BITMAP_CAPTION);
+    return file.create(path) && file.write(bitmapFileHeader(d), imaging_text::FILE_HEADER_NOT_WRITTEN) &&
+           file.write(d.block.span(), imaging_text::INFO_HEADER_NOT_WRITTEN) &&
+           file.write(bits.first(d.header.sizeImage), imaging_text::BITS_NOT_WRITTEN) && file.close();
 }
 
 }  // namespace
@@ -98,18 +100,19 @@ BitmapProperties bitmapPropertiesOf(const WindowImage& image) noexcept {
     return BitmapProperties{image.width, image.height, 1, 32};
 }
 
-std::optional<BitmapDescription> buildBitmapDescription(Window& window, const BitmapProperties& properties) {
+std::optional<BitmapDescription> buildBitmapDescription(MessageSink& messages,
+                                                        const BitmapProperties& properties) {
     const uint16_t depth = effectiveColorDepth(properties.planes, properties.bitsPerPixel);
     const uint32_t entries = colorTableEntriesFor(depth);
     const std::optional<uint32_t> imageSize = imageSizeFor(properties, depth, entries);
     if (!imageSize) {
-        tell(window, "Проблемы при выполнении GetObject");
+        tell(messages, imaging_text::NO_BITMAP);
         return std::nullopt;
     }
     BitmapDescription d;
     d.block = memory::allocateOwnedZeroed<uint8_t>(descriptionBytes(entries));
     if (!d.block) {
-        tell(window, "Нет памяти для BITMAPINFO");
+        tell(messages, imaging_text::NO_MEMORY_FOR_DESCRIPTION);
         return std::nullopt;
     }
     d.effectiveDepth = depth;
@@ -134,21 +137,21 @@ std::array<uint8_t, BITMAP_FILE_HEADER_SIZE> bitmapFileHeader(const BitmapDescri
     return header;
 }
 
-bool writeBitmapFile(Window& window, const std::string& path, const BitmapDescription& d,
+bool writeBitmapFile(MessageSink& messages, const std::string& path, const BitmapDescription& d,
                      const WindowImage& image) {
     // The buffer has room for the description, the pixel data and the file header, all zero.
     const size_t bufferBytes =
         size_t{descriptionBytes(d.colorTableEntries)} + d.header.sizeImage + BITMAP_FILE_HEADER_SIZE;
     const memory::OwnedArray<uint8_t> bits = memory::allocateOwnedZeroed<uint8_t>(bufferBytes);
     if (!bits) {
-        tell(window, "GlobalAlloc ERROR!");
+        tell(messages, imaging_text::NO_MEMORY_FOR_BITS);
         return false;
     }
     if (!isWholeDescription(d) || !fetchBitmapRows(image, d, bits.span())) {
-        tell(window, "GetDIBits ERROR!");
+        tell(messages, imaging_text::ROWS_NOT_FETCHED);
         return false;
     }
-    return saveBitmapParts(window, path, d, bits.span());
+    return saveBitmapParts(messages, path, d, bits.span());
 }
 
 }  // namespace tessaline

@@ -14,7 +14,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 inline constexpr uint32_t BITMAP_INFO_HEADER_SIZE = 40;
 inline constexpr uint32_t BITMAP_FILE_HEADER_SIZE = 14;
@@ -60,14 +60,15 @@ BitmapProperties bitmapPropertiesOf(const WindowImage& image) noexcept;
 // выполнении GetObject" when the properties describe no bitmap a file can hold (negative sizes, no
 // planes or bits, sizes beyond the file's 32-bit fields), "Нет памяти для BITMAPINFO" when the
 // block cannot be allocated.
-std::optional<BitmapDescription> buildBitmapDescription(Window& window, const BitmapProperties& properties);
+std::optional<BitmapDescription> buildBitmapDescription(MessageSink& messages,
+                                                        const BitmapProperties& properties);
 
 // The 14-byte file header: "BM", the file size, two reserved words and the offset of the pixel data.
 std::array<uint8_t, BITMAP_FILE_HEADER_SIZE> bitmapFileHeader(const BitmapDescription& description) noexcept;
 
 // Writes `image` to `path` with the description; false after telling the user what failed. The file
 // takes the name only when it is complete: after a failure an older file of the name is unchanged.
-bool writeBitmapFile(Window& window, const std::string& path, const BitmapDescription& description,
+bool writeBitmapFile(MessageSink& messages, const std::string& path, const BitmapDescription& description,
                      const WindowImage& image);
 
 }  // namespace tessaline

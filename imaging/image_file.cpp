@@ -1,4 +1,4 @@
-#include "draw/image_file.h"
+#include "imaging/image_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/window.h"
+#include "imaging/messages.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
@@ -140,16 +141,18 @@ bool ReplacementFile::commit() {
 }
 
 bool ImageFile::fail(std::string_view text) {
-    window_.showMessage(text, caption_, MessageIcon::None);
+    messages_.showMessage(text, caption_, MessageIcon::None);
     return false;
 }
 
-bool ImageFile::create(const std::string& path) { return file_.open(path) || fail("CreateFile ERROR!"); }
+bool ImageFile::create(const std::string& path) {
+    return file_.open(path) || fail(imaging_text::CREATE_FAILED);
+}
 
 bool ImageFile::write(std::span<const uint8_t> bytes, std::string_view failure) {
     return file_.write(bytes) || fail(failure);
 }
 
-bool ImageFile::close() { return file_.commit() || fail("CloseHandle ERROR!"); }
+bool ImageFile::close() { return file_.commit() || fail(imaging_text::CLOSE_FAILED); }
 
 }  // namespace tessaline

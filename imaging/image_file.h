@@ -4,8 +4,8 @@
 // written and the file closed. A write that fails (a full disc, a size limit) leaves an older file
 // of the name as it was and no part-written file behind.
 //
-// ImageFile tells each failed step in a message box with the writer's caption: "CreateFile ERROR!",
-// the text the writer gives for that write, "CloseHandle ERROR!" (the file could not be completed
+// ImageFile tells each failed step through the message sink with the writer's caption: "CreateFile
+// ERROR!", the text the writer gives for that write, "CloseHandle ERROR!" (the file could not be completed
 // under its name). A file still unfinished when its owner goes is removed without a word: the
 // failure that ended the writing has been told.
 #include <cstdint>
@@ -15,7 +15,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 // A file that replaces `path` only when it is complete. It is written as "<path>.XXXXXX" in the
 // same folder and renamed over the name by commit(). A new file gets the mode any new file of the
@@ -55,7 +55,7 @@ private:
 
 class ImageFile {
 public:
-    ImageFile(Window& window, std::string_view caption) : window_(window), caption_(caption) {}
+    ImageFile(MessageSink& messages, std::string_view caption) : messages_(messages), caption_(caption) {}
     ImageFile(const ImageFile&) = delete;
     ImageFile& operator=(const ImageFile&) = delete;
 
@@ -70,7 +70,7 @@ public:
 private:
     bool fail(std::string_view text);
 
-    Window& window_;
+    MessageSink& messages_;
     std::string_view caption_;
     ReplacementFile file_;
 };

@@ -1,18 +1,19 @@
-#include "draw/pcx_writer.h"
+#include "imaging/pcx_writer.h"
 
 #include <cassert>
 
-#include "draw/image_file.h"
-#include "draw/little_endian.h"
+#include "imaging/image_file.h"
+#include "imaging/little_endian.h"
+#include "imaging/messages.h"
 #include "platform/alloc.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
 namespace tessaline {
 namespace {
 
-constexpr std::string_view kCaption = "About PCX";
-
-void tell(Window& window, std::string_view text) { window.showMessage(text, kCaption, MessageIcon::None); }
+void tell(MessageSink& messages, std::string_view text) {
+    messages.showMessage(text, imaging_text::PCX_CAPTION, MessageIcon::None);
+}
 
 bool fitsPcx(const WindowImage& image) noexcept {
     return pixelsMatchSize(image) && image.width > 0 && image.height > 0 && image.width <= PCX_LARGEST_SIZE &&
@@ -38,18 +39,18 @@ void classifyRow(const WindowImage& image, int32_t y, std::span<uint8_t> values)
 }
 
 // The header, then each row from the top, classified, packed and encoded; then closing.
-bool savePcxRows(Window& window, const std::string& path, const WindowImage& image, std::span<uint8_t> values,
-                 std::span<uint8_t> packed, std::span<uint8_t> codes) {
-    ImageFile file(window, kCaption);
+bool savePcxRows(MessageSink& messages, const std::string& path, const WindowImage& image,
+                 std::span<uint8_t> values, std::span<uint8_t> packed, std::span<uint8_t> codes) {
+    ImageFile file(messages, imaging_text::PCX_CAPTION);
     if (!file.create(path) || !file.write(pcxHeader(image.width, image.height, image.background),
-                                          "ERROR while writing PCXHEADER!")) {
+                                          imaging_text::PCX_HEADER_NOT_WRITTEN)) {
         return false;
     }
     for (int32_t y = 0; y < image.height; ++y) {
         classifyRow(image, y, values);
         packPcxRow(values, packed);
         const size_t used = encodePcxRow(packed, codes);
-        if (!file.write(codes.first(used), "ERROR while writing PCX codes!")) return false;
+        if (!file.write(codes.first(used), imaging_text::PCX_CODES_NOT_WRITTEN)) return false;
     }
     return file.close();
 }
@@ -120,23 +121,23 @@ size_t encodePcxRow(std::span<const uint8_t> packed, std::span<uint8_t> codes) n
     return used;
 }
 
-bool writePcxFile(Window& window, const std::string& path, const WindowImage& image) {
+bool writePcxFile(MessageSink& messages, const std::string& path, const WindowImage& image) {
     if (!fitsPcx(image)) return false;
     const auto bytesPerLine = static_cast<size_t>(pcxBytesPerLine(image.width));
     const memory::OwnedArray<uint8_t> values = memory::allocateOwnedZeroed<uint8_t>(bytesPerLine * 8);
     if (!values) {
-        tell(window, "Нет памяти для буфера строки!");
+        tell(messages, imaging_text::NO_MEMORY_FOR_ROW);
         return false;
     }
     // The row's codes: its packed form, then room for the encoded form.
     const memory::OwnedArray<uint8_t> codes =
         memory::allocateOwnedZeroed<uint8_t>(bytesPerLine + pcxEncodedRowCapacity(bytesPerLine));
     if (!codes) {
-        tell(window, "Нет памяти для кодов строки!");
+        tell(messages, imaging_text::NO_MEMORY_FOR_CODES);
         return false;
     }
     const std::span<uint8_t> all = codes.span();
-    return savePcxRows(window, path, image, values.span(), all.first(bytesPerLine),
+    return savePcxRows(messages, path, image, values.span(), all.first(bytesPerLine),
                        all.subspan(bytesPerLine));
 }
 

@@ -13,7 +13,7 @@
 
 namespace tessaline {
 
-class Window;
+class MessageSink;
 
 inline constexpr size_t PCX_HEADER_SIZE = 128;
 // The longest run one count byte can carry, and the count byte's two marking bits.
@@ -46,6 +46,6 @@ size_t encodePcxRow(std::span<const uint8_t> packed, std::span<uint8_t> codes) n
 // Writes `image` to `path`; false after telling the user what failed ("About PCX"), or without a
 // word for an image no PCX file can carry (no pixels, or sizes beyond the header's fields). The file
 // takes the name only when it is complete: after a failure an older file of the name is unchanged.
-bool writePcxFile(Window& window, const std::string& path, const WindowImage& image);
+bool writePcxFile(MessageSink& messages, const std::string& path, const WindowImage& image);
 
 }  // namespace tessaline

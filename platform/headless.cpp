@@ -3,13 +3,8 @@
 namespace tessaline {
 
 void HeadlessWindow::showMessage(std::string_view text, std::string_view caption, MessageIcon icon) {
-    messages_.push_back({std::string(text), std::string(caption), icon});
-    if (echo_ != nullptr && (!echoFilter_ || echoFilter_(messages_.back()))) {
-        std::string_view shown = caption.empty() ? DEFAULT_MESSAGE_CAPTION : caption;
-        *echo_ << "[" << shown << "] " << text;
-        if (text.empty() || text.back() != '\n') *echo_ << '\n';
-        echo_->flush();
-    }
+    messages_.showMessage(text, caption, icon);
+    ConsoleWindow::showMessage(text, caption, icon);
 }
 
 void HeadlessWindow::invalidate(const Rect& area, bool erase) {
@@ -27,12 +22,12 @@ bool HeadlessWindow::isChecked(int commandId) const {
 
 void HeadlessWindow::sendCommand(int commandId) {
     sentCommands_.push_back(commandId);
-    if (commandHandler_) commandHandler_(commandId);
+    ConsoleWindow::sendCommand(commandId);
 }
 
 bool HeadlessWindow::runDialog(DialogForm& form) {
     shownDialogs_.push_back(form);
-    return dialogAnswerer_ ? dialogAnswerer_(form) : true;
+    return ConsoleWindow::runDialog(form);
 }
 
 std::optional<std::string> HeadlessWindow::chooseSaveFileName(const SaveFileRequest& request) {

@@ -9,7 +9,7 @@
 #include "app/commands.h"
 #include "app/snapshot.h"
 #include "app/state.h"
-#include "draw/pcx_writer.h"
+#include "imaging/pcx_writer.h"
 #include "platform/alloc.h"
 #include "platform/headless.h"
 #include "tests/support/image_files.h"

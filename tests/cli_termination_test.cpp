@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/termination.h"
-#include "draw/image_file.h"
+#include "imaging/image_file.h"
 
 namespace tessaline {
 namespace {

@@ -2,6 +2,7 @@
 // caller's user spells them, and leave the counts alone when they refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,32 @@ TEST(DetectionRunTest, EveryWorkingTableThatCannotBeHadIsSaidAndCancelStops) {
     ASSERT_TRUE(makeDetectPicture(samples, result, 30, 99, stretch, failure));
     ASSERT_EQ(stretch.record->wFoundPulses, 3);  // the pulses at 35, 65 and 95; 125 lies past the stretch
     EXPECT_EQ(stretch.record->lpFoundPositions[0], 5);
+}
+
+// A picture keeps its own etalons: its record reads the samples the picture was made from even
+// after those samples are gone, or have been refilled by the caller.
+TEST(DetectionRunTest, PictureOwnsTheEtalonsItsRecordReads) {
+    DetectRequest request = gaps(25, 35);
+    request.task = TASK_RECOGNITION;
+    const DetectPicture picture = [&] {
+        DetectSamples samples = sixPulses(100);
+        const DetectResult result = detected(request, samples, DetectOutcome::Done);
+        DetectPicture made;
+        std::string failure;
+        EXPECT_TRUE(makeDetectPicture(samples, result, 0, 99, made, failure)) << failure;
+        for (std::vector<int16_t>& etalon : samples.etalons)
+            std::fill(etalon.begin(), etalon.end(), int16_t{-7});
+        return made;
+    }();
+    const DetectSamples original = sixPulses(100);
+    ASSERT_TRUE(picture.record);
+    ASSERT_EQ(picture.record->wEtalons, original.etalons.size());
+    for (std::size_t e = 0; e < original.etalons.size(); ++e) {
+        const PulseHeader& etalon = *picture.record->lpPulsesList[e];
+        ASSERT_EQ(etalon.wSize, original.etalons[e].size());
+        EXPECT_TRUE(std::equal(original.etalons[e].begin(), original.etalons[e].end(), etalon.lpData))
+            << "etalon " << e + 1;
+    }
 }
 
 // Positions where no pulse may stand are skipped by every search, and a chain that cannot avoid them

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "draw/bmp_writer.h"
-#include "platform/headless.h"
+#include "imaging/bmp_writer.h"
+#include "platform/collecting_sink.h"
 #include "tests/support/image_files.h"
 
 namespace tessaline {
@@ -44,7 +44,7 @@ TEST(BitmapDescription, RoundsTheDepthUpToAStandardOneWithoutOverflow) {
 }
 
 TEST(BitmapDescription, ThirtyTwoBitImageHasNoTableAndTheUnalignedImageSize) {
-    HeadlessWindow window;
+    CollectingSink window;
     const std::optional<BitmapDescription> d = buildBitmapDescription(window, {13, 5, 1, 32});
     ASSERT_TRUE(d);
     ASSERT_EQ(d->block.size(), 40u);
@@ -71,7 +71,7 @@ TEST(BitmapDescription, ThirtyTwoBitImageHasNoTableAndTheUnalignedImageSize) {
 }
 
 TEST(BitmapDescription, LowDepthsCarryAColourTableAndReportTheirOwnBitCount) {
-    HeadlessWindow window;
+    CollectingSink window;
     const std::optional<BitmapDescription> eight = buildBitmapDescription(window, {10, 3, 1, 8});
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->colorTableEntries, 256u);
@@ -96,14 +96,14 @@ TEST(BitmapDescription, RefusesPropertiesNoFileCanHoldAndAFailedBlock) {
     const BitmapProperties unreadable[] = {
         {-1, 5, 1, 32}, {5, -1, 1, 32}, {5, 5, 0, 32}, {5, 5, 1, 0}, {65536, 65536, 1, 32}};
     for (const BitmapProperties& properties : unreadable) {
-        HeadlessWindow window;
+        CollectingSink window;
         EXPECT_FALSE(buildBitmapDescription(window, properties));
         ASSERT_EQ(window.messages().size(), 1u);
         EXPECT_EQ(window.messages()[0].text, "Проблемы при выполнении GetObject");
         EXPECT_EQ(window.messages()[0].caption, "About Bitmap");
     }
     const std::int64_t blocks = memory::outstandingBlocks();
-    HeadlessWindow window;
+    CollectingSink window;
     {
         memory::FailureInjection failure(1);
         EXPECT_FALSE(buildBitmapDescription(window, {4, 4, 1, 32}));
@@ -117,7 +117,7 @@ TEST(BitmapDescription, RefusesPropertiesNoFileCanHoldAndAFailedBlock) {
 TEST(BitmapWriter, WritesHeadersThenTheRowsBottomUpPaddedWithZerosToTheImageSize) {
     const WindowImage image{
         3, 2, {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC, 0x00DDEEFF, 0x00010203}, 0x00FFFFFF};
-    HeadlessWindow window;
+    CollectingSink window;
     const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
     ASSERT_TRUE(d);
     ScratchFolder folder;
@@ -145,7 +145,7 @@ TEST(BitmapWriter, ReplacesAnOlderFileOfTheName) {
     std::fputs(std::string(5000, 'x').c_str(), old);
     std::fclose(old);
     const WindowImage image = patternImage(8, 1);
-    HeadlessWindow window;
+    CollectingSink window;
     const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
     ASSERT_TRUE(d && writeBitmapFile(window, path, *d, image));
     EXPECT_EQ(readFileBytes(path).size(), 54u + 32u);
@@ -157,7 +157,7 @@ TEST(BitmapWriter, AnIndependentReaderDecodesTheImage) {
     ScratchFolder folder;
     for (const auto& [width, height] : {std::pair{1, 1}, std::pair{13, 7}, std::pair{64, 3}}) {
         const WindowImage image = patternImage(width, height);
-        HeadlessWindow window;
+        CollectingSink window;
         const std::optional<BitmapDescription> d = buildBitmapDescription(window, bitmapPropertiesOf(image));
         const std::string path = folder.file("read.bmp");
         ASSERT_TRUE(d && writeBitmapFile(window, path, *d, image));

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "draw/pcx_writer.h"
-#include "platform/headless.h"
+#include "imaging/pcx_writer.h"
+#include "platform/collecting_sink.h"
 #include "tests/support/image_files.h"
 
 namespace tessaline {
@@ -81,7 +81,7 @@ TEST(PcxRows, AByteAfterARunCutAt63StartsAFreshRunWithNothingLeftOver) {
 
 TEST(PcxWriter, OnePixelWideImageFillsEachRowWith31BackgroundPixels) {
     const WindowImage image{1, 2, {0x00ABCDEF, 0x00000001}, 0x00ABCDEF};
-    HeadlessWindow window;
+    CollectingSink window;
     ScratchFolder folder;
     const std::string path = folder.file("narrow.pcx");
     ASSERT_TRUE(writePcxFile(window, path, image));
@@ -94,7 +94,7 @@ TEST(PcxWriter, OnePixelWideImageFillsEachRowWith31BackgroundPixels) {
 
 TEST(PcxWriter, RunsNeverContinueIntoTheNextRow) {
     const WindowImage image{64, 2, std::vector<uint32_t>(128, 0x00FFFFFF), 0x00FFFFFF};
-    HeadlessWindow window;
+    CollectingSink window;
     ScratchFolder folder;
     const std::string path = folder.file("plain.pcx");
     ASSERT_TRUE(writePcxFile(window, path, image));
@@ -119,7 +119,7 @@ WindowImage worstCaseImage(int32_t width, int32_t height) {
 TEST(PcxWriter, RowsWiderThan2048PixelsKeepEveryCodeOfTheWorstCase) {
     const int32_t width = 4100;  // 516 bytes per line, 1,032 encoded: twice the usual room
     const WindowImage image = worstCaseImage(width, 3);
-    HeadlessWindow window;
+    CollectingSink window;
     ScratchFolder folder;
     const std::string path = folder.file("wide.pcx");
     ASSERT_TRUE(writePcxFile(window, path, image));
@@ -134,7 +134,7 @@ TEST(PcxWriter, RowsWiderThan2048PixelsKeepEveryCodeOfTheWorstCase) {
 }
 
 TEST(PcxWriter, AnImageNoPcxFileCanCarryMakesNoFile) {
-    HeadlessWindow window;
+    CollectingSink window;
     ScratchFolder folder;
     const std::string path = folder.file("empty.pcx");
     EXPECT_FALSE(writePcxFile(window, path, WindowImage{0, 5, {}, 0}));
@@ -154,7 +154,7 @@ TEST(PcxWriter, AnIndependentReaderSeesBackgroundExactlyWhereTheImageHasIt) {
     image.background = 0x00C0C0C0;
     for (uint32_t& pixel : image.pixels) pixel = pixel == 0x00FFFFFF ? 0x00C0C0C0 : 0x00C0C0C1;
     image.pixels[0] = 0x00C0C0C0;
-    HeadlessWindow window;
+    CollectingSink window;
     ASSERT_TRUE(writePcxFile(window, path, image));
     const std::optional<testing_files::DecodedImage> decoded =
         testing_files::decodeWithImageMagick(*converter, path);

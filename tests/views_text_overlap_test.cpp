@@ -85,12 +85,12 @@ private:
 class TextBoxPainter final : public cli::ImagePainter {
 public:
     void start(std::string_view, std::ostream&) override {}
-    PaintedGeometry paint(HeadlessWindow& window, const AppState& state, cli::ImageSize size) override {
+    PaintedGeometry paint(Window& window, const AppState& state, cli::ImageSize size) override {
         canvas = TextBoxCanvas{};
         painted = paintClientArea(canvas, state, {0, 0, size.width, size.height}, window);
         return painted;
     }
-    int paintAndSave(HeadlessWindow& window, const AppState& state, cli::ImageSize size, const std::string&,
+    int paintAndSave(Window& window, const AppState& state, cli::ImageSize size, const std::string&,
                      std::string_view, std::ostream&) override {
         paint(window, state, size);
         return 0;

@@ -6,12 +6,13 @@
 #include "app/snapshot.h"
 #include "gui/qt_canvas.h"
 #include "gui/qt_image.h"
+#include "imaging/messages.h"
 #include "platform/window.h"
 
 namespace tessaline {
 namespace {
 
-constexpr std::string_view IMAGE_CAPTION = "About Bitmap";
+constexpr std::string_view IMAGE_CAPTION = imaging_text::BITMAP_CAPTION;
 
 void savePngOrSay(Window& window, const QImage& shown, const std::string& name) {
     std::string reason;

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <iterator>
 
-#include "draw/bmp_writer.h"
-#include "draw/image_file.h"
-#include "draw/pcx_writer.h"
 #include "gui/qt_image.h"
-#include "platform/headless.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/image_file.h"
+#include "imaging/pcx_writer.h"
+#include "platform/collecting_sink.h"
 #include "tests/support/image_files.h"
 
 namespace tessaline {
@@ -41,14 +41,14 @@ TEST(ImageFiles, AFailedWriteKeepsTheOlderFileAndASuccessfulOneReplacesIt) {
     const std::pair<const char*, Writer> formats[] = {
         {"shot.bmp",
          [](const QImage& picture, const std::string& path) {
-             HeadlessWindow window;
+             CollectingSink window;
              const WindowImage image = windowImageOf(picture, kWhite);
              const auto d = buildBitmapDescription(window, bitmapPropertiesOf(image));
              return d && writeBitmapFile(window, path, *d, image);
          }},
         {"shot.pcx",
          [](const QImage& picture, const std::string& path) {
-             HeadlessWindow window;
+             CollectingSink window;
              return writePcxFile(window, path, windowImageOf(picture, kWhite));
          }},
         {"shot.png", [](const QImage& picture, const std::string& path) {

@@ -13,12 +13,12 @@ namespace tessaline {
 class RecordingPainter : public cli::ImagePainter {
 public:
     void start(std::string_view, std::ostream&) override { started = true; }
-    PaintedGeometry paint(HeadlessWindow& window, const AppState& state, cli::ImageSize size) override {
+    PaintedGeometry paint(Window& window, const AppState& state, cli::ImageSize size) override {
         RecordingCanvas canvas(size.width, size.height);
         return paintClientArea(canvas, state, Rect{0, 0, size.width, size.height}, window);
     }
-    int paintAndSave(HeadlessWindow& window, const AppState& state, cli::ImageSize size,
-                     const std::string& path, std::string_view, std::ostream&) override {
+    int paintAndSave(Window& window, const AppState& state, cli::ImageSize size, const std::string& path,
+                     std::string_view, std::ostream&) override {
         paint(window, state, size);
         saved(state);
         width = size.width;
