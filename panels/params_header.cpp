@@ -11,8 +11,8 @@ namespace {
 
 constexpr const char* CAPTION = " getParamsHeader ";
 
-ParamsHeader* refuse(Window& window, const char* text) {
-    window.showMessage(text, CAPTION, MessageIcon::None);
+ParamsHeader* refuse(MessageSink& messages, const char* text) {
+    messages.showMessage(text, CAPTION, MessageIcon::None);
     return nullptr;
 }
 
@@ -44,10 +44,10 @@ void describeSeries(ParamsHeader& record, const SeriesHeader& series, int32_t Mm
 
 }  // namespace
 
-ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* record) {
+ParamsHeader* getParamsHeader(MessageSink& messages, const SeriesHeader* series, ParamsHeader* record) {
     if (series == nullptr) return record;
-    if (series->wTmin == 0) return refuse(window, "Неверно задан wTmin!");
-    if (series->wTmax == 0) return refuse(window, "Неверно задан wTmax!");
+    if (series->wTmin == 0) return refuse(messages, "Неверно задан wTmin!");
+    if (series->wTmax == 0) return refuse(messages, "Неверно задан wTmax!");
     const int64_t N = series->dwSeriesSize;
     const int64_t n = series->wImpulseSize;
     const int32_t Mmin = static_cast<int32_t>((N + n - 1) / series->wTmax);
@@ -57,14 +57,14 @@ ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, Params
     ParamsHeader* made = nullptr;
     if (record == nullptr) {
         made = memory::allocateZeroed<ParamsHeader>(1);
-        if (made == nullptr) return refuse(window, "Нет памяти для newParamsHeader!");
+        if (made == nullptr) return refuse(messages, "Нет памяти для newParamsHeader!");
     }
     ParamsHeader& target = record != nullptr ? *record : *made;
     if (target.dwAreasCapacity < areas || target.pulsesSelectedAreas == nullptr) {
         Rect* grown = memory::allocateZeroed<Rect>(static_cast<std::size_t>(areas));
         if (grown == nullptr) {
             memory::release(made);
-            return refuse(window, "Нет памяти для newParamsHeader->pulsesSelectedAreas!");
+            return refuse(messages, "Нет памяти для newParamsHeader->pulsesSelectedAreas!");
         }
         memory::release(target.pulsesSelectedAreas);
         target.pulsesSelectedAreas = grown;
@@ -72,8 +72,15 @@ ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, Params
         target.dwReservedLength = static_cast<int32_t>(N);
     }
     describeSeries(target, *series, Mmin, Mmax, areas);
-    window.setTminEditText(formatted("%d", target.dwTmin));
     return &target;
+}
+
+std::string paramsTminText(const ParamsHeader& record) { return formatted("%d", record.dwEditTmin); }
+
+ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* record) {
+    ParamsHeader* made = getParamsHeader(static_cast<MessageSink&>(window), series, record);
+    if (made != nullptr && series != nullptr) window.setTminEditText(paramsTminText(*made));
+    return made;
 }
 
 int freeParamsHeader(ParamsHeader* record) noexcept {

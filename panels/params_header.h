@@ -5,9 +5,11 @@
 // allows and the count K shown, and what the panel last drew, which the mouse handling tests
 // clicks and drags against. Dragging changes only this record; the panel is redrawn from it.
 #include <cstdint>
+#include <string>
 
 #include "draw/canvas.h"
 #include "model/records.h"
+#include "platform/message_sink.h"
 #include "platform/window.h"
 
 namespace tessaline {
@@ -68,10 +70,18 @@ struct ParamsHeader {
 
 // Makes the record (or refreshes `record`) for the series: Mmin, Mmax, the pulse-count areas,
 // K = the series' pulse count, n, N, Tmin, Tmax, a = 0, a+ = Tmax - n, b- = N - Tmax, b = N - n,
-// the shown values equal to them, flags and drawn geometry cleared; Tmin goes into the window's
-// Tmin edit field. With no series the record is returned as given. On failure (no memory, or a
-// series with a zero pulse distance) the message is shown with the caption " getParamsHeader ",
-// the result is null and a given record is left as it was, still owned by the caller.
+// the shown values equal to them, flags and drawn geometry cleared; the Tmin of the edit field is
+// the series' Tmin (paramsTminText gives its text). With no series the record is returned as given.
+// On failure (no memory, or a series with a zero pulse distance) the message is told with the
+// caption " getParamsHeader ", the result is null and a given record is left as it was, still owned
+// by the caller.
+ParamsHeader* getParamsHeader(MessageSink& messages, const SeriesHeader* series, ParamsHeader* record);
+
+// The text the Tmin edit field starts with for the record: its edit Tmin in decimal.
+std::string paramsTminText(const ParamsHeader& record);
+
+// For the window's caller: getParamsHeader, then a record's Tmin text written into the window's
+// Tmin edit field.
 ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* record);
 
 // Releases the record and its areas; null is accepted. Returns 1.
