@@ -4,8 +4,9 @@
     check_layers.py [--strict] ROOT RULES
 
 Reads every C++ source and header under ROOT and prints each include that a rule forbids, as
-FILE:LINE with the rules it breaks. Exit status: 0 when no include breaks a rule, 1 when one does,
-2 when the rules cannot be read (or, with --strict, name a folder that ROOT does not have).
+FILE:LINE with the rules it breaks. A rule names folders (everything under them) or single files.
+Exit status: 0 when no include breaks a rule, 1 when one does, 2 when the rules cannot be read (or,
+with --strict, name a folder or file that ROOT does not have).
 
 A quoted include is looked up beside the including file first, then from ROOT, as the compiler
 does with the project root as include directory; an include in angle brackets from ROOT only.
@@ -149,9 +150,9 @@ def main(argv):
             raise RulesError(f"{rules_path}: no rules")
         if strict:
             named = {f for r in rules for f in r.folders()}
-            missing = sorted(f for f in named if not os.path.isdir(os.path.join(root, f)))
+            missing = sorted(f for f in named if not os.path.exists(os.path.join(root, f)))
             if missing:
-                raise RulesError(f"{rules_path}: folders not in {root}: {' '.join(missing)}")
+                raise RulesError(f"{rules_path}: folders or files not in {root}: {' '.join(missing)}")
     except (OSError, RulesError) as error:
         print(f"check_layers: {error}", file=sys.stderr)
         return 2

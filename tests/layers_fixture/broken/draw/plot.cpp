@@ -1,0 +1,4 @@
+#include "draw/plot.h"
+
+#include "platform/formatting.h"
+#include "platform/window.h"

@@ -1,0 +1,2 @@
+#include "draw/canvas.h"
+#include "imaging/bmp_writer.h"
