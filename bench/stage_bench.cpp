@@ -1,6 +1,6 @@
 // Where the time of a simulation goes, per series on one thread: making the series, its noise, the
 // pulse fit, the dynamic programme (the rest of the processing run: position sets, layers, chain
-// and result) and the measures. Every cell of the grid is sampled at a few of its repeats, each
+// and result) and the measures. Every cell of the grid is sampled at every tenth repeat, each
 // repeat made, noised, processed and measured the way the simulation driver does it; the fit is
 // then timed once more on its own on the same noisy series, and the programme is what the
 // processing run took beyond it. The shares come out as counters: CPU microseconds per series of
@@ -34,7 +34,7 @@ enum Stage { GENERATION_SERIAL, GENERATION_PLACING, NOISE, FIT, PROGRAMME, MEASU
 constexpr const char* STAGE_NAMES[STAGES] = {"serial", "placing", "noise", "fit", "programme", "measures"};
 
 // Repeats sampled per cell: every SAMPLE_STRIDE-th of the grid's repeats.
-constexpr int SAMPLE_STRIDE = 25;
+constexpr int SAMPLE_STRIDE = 10;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
