@@ -65,28 +65,37 @@ struct CandidateTables {
     void clear() noexcept;
 };
 
-// Rows of the fit of one etalon across positions, in the accumulator width the series allows:
-// prefix scores, the running suffix minimum with its end, the best segment with its cut.
+// Positions of one lane group of the segment fit: 32 bytes of accumulators.
+template <class Acc>
+inline constexpr int FIT_LANES = static_cast<int>(32 / sizeof(Acc));
+
+// Working rows of the fit of a block of positions, in the accumulator width the series allows:
+// the prefix scores of one lane group, a zero-padded copy of the samples of a block's last,
+// partial group, and at every position of the block (whole groups of them) the best fit so far
+// with its candidate slot and cut.
 template <class Acc>
 struct FitRows {
-    WorkArray<Acc> prefix;            // (n + 1) rows of P
-    WorkArray<Acc> suffixMin;         // P
-    WorkArray<int32_t> suffixEnd;     // P
-    WorkArray<Acc> segmentBest;       // P
-    WorkArray<int32_t> segmentFirst;  // P
-    WorkArray<int32_t> segmentLast;   // P
+    WorkArray<Acc> prefix;             // (n + 1) rows of FIT_LANES
+    WorkArray<int16_t> paddedSamples;  // FIT_LANES + n
+    WorkArray<Acc> blockScore;         // P rounded up to whole groups
+    WorkArray<Acc> blockSlot;          // the same
+    WorkArray<Acc> blockFirst;         // the same
+    WorkArray<Acc> blockLast;          // the same
 
     bool reserve(std::size_t P, std::size_t n) noexcept {
-        return prefix.reserve((n + 1) * P) && suffixMin.reserve(P) && suffixEnd.reserve(P) &&
-               segmentBest.reserve(P) && segmentFirst.reserve(P) && segmentLast.reserve(P);
+        constexpr std::size_t lanes = FIT_LANES<Acc>;
+        const std::size_t groups = (P + lanes - 1) / lanes * lanes;
+        return prefix.reserve((n + 1) * lanes) && paddedSamples.reserve(lanes + n) &&
+               blockScore.reserve(groups) && blockSlot.reserve(groups) && blockFirst.reserve(groups) &&
+               blockLast.reserve(groups);
     }
     void clear() noexcept {
         prefix.clear();
-        suffixMin.clear();
-        suffixEnd.clear();
-        segmentBest.clear();
-        segmentFirst.clear();
-        segmentLast.clear();
+        paddedSamples.clear();
+        blockScore.clear();
+        blockSlot.clear();
+        blockFirst.clear();
+        blockLast.clear();
     }
 };
 

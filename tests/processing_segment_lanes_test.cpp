@@ -1,0 +1,129 @@
+// The best fit of cut etalons in lane groups against every segment tried one by one: series
+// lengths that leave partial groups and blocks, narrow and wide accumulators, joint and single
+// candidates. The series is exactly as long as it says, so a read past it shows under ASan.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "processing/fit.h"
+#include "processing/workspace.h"
+#include "tests/support/case_random.h"
+
+namespace tessaline {
+namespace {
+
+struct LanesCase {
+    const char* name;
+    int n;          // samples used of every etalon
+    int L;          // series length
+    int etalons;    // candidates, in list order
+    int amplitude;  // of etalons and series samples
+    int level;      // energy level in percent
+    bool wide;      // fit in 64-bit rows even when 32 bits would do
+};
+
+const LanesCase LANES_CASES[] = {
+    {"fewer positions than a lane group", 20, 24, 2, 120, 75, false},
+    {"exactly one lane group", 12, 19, 1, 300, 60, false},
+    {"partial last block", 20, 1300, 3, 128, 75, false},
+    {"many starts, low level", 9, 203, 4, 50, 10, false},
+    {"a single sample etalon", 1, 37, 3, 400, 50, false},
+    {"small amplitude ties", 6, 77, 6, 1, 50, false},
+    {"wide rows by choice", 20, 300, 3, 128, 75, true},
+    {"wide rows by size", 16, 150, 2, 20000, 75, false},
+};
+
+// The best fit at one position written out: every candidate in order, its whole etalon first,
+// then every admissible segment in ascending start and end, each kept only when strictly better.
+struct Expected {
+    int64_t score;
+    int slot;
+    int first;
+    int last;
+};
+
+Expected bruteFit(const std::vector<std::vector<int16_t>>& etalons, int n, int level, const int16_t* x) {
+    Expected best{0, -1, 0, 0};
+    for (int slot = 0; slot < static_cast<int>(etalons.size()); ++slot) {
+        const std::vector<int16_t>& e = etalons[slot];
+        int64_t energy = 0;
+        for (int t = 0; t < n; ++t) energy += int64_t{e[t]} * e[t];
+        const int64_t threshold = int64_t{level} * energy / 100;
+        auto score = [&](int from, int to) {
+            int64_t sum = 0;
+            for (int t = from; t <= to; ++t) sum += int64_t{e[t]} * (e[t] - 2 * int64_t{x[t]});
+            return sum;
+        };
+        Expected own{score(0, n - 1), slot, 0, n - 1};
+        bool cut = false;
+        Expected segment{0, slot, 0, 0};
+        for (int m = 0; m < n; ++m) {
+            int64_t held = 0;
+            for (int i = m; i < n; ++i) {
+                held += int64_t{e[i]} * e[i];
+                if (held <= threshold) continue;
+                const int64_t s = score(m, i);
+                if (!cut || s < segment.score) segment = {s, slot, m, i};
+                cut = true;
+            }
+        }
+        if (cut && segment.score < own.score) own = segment;
+        if (best.slot < 0 || own.score < best.score) best = own;
+    }
+    return best;
+}
+
+class SegmentLanesTest : public testing::TestWithParam<LanesCase> {};
+
+TEST_P(SegmentLanesTest, EverySegmentTriedInTurnGivesTheSameFit) {
+    const LanesCase& c = GetParam();
+    cases::CaseRandom random(static_cast<uint64_t>(c.n * 131 + c.L * 7 + c.etalons));
+    auto draw = [&] { return static_cast<int16_t>(random.between(-c.amplitude, c.amplitude)); };
+    std::vector<std::vector<int16_t>> samples(static_cast<std::size_t>(c.etalons));
+    std::vector<PulseHeader> alphabet(samples.size());
+    std::vector<uint16_t> numbers;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i].resize(static_cast<std::size_t>(c.n));
+        for (int16_t& sample : samples[i]) sample = draw();
+        if (i == 1) samples[i][0] = 0;  // a silent first sample: no segment may start there alone
+        alphabet[i].lpData = samples[i].data();
+        alphabet[i].wSize = static_cast<uint16_t>(c.n);
+        numbers.push_back(static_cast<uint16_t>(i + 1));
+    }
+    std::vector<int16_t> x(static_cast<std::size_t>(c.L));
+    for (int16_t& sample : x) sample = draw();
+    const ProcessingInput input{alphabet, numbers, 1, 1, static_cast<uint16_t>(c.level)};
+    CandidateTables candidates;
+    PositionTables tables;
+    ASSERT_TRUE(candidates.reserve(numbers.size(), c.n));
+    const PreparedCandidates prepared = prepareCandidates(input, c.n, candidates);
+    const bool narrow = !c.wide && fitsNarrowRows(prepared, x.data(), c.L);
+    const int P = c.L - c.n + 1;
+    ASSERT_TRUE(tables.reserveFit(c.L, P, c.n, narrow, 1));
+    for (int only = -1; only < c.etalons; ++only) {
+        computeBestFit(prepared, x.data(), c.L, narrow, only, tables);
+        std::vector<std::vector<int16_t>> tried;
+        if (only < 0) tried = samples;
+        if (only >= 0) tried = {samples[only]};
+        for (int k = 0; k < P; ++k) {
+            const Expected expected = bruteFit(tried, c.n, c.level, x.data() + k);
+            const int slot = only < 0 ? expected.slot : only;
+            ASSERT_EQ(tables.fit[k], expected.score) << "candidate " << only << ", position " << k;
+            ASSERT_EQ(tables.fitEtalon[k], slot) << "candidate " << only << ", position " << k;
+            ASSERT_EQ(tables.fitFirst[k], expected.first) << "candidate " << only << ", position " << k;
+            ASSERT_EQ(tables.fitLast[k], expected.last) << "candidate " << only << ", position " << k;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fits, SegmentLanesTest, testing::ValuesIn(LANES_CASES),
+                         [](const testing::TestParamInfo<LanesCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (ch == ' ' || ch == ',') ch = '_';
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace tessaline
