@@ -70,7 +70,10 @@ std::string readPenalty(const std::string& text, DetectSettings& s) {
 
 std::string readPlotRange(const std::string& text, DetectSettings& s) {
     const auto range = parseRange(text, parseDecimal);
-    if (!range || range->first > range->second || range->second - range->first >= DETECT_PICTURE_LIMIT)
+    // A stretch before sample 0 would be read from outside the series; with 0 <= first <= last the
+    // width cannot overflow.
+    if (!range || range->first < 0 || range->first > range->second ||
+        range->second - range->first >= DETECT_PICTURE_LIMIT)
         return "--plot-range must be FIRST..LAST, sample numbers from 0 at most " +
                std::to_string(DETECT_PICTURE_LIMIT) + " apart, not \"" + text + "\"";
     s.plotRange = std::pair<int64_t, int64_t>{range->first, range->second};

@@ -275,5 +275,36 @@ TEST(DetectCommandTest, PlotLabelsEveryFoundPulseWithItsPosition) {
         "tessaline-cli: detect: --plot: this build draws no images\n");
 }
 
+// The stretch a picture shows lies within the series: sample numbers count from 0, and a stretch
+// reaching before the first sample or past the last is refused, never read.
+TEST(DetectCommandTest, PlotRangeOutsideTheSeriesIsRefused) {
+    std::string samples;
+    for (int i = 0; i < 60; ++i) samples += (i % 20 == 3 ? "500" : "0") + std::string("\n");
+    const std::string series = writeFile("range.csv", samples);
+    const std::string etalons = writeFile("range_etalons.csv", "500,0\n");
+    const struct {
+        const char* range;
+        std::string said;
+    } cases[] = {
+        {"-5..10", "--plot-range must be FIRST..LAST, sample numbers from 0"},
+        {"-2147483648..2147483647", "--plot-range must be FIRST..LAST, sample numbers from 0"},
+        {"30..20", "--plot-range must be FIRST..LAST, sample numbers from 0"},
+        {"0..32767", "--plot-range must be FIRST..LAST, sample numbers from 0 at most 32767 apart"},
+        {"50..60", "--plot-range 50..60 must lie in the series' samples 0..59"},
+        {"59..59", "--plot-range 59..59 must lie in the series' samples 0..59 and hold an etalon of 2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.range);
+        PicturePainter painter;
+        const Outcome outcome =
+            detect({"--series", series, "--etalons", etalons, "--tmin", "20", "--tmax", "20", "--count", "3",
+                    "--plot", "picture.png", "--plot-range", c.range},
+                   &painter);
+        EXPECT_EQ(outcome.status, cli::EXIT_REFUSED);
+        EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
+        EXPECT_TRUE(painter.file.empty());
+    }
+}
+
 }  // namespace
 }  // namespace tessaline
