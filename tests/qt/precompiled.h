@@ -1,6 +1,6 @@
 #pragma once
 // The Qt and test headers the window tests read, parsed once per build; a system header, as in
-// tests/support/precompiled.h.
+// the window files' own.
 #pragma GCC system_header
 
 #include <QApplication>
@@ -11,4 +11,15 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "tests/support/precompiled.h"
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
