@@ -130,16 +130,8 @@ private:
     }
 
     void beginSeries(int C, PendingSeries& pending) {
-        SeriesRequest request;
-        request.alphabet = run_.alphabet;
-        request.n = n_;
-        request.Tmin = series_->wTmin;
-        request.Tmax = series_->wTmax;
-        request.N = series_->dwSeriesSize;
-        request.K = static_cast<uint16_t>(C);
-        request.sequence = std::span<uint16_t>(working_.data(), static_cast<std::size_t>(C));
-        request.A = run_.amplitude;
-        request.level = run_.makingLevel;
+        const SeriesRequest request = repeatSeriesRequest(
+            run_, *series_, std::span<uint16_t>(working_.data(), static_cast<std::size_t>(C)));
         int begun = 0;
         series_ = beginCutOffSeries(scene_.window, request, series_, scene_.state.states, pending, begun);
     }

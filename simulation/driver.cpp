@@ -293,17 +293,8 @@ private:
 
     // Begins the series of one repeat in `target`, with the subset in use of the series record.
     bool beginSeries(SeriesHeader*& target, int C, PendingSeries& pending) {
-        SeriesRequest request;
-        request.alphabet = run_.alphabet;
-        const uint16_t first = run_.etalons.empty() ? 1 : run_.etalons[0];
-        request.n = first >= 1 && first <= run_.alphabet.size() ? run_.alphabet[first - 1].wSize : 0;
-        request.Tmin = series_->wTmin;
-        request.Tmax = series_->wTmax;
-        request.N = series_->dwSeriesSize;
-        request.K = static_cast<uint16_t>(C);
-        request.sequence = std::span<uint16_t>(lists_.working(), static_cast<std::size_t>(C));
-        request.A = run_.amplitude;
-        request.level = run_.makingLevel;
+        const SeriesRequest request = repeatSeriesRequest(
+            run_, *series_, std::span<uint16_t>(lists_.working(), static_cast<std::size_t>(C)));
         if (target != series_) {
             target = getCutOffSeriesHeader(messages_, static_cast<uint16_t>(run_.alphabet.size()), request.n,
                                            request.Tmin, request.Tmax, request.N, target);
@@ -507,6 +498,22 @@ bool checkGrid(MessageSink& messages, const RestErrorHeader& record, const Simul
 }
 
 }  // namespace
+
+SeriesRequest repeatSeriesRequest(const SimulationRun& run, const SeriesHeader& settings,
+                                  std::span<uint16_t> sequence) {
+    SeriesRequest request;
+    request.alphabet = run.alphabet;
+    const uint16_t first = run.etalons.empty() ? 1 : run.etalons[0];
+    request.n = first >= 1 && first <= run.alphabet.size() ? run.alphabet[first - 1].wSize : 0;
+    request.Tmin = settings.wTmin;
+    request.Tmax = settings.wTmax;
+    request.N = settings.dwSeriesSize;
+    request.K = static_cast<uint16_t>(sequence.size());
+    request.sequence = sequence;
+    request.A = run.amplitude;
+    request.level = run.makingLevel;
+    return request;
+}
 
 int statCutoffVandrel(MessageSink& messages, RestErrorHeader* record, const SimulationRun& run,
                       SeriesHeader*& series, GeneratorStates& states, SimulationClock& clock) {

@@ -9,6 +9,7 @@
 
 #include "model/random.h"
 #include "model/records.h"
+#include "model/series.h"
 #include "processing/dispatch.h"
 
 namespace tessaline {
@@ -72,6 +73,12 @@ struct SimulationClock {
     int32_t start = 0;
     int32_t end = 0;
 };
+
+// What a repeat's series is made from: the run's alphabet, amplitude and making level, the length
+// of the etalon listed first, the gaps and length of the series record `settings`, and one pulse a
+// `sequence` entry.
+SeriesRequest repeatSeriesRequest(const SimulationRun& run, const SeriesHeader& settings,
+                                  std::span<uint16_t> sequence);
 
 // Runs the whole simulation on the grid `record` holds. `series` is the series record: its gaps,
 // length, most pulses and subsets configure the run, every repeat regenerates it in place, and
