@@ -38,13 +38,14 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
         if constexpr (std::is_same_v<Acc, int32_t>) {
             if (folded) loadBlockFit(block, count, rows);
         }
+        widenBlockSamples(x + start, count, n, rows);
         bool first = !folded;
         for (int slot = from; slot < to; ++slot) {
             if (skipWhole && wholeIndex[slot] >= 0) continue;
             const uint16_t* firstEnd = candidates.firstEnd(slot);
             const EtalonSegments etalon{candidates.samples(slot), n, firstEnd,
                                         lastAdmissibleStart(firstEnd, n)};
-            fitEtalonLanes(etalon, slot, first, x + start, count, rows);
+            fitEtalonLanes(etalon, slot, first, count, rows);
             first = false;
         }
         if (!first) storeBlockFit(rows, count, block);

@@ -9,21 +9,18 @@
 namespace tessaline {
 namespace {
 
-// One group of positions: 64 bytes of accumulators, sixteen 32-bit or eight 64-bit lanes, with
-// the series samples they read and the cuts they write.
+// One group of positions: 32 bytes of accumulators, eight 32-bit or four 64-bit lanes.
 template <class Acc>
 struct Lanes;
 
 template <>
 struct Lanes<int32_t> {
     typedef int32_t Scores __attribute__((vector_size(32)));
-    typedef int16_t Samples __attribute__((vector_size(16)));
 };
 
 template <>
 struct Lanes<int64_t> {
     typedef int64_t Scores __attribute__((vector_size(32)));
-    typedef int16_t Samples __attribute__((vector_size(8)));
 };
 
 static_assert(sizeof(Lanes<int32_t>::Scores) == FIT_LANES<int32_t> * sizeof(int32_t));
@@ -32,17 +29,16 @@ static_assert(sizeof(Lanes<int64_t>::Scores) == FIT_LANES<int64_t> * sizeof(int6
 // Prefix scores of the group, C[t][k] = sum over s < t of e_s (e_s - 2 x_{k+s}), rows 0..n into
 // `prefix` (n + 1 groups of lanes); the last row is the whole-etalon score.
 template <class Acc>
-void fillGroupPrefix(const EtalonSegments& etalon, const int16_t* x, Acc* prefix) {
+void fillGroupPrefix(const EtalonSegments& etalon, const Acc* __restrict x,
+                     const Acc* __restrict coefficients, Acc* __restrict prefix) {
     using Scores = typename Lanes<Acc>::Scores;
-    using Samples = typename Lanes<Acc>::Samples;
+    const int n = etalon.n;
     Scores sum = {};
     std::memcpy(prefix, &sum, sizeof sum);
-    for (int t = 0; t < etalon.n; ++t) {
-        Samples samples;
-        std::memcpy(&samples, x + t, sizeof samples);
-        const Scores xt = __builtin_convertvector(samples, Scores);
-        const Acc et = etalon.samples[t];
-        sum += et * (et - 2 * xt);
+    for (int t = 0; t < n; ++t) {
+        Scores xt;
+        std::memcpy(&xt, x + t, sizeof xt);
+        sum += coefficients[2 * t] + coefficients[2 * t + 1] * xt;  // e_t (e_t - 2 x_{k+t})
         std::memcpy(prefix + static_cast<std::size_t>(t + 1) * FIT_LANES<Acc>, &sum, sizeof sum);
     }
 }
@@ -82,9 +78,9 @@ struct GroupFit {
     Scores first = {};
     Scores last = {};
 
-    void fit(const EtalonSegments& etalon, const int16_t* x, Acc* prefix) {
+    void fit(const EtalonSegments& etalon, const Acc* x, const Acc* coefficients, Acc* prefix) {
         const int n = etalon.n;
-        fillGroupPrefix(etalon, x, prefix);
+        fillGroupPrefix(etalon, x, coefficients, prefix);
         Scores whole;
         loadRow(prefix, n, whole);
         score = whole;
@@ -150,26 +146,30 @@ struct GroupFit {
     }
 };
 
-// Whole groups straight from the series; the last, partial group from a copy of its samples
-// padded with zeros, so that no sample beyond the series is read. The rows hold whole groups.
+// Every group reads the widened samples; the last, partial one reads zeros beyond the block.
 template <class Acc>
-void fitBlock(const EtalonSegments& etalon, int slot, bool first, const int16_t* x, int count,
-              FitRows<Acc>& rows) {
-    constexpr int W = FIT_LANES<Acc>;
+void fitBlock(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<Acc>& rows) {
+    Acc* coefficients = rows.coefficients.data();
+    for (int t = 0; t < etalon.n; ++t) {
+        const Acc et = etalon.samples[t];
+        coefficients[2 * t] = et * et;
+        coefficients[2 * t + 1] = -2 * et;
+    }
+    const Acc* x = rows.samples.data();
     Acc* prefix = rows.prefix.data();
-    GroupFit<Acc> group;
-    int k = 0;
-    for (; k + W <= count; k += W) {
-        group.fit(etalon, x + k, prefix);
+    for (int k = 0; k < count; k += FIT_LANES<Acc>) {
+        GroupFit<Acc> group;
+        group.fit(etalon, x + k, coefficients, prefix);
         group.fold(slot, first, k, rows);
     }
-    if (k == count) return;
-    int16_t* padded = rows.paddedSamples.data();
-    const int present = count - k + etalon.n - 1;
-    std::copy_n(x + k, present, padded);
-    std::fill(padded + present, padded + W + etalon.n - 1, int16_t{0});
-    group.fit(etalon, padded, prefix);
-    group.fold(slot, first, k, rows);
+}
+
+template <class Acc>
+void widenBlock(const int16_t* x, int count, int n, FitRows<Acc>& rows) {
+    Acc* samples = rows.samples.data();
+    const int present = count + n - 1;
+    for (int k = 0; k < present; ++k) samples[k] = x[k];
+    std::fill_n(samples + present, FIT_LANES<Acc>, Acc{0});
 }
 
 template <class Acc>
@@ -190,14 +190,22 @@ int lastAdmissibleStart(const uint16_t* firstEnd, int n) noexcept {
     return m;
 }
 
-TESSALINE_WIDE_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, const int16_t* x,
-                                         int count, FitRows<int32_t>& rows) {
-    fitBlock(etalon, slot, first, x, count, rows);
+TESSALINE_WIDE_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count,
+                                         FitRows<int32_t>& rows) {
+    fitBlock(etalon, slot, first, count, rows);
 }
 
-TESSALINE_WIDE_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, const int16_t* x,
-                                         int count, FitRows<int64_t>& rows) {
-    fitBlock(etalon, slot, first, x, count, rows);
+TESSALINE_WIDE_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count,
+                                         FitRows<int64_t>& rows) {
+    fitBlock(etalon, slot, first, count, rows);
+}
+
+TESSALINE_WIDE_LANES void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
+    widenBlock(x, count, n, rows);
+}
+
+TESSALINE_WIDE_LANES void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int64_t>& rows) {
+    widenBlock(x, count, n, rows);
 }
 
 // The narrow rows hold what a narrow run folded in already: its scores fit 32 bits.

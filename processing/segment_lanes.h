@@ -21,16 +21,19 @@ struct EtalonSegments {
 // The last segment start with an admissible end, or -1.
 int lastAdmissibleStart(const uint16_t* firstEnd, int n) noexcept;
 
-// Folds the fit of the etalon (candidate `slot`) at positions 0..count-1 of x (count + n - 1
-// samples, none read beyond) into the block's best fit in `rows`: its whole score, replaced by the
-// best admissible segment only when strictly smaller, where it is strictly below the best so far
-// or equal with an earlier slot; with `first` it is taken everywhere. Segment starts are taken
-// from the last to the first, equal scores taking the earlier start, and each start's end is the
-// leftmost least prefix score at or after its first admissible end.
-void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, const int16_t* x, int count,
-                    FitRows<int32_t>& rows);
-void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, const int16_t* x, int count,
-                    FitRows<int64_t>& rows);
+// The block's samples, positions 0..count-1 of x (count + n - 1 samples, none read beyond),
+// widened into rows.samples for every etalon fitted on the block.
+void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows);
+void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int64_t>& rows);
+
+// Folds the fit of the etalon (candidate `slot`) at the block's positions 0..count-1 into the
+// block's best fit in `rows`: its whole score, replaced by the best admissible segment only when
+// strictly smaller, where it is strictly below the best so far or equal with an earlier slot;
+// with `first` it is taken everywhere. Segment starts are taken from the last to the first, equal
+// scores taking the earlier start, and each start's end is the leftmost least prefix score at or
+// after its first admissible end.
+void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<int32_t>& rows);
+void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<int64_t>& rows);
 
 // The block's best fit from `out` at positions 0..count-1 into `rows`, and back.
 void loadBlockFit(const FitOutput& out, int count, FitRows<int32_t>& rows);

@@ -70,28 +70,30 @@ template <class Acc>
 inline constexpr int FIT_LANES = static_cast<int>(32 / sizeof(Acc));
 
 // Working rows of the fit of a block of positions, in the accumulator width the series allows:
-// the prefix scores of one lane group, a zero-padded copy of the samples of a block's last,
-// partial group, and at every position of the block (whole groups of them) the best fit so far
+// the prefix scores of one lane group, the block's samples in that width, padded with zeros so that
+// a partial last group reads no sample beyond the series, and at every position of the block (whole groups of them) the best fit so far
 // with its candidate slot and cut.
 template <class Acc>
 struct FitRows {
-    WorkArray<Acc> prefix;             // (n + 1) rows of FIT_LANES
-    WorkArray<int16_t> paddedSamples;  // FIT_LANES + n
-    WorkArray<Acc> blockScore;         // P rounded up to whole groups
-    WorkArray<Acc> blockSlot;          // the same
-    WorkArray<Acc> blockFirst;         // the same
-    WorkArray<Acc> blockLast;          // the same
+    WorkArray<Acc> prefix;        // (n + 1) rows of FIT_LANES
+    WorkArray<Acc> samples;       // the block's samples widened, zeros after: P + n + FIT_LANES
+    WorkArray<Acc> coefficients;  // per etalon sample t: e_t e_t and -2 e_t
+    WorkArray<Acc> blockScore;    // P rounded up to whole groups
+    WorkArray<Acc> blockSlot;     // the same
+    WorkArray<Acc> blockFirst;    // the same
+    WorkArray<Acc> blockLast;     // the same
 
     bool reserve(std::size_t P, std::size_t n) noexcept {
         constexpr std::size_t lanes = FIT_LANES<Acc>;
         const std::size_t groups = (P + lanes - 1) / lanes * lanes;
-        return prefix.reserve((n + 1) * lanes) && paddedSamples.reserve(lanes + n) &&
-               blockScore.reserve(groups) && blockSlot.reserve(groups) && blockFirst.reserve(groups) &&
-               blockLast.reserve(groups);
+        return prefix.reserve((n + 1) * lanes) && samples.reserve(groups + n + lanes) &&
+               coefficients.reserve(2 * n) && blockScore.reserve(groups) && blockSlot.reserve(groups) &&
+               blockFirst.reserve(groups) && blockLast.reserve(groups);
     }
     void clear() noexcept {
         prefix.clear();
-        paddedSamples.clear();
+        samples.clear();
+        coefficients.clear();
         blockScore.clear();
         blockSlot.clear();
         blockFirst.clear();
