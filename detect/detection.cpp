@@ -7,6 +7,7 @@
 #include <span>
 
 #include "detect/fit_rows.h"
+#include "detect/messages.h"
 #include "platform/collecting_sink.h"
 
 namespace tessaline {
@@ -47,7 +48,7 @@ struct RunContext {
 };
 
 DetectOutcome fitOutcome(FitOutcome outcome, RunContext& run) {
-    if (outcome == FitOutcome::OutOfMemory) run.failure = "no memory for the fit rows";
+    if (outcome == FitOutcome::OutOfMemory) run.failure = detect_text::NO_MEMORY_FOR_FIT_ROWS;
     return outcome == FitOutcome::Done        ? DetectOutcome::Done
            : outcome == FitOutcome::Cancelled ? DetectOutcome::Cancelled
                                               : DetectOutcome::OutOfMemory;
@@ -58,12 +59,11 @@ DetectOutcome searchOutcome(SearchOutcome outcome, RunContext& run) {
         case SearchOutcome::Found: return DetectOutcome::Done;
         case SearchOutcome::Cancelled: return DetectOutcome::Cancelled;
         case SearchOutcome::OutOfMemory:
-            run.failure = "no memory for the chain tables";
+            run.failure = detect_text::NO_MEMORY_FOR_CHAIN_TABLES;
             return DetectOutcome::OutOfMemory;
         case SearchOutcome::NoChain: break;
     }
-    run.failure = "no chain of " + std::to_string(run.geometry.least) + ".." +
-                  std::to_string(run.geometry.most) + " pulses fits the series";
+    run.failure = detect_text::noChain(run.geometry.least, run.geometry.most);
     return DetectOutcome::NoChain;
 }
 
@@ -227,7 +227,7 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
         r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         collectResult(s, ranking, r);
     } catch (const std::bad_alloc&) {
-        failure = "no memory for the result";
+        failure = detect_text::NO_MEMORY_FOR_RESULT;
         return DetectOutcome::OutOfMemory;
     }
     return DetectOutcome::Done;
@@ -272,7 +272,7 @@ bool makeDetectPicture(const DetectSamples& in, const DetectResult& r, int64_t f
     picture.record.reset(getCutOffSeriesHeader(messages, static_cast<uint16_t>(in.etalons.size()), n, 1,
                                                65535, static_cast<uint32_t>(length), nullptr));
     if (!picture.record || picture.record->wReservedPulses < shown.size()) {
-        failure = "no memory for the picture's series record";
+        failure = detect_text::NO_MEMORY_FOR_PICTURE;
         return false;
     }
     SeriesHeader& record = *picture.record;
