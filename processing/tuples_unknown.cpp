@@ -107,6 +107,7 @@ private:
             return false;
         }
         markPositionSets(sets_.sets(), tables_.membership.data(), positions_);
+        tables_.membershipMarked = false;  // these marks are not kept for later runs
         startSet_ = setDifference(sets_.sets().first, sets_.sets().later);
         startOrContinueSet_ = setIntersection(sets_.sets().first, sets_.sets().later);
         return startSet_ != nullptr && startOrContinueSet_ != nullptr;

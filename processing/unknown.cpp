@@ -28,8 +28,6 @@ public:
           Tmax_(input.Tmax),
           Mx_(series.wMaxPulses) {}
 
-    void markSets(const PositionSets& sets) { markPositionSets(sets, tables_.membership.data(), positions_); }
-
     // Chain totals R and predecessors S: a position only a first pulse may take starts a chain;
     // one a first or a later pulse may take continues the best chain in reach only when its total
     // is negative; one only a later pulse may take continues the best chain in reach.
@@ -114,14 +112,28 @@ private:
     int Mx_;
 };
 
-// The position tables of one pass and the position sets; false when memory is refused.
+// The position tables of one pass, with the membership marks of the position sets; false when
+// memory is refused. The marks depend only on the series shape and the gaps, so repeats with the
+// same ones keep them instead of building the sets again.
 bool reservePositions(const SeriesHeader& series, const ProcessingInput& input, bool narrow,
-                      PositionTables& tables, OwnedPositionSets& sets) {
+                      PositionTables& tables) {
     const uint32_t L = series.dwSeriesSize;
     const int n = series.wImpulseSize;
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
-    return tables.reserveFit(L, P, n, narrow, series.wMaxPulses) && tables.reservePositionPass(L, 1) &&
-           sets.build(L, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses);
+    if (!tables.reserveFit(L, P, n, narrow, series.wMaxPulses) || !tables.reservePositionPass(L, 1))
+        return false;
+    const SetsShape shape{L,          series.wImpulseSize, input.Tmin,
+                          input.Tmax, series.wMinPulses,   series.wMaxPulses};
+    if (tables.membershipMarked && tables.markedShape == shape) return true;
+    tables.membershipMarked = false;
+    OwnedPositionSets sets;
+    if (!sets.build(L, series.wImpulseSize, input.Tmin, input.Tmax, series.wMinPulses, series.wMaxPulses)) {
+        return false;
+    }
+    markPositionSets(sets.sets(), tables.membership.data(), static_cast<int64_t>(P));
+    tables.markedShape = shape;
+    tables.membershipMarked = true;
+    return true;
 }
 
 void setSeekingFromBest(ChainsHeader* chains) {
@@ -135,7 +147,6 @@ void setSeekingFromBest(ChainsHeader* chains) {
 struct UnknownRunTables {
     PreparedCandidates prepared;
     bool narrow = false;
-    OwnedPositionSets sets;
 };
 
 bool reserveUnknownRun(MessageSink& messages, const ProcessingInput& input, const SeriesHeader& series,
@@ -148,7 +159,7 @@ bool reserveUnknownRun(MessageSink& messages, const ProcessingInput& input, cons
     }
     run.prepared = prepareCandidates(input, n, workspace.candidates);
     run.narrow = fitsNarrowRows(run.prepared, series.lpNoisyData, series.dwSeriesSize);
-    if (!reservePositions(series, input, run.narrow, workspace.positions, run.sets)) {
+    if (!reservePositions(series, input, run.narrow, workspace.positions)) {
         messages.showMessage(formatted("Нет памяти для %s!", tablesName), "", MessageIcon::None);
         return false;
     }
@@ -165,12 +176,10 @@ int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, Cha
     }
     const PreparedCandidates& prepared = reserved.prepared;
     const bool narrow = reserved.narrow;
-    OwnedPositionSets& sets = reserved.sets;
     PositionTables& tables = processingWorkspace().positions;
     if (chains != nullptr) clearChainsHeader(*chains, 0, series.wMaxPulses);
 
     PositionRun run(series, input, tables);
-    run.markSets(sets.sets());
     if (prepared.count > 0) {
         computeBestFit(prepared, series.lpNoisyData, series.dwSeriesSize, narrow, -1, tables);
     } else {
@@ -202,14 +211,12 @@ int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, 
     if (!reserveUnknownRun(messages, input, series, "indexes", "tables", reserved)) return PROCESSING_FAILED;
     const PreparedCandidates& prepared = reserved.prepared;
     const bool narrow = reserved.narrow;
-    OwnedPositionSets& sets = reserved.sets;
     PositionTables& tables = processingWorkspace().positions;
     chains->wPretenders = 0;
     chains->wQuanPulses = series.wImpulseQuantity;
     chains->wSeekingPulsesQuantity = 0;
 
     PositionRun run(series, input, tables);
-    run.markSets(sets.sets());
     ChainLists chain = ChainLists::over(tables.chainLists.data(), series.wMaxPulses + 1u);
     int recognised = 65535;
     int64_t best = NO_CHAIN;

@@ -38,8 +38,12 @@ bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t
 }
 
 bool PositionTables::reservePositionPass(std::size_t L, std::size_t layers) noexcept {
-    return cost.reserve(L * layers) && predecessor.reserve(L * layers) && window.reserve(L * layers) &&
-           membership.reserve(L) && layerCursor.reserve(4 * layers);
+    const std::size_t marked = membership.capacity();
+    const bool reserved = cost.reserve(L * layers) && predecessor.reserve(L * layers) &&
+                          window.reserve(L * layers) && membership.reserve(L) &&
+                          layerCursor.reserve(4 * layers);
+    if (membership.capacity() != marked || !reserved) membershipMarked = false;  // the marks are gone
+    return reserved;
 }
 
 bool PositionTables::reserveElements(std::size_t elements, std::size_t L) noexcept {
@@ -63,6 +67,7 @@ void PositionTables::clear() noexcept {
     layerCursor.clear();
     ranges.clear();
     membership.clear();
+    membershipMarked = false;
     chainLists.clear();
     elementFit.clear();
     elementFirst.clear();

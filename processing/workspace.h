@@ -38,6 +38,7 @@ public:
     }
     T* data() noexcept { return data_; }
     const T* data() const noexcept { return data_; }
+    std::size_t capacity() const noexcept { return capacity_; }
     T& operator[](std::size_t i) noexcept { return data_[i]; }
     const T& operator[](std::size_t i) const noexcept { return data_[i]; }
 
@@ -101,25 +102,34 @@ struct FitRows {
     }
 };
 
+// The series shape and gaps that decide the position sets of an unknown-count run.
+struct SetsShape {
+    uint32_t L = 0;
+    uint16_t n = 0, Tmin = 0, Tmax = 0, Mn = 0, Mx = 0;
+    bool operator==(const SetsShape&) const = default;
+};
+
 // The per-position tables: the fit rows, the best fit with its etalon and cut, the
 // dynamic-programming costs and predecessors, and the chain. Each group is reserved by the runs
 // that use it; capacities only grow.
 struct PositionTables {
-    FitRows<int32_t> narrow;          // fits that provably stay within 32 bits
-    FitRows<int64_t> wide;            // any other series
-    WorkArray<int64_t> fit;           // L: best fit Q
-    WorkArray<int16_t> fitEtalon;     // L: 0-based candidate slot of Q
-    WorkArray<int16_t> fitFirst;      // L
-    WorkArray<int16_t> fitLast;       // L
-    WorkArray<int64_t> cost;          // layered costs, or chain totals by position (and layer)
-    WorkArray<int32_t> predecessor;   // predecessor by position (and layer)
-    WorkArray<int32_t> window;        // sliding-window positions (per layer)
-    WorkArray<int64_t> layerOffset;   // known count: where each layer's costs begin in `cost`
-    WorkArray<int64_t> runningMin;    // known count: block-wise running minima of a layer, both ways
-    WorkArray<int32_t> narrowMin;     // known count: the same in 32 bits, for costs that fit them
-    WorkArray<int64_t> layerCursor;   // unknown-count tuples: per layer its element slot and window state
-    WorkArray<LayerRange> ranges;     // known count: each layer's positions
-    WorkArray<uint8_t> membership;    // unknown count: which position sets hold each position
+    FitRows<int32_t> narrow;         // fits that provably stay within 32 bits
+    FitRows<int64_t> wide;           // any other series
+    WorkArray<int64_t> fit;          // L: best fit Q
+    WorkArray<int16_t> fitEtalon;    // L: 0-based candidate slot of Q
+    WorkArray<int16_t> fitFirst;     // L
+    WorkArray<int16_t> fitLast;      // L
+    WorkArray<int64_t> cost;         // layered costs, or chain totals by position (and layer)
+    WorkArray<int32_t> predecessor;  // predecessor by position (and layer)
+    WorkArray<int32_t> window;       // sliding-window positions (per layer)
+    WorkArray<int64_t> layerOffset;  // known count: where each layer's costs begin in `cost`
+    WorkArray<int64_t> runningMin;   // known count: block-wise running minima of a layer, both ways
+    WorkArray<int32_t> narrowMin;    // known count: the same in 32 bits, for costs that fit them
+    WorkArray<int64_t> layerCursor;  // unknown-count tuples: per layer its element slot and window state
+    WorkArray<LayerRange> ranges;    // known count: each layer's positions
+    WorkArray<uint8_t> membership;   // unknown count: which position sets hold each position
+    bool membershipMarked = false;   // membership holds the sets of `markedShape`
+    SetsShape markedShape;
     WorkArray<int16_t> chainLists;    // two chains of 4 lists each: the current and the best
     WorkArray<int64_t> elementFit;    // tuples: the fit of each distinct element, L each
     WorkArray<int16_t> elementFirst;  // tuples: its first used sample
