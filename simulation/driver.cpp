@@ -17,6 +17,7 @@
 #include "processing/dispatch.h"
 #include "processing/outcome.h"
 #include "simulation/measures.h"
+#include "simulation/run_lists.h"
 #include "simulation/schedule.h"
 #include "simulation/statistics.h"
 
@@ -24,122 +25,9 @@ namespace tessaline {
 namespace {
 
 constexpr const char* DRIVER_CAPTION = " About statCutoffVandrel ";
-constexpr const char* SUBSET_CAPTION = " About selectedSubset ";
 constexpr uint16_t CHAINS_KEPT = 10;  // the best chains the result record of a repeat keeps
 
 int32_t now() { return static_cast<int32_t>(std::time(nullptr)); }
-
-// The subset in use of the series record, kept to be given back after the run.
-struct RememberedSubset {
-    uint16_t size = 0;
-    std::vector<uint16_t> entries;
-
-    void take(const SeriesHeader& series) {
-        size = series.wSubsetSize;
-        const std::size_t stored = std::min<std::size_t>(size, series.wReservedPulses);
-        entries.assign(series.lpSubset, series.lpSubset + stored);
-    }
-    void giveBack(SeriesHeader& series) const {
-        series.wSubsetSize = size;
-        std::copy(entries.begin(), entries.end(), series.lpSubset);
-    }
-};
-
-// The tuples of a tuples run: the subset in use (S entries) and, for tuple recognition, the T
-// stored subsets with their sizes, each cut to the greatest stored size W.
-class TupleCopies {
-public:
-    ~TupleCopies() {
-        memory::release(rows_);
-        memory::release(block_);
-    }
-    // False after the failing allocation's message.
-    bool take(MessageSink& messages, const SeriesHeader& series, bool recognition) {
-        S_ = series.wSubsetSize;
-        T_ = recognition ? series.wSubsets : 0;
-        W_ = 0;
-        for (int t = 0; t < T_ && series.selectedSubsetSize != nullptr; ++t) {
-            W_ = std::max<int>(W_, series.selectedSubsetSize[t]);
-        }
-        if (recognition) {
-            rows_ = memory::allocateArray<const int32_t*>(std::max(T_, 1));
-            if (rows_ == nullptr) {
-                messages.showMessage("Ошибка selectedSubsetList!", SUBSET_CAPTION, MessageIcon::None);
-                return false;
-            }
-        }
-        const std::size_t count =
-            static_cast<std::size_t>(S_) + (recognition ? static_cast<std::size_t>(T_) * (W_ + 1u) : 0u);
-        block_ = memory::allocateZeroed<int32_t>(count);
-        if (block_ == nullptr) {
-            messages.showMessage("Ошибка selectedSubset!", SUBSET_CAPTION, MessageIcon::None);
-            return false;
-        }
-        const int stored = std::min<int>(S_, series.wReservedPulses);
-        std::copy_n(series.lpSubset, stored, block_);
-        for (int t = 0; t < T_; ++t) {
-            sizes()[t] = std::min<int32_t>(series.selectedSubsetSize[t], W_);
-            int32_t* row = block_ + S_ + T_ + static_cast<std::size_t>(W_) * t;
-            std::copy_n(series.selectedSubsetList[t], std::min<int>(W_, series.wReservedSubsetSize), row);
-            rows_[t] = row;
-        }
-        return true;
-    }
-
-    std::span<const int32_t> subset() const { return {block_, static_cast<std::size_t>(S_)}; }
-    int32_t* sizes() const { return block_ + S_; }
-    int count() const { return T_; }
-    std::span<const int32_t> sizeList() const { return {sizes(), static_cast<std::size_t>(T_)}; }
-    std::span<const int32_t* const> rowList() const { return {rows_, static_cast<std::size_t>(T_)}; }
-
-    // Tuple t (1-based) becomes the series record's subset in use.
-    void putInUse(int t, SeriesHeader& series) const {
-        const int size = std::min<int>(sizes()[t - 1], series.wReservedPulses);
-        for (int i = 0; i < size; ++i) series.lpSubset[i] = static_cast<uint16_t>(rows_[t - 1][i]);
-        series.wSubsetSize = static_cast<uint16_t>(size);
-    }
-
-private:
-    const int32_t** rows_ = nullptr;
-    int32_t* block_ = nullptr;
-    int S_ = 0, T_ = 0, W_ = 0;
-};
-
-// The index list and the working etalon list of a run, `capacity` (the most pulses) entries each.
-class WorkingLists {
-public:
-    ~WorkingLists() { memory::release(index_); }
-    bool allocate(int capacity) {
-        capacity_ = capacity;
-        index_ = memory::allocateArray<uint16_t>(2 * static_cast<std::size_t>(std::max(capacity, 1)));
-        if (index_ == nullptr) return false;
-        working_ = index_ + capacity;
-        std::fill_n(index_, 2 * static_cast<std::size_t>(capacity), uint16_t{1});
-        return true;
-    }
-    uint16_t* index() const { return index_; }
-    uint16_t* working() const { return working_; }
-    int capacity() const { return capacity_; }
-
-private:
-    uint16_t* index_ = nullptr;
-    uint16_t* working_ = nullptr;
-    int capacity_ = 0;
-};
-
-// Messages from the processing threads, shown one at a time.
-class SharedMessages : public MessageSink {
-public:
-    explicit SharedMessages(MessageSink& messages) : messages_(messages) {}
-    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        messages_.showMessage(text, caption, icon);
-    }
-
-private:
-    MessageSink& messages_;
-    std::mutex mutex_;
-};
 
 // One repeat made ready for processing: its series and what processing and measuring it need
 // from the moment it was made.

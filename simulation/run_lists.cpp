@@ -1,0 +1,37 @@
+#include "simulation/run_lists.h"
+
+namespace tessaline {
+
+bool TupleCopies::take(MessageSink& messages, const SeriesHeader& series, bool recognition) {
+    S_ = series.wSubsetSize;
+    T_ = recognition ? series.wSubsets : 0;
+    W_ = 0;
+    for (int t = 0; t < T_ && series.selectedSubsetSize != nullptr; ++t) {
+        W_ = std::max<int>(W_, series.selectedSubsetSize[t]);
+    }
+    if (recognition) {
+        rows_ = memory::allocateArray<const int32_t*>(std::max(T_, 1));
+        if (rows_ == nullptr) {
+            messages.showMessage("Ошибка selectedSubsetList!", SUBSET_CAPTION, MessageIcon::None);
+            return false;
+        }
+    }
+    const std::size_t count =
+        static_cast<std::size_t>(S_) + (recognition ? static_cast<std::size_t>(T_) * (W_ + 1u) : 0u);
+    block_ = memory::allocateZeroed<int32_t>(count);
+    if (block_ == nullptr) {
+        messages.showMessage("Ошибка selectedSubset!", SUBSET_CAPTION, MessageIcon::None);
+        return false;
+    }
+    const int stored = std::min<int>(S_, series.wReservedPulses);
+    std::copy_n(series.lpSubset, stored, block_);
+    for (int t = 0; t < T_; ++t) {
+        sizes()[t] = std::min<int32_t>(series.selectedSubsetSize[t], W_);
+        int32_t* row = block_ + S_ + T_ + static_cast<std::size_t>(W_) * t;
+        std::copy_n(series.selectedSubsetList[t], std::min<int>(W_, series.wReservedSubsetSize), row);
+        rows_[t] = row;
+    }
+    return true;
+}
+
+}  // namespace tessaline
