@@ -35,7 +35,7 @@ void fillGroupPrefix(const EtalonSegments& etalon, const Acc* __restrict x,
     const int n = etalon.n;
     Scores sum = {};
     std::memcpy(prefix, &sum, sizeof sum);
-    for (int t = 0; t < n; ++t) {
+    for (std::ptrdiff_t t = 0; t < n; ++t) {
         Scores xt;
         std::memcpy(&xt, x + t, sizeof xt);
         sum += coefficients[2 * t] + coefficients[2 * t + 1] * xt;  // e_t (e_t - 2 x_{k+t})
@@ -150,7 +150,7 @@ struct GroupFit {
 template <class Acc>
 void fitBlock(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<Acc>& rows) {
     Acc* coefficients = rows.coefficients.data();
-    for (int t = 0; t < etalon.n; ++t) {
+    for (std::ptrdiff_t t = 0; t < etalon.n; ++t) {
         const Acc et = etalon.samples[t];
         coefficients[2 * t] = et * et;
         coefficients[2 * t + 1] = -2 * et;
