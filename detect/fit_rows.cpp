@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "model/wide_lanes.h"
+
 namespace tessaline {
 namespace {
 
@@ -18,14 +20,6 @@ int64_t energyOf(std::span<const int16_t> etalon) {
     for (const int16_t e : etalon) energy += int64_t{e} * e;
     return energy;
 }
-
-// The wide loops run in AVX2's lanes where the processor has it, chosen once at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
-    !defined(__SANITIZE_THREAD__)
-#define TESSALINE_WIDE_LANES __attribute__((target_clones("avx2", "default")))
-#else
-#define TESSALINE_WIDE_LANES
-#endif
 
 // The sums of e_t x_{from+i+t} for i < count, in doubles: every product and partial sum is a whole
 // number below 2^53 (at most 2^15 terms of at most 2^30), so they are exact.

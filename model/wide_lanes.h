@@ -1,10 +1,14 @@
 #pragma once
 // Whole-array loops marked TESSALINE_WIDE_LANES run in AVX2's wider lanes on processors that have
-// it, chosen once at load time, and in the baseline instructions elsewhere. The sanitizer builds do
-// without the clones: the choice is made before their run-time is ready.
+// it, chosen once at load time, and in the baseline instructions elsewhere;
+// TESSALINE_WIDE_FLAT_LANES also inlines every call the loop makes, so that the calls run in the
+// same lanes. The sanitizer builds do without the clones: the choice is made before their run-time
+// is ready.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
     !defined(__SANITIZE_THREAD__)
 #define TESSALINE_WIDE_LANES __attribute__((target_clones("avx2", "default")))
+#define TESSALINE_WIDE_FLAT_LANES __attribute__((target_clones("avx2", "default"), flatten))
 #else
 #define TESSALINE_WIDE_LANES
+#define TESSALINE_WIDE_FLAT_LANES
 #endif

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <type_traits>
 
+#include "model/wide_lanes.h"
 #include "processing/segment_lanes.h"
-#include "processing/wide_lanes.h"
 
 namespace tessaline {
 namespace {
@@ -110,14 +110,14 @@ bool fitsNarrowRows(const PreparedCandidates& candidates, const int16_t* x, uint
 
 namespace {
 
-TESSALINE_WIDE_LANES void computeNarrowSegments(const PreparedCandidates& candidates, const int16_t* x, int P,
-                                                int onlySlot, bool folded, PositionTables& tables,
-                                                const FitOutput& out) {
+TESSALINE_WIDE_FLAT_LANES void computeNarrowSegments(const PreparedCandidates& candidates, const int16_t* x,
+                                                     int P, int onlySlot, bool folded, PositionTables& tables,
+                                                     const FitOutput& out) {
     computeBestFitIn(candidates, x, P, onlySlot, true, folded, tables.narrow, out);
 }
 
-TESSALINE_WIDE_LANES void computeWideFit(const PreparedCandidates& candidates, const int16_t* x, int P,
-                                         int onlySlot, PositionTables& tables, const FitOutput& out) {
+TESSALINE_WIDE_FLAT_LANES void computeWideFit(const PreparedCandidates& candidates, const int16_t* x, int P,
+                                              int onlySlot, PositionTables& tables, const FitOutput& out) {
     computeBestFitIn(candidates, x, P, onlySlot, false, false, tables.wide, out);
 }
 

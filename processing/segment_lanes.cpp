@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "processing/wide_lanes.h"
+#include "model/wide_lanes.h"
 
 namespace tessaline {
 namespace {
@@ -190,26 +190,26 @@ int lastAdmissibleStart(const uint16_t* firstEnd, int n) noexcept {
     return m;
 }
 
-TESSALINE_WIDE_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count,
-                                         FitRows<int32_t>& rows) {
+TESSALINE_WIDE_FLAT_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count,
+                                              FitRows<int32_t>& rows) {
     fitBlock(etalon, slot, first, count, rows);
 }
 
-TESSALINE_WIDE_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count,
-                                         FitRows<int64_t>& rows) {
+TESSALINE_WIDE_FLAT_LANES void fitEtalonLanes(const EtalonSegments& etalon, int slot, bool first, int count,
+                                              FitRows<int64_t>& rows) {
     fitBlock(etalon, slot, first, count, rows);
 }
 
-TESSALINE_WIDE_LANES void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
+TESSALINE_WIDE_FLAT_LANES void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
     widenBlock(x, count, n, rows);
 }
 
-TESSALINE_WIDE_LANES void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int64_t>& rows) {
+TESSALINE_WIDE_FLAT_LANES void widenBlockSamples(const int16_t* x, int count, int n, FitRows<int64_t>& rows) {
     widenBlock(x, count, n, rows);
 }
 
 // The narrow rows hold what a narrow run folded in already: its scores fit 32 bits.
-TESSALINE_WIDE_LANES void loadBlockFit(const FitOutput& out, int count, FitRows<int32_t>& rows) {
+TESSALINE_WIDE_FLAT_LANES void loadBlockFit(const FitOutput& out, int count, FitRows<int32_t>& rows) {
     for (int k = 0; k < count; ++k) {
         rows.blockScore[k] = static_cast<int32_t>(out.fit[k]);
         rows.blockSlot[k] = out.etalon[k];
@@ -218,11 +218,11 @@ TESSALINE_WIDE_LANES void loadBlockFit(const FitOutput& out, int count, FitRows<
     }
 }
 
-TESSALINE_WIDE_LANES void storeBlockFit(const FitRows<int32_t>& rows, int count, const FitOutput& out) {
+TESSALINE_WIDE_FLAT_LANES void storeBlockFit(const FitRows<int32_t>& rows, int count, const FitOutput& out) {
     storeBlock(rows, count, out);
 }
 
-TESSALINE_WIDE_LANES void storeBlockFit(const FitRows<int64_t>& rows, int count, const FitOutput& out) {
+TESSALINE_WIDE_FLAT_LANES void storeBlockFit(const FitRows<int64_t>& rows, int count, const FitOutput& out) {
     storeBlock(rows, count, out);
 }
 
