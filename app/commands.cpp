@@ -24,19 +24,19 @@ namespace {
 // --- Refreshing window areas ---------------------------------------------------------------
 
 void refreshGraph(Window& window, const AppState& state, bool erase) {
-    window.invalidate(graphInvalidationArea(state.layout), erase);
+    window.invalidate(graphInvalidationArea(state.painted.layout), erase);
 }
 
 void refreshButtonArea(Window& window, const AppState& state) {
-    window.invalidate(buttonInvalidationArea(state.layout), true);
+    window.invalidate(buttonInvalidationArea(state.painted.layout), true);
 }
 
 // Each selector area whose redraw flag is set, and the button area likewise; the flags are cleared.
 void refreshFlaggedAreas(Window& window, AppState& state) {
     refreshFlaggedSelectors(window, state);
-    if (state.dwRedrawButtons != 0) {
+    if (state.redraw.dwRedrawButtons != 0) {
         refreshButtonArea(window, state);
-        state.dwRedrawButtons = 0;
+        state.redraw.dwRedrawButtons = 0;
     }
 }
 
@@ -45,21 +45,24 @@ void refreshFlaggedAreas(Window& window, AppState& state) {
 // Grows the etalon sequence to the most pulses the settings allow (keeping its places, new ones
 // holding the default etalon) and the result record's chains with it. False after a message.
 bool growToMostPulses(Window& window, AppState& state) {
-    if (state.wMaxPulses <= state.wEtalonSequenceCapacity && state.lpEtalonSequence != nullptr) return true;
-    const uint16_t capacity = std::max<uint16_t>(state.wMaxPulses, 1);
+    if (state.series.wMaxPulses <= state.selection.wEtalonSequenceCapacity &&
+        state.selection.lpEtalonSequence != nullptr)
+        return true;
+    const uint16_t capacity = std::max<uint16_t>(state.series.wMaxPulses, 1);
     uint16_t* grown = memory::allocateArray<uint16_t>(capacity);
     if (grown == nullptr) {
         window.showMessage("Нет памяти для lpEtalonSequence!", "CM_INFO", MessageIcon::Warning);
         return false;
     }
-    const uint16_t kept =
-        state.lpEtalonSequence != nullptr ? std::min(state.wEtalonSequenceCapacity, capacity) : 0;
-    std::copy_n(state.lpEtalonSequence, kept, grown);
-    std::fill(grown + kept, grown + capacity, static_cast<uint16_t>(state.dwDefaultEtalon));
-    memory::release(state.lpEtalonSequence);
-    state.lpEtalonSequence = grown;
-    state.wEtalonSequenceCapacity = capacity;
-    state.wChainPulsesCapacity = state.wMaxPulses;
+    const uint16_t kept = state.selection.lpEtalonSequence != nullptr
+                              ? std::min(state.selection.wEtalonSequenceCapacity, capacity)
+                              : 0;
+    std::copy_n(state.selection.lpEtalonSequence, kept, grown);
+    std::fill(grown + kept, grown + capacity, static_cast<uint16_t>(state.selection.dwDefaultEtalon));
+    memory::release(state.selection.lpEtalonSequence);
+    state.selection.lpEtalonSequence = grown;
+    state.selection.wEtalonSequenceCapacity = capacity;
+    state.wChainPulsesCapacity = state.series.wMaxPulses;
     state.lpChainsHeader =
         getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity, state.lpChainsHeader);
     return state.lpChainsHeader != nullptr;
@@ -70,23 +73,24 @@ bool growToMostPulses(Window& window, AppState& state) {
 // A new random etalon sequence drawn from the required etalons. With no etalon required there is
 // nothing to draw from: the run stops with a message instead.
 void newData(Window& window, AppState& state) {
-    const uint16_t task = state.wTaskType;
+    const uint16_t task = state.task.wTaskType;
     applyEffectiveTask(state);
     // The task's form decides the button column (the selection button) and the subset painter.
-    if (state.wTaskType != task) window.invalidateAll(true);
-    state.wSeriesPulses = state.wPulsesNumber;
-    if (state.wTmin != 0) {
-        state.wMaxPulses = static_cast<uint16_t>(
-            (state.dwRequestedSeriesLength - state.wEtalonLength + state.wTmin) / state.wTmin);
+    if (state.task.wTaskType != task) window.invalidateAll(true);
+    state.series.wSeriesPulses = state.series.wPulsesNumber;
+    if (state.series.wTmin != 0) {
+        state.series.wMaxPulses = static_cast<uint16_t>(
+            (state.series.dwRequestedSeriesLength - state.alphabet.wEtalonLength + state.series.wTmin) /
+            state.series.wTmin);
     }
     if (!growToMostPulses(window, state)) return;
-    if (state.wRequiredQuantity == 0 || state.lpRequiredList == nullptr) {
+    if (state.selection.wRequiredQuantity == 0 || state.selection.lpRequiredList == nullptr) {
         window.showMessage("Не выбран ни один эталон!", "CM_INFO", MessageIcon::Warning);
         return;
     }
-    for (uint16_t i = 0; i < state.wMaxPulses; ++i) {
-        const int32_t r = (stdRand(state.states.dwRandState) >> 3) % state.wRequiredQuantity;
-        state.lpEtalonSequence[i] = state.lpRequiredList[r];
+    for (uint16_t i = 0; i < state.series.wMaxPulses; ++i) {
+        const int32_t r = (stdRand(state.states.dwRandState) >> 3) % state.selection.wRequiredQuantity;
+        state.selection.lpEtalonSequence[i] = state.selection.lpRequiredList[r];
     }
     window.sendCommand(CMD_TAKE_OVER);
 }
@@ -99,15 +103,15 @@ struct MarkedValues {
 };
 
 MarkedValues markedValues(const AppState& state) {
-    return {state.dwSeriesLength, state.wNoiseLevel, state.wLostDataLevel};
+    return {state.series.dwSeriesLength, state.noise.wNoiseLevel, state.noise.wLostDataLevel};
 }
 
 // A selector whose value in use changed is drawn anew, whether or not its row was clicked.
 void refreshRemarkedSelectors(Window& window, const AppState& state, const MarkedValues& before) {
-    const WindowLayout& layout = state.layout;
-    if (state.dwSeriesLength != before.length) window.invalidate(layout.rcLengthSelector, true);
-    if (state.wNoiseLevel != before.noise) window.invalidate(layout.rcNoiseSelector, true);
-    if (state.wLostDataLevel != before.lost && layout.hasLostSelector)
+    const WindowLayout& layout = state.painted.layout;
+    if (state.series.dwSeriesLength != before.length) window.invalidate(layout.rcLengthSelector, true);
+    if (state.noise.wNoiseLevel != before.noise) window.invalidate(layout.rcNoiseSelector, true);
+    if (state.noise.wLostDataLevel != before.lost && layout.hasLostSelector)
         window.invalidate(layout.rcLostSelector, true);
 }
 
@@ -116,17 +120,18 @@ void takeOver(Window& window, AppState& state) {
     takeOverRequestedSettings(state);
     refreshRemarkedSelectors(window, state, before);
     if (!growToMostPulses(window, state)) return;
-    if (state.wTaskType == TASK_DETECTION || state.wTaskType == TASK_RECOGNITION) {
-        std::fill_n(state.lpEtalonSequence, state.wMaxPulses, state.lpEtalonSequence[0]);
+    if (state.task.wTaskType == TASK_DETECTION || state.task.wTaskType == TASK_RECOGNITION) {
+        std::fill_n(state.selection.lpEtalonSequence, state.series.wMaxPulses,
+                    state.selection.lpEtalonSequence[0]);
     }
     window.sendCommand(CMD_MAKE_SERIES);
 }
 
 void makeSeries(Window& window, AppState& state) {
     const MarkedValues before = markedValues(state);
-    state.dwSeriesLength = state.dwRequestedSeriesLength;
-    state.wSeriesPulses = clampPulseCount(state, state.wPulsesNumber);
-    state.wNoiseLevel = state.wRequestedNoiseLevel;
+    state.series.dwSeriesLength = state.series.dwRequestedSeriesLength;
+    state.series.wSeriesPulses = clampPulseCount(state, state.series.wPulsesNumber);
+    state.noise.wNoiseLevel = state.noise.wRequestedNoiseLevel;
     refreshRemarkedSelectors(window, state, before);
     const bool made = makeSeriesInUse(window, state);
     if (state.lpSeriesHeader == nullptr) {
@@ -141,7 +146,7 @@ void makeSeries(Window& window, AppState& state) {
 
 void addNoiseToSeries(Window& window, AppState& state) {
     if (state.lpSeriesHeader == nullptr) return;
-    addNoise(static_cast<uint16_t>(state.wNoiseLevel), *state.lpSeriesHeader, state.states.dwNoiseSeed);
+    addNoise(static_cast<uint16_t>(state.noise.wNoiseLevel), *state.lpSeriesHeader, state.states.dwNoiseSeed);
     window.sendCommand(CMD_PROCESS);
 }
 
@@ -157,7 +162,7 @@ std::size_t storedSubsetCount(const SubsetPanel& panel) {
 }
 
 void openSubsetPanel(Window& window, AppState& state) {
-    state.dwViewMode = VIEW_SUBSETS;
+    state.view.dwViewMode = VIEW_SUBSETS;
     refreshGraph(window, state, true);
 }
 
@@ -165,17 +170,18 @@ void openSubsetPanel(Window& window, AppState& state) {
 // subset panel's tuple being composed and stored tuples.
 ProcessingRequest processingRequest(AppState& state) {
     const std::span<const PulseHeader> alphabet(
-        state.Alphabet, std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
+        state.alphabet.Alphabet, std::min<uint16_t>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY));
     ProcessingRequest request;
     request.pulses.alphabet = alphabet;
     request.pulses.candidates = std::span<const uint16_t>(
-        state.lpRequiredList, state.lpRequiredList != nullptr ? state.wRequiredQuantity : 0);
-    request.pulses.Tmin = request.tuples.Tmin = state.wTmin;
-    request.pulses.Tmax = request.tuples.Tmax = state.wTmax;
-    request.pulses.level = request.tuples.level = state.wProcessingEnergyLevel;
+        state.selection.lpRequiredList,
+        state.selection.lpRequiredList != nullptr ? state.selection.wRequiredQuantity : 0);
+    request.pulses.Tmin = request.tuples.Tmin = state.series.wTmin;
+    request.pulses.Tmax = request.tuples.Tmax = state.series.wTmax;
+    request.pulses.level = request.tuples.level = state.noise.wProcessingEnergyLevel;
     request.tuples.alphabet = alphabet;
-    request.tuples.proceeding = state.wSubsetProceeding;
-    request.tuples.debugRepeat = &state.dwDebugRepeat;
+    request.tuples.proceeding = state.subsets.wSubsetProceeding;
+    request.tuples.debugRepeat = &state.view.dwDebugRepeat;
     const SubsetPanel& panel = state.subsetPanel;
     request.tuple = composedSubset(panel);
     request.sizes = std::span<const int32_t>(panel.selectedSubsetArraySize, storedSubsetCount(panel));
@@ -187,9 +193,9 @@ ProcessingRequest processingRequest(AppState& state) {
 // without its tuples opens the subset panel to compose them: detection then stops (as
 // PROCESSING_FAILED), recognition with nothing composed is skipped and the run goes on.
 int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
-    const Algorithm algorithm = algorithmFor(state.wTaskType, state.wSeriesType);
+    const Algorithm algorithm = algorithmFor(state.task.wTaskType, state.task.wSeriesType);
     if (isTuplesAlgorithm(algorithm)) {
-        const bool recognition = state.wTaskType == TASK_TUPLES_RECOGNITION;
+        const bool recognition = state.task.wTaskType == TASK_TUPLES_RECOGNITION;
         const SubsetPanel& panel = state.subsetPanel;
         if (composedSubset(panel).empty() || (recognition && storedSubsetCount(panel) == 0)) {
             openSubsetPanel(window, state);
@@ -204,13 +210,14 @@ void process(Window& window, AppState& state) {
     if (state.lpSeriesHeader == nullptr) return;
     // A run that failed has said why and written nothing: it is neither described nor shown.
     if (runAlgorithm(window, state, *state.lpSeriesHeader) == PROCESSING_FAILED) return;
-    if (addToChainsHeader(window, state.wSeriesType, state.wTaskType, state.wMakingEnergyLevel,
-                          state.wProcessingEnergyLevel, state.lpChainsHeader) == 0) {
+    if (addToChainsHeader(window, state.task.wSeriesType, state.task.wTaskType,
+                          state.noise.wMakingEnergyLevel, state.noise.wProcessingEnergyLevel,
+                          state.lpChainsHeader) == 0) {
         window.showMessage("Ошибка addToChainsHeader!", " About ChainsHeader ", MessageIcon::None);
         return;
     }
-    state.dwViewMode = VIEW_RESULT;
-    state.wResultKind = RESULT_PROCESSING;
+    state.view.dwViewMode = VIEW_RESULT;
+    state.view.wResultKind = RESULT_PROCESSING;
     ++state.dwCompletedRuns;
     window.sendCommand(CMD_REFRESH_RESULT);
 }
@@ -218,13 +225,13 @@ void process(Window& window, AppState& state) {
 // --- Refresh commands ------------------------------------------------------------------------
 
 void refreshResult(Window& window, AppState& state) {
-    refreshGraph(window, state, state.dwTypeMoreDetails == 0);
+    refreshGraph(window, state, state.view.dwTypeMoreDetails == 0);
     refreshFlaggedAreas(window, state);
 }
 
 void applySelectors(Window& window, AppState& state) {
-    const int32_t length = state.dwSeriesLengthIndex, noise = state.dwNoiseLevelIndex,
-                  lost = state.dwLostDataIndex;
+    const int32_t length = state.series.dwSeriesLengthIndex, noise = state.noise.dwNoiseLevelIndex,
+                  lost = state.noise.dwLostDataIndex;
     chooseSeriesLength(state, length);
     chooseNoiseLevel(state, noise);
     chooseLostData(state, lost);
@@ -236,19 +243,19 @@ void applySelectors(Window& window, AppState& state) {
 // amplitude the cells are scaled for). Beside detection the selection button may change its offer.
 void markEtalon(Window& window, AppState& state) {
     refreshGraph(window, state, true);
-    if (state.wTaskType != TASK_DETECTION && state.layout.hasSelectButton) {
-        window.invalidate(state.layout.rcSelectButton, true);
+    if (state.task.wTaskType != TASK_DETECTION && state.painted.layout.hasSelectButton) {
+        window.invalidate(state.painted.layout.rcSelectButton, true);
     }
 }
 
 void refreshAlphabet(Window& window, AppState& state) {
     refreshGraph(window, state, true);
-    if (state.wTaskType != TASK_DETECTION && state.layout.hasSelectButton) {
-        window.invalidate(state.layout.rcSelectButton, true);
+    if (state.task.wTaskType != TASK_DETECTION && state.painted.layout.hasSelectButton) {
+        window.invalidate(state.painted.layout.rcSelectButton, true);
     }
-    if (state.dwRedrawButtons != 0) {
+    if (state.redraw.dwRedrawButtons != 0) {
         refreshButtonArea(window, state);
-        state.dwRedrawButtons = 0;
+        state.redraw.dwRedrawButtons = 0;
     }
 }
 
@@ -256,10 +263,10 @@ void refreshAlphabet(Window& window, AppState& state) {
 // with the few pixels round them that the chosen row's highlighted thumbnails reach.
 void refreshSubsetCells(Window& window, AppState& state) {
     constexpr int32_t HIGHLIGHT_REACH = 3;
-    const std::size_t rows = std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u,
-                                                   state.subsetPanelGeometry.rowFrames.size());
+    const std::vector<Rect>& frames = drawnSubsetPanel(state.painted).rowFrames;
+    const std::size_t rows = std::min<std::size_t>(storedSubsetCount(state.subsetPanel) + 1u, frames.size());
     for (std::size_t k = 0; k < rows; ++k) {
-        const Rect& frame = state.subsetPanelGeometry.rowFrames[k];
+        const Rect& frame = frames[k];
         window.invalidate({frame.left - HIGHLIGHT_REACH, frame.top - HIGHLIGHT_REACH,
                            frame.right + HIGHLIGHT_REACH, frame.bottom + HIGHLIGHT_REACH},
                           true);
@@ -274,9 +281,9 @@ void refreshFlaggedSelectors(Window& window, AppState& state) {
         int32_t& flag;
         const Rect& area;
     };
-    const Flagged selectors[] = {{state.dwRedrawLength, state.layout.rcLengthSelector},
-                                 {state.dwRedrawNoise, state.layout.rcNoiseSelector},
-                                 {state.dwRedrawLost, state.layout.rcLostSelector}};
+    const Flagged selectors[] = {{state.redraw.dwRedrawLength, state.painted.layout.rcLengthSelector},
+                                 {state.redraw.dwRedrawNoise, state.painted.layout.rcNoiseSelector},
+                                 {state.redraw.dwRedrawLost, state.painted.layout.rcLostSelector}};
     for (const Flagged& selector : selectors) {
         if (selector.flag == 0) continue;
         window.invalidate(selector.area, true);
@@ -298,7 +305,9 @@ void dispatchCommand(Window& window, AppState& state, int command) {
         case CMD_REFRESH_ALPHABET: refreshAlphabet(window, state); break;
         case CMD_MAKE_SERIES: makeSeries(window, state); break;
         case CMD_REFRESH_RESULT: refreshResult(window, state); break;
-        case CMD_REFRESH_SUBSET_PANEL: window.invalidate(state.subsetPanelGeometry.subsetArea, true); break;
+        case CMD_REFRESH_SUBSET_PANEL:
+            window.invalidate(drawnSubsetPanel(state.painted).subsetArea, true);
+            break;
         case CMD_REFRESH_GRAPH: refreshGraph(window, state, true); break;
         case CMD_REFRESH_GRAPH_KEEP: refreshGraph(window, state, false); break;
         case CMD_REFRESH_SUBSET_CELLS: refreshSubsetCells(window, state); break;
@@ -309,7 +318,7 @@ void dispatchCommand(Window& window, AppState& state, int command) {
             break;
     }
     // Whatever left the parameters panel ends the hovers of its handles, which hold the mouse.
-    if (state.dwViewMode != VIEW_PARAMETERS) endParamsPanelHovers(window, state);
+    if (state.view.dwViewMode != VIEW_PARAMETERS) endParamsPanelHovers(window, state);
 }
 
 }  // namespace tessaline

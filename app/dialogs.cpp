@@ -71,13 +71,14 @@ std::string upperBoundText(double value) { return formatted("%.5g", value); }
 DialogForm seriesParametersForm(const AppState& state) {
     DialogForm form{DIALOG_SERIES_PARAMETERS, "Create Series", {}};
     addGroup(form, "Parameters for creating series");
-    addEdit(form, EDIT_SERIES_LENGTH, "Samples Length", state.dwSeriesLength);
-    addEdit(form, EDIT_TMIN, "Min Length of Interval", state.wTmin);
-    addEdit(form, EDIT_TMAX, "Max Length of Interval", state.wTmax);
-    addEdit(form, EDIT_ETALON_NUMBER, "Etalon Number", state.dwCurrentEtalon);
-    addEdit(form, EDIT_MAKING_LEVEL, "Saved Energy Level (from 0 to 100)", state.wMakingEnergyLevel);
+    addEdit(form, EDIT_SERIES_LENGTH, "Samples Length", state.series.dwSeriesLength);
+    addEdit(form, EDIT_TMIN, "Min Length of Interval", state.series.wTmin);
+    addEdit(form, EDIT_TMAX, "Max Length of Interval", state.series.wTmax);
+    addEdit(form, EDIT_ETALON_NUMBER, "Etalon Number", state.selection.dwCurrentEtalon);
+    addEdit(form, EDIT_MAKING_LEVEL, "Saved Energy Level (from 0 to 100)", state.noise.wMakingEnergyLevel);
     addGroup(form, "Parameters for processing series");
-    addEdit(form, EDIT_PROCESSING_LEVEL, "Saved Energy Level (from 0 to 100)", state.wProcessingEnergyLevel);
+    addEdit(form, EDIT_PROCESSING_LEVEL, "Saved Energy Level (from 0 to 100)",
+            state.noise.wProcessingEnergyLevel);
     return form;
 }
 
@@ -85,7 +86,7 @@ void acceptSeriesParameters(AppState& state, const DialogForm& form) {
     state.staging.dwSeriesLength = static_cast<uint32_t>(numberOf(form, EDIT_SERIES_LENGTH));
     state.staging.wTmin = static_cast<uint16_t>(numberOf(form, EDIT_TMIN));
     state.staging.wTmax = static_cast<uint16_t>(numberOf(form, EDIT_TMAX));
-    state.dwDefaultEtalon = numberOf(form, EDIT_ETALON_NUMBER);
+    state.selection.dwDefaultEtalon = numberOf(form, EDIT_ETALON_NUMBER);
     state.staging.wMakingEnergyLevel = static_cast<uint16_t>(numberOf(form, EDIT_MAKING_LEVEL));
     state.staging.wProcessingEnergyLevel = static_cast<uint16_t>(numberOf(form, EDIT_PROCESSING_LEVEL));
 }
@@ -95,44 +96,45 @@ DialogForm locationParametersForm(const AppState& state) {
     addGroup(form, " Number of Pulses in Series ");
     addEdit(form, EDIT_PULSES_FROM, "from", state.staging.wLeastPulses);
     addEdit(form, EDIT_PULSES_TO, "to", state.staging.wMostPulses);
-    addEdit(form, EDIT_PULSES_INCREMENT, "incr.", state.wPulsesIncrement);
-    addEdit(form, EDIT_REPEATS, "Number of Repeats", state.wRepeats);
+    addEdit(form, EDIT_PULSES_INCREMENT, "incr.", state.grid.wPulsesIncrement);
+    addEdit(form, EDIT_REPEATS, "Number of Repeats", state.grid.wRepeats);
     addGroup(form, " Noise parameters ");
-    addEdit(form, EDIT_NOISE_FROM, "Initial Level", state.wNoiseFrom);
-    addEdit(form, EDIT_NOISE_STEPS, "Number of Steps in Simulation", state.wNoiseSteps);
-    addEdit(form, EDIT_NOISE_INCREMENT, "Noise Increment per Step", state.wNoiseIncrement);
+    addEdit(form, EDIT_NOISE_FROM, "Initial Level", state.grid.wNoiseFrom);
+    addEdit(form, EDIT_NOISE_STEPS, "Number of Steps in Simulation", state.grid.wNoiseSteps);
+    addEdit(form, EDIT_NOISE_INCREMENT, "Noise Increment per Step", state.grid.wNoiseIncrement);
     return form;
 }
 
 void acceptLocationParameters(AppState& state, const DialogForm& form) {
     state.staging.wLeastPulses = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_FROM));
     state.staging.wMostPulses = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_TO));
-    state.wPulsesIncrement = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_INCREMENT));
-    state.wNoiseFrom = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_FROM));
-    state.wNoiseSteps = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_STEPS));
-    state.wNoiseIncrement = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_INCREMENT));
-    state.wRepeats = static_cast<uint16_t>(numberOf(form, EDIT_REPEATS));
+    state.grid.wPulsesIncrement = static_cast<uint16_t>(numberOf(form, EDIT_PULSES_INCREMENT));
+    state.grid.wNoiseFrom = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_FROM));
+    state.grid.wNoiseSteps = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_STEPS));
+    state.grid.wNoiseIncrement = static_cast<uint16_t>(numberOf(form, EDIT_NOISE_INCREMENT));
+    state.grid.wRepeats = static_cast<uint16_t>(numberOf(form, EDIT_REPEATS));
 }
 
 DialogForm statisticsDisplayForm(const AppState& state, bool recognition) {
     DialogForm form{recognition ? DIALOG_RECOGNITION_STATISTICS_DISPLAY : DIALOG_STATISTICS_DISPLAY,
                     recognition ? "Show Statistical Simulation" : " Show Statistical Simulation parameters",
                     {}};
-    const int32_t handling = state.dwHandlingCase;
+    const int32_t handling = state.statistics.dwHandlingCase;
     addGroup(form, " Handling case ");
     addRadio(form, RADIO_RESTORING_ERROR, "restoring error", handling != 2 && !(recognition && handling == 3),
              1);
     addRadio(form, RADIO_DETECTION_ERROR, "detection error", handling == 2, 1);
     if (recognition) addRadio(form, RADIO_RECOGNITION_ERROR, "recognition error", handling == 3, 1);
     addGroup(form, " View case ");
-    addRadio(form, RADIO_COMPONENTWISE, "componentwise", state.dwViewCase != 2, 2);
-    addRadio(form, RADIO_SUMMARY_VIEW, "summary view", state.dwViewCase == 2, 2);
+    addRadio(form, RADIO_COMPONENTWISE, "componentwise", state.statistics.dwViewCase != 2, 2);
+    addRadio(form, RADIO_SUMMARY_VIEW, "summary view", state.statistics.dwViewCase == 2, 2);
     addGroup(form, " Upper bound case ");
-    addCheck(form, CHECK_FIXED_UPPER_BOUND, "fixed upper bound", state.dwFixedUpperBound != 0);
+    addCheck(form, CHECK_FIXED_UPPER_BOUND, "fixed upper bound", state.statistics.dwFixedUpperBound != 0);
     form.controls.push_back({0, ControlKind::Label, "upper bound", false, true, 0});
     form.controls.push_back(
-        {EDIT_UPPER_BOUND, ControlKind::Edit, upperBoundText(state.dUpperBound), false, true, 0});
-    if (recognition) addCheck(form, CHECK_BOUNDS_INCLUDED, "bounds incl.", state.dwBoundsIncluded != 0);
+        {EDIT_UPPER_BOUND, ControlKind::Edit, upperBoundText(state.statistics.dUpperBound), false, true, 0});
+    if (recognition)
+        addCheck(form, CHECK_BOUNDS_INCLUDED, "bounds incl.", state.statistics.dwBoundsIncluded != 0);
     return form;
 }
 
@@ -142,17 +144,17 @@ void acceptStatisticsDisplay(AppState& state, const DialogForm& form, bool recog
     // without "recognition error") survives OK.
     const DialogForm shown = statisticsDisplayForm(state, recognition);
     const auto clicked = [&](int id) { return checkedIn(form, id) && !checkedIn(shown, id); };
-    if (clicked(RADIO_RESTORING_ERROR)) state.dwHandlingCase = 1;
-    if (clicked(RADIO_DETECTION_ERROR)) state.dwHandlingCase = 2;
-    if (recognition && clicked(RADIO_RECOGNITION_ERROR)) state.dwHandlingCase = 3;
-    if (clicked(RADIO_COMPONENTWISE)) state.dwViewCase = 1;
-    if (clicked(RADIO_SUMMARY_VIEW)) state.dwViewCase = 2;
-    state.dwFixedUpperBound = checkedIn(form, CHECK_FIXED_UPPER_BOUND) ? 1 : 0;
-    if (state.dwFixedUpperBound != 0) {
+    if (clicked(RADIO_RESTORING_ERROR)) state.statistics.dwHandlingCase = 1;
+    if (clicked(RADIO_DETECTION_ERROR)) state.statistics.dwHandlingCase = 2;
+    if (recognition && clicked(RADIO_RECOGNITION_ERROR)) state.statistics.dwHandlingCase = 3;
+    if (clicked(RADIO_COMPONENTWISE)) state.statistics.dwViewCase = 1;
+    if (clicked(RADIO_SUMMARY_VIEW)) state.statistics.dwViewCase = 2;
+    state.statistics.dwFixedUpperBound = checkedIn(form, CHECK_FIXED_UPPER_BOUND) ? 1 : 0;
+    if (state.statistics.dwFixedUpperBound != 0) {
         const DialogControl* edit = form.find(EDIT_UPPER_BOUND);
-        state.dUpperBound = edit == nullptr ? 0.0 : editReal(edit->text);
+        state.statistics.dUpperBound = edit == nullptr ? 0.0 : editReal(edit->text);
     }
-    if (recognition) state.dwBoundsIncluded = checkedIn(form, CHECK_BOUNDS_INCLUDED) ? 1 : 0;
+    if (recognition) state.statistics.dwBoundsIncluded = checkedIn(form, CHECK_BOUNDS_INCLUDED) ? 1 : 0;
 }
 
 bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& refusal) {
@@ -167,13 +169,14 @@ bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& ref
 std::string seriesParametersRefusal(const AppState& state, const DialogForm& form) {
     // Read as OK would store them: the edits truncated to their fields' widths.
     const auto field16 = [&](int id) { return static_cast<uint16_t>(numberOf(form, id)); };
-    std::string refused = seriesSettingsRefusal(state.wEtalonLength, field16(EDIT_TMIN), field16(EDIT_TMAX),
-                                                static_cast<uint32_t>(numberOf(form, EDIT_SERIES_LENGTH)));
+    std::string refused =
+        seriesSettingsRefusal(state.alphabet.wEtalonLength, field16(EDIT_TMIN), field16(EDIT_TMAX),
+                              static_cast<uint32_t>(numberOf(form, EDIT_SERIES_LENGTH)));
     if (!refused.empty()) return refused;
     const int32_t etalon = numberOf(form, EDIT_ETALON_NUMBER);
-    if (etalon < 1 || etalon > state.wEtalonsQuantity) {
+    if (etalon < 1 || etalon > state.alphabet.wEtalonsQuantity) {
         return formatted("Неверно задан dwDefaultEtalon!\n\ndwDefaultEtalon: %d (нужно от 1 до %d)\n", etalon,
-                         state.wEtalonsQuantity);
+                         state.alphabet.wEtalonsQuantity);
     }
     for (const auto& [id, name] : {std::pair{EDIT_MAKING_LEVEL, "wMakingEnergyLevel"},
                                    std::pair{EDIT_PROCESSING_LEVEL, "wProcessingEnergyLevel"}}) {

@@ -27,36 +27,38 @@ bool viewSeriesParameters(Window& window, AppState& state) {
     ParamsHeader* record = getParamsHeader(window, state.lpSeriesHeader, state.lpParamsHeader);
     if (record == nullptr) return false;
     state.lpParamsHeader = record;
-    state.dwViewMode = VIEW_PARAMETERS;
-    window.invalidate(graphInvalidationArea(state.layout), true);
+    state.view.dwViewMode = VIEW_PARAMETERS;
+    window.invalidate(graphInvalidationArea(state.painted.layout), true);
     return true;
 }
 
 void chooseTask(Window& window, AppState& state, int entry) {
     checkOnly(window, TASK_ENTRIES, entry);
-    const bool tuplesSeries = isTuplesSeriesType(state.wSeriesType);
+    const bool tuplesSeries = isTuplesSeriesType(state.task.wSeriesType);
     switch (entry) {
         case CMD_TASK_DETECTION:
-            state.wSelectedTask = TASK_DETECTION;
+            state.task.wSelectedTask = TASK_DETECTION;
             if (tuplesSeries) {
-                state.wTaskType = TASK_TUPLES_DETECTION;
+                state.task.wTaskType = TASK_TUPLES_DETECTION;
                 break;
             }
-            state.wTaskType = TASK_DETECTION;
-            std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-            if (state.dwCurrentEtalon >= 1 && state.dwCurrentEtalon <= ALPHABET_CAPACITY) {
-                state.wRequiredFlags[state.dwCurrentEtalon - 1] = 1;
+            state.task.wTaskType = TASK_DETECTION;
+            std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+                      uint16_t{0});
+            if (state.selection.dwCurrentEtalon >= 1 &&
+                state.selection.dwCurrentEtalon <= ALPHABET_CAPACITY) {
+                state.selection.wRequiredFlags[state.selection.dwCurrentEtalon - 1] = 1;
             }
             rebuildRequiredList(state);
             break;
         case CMD_TASK_RECOGNITION:
-            state.wSelectedTask = state.wTaskType = TASK_RECOGNITION;
-            if (tuplesSeries) state.wTaskType = TASK_TUPLES_RECOGNITION;
+            state.task.wSelectedTask = state.task.wTaskType = TASK_RECOGNITION;
+            if (tuplesSeries) state.task.wTaskType = TASK_TUPLES_RECOGNITION;
             break;
-        case CMD_TASK_JOINT: state.wSelectedTask = state.wTaskType = TASK_JOINT; break;
+        case CMD_TASK_JOINT: state.task.wSelectedTask = state.task.wTaskType = TASK_JOINT; break;
         case CMD_TASK_SERIES_PROCESSING:
-            state.wSelectedTask = state.wTaskType = TASK_SERIES_PROCESSING;
-            state.wResultKind = RESULT_PROCESSING;
+            state.task.wSelectedTask = state.task.wTaskType = TASK_SERIES_PROCESSING;
+            state.view.wResultKind = RESULT_PROCESSING;
             window.sendCommand(CMD_NONE);
             break;
         default: break;
@@ -76,18 +78,18 @@ uint16_t seriesTypeOfEntry(int entry) {
 
 // Whole pulses lose no data: the lost-data level goes to 0 and both energy levels to 100.
 void chooseSeriesType(Window& window, AppState& state, int entry) {
-    state.wSeriesType = seriesTypeOfEntry(entry);
+    state.task.wSeriesType = seriesTypeOfEntry(entry);
     checkOnly(window, SERIES_TYPE_ENTRIES, entry);
-    if (isCutoffSeriesType(state.wSeriesType)) return;
-    state.dwLostDataIndex = 1;
-    state.wRequestedLostDataLevel = state.wLostDataLevel = 0;
-    state.wRequestedMakingEnergyLevel = state.wMakingEnergyLevel = 100;
-    state.wRequestedProcessingEnergyLevel = state.wProcessingEnergyLevel = 100;
+    if (isCutoffSeriesType(state.task.wSeriesType)) return;
+    state.noise.dwLostDataIndex = 1;
+    state.noise.wRequestedLostDataLevel = state.noise.wLostDataLevel = 0;
+    state.noise.wRequestedMakingEnergyLevel = state.noise.wMakingEnergyLevel = 100;
+    state.noise.wRequestedProcessingEnergyLevel = state.noise.wProcessingEnergyLevel = 100;
     state.staging.wMakingEnergyLevel = state.staging.wProcessingEnergyLevel = 100;
 }
 
 void startRun(Window& window, AppState& state, int command) {
-    state.wResultKind = RESULT_PROCESSING;
+    state.view.wResultKind = RESULT_PROCESSING;
     window.sendCommand(command);
 }
 
@@ -113,12 +115,12 @@ bool runMenuCommand(Window& window, AppState& state, int command) {
         case CMD_PROCESSING_NEXT_DATA: startRun(window, state, CMD_NEW_DATA); return true;
         case CMD_MORE_DETAILS: window.sendCommand(CMD_PROCESS); return true;
         case CMD_TYPE_MORE_DETAILS:  // the refresh of the result covers all it changes
-            state.dwTypeMoreDetails = 1;
+            state.view.dwTypeMoreDetails = 1;
             window.sendCommand(CMD_REFRESH_RESULT);
             return false;
         case CMD_FIXED_CASE:
         case CMD_UNFIXED_CASE:
-            state.wSeriesType = command == CMD_FIXED_CASE ? SERIES_FIXED_WHOLE : SERIES_UNFIXED_WHOLE;
+            state.task.wSeriesType = command == CMD_FIXED_CASE ? SERIES_FIXED_WHOLE : SERIES_UNFIXED_WHOLE;
             startRun(window, state, CMD_NEW_DATA);
             return true;
         case CMD_REPEAT_DETECTION:
@@ -126,7 +128,7 @@ bool runMenuCommand(Window& window, AppState& state, int command) {
         case CMD_REPEAT_JOINT:
         case CMD_REPEAT_SERIES_PROCESSING: {
             const uint16_t tasks[] = {TASK_DETECTION, TASK_RECOGNITION, TASK_JOINT, TASK_SERIES_PROCESSING};
-            state.wSelectedTask = tasks[command - CMD_REPEAT_DETECTION];
+            state.task.wSelectedTask = tasks[command - CMD_REPEAT_DETECTION];
             startRun(window, state, CMD_NEW_DATA);
             return true;
         }
@@ -142,7 +144,7 @@ bool runMenuCommand(Window& window, AppState& state, int command) {
         case CMD_STATISTICAL_SIMULATION: statisticalSimulationCommand(window, state); return true;
         case CMD_SHOW_STATISTICAL_SIMULATION: return showStatisticalSimulationCommand(window, state);
         case CMD_DEBUGGING_REPEAT:
-            state.dwDebugRepeat = 1;
+            state.view.dwDebugRepeat = 1;
             startRun(window, state, CMD_PROCESS);
             return true;
         default: break;

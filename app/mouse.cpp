@@ -17,56 +17,60 @@ bool subsetEmpty(const AppState& state) { return state.subsetPanel.dwEntries == 
 
 // Leaves the panels for the subset view, where a tuples series gets its tuple composed.
 void openSubsetView(Window& window, AppState& state) {
-    state.dwViewMode = VIEW_SUBSETS;
+    state.view.dwViewMode = VIEW_SUBSETS;
     window.sendCommand(CMD_SELECT_SET_OF_PULSES);
 }
 
 bool clickRestart(Window& window, AppState& state, Point at) {
-    if (!hitsRect(state.layout.rcRestartButton, at)) return false;
-    if (isTuplesSeriesType(state.wSeriesType)) {
+    if (!hitsRect(state.painted.layout.rcRestartButton, at)) return false;
+    if (isTuplesSeriesType(state.task.wSeriesType)) {
         openSubsetView(window, state);
         return true;
     }
-    state.dwViewMode = VIEW_ALPHABET;
-    state.dwRedrawButtons = 1;
+    state.view.dwViewMode = VIEW_ALPHABET;
+    state.redraw.dwRedrawButtons = 1;
     window.sendCommand(CMD_REFRESH_ALPHABET);
     return true;
 }
 
 // Next in the result, subset and parameters views.
 bool clickNext(Window& window, AppState& state, Point at) {
-    if (!hitsRect(state.layout.rcNextButton, at)) return false;
-    const bool tuplesSeries = state.dwViewMode == VIEW_PARAMETERS ? isTuplesSeriesType(state.wSeriesType)
-                                                                  : state.wSeriesType == SERIES_FIXED_TUPLES;
+    if (!hitsRect(state.painted.layout.rcNextButton, at)) return false;
+    const bool tuplesSeries = state.view.dwViewMode == VIEW_PARAMETERS
+                                  ? isTuplesSeriesType(state.task.wSeriesType)
+                                  : state.task.wSeriesType == SERIES_FIXED_TUPLES;
     if (tuplesSeries && subsetEmpty(state)) {
         openSubsetView(window, state);
         return true;
     }
-    if (state.dwViewMode == VIEW_SUBSETS && !storeComposedSubset(window, state)) {
+    if (state.view.dwViewMode == VIEW_SUBSETS && !storeComposedSubset(window, state)) {
         window.sendCommand(CMD_REFRESH_SUBSET_CELLS);
         return true;
     }
     clearSelectorRedraws(state);
-    state.dwRedrawButtons = 1;
+    state.redraw.dwRedrawButtons = 1;
     showNewData(window, state);
     return true;
 }
 
 bool clickExit(Window& window, const AppState& state, Point at) {
-    if (!hitsRect(state.layout.rcExitButton, at)) return false;
+    if (!hitsRect(state.painted.layout.rcExitButton, at)) return false;
     window.sendCommand(CMD_CLOSE);
     return true;
 }
 
 // Select All / Unselect All, as the button last offered.
 bool clickSelectionButton(Window& window, AppState& state, Point at) {
-    if (!hasSelectionButton(state.wTaskType) || !hitsRect(state.layout.rcSelectButton, at)) return false;
-    const uint16_t flag = state.dwSelectAllShown != 0 ? 1 : 0;
-    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-    std::fill_n(state.wRequiredFlags, std::min<int>(state.wEtalonsQuantity, ALPHABET_CAPACITY), flag);
+    if (!hasSelectionButton(state.task.wTaskType) || !hitsRect(state.painted.layout.rcSelectButton, at))
+        return false;
+    const uint16_t flag = shownSelectAll(state.painted) != 0 ? 1 : 0;
+    std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+              uint16_t{0});
+    std::fill_n(state.selection.wRequiredFlags,
+                std::min<int>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY), flag);
     rebuildRequiredList(state);
-    if (state.dwViewMode != VIEW_ALPHABET) state.dwRedrawButtons = 1;
-    state.dwViewMode = VIEW_ALPHABET;
+    if (state.view.dwViewMode != VIEW_ALPHABET) state.redraw.dwRedrawButtons = 1;
+    state.view.dwViewMode = VIEW_ALPHABET;
     window.sendCommand(CMD_REFRESH_ALPHABET);
     return true;
 }
@@ -84,9 +88,9 @@ enum class Selector { Length, Noise, Lost };
 
 void setSelectorIndex(AppState& state, Selector selector, int32_t index) {
     switch (selector) {
-        case Selector::Length: state.dwSeriesLengthIndex = index; break;
-        case Selector::Noise: state.dwNoiseLevelIndex = index; break;
-        case Selector::Lost: state.dwLostDataIndex = index; break;
+        case Selector::Length: state.series.dwSeriesLengthIndex = index; break;
+        case Selector::Noise: state.noise.dwNoiseLevelIndex = index; break;
+        case Selector::Lost: state.noise.dwLostDataIndex = index; break;
     }
 }
 
@@ -94,34 +98,34 @@ void setSelectorIndex(AppState& state, Selector selector, int32_t index) {
 // still needs its tuple or the subset view has nothing to store.
 void chooseLengthOrNoise(Window& window, AppState& state, Selector selector, int32_t index) {
     if (selector == Selector::Length) {
-        state.dwRedrawLength = index != state.dwSeriesLengthIndex ? 1 : 0;
+        state.redraw.dwRedrawLength = index != state.series.dwSeriesLengthIndex ? 1 : 0;
         chooseSeriesLength(state, index);
     } else {
-        state.dwRedrawNoise = index != state.dwNoiseLevelIndex ? 1 : 0;
+        state.redraw.dwRedrawNoise = index != state.noise.dwNoiseLevelIndex ? 1 : 0;
         chooseNoiseLevel(state, index);
     }
-    if (isTuplesSeriesType(state.wSeriesType) && subsetEmpty(state)) {
+    if (isTuplesSeriesType(state.task.wSeriesType) && subsetEmpty(state)) {
         openSubsetView(window, state);
         return;
     }
-    if (state.dwViewMode == VIEW_SUBSETS && !storeComposedSubset(window, state)) {
+    if (state.view.dwViewMode == VIEW_SUBSETS && !storeComposedSubset(window, state)) {
         refreshFlaggedSelectors(window, state);  // the chosen row moved all the same
         window.sendCommand(CMD_REFRESH_SUBSET_CELLS);
         return;
     }
-    if (state.dwViewMode != VIEW_RESULT) state.dwRedrawButtons = 1;
+    if (state.view.dwViewMode != VIEW_RESULT) state.redraw.dwRedrawButtons = 1;
     showNewData(window, state);
 }
 
 void chooseLostLevel(Window& window, AppState& state, int32_t index) {
-    if (state.dwViewMode != VIEW_RESULT) state.dwRedrawButtons = 1;
-    state.dwRedrawLost = index != state.dwLostDataIndex ? 1 : 0;
+    if (state.view.dwViewMode != VIEW_RESULT) state.redraw.dwRedrawButtons = 1;
+    state.redraw.dwRedrawLost = index != state.noise.dwLostDataIndex ? 1 : 0;
     chooseLostData(state, index);
     showNewData(window, state);
 }
 
 void chooseSelectorEntry(Window& window, AppState& state, Selector selector, int32_t index) {
-    if (state.wRequiredQuantity == 0) {
+    if (state.selection.wRequiredQuantity == 0) {
         setSelectorIndex(state, selector, index);
         window.sendCommand(CMD_APPLY_SELECTORS);
         return;
@@ -142,9 +146,10 @@ bool clickSelectors(Window& window, AppState& state, Point at) {
         bool offered;
     };
     const Group groups[] = {
-        {Selector::Length, state.LengthItemRects, state.SeriesLengthChoices, true},
-        {Selector::Noise, state.NoiseItemRects, state.NoiseLevelChoices, true},
-        {Selector::Lost, state.LostItemRects, state.LostDataChoices, hasLostDataSelector(state.wSeriesType)}};
+        {Selector::Length, state.painted.lengthRows, state.series.SeriesLengthChoices, true},
+        {Selector::Noise, state.painted.noiseRows, state.noise.NoiseLevelChoices, true},
+        {Selector::Lost, state.painted.lostRows, state.noise.LostDataChoices,
+         hasLostDataSelector(state.task.wSeriesType)}};
     for (const Group& group : groups) {
         const int row = group.offered ? selectorRow(group.rows, group.choices, at) : -1;
         if (row < 0) continue;
@@ -163,23 +168,24 @@ bool clickLastTargets(Window& window, AppState& state, Point at) {
 // An etalon cell of the alphabet: the single selection of detection moves to it, any other task
 // toggles it.
 bool clickEtalonCell(Window& window, AppState& state, Point at) {
-    const int cells = std::min(state.layout.cellCount, ALPHABET_CAPACITY);
+    const int cells = std::min(state.painted.layout.cellCount, ALPHABET_CAPACITY);
     for (int i = 0; i < cells; ++i) {
-        if (!hitsRect(state.layout.rcEtalonCells[i], at)) continue;
-        if (state.wTaskType == TASK_DETECTION) {
-            if (state.wRequiredFlags[i] == 0) {
-                std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-                state.wRequiredFlags[i] = 1;
+        if (!hitsRect(state.painted.layout.rcEtalonCells[i], at)) continue;
+        if (state.task.wTaskType == TASK_DETECTION) {
+            if (state.selection.wRequiredFlags[i] == 0) {
+                std::fill(std::begin(state.selection.wRequiredFlags),
+                          std::end(state.selection.wRequiredFlags), uint16_t{0});
+                state.selection.wRequiredFlags[i] = 1;
             }
-            state.dwRedrawButtons = 1;
+            state.redraw.dwRedrawButtons = 1;
             clearSelectorRedraws(state);
         } else {
-            state.wRequiredFlags[i] = state.wRequiredFlags[i] != 0 ? 0 : 1;
+            state.selection.wRequiredFlags[i] = state.selection.wRequiredFlags[i] != 0 ? 0 : 1;
         }
-        state.dwViewMode = VIEW_ALPHABET;
+        state.view.dwViewMode = VIEW_ALPHABET;
         rebuildRequiredList(state);
-        state.dwPreviousEtalon = state.dwCurrentEtalon;
-        state.dwCurrentEtalon = i + 1;
+        state.selection.dwPreviousEtalon = state.selection.dwCurrentEtalon;
+        state.selection.dwCurrentEtalon = i + 1;
         window.sendCommand(CMD_MARK_ETALON);
         return true;
     }
@@ -189,17 +195,17 @@ bool clickEtalonCell(Window& window, AppState& state, Point at) {
 // Next in the alphabet view: a new series of the selected etalons, once there are any; a tuples
 // series without its tuple opens the subset view first, shown at once.
 bool clickAlphabetNext(Window& window, AppState& state, Point at) {
-    if (!hitsRect(state.layout.rcNextButton, at)) return false;
+    if (!hitsRect(state.painted.layout.rcNextButton, at)) return false;
     rebuildRequiredList(state);
-    if (isTuplesSeriesType(state.wSeriesType) && subsetEmpty(state)) {
+    if (isTuplesSeriesType(state.task.wSeriesType) && subsetEmpty(state)) {
         openSubsetView(window, state);
         return true;
     }
-    if (state.wRequiredQuantity == 0) {
+    if (state.selection.wRequiredQuantity == 0) {
         window.sendCommand(CMD_NONE);
         return true;
     }
-    state.dwRedrawButtons = 1;
+    state.redraw.dwRedrawButtons = 1;
     clearSelectorRedraws(state);
     showNewData(window, state);
     return true;
@@ -207,8 +213,9 @@ bool clickAlphabetNext(Window& window, AppState& state, Point at) {
 
 // A stored tuple's row in the result view of tuple recognition: it becomes the tuple in use.
 bool clickTupleChooser(Window& window, AppState& state, Point at) {
-    if (state.wTaskType != TASK_TUPLES_RECOGNITION || !isTuplesSeriesType(state.wSeriesType)) return false;
-    const std::vector<Rect>& rows = state.tupleChooserRects;
+    if (state.task.wTaskType != TASK_TUPLES_RECOGNITION || !isTuplesSeriesType(state.task.wSeriesType))
+        return false;
+    const std::vector<Rect>& rows = state.painted.tupleRows;
     const auto hit =
         std::find_if(rows.begin(), rows.end(), [at](const Rect& row) { return hitsRect(row, at); });
     if (hit == rows.end()) return false;
@@ -221,7 +228,8 @@ bool clickTupleChooser(Window& window, AppState& state, Point at) {
             window, std::span<const int32_t>(panel.selectedSubsetArraySize, stored),
             std::span<const int32_t* const>(panel.subsetRows, stored),
             static_cast<uint16_t>(panel.dwReservedSubsets), static_cast<uint16_t>(panel.dwEntryCapacity),
-            panel.dwChosenSubset, state.wSubsetEmployment, state.wSubsetInitPosition, state.lpSeriesHeader);
+            panel.dwChosenSubset, state.subsets.wSubsetEmployment, state.subsets.wSubsetInitPosition,
+            state.lpSeriesHeader);
     }
     showNewData(window, state);
     return true;
@@ -255,7 +263,7 @@ bool hitsRect(const Rect& rect, Point at) noexcept {
 
 void mouseButtonDown(Window& window, AppState& state, Point at) {
     bool hit = false;
-    switch (state.dwViewMode) {
+    switch (state.view.dwViewMode) {
         case VIEW_ALPHABET: hit = clickInAlphabetView(window, state, at); break;
         case VIEW_RESULT: hit = clickInResultView(window, state, at); break;
         case VIEW_SUBSETS: hit = clickInSubsetView(window, state, at); break;
@@ -266,11 +274,11 @@ void mouseButtonDown(Window& window, AppState& state, Point at) {
 }
 
 void mouseMove(Window& window, AppState& state, Point at) {
-    if (state.dwViewMode == VIEW_PARAMETERS) moveOverParamsPanel(window, state, at);
+    if (state.view.dwViewMode == VIEW_PARAMETERS) moveOverParamsPanel(window, state, at);
 }
 
 void mouseButtonUp(Window& window, AppState& state, Point at) {
-    if (state.dwViewMode == VIEW_PARAMETERS) releaseOverParamsPanel(window, state, at);
+    if (state.view.dwViewMode == VIEW_PARAMETERS) releaseOverParamsPanel(window, state, at);
 }
 
 }  // namespace tessaline

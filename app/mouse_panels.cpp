@@ -28,8 +28,8 @@ void storeAndShowNewData(Window& window, AppState& state) {
         window.sendCommand(CMD_REFRESH_SUBSET_CELLS);
         return;
     }
-    state.dwRedrawButtons = 1;
-    state.dwRedrawLost = 0;
+    state.redraw.dwRedrawButtons = 1;
+    state.redraw.dwRedrawLost = 0;
     showNewData(window, state);
 }
 
@@ -47,7 +47,7 @@ void pressSubsetButton(Window& window, AppState& state, int button) {
         case SUBSET_CANCEL:
             deleteAllSubsetEntries(panel);
             clearSelectorRedraws(state);
-            state.dwRedrawButtons = 1;  // the result view adds Restart
+            state.redraw.dwRedrawButtons = 1;  // the result view adds Restart
             showNewData(window, state);
             break;
         case SUBSET_OK: storeAndShowNewData(window, state); break;
@@ -67,8 +67,8 @@ void pressSubsetButton(Window& window, AppState& state, int button) {
 // still needs its tuple, else to a new series.
 void leaveParamsPanel(Window& window, AppState& state) {
     window.placeTminEdit({});
-    if (isTuplesSeriesType(state.wSeriesType) && state.subsetPanel.dwEntries == 0) {
-        state.dwViewMode = VIEW_SUBSETS;
+    if (isTuplesSeriesType(state.task.wSeriesType) && state.subsetPanel.dwEntries == 0) {
+        state.view.dwViewMode = VIEW_SUBSETS;
         window.sendCommand(CMD_SELECT_SET_OF_PULSES);
         return;
     }
@@ -81,15 +81,16 @@ bool takeTypedTmin(Window& window, AppState& state) {
     std::string text = window.tminEditText();
     if (text.size() > EDIT_TEXT_LIMIT) text.resize(EDIT_TEXT_LIMIT);
     const int32_t typed = editNumber(text);
-    const std::string refused = typed < 1 || typed > UINT16_MAX
-                                    ? std::string("Неверно задан wTmin!")
-                                    : seriesSettingsRefusal(state.wEtalonLength, static_cast<uint32_t>(typed),
-                                                            state.wTmax, state.dwRequestedSeriesLength);
+    const std::string refused =
+        typed < 1 || typed > UINT16_MAX
+            ? std::string("Неверно задан wTmin!")
+            : seriesSettingsRefusal(state.alphabet.wEtalonLength, static_cast<uint32_t>(typed),
+                                    state.series.wTmax, state.series.dwRequestedSeriesLength);
     if (!refused.empty()) {
         window.showMessage(refused, " Tmin ", MessageIcon::Warning);
         return false;
     }
-    state.wTmin = static_cast<uint16_t>(typed);
+    state.series.wTmin = static_cast<uint16_t>(typed);
     return true;
 }
 
@@ -190,29 +191,30 @@ bool countFits(const ParamsHeader& record, int32_t tmin, int32_t tmax) {
 }  // namespace
 
 void clearSelectorRedraws(AppState& state) {
-    state.dwRedrawLength = 0;
-    state.dwRedrawNoise = 0;
-    state.dwRedrawLost = 0;
+    state.redraw.dwRedrawLength = 0;
+    state.redraw.dwRedrawNoise = 0;
+    state.redraw.dwRedrawLost = 0;
 }
 
 void showNewData(Window& window, AppState& state) {
     const uint32_t runs = state.dwCompletedRuns;
-    state.dwViewMode = VIEW_RESULT;
+    state.view.dwViewMode = VIEW_RESULT;
     window.sendCommand(CMD_NEW_DATA);
     if (state.dwCompletedRuns == runs) window.sendCommand(CMD_REDRAW_ALL);
 }
 
 bool storeComposedSubset(Window& window, AppState& state) {
-    return storeSubsetInSeries(window, state.subsetPanel, state.wTaskType, state.wSubsetEmployment,
-                               state.wSubsetInitPosition, state.lpSeriesHeader);
+    return storeSubsetInSeries(window, state.subsetPanel, state.task.wTaskType,
+                               state.subsets.wSubsetEmployment, state.subsets.wSubsetInitPosition,
+                               state.lpSeriesHeader);
 }
 
 bool clickSubsetPanel(Window& window, AppState& state, Point at) {
-    const SubsetPanelGeometry& drawn = state.subsetPanelGeometry;
+    const SubsetPanelGeometry& drawn = drawnSubsetPanel(state.painted);
     SubsetPanel& panel = state.subsetPanel;
-    if (const int cell = hitIndex(drawn.cells, state.wRequiredQuantity, at);
-        cell >= 0 && state.lpRequiredList != nullptr) {
-        offerEtalonToSubset(panel, state.lpRequiredList[cell]);
+    if (const int cell = hitIndex(drawn.cells, state.selection.wRequiredQuantity, at);
+        cell >= 0 && state.selection.lpRequiredList != nullptr) {
+        offerEtalonToSubset(panel, state.selection.lpRequiredList[cell]);
         window.sendCommand(CMD_REFRESH_SUBSET_PANEL);
         return true;
     }
@@ -239,14 +241,14 @@ bool clickParamsPanel(Window& window, AppState& state, Point at) {
     if (record == nullptr) return false;
     if (hitsRect(record->rcCancelButton, at)) {
         clearSelectorRedraws(state);
-        state.dwRedrawButtons = 1;  // the view left for shows other buttons
+        state.redraw.dwRedrawButtons = 1;  // the view left for shows other buttons
         leaveParamsPanel(window, state);
         return true;
     }
     if (hitsRect(record->rcOkButton, at)) {
         if (takeTypedTmin(window, state)) {
-            state.dwRedrawButtons = 1;
-            state.dwRedrawLost = 0;
+            state.redraw.dwRedrawButtons = 1;
+            state.redraw.dwRedrawLost = 0;
             leaveParamsPanel(window, state);
         }
         return true;

@@ -40,45 +40,47 @@ bool growList(Window& window, uint16_t*& list, uint16_t& capacity, uint16_t want
 // The edited sequence as the series-structure dialog shows it: the current etalon sequence, the
 // default etalon past its end. False after a message when it cannot grow to the most pulses.
 bool prepareEditedSequence(Window& window, AppState& state) {
-    const auto fill = static_cast<uint16_t>(state.dwDefaultEtalon);
-    if (!growList(window, state.lpEditedSequence, state.wEditedSequenceCapacity, state.staging.wMostPulses,
-                  fill, "lpEditedSequence")) {
+    const auto fill = static_cast<uint16_t>(state.selection.dwDefaultEtalon);
+    if (!growList(window, state.selection.lpEditedSequence, state.selection.wEditedSequenceCapacity,
+                  state.staging.wMostPulses, fill, "lpEditedSequence")) {
         return false;
     }
-    for (uint16_t i = 0; i < state.wEditedSequenceCapacity; ++i) {
-        const bool known = state.lpEtalonSequence != nullptr && i < state.wEtalonSequenceCapacity;
-        state.lpEditedSequence[i] = known ? state.lpEtalonSequence[i] : fill;
+    for (uint16_t i = 0; i < state.selection.wEditedSequenceCapacity; ++i) {
+        const bool known =
+            state.selection.lpEtalonSequence != nullptr && i < state.selection.wEtalonSequenceCapacity;
+        state.selection.lpEditedSequence[i] = known ? state.selection.lpEtalonSequence[i] : fill;
     }
     return true;
 }
 
 void commitSeriesStructure(AppState& state) {
     const DialogStaging& staged = state.staging;
-    state.dwRequestedSeriesLength = staged.dwSeriesLength;
-    state.wTmin = staged.wTmin;
-    state.wTmax = staged.wTmax;
-    state.dwCurrentEtalon = state.dwDefaultEtalon;
-    state.wMakingEnergyLevel = staged.wMakingEnergyLevel;
-    state.wProcessingEnergyLevel = staged.wProcessingEnergyLevel;
-    state.wPulsesNumber = state.wDialogPulses;
-    state.wRequestedNoiseLevel = static_cast<int16_t>(staged.wNoiseLevel);
-    state.wMinPulses = staged.wLeastPulses;
-    state.wMaxPulses = staged.wMostPulses;
+    state.series.dwRequestedSeriesLength = staged.dwSeriesLength;
+    state.series.wTmin = staged.wTmin;
+    state.series.wTmax = staged.wTmax;
+    state.selection.dwCurrentEtalon = state.selection.dwDefaultEtalon;
+    state.noise.wMakingEnergyLevel = staged.wMakingEnergyLevel;
+    state.noise.wProcessingEnergyLevel = staged.wProcessingEnergyLevel;
+    state.series.wPulsesNumber = state.series.wDialogPulses;
+    state.noise.wRequestedNoiseLevel = static_cast<int16_t>(staged.wNoiseLevel);
+    state.series.wMinPulses = staged.wLeastPulses;
+    state.series.wMaxPulses = staged.wMostPulses;
 }
 
 // The etalon sequence from the edited one, the result record sized for the most pulses, and the
 // window set to show the next result. False after a message.
 bool takeEditedSequence(Window& window, AppState& state) {
-    const auto fill = static_cast<uint16_t>(state.dwDefaultEtalon);
-    if (!growList(window, state.lpEtalonSequence, state.wEtalonSequenceCapacity, state.wMaxPulses, fill,
-                  "lpEtalonSequence")) {
+    const auto fill = static_cast<uint16_t>(state.selection.dwDefaultEtalon);
+    if (!growList(window, state.selection.lpEtalonSequence, state.selection.wEtalonSequenceCapacity,
+                  state.series.wMaxPulses, fill, "lpEtalonSequence")) {
         return false;
     }
-    for (uint16_t i = 0; i < state.wEtalonSequenceCapacity; ++i) {
-        const bool edited = state.lpEditedSequence != nullptr && i < state.wEditedSequenceCapacity;
-        state.lpEtalonSequence[i] = edited ? state.lpEditedSequence[i] : fill;
+    for (uint16_t i = 0; i < state.selection.wEtalonSequenceCapacity; ++i) {
+        const bool edited =
+            state.selection.lpEditedSequence != nullptr && i < state.selection.wEditedSequenceCapacity;
+        state.selection.lpEtalonSequence[i] = edited ? state.selection.lpEditedSequence[i] : fill;
     }
-    state.wChainPulsesCapacity = state.wMaxPulses;
+    state.wChainPulsesCapacity = state.series.wMaxPulses;
     state.lpChainsHeader =
         getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity, state.lpChainsHeader);
     return state.lpChainsHeader != nullptr;
@@ -87,24 +89,29 @@ bool takeEditedSequence(Window& window, AppState& state) {
 }  // namespace
 
 void newPulsesCommand(Window& window, AppState& state) {
-    if (state.lpRequiredList == nullptr || state.wRequiredQuantity > state.wRequiredCapacity) {
-        state.wRequiredQuantity = state.wEtalonsQuantity;
-        state.lpRequiredList = getRequiredList(window, state.wRequiredQuantity, state.lpRequiredList);
-        if (state.lpRequiredList == nullptr) state.wRequiredQuantity = 0;
-        state.wRequiredCapacity = state.wRequiredQuantity;
-        if (state.lpRequiredList == nullptr) return;
+    if (state.selection.lpRequiredList == nullptr ||
+        state.selection.wRequiredQuantity > state.selection.wRequiredCapacity) {
+        state.selection.wRequiredQuantity = state.alphabet.wEtalonsQuantity;
+        state.selection.lpRequiredList =
+            getRequiredList(window, state.selection.wRequiredQuantity, state.selection.lpRequiredList);
+        if (state.selection.lpRequiredList == nullptr) state.selection.wRequiredQuantity = 0;
+        state.selection.wRequiredCapacity = state.selection.wRequiredQuantity;
+        if (state.selection.lpRequiredList == nullptr) return;
     }
     runRequiredEtalonsDialog(window, state);
     // An entry no etalon has (above the alphabet, or below 1) becomes its own place number.
-    for (uint16_t i = 0; i < state.wRequiredCapacity; ++i) {
-        if (state.lpRequiredList[i] < 1 || state.lpRequiredList[i] > state.wEtalonsQuantity) {
-            state.lpRequiredList[i] = static_cast<uint16_t>(i + 1);
+    for (uint16_t i = 0; i < state.selection.wRequiredCapacity; ++i) {
+        if (state.selection.lpRequiredList[i] < 1 ||
+            state.selection.lpRequiredList[i] > state.alphabet.wEtalonsQuantity) {
+            state.selection.lpRequiredList[i] = static_cast<uint16_t>(i + 1);
         }
     }
-    const uint16_t* required = state.lpRequiredList;
-    const uint16_t* end = required + std::min(state.wRequiredQuantity, state.wRequiredCapacity);
-    const int flags = std::min<int>(state.wRequiredCapacity, ALPHABET_CAPACITY);
-    for (int k = 1; k <= flags; ++k) state.wRequiredFlags[k - 1] = std::find(required, end, k) != end ? 1 : 0;
+    const uint16_t* required = state.selection.lpRequiredList;
+    const uint16_t* end =
+        required + std::min(state.selection.wRequiredQuantity, state.selection.wRequiredCapacity);
+    const int flags = std::min<int>(state.selection.wRequiredCapacity, ALPHABET_CAPACITY);
+    for (int k = 1; k <= flags; ++k)
+        state.selection.wRequiredFlags[k - 1] = std::find(required, end, k) != end ? 1 : 0;
 }
 
 void createSeriesCommand(Window& window, AppState& state) {
@@ -112,30 +119,31 @@ void createSeriesCommand(Window& window, AppState& state) {
     if (state.dwDialogAccepted == 0) return;
     const DialogStaging& staged = state.staging;
     // The pulse bounds divide by the gaps; the series-parameters dialog took no geometry without them.
-    assert(seriesSettingsRefusal(state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
-               .empty());
-    const uint16_t savedPulses = state.wPulsesNumber;
+    assert(
+        seriesSettingsRefusal(state.alphabet.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
+            .empty());
+    const uint16_t savedPulses = state.series.wPulsesNumber;
     stagePulseBounds(state);
-    state.wPulsesNumber = static_cast<uint16_t>((staged.wLeastPulses + staged.wMostPulses) / 2);
+    state.series.wPulsesNumber = static_cast<uint16_t>((staged.wLeastPulses + staged.wMostPulses) / 2);
     if (!prepareEditedSequence(window, state)) {
-        state.wPulsesNumber = savedPulses;
+        state.series.wPulsesNumber = savedPulses;
         state.dwDialogAccepted = 0;
         return;
     }
     const bool accepted = runSeriesStructureDialog(window, state);
-    if (state.wDialogPulses < staged.wLeastPulses || state.wDialogPulses > staged.wMostPulses) {
-        state.wDialogPulses = static_cast<uint16_t>((staged.wLeastPulses + staged.wMostPulses) / 2);
+    if (state.series.wDialogPulses < staged.wLeastPulses || state.series.wDialogPulses > staged.wMostPulses) {
+        state.series.wDialogPulses = static_cast<uint16_t>((staged.wLeastPulses + staged.wMostPulses) / 2);
     }
     if (!accepted) {
-        state.wPulsesNumber = savedPulses;
+        state.series.wPulsesNumber = savedPulses;
         return;
     }
     commitSeriesStructure(state);
     if (!takeEditedSequence(window, state)) return;
-    state.dwRedrawLength = state.dwRedrawNoise = state.dwRedrawLost = 1;
-    state.dwViewMode = VIEW_RESULT;
-    if (state.wSeriesType == SERIES_FIXED_WHOLE) state.wSeriesType = SERIES_FIXED_WHOLE_LISTED;
-    if (state.wSeriesType == SERIES_UNFIXED_WHOLE) state.wSeriesType = SERIES_UNFIXED_WHOLE_LISTED;
+    state.redraw.dwRedrawLength = state.redraw.dwRedrawNoise = state.redraw.dwRedrawLost = 1;
+    state.view.dwViewMode = VIEW_RESULT;
+    if (state.task.wSeriesType == SERIES_FIXED_WHOLE) state.task.wSeriesType = SERIES_FIXED_WHOLE_LISTED;
+    if (state.task.wSeriesType == SERIES_UNFIXED_WHOLE) state.task.wSeriesType = SERIES_UNFIXED_WHOLE_LISTED;
     window.sendCommand(CMD_TAKE_OVER);
 }
 

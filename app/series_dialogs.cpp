@@ -46,12 +46,12 @@ std::string etalonRefusal(const char* setting, const std::vector<int32_t>& entri
 // The required count the form sets: the typed one when it fits the list, else the one in force.
 uint16_t requiredCountOf(const AppState& state, const DialogForm& form) {
     const int32_t typed = numberOf(form, EDIT_REQUIRED_COUNT);
-    return typed > 0 && typed <= state.wRequiredCapacity ? static_cast<uint16_t>(typed)
-                                                         : state.wRequiredQuantity;
+    return typed > 0 && typed <= state.selection.wRequiredCapacity ? static_cast<uint16_t>(typed)
+                                                                   : state.selection.wRequiredQuantity;
 }
 
 std::size_t requiredListLength(const AppState& state, uint16_t count) {
-    return state.lpRequiredList == nullptr ? 0 : std::min(count, state.wRequiredCapacity);
+    return state.selection.lpRequiredList == nullptr ? 0 : std::min(count, state.selection.wRequiredCapacity);
 }
 
 }  // namespace
@@ -87,13 +87,16 @@ DialogForm seriesStructureForm(const AppState& state) {
     addLabel(form, LABEL_STRUCTURE_PULSES,
              formatted("Number of Pulses in Series (from %d to %d)", state.staging.wLeastPulses,
                        state.staging.wMostPulses));
-    addTextEdit(form, EDIT_STRUCTURE_PULSES, std::to_string(state.wPulsesNumber));
-    addLabel(form, LABEL_STRUCTURE_SEQUENCE,
-             formatted("Sequence of Etalons in Series (values from 1 to %d)", state.wEtalonsQuantity));
+    addTextEdit(form, EDIT_STRUCTURE_PULSES, std::to_string(state.series.wPulsesNumber));
+    addLabel(
+        form, LABEL_STRUCTURE_SEQUENCE,
+        formatted("Sequence of Etalons in Series (values from 1 to %d)", state.alphabet.wEtalonsQuantity));
     const std::size_t shown =
-        state.lpEditedSequence == nullptr ? 0 : std::min(state.wPulsesNumber, state.wEditedSequenceCapacity);
-    addTextEdit(form, EDIT_STRUCTURE_SEQUENCE, numberListText({state.lpEditedSequence, shown}));
-    addEdit(form, EDIT_STRUCTURE_NOISE, "Noise Level", state.wNoiseLevel);
+        state.selection.lpEditedSequence == nullptr
+            ? 0
+            : std::min(state.series.wPulsesNumber, state.selection.wEditedSequenceCapacity);
+    addTextEdit(form, EDIT_STRUCTURE_SEQUENCE, numberListText({state.selection.lpEditedSequence, shown}));
+    addEdit(form, EDIT_STRUCTURE_NOISE, "Noise Level", state.noise.wNoiseLevel);
     return form;
 }
 
@@ -114,41 +117,42 @@ std::string seriesStructureRefusal(const AppState& state, const DialogForm& form
     }
     const std::vector<int32_t> entries =
         readNumberList(textOf(form, EDIT_STRUCTURE_SEQUENCE), structurePulseCount(state, form));
-    return etalonRefusal("lpEditedSequence", entries, state.wEtalonsQuantity);
+    return etalonRefusal("lpEditedSequence", entries, state.alphabet.wEtalonsQuantity);
 }
 
 void acceptSeriesStructure(AppState& state, const DialogForm& form) {
-    state.wDialogPulses = static_cast<uint16_t>(numberOf(form, EDIT_STRUCTURE_PULSES));
-    const std::size_t places = state.lpEditedSequence == nullptr ? 0 : state.wEditedSequenceCapacity;
+    state.series.wDialogPulses = static_cast<uint16_t>(numberOf(form, EDIT_STRUCTURE_PULSES));
+    const std::size_t places =
+        state.selection.lpEditedSequence == nullptr ? 0 : state.selection.wEditedSequenceCapacity;
     const std::vector<int32_t> entries =
         readNumberList(textOf(form, EDIT_STRUCTURE_SEQUENCE),
                        std::min<std::size_t>(structurePulseCount(state, form), places));
-    std::transform(entries.begin(), entries.end(), state.lpEditedSequence,
+    std::transform(entries.begin(), entries.end(), state.selection.lpEditedSequence,
                    [](int32_t entry) { return static_cast<uint16_t>(entry); });
     state.staging.wNoiseLevel = static_cast<uint16_t>(numberOf(form, EDIT_STRUCTURE_NOISE));
 }
 
 DialogForm requiredEtalonsForm(const AppState& state) {
     DialogForm form{DIALOG_REQUIRED_ETALONS, "List of Required Etalons", {}};
-    addEdit(form, EDIT_REQUIRED_COUNT, "Number of Required Etalons", state.wRequiredQuantity);
+    addEdit(form, EDIT_REQUIRED_COUNT, "Number of Required Etalons", state.selection.wRequiredQuantity);
     addLabel(form, LABEL_REQUIRED_LIST,
-             formatted("List of Required Etalons (from 1 to %d)", state.wEtalonsQuantity));
-    const std::size_t shown = requiredListLength(state, state.wRequiredQuantity);
-    addTextEdit(form, EDIT_REQUIRED_LIST, numberListText({state.lpRequiredList, shown}));
+             formatted("List of Required Etalons (from 1 to %d)", state.alphabet.wEtalonsQuantity));
+    const std::size_t shown = requiredListLength(state, state.selection.wRequiredQuantity);
+    addTextEdit(form, EDIT_REQUIRED_LIST, numberListText({state.selection.lpRequiredList, shown}));
     return form;
 }
 
 std::string requiredEtalonsRefusal(const AppState& state, const DialogForm& form) {
     const std::vector<int32_t> entries = readNumberList(
         textOf(form, EDIT_REQUIRED_LIST), requiredListLength(state, requiredCountOf(state, form)));
-    return etalonRefusal("lpRequiredList", entries, state.wEtalonsQuantity);
+    return etalonRefusal("lpRequiredList", entries, state.alphabet.wEtalonsQuantity);
 }
 
 void acceptRequiredEtalons(AppState& state, const DialogForm& form) {
-    state.wRequiredQuantity = requiredCountOf(state, form);
-    const std::vector<int32_t> entries =
-        readNumberList(textOf(form, EDIT_REQUIRED_LIST), requiredListLength(state, state.wRequiredQuantity));
-    std::transform(entries.begin(), entries.end(), state.lpRequiredList,
+    state.selection.wRequiredQuantity = requiredCountOf(state, form);
+    const std::vector<int32_t> entries = readNumberList(
+        textOf(form, EDIT_REQUIRED_LIST), requiredListLength(state, state.selection.wRequiredQuantity));
+    std::transform(entries.begin(), entries.end(), state.selection.lpRequiredList,
                    [](int32_t entry) { return static_cast<uint16_t>(entry); });
 }
 

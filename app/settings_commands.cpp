@@ -9,16 +9,16 @@
 namespace tessaline {
 
 void selectSetOfPulsesCommand(Window& window, AppState& state) {
-    state.dwViewMode = VIEW_SUBSETS;
-    window.invalidate(graphInvalidationArea(state.layout), true);
+    state.view.dwViewMode = VIEW_SUBSETS;
+    window.invalidate(graphInvalidationArea(state.painted.layout), true);
 }
 
 void subsetSettingsCommand(Window& window, AppState& state) {
     // After OK or Cancel alike the series takes the panel's subset with the settings in force, so
     // it always holds what the panel and the settings show.
     runSubsetSettingsDialog(window, state);
-    storeSubsetInSeries(window, state.subsetPanel, state.wTaskType, state.wSubsetEmployment,
-                        state.wSubsetInitPosition, state.lpSeriesHeader);
+    storeSubsetInSeries(window, state.subsetPanel, state.task.wTaskType, state.subsets.wSubsetEmployment,
+                        state.subsets.wSubsetInitPosition, state.lpSeriesHeader);
 }
 
 bool drawingSettingsCommand(Window& window, AppState& state) {

@@ -34,13 +34,14 @@ constexpr std::array<ModeButton, 3> TUPLES_BUTTONS{
 struct OptionBox {
     int id;
     const char* caption;
-    int32_t AppState::*option;
+    int32_t DrawingOptions::*option;
 };
 constexpr std::array<OptionBox, 4> DRAWING_BOXES{
-    {{CHECK_FRAME_GRAPH_FIELDS, "frame graph fields", &AppState::dwFrameGraphFields},
-     {CHECK_SHADED_ORIGINAL_PULSES, "shaded original pulses", &AppState::dwShadedOriginalPulses},
-     {CHECK_HIGHLIGHT_DETECTED_PULSES, "highlight detected pulses", &AppState::dwHighlightDetectedPulses},
-     {CHECK_SPECIAL_GRAPH_SIZE, "special graph size", &AppState::dwSpecialGraphSize}}};
+    {{CHECK_FRAME_GRAPH_FIELDS, "frame graph fields", &DrawingOptions::dwFrameGraphFields},
+     {CHECK_SHADED_ORIGINAL_PULSES, "shaded original pulses", &DrawingOptions::dwShadedOriginalPulses},
+     {CHECK_HIGHLIGHT_DETECTED_PULSES, "highlight detected pulses",
+      &DrawingOptions::dwHighlightDetectedPulses},
+     {CHECK_SPECIAL_GRAPH_SIZE, "special graph size", &DrawingOptions::dwSpecialGraphSize}}};
 
 // The button a mode shows checked: its own, or `fallback` for a mode no button stands for.
 template <std::size_t N>
@@ -74,31 +75,36 @@ DialogForm subsetSettingsForm(const AppState& state) {
     DialogForm form{DIALOG_SUBSET_SETTINGS, "Subset settings", {}};
     addGroup(form, " Subset employment ");
     addModeButtons(form, EMPLOYMENT_BUTTONS,
-                   shownButton(EMPLOYMENT_BUTTONS, state.wSubsetEmployment, RADIO_COMPLETE), 1);
-    addEdit(form, EDIT_SUBSET_INIT_POSITION, "Subset init position", state.wSubsetInitPosition);
+                   shownButton(EMPLOYMENT_BUTTONS, state.subsets.wSubsetEmployment, RADIO_COMPLETE), 1);
+    addEdit(form, EDIT_SUBSET_INIT_POSITION, "Subset init position", state.subsets.wSubsetInitPosition);
     // The label and the edit just added are shown but cannot be changed.
     form.controls[form.controls.size() - 2].enabled = false;
     form.controls.back().enabled = false;
     addGroup(form, " Subset proceeding ");
-    addModeButtons(form, PROCEEDING_BUTTONS,
-                   state.wSubsetProceeding == 2 ? RADIO_PROCEEDING_SHIFTED : RADIO_PROCEEDING_COMPLETE, 2);
+    addModeButtons(
+        form, PROCEEDING_BUTTONS,
+        state.subsets.wSubsetProceeding == 2 ? RADIO_PROCEEDING_SHIFTED : RADIO_PROCEEDING_COMPLETE, 2);
     return form;
 }
 
 void acceptSubsetSettings(AppState& state, const DialogForm& form) {
     const DialogForm shown = subsetSettingsForm(state);
-    state.wSubsetEmployment = clickedMode(EMPLOYMENT_BUTTONS, shown, form, state.wSubsetEmployment);
-    state.wSubsetProceeding = clickedMode(PROCEEDING_BUTTONS, shown, form, state.wSubsetProceeding);
+    state.subsets.wSubsetEmployment =
+        clickedMode(EMPLOYMENT_BUTTONS, shown, form, state.subsets.wSubsetEmployment);
+    state.subsets.wSubsetProceeding =
+        clickedMode(PROCEEDING_BUTTONS, shown, form, state.subsets.wSubsetProceeding);
     // Read although the edit is disabled: it gives back the value it was shown with.
-    state.wSubsetInitPosition = static_cast<uint16_t>(numberOf(form, EDIT_SUBSET_INIT_POSITION));
+    state.subsets.wSubsetInitPosition = static_cast<uint16_t>(numberOf(form, EDIT_SUBSET_INIT_POSITION));
 }
 
 DialogForm drawingSettingsForm(const AppState& state) {
     DialogForm form{DIALOG_DRAWING_SETTINGS, "Drawing settings", {}};
-    for (const OptionBox& box : DRAWING_BOXES) addCheck(form, box.id, box.caption, state.*box.option != 0);
+    for (const OptionBox& box : DRAWING_BOXES)
+        addCheck(form, box.id, box.caption, state.drawing.*box.option != 0);
     addGroup(form, " Highlight detected tuples ");
-    addModeButtons(form, TUPLES_BUTTONS,
-                   shownButton(TUPLES_BUTTONS, state.wTuplesHighlight, RADIO_TUPLES_COLOURED_BACKGROUND), 1);
+    addModeButtons(
+        form, TUPLES_BUTTONS,
+        shownButton(TUPLES_BUTTONS, state.drawing.wTuplesHighlight, RADIO_TUPLES_COLOURED_BACKGROUND), 1);
     return form;
 }
 
@@ -106,9 +112,9 @@ void acceptDrawingSettings(AppState& state, const DialogForm& form) {
     const DialogForm shown = drawingSettingsForm(state);
     for (const OptionBox& box : DRAWING_BOXES) {
         const bool checked = checkedIn(form, box.id);
-        if (checked != checkedIn(shown, box.id)) state.*box.option = checked ? 1 : 0;
+        if (checked != checkedIn(shown, box.id)) state.drawing.*box.option = checked ? 1 : 0;
     }
-    state.wTuplesHighlight = clickedMode(TUPLES_BUTTONS, shown, form, state.wTuplesHighlight);
+    state.drawing.wTuplesHighlight = clickedMode(TUPLES_BUTTONS, shown, form, state.drawing.wTuplesHighlight);
 }
 
 bool runSubsetSettingsDialog(Window& window, AppState& state) {

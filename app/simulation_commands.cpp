@@ -38,8 +38,8 @@ GridValues gridOf(const DialogForm& form) {
 // noise generator adds without wrapping, at least one repeat.
 std::string gridRefusal(const AppState& state, const GridValues& grid) {
     const DialogStaging& staged = state.staging;
-    const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmax);
-    const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin);
+    const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.alphabet.wEtalonLength, staged.wTmax);
+    const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.alphabet.wEtalonLength, staged.wTmin);
     const std::string bounds = "от " + std::to_string(grid.least) + " до " + std::to_string(grid.most) +
                                " (нужно " + std::to_string(least) +
                                " <= от <= до <= " + std::to_string(most) + ")";
@@ -59,16 +59,16 @@ std::string gridRefusal(const AppState& state, const GridValues& grid) {
 
 void commitSimulationParameters(AppState& state) {
     const DialogStaging& staged = state.staging;
-    state.dwRequestedSeriesLength = state.dwSeriesLength = staged.dwSeriesLength;
-    state.wTmin = staged.wTmin;
-    state.wTmax = staged.wTmax;
-    state.wMakingEnergyLevel = staged.wMakingEnergyLevel;
-    state.wProcessingEnergyLevel = staged.wProcessingEnergyLevel;
-    state.wMinPulses = staged.wLeastPulses;
-    state.wMaxPulses = staged.wMostPulses;
-    if (state.wPulsesIncrement == 0) state.wPulsesIncrement = 1;
-    state.wPulseSteps =
-        static_cast<uint16_t>((state.wMaxPulses - state.wMinPulses) / state.wPulsesIncrement + 1);
+    state.series.dwRequestedSeriesLength = state.series.dwSeriesLength = staged.dwSeriesLength;
+    state.series.wTmin = staged.wTmin;
+    state.series.wTmax = staged.wTmax;
+    state.noise.wMakingEnergyLevel = staged.wMakingEnergyLevel;
+    state.noise.wProcessingEnergyLevel = staged.wProcessingEnergyLevel;
+    state.series.wMinPulses = staged.wLeastPulses;
+    state.series.wMaxPulses = staged.wMostPulses;
+    if (state.grid.wPulsesIncrement == 0) state.grid.wPulsesIncrement = 1;
+    state.grid.wPulseSteps = static_cast<uint16_t>(
+        (state.series.wMaxPulses - state.series.wMinPulses) / state.grid.wPulsesIncrement + 1);
 }
 
 int simulationThreads(const SimulationHooks& hooks) {
@@ -79,19 +79,20 @@ int simulationThreads(const SimulationHooks& hooks) {
 SimulationRun simulationRunOf(const AppState& state) {
     SimulationRun run;
     run.alphabet = std::span<const PulseHeader>(
-        state.Alphabet, std::min<std::size_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
-    run.etalons = std::span<const uint16_t>(state.lpRequiredList,
-                                            state.lpRequiredList == nullptr ? 0 : state.wRequiredQuantity);
-    run.seriesType = state.wSeriesType;
-    run.taskType = state.wTaskType;
-    run.makingLevel = state.wMakingEnergyLevel;
-    run.processingLevel = state.wProcessingEnergyLevel;
-    run.proceeding = state.wSubsetProceeding;
-    run.amplitude = static_cast<int16_t>(state.wAmplitude);
-    run.threads = simulationThreads(state.simulationHooks);
-    run.share = state.simulationHooks.share;
-    run.cancel = state.simulationHooks.cancel;
-    run.progress = state.simulationHooks.progress;
+        state.alphabet.Alphabet, std::min<std::size_t>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY));
+    run.etalons = std::span<const uint16_t>(
+        state.selection.lpRequiredList,
+        state.selection.lpRequiredList == nullptr ? 0 : state.selection.wRequiredQuantity);
+    run.seriesType = state.task.wSeriesType;
+    run.taskType = state.task.wTaskType;
+    run.makingLevel = state.noise.wMakingEnergyLevel;
+    run.processingLevel = state.noise.wProcessingEnergyLevel;
+    run.proceeding = state.subsets.wSubsetProceeding;
+    run.amplitude = static_cast<int16_t>(state.alphabet.wAmplitude);
+    run.threads = simulationThreads(state.grid.simulationHooks);
+    run.share = state.grid.simulationHooks.share;
+    run.cancel = state.grid.simulationHooks.cancel;
+    run.progress = state.grid.simulationHooks.progress;
     return run;
 }
 
@@ -99,8 +100,8 @@ SimulationRun simulationRunOf(const AppState& state) {
 
 void stagePulseBounds(AppState& state) {
     DialogStaging& staged = state.staging;
-    const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmax);
-    const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.wEtalonLength, staged.wTmin);
+    const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.alphabet.wEtalonLength, staged.wTmax);
+    const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.alphabet.wEtalonLength, staged.wTmin);
     staged.wLeastPulses = static_cast<uint16_t>(std::min<uint32_t>(least, UINT16_MAX));
     staged.wMostPulses = static_cast<uint16_t>(std::min<uint32_t>(most, UINT16_MAX));
 }
@@ -114,37 +115,37 @@ int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsI
 
 std::string simulationSummaryText(const AppState& state) {
     std::string text = "Create series parameters:\n";
-    appendf(text, "длина серии: %d\n", static_cast<int>(state.dwSeriesLength));
-    appendf(text, "wTmin: %d\n", state.wTmin);
-    appendf(text, "wTmax: %d\n", state.wTmax);
-    appendf(text, "длина эталона: %d\n", state.wEtalonLength);
-    appendf(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.wMinPulses);
-    appendf(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.wMaxPulses);
+    appendf(text, "длина серии: %d\n", static_cast<int>(state.series.dwSeriesLength));
+    appendf(text, "wTmin: %d\n", state.series.wTmin);
+    appendf(text, "wTmax: %d\n", state.series.wTmax);
+    appendf(text, "длина эталона: %d\n", state.alphabet.wEtalonLength);
+    appendf(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.series.wMinPulses);
+    appendf(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.series.wMaxPulses);
     text += "\n";
-    appendf(text, "pulses: %d, from %d to %d incr %d \n", state.wPulseSteps, state.wMinPulses,
-            state.wMaxPulses, state.wPulsesIncrement);
-    appendf(text, "noise level: from %d to %d incr %d\n", state.wNoiseFrom, state.wNoiseSteps,
-            state.wNoiseIncrement);
-    appendf(text, "number of repeats: %d\n", state.wRepeats);
+    appendf(text, "pulses: %d, from %d to %d incr %d \n", state.grid.wPulseSteps, state.series.wMinPulses,
+            state.series.wMaxPulses, state.grid.wPulsesIncrement);
+    appendf(text, "noise level: from %d to %d incr %d\n", state.grid.wNoiseFrom, state.grid.wNoiseSteps,
+            state.grid.wNoiseIncrement);
+    appendf(text, "number of repeats: %d\n", state.grid.wRepeats);
     return text;
 }
 
 void seriesDialogCommand(Window& window, AppState& state) {
-    if (state.wRequiredQuantity == 0 && state.lpRequiredList != nullptr &&
-        state.lpEtalonSequence != nullptr) {
-        state.wRequiredQuantity = 1;
-        state.lpRequiredList[0] = 1;
-        state.lpEtalonSequence[0] = 1;
-        state.dwCurrentEtalon = 1;
-        state.wRequiredFlags[0] = 1;
+    if (state.selection.wRequiredQuantity == 0 && state.selection.lpRequiredList != nullptr &&
+        state.selection.lpEtalonSequence != nullptr) {
+        state.selection.wRequiredQuantity = 1;
+        state.selection.lpRequiredList[0] = 1;
+        state.selection.lpEtalonSequence[0] = 1;
+        state.selection.dwCurrentEtalon = 1;
+        state.selection.wRequiredFlags[0] = 1;
     }
     const auto flagged = [&](int32_t etalon) {
-        return etalon >= 1 && etalon <= ALPHABET_CAPACITY && state.wRequiredFlags[etalon - 1] != 0;
+        return etalon >= 1 && etalon <= ALPHABET_CAPACITY && state.selection.wRequiredFlags[etalon - 1] != 0;
     };
-    if (!flagged(state.dwCurrentEtalon)) {
+    if (!flagged(state.selection.dwCurrentEtalon)) {
         for (int32_t etalon = 1; etalon <= ALPHABET_CAPACITY; ++etalon) {
             if (flagged(etalon)) {
-                state.dwCurrentEtalon = etalon;
+                state.selection.dwCurrentEtalon = etalon;
                 break;
             }
         }
@@ -157,13 +158,15 @@ void simulationDialogsCommand(Window& window, AppState& state) {
     if (state.dwDialogAccepted == 0) return;
     [[maybe_unused]] const DialogStaging& staged = state.staging;
     // The pulse bounds divide by the gaps; the series-parameters dialog took no geometry without them.
-    assert(seriesSettingsRefusal(state.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
-               .empty());
+    assert(
+        seriesSettingsRefusal(state.alphabet.wEtalonLength, staged.wTmin, staged.wTmax, staged.dwSeriesLength)
+            .empty());
     stagePulseBounds(state);
-    if (state.dwFirstSimulation != 0 && state.lpEtalonSequence != nullptr) {
-        const int places = std::min<int>(state.wMaxPulses, state.wEtalonSequenceCapacity);
-        std::fill_n(state.lpEtalonSequence, places, static_cast<uint16_t>(state.dwDefaultEtalon));
-        state.dwFirstSimulation = 0;
+    if (state.grid.dwFirstSimulation != 0 && state.selection.lpEtalonSequence != nullptr) {
+        const int places = std::min<int>(state.series.wMaxPulses, state.selection.wEtalonSequenceCapacity);
+        std::fill_n(state.selection.lpEtalonSequence, places,
+                    static_cast<uint16_t>(state.selection.dwDefaultEtalon));
+        state.grid.dwFirstSimulation = 0;
     }
     const auto refused = [&](const DialogForm& form) { return gridRefusal(state, gridOf(form)); };
     if (!runLocationParametersDialog(window, state, refused)) return;
@@ -171,16 +174,16 @@ void simulationDialogsCommand(Window& window, AppState& state) {
 }
 
 void statisticalSimulationCommand(Window& window, AppState& state) {
-    state.wLostDataLevel = state.wRequestedLostDataLevel;
-    state.wMakingEnergyLevel = state.wRequestedMakingEnergyLevel;
-    state.wProcessingEnergyLevel = state.wRequestedProcessingEnergyLevel;
+    state.noise.wLostDataLevel = state.noise.wRequestedLostDataLevel;
+    state.noise.wMakingEnergyLevel = state.noise.wRequestedMakingEnergyLevel;
+    state.noise.wProcessingEnergyLevel = state.noise.wRequestedProcessingEnergyLevel;
     simulationDialogsCommand(window, state);
     if (state.dwDialogAccepted == 0) return;
     window.showMessage(simulationSummaryText(state), "getPulseEstAsRepeats", MessageIcon::None);
 
-    SeriesHeader* series =
-        getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wEtalonLength, state.wTmin, state.wTmax,
-                              state.dwSeriesLength, state.lpSeriesHeader);
+    SeriesHeader* series = getCutOffSeriesHeader(
+        window, state.alphabet.wEtalonsQuantity, state.alphabet.wEtalonLength, state.series.wTmin,
+        state.series.wTmax, state.series.dwSeriesLength, state.lpSeriesHeader);
     if (series == nullptr) {
         state.lpSeriesHeader = nullptr;
         window.showMessage("Не могу выделить память для lpCutOffSeriesHeader!",
@@ -188,15 +191,15 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
         return;
     }
     state.lpSeriesHeader = series;
-    state.lpRestErrorHeader = getRestErrHeader(window, state.wPulseSteps, state.wNoiseSteps, state.wRepeats,
-                                               state.lpRestErrorHeader);
+    state.lpRestErrorHeader = getRestErrHeader(window, state.grid.wPulseSteps, state.grid.wNoiseSteps,
+                                               state.grid.wRepeats, state.lpRestErrorHeader);
     if (state.lpRestErrorHeader == nullptr) {
         window.showMessage("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", MessageIcon::None);
         return;
     }
-    if (initRestErrHeader(window, state.wPulseSteps, state.wMinPulses, state.wPulsesIncrement,
-                          state.wNoiseSteps, state.wNoiseFrom, state.wNoiseIncrement, state.wRepeats,
-                          state.lpRestErrorHeader) == 0) {
+    if (initRestErrHeader(window, state.grid.wPulseSteps, state.series.wMinPulses,
+                          state.grid.wPulsesIncrement, state.grid.wNoiseSteps, state.grid.wNoiseFrom,
+                          state.grid.wNoiseIncrement, state.grid.wRepeats, state.lpRestErrorHeader) == 0) {
         window.showMessage("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", MessageIcon::None);
         return;
     }
@@ -205,26 +208,27 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
         statCutoffVandrel(window, state.lpRestErrorHeader, simulationRunOf(state), state.lpSeriesHeader,
                           state.states, clock);
     };
-    if (state.simulationHooks.runner) {
-        state.simulationHooks.runner(run);
+    if (state.grid.simulationHooks.runner) {
+        state.grid.simulationHooks.runner(run);
     } else {
         run();
     }
-    state.dwSimulationStart = clock.start;
-    state.dwSimulationEnd = clock.end;
+    state.grid.dwSimulationStart = clock.start;
+    state.grid.dwSimulationEnd = clock.end;
     showStatisticalSimulationCommand(window, state);
 }
 
 bool showStatisticalSimulationCommand(Window& window, AppState& state) {
     if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return false;
-    state.wResultKind = RESULT_STATISTICS;
-    runStatisticsDisplayDialog(window, state, offersRecognitionError(state.wSelectedTask));
-    state.dwStatisticsView = statisticsViewOf(state.dwHandlingCase, state.dwViewCase, state.dwBoundsIncluded);
-    window.invalidate(graphInvalidationArea(state.layout), true);
-    window.invalidate(buttonInvalidationArea(state.layout), true);
-    state.dwRedrawButtons = 0;
+    state.view.wResultKind = RESULT_STATISTICS;
+    runStatisticsDisplayDialog(window, state, offersRecognitionError(state.task.wSelectedTask));
+    state.statistics.dwStatisticsView = statisticsViewOf(
+        state.statistics.dwHandlingCase, state.statistics.dwViewCase, state.statistics.dwBoundsIncluded);
+    window.invalidate(graphInvalidationArea(state.painted.layout), true);
+    window.invalidate(buttonInvalidationArea(state.painted.layout), true);
+    state.redraw.dwRedrawButtons = 0;
     refreshFlaggedSelectors(window, state);
-    state.dwViewMode = VIEW_RESULT;
+    state.view.dwViewMode = VIEW_RESULT;
     return true;
 }
 

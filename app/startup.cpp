@@ -29,24 +29,26 @@ uint16_t* makeDefaultSequence(Window& window, uint16_t capacity, int32_t default
 }
 
 void makeEtalonSequences(Window& window, AppState& state) {
-    memory::release(state.lpEtalonSequence);
-    memory::release(state.lpEditedSequence);
-    state.lpEtalonSequence =
-        makeDefaultSequence(window, state.wMaxPulses, state.dwDefaultEtalon, "lpEtalonSequence");
-    state.wEtalonSequenceCapacity = state.lpEtalonSequence != nullptr ? state.wMaxPulses : 0;
-    state.lpEditedSequence =
-        makeDefaultSequence(window, state.wMaxPulses, state.dwDefaultEtalon, "lpEditedSequence");
-    state.wEditedSequenceCapacity = state.lpEditedSequence != nullptr ? state.wMaxPulses : 0;
+    memory::release(state.selection.lpEtalonSequence);
+    memory::release(state.selection.lpEditedSequence);
+    state.selection.lpEtalonSequence = makeDefaultSequence(
+        window, state.series.wMaxPulses, state.selection.dwDefaultEtalon, "lpEtalonSequence");
+    state.selection.wEtalonSequenceCapacity =
+        state.selection.lpEtalonSequence != nullptr ? state.series.wMaxPulses : 0;
+    state.selection.lpEditedSequence = makeDefaultSequence(
+        window, state.series.wMaxPulses, state.selection.dwDefaultEtalon, "lpEditedSequence");
+    state.selection.wEditedSequenceCapacity =
+        state.selection.lpEditedSequence != nullptr ? state.series.wMaxPulses : 0;
 }
 
 void setStartLostData(AppState& state) {
-    const bool cutoff = isCutoffSeriesType(state.wSeriesType);
-    state.dwLostDataIndex = cutoff ? 2 : 1;
-    state.wRequestedLostDataLevel = static_cast<int16_t>(cutoff ? state.LostDataChoices[2] : 0);
-    state.wLostDataLevel = state.wRequestedLostDataLevel;
-    const auto level = static_cast<uint16_t>(100 - state.wLostDataLevel);
-    state.wRequestedMakingEnergyLevel = state.wMakingEnergyLevel = level;
-    state.wRequestedProcessingEnergyLevel = state.wProcessingEnergyLevel = level;
+    const bool cutoff = isCutoffSeriesType(state.task.wSeriesType);
+    state.noise.dwLostDataIndex = cutoff ? 2 : 1;
+    state.noise.wRequestedLostDataLevel = static_cast<int16_t>(cutoff ? state.noise.LostDataChoices[2] : 0);
+    state.noise.wLostDataLevel = state.noise.wRequestedLostDataLevel;
+    const auto level = static_cast<uint16_t>(100 - state.noise.wLostDataLevel);
+    state.noise.wRequestedMakingEnergyLevel = state.noise.wMakingEnergyLevel = level;
+    state.noise.wRequestedProcessingEnergyLevel = state.noise.wProcessingEnergyLevel = level;
     state.staging.wMakingEnergyLevel = level;
     state.staging.wProcessingEnergyLevel = level;
 }
@@ -58,23 +60,25 @@ void checkOnly(Window& window, std::span<const int> group, int checked) {
 }
 
 bool makeSeriesInUse(Window& window, AppState& state) {
-    const uint16_t k = std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
+    const uint16_t k = std::min<uint16_t>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY);
     SeriesRequest request;
-    request.alphabet = std::span<const PulseHeader>(state.Alphabet, k);
-    request.n = state.wEtalonLength;
-    request.Tmin = state.wTmin;
-    request.Tmax = state.wTmax;
-    request.N = state.dwSeriesLength;
-    request.K = state.wSeriesPulses;
+    request.alphabet = std::span<const PulseHeader>(state.alphabet.Alphabet, k);
+    request.n = state.alphabet.wEtalonLength;
+    request.Tmin = state.series.wTmin;
+    request.Tmax = state.series.wTmax;
+    request.N = state.series.dwSeriesLength;
+    request.K = state.series.wSeriesPulses;
     request.sequence = std::span<uint16_t>(
-        state.lpEtalonSequence, state.lpEtalonSequence != nullptr ? state.wEtalonSequenceCapacity : 0);
-    request.A = static_cast<int16_t>(state.wAmplitude);
-    request.level = state.wMakingEnergyLevel;
+        state.selection.lpEtalonSequence,
+        state.selection.lpEtalonSequence != nullptr ? state.selection.wEtalonSequenceCapacity : 0);
+    request.A = static_cast<int16_t>(state.alphabet.wAmplitude);
+    request.level = state.noise.wMakingEnergyLevel;
     int made = 0;
-    if (isUnfixedSeriesType(state.wSeriesType)) {
+    if (isUnfixedSeriesType(state.task.wSeriesType)) {
         state.lpSeriesHeader =
             getUnfixedCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
-        if (state.lpSeriesHeader != nullptr) state.wSeriesPulses = state.lpSeriesHeader->wImpulseQuantity;
+        if (state.lpSeriesHeader != nullptr)
+            state.series.wSeriesPulses = state.lpSeriesHeader->wImpulseQuantity;
     } else {
         state.lpSeriesHeader = getCutOffSeries(window, request, state.lpSeriesHeader, state.states, &made);
     }
@@ -85,36 +89,40 @@ namespace {
 
 // Steps 1-2: the alphabet, and every etalon required.
 void makeAlphabetAndRequiredList(Window& window, AppState& state) {
-    for (PulseHeader& etalon : state.Alphabet) etalon.lpData = nullptr;
-    const uint16_t k = std::min<uint16_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
-    state.dwAlphabetReady =
-        makeAlphabet(window, static_cast<int16_t>(state.wAmplitude), state.wEtalonLength,
-                     std::span<PulseHeader>(state.Alphabet, k), state.states.wRandomEtalonState);
-    if (state.dwAlphabetReady != 0) state.dwViewMode = VIEW_ALPHABET;
-    state.wRequiredQuantity = state.wRequiredCapacity = state.wEtalonsQuantity;
-    state.lpRequiredList = getRequiredList(window, state.wRequiredQuantity, state.lpRequiredList);
-    if (state.lpRequiredList == nullptr) state.wRequiredQuantity = state.wRequiredCapacity = 0;
+    for (PulseHeader& etalon : state.alphabet.Alphabet) etalon.lpData = nullptr;
+    const uint16_t k = std::min<uint16_t>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY);
+    state.alphabet.dwAlphabetReady =
+        makeAlphabet(window, static_cast<int16_t>(state.alphabet.wAmplitude), state.alphabet.wEtalonLength,
+                     std::span<PulseHeader>(state.alphabet.Alphabet, k), state.states.wRandomEtalonState);
+    if (state.alphabet.dwAlphabetReady != 0) state.view.dwViewMode = VIEW_ALPHABET;
+    state.selection.wRequiredQuantity = state.selection.wRequiredCapacity = state.alphabet.wEtalonsQuantity;
+    state.selection.lpRequiredList =
+        getRequiredList(window, state.selection.wRequiredQuantity, state.selection.lpRequiredList);
+    if (state.selection.lpRequiredList == nullptr)
+        state.selection.wRequiredQuantity = state.selection.wRequiredCapacity = 0;
 }
 
 // Steps 3-6: series type and task with their check marks, and the required flags: detection
 // starts with the default etalon alone.
 void chooseStartTask(Window& window, AppState& state) {
-    state.wSeriesType = SERIES_UNFIXED_CUTOFF;
+    state.task.wSeriesType = SERIES_UNFIXED_CUTOFF;
     checkOnly(window, SERIES_TYPE_ENTRIES, CMD_SERIES_UNFIXED_CUTOFF);
-    state.wSelectedTask = TASK_DETECTION;
+    state.task.wSelectedTask = TASK_DETECTION;
     checkOnly(window, TASK_ENTRIES, CMD_TASK_DETECTION);
     applyEffectiveTask(state);
-    state.wResultKind = RESULT_PROCESSING;
-    if (state.wTaskType != TASK_DETECTION) {
-        std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{1});
+    state.view.wResultKind = RESULT_PROCESSING;
+    if (state.task.wTaskType != TASK_DETECTION) {
+        std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+                  uint16_t{1});
     } else {
-        state.dwCurrentEtalon = state.dwDefaultEtalon;
-        std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-        if (state.dwDefaultEtalon >= 1 && state.dwDefaultEtalon <= ALPHABET_CAPACITY) {
-            state.wRequiredFlags[state.dwDefaultEtalon - 1] = 1;
+        state.selection.dwCurrentEtalon = state.selection.dwDefaultEtalon;
+        std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+                  uint16_t{0});
+        if (state.selection.dwDefaultEtalon >= 1 && state.selection.dwDefaultEtalon <= ALPHABET_CAPACITY) {
+            state.selection.wRequiredFlags[state.selection.dwDefaultEtalon - 1] = 1;
         }
     }
-    state.dwViewMode = isTuplesTask(state.wTaskType) ? VIEW_SUBSETS : VIEW_ALPHABET;
+    state.view.dwViewMode = isTuplesTask(state.task.wTaskType) ? VIEW_SUBSETS : VIEW_ALPHABET;
     rebuildRequiredList(state);
 }
 
@@ -125,22 +133,23 @@ void runStartUp(Window& window, AppState& state) {
     chooseStartTask(window, state);
 
     // 7. The longest offered series length and its pulse-count bounds.
-    state.dwSeriesLengthIndex = state.SeriesLengthChoices[0];
-    state.dwRequestedSeriesLength = state.dwSeriesLength =
-        static_cast<uint32_t>(state.SeriesLengthChoices[state.dwSeriesLengthIndex]);
+    state.series.dwSeriesLengthIndex = state.series.SeriesLengthChoices[0];
+    state.series.dwRequestedSeriesLength = state.series.dwSeriesLength =
+        static_cast<uint32_t>(state.series.SeriesLengthChoices[state.series.dwSeriesLengthIndex]);
     recomputePulseBounds(state);
-    state.wPulsesNumber = state.wSeriesPulses = pulseBoundsMidpoint(state);
+    state.series.wPulsesNumber = state.series.wSeriesPulses = pulseBoundsMidpoint(state);
 
     // 8. Etalon sequences of the default etalon.
     makeEtalonSequences(window, state);
 
     // 9. The first noise level.
-    state.dwNoiseLevelIndex = 1;
-    state.wRequestedNoiseLevel = state.wNoiseLevel = static_cast<int16_t>(state.NoiseLevelChoices[1]);
+    state.noise.dwNoiseLevelIndex = 1;
+    state.noise.wRequestedNoiseLevel = state.noise.wNoiseLevel =
+        static_cast<int16_t>(state.noise.NoiseLevelChoices[1]);
 
     // 10. The processing result record.
     state.wChainsCapacity = 10;
-    state.wChainPulsesCapacity = state.wMaxPulses;
+    state.wChainPulsesCapacity = state.series.wMaxPulses;
     state.lpChainsHeader =
         getChainsHeader(window, state.wChainsCapacity, state.wChainPulsesCapacity, state.lpChainsHeader);
 
@@ -148,7 +157,7 @@ void runStartUp(Window& window, AppState& state) {
     setStartLostData(state);
 
     // 12. The first series, without noise.
-    if (state.lpEtalonSequence != nullptr) makeSeriesInUse(window, state);
+    if (state.selection.lpEtalonSequence != nullptr) makeSeriesInUse(window, state);
 }
 
 }  // namespace tessaline

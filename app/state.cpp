@@ -17,10 +17,10 @@ bool validChoice(const SelectorChoices& choices, int32_t index) { return index >
 AppState::~AppState() { releaseAppState(*this); }
 
 void releaseAppState(AppState& state) noexcept {
-    releaseAlphabet(state.Alphabet);
-    memory::release(state.lpRequiredList);
-    memory::release(state.lpEtalonSequence);
-    memory::release(state.lpEditedSequence);
+    releaseAlphabet(state.alphabet.Alphabet);
+    memory::release(state.selection.lpRequiredList);
+    memory::release(state.selection.lpEtalonSequence);
+    memory::release(state.selection.lpEditedSequence);
     freeSeriesHeader(state.lpSeriesHeader);
     state.lpSeriesHeader = nullptr;
     freeChainsHeader(state.lpChainsHeader);
@@ -33,74 +33,77 @@ void releaseAppState(AppState& state) noexcept {
 }
 
 void layOutWindow(AppState& state, const Rect& client, int32_t lineHeight) noexcept {
-    state.wLineHeight = lineHeight;
-    state.layout =
-        computeWindowLayout(client, lineHeight, state.wTaskType, state.wSeriesType, state.wEtalonsQuantity);
+    state.painted.lineHeight = lineHeight;
+    state.painted.layout = computeWindowLayout(client, lineHeight, state.task.wTaskType,
+                                               state.task.wSeriesType, state.alphabet.wEtalonsQuantity);
 }
 
 void recomputePulseBounds(AppState& state) noexcept {
-    if (state.wTmin == 0 || state.wTmax == 0) return;  // gaps are divisors; the settings refuse 0
-    const uint32_t length = state.dwRequestedSeriesLength;
-    const uint32_t n = state.wEtalonLength;
-    state.wMinPulses = static_cast<uint16_t>((length + n - 1) / state.wTmax);
-    state.wMaxPulses = static_cast<uint16_t>((length - n + state.wTmin) / state.wTmin);
+    if (state.series.wTmin == 0 || state.series.wTmax == 0)
+        return;  // gaps are divisors; the settings refuse 0
+    const uint32_t length = state.series.dwRequestedSeriesLength;
+    const uint32_t n = state.alphabet.wEtalonLength;
+    state.series.wMinPulses = static_cast<uint16_t>((length + n - 1) / state.series.wTmax);
+    state.series.wMaxPulses = static_cast<uint16_t>((length - n + state.series.wTmin) / state.series.wTmin);
 }
 
 uint16_t pulseBoundsMidpoint(const AppState& state) noexcept {
-    return static_cast<uint16_t>((state.wMinPulses + state.wMaxPulses) / 2);
+    return static_cast<uint16_t>((state.series.wMinPulses + state.series.wMaxPulses) / 2);
 }
 
 uint16_t clampPulseCount(const AppState& state, uint16_t count) noexcept {
-    if (count > state.wMaxPulses || count < state.wMinPulses) return pulseBoundsMidpoint(state);
+    if (count > state.series.wMaxPulses || count < state.series.wMinPulses) return pulseBoundsMidpoint(state);
     return count;
 }
 
 void applyEffectiveTask(AppState& state) noexcept {
-    state.wTaskType = state.wSelectedTask;
-    if (!isTuplesSeriesType(state.wSeriesType)) return;
-    if (state.wSelectedTask == TASK_DETECTION) state.wTaskType = TASK_TUPLES_DETECTION;
-    if (state.wSelectedTask == TASK_RECOGNITION) state.wTaskType = TASK_TUPLES_RECOGNITION;
+    state.task.wTaskType = state.task.wSelectedTask;
+    if (!isTuplesSeriesType(state.task.wSeriesType)) return;
+    if (state.task.wSelectedTask == TASK_DETECTION) state.task.wTaskType = TASK_TUPLES_DETECTION;
+    if (state.task.wSelectedTask == TASK_RECOGNITION) state.task.wTaskType = TASK_TUPLES_RECOGNITION;
 }
 
 void chooseSeriesLength(AppState& state, int32_t index) noexcept {
-    if (!validChoice(state.SeriesLengthChoices, index)) return;
-    state.dwSeriesLengthIndex = index;
-    state.dwRequestedSeriesLength = static_cast<uint32_t>(state.SeriesLengthChoices[index]);
+    if (!validChoice(state.series.SeriesLengthChoices, index)) return;
+    state.series.dwSeriesLengthIndex = index;
+    state.series.dwRequestedSeriesLength = static_cast<uint32_t>(state.series.SeriesLengthChoices[index]);
     recomputePulseBounds(state);
-    state.wPulsesNumber = pulseBoundsMidpoint(state);
+    state.series.wPulsesNumber = pulseBoundsMidpoint(state);
 }
 
 void chooseNoiseLevel(AppState& state, int32_t index) noexcept {
-    if (!validChoice(state.NoiseLevelChoices, index)) return;
-    state.dwNoiseLevelIndex = index;
-    state.wRequestedNoiseLevel = static_cast<int16_t>(state.NoiseLevelChoices[index]);
+    if (!validChoice(state.noise.NoiseLevelChoices, index)) return;
+    state.noise.dwNoiseLevelIndex = index;
+    state.noise.wRequestedNoiseLevel = static_cast<int16_t>(state.noise.NoiseLevelChoices[index]);
 }
 
 void chooseLostData(AppState& state, int32_t index) noexcept {
-    if (!validChoice(state.LostDataChoices, index)) return;
-    state.dwLostDataIndex = index;
-    state.wRequestedLostDataLevel = static_cast<int16_t>(state.LostDataChoices[index]);
-    state.wRequestedMakingEnergyLevel = static_cast<uint16_t>(100 - state.wRequestedLostDataLevel);
-    state.wRequestedProcessingEnergyLevel = state.wRequestedMakingEnergyLevel;
+    if (!validChoice(state.noise.LostDataChoices, index)) return;
+    state.noise.dwLostDataIndex = index;
+    state.noise.wRequestedLostDataLevel = static_cast<int16_t>(state.noise.LostDataChoices[index]);
+    state.noise.wRequestedMakingEnergyLevel =
+        static_cast<uint16_t>(100 - state.noise.wRequestedLostDataLevel);
+    state.noise.wRequestedProcessingEnergyLevel = state.noise.wRequestedMakingEnergyLevel;
 }
 
 void takeOverRequestedSettings(AppState& state) noexcept {
-    state.dwSeriesLength = state.dwRequestedSeriesLength;
+    state.series.dwSeriesLength = state.series.dwRequestedSeriesLength;
     recomputePulseBounds(state);
-    state.wNoiseLevel = state.wRequestedNoiseLevel;
-    state.wLostDataLevel = state.wRequestedLostDataLevel;
-    state.wMakingEnergyLevel = state.wRequestedMakingEnergyLevel;
-    state.wProcessingEnergyLevel = state.wRequestedProcessingEnergyLevel;
-    state.wSeriesPulses = clampPulseCount(state, state.wPulsesNumber);
+    state.noise.wNoiseLevel = state.noise.wRequestedNoiseLevel;
+    state.noise.wLostDataLevel = state.noise.wRequestedLostDataLevel;
+    state.noise.wMakingEnergyLevel = state.noise.wRequestedMakingEnergyLevel;
+    state.noise.wProcessingEnergyLevel = state.noise.wRequestedProcessingEnergyLevel;
+    state.series.wSeriesPulses = clampPulseCount(state, state.series.wPulsesNumber);
 }
 
 void rebuildRequiredList(AppState& state) noexcept {
-    state.wRequiredQuantity = 0;
-    if (state.lpRequiredList == nullptr) return;
-    const uint16_t k = state.wEtalonsQuantity;
+    state.selection.wRequiredQuantity = 0;
+    if (state.selection.lpRequiredList == nullptr) return;
+    const uint16_t k = state.alphabet.wEtalonsQuantity;
     for (uint16_t e = 1; e <= k && e <= ALPHABET_CAPACITY; ++e) {
-        if (state.wRequiredFlags[e - 1] == 1 && state.wRequiredQuantity < state.wRequiredCapacity) {
-            state.lpRequiredList[state.wRequiredQuantity++] = e;
+        if (state.selection.wRequiredFlags[e - 1] == 1 &&
+            state.selection.wRequiredQuantity < state.selection.wRequiredCapacity) {
+            state.selection.lpRequiredList[state.selection.wRequiredQuantity++] = e;
         }
     }
 }

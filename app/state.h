@@ -1,16 +1,16 @@
 #pragma once
-// The one record of the workbench: every setting with its default, the alphabet, the etalon lists
-// and the current series and processing result. Requested settings are taken over into the in-use
-// ones when the next series is made.
+// The one record of the workbench: every setting with its default, grouped by concern into
+// sub-records (alphabet, series, noise, etalon selection, simulation grid, drawing, statistics...),
+// what the last paint drew, and the current series and processing result. Requested settings are
+// taken over into the in-use ones when the next series is made.
 #include <cstdint>
 #include <vector>
 
 #include "app/command_ids.h"
-#include "app/layout.h"
+#include "app/painted_geometry.h"
 #include "model/random.h"
 #include "model/records.h"
 #include "panels/subset_panel_state.h"
-#include "panels/subset_panel_view.h"
 #include "platform/window.h"
 #include "simulation/driver.h"
 
@@ -37,7 +37,6 @@ inline constexpr int TASK_ENTRIES[] = {CMD_TASK_DETECTION, CMD_TASK_RECOGNITION,
                                        CMD_TASK_SERIES_PROCESSING};
 
 // Values offered by a selector: entry [0] is the count, entries [1..count] the values.
-inline constexpr int SELECTOR_ROWS = 3;
 using SelectorChoices = int32_t[SELECTOR_ROWS + 1];
 
 // Values a parameter dialog stages before its command commits them.
@@ -53,20 +52,21 @@ struct DialogStaging {
     uint16_t wMostPulses = 0;
 };
 
-struct AppState {
-    AppState() = default;
-    ~AppState();  // releases every owned array and record
-    AppState(const AppState&) = delete;
-    AppState& operator=(const AppState&) = delete;
+// The alphabet's settings and its pulses (each pulse owns its samples).
+struct AlphabetSettings {
+    AlphabetSettings() = default;
+    AlphabetSettings(const AlphabetSettings&) = delete;
+    AlphabetSettings& operator=(const AlphabetSettings&) = delete;
 
-    // Alphabet
     uint16_t wEtalonsQuantity = 20;
     uint16_t wEtalonLength = 20;
     uint16_t wAmplitude = 128;
     PulseHeader Alphabet[ALPHABET_CAPACITY] = {};
     int32_t dwAlphabetReady = 1;
+};
 
-    // Series geometry
+// The series to make: gaps, length (chosen and in use) and pulse count (bounds, chosen, in use).
+struct SeriesSettings {
     uint16_t wTmin = 40;
     uint16_t wTmax = 181;
     SelectorChoices SeriesLengthChoices = {3, 200, 600, 1200};
@@ -78,8 +78,10 @@ struct AppState {
     uint16_t wPulsesNumber = 18;
     uint16_t wSeriesPulses = 18;
     uint16_t wDialogPulses = 40;
+};
 
-    // Noise and lost data
+// Noise, lost data and the energy levels of making and processing: requested and in use.
+struct NoiseSettings {
     SelectorChoices NoiseLevelChoices = {3, 20, 35, 50};
     int32_t dwNoiseLevelIndex = 1;
     int16_t wRequestedNoiseLevel = 20;
@@ -92,11 +94,15 @@ struct AppState {
     uint16_t wMakingEnergyLevel = 75;
     uint16_t wRequestedProcessingEnergyLevel = 75;
     uint16_t wProcessingEnergyLevel = 75;
+};
 
-    // Generator states (the noise state is dwNoiseSeed) and the C-library-style generator.
-    GeneratorStates states;
+// The etalons a series is made of: the required ones (flags and their ascending list), the
+// current one, and the sequence a tuples series repeats. The lists are owned arrays.
+struct EtalonSelection {
+    EtalonSelection() = default;
+    EtalonSelection(const EtalonSelection&) = delete;
+    EtalonSelection& operator=(const EtalonSelection&) = delete;
 
-    // Etalon selection
     uint16_t* lpRequiredList = nullptr;
     uint16_t wRequiredQuantity = 20;
     uint16_t wRequiredCapacity = 20;
@@ -108,65 +114,52 @@ struct AppState {
     uint16_t wEtalonSequenceCapacity = 30;
     uint16_t* lpEditedSequence = nullptr;
     uint16_t wEditedSequenceCapacity = 30;
+};
 
-    // Task and series type
+// The task chosen, the task the processing runs (its tuple form on a tuples series) and the
+// series type.
+struct TaskSettings {
     uint16_t wSelectedTask = 1;
     uint16_t wTaskType = 1;
     uint16_t wSeriesType = 8;
+};
 
-    // View state
+// What the graph area and the result view show.
+struct ViewState {
     int32_t dwViewMode = VIEW_ALPHABET;
     uint16_t wResultKind = RESULT_PROCESSING;
-    int32_t dwStatisticsView = 2;
     int32_t dwTypeMoreDetails = 0;
     int32_t dwDebugRepeat = 0;
+};
 
-    // Window areas to refresh with the next result, and the picture of the selection button
+// Window areas to refresh with the next result.
+struct RedrawRequests {
     int32_t dwRedrawLength = 0;
     int32_t dwRedrawNoise = 0;
     int32_t dwRedrawLost = 0;
     int32_t dwRedrawButtons = 0;
-    int32_t dwSelectAllShown = 0;
+};
 
-    // The pictures of the drawn buttons (none: the buttons are drawn with their captions)
-    std::vector<WindowImage> buttonPictures;
-
-    // The pointer's shape a hover over one of the parameters panel's handles replaced
-    CursorShape hSavedCursor = CursorShape::Arrow;
-
-    // The window's layout as last computed from its client area and its font's line height
-    WindowLayout layout;
-    int32_t wLineHeight = 16;
-
-    // The selector rows as last drawn (row i chooses entry i + 1), and the rows of stored tuples
-    // the processing result view last drew (row r chooses tuple r + 1), for the mouse handling
-    Rect LengthItemRects[SELECTOR_ROWS] = {};
-    Rect NoiseItemRects[SELECTOR_ROWS] = {};
-    Rect LostItemRects[SELECTOR_ROWS] = {};
-    std::vector<Rect> tupleChooserRects;
-
-    // The subset selection panel, and the rectangles its painter last recorded
-    SubsetPanel subsetPanel;
-    SubsetPanelGeometry subsetPanelGeometry;
-
-    // Processing result capacity
-    uint16_t wChainsCapacity = 10;
-    uint16_t wChainPulsesCapacity = 30;
-
-    // Drawing options
+// How graphs are drawn: frames, shading, highlights, size, and how tuples are marked.
+struct DrawingOptions {
     int32_t dwFrameGraphFields = 1;
     int32_t dwShadedOriginalPulses = 1;
     int32_t dwHighlightDetectedPulses = 1;
     int32_t dwSpecialGraphSize = 0;
     uint16_t wTuplesHighlight = 2;
+};
 
-    // Subset options
+// How subsets of etalons are employed, started and proceeded, and the stored table's size.
+struct SubsetOptions {
     uint16_t wSubsetEmployment = 4;
     uint16_t wSubsetInitPosition = 1;
     uint16_t wSubsetProceeding = 1;
     int32_t dwReservedSubsetCount = 10;
+};
 
-    // Statistical simulation ranges
+// The cells of a statistical simulation (pulse counts by noise levels, repeats per cell) and the
+// run's bookkeeping.
+struct SimulationGrid {
     uint16_t wPulsesIncrement = 1;
     uint16_t wPulseSteps = 0;
     uint16_t wNoiseFrom = 0;
@@ -179,19 +172,64 @@ struct AppState {
     // How the next simulation runs: threads (0: one per core), this process's share of the
     // cells, the flag that cancels it and the progress report. Not settings a dialog shows.
     SimulationHooks simulationHooks;
+};
 
-    // Statistics display options
+// How the statistics of a simulation are handled and shown, and the view code they give.
+struct StatisticsDisplay {
     int32_t dwHandlingCase = 1;
     int32_t dwViewCase = 1;
     int32_t dwFixedUpperBound = 0;
     double dUpperBound = 0.25;
     int32_t dwBoundsIncluded = 1;
+    int32_t dwStatisticsView = 2;
+};
 
-    // Current objects
+// What the state holds before the window was first laid out: nothing drawn, a 16-pixel line.
+inline PaintedGeometry geometryBeforeFirstPaint() {
+    PaintedGeometry painted;
+    painted.lineHeight = 16;
+    return painted;
+}
+
+struct AppState {
+    AppState() = default;
+    ~AppState();  // releases every owned array and record
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    AlphabetSettings alphabet;
+    SeriesSettings series;
+    NoiseSettings noise;
+    EtalonSelection selection;
+    TaskSettings task;
+    ViewState view;
+    RedrawRequests redraw;
+    // What the last paint drew, for the mouse handling and the commands
+    PaintedGeometry painted = geometryBeforeFirstPaint();
+    DrawingOptions drawing;
+    SubsetOptions subsets;
+    SimulationGrid grid;
+    StatisticsDisplay statistics;
+
+    // Generator states (the noise state is dwNoiseSeed) and the C-library-style generator.
+    GeneratorStates states;
+
+    // The pictures of the drawn buttons (none: the buttons are drawn with their captions)
+    std::vector<WindowImage> buttonPictures;
+
+    // The pointer's shape a hover over one of the parameters panel's handles replaced
+    CursorShape hSavedCursor = CursorShape::Arrow;
+
+    // The subset selection panel
+    SubsetPanel subsetPanel;
+
+    // Current objects, and the capacities of the processing result
     SeriesHeader* lpSeriesHeader = nullptr;
     ChainsHeader* lpChainsHeader = nullptr;
     RestErrorHeader* lpRestErrorHeader = nullptr;
     ParamsHeader* lpParamsHeader = nullptr;
+    uint16_t wChainsCapacity = 10;
+    uint16_t wChainPulsesCapacity = 30;
 
     // Dialog staging
     DialogStaging staging;

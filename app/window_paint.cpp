@@ -18,8 +18,8 @@ namespace {
 
 // The etalons the alphabet view has cells for.
 std::size_t alphabetCells(const AppState& state, const WindowLayout& layout) {
-    return static_cast<std::size_t>(
-        std::clamp<int>(std::min<int>(state.wEtalonsQuantity, layout.cellCount), 0, ALPHABET_CAPACITY));
+    return static_cast<std::size_t>(std::clamp<int>(
+        std::min<int>(state.alphabet.wEtalonsQuantity, layout.cellCount), 0, ALPHABET_CAPACITY));
 }
 
 void drawAlphabet(Canvas& canvas, const AppState& state, const PaintedGeometry& painted) {
@@ -29,32 +29,33 @@ void drawAlphabet(Canvas& canvas, const AppState& state, const PaintedGeometry& 
     for (std::size_t i = 0; i < cells; ++i)
         origins[i] = {layout.rcEtalonCells[i].left, layout.rcEtalonCells[i].top};
     AlphabetViewInput input;
-    input.etalons = std::span<const PulseHeader>(state.Alphabet, cells);
-    input.selected = std::span<const uint16_t>(state.wRequiredFlags, cells);
+    input.etalons = std::span<const PulseHeader>(state.alphabet.Alphabet, cells);
+    input.selected = std::span<const uint16_t>(state.selection.wRequiredFlags, cells);
     input.view = layout.rcGraph;
     input.cellOrigins = origins;
     input.graphWidth = layout.wCellInnerWidth;
     input.cellHeight = layout.wCellInnerHeight;
     input.frameWidth = layout.wCellWidth;
     input.frameHeight = layout.wCellHeight;
-    input.amplitude = state.wAmplitude;
+    input.amplitude = state.alphabet.wAmplitude;
     input.lineHeight = painted.lineHeight;
     drawAlphabetView(canvas, input);
 }
 
 // The list of required etalons as far as it is held.
 std::span<const uint16_t> requiredList(const AppState& state) {
-    const uint16_t listed = state.lpRequiredList != nullptr
-                                ? std::min(state.wRequiredQuantity, state.wRequiredCapacity)
-                                : uint16_t{0};
-    return std::span<const uint16_t>(state.lpRequiredList, listed);
+    const uint16_t listed =
+        state.selection.lpRequiredList != nullptr
+            ? std::min(state.selection.wRequiredQuantity, state.selection.wRequiredCapacity)
+            : uint16_t{0};
+    return std::span<const uint16_t>(state.selection.lpRequiredList, listed);
 }
 
 // Series processing is drawn only for the series types it handles.
 bool resultDrawable(const AppState& state) {
-    if (state.wTaskType != TASK_SERIES_PROCESSING) return true;
-    return state.wSeriesType == SERIES_FIXED_WHOLE || state.wSeriesType == SERIES_FIXED_CUTOFF ||
-           state.wSeriesType == SERIES_UNFIXED_WHOLE || state.wSeriesType == SERIES_UNFIXED_CUTOFF;
+    if (state.task.wTaskType != TASK_SERIES_PROCESSING) return true;
+    return state.task.wSeriesType == SERIES_FIXED_WHOLE || state.task.wSeriesType == SERIES_FIXED_CUTOFF ||
+           state.task.wSeriesType == SERIES_UNFIXED_WHOLE || state.task.wSeriesType == SERIES_UNFIXED_CUTOFF;
 }
 
 void drawProcessingResult(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
@@ -64,8 +65,9 @@ void drawProcessingResult(Canvas& canvas, const AppState& state, PaintedGeometry
     input.etalonList = requiredList(state);
     input.series = state.lpSeriesHeader;
     input.chains = state.lpChainsHeader;
-    input.settings = {state.dwHighlightDetectedPulses != 0, state.dwShadedOriginalPulses != 0,
-                      state.wTuplesHighlight, state.dwSpecialGraphSize != 0, state.dwFrameGraphFields != 0};
+    input.settings = {state.drawing.dwHighlightDetectedPulses != 0, state.drawing.dwShadedOriginalPulses != 0,
+                      state.drawing.wTuplesHighlight, state.drawing.dwSpecialGraphSize != 0,
+                      state.drawing.dwFrameGraphFields != 0};
     input.pickedTuple = state.subsetPanel.dwChosenSubset;
     drawProcessingResultView(canvas, input, painted.tupleRows);
 }
@@ -75,15 +77,15 @@ void drawStatistics(Canvas& canvas, const AppState& state, PaintedGeometry& pain
     StatsGraphInput input;
     input.graph = painted.layout.rcGraph;
     input.lineHeight = painted.lineHeight;
-    input.amplitude = state.wAmplitude;
-    input.viewCode = state.dwStatisticsView;
+    input.amplitude = state.alphabet.wAmplitude;
+    input.viewCode = state.statistics.dwStatisticsView;
     input.etalonList = requiredList(state);
     const RestErrorHeader* record = state.lpRestErrorHeader;
     if (record != nullptr && record->ifComplete != 0) input.record = record;
     input.series = state.lpSeriesHeader;
-    input.simulationStart = state.dwSimulationStart;
-    input.simulationEnd = state.dwSimulationEnd;
-    input.fixedBound = {state.dwFixedUpperBound != 0, state.dUpperBound};
+    input.simulationStart = state.grid.dwSimulationStart;
+    input.simulationEnd = state.grid.dwSimulationEnd;
+    input.fixedBound = {state.statistics.dwFixedUpperBound != 0, state.statistics.dUpperBound};
     input.pickedTuple = state.subsetPanel.dwChosenSubset;
     DrawDetectionArrayZ(messages, canvas, input, painted.tupleRows);
 }
@@ -99,12 +101,13 @@ void drawSubsets(Canvas& canvas, const AppState& state, PaintedGeometry& painted
     input.graph = painted.layout.rcGraph;
     input.lineHeight = painted.lineHeight;
     input.charWidth = canvas.fontMetrics().averageCharWidth;
-    input.amplitude = state.wAmplitude;
-    input.alphabet = std::span<const PulseHeader>(state.Alphabet, alphabetCells(state, painted.layout));
-    input.alphabetEntries = series != nullptr ? series->wReservedEtalons : state.wEtalonsQuantity;
+    input.amplitude = state.alphabet.wAmplitude;
+    input.alphabet =
+        std::span<const PulseHeader>(state.alphabet.Alphabet, alphabetCells(state, painted.layout));
+    input.alphabetEntries = series != nullptr ? series->wReservedEtalons : state.alphabet.wEtalonsQuantity;
     input.offered = requiredList(state);
-    input.maxPulses = series != nullptr ? series->wMaxPulses : state.wMaxPulses;
-    input.reservedRows = state.dwReservedSubsetCount;
+    input.maxPulses = series != nullptr ? series->wMaxPulses : state.series.wMaxPulses;
+    input.reservedRows = state.subsets.dwReservedSubsetCount;
     if (subsetPanelReady(panel)) {
         const std::size_t entries = static_cast<std::size_t>(panel.dwEntries);
         const std::size_t stored = static_cast<std::size_t>(panel.dwStoredSubsets);
@@ -117,7 +120,7 @@ void drawSubsets(Canvas& canvas, const AppState& state, PaintedGeometry& painted
         input.chosen = panel.dwChosenSubset;
     }
     SubsetPanelRects rects;
-    const bool table = state.wTaskType == TASK_TUPLES_RECOGNITION;
+    const bool table = state.task.wTaskType == TASK_TUPLES_RECOGNITION;
     const int drawn = table ? drawSubsetTablePanel(messages, canvas, input, rects)
                             : drawSingleSubsetPanel(messages, canvas, input, rects);
     painted.subsetPanel = subsetPanelGeometryOf(rects);
@@ -139,10 +142,10 @@ void drawParameters(Canvas& canvas, const AppState& state, PaintedGeometry& pain
 }
 
 void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& painted, MessageSink& messages) {
-    switch (state.dwViewMode) {
+    switch (state.view.dwViewMode) {
         case VIEW_ALPHABET: drawAlphabet(canvas, state, painted); break;
         case VIEW_RESULT:
-            if (state.wResultKind == RESULT_STATISTICS) {
+            if (state.view.wResultKind == RESULT_STATISTICS) {
                 drawStatistics(canvas, state, painted, messages);
             } else {
                 if (resultDrawable(state)) drawProcessingResult(canvas, state, painted);
@@ -157,16 +160,17 @@ void drawGraphArea(Canvas& canvas, const AppState& state, PaintedGeometry& paint
 
 // Select All is offered while at most half of the etalons are selected.
 int32_t selectAllShown(const AppState& state) {
-    const int etalons = std::min<int>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
-    const auto selected = std::count(state.wRequiredFlags, state.wRequiredFlags + etalons, uint16_t{1});
-    return 2 * selected <= state.wEtalonsQuantity ? 1 : 0;
+    const int etalons = std::min<int>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY);
+    const auto selected =
+        std::count(state.selection.wRequiredFlags, state.selection.wRequiredFlags + etalons, uint16_t{1});
+    return 2 * selected <= state.alphabet.wEtalonsQuantity ? 1 : 0;
 }
 
 // The button column: Restart in the result view only, then Next, Exit and the selection button.
 void drawButtons(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
-    const bool withRestart = state.dwViewMode == VIEW_RESULT;
-    if (!withRestart && state.dwViewMode != VIEW_ALPHABET && state.dwViewMode != VIEW_SUBSETS &&
-        state.dwViewMode != VIEW_PARAMETERS) {
+    const bool withRestart = state.view.dwViewMode == VIEW_RESULT;
+    if (!withRestart && state.view.dwViewMode != VIEW_ALPHABET && state.view.dwViewMode != VIEW_SUBSETS &&
+        state.view.dwViewMode != VIEW_PARAMETERS) {
         return;
     }
     const WindowLayout& layout = painted.layout;
@@ -200,13 +204,14 @@ void drawSelector(Canvas& canvas, int32_t lineHeight, const Rect& group, const c
 void drawSelectors(Canvas& canvas, const AppState& state, PaintedGeometry& painted) {
     const WindowLayout& layout = painted.layout;
     const int32_t h = painted.lineHeight;
-    drawSelector(canvas, h, layout.rcLengthSelector, " series length: ", state.SeriesLengthChoices,
-                 state.dwSeriesLengthIndex, static_cast<int32_t>(state.dwSeriesLength), painted.lengthRows);
-    drawSelector(canvas, h, layout.rcNoiseSelector, " noise level: ", state.NoiseLevelChoices,
-                 state.dwNoiseLevelIndex, state.wNoiseLevel, painted.noiseRows);
+    drawSelector(canvas, h, layout.rcLengthSelector, " series length: ", state.series.SeriesLengthChoices,
+                 state.series.dwSeriesLengthIndex, static_cast<int32_t>(state.series.dwSeriesLength),
+                 painted.lengthRows);
+    drawSelector(canvas, h, layout.rcNoiseSelector, " noise level: ", state.noise.NoiseLevelChoices,
+                 state.noise.dwNoiseLevelIndex, state.noise.wNoiseLevel, painted.noiseRows);
     if (layout.hasLostSelector) {
-        drawSelector(canvas, h, layout.rcLostSelector, " lost data level: ", state.LostDataChoices,
-                     state.dwLostDataIndex, state.wLostDataLevel, painted.lostRows);
+        drawSelector(canvas, h, layout.rcLostSelector, " lost data level: ", state.noise.LostDataChoices,
+                     state.noise.dwLostDataIndex, state.noise.wLostDataLevel, painted.lostRows);
     }
 }
 
@@ -222,8 +227,8 @@ PaintedGeometry paintClientArea(Canvas& canvas, const AppState& state, const Rec
     canvas.fillRect(client, kWhite);
     PaintedGeometry painted;
     painted.lineHeight = lineHeightOf(canvas);
-    painted.layout = computeWindowLayout(client, painted.lineHeight, state.wTaskType, state.wSeriesType,
-                                         state.wEtalonsQuantity);
+    painted.layout = computeWindowLayout(client, painted.lineHeight, state.task.wTaskType,
+                                         state.task.wSeriesType, state.alphabet.wEtalonsQuantity);
     drawGraphArea(canvas, state, painted, messages);
     drawButtons(canvas, state, painted);
     drawSelectors(canvas, state, painted);
@@ -248,20 +253,18 @@ std::string_view loadButtonPictures(AppState& state,
 }
 
 void prepareForPaint(Window& window, AppState& state) {
-    if (state.dwViewMode == VIEW_SUBSETS)
-        initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount);
+    if (state.view.dwViewMode == VIEW_SUBSETS)
+        initSubsetPanel(window, state.subsetPanel, state.subsets.dwReservedSubsetCount);
 }
 
 void storePaintedGeometry(AppState& state, const PaintedGeometry& painted) {
-    state.layout = painted.layout;
-    state.wLineHeight = painted.lineHeight;
-    std::copy(std::begin(painted.lengthRows), std::end(painted.lengthRows), state.LengthItemRects);
-    std::copy(std::begin(painted.noiseRows), std::end(painted.noiseRows), state.NoiseItemRects);
-    std::copy(std::begin(painted.lostRows), std::end(painted.lostRows), state.LostItemRects);
-    state.tupleChooserRects = painted.tupleRows;
-    if (painted.selectAllShown) state.dwSelectAllShown = *painted.selectAllShown;
-    if (painted.processingResultDrawn) state.dwTypeMoreDetails = 0;
-    if (painted.subsetPanel) state.subsetPanelGeometry = *painted.subsetPanel;
+    // A paint that drew no selection button or no subset panel keeps the ones drawn before.
+    const std::optional<int32_t> selectAllShown = state.painted.selectAllShown;
+    std::optional<SubsetPanelGeometry> subsetPanel = std::move(state.painted.subsetPanel);
+    state.painted = painted;
+    if (!painted.selectAllShown) state.painted.selectAllShown = selectAllShown;
+    if (!painted.subsetPanel) state.painted.subsetPanel = std::move(subsetPanel);
+    if (painted.processingResultDrawn) state.view.dwTypeMoreDetails = 0;
     if (painted.subsetMarkAllUsed) applyMarkAll(state.subsetPanel);
     if (painted.paramsPanel && state.lpParamsHeader != nullptr)
         recordParamsPanel(*state.lpParamsHeader, *painted.paramsPanel);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/painted_geometry.h"
 #include "app/state.h"
 #include "draw/canvas.h"
 #include "panels/params_panel.h"
@@ -15,23 +16,6 @@
 #include "platform/window.h"
 
 namespace tessaline {
-
-// What a paint drew that the mouse handling and the commands read afterwards: the layout it drew
-// in, the rows of the value selectors and of the choosable tuples, the selection button's offer,
-// and the rectangles and lines of the subset and parameters panels.
-struct PaintedGeometry {
-    WindowLayout layout;
-    int32_t lineHeight = 0;
-    Rect lengthRows[SELECTOR_ROWS] = {};
-    Rect noiseRows[SELECTOR_ROWS] = {};
-    Rect lostRows[SELECTOR_ROWS] = {};
-    std::vector<Rect> tupleRows;
-    std::optional<int32_t> selectAllShown;           // none when no selection button was drawn
-    bool processingResultDrawn = false;              // the more-details drawing was used up
-    std::optional<SubsetPanelGeometry> subsetPanel;  // empty rectangles when it could not be drawn
-    bool subsetMarkAllUsed = false;                  // the table painter marked every composed entry
-    std::optional<ParamsPanelGeometry> paramsPanel;
-};
 
 // Paints the whole client area `client` onto `canvas` from the state, laid out for the client
 // area and the canvas font's line height, and tells what it drew. Painting changes nothing in the

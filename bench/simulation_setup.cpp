@@ -8,15 +8,16 @@ namespace tessaline::bench {
 ScenarioState::ScenarioState(Scenario scenario) : scenario_(scenario) {
     runStartUp(window, state);
     if (scenario.allEtalons) {
-        for (int e = 0; e < 20; ++e) state.lpRequiredList[e] = static_cast<uint16_t>(e + 1);
-        state.wRequiredQuantity = 20;
+        for (int e = 0; e < 20; ++e) state.selection.lpRequiredList[e] = static_cast<uint16_t>(e + 1);
+        state.selection.wRequiredQuantity = 20;
     }
 }
 
 SimulationRun ScenarioState::run(int threads) const {
     SimulationRun run;
-    run.alphabet = std::span<const PulseHeader>(state.Alphabet, 20);
-    run.etalons = std::span<const uint16_t>(state.lpRequiredList, state.wRequiredQuantity);
+    run.alphabet = std::span<const PulseHeader>(state.alphabet.Alphabet, 20);
+    run.etalons =
+        std::span<const uint16_t>(state.selection.lpRequiredList, state.selection.wRequiredQuantity);
     run.seriesType = scenario_.seriesType;
     run.taskType = scenario_.task;
     run.makingLevel = run.processingLevel = 75;

@@ -25,7 +25,7 @@ std::string checkProcessingSteps(const AppState& state, int steps) {
     // On a tuples series, detection looks for one tuple; in the window the subset panel would open
     // to compose it, here it must be given.
     const bool tuplesDetection =
-        isTuplesSeriesType(state.wSeriesType) && state.wSelectedTask == TASK_DETECTION;
+        isTuplesSeriesType(state.task.wSeriesType) && state.task.wSelectedTask == TASK_DETECTION;
     const bool composed = subsetPanelReady(state.subsetPanel) && state.subsetPanel.dwEntries > 0;
     if (tuplesDetection && steps > 0 && !composed)
         return "tuples detection needs a tuple: give it with --subset";
@@ -38,7 +38,7 @@ int runAlphabetCommand(const AlphabetOptions& options, std::ostream& out, std::o
     ConsoleWindow window(&err);
     AppState state;
     runStartUp(window, state);
-    if (state.dwAlphabetReady == 0) return EXIT_FAILED;
+    if (state.alphabet.dwAlphabetReady == 0) return EXIT_FAILED;
     if (options.json) {
         out << alphabetJson(state).dump() << "\n";
     } else {
@@ -53,7 +53,7 @@ int startUpWithSettings(ConsoleWindow& window, AppState& state, const RunSetting
     if (settings.seed) state.states = seededGeneratorStates(*settings.seed);
     runStartUp(window, state);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
-    if (state.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;
+    if (state.alphabet.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;
     const std::string refused = checkRunSettings(settings, state);
     if (!refused.empty()) {
         err << "tessaline-cli: " << command << ": " << refused << "\n";

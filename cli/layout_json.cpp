@@ -55,10 +55,10 @@ Json paramsPanelJson(const ParamsHeader& record) {
 }  // namespace
 
 Json layoutJson(const AppState& state, const PaintedGeometry& painted, ImageSize size) {
-    const WindowLayout& layout = state.layout;
+    const WindowLayout& layout = state.painted.layout;
     Json json = {{"size", {size.width, size.height}},
-                 {"dwViewMode", state.dwViewMode},
-                 {"wLineHeight", state.wLineHeight},
+                 {"dwViewMode", state.view.dwViewMode},
+                 {"wLineHeight", state.painted.lineHeight},
                  {"rcGraph", rectJson(layout.rcGraph)},
                  {"rcRestartButton", rectJson(layout.rcRestartButton)},
                  {"rcNextButton", rectJson(layout.rcNextButton)},
@@ -67,13 +67,14 @@ Json layoutJson(const AppState& state, const PaintedGeometry& painted, ImageSize
     json["rcLengthSelector"] = rectJson(layout.rcLengthSelector);
     json["rcNoiseSelector"] = rectJson(layout.rcNoiseSelector);
     if (layout.hasLostSelector) json["rcLostSelector"] = rectJson(layout.rcLostSelector);
-    json["LengthItemRects"] = rectsJson(selectorRows(state.LengthItemRects, state.SeriesLengthChoices));
-    json["NoiseItemRects"] = rectsJson(selectorRows(state.NoiseItemRects, state.NoiseLevelChoices));
+    json["LengthItemRects"] =
+        rectsJson(selectorRows(state.painted.lengthRows, state.series.SeriesLengthChoices));
+    json["NoiseItemRects"] = rectsJson(selectorRows(state.painted.noiseRows, state.noise.NoiseLevelChoices));
     if (layout.hasLostSelector)
-        json["LostItemRects"] = rectsJson(selectorRows(state.LostItemRects, state.LostDataChoices));
+        json["LostItemRects"] = rectsJson(selectorRows(state.painted.lostRows, state.noise.LostDataChoices));
     const auto cells = static_cast<std::size_t>(std::clamp(layout.cellCount, 0, ALPHABET_CAPACITY));
     json["rcEtalonCells"] = rectsJson({layout.rcEtalonCells, cells});
-    json["tupleChooserRects"] = rectsJson(state.tupleChooserRects);
+    json["tupleChooserRects"] = rectsJson(state.painted.tupleRows);
     if (painted.subsetPanel) json["subsetPanel"] = subsetPanelJson(*painted.subsetPanel);
     if (painted.paramsPanel && state.lpParamsHeader != nullptr)
         json["paramsPanel"] = paramsPanelJson(*state.lpParamsHeader);

@@ -33,16 +33,18 @@ std::string checkRenderOptions(const RenderOptions& options) {
 
 // The view asked for, as the window would show it after the steps.
 int showView(Window& window, AppState& state, const std::string& view, std::ostream& err) {
-    state.wResultKind = RESULT_PROCESSING;
+    state.view.wResultKind = RESULT_PROCESSING;
     if (view == "params") {
         // " View series parameters..." makes the panel's record; when it cannot, it has said why.
         window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
-        if (state.dwViewMode == VIEW_PARAMETERS && state.lpParamsHeader != nullptr) return EXIT_DONE;
+        if (state.view.dwViewMode == VIEW_PARAMETERS && state.lpParamsHeader != nullptr) return EXIT_DONE;
         err << "tessaline-cli: render: the series parameters panel could not be made (the message above says "
                "why)\n";
         return EXIT_FAILED;
     }
-    state.dwViewMode = view == "alphabet" ? VIEW_ALPHABET : view == "subsets" ? VIEW_SUBSETS : VIEW_RESULT;
+    state.view.dwViewMode = view == "alphabet"  ? VIEW_ALPHABET
+                            : view == "subsets" ? VIEW_SUBSETS
+                                                : VIEW_RESULT;
     prepareForPaint(window, state);
     return EXIT_DONE;
 }

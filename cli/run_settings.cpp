@@ -87,7 +87,7 @@ struct Geometry {
     // bounds (the least not raised to 1), else their middle.
     int count(const RunSettings& settings, const AppState& state) const {
         const int rawLeast = (N + n - 1) / Tmax;
-        int requested = state.wPulsesNumber;
+        int requested = state.series.wPulsesNumber;
         if (settings.length) requested = (rawLeast + most()) / 2;
         if (settings.pulses) requested = *settings.pulses;
         return requested < rawLeast || requested > most() ? (rawLeast + most()) / 2 : requested;
@@ -95,9 +95,10 @@ struct Geometry {
 };
 
 Geometry geometryOf(const RunSettings& settings, const AppState& state) {
-    return {state.wEtalonLength, settings.tmin.value_or(state.wTmin), settings.tmax.value_or(state.wTmax),
-            settings.length.value_or(static_cast<int>(state.dwRequestedSeriesLength)),
-            settings.seriesType.value_or(state.wSeriesType)};
+    return {state.alphabet.wEtalonLength, settings.tmin.value_or(state.series.wTmin),
+            settings.tmax.value_or(state.series.wTmax),
+            settings.length.value_or(static_cast<int>(state.series.dwRequestedSeriesLength)),
+            settings.seriesType.value_or(state.task.wSeriesType)};
 }
 
 std::string describeSeries(const Geometry& g) {
@@ -139,7 +140,7 @@ std::string checkGeometry(const RunSettings& settings, const AppState& state) {
 
 // Lost data exists only for the cut-off series types.
 std::string checkLostData(const RunSettings& settings, const AppState& state) {
-    const int type = settings.seriesType.value_or(state.wSeriesType);
+    const int type = settings.seriesType.value_or(state.task.wSeriesType);
     if (!settings.lost || isCutoffSeriesType(static_cast<uint16_t>(type))) return {};
     return "--lost applies to the cut-off series types 2 and 8, not to series type " + std::to_string(type);
 }
@@ -230,7 +231,7 @@ bool parseDrawingChoice(const std::string& text, DrawingChoice& choice, std::str
 }
 
 std::string checkRunSettings(const RunSettings& settings, const AppState& state) {
-    const int etalons = state.wEtalonsQuantity;
+    const int etalons = state.alphabet.wEtalonsQuantity;
     std::string error;
     auto fail = [&](std::string text) {
         if (error.empty()) error = std::move(text);
@@ -264,7 +265,7 @@ std::string checkRunSettings(const RunSettings& settings, const AppState& state)
 
 std::vector<std::string> runSettingsWarnings(const RunSettings& settings, const AppState& state) {
     const bool subset = settings.subset || settings.tuples;
-    const int s = settings.initPosition.value_or(state.wSubsetInitPosition);
+    const int s = settings.initPosition.value_or(state.subsets.wSubsetInitPosition);
     if (!subset) return {};
     const Geometry g = geometryOf(settings, state);
     const bool unfixed = isUnfixedSeriesType(static_cast<uint16_t>(g.seriesType));
@@ -282,45 +283,47 @@ void applyRunSettings(Window& window, AppState& state, const RunSettings& settin
     if (settings.seriesType) dispatchCommand(window, state, seriesTypeEntry(*settings.seriesType));
     if (settings.task) dispatchCommand(window, state, taskEntry(*settings.task));
     if (settings.required && !settings.requiredCount) {
-        std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-        for (int number : *settings.required) state.wRequiredFlags[number - 1] = 1;
+        std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+                  uint16_t{0});
+        for (int number : *settings.required) state.selection.wRequiredFlags[number - 1] = 1;
         rebuildRequiredList(state);
-        state.dwCurrentEtalon = settings.required->front();
+        state.selection.dwCurrentEtalon = settings.required->front();
     }
-    if (settings.tmin) state.wTmin = static_cast<uint16_t>(*settings.tmin);
-    if (settings.tmax) state.wTmax = static_cast<uint16_t>(*settings.tmax);
+    if (settings.tmin) state.series.wTmin = static_cast<uint16_t>(*settings.tmin);
+    if (settings.tmax) state.series.wTmax = static_cast<uint16_t>(*settings.tmax);
     if (settings.length) {
-        if (const int32_t index = choiceIndex(state.SeriesLengthChoices, *settings.length)) {
-            state.dwSeriesLengthIndex = index;
+        if (const int32_t index = choiceIndex(state.series.SeriesLengthChoices, *settings.length)) {
+            state.series.dwSeriesLengthIndex = index;
         }
-        state.dwRequestedSeriesLength = static_cast<uint32_t>(*settings.length);
+        state.series.dwRequestedSeriesLength = static_cast<uint32_t>(*settings.length);
         recomputePulseBounds(state);
-        state.wPulsesNumber = pulseBoundsMidpoint(state);
+        state.series.wPulsesNumber = pulseBoundsMidpoint(state);
     }
-    if (settings.pulses) state.wPulsesNumber = static_cast<uint16_t>(*settings.pulses);
+    if (settings.pulses) state.series.wPulsesNumber = static_cast<uint16_t>(*settings.pulses);
     if (settings.noise) {
-        if (const int32_t index = choiceIndex(state.NoiseLevelChoices, *settings.noise))
-            state.dwNoiseLevelIndex = index;
-        state.wRequestedNoiseLevel = static_cast<int16_t>(*settings.noise);
+        if (const int32_t index = choiceIndex(state.noise.NoiseLevelChoices, *settings.noise))
+            state.noise.dwNoiseLevelIndex = index;
+        state.noise.wRequestedNoiseLevel = static_cast<int16_t>(*settings.noise);
     }
     if (settings.lost) {
-        if (const int32_t index = choiceIndex(state.LostDataChoices, *settings.lost))
-            state.dwLostDataIndex = index;
-        state.wRequestedLostDataLevel = static_cast<int16_t>(*settings.lost);
-        state.wRequestedMakingEnergyLevel = state.wRequestedProcessingEnergyLevel =
+        if (const int32_t index = choiceIndex(state.noise.LostDataChoices, *settings.lost))
+            state.noise.dwLostDataIndex = index;
+        state.noise.wRequestedLostDataLevel = static_cast<int16_t>(*settings.lost);
+        state.noise.wRequestedMakingEnergyLevel = state.noise.wRequestedProcessingEnergyLevel =
             static_cast<uint16_t>(100 - *settings.lost);
     }
     applySeriesMaking(window, state, settings);
-    if (settings.employment) state.wSubsetEmployment = static_cast<uint16_t>(*settings.employment);
-    if (settings.initPosition) state.wSubsetInitPosition = static_cast<uint16_t>(*settings.initPosition);
-    if (settings.proceeding) state.wSubsetProceeding = static_cast<uint16_t>(*settings.proceeding);
+    if (settings.employment) state.subsets.wSubsetEmployment = static_cast<uint16_t>(*settings.employment);
+    if (settings.initPosition)
+        state.subsets.wSubsetInitPosition = static_cast<uint16_t>(*settings.initPosition);
+    if (settings.proceeding) state.subsets.wSubsetProceeding = static_cast<uint16_t>(*settings.proceeding);
     if (settings.drawing) applyDrawingChoice(state, *settings.drawing);
     if (!settings.subset && !settings.tuples) return;
-    if (initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount) == 0) return;
+    if (initSubsetPanel(window, state.subsetPanel, state.subsets.dwReservedSubsetCount) == 0) return;
     if (settings.subset) {
         composeSubset(state.subsetPanel, *settings.subset);
-        storeSubsetInSeries(window, state.subsetPanel, TASK_DETECTION, state.wSubsetEmployment,
-                            state.wSubsetInitPosition, state.lpSeriesHeader);
+        storeSubsetInSeries(window, state.subsetPanel, TASK_DETECTION, state.subsets.wSubsetEmployment,
+                            state.subsets.wSubsetInitPosition, state.lpSeriesHeader);
     }
     if (settings.tuples) {
         for (const std::vector<int>& tuple : *settings.tuples) {
@@ -329,8 +332,9 @@ void applyRunSettings(Window& window, AppState& state, const RunSettings& settin
         }
         const int count = static_cast<int>(settings.tuples->size());
         chooseStoredSubset(state.subsetPanel, settings.chosen.value_or(count) - 1);
-        storeSubsetInSeries(window, state.subsetPanel, TASK_TUPLES_RECOGNITION, state.wSubsetEmployment,
-                            state.wSubsetInitPosition, state.lpSeriesHeader);
+        storeSubsetInSeries(window, state.subsetPanel, TASK_TUPLES_RECOGNITION,
+                            state.subsets.wSubsetEmployment, state.subsets.wSubsetInitPosition,
+                            state.lpSeriesHeader);
     }
 }
 

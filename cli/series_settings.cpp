@@ -52,10 +52,10 @@ std::string listText(const std::vector<int>& numbers) {
 // The pulse count " Create series... " makes the series with: --pulses, or the middle of the
 // counts the series geometry admits (the least raised to 1). 0 for a geometry with no gaps.
 int createdPulseCount(const RunSettings& settings, const AppState& state) {
-    const int n = state.wEtalonLength;
-    const int Tmin = settings.tmin.value_or(state.wTmin);
-    const int Tmax = settings.tmax.value_or(state.wTmax);
-    const int N = settings.length.value_or(static_cast<int>(state.dwRequestedSeriesLength));
+    const int n = state.alphabet.wEtalonLength;
+    const int Tmin = settings.tmin.value_or(state.series.wTmin);
+    const int Tmax = settings.tmax.value_or(state.series.wTmax);
+    const int N = settings.length.value_or(static_cast<int>(state.series.dwRequestedSeriesLength));
     if (Tmin < 1 || Tmax < 1) return 0;
     const int least = std::max(1, (N + n - 1) / Tmax);
     const int most = (N - n + Tmin) / Tmin;
@@ -76,9 +76,9 @@ std::string checkRequiredCount(const RunSettings& settings, const AppState& stat
     if (!settings.requiredCount) return {};
     if (!settings.required) return "--required-count goes with --required";
     const int count = *settings.requiredCount;
-    if (count < 1 || count > state.wRequiredCapacity) {
+    if (count < 1 || count > state.selection.wRequiredCapacity) {
         return "--required-count " + std::to_string(count) + " is not in 1.." +
-               std::to_string(state.wRequiredCapacity);
+               std::to_string(state.selection.wRequiredCapacity);
     }
     const auto listed = static_cast<int>(settings.required->size());
     if (listed == count) return {};
@@ -89,7 +89,8 @@ std::string checkRequiredCount(const RunSettings& settings, const AppState& stat
 std::string checkSequence(const RunSettings& settings, const AppState& state) {
     if (!settings.sequence) return {};
     if (!settings.createSeries) return "--sequence goes with --create-series";
-    if (std::string error = checkEtalonList("--sequence", *settings.sequence, state.wEtalonsQuantity);
+    if (std::string error =
+            checkEtalonList("--sequence", *settings.sequence, state.alphabet.wEtalonsQuantity);
         !error.empty()) {
         return error;
     }
@@ -142,7 +143,7 @@ void applySeriesMaking(Window& window, AppState& state, const RunSettings& setti
                                   // requested one.
                                   if (form.resource == DIALOG_SERIES_PARAMETERS) {
                                       setEdit(form, EDIT_SERIES_LENGTH,
-                                              std::to_string(state.dwRequestedSeriesLength));
+                                              std::to_string(state.series.dwRequestedSeriesLength));
                                       return;
                                   }
                                   if (settings.pulses)

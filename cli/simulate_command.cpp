@@ -101,20 +101,20 @@ std::optional<double> upperBoundOf(const std::string& text) {
 
 // Runs that cannot start from these settings whatever the grid.
 std::string checkRunnable(const AppState& state) {
-    if (state.wTaskType == TASK_TUPLES_RECOGNITION &&
+    if (state.task.wTaskType == TASK_TUPLES_RECOGNITION &&
         (state.lpSeriesHeader == nullptr || state.lpSeriesHeader->wSubsets == 0)) {
         return "tuples recognition needs stored tuples: give them with --tuples";
     }
-    if (state.wTaskType == TASK_TUPLES_DETECTION &&
+    if (state.task.wTaskType == TASK_TUPLES_DETECTION &&
         (state.lpSeriesHeader == nullptr || state.lpSeriesHeader->wSubsetSize == 0)) {
         return "tuples detection needs a tuple: give it with --subset";
     }
-    if (isTuplesSeriesType(state.wSeriesType) &&
+    if (isTuplesSeriesType(state.task.wSeriesType) &&
         (state.lpSeriesHeader == nullptr || state.lpSeriesHeader->wSubsetSize == 0)) {
-        return "series type " + std::to_string(state.wSeriesType) +
+        return "series type " + std::to_string(state.task.wSeriesType) +
                " is made of tuples: give the tuple with --subset (or the candidate tuples with --tuples)";
     }
-    if (state.wRequiredQuantity == 0 || state.lpRequiredList == nullptr) {
+    if (state.selection.wRequiredQuantity == 0 || state.selection.lpRequiredList == nullptr) {
         return "the etalon list is empty: give etalons with --required";
     }
     return "";
@@ -162,16 +162,17 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
                                 std::optional<int> length) {
     if (std::string spelling = checkSimulationGrid(grid); !spelling.empty()) return spelling;
     // The series the run makes, and the grid as the dialogs will hold it.
-    const int N = length.value_or(static_cast<int>(state.dwSeriesLength));
-    const int n = state.wEtalonLength, Tmin = state.wTmin, Tmax = state.wTmax;
+    const int N = length.value_or(static_cast<int>(state.series.dwSeriesLength));
+    const int n = state.alphabet.wEtalonLength, Tmin = state.series.wTmin, Tmax = state.series.wTmax;
     // The dialog offers from the fewest pulses the series holds, at least 1, to the most.
     const int least = std::max(1, (N + n - 1) / Tmax), most = (N - n + Tmin) / Tmin;
     const int from = grid.pulsesFrom.value_or(least), to = grid.pulsesTo.value_or(most);
-    const int steps = grid.noiseSteps.value_or(state.wNoiseSteps),
-              repeats = grid.repeats.value_or(state.wRepeats);
-    const int64_t top = int64_t{grid.noiseFrom.value_or(state.wNoiseFrom)} +
-                        int64_t{std::max(steps, 1) - 1} * grid.noiseIncrement.value_or(state.wNoiseIncrement);
-    const std::string series = "a series of type " + std::to_string(state.wSeriesType) + " and length " +
+    const int steps = grid.noiseSteps.value_or(state.grid.wNoiseSteps),
+              repeats = grid.repeats.value_or(state.grid.wRepeats);
+    const int64_t top =
+        int64_t{grid.noiseFrom.value_or(state.grid.wNoiseFrom)} +
+        int64_t{std::max(steps, 1) - 1} * grid.noiseIncrement.value_or(state.grid.wNoiseIncrement);
+    const std::string series = "a series of type " + std::to_string(state.task.wSeriesType) + " and length " +
                                std::to_string(N) + " with gaps " + std::to_string(Tmin) + ".." +
                                std::to_string(Tmax);
     std::ostringstream text;
@@ -194,7 +195,7 @@ std::string checkSimulationGrid(const SimulationGrid& grid, const AppState& stat
 }
 
 std::string checkStatisticsChoice(const StatisticsChoice& choice, const AppState& state) {
-    if (choice.handling == 3 && !offersRecognitionError(state.wSelectedTask))
+    if (choice.handling == 3 && !offersRecognitionError(state.task.wSelectedTask))
         return "--handling 3 (recognition error) is offered for --task recognition and joint only";
     if (choice.bounds && choice.handling != 3) return "--bounds goes with --handling 3 (recognition error)";
     if (choice.upperBound && !upperBoundOf(*choice.upperBound)) {
@@ -273,10 +274,10 @@ StudyDisplay studyDisplayOf(const StatisticsChoice& choice) {
 double runAnsweredSimulation(ConsoleWindow& window, AppState& state, const SimulateOptions& options,
                              CellShare share, const std::atomic<bool>* cancel, ProgressReport& progress) {
     const AnsweredDialogs answering(window, options);
-    state.simulationHooks.threads = options.threads;
-    state.simulationHooks.share = share;
-    state.simulationHooks.cancel = cancel;
-    state.simulationHooks.progress = [&progress](const SimulationProgress& p) { progress.update(p); };
+    state.grid.simulationHooks.threads = options.threads;
+    state.grid.simulationHooks.share = share;
+    state.grid.simulationHooks.cancel = cancel;
+    state.grid.simulationHooks.progress = [&progress](const SimulationProgress& p) { progress.update(p); };
     const auto start = std::chrono::steady_clock::now();
     window.sendCommand(CMD_STATISTICAL_SIMULATION);
     progress.finish();
@@ -287,21 +288,23 @@ StudyRequest studyRequestOf(const AppState& state, const SimulateOptions& option
     StudyRequest request;
     StudyWorkbench& bench = request.workbench;
     bench.alphabet = std::span<const PulseHeader>(
-        state.Alphabet, std::min<std::size_t>(state.wEtalonsQuantity, ALPHABET_CAPACITY));
-    bench.etalons = std::span<const uint16_t>(state.lpRequiredList,
-                                              state.lpRequiredList == nullptr ? 0 : state.wRequiredQuantity);
-    bench.etalonLength = state.wEtalonLength;
-    bench.seriesType = state.wSeriesType;
-    bench.taskType = state.wTaskType;
-    bench.makingLevel = state.wMakingEnergyLevel;
-    bench.processingLevel = state.wProcessingEnergyLevel;
-    bench.proceeding = state.wSubsetProceeding;
-    bench.amplitude = static_cast<int16_t>(state.wAmplitude);
-    bench.Tmin = state.wTmin;
-    bench.Tmax = state.wTmax;
-    bench.length = state.dwSeriesLength;
-    request.grid = {state.wMinPulses,  state.wMaxPulses,      state.wPulsesIncrement, state.wNoiseFrom,
-                    state.wNoiseSteps, state.wNoiseIncrement, state.wRepeats};
+        state.alphabet.Alphabet, std::min<std::size_t>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY));
+    bench.etalons = std::span<const uint16_t>(
+        state.selection.lpRequiredList,
+        state.selection.lpRequiredList == nullptr ? 0 : state.selection.wRequiredQuantity);
+    bench.etalonLength = state.alphabet.wEtalonLength;
+    bench.seriesType = state.task.wSeriesType;
+    bench.taskType = state.task.wTaskType;
+    bench.makingLevel = state.noise.wMakingEnergyLevel;
+    bench.processingLevel = state.noise.wProcessingEnergyLevel;
+    bench.proceeding = state.subsets.wSubsetProceeding;
+    bench.amplitude = static_cast<int16_t>(state.alphabet.wAmplitude);
+    bench.Tmin = state.series.wTmin;
+    bench.Tmax = state.series.wTmax;
+    bench.length = state.series.dwSeriesLength;
+    request.grid = {state.series.wMinPulses, state.series.wMaxPulses, state.grid.wPulsesIncrement,
+                    state.grid.wNoiseFrom,   state.grid.wNoiseSteps,  state.grid.wNoiseIncrement,
+                    state.grid.wRepeats};
     request.display = studyDisplayOf(options.display);
     request.threads = options.threads;
     return request;
@@ -312,9 +315,9 @@ bool runSimulationStudy(ConsoleWindow& window, AppState& state, const SimulateOp
     const AnsweredDialogs answering(window, options);
     // " Statistical Simulation": the requested levels in use, the dialogs, the summary, the run,
     // then " Show Statistical Simulation" with its dialog.
-    state.wLostDataLevel = state.wRequestedLostDataLevel;
-    state.wMakingEnergyLevel = state.wRequestedMakingEnergyLevel;
-    state.wProcessingEnergyLevel = state.wRequestedProcessingEnergyLevel;
+    state.noise.wLostDataLevel = state.noise.wRequestedLostDataLevel;
+    state.noise.wMakingEnergyLevel = state.noise.wRequestedMakingEnergyLevel;
+    state.noise.wProcessingEnergyLevel = state.noise.wRequestedProcessingEnergyLevel;
     simulationDialogsCommand(window, state);
     if (state.dwDialogAccepted == 0) return false;
     window.showMessage(simulationSummaryText(state), SUMMARY_CAPTION, MessageIcon::None);
@@ -325,8 +328,8 @@ bool runSimulationStudy(ConsoleWindow& window, AppState& state, const SimulateOp
     request.threads = chosen.threads;
     const int done =
         runStudy(window, request, state.lpSeriesHeader, state.lpRestErrorHeader, state.states, clock);
-    state.dwSimulationStart = clock.start;
-    state.dwSimulationEnd = clock.end;
+    state.grid.dwSimulationStart = clock.start;
+    state.grid.dwSimulationEnd = clock.end;
     showStatisticalSimulationCommand(window, state);
     return done != 0;
 }

@@ -32,30 +32,32 @@ Json generatorStatesJson(const GeneratorStates& states) {
 }
 
 Json stateJson(const AppState& state) {
-    const std::size_t sequenceEntries = std::min(state.wMaxPulses, state.wEtalonSequenceCapacity);
-    return Json{{"wSelectedTask", state.wSelectedTask},
-                {"wTaskType", state.wTaskType},
-                {"wSeriesType", state.wSeriesType},
-                {"dwSeriesLength", state.dwSeriesLength},
-                {"dwRequestedSeriesLength", state.dwRequestedSeriesLength},
-                {"wTmin", state.wTmin},
-                {"wTmax", state.wTmax},
-                {"wMinPulses", state.wMinPulses},
-                {"wMaxPulses", state.wMaxPulses},
-                {"wPulsesNumber", state.wPulsesNumber},
-                {"wSeriesPulses", state.wSeriesPulses},
-                {"wNoiseLevel", state.wNoiseLevel},
-                {"wLostDataLevel", state.wLostDataLevel},
-                {"wMakingEnergyLevel", state.wMakingEnergyLevel},
-                {"wProcessingEnergyLevel", state.wProcessingEnergyLevel},
-                {"dwFrameGraphFields", state.dwFrameGraphFields},
-                {"dwShadedOriginalPulses", state.dwShadedOriginalPulses},
-                {"dwHighlightDetectedPulses", state.dwHighlightDetectedPulses},
-                {"dwSpecialGraphSize", state.dwSpecialGraphSize},
-                {"wTuplesHighlight", state.wTuplesHighlight},
-                {"lpRequiredList", arrayOf(state.lpRequiredList, state.wRequiredQuantity)},
-                {"lpEtalonSequence", arrayOf(state.lpEtalonSequence, sequenceEntries)},
-                {"states", generatorStatesJson(state.states)}};
+    const std::size_t sequenceEntries =
+        std::min(state.series.wMaxPulses, state.selection.wEtalonSequenceCapacity);
+    return Json{
+        {"wSelectedTask", state.task.wSelectedTask},
+        {"wTaskType", state.task.wTaskType},
+        {"wSeriesType", state.task.wSeriesType},
+        {"dwSeriesLength", state.series.dwSeriesLength},
+        {"dwRequestedSeriesLength", state.series.dwRequestedSeriesLength},
+        {"wTmin", state.series.wTmin},
+        {"wTmax", state.series.wTmax},
+        {"wMinPulses", state.series.wMinPulses},
+        {"wMaxPulses", state.series.wMaxPulses},
+        {"wPulsesNumber", state.series.wPulsesNumber},
+        {"wSeriesPulses", state.series.wSeriesPulses},
+        {"wNoiseLevel", state.noise.wNoiseLevel},
+        {"wLostDataLevel", state.noise.wLostDataLevel},
+        {"wMakingEnergyLevel", state.noise.wMakingEnergyLevel},
+        {"wProcessingEnergyLevel", state.noise.wProcessingEnergyLevel},
+        {"dwFrameGraphFields", state.drawing.dwFrameGraphFields},
+        {"dwShadedOriginalPulses", state.drawing.dwShadedOriginalPulses},
+        {"dwHighlightDetectedPulses", state.drawing.dwHighlightDetectedPulses},
+        {"dwSpecialGraphSize", state.drawing.dwSpecialGraphSize},
+        {"wTuplesHighlight", state.drawing.wTuplesHighlight},
+        {"lpRequiredList", arrayOf(state.selection.lpRequiredList, state.selection.wRequiredQuantity)},
+        {"lpEtalonSequence", arrayOf(state.selection.lpEtalonSequence, sequenceEntries)},
+        {"states", generatorStatesJson(state.states)}};
 }
 
 // The rows of one of the four lists: pulsesNumber[i] entries of each stored chain.
@@ -71,9 +73,9 @@ Json chainRows(int16_t* const* rows, const ChainsHeader& chains) {
 
 Json alphabetJson(const AppState& state) {
     Json etalons = Json::array();
-    const int k = std::min<int>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
+    const int k = std::min<int>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY);
     for (int i = 0; i < k; ++i) {
-        const PulseHeader& etalon = state.Alphabet[i];
+        const PulseHeader& etalon = state.alphabet.Alphabet[i];
         if (etalon.lpData == nullptr) continue;
         etalons.push_back(Json{{"wNumber", etalon.wNumber},
                                {"wSize", etalon.wSize},

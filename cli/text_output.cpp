@@ -28,9 +28,9 @@ void printSeries(std::ostream& out, const SeriesHeader& series) {
 }  // namespace
 
 void printAlphabet(std::ostream& out, const AppState& state) {
-    const int k = std::min<int>(state.wEtalonsQuantity, ALPHABET_CAPACITY);
+    const int k = std::min<int>(state.alphabet.wEtalonsQuantity, ALPHABET_CAPACITY);
     for (int i = 0; i < k; ++i) {
-        const PulseHeader& etalon = state.Alphabet[i];
+        const PulseHeader& etalon = state.alphabet.Alphabet[i];
         if (etalon.lpData == nullptr) continue;
         out << "etalon " << std::setw(2) << etalon.wNumber << "  energy " << std::setw(7)
             << etalonEnergy(etalon) << " :";
@@ -40,16 +40,19 @@ void printAlphabet(std::ostream& out, const AppState& state) {
 }
 
 void printStateSummary(std::ostream& out, const AppState& state) {
-    out << "task " << state.wTaskType << " (" << orNone(taskName(state.wTaskType)) << "), series type "
-        << state.wSeriesType << " (" << orNone(seriesTypeName(state.wSeriesType)) << ")\n";
-    out << "series length " << state.dwSeriesLength << " (requested " << state.dwRequestedSeriesLength
-        << "), Tmin " << state.wTmin << ", Tmax " << state.wTmax << ", pulses " << state.wMinPulses << ".."
-        << state.wMaxPulses << " (requested " << state.wPulsesNumber << ", in use " << state.wSeriesPulses
-        << ")\n";
-    out << "noise level " << state.wNoiseLevel << ", lost data " << state.wLostDataLevel
-        << " %, saved energy " << state.wMakingEnergyLevel << "/" << state.wProcessingEnergyLevel << "\n";
+    out << "task " << state.task.wTaskType << " (" << orNone(taskName(state.task.wTaskType))
+        << "), series type " << state.task.wSeriesType << " ("
+        << orNone(seriesTypeName(state.task.wSeriesType)) << ")\n";
+    out << "series length " << state.series.dwSeriesLength << " (requested "
+        << state.series.dwRequestedSeriesLength << "), Tmin " << state.series.wTmin << ", Tmax "
+        << state.series.wTmax << ", pulses " << state.series.wMinPulses << ".." << state.series.wMaxPulses
+        << " (requested " << state.series.wPulsesNumber << ", in use " << state.series.wSeriesPulses << ")\n";
+    out << "noise level " << state.noise.wNoiseLevel << ", lost data " << state.noise.wLostDataLevel
+        << " %, saved energy " << state.noise.wMakingEnergyLevel << "/" << state.noise.wProcessingEnergyLevel
+        << "\n";
     out << "required etalons:";
-    for (int i = 0; i < state.wRequiredQuantity; ++i) out << ' ' << state.lpRequiredList[i];
+    for (int i = 0; i < state.selection.wRequiredQuantity; ++i)
+        out << ' ' << state.selection.lpRequiredList[i];
     out << "\n";
     if (state.lpSeriesHeader != nullptr) {
         printSeries(out, *state.lpSeriesHeader);

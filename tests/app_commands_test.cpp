@@ -50,7 +50,7 @@ TEST_F(CommandsTest, NextDataRunsTheWholeChainAndRefreshesTheGraph) {
               (std::vector<int>{CMD_PROCESSING_NEXT_DATA, CMD_NEW_DATA, CMD_TAKE_OVER, CMD_MAKE_SERIES,
                                 CMD_ADD_NOISE, CMD_PROCESS, CMD_REFRESH_RESULT}));
     EXPECT_TRUE(window.messages().empty());
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     ASSERT_NE(state.lpSeriesHeader, nullptr);
     EXPECT_EQ(state.lpSeriesHeader->wNoiseLevel, 20);
     EXPECT_GT(state.lpSeriesHeader->wFoundPulses, 0);
@@ -61,7 +61,7 @@ TEST_F(CommandsTest, NextDataRunsTheWholeChainAndRefreshesTheGraph) {
     // selector or button flag is set. Then, as after every menu command that changes what is
     // drawn, the whole client area: the run may have left another view with other buttons.
     ASSERT_EQ(window.invalidations().size(), 2u);
-    Rect graph = state.layout.rcGraph;
+    Rect graph = state.painted.layout.rcGraph;
     graph.top -= 10;
     graph.right += 2;
     graph.bottom += 2;
@@ -90,18 +90,18 @@ TEST_F(CommandsTest, SameDataProcessesTheSameNoisySeriesAgain) {
 }
 
 TEST_F(CommandsTest, RefreshInvalidatesFlaggedAreasOnceAndKeepsBackgroundForMoreDetails) {
-    state.dwRedrawNoise = 1;
-    state.dwRedrawButtons = 1;
+    state.redraw.dwRedrawNoise = 1;
+    state.redraw.dwRedrawButtons = 1;
     run(CMD_TYPE_MORE_DETAILS);
     ASSERT_EQ(window.invalidations().size(), 3u);
     EXPECT_FALSE(window.invalidations()[0].erase);  // more details keep what is drawn
-    EXPECT_EQ(window.invalidations()[1].area, state.layout.rcNoiseSelector);
-    Rect buttons = state.layout.rcButtonArea;
+    EXPECT_EQ(window.invalidations()[1].area, state.painted.layout.rcNoiseSelector);
+    Rect buttons = state.painted.layout.rcButtonArea;
     buttons.right += 1;
     buttons.bottom += 1;
     EXPECT_EQ(window.invalidations()[2].area, buttons);
-    EXPECT_EQ(state.dwRedrawNoise, 0);
-    EXPECT_EQ(state.dwRedrawButtons, 0);
+    EXPECT_EQ(state.redraw.dwRedrawNoise, 0);
+    EXPECT_EQ(state.redraw.dwRedrawButtons, 0);
     window.clearRecords();
     run(CMD_REFRESH_RESULT);
     EXPECT_EQ(window.invalidations().size(), 1u);
@@ -114,8 +114,8 @@ TEST_F(CommandsTest, RepeatEntriesSetTheTaskAndRunNewDataWithoutMovingCheckMarks
     for (int i = 0; i < 4; ++i) {
         window.clearRecords();
         run(entries[i]);
-        EXPECT_EQ(state.wSelectedTask, tasks[i]);
-        EXPECT_EQ(state.wTaskType, tasks[i]);
+        EXPECT_EQ(state.task.wSelectedTask, tasks[i]);
+        EXPECT_EQ(state.task.wTaskType, tasks[i]);
         EXPECT_EQ(window.sentCommands().at(1), CMD_NEW_DATA);
         EXPECT_EQ(window.sentCommands().back(), CMD_REFRESH_RESULT);
         EXPECT_TRUE(window.isChecked(CMD_TASK_DETECTION));
@@ -130,39 +130,39 @@ TEST_F(CommandsTest, TaskAndSeriesTypeEntriesMoveCheckMarksAndResetLostData) {
     run(CMD_TASK_RECOGNITION);
     EXPECT_TRUE(window.isChecked(CMD_TASK_RECOGNITION));
     EXPECT_FALSE(window.isChecked(CMD_TASK_DETECTION));
-    EXPECT_EQ(state.wTaskType, TASK_RECOGNITION);
+    EXPECT_EQ(state.task.wTaskType, TASK_RECOGNITION);
 
-    EXPECT_EQ(state.wMakingEnergyLevel, 75);
+    EXPECT_EQ(state.noise.wMakingEnergyLevel, 75);
     run(CMD_SERIES_FIXED_WHOLE);
     EXPECT_TRUE(window.isChecked(CMD_SERIES_FIXED_WHOLE));
     EXPECT_FALSE(window.isChecked(CMD_SERIES_UNFIXED_CUTOFF));
-    EXPECT_EQ(state.wSeriesType, SERIES_FIXED_WHOLE);
-    EXPECT_EQ(state.dwLostDataIndex, 1);
-    EXPECT_EQ(state.wLostDataLevel, 0);
-    EXPECT_EQ(state.wRequestedMakingEnergyLevel, 100);
-    EXPECT_EQ(state.wProcessingEnergyLevel, 100);
+    EXPECT_EQ(state.task.wSeriesType, SERIES_FIXED_WHOLE);
+    EXPECT_EQ(state.noise.dwLostDataIndex, 1);
+    EXPECT_EQ(state.noise.wLostDataLevel, 0);
+    EXPECT_EQ(state.noise.wRequestedMakingEnergyLevel, 100);
+    EXPECT_EQ(state.noise.wProcessingEnergyLevel, 100);
     EXPECT_EQ(state.staging.wProcessingEnergyLevel, 100);
     run(CMD_SERIES_FIXED_CUTOFF);  // cut-off pulses keep the levels until a selector is clicked
-    EXPECT_EQ(state.wMakingEnergyLevel, 100);
+    EXPECT_EQ(state.noise.wMakingEnergyLevel, 100);
     // Each entry redraws the whole client area: the lost-data selector and the selection button
     // come and go with the series type and the task.
     ASSERT_EQ(window.invalidations().size(), 3u);
     for (const Invalidation& invalidated : window.invalidations()) EXPECT_TRUE(invalidated.whole);
 
     run(CMD_SERIES_UNFIXED_TUPLES);
-    EXPECT_EQ(state.wTaskType, TASK_RECOGNITION);  // the task entry decides the tuple form
+    EXPECT_EQ(state.task.wTaskType, TASK_RECOGNITION);  // the task entry decides the tuple form
     run(CMD_TASK_RECOGNITION);
-    EXPECT_EQ(state.wTaskType, TASK_TUPLES_RECOGNITION);
+    EXPECT_EQ(state.task.wTaskType, TASK_TUPLES_RECOGNITION);
     run(CMD_TASK_DETECTION);
-    EXPECT_EQ(state.wTaskType, TASK_TUPLES_DETECTION);
+    EXPECT_EQ(state.task.wTaskType, TASK_TUPLES_DETECTION);
     run(CMD_SERIES_FIXED_WHOLE);
     run(CMD_TASK_DETECTION);  // detection on a plain series: the current etalon alone is required
-    EXPECT_EQ(state.wTaskType, TASK_DETECTION);
-    EXPECT_EQ(state.wRequiredQuantity, 1);
+    EXPECT_EQ(state.task.wTaskType, TASK_DETECTION);
+    EXPECT_EQ(state.selection.wRequiredQuantity, 1);
 
     run(CMD_TASK_SERIES_PROCESSING);
     EXPECT_EQ(window.sentCommands().back(), CMD_NONE);
-    EXPECT_EQ(state.wTaskType, TASK_SERIES_PROCESSING);
+    EXPECT_EQ(state.task.wTaskType, TASK_SERIES_PROCESSING);
 }
 
 TEST_F(CommandsTest, TuplesDetectionWithoutSubsetOpensThePanelAndStops) {
@@ -171,7 +171,7 @@ TEST_F(CommandsTest, TuplesDetectionWithoutSubsetOpensThePanelAndStops) {
     const ChainsHeader before = *state.lpChainsHeader;
     window.clearRecords();
     run(CMD_PROCESSING_NEXT_DATA);
-    EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_SUBSETS);
     EXPECT_EQ(window.sentCommands().back(), CMD_PROCESS);  // no refresh of a result
     EXPECT_EQ(state.lpChainsHeader->wHeaderKind, before.wHeaderKind);
     EXPECT_EQ(state.lpChainsHeader->wPretenders, before.wPretenders);
@@ -181,14 +181,14 @@ TEST_F(CommandsTest, TuplesDetectionWithoutSubsetOpensThePanelAndStops) {
 }
 
 TEST_F(CommandsTest, TuplesRunsUseTheSubsetPanel) {
-    ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount), 1);
+    ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.subsets.dwReservedSubsetCount), 1);
     for (int etalon : {3, 7, 12}) offerEtalonToSubset(state.subsetPanel, etalon);
     ASSERT_TRUE(storeSubsetInSeries(window, state.subsetPanel, TASK_DETECTION, 4, 1, state.lpSeriesHeader));
     run(CMD_SERIES_UNFIXED_TUPLES);
     run(CMD_TASK_DETECTION);
-    state.wRequiredQuantity = 20;
+    state.selection.wRequiredQuantity = 20;
     run(CMD_PROCESSING_NEXT_DATA);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     EXPECT_GT(state.lpSeriesHeader->wFoundTuples, 0);
     EXPECT_EQ(state.lpSeriesHeader->lpFoundEtalonNumbers[0], 3);
 
@@ -200,7 +200,7 @@ TEST_F(CommandsTest, TuplesRunsUseTheSubsetPanel) {
 }
 
 TEST_F(CommandsTest, NewDataWithoutRequiredEtalonsDrawsNothing) {
-    state.wRequiredQuantity = 0;
+    state.selection.wRequiredQuantity = 0;
     const uint32_t randState = state.states.dwRandState;
     run(CMD_PROCESSING_NEXT_DATA);
     EXPECT_EQ(state.states.dwRandState, randState);
@@ -212,13 +212,14 @@ TEST_F(CommandsTest, NewDataWithoutRequiredEtalonsDrawsNothing) {
 // A smaller Tmin admits more pulses than the sequence and the result record were made for: both
 // grow, keeping the sequence's places, before the run writes them.
 TEST_F(CommandsTest, MorePulsesThanTheSequenceHoldsGrowItFirst) {
-    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{1});
+    std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+              uint16_t{1});
     rebuildRequiredList(state);
-    state.wTmin = 21;
+    state.series.wTmin = 21;
     run(CMD_PROCESSING_NEXT_DATA);
     EXPECT_TRUE(window.messages().empty());
-    EXPECT_EQ(state.wMaxPulses, 57);
-    EXPECT_EQ(state.wEtalonSequenceCapacity, 57);
+    EXPECT_EQ(state.series.wMaxPulses, 57);
+    EXPECT_EQ(state.selection.wEtalonSequenceCapacity, 57);
     EXPECT_EQ(state.wChainPulsesCapacity, 57);
     EXPECT_GE(state.lpChainsHeader->wMaxPulses, 57);
     EXPECT_LE(state.lpSeriesHeader->wFoundPulses, 57);
@@ -250,12 +251,12 @@ TEST_F(CommandsTest, FailuresStopTheChainWithTheirMessages) {
 }
 
 TEST_F(CommandsTest, SelectorsEtalonCellsAndCloseRequests) {
-    state.dwSeriesLengthIndex = 1;
-    state.dwLostDataIndex = 3;
+    state.series.dwSeriesLengthIndex = 1;
+    state.noise.dwLostDataIndex = 3;
     run(CMD_APPLY_SELECTORS);
-    EXPECT_EQ(state.dwRequestedSeriesLength, 200u);
-    EXPECT_EQ(state.wPulsesNumber, 3);
-    EXPECT_EQ(state.wRequestedProcessingEnergyLevel, 50);
+    EXPECT_EQ(state.series.dwRequestedSeriesLength, 200u);
+    EXPECT_EQ(state.series.wPulsesNumber, 3);
+    EXPECT_EQ(state.noise.wRequestedProcessingEnergyLevel, 50);
     ASSERT_EQ(window.invalidations().size(), 1u);
     EXPECT_TRUE(window.invalidations()[0].whole);
 
@@ -263,13 +264,13 @@ TEST_F(CommandsTest, SelectorsEtalonCellsAndCloseRequests) {
     // selection button beside detection.
     for (const uint16_t task : {TASK_DETECTION, TASK_JOINT}) {
         window.clearRecords();
-        state.wTaskType = task;
+        state.task.wTaskType = task;
         layOutWindow(state, Rect{0, 0, 1600, 1000}, 16);
         run(CMD_MARK_ETALON);
         ASSERT_EQ(window.invalidations().size(), task == TASK_DETECTION ? 1u : 2u);
-        EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.layout));
+        EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.painted.layout));
         if (task != TASK_DETECTION) {
-            EXPECT_EQ(window.invalidations()[1].area, state.layout.rcSelectButton);
+            EXPECT_EQ(window.invalidations()[1].area, state.painted.layout.rcSelectButton);
         }
     }
 
@@ -280,7 +281,7 @@ TEST_F(CommandsTest, SelectorsEtalonCellsAndCloseRequests) {
 // A run that cannot place its series or whose processing fails stops there: the previous series
 // is neither noised nor processed again, and no result is counted or shown.
 TEST_F(CommandsTest, ARunWithoutASeriesOrAResultStopsWithoutAResult) {
-    state.wEtalonSequenceCapacity = 1;  // fewer places than pulses: the series maker refuses
+    state.selection.wEtalonSequenceCapacity = 1;  // fewer places than pulses: the series maker refuses
     const int32_t noiseState = state.states.dwNoiseSeed;
     run(CMD_MAKE_SERIES);
     EXPECT_EQ(window.sentCommands(), (std::vector<int>{CMD_MAKE_SERIES}));
@@ -295,7 +296,7 @@ TEST_F(CommandsTest, ARunWithoutASeriesOrAResultStopsWithoutAResult) {
     }
     EXPECT_EQ(window.sentCommands(), (std::vector<int>{CMD_PROCESS}));
     EXPECT_EQ(window.messages().back().text.rfind("Нет памяти", 0), 0u) << window.messages().back().text;
-    EXPECT_EQ(state.dwViewMode, VIEW_ALPHABET);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_ALPHABET);
     EXPECT_EQ(state.dwCompletedRuns, 0u);
     run(CMD_PROCESS);
     EXPECT_EQ(state.dwCompletedRuns, 1u);

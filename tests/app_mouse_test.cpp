@@ -49,12 +49,14 @@ protected:
     // Only records the commands a click sends, without running them.
     void recordOnly() { window.setCommandHandler({}); }
     void select(std::initializer_list<int> etalons) {
-        std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-        for (const int e : etalons) state.wRequiredFlags[e - 1] = 1;
+        std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+                  uint16_t{0});
+        for (const int e : etalons) state.selection.wRequiredFlags[e - 1] = 1;
         rebuildRequiredList(state);
     }
     std::vector<uint16_t> required() const {
-        return {state.lpRequiredList, state.lpRequiredList + state.wRequiredQuantity};
+        return {state.selection.lpRequiredList,
+                state.selection.lpRequiredList + state.selection.wRequiredQuantity};
     }
 
     HeadlessWindow window;
@@ -62,28 +64,28 @@ protected:
 };
 
 TEST_F(MouseTest, DetectionKeepsOneSelectedEtalon) {
-    ASSERT_EQ(state.wTaskType, TASK_DETECTION);
-    EXPECT_EQ(click(state.layout.rcEtalonCells[2]).front(), CMD_MARK_ETALON);
+    ASSERT_EQ(state.task.wTaskType, TASK_DETECTION);
+    EXPECT_EQ(click(state.painted.layout.rcEtalonCells[2]).front(), CMD_MARK_ETALON);
     EXPECT_EQ(required(), (std::vector<uint16_t>{3}));
-    click(state.layout.rcEtalonCells[6]);
+    click(state.painted.layout.rcEtalonCells[6]);
     EXPECT_EQ(required(), (std::vector<uint16_t>{7}));
-    EXPECT_EQ(state.dwPreviousEtalon, 3);
-    click(state.layout.rcEtalonCells[6]);  // the selected one stays selected
+    EXPECT_EQ(state.selection.dwPreviousEtalon, 3);
+    click(state.painted.layout.rcEtalonCells[6]);  // the selected one stays selected
     EXPECT_EQ(required(), (std::vector<uint16_t>{7}));
     window.sendCommand(CMD_TASK_JOINT);
-    click(state.layout.rcEtalonCells[1]);
+    click(state.painted.layout.rcEtalonCells[1]);
     EXPECT_EQ(required(), (std::vector<uint16_t>{2, 7}));
 }
 
 TEST_F(MouseTest, NextAndSelectorsFollowTheEtalonsRequired) {
     select({});
-    EXPECT_EQ(click(state.layout.rcNextButton), (std::vector<int>{CMD_NONE}));
-    EXPECT_EQ(state.dwViewMode, VIEW_ALPHABET);
+    EXPECT_EQ(click(state.painted.layout.rcNextButton), (std::vector<int>{CMD_NONE}));
+    EXPECT_EQ(state.view.dwViewMode, VIEW_ALPHABET);
 
     // No etalon required: a selector only moves and recomputes the requested values.
     const uint32_t runs = state.dwCompletedRuns;
-    EXPECT_EQ(click(state.LengthItemRects[0]).front(), CMD_APPLY_SELECTORS);
-    EXPECT_EQ(state.dwRequestedSeriesLength, 200u);
+    EXPECT_EQ(click(state.painted.lengthRows[0]).front(), CMD_APPLY_SELECTORS);
+    EXPECT_EQ(state.series.dwRequestedSeriesLength, 200u);
     EXPECT_EQ(state.dwCompletedRuns, runs);
 
     select({4});
@@ -94,10 +96,10 @@ TEST_F(MouseTest, NextAndSelectorsFollowTheEtalonsRequired) {
     } rows[] = {{0, 0}, {2, 1}, {2, 0}};
     for (const auto& r : rows) {
         // Only recorded, the run does not come to its result, so the window is drawn anew after it.
-        EXPECT_EQ(click(state.LengthItemRects[r.row]), (std::vector<int>{CMD_NEW_DATA, CMD_REDRAW_ALL}))
+        EXPECT_EQ(click(state.painted.lengthRows[r.row]), (std::vector<int>{CMD_NEW_DATA, CMD_REDRAW_ALL}))
             << r.row;
-        EXPECT_EQ(state.dwRedrawLength, r.redraw) << r.row;
-        EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+        EXPECT_EQ(state.redraw.dwRedrawLength, r.redraw) << r.row;
+        EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     }
     EXPECT_EQ(clickAt({1, 1}), (std::vector<int>{CMD_NONE}));
 }
@@ -106,8 +108,8 @@ TEST_F(MouseTest, NextAndSelectorsFollowTheEtalonsRequired) {
 // shown: the subset view is asked for, which draws it anew.
 TEST_F(MouseTest, AlphabetNextOnATuplesSeriesWithoutATupleShowsTheSubsetPanel) {
     window.sendCommand(CMD_SERIES_FIXED_TUPLES);
-    EXPECT_EQ(click(state.layout.rcNextButton), (std::vector<int>{CMD_SELECT_SET_OF_PULSES}));
-    EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
+    EXPECT_EQ(click(state.painted.layout.rcNextButton), (std::vector<int>{CMD_SELECT_SET_OF_PULSES}));
+    EXPECT_EQ(state.view.dwViewMode, VIEW_SUBSETS);
     ASSERT_FALSE(window.invalidations().empty());
     EXPECT_TRUE(window.invalidations().back().whole);
 }
@@ -118,8 +120,8 @@ TEST_F(MouseTest, SubsetViewComposesDeletesAndAcceptsThroughItsButtons) {
     select({2, 5, 9});
     window.sendCommand(CMD_SELECT_SET_OF_PULSES);
     paint();
-    ASSERT_EQ(state.dwViewMode, VIEW_SUBSETS);
-    const SubsetPanelGeometry& drawn = state.subsetPanelGeometry;
+    ASSERT_EQ(state.view.dwViewMode, VIEW_SUBSETS);
+    const SubsetPanelGeometry& drawn = drawnSubsetPanel(state.painted);
     ASSERT_EQ(drawn.buttons.size(), static_cast<std::size_t>(SUBSET_BUTTON_COUNT));
     click(drawn.cells[0]);
     click(drawn.cells[2]);
@@ -134,7 +136,7 @@ TEST_F(MouseTest, SubsetViewComposesDeletesAndAcceptsThroughItsButtons) {
     EXPECT_EQ(panel.dwStoredSubsets, 1);
     EXPECT_EQ(panel.dwChosenSubset, 1);
     click(drawn.buttons[SUBSET_OK]);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     EXPECT_EQ(state.lpSeriesHeader->wSubsets, 1);
 }
 
@@ -193,7 +195,7 @@ TEST_F(ParamsMouseTest, LeavingThePanelEndsEveryHover) {
         [&] { window.sendCommand(CMD_PROCESSING_NEXT_DATA); },  // F5
         [&] { window.sendCommand(CMD_SELECT_SET_OF_PULSES); },
         [&] { window.sendCommand(CMD_VIEW_SERIES_PARAMETERS); },
-        [&] { mouseButtonDown(window, state, centre(state.layout.rcNextButton)); },
+        [&] { mouseButtonDown(window, state, centre(state.painted.layout.rcNextButton)); },
         [&] {  // during a drag
             mouseButtonDown(window, state, handles[0](record()));
             window.sendCommand(CMD_PROCESSING_NEXT_DATA);
@@ -255,11 +257,11 @@ TEST_F(ParamsMouseTest, OkTakesTheTypedTminAndRefusesOneNoSeriesTakes) {
     window.setTminEditText("0");
     EXPECT_EQ(click(record().rcOkButton), std::vector<int>{});
     EXPECT_EQ(window.messages().back().text.rfind("Неверно задан", 0), 0u);
-    EXPECT_EQ(state.dwViewMode, VIEW_PARAMETERS);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_PARAMETERS);
     window.setTminEditText("50");
     click(record().rcOkButton);
-    EXPECT_EQ(state.wTmin, 50);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.series.wTmin, 50);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     paint();
     EXPECT_EQ(window.tminEditArea(), Rect{});  // hidden once the panel is left
 }
@@ -271,7 +273,7 @@ TEST_F(MouseTest, RandomPointerKeepsTheStateWithinItsBounds) {
     const int actions = cases::randomCaseCount(2000);
     // Short series keep the many runs the clicks start quick.
     const SelectorChoices lengths = {3, 200, 300, 400};
-    std::copy(std::begin(lengths), std::end(lengths), state.SeriesLengthChoices);
+    std::copy(std::begin(lengths), std::end(lengths), state.series.SeriesLengthChoices);
     chooseSeriesLength(state, 1);
     takeOverRequestedSettings(state);
     const int views[] = {
@@ -294,7 +296,7 @@ TEST_F(MouseTest, RandomPointerKeepsTheStateWithinItsBounds) {
                 mouseButtonUp(window, state, {at.x + 9, at.y - 9});
         }
         const SubsetPanel& panel = state.subsetPanel;
-        ASSERT_LE(state.wRequiredQuantity, state.wRequiredCapacity);
+        ASSERT_LE(state.selection.wRequiredQuantity, state.selection.wRequiredCapacity);
         ASSERT_LE(panel.dwEntries, panel.dwEntryCapacity);
         ASSERT_LE(panel.dwStoredSubsets, panel.dwReservedSubsets);
         ASSERT_LE(panel.dwChosenSubset, std::max(panel.dwStoredSubsets, 1));

@@ -51,9 +51,12 @@ protected:
         window.clearRecords();
     }
     void answer(Edits edits, bool ok = true) { answers.emplace_back(std::move(edits), ok); }
-    Numbers edited(std::size_t n) const { return {state.lpEditedSequence, state.lpEditedSequence + n}; }
+    Numbers edited(std::size_t n) const {
+        return {state.selection.lpEditedSequence, state.selection.lpEditedSequence + n};
+    }
     Numbers required() const {
-        return {state.lpRequiredList, state.lpRequiredList + state.wRequiredQuantity};
+        return {state.selection.lpRequiredList,
+                state.selection.lpRequiredList + state.selection.wRequiredQuantity};
     }
 
     HeadlessWindow window;
@@ -64,11 +67,12 @@ protected:
 TEST_F(SeriesCommandsTest, SeriesDialogsShowTakeAndRefuse) {
     state.staging.wLeastPulses = 6;
     state.staging.wMostPulses = 30;
-    state.wPulsesNumber = 7;
-    state.wNoiseLevel = 35;
-    for (uint16_t i = 0; i < state.wEditedSequenceCapacity; ++i) state.lpEditedSequence[i] = i % 3 + 1;
-    state.wRequiredQuantity = 3;
-    std::copy_n(Numbers{4, 9, 2}.begin(), 3, state.lpRequiredList);
+    state.series.wPulsesNumber = 7;
+    state.noise.wNoiseLevel = 35;
+    for (uint16_t i = 0; i < state.selection.wEditedSequenceCapacity; ++i)
+        state.selection.lpEditedSequence[i] = i % 3 + 1;
+    state.selection.wRequiredQuantity = 3;
+    std::copy_n(Numbers{4, 9, 2}.begin(), 3, state.selection.lpRequiredList);
     const DialogForm structure = seriesStructureForm(state), requiredForm = requiredEtalonsForm(state);
     EXPECT_EQ(structure.find(LABEL_STRUCTURE_PULSES)->text, "Number of Pulses in Series (from 6 to 30)");
     EXPECT_EQ(structure.find(EDIT_STRUCTURE_PULSES)->text, "7");
@@ -79,8 +83,8 @@ TEST_F(SeriesCommandsTest, SeriesDialogsShowTakeAndRefuse) {
 
     // Cancel changes nothing; a refused value warns and shows the dialog again (cancelled here).
     const auto taken = [&] {
-        return std::tuple(state.dwDialogAccepted, state.wDialogPulses, state.staging.wNoiseLevel, edited(8),
-                          required());
+        return std::tuple(state.dwDialogAccepted, state.series.wDialogPulses, state.staging.wNoiseLevel,
+                          edited(8), required());
     };
     const auto before = taken();
     using Dialog = bool (*)(Window&, AppState&);
@@ -118,8 +122,8 @@ TEST_F(SeriesCommandsTest, SeriesDialogsShowTakeAndRefuse) {
             {EDIT_STRUCTURE_NOISE, "50"}});
     EXPECT_TRUE(runSeriesStructureDialog(window, state));
     EXPECT_EQ(taken(), std::tuple(1, 8, 50, Numbers{9, 8, 7, 6, 5, 4, 3, 2}, Numbers{4, 9, 2}));
-    EXPECT_EQ(state.lpEditedSequence[8], 3);
-    EXPECT_EQ(std::tuple(state.wPulsesNumber, state.wNoiseLevel), std::tuple(7, 35));
+    EXPECT_EQ(state.selection.lpEditedSequence[8], 3);
+    EXPECT_EQ(std::tuple(state.series.wPulsesNumber, state.noise.wNoiseLevel), std::tuple(7, 35));
     // A count of 0 or above the capacity keeps the old count; the list is read with it.
     const struct {
         const char* count;
@@ -134,27 +138,30 @@ TEST_F(SeriesCommandsTest, SeriesDialogsShowTakeAndRefuse) {
 }
 
 TEST_F(SeriesCommandsTest, NewPulsesPutsEntriesOutsideTheAlphabetBackToTheirPlace) {
-    state.wRequiredQuantity = 3;
-    state.lpRequiredList[5] = 25;
-    state.lpRequiredList[6] = 0;
+    state.selection.wRequiredQuantity = 3;
+    state.selection.lpRequiredList[5] = 25;
+    state.selection.lpRequiredList[6] = 0;
     answer({{EDIT_REQUIRED_LIST, "2,5,7"}});
     window.sendCommand(CMD_NEW_PULSES);
     EXPECT_EQ(required(), (Numbers{2, 5, 7}));
-    EXPECT_EQ(std::tuple(state.lpRequiredList[5], state.lpRequiredList[6]), std::tuple(6, 7));
+    EXPECT_EQ(std::tuple(state.selection.lpRequiredList[5], state.selection.lpRequiredList[6]),
+              std::tuple(6, 7));
     for (int k = 1; k <= ALPHABET_CAPACITY; ++k)
-        EXPECT_EQ(state.wRequiredFlags[k - 1], k == 2 || k == 5 || k == 7 ? 1 : 0) << k;
+        EXPECT_EQ(state.selection.wRequiredFlags[k - 1], k == 2 || k == 5 || k == 7 ? 1 : 0) << k;
 }
 
 TEST_F(SeriesCommandsTest, CreateSeriesNotCarriedThroughKeepsTheSettings) {
-    state.wPulsesNumber = 11;
-    const auto settings = std::tuple(state.dwRequestedSeriesLength, state.wSeriesType, state.dwCompletedRuns);
+    state.series.wPulsesNumber = 11;
+    const auto settings =
+        std::tuple(state.series.dwRequestedSeriesLength, state.task.wSeriesType, state.dwCompletedRuns);
     answer({{EDIT_SERIES_LENGTH, "600"}});
     answer({{EDIT_STRUCTURE_PULSES, "99"}}, false);
     window.sendCommand(CMD_CREATE_SERIES);
-    EXPECT_EQ(state.wPulsesNumber, 11);
-    EXPECT_EQ(std::tuple(state.dwRequestedSeriesLength, state.wSeriesType, state.dwCompletedRuns), settings);
+    EXPECT_EQ(state.series.wPulsesNumber, 11);
+    EXPECT_EQ(std::tuple(state.series.dwRequestedSeriesLength, state.task.wSeriesType, state.dwCompletedRuns),
+              settings);
     // The typed count outside the bounds 4..15 of a 600-sample series became their middle.
-    EXPECT_EQ(state.wDialogPulses, 9);
+    EXPECT_EQ(state.series.wDialogPulses, 9);
 
     // Gaps of 20 admit up to 60 pulses, more than the edited sequence holds: no memory for it.
     window.clearRecords();
@@ -166,8 +173,9 @@ TEST_F(SeriesCommandsTest, CreateSeriesNotCarriedThroughKeepsTheSettings) {
     ASSERT_EQ(window.messages().size(), 1U);
     EXPECT_EQ(window.messages()[0].text, "Нет памяти для lpEditedSequence!");
     EXPECT_EQ(window.shownDialogs().size(), 1U);
-    EXPECT_EQ(std::tuple(state.wPulsesNumber, state.wTmin, state.wEditedSequenceCapacity),
-              std::tuple(11, 40, 30));
+    EXPECT_EQ(
+        std::tuple(state.series.wPulsesNumber, state.series.wTmin, state.selection.wEditedSequenceCapacity),
+        std::tuple(11, 40, 30));
 }
 
 TEST_F(SeriesCommandsTest, CreateSeriesMakesASeriesOfTheTypedSequence) {
@@ -187,9 +195,10 @@ TEST_F(SeriesCommandsTest, CreateSeriesMakesASeriesOfTheTypedSequence) {
         window.sendCommand(CMD_CREATE_SERIES);
         ASSERT_EQ(window.shownDialogs().size(), 3U) << command;
         EXPECT_EQ(window.messages().at(0).text.find("Неверно задан lpEditedSequence!\n\nэлемент 6: 0"), 0U);
-        EXPECT_EQ(std::tuple(state.wSeriesType, state.wPulsesNumber, state.wRequestedNoiseLevel),
-                  std::tuple(listedType, 6, 0));
-        EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+        EXPECT_EQ(
+            std::tuple(state.task.wSeriesType, state.series.wPulsesNumber, state.noise.wRequestedNoiseLevel),
+            std::tuple(listedType, 6, 0));
+        EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
         EXPECT_EQ(state.dwCompletedRuns, runs + 1);
         ASSERT_NE(state.lpSeriesHeader, nullptr);
         ASSERT_EQ(state.lpSeriesHeader->wImpulseQuantity, 6);

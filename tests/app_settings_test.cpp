@@ -26,9 +26,10 @@ namespace {
 // init position, proceeding.
 using Settings = std::tuple<int32_t, int32_t, int32_t, int32_t, uint16_t, uint16_t, uint16_t, uint16_t>;
 auto options(AppState& s) {
-    return std::tie(s.dwFrameGraphFields, s.dwShadedOriginalPulses, s.dwHighlightDetectedPulses,
-                    s.dwSpecialGraphSize, s.wTuplesHighlight, s.wSubsetEmployment, s.wSubsetInitPosition,
-                    s.wSubsetProceeding);
+    return std::tie(s.drawing.dwFrameGraphFields, s.drawing.dwShadedOriginalPulses,
+                    s.drawing.dwHighlightDetectedPulses, s.drawing.dwSpecialGraphSize,
+                    s.drawing.wTuplesHighlight, s.subsets.wSubsetEmployment, s.subsets.wSubsetInitPosition,
+                    s.subsets.wSubsetProceeding);
 }
 
 std::vector<int> checkedIds(const DialogForm& form) {
@@ -119,14 +120,14 @@ TEST_F(SettingsTest, OkTakesWhatWasClickedAndCancelRestoresEverything) {
     answer = [](DialogForm& form) { form.find(EDIT_SUBSET_INIT_POSITION)->text = "12"; };
     ok = true;
     EXPECT_TRUE(runSubsetSettingsDialog(window, state));
-    EXPECT_EQ(state.wSubsetInitPosition, 12);
+    EXPECT_EQ(state.subsets.wSubsetInitPosition, 12);
 }
 
 TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
     ASSERT_NE(state.lpSeriesHeader, nullptr);
     ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, 10), 1);
     for (int32_t e : {2, 5}) offerEtalonToSubset(state.subsetPanel, e);
-    state.wTaskType = TASK_TUPLES_DETECTION;
+    state.task.wTaskType = TASK_TUPLES_DETECTION;
     clickOnAnswer({RADIO_SINGLE_FIXED}, {RADIO_COMPLETE});
     window.sendCommand(CMD_SUBSET_SETTINGS);
     const SeriesHeader& series = *state.lpSeriesHeader;
@@ -139,12 +140,12 @@ TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
     acceptComposedSubset(state.subsetPanel);
     deleteAllSubsetEntries(state.subsetPanel);
     offerEtalonToSubset(state.subsetPanel, 9);
-    state.wTaskType = TASK_TUPLES_RECOGNITION;
+    state.task.wTaskType = TASK_TUPLES_RECOGNITION;
     window.sendCommand(CMD_SUBSET_SETTINGS);
     EXPECT_EQ(series.wSubsets, 1);
     EXPECT_EQ(subset(), (std::vector<uint16_t>{2, 5}));
     // Cancel keeps the settings, and the series still takes the panel's subset with them.
-    state.wTaskType = TASK_TUPLES_DETECTION;
+    state.task.wTaskType = TASK_TUPLES_DETECTION;
     ok = false;
     window.sendCommand(CMD_SUBSET_SETTINGS);
     EXPECT_EQ(subset(), (std::vector<uint16_t>{9}));
@@ -153,16 +154,16 @@ TEST_F(SettingsTest, SubsetSettingsReachTheCurrentSeriesAtOnce) {
 
 TEST_F(SettingsTest, SelectSetOfPulsesShowsTheSubsetPanelAndTheSpareEntryDoesNothing) {
     window.sendCommand(CMD_SELECT_SET_OF_PULSES);
-    EXPECT_EQ(state.dwViewMode, VIEW_SUBSETS);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_SUBSETS);
     // The graph area, then the whole client area: the view's buttons change with it.
     ASSERT_EQ(window.invalidations().size(), 2u);
-    EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.layout));
+    EXPECT_EQ(window.invalidations()[0].area, graphInvalidationArea(state.painted.layout));
     EXPECT_TRUE(window.invalidations()[0].erase);
     EXPECT_TRUE(window.invalidations()[1].whole);
     window.clearRecords();
-    state.dwViewMode = VIEW_RESULT;
+    state.view.dwViewMode = VIEW_RESULT;
     window.sendCommand(CMD_ELSE_CREATE_SERIES);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     EXPECT_TRUE(window.invalidations().empty());
     EXPECT_TRUE(window.shownDialogs().empty());
 }

@@ -67,7 +67,7 @@ protected:
         });
         runStartUp(window, state);
         layOutWindow(state, Rect{0, 0, 1600, 1000}, 16);
-        state.simulationHooks.threads = 1;
+        state.grid.simulationHooks.threads = 1;
         window.clearRecords();
     }
     // A small grid: pulse counts 6, 7, noise levels 0, 30, two repeats.
@@ -112,7 +112,7 @@ TEST_F(SimulationCommandsTest, DialogsShowTheSettingsInForce) {
     EXPECT_EQ(grid.find(EDIT_NOISE_STEPS)->text, "29");
     EXPECT_EQ(grid.find(EDIT_NOISE_INCREMENT)->text, "5");
     EXPECT_EQ(grid.find(EDIT_REPEATS)->text, "100");
-    state.dwHandlingCase = 3;
+    state.statistics.dwHandlingCase = 3;
     const DialogForm plain = statisticsDisplayForm(state, false);
     EXPECT_EQ(plain.find(RADIO_RECOGNITION_ERROR), nullptr);
     EXPECT_TRUE(plain.find(RADIO_RESTORING_ERROR)->checked);
@@ -125,31 +125,31 @@ TEST_F(SimulationCommandsTest, DialogsShowTheSettingsInForce) {
 
 TEST_F(SimulationCommandsTest, StatisticsDisplayDialogKeepsWhatWasNotClicked) {
     // A handling case the dialog without "recognition error" cannot show survives OK.
-    state.dwHandlingCase = 3;
+    state.statistics.dwHandlingCase = 3;
     DialogForm form = statisticsDisplayForm(state, false);
     acceptStatisticsDisplay(state, form, false);
-    EXPECT_EQ(state.dwHandlingCase, 3);
+    EXPECT_EQ(state.statistics.dwHandlingCase, 3);
     // "fixed upper bound" cleared: the typed bound is not taken.
     form.find(EDIT_UPPER_BOUND)->text = "0.9";
     acceptStatisticsDisplay(state, form, false);
-    EXPECT_DOUBLE_EQ(state.dUpperBound, 0.25);
+    EXPECT_DOUBLE_EQ(state.statistics.dUpperBound, 0.25);
     form.find(CHECK_FIXED_UPPER_BOUND)->checked = true;
     form.find(RADIO_RESTORING_ERROR)->checked = false;
     form.find(RADIO_DETECTION_ERROR)->checked = true;
     form.find(RADIO_COMPONENTWISE)->checked = false;
     form.find(RADIO_SUMMARY_VIEW)->checked = true;
     acceptStatisticsDisplay(state, form, false);
-    EXPECT_DOUBLE_EQ(state.dUpperBound, 0.9);
-    EXPECT_EQ(state.dwHandlingCase, 2);
-    EXPECT_EQ(state.dwViewCase, 2);
-    EXPECT_EQ(state.dwFixedUpperBound, 1);
+    EXPECT_DOUBLE_EQ(state.statistics.dUpperBound, 0.9);
+    EXPECT_EQ(state.statistics.dwHandlingCase, 2);
+    EXPECT_EQ(state.statistics.dwViewCase, 2);
+    EXPECT_EQ(state.statistics.dwFixedUpperBound, 1);
     // Cancel changes nothing.
     cancelled.insert(DIALOG_STATISTICS_DISPLAY);
     clicks[DIALOG_STATISTICS_DISPLAY] = [](DialogForm& f) {
         f.find(CHECK_FIXED_UPPER_BOUND)->checked = false;
     };
     EXPECT_FALSE(runStatisticsDisplayDialog(window, state, false));
-    EXPECT_EQ(state.dwFixedUpperBound, 1);
+    EXPECT_EQ(state.statistics.dwFixedUpperBound, 1);
 }
 
 TEST_F(SimulationCommandsTest, SimulationRunsWithTheDialogsValuesAndShowsItsResult) {
@@ -163,8 +163,8 @@ TEST_F(SimulationCommandsTest, SimulationRunsWithTheDialogsValuesAndShowsItsResu
               "Create series parameters:\nдлина серии: 600\nwTmin: 40\nwTmax: 181\nдлина эталона: 20\n"
               "MinPulses: 6 -> 6\nMaxPulses: 7 -> 7\n\npulses: 2, from 6 to 7 incr 1 \n"
               "noise level: from 0 to 2 incr 30\nnumber of repeats: 2\n");
-    EXPECT_EQ(state.dwSeriesLength, 600u);
-    EXPECT_EQ(state.wPulseSteps, 2);
+    EXPECT_EQ(state.series.dwSeriesLength, 600u);
+    EXPECT_EQ(state.grid.wPulseSteps, 2);
     const RestErrorHeader* record = state.lpRestErrorHeader;
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->ifComplete, 1);
@@ -172,11 +172,11 @@ TEST_F(SimulationCommandsTest, SimulationRunsWithTheDialogsValuesAndShowsItsResu
     EXPECT_EQ(record->lpNoiseLevels[1], 30);
     EXPECT_EQ(state.lpSeriesHeader->dwSeriesSize, 600u);
     EXPECT_EQ(state.lpSeriesHeader->wImpulseQuantity, 7);
-    EXPECT_EQ(state.wResultKind, RESULT_STATISTICS);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
-    EXPECT_EQ(state.dwStatisticsView, 0);
-    EXPECT_EQ(state.dwFirstSimulation, 0);
-    EXPECT_GE(state.dwSimulationEnd, state.dwSimulationStart);
+    EXPECT_EQ(state.view.wResultKind, RESULT_STATISTICS);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.statistics.dwStatisticsView, 0);
+    EXPECT_EQ(state.grid.dwFirstSimulation, 0);
+    EXPECT_GE(state.grid.dwSimulationEnd, state.grid.dwSimulationStart);
 }
 
 TEST_F(SimulationCommandsTest, CancelledDialogsCommitNothing) {
@@ -186,12 +186,12 @@ TEST_F(SimulationCommandsTest, CancelledDialogsCommitNothing) {
     run(CMD_STATISTICAL_SIMULATION);
     EXPECT_EQ(shownDialogs(), (std::vector<int>{105, 110}));
     EXPECT_TRUE(window.messages().empty());
-    EXPECT_EQ(state.dwSeriesLength, 1200u);
-    EXPECT_EQ(state.wRepeats, 100);
+    EXPECT_EQ(state.series.dwSeriesLength, 1200u);
+    EXPECT_EQ(state.grid.wRepeats, 100);
     EXPECT_EQ(state.lpRestErrorHeader, nullptr);
     EXPECT_EQ(state.dwDialogAccepted, 0);
     // The series dialog's OK wrote the default etalon at once.
-    EXPECT_EQ(state.dwDefaultEtalon, 3);
+    EXPECT_EQ(state.selection.dwDefaultEtalon, 3);
 }
 
 // A series shorter than Tmax still holds one pulse: the grid offers 1 as the fewest pulses, not
@@ -203,8 +203,8 @@ TEST_F(SimulationCommandsTest, AShortSeriesOffersOnePulseAtLeast) {
     EXPECT_EQ(window.shownDialogs().back().find(EDIT_PULSES_FROM)->text, "1");
     EXPECT_TRUE(window.messages().empty()) << message(0);
     EXPECT_EQ(state.dwDialogAccepted, 1);
-    EXPECT_EQ(state.wMinPulses, 1);
-    EXPECT_EQ(state.wMaxPulses, 3);
+    EXPECT_EQ(state.series.wMinPulses, 1);
+    EXPECT_EQ(state.series.wMaxPulses, 3);
 }
 
 TEST_F(SimulationCommandsTest, GridsNoRunCanWorkWithAreRefused) {
@@ -237,9 +237,9 @@ TEST_F(SimulationCommandsTest, GridsNoRunCanWorkWithAreRefused) {
         const std::vector<int> dialogs = shownDialogs();
         EXPECT_EQ(std::count(dialogs.begin(), dialogs.end(), c.dialog), 2) << c.text;
         EXPECT_EQ(state.dwDialogAccepted, 0);
-        EXPECT_EQ(state.dwDefaultEtalon, 1);
-        EXPECT_EQ(state.wTmin, 40);
-        EXPECT_EQ(state.wMaxPulses, 30);
+        EXPECT_EQ(state.selection.dwDefaultEtalon, 1);
+        EXPECT_EQ(state.series.wTmin, 40);
+        EXPECT_EQ(state.series.wMaxPulses, 30);
         EXPECT_EQ(state.lpRestErrorHeader, nullptr);
     }
 }
@@ -247,7 +247,7 @@ TEST_F(SimulationCommandsTest, GridsNoRunCanWorkWithAreRefused) {
 TEST_F(SimulationCommandsTest, ShowDoesNothingWithoutACompleteSimulation) {
     run(CMD_SHOW_STATISTICAL_SIMULATION);
     EXPECT_TRUE(window.shownDialogs().empty());
-    EXPECT_EQ(state.wResultKind, RESULT_PROCESSING);
+    EXPECT_EQ(state.view.wResultKind, RESULT_PROCESSING);
     state.lpRestErrorHeader = getRestErrHeader(window, 1, 1, 1, nullptr);
     run(CMD_SHOW_STATISTICAL_SIMULATION);
     EXPECT_TRUE(window.shownDialogs().empty());
@@ -257,7 +257,7 @@ TEST_F(SimulationCommandsTest, ShowDoesNothingWithoutACompleteSimulation) {
 TEST_F(SimulationCommandsTest, ShowAsksWithTheRecognitionDialogForRecognition) {
     state.lpRestErrorHeader = getRestErrHeader(window, 1, 1, 1, nullptr);
     state.lpRestErrorHeader->ifComplete = 1;
-    state.wSelectedTask = TASK_RECOGNITION;
+    state.task.wSelectedTask = TASK_RECOGNITION;
     clicks[DIALOG_RECOGNITION_STATISTICS_DISPLAY] = [](DialogForm& f) {
         f.find(RADIO_RESTORING_ERROR)->checked = false;
         f.find(RADIO_RECOGNITION_ERROR)->checked = true;
@@ -266,17 +266,18 @@ TEST_F(SimulationCommandsTest, ShowAsksWithTheRecognitionDialogForRecognition) {
     };
     run(CMD_SHOW_STATISTICAL_SIMULATION);
     EXPECT_EQ(shownDialogs(), (std::vector<int>{114}));
-    EXPECT_EQ(state.dwStatisticsView, 13);
-    EXPECT_EQ(state.wResultKind, RESULT_STATISTICS);
+    EXPECT_EQ(state.statistics.dwStatisticsView, 13);
+    EXPECT_EQ(state.view.wResultKind, RESULT_STATISTICS);
     EXPECT_FALSE(window.invalidations().empty());
 }
 
 TEST_F(SimulationCommandsTest, SeriesDialogShowsASelectedEtalon) {
-    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-    state.wRequiredFlags[4] = 1;
-    state.dwCurrentEtalon = 2;
+    std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+              uint16_t{0});
+    state.selection.wRequiredFlags[4] = 1;
+    state.selection.dwCurrentEtalon = 2;
     run(CMD_SERIES_DIALOG);
-    EXPECT_EQ(state.dwCurrentEtalon, 5);
+    EXPECT_EQ(state.selection.dwCurrentEtalon, 5);
     EXPECT_EQ(window.shownDialogs().at(0).find(EDIT_ETALON_NUMBER)->text, "5");
     EXPECT_EQ(state.dwDialogAccepted, 1);
 }
@@ -315,18 +316,18 @@ TEST_F(SimulationCommandsTest, RecordFailuresAbandonTheSimulation) {
 TEST_F(SimulationCommandsTest, EveryHandlingCaseIsDrawnInsideTheGraphAtEverySize) {
     smallGrid();
     edits[DIALOG_LOCATION_PARAMETERS][EDIT_NOISE_STEPS] = "9";
-    state.wSelectedTask = TASK_RECOGNITION;
+    state.task.wSelectedTask = TASK_RECOGNITION;
     for (const int radio : {RADIO_RESTORING_ERROR, RADIO_DETECTION_ERROR, RADIO_RECOGNITION_ERROR}) {
         clicks[DIALOG_RECOGNITION_STATISTICS_DISPLAY] = [radio](DialogForm& f) {
             for (const int id : {RADIO_RESTORING_ERROR, RADIO_DETECTION_ERROR, RADIO_RECOGNITION_ERROR})
                 f.find(id)->checked = id == radio;
         };
         run(radio == RADIO_RESTORING_ERROR ? CMD_STATISTICAL_SIMULATION : CMD_SHOW_STATISTICAL_SIMULATION);
-        ASSERT_EQ(state.wResultKind, RESULT_STATISTICS);
+        ASSERT_EQ(state.view.wResultKind, RESULT_STATISTICS);
         for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
             RecordingCanvas canvas(width, height);
             storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, width, height}, window));
-            const Rect graph = state.layout.rcGraph;
+            const Rect graph = state.painted.layout.rcGraph;
             // The curves: the polylines after the noise labels' σ that start in the graph area (the
             // buttons and selectors are drawn after it, right of it).
             std::vector<CanvasCall> curves;

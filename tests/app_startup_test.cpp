@@ -15,7 +15,8 @@ namespace tessaline {
 namespace {
 
 std::vector<uint16_t> requiredList(const AppState& state) {
-    return {state.lpRequiredList, state.lpRequiredList + state.wRequiredQuantity};
+    return {state.selection.lpRequiredList,
+            state.selection.lpRequiredList + state.selection.wRequiredQuantity};
 }
 
 TEST(StartUp, DefaultsGiveFirstSeriesWithoutNoise) {
@@ -23,25 +24,25 @@ TEST(StartUp, DefaultsGiveFirstSeriesWithoutNoise) {
     AppState state;
     runStartUp(window, state);
     EXPECT_TRUE(window.messages().empty());
-    EXPECT_EQ(state.dwAlphabetReady, 1);
-    EXPECT_EQ(state.wSelectedTask, TASK_DETECTION);
-    EXPECT_EQ(state.wTaskType, TASK_DETECTION);
-    EXPECT_EQ(state.wSeriesType, SERIES_UNFIXED_CUTOFF);
-    EXPECT_EQ(state.dwViewMode, VIEW_ALPHABET);
-    EXPECT_EQ(state.dwSeriesLength, 1200u);
-    EXPECT_EQ(state.wMinPulses, 6);
-    EXPECT_EQ(state.wMaxPulses, 30);
-    EXPECT_EQ(state.wPulsesNumber, 18);
-    EXPECT_EQ(state.wNoiseLevel, 20);
-    EXPECT_EQ(state.wLostDataLevel, 25);
-    EXPECT_EQ(state.wMakingEnergyLevel, 75);
-    EXPECT_EQ(state.wProcessingEnergyLevel, 75);
+    EXPECT_EQ(state.alphabet.dwAlphabetReady, 1);
+    EXPECT_EQ(state.task.wSelectedTask, TASK_DETECTION);
+    EXPECT_EQ(state.task.wTaskType, TASK_DETECTION);
+    EXPECT_EQ(state.task.wSeriesType, SERIES_UNFIXED_CUTOFF);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_ALPHABET);
+    EXPECT_EQ(state.series.dwSeriesLength, 1200u);
+    EXPECT_EQ(state.series.wMinPulses, 6);
+    EXPECT_EQ(state.series.wMaxPulses, 30);
+    EXPECT_EQ(state.series.wPulsesNumber, 18);
+    EXPECT_EQ(state.noise.wNoiseLevel, 20);
+    EXPECT_EQ(state.noise.wLostDataLevel, 25);
+    EXPECT_EQ(state.noise.wMakingEnergyLevel, 75);
+    EXPECT_EQ(state.noise.wProcessingEnergyLevel, 75);
     EXPECT_EQ(state.staging.wMakingEnergyLevel, 75);
     EXPECT_EQ(requiredList(state), std::vector<uint16_t>{1});
-    EXPECT_EQ(state.wRequiredCapacity, 20);
-    EXPECT_EQ(state.wEtalonSequenceCapacity, 30);
-    EXPECT_TRUE(
-        std::all_of(state.lpEtalonSequence, state.lpEtalonSequence + 30, [](uint16_t e) { return e == 1; }));
+    EXPECT_EQ(state.selection.wRequiredCapacity, 20);
+    EXPECT_EQ(state.selection.wEtalonSequenceCapacity, 30);
+    EXPECT_TRUE(std::all_of(state.selection.lpEtalonSequence, state.selection.lpEtalonSequence + 30,
+                            [](uint16_t e) { return e == 1; }));
 
     ASSERT_NE(state.lpChainsHeader, nullptr);
     EXPECT_EQ(state.lpChainsHeader->wMaxSize, 10);
@@ -51,7 +52,7 @@ TEST(StartUp, DefaultsGiveFirstSeriesWithoutNoise) {
     ASSERT_NE(series, nullptr);
     EXPECT_EQ(series->dwSeriesSize, 1200u);
     EXPECT_EQ(series->wNoiseLevel, 0);
-    EXPECT_EQ(state.wSeriesPulses, series->wImpulseQuantity);
+    EXPECT_EQ(state.series.wSeriesPulses, series->wImpulseQuantity);
     EXPECT_GE(series->wImpulseQuantity, 6);
     EXPECT_LE(series->wImpulseQuantity, 30);
     EXPECT_TRUE(std::equal(series->lpPureData, series->lpPureData + 1200, series->lpNoisyData));
@@ -107,13 +108,13 @@ TEST(StartUp, SurvivesEachAllocationFailure) {
 TEST(StartUp, AlphabetFailureLeavesItInvalidAndSeriesStillSafe) {
     HeadlessWindow window;
     AppState state;
-    state.dwViewMode = VIEW_PARAMETERS;
+    state.view.dwViewMode = VIEW_PARAMETERS;
     {
         memory::FailureInjection guard(3);  // the third etalon's buffer
         runStartUp(window, state);
     }
-    EXPECT_EQ(state.dwAlphabetReady, 0);
-    EXPECT_EQ(state.dwViewMode, VIEW_ALPHABET);  // step 6 sets the view whatever the alphabet did
+    EXPECT_EQ(state.alphabet.dwAlphabetReady, 0);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_ALPHABET);  // step 6 sets the view whatever the alphabet did
     ASSERT_EQ(window.messages().size(), 1u);
     EXPECT_EQ(window.messages()[0].text, "Не могу выделить память!");
     // With no etalon samples the series holds zeros only.
@@ -128,47 +129,49 @@ TEST(StateRules, PulseBoundsSelectorsAndEffectiveTask) {
     runStartUp(window, state);
 
     chooseSeriesLength(state, 1);
-    EXPECT_EQ(state.dwRequestedSeriesLength, 200u);
-    EXPECT_EQ(state.wMinPulses, 1);
-    EXPECT_EQ(state.wMaxPulses, 5);
-    EXPECT_EQ(state.wPulsesNumber, 3);
+    EXPECT_EQ(state.series.dwRequestedSeriesLength, 200u);
+    EXPECT_EQ(state.series.wMinPulses, 1);
+    EXPECT_EQ(state.series.wMaxPulses, 5);
+    EXPECT_EQ(state.series.wPulsesNumber, 3);
     chooseSeriesLength(state, 4);  // no such entry: nothing changes
-    EXPECT_EQ(state.dwSeriesLengthIndex, 1);
+    EXPECT_EQ(state.series.dwSeriesLengthIndex, 1);
 
     EXPECT_EQ(clampPulseCount(state, 6), 3);  // above the bounds: the midpoint, not the bound
     EXPECT_EQ(clampPulseCount(state, 0), 3);
     EXPECT_EQ(clampPulseCount(state, 5), 5);
 
     chooseLostData(state, 3);
-    EXPECT_EQ(state.wRequestedLostDataLevel, 50);
-    EXPECT_EQ(state.wRequestedMakingEnergyLevel, 50);
-    EXPECT_EQ(state.wRequestedProcessingEnergyLevel, 50);
-    EXPECT_EQ(state.wMakingEnergyLevel, 75);  // in use until taken over
+    EXPECT_EQ(state.noise.wRequestedLostDataLevel, 50);
+    EXPECT_EQ(state.noise.wRequestedMakingEnergyLevel, 50);
+    EXPECT_EQ(state.noise.wRequestedProcessingEnergyLevel, 50);
+    EXPECT_EQ(state.noise.wMakingEnergyLevel, 75);  // in use until taken over
     chooseNoiseLevel(state, 3);
-    state.wPulsesNumber = 9;
+    state.series.wPulsesNumber = 9;
     takeOverRequestedSettings(state);
-    EXPECT_EQ(state.dwSeriesLength, 200u);
-    EXPECT_EQ(state.wNoiseLevel, 50);
-    EXPECT_EQ(state.wMakingEnergyLevel, 50);
-    EXPECT_EQ(state.wSeriesPulses, 3);
+    EXPECT_EQ(state.series.dwSeriesLength, 200u);
+    EXPECT_EQ(state.noise.wNoiseLevel, 50);
+    EXPECT_EQ(state.noise.wMakingEnergyLevel, 50);
+    EXPECT_EQ(state.series.wSeriesPulses, 3);
 
-    state.wSeriesType = SERIES_FIXED_TUPLES;
-    state.wSelectedTask = TASK_RECOGNITION;
+    state.task.wSeriesType = SERIES_FIXED_TUPLES;
+    state.task.wSelectedTask = TASK_RECOGNITION;
     applyEffectiveTask(state);
-    EXPECT_EQ(state.wTaskType, TASK_TUPLES_RECOGNITION);
-    state.wSelectedTask = TASK_DETECTION;
+    EXPECT_EQ(state.task.wTaskType, TASK_TUPLES_RECOGNITION);
+    state.task.wSelectedTask = TASK_DETECTION;
     applyEffectiveTask(state);
-    EXPECT_EQ(state.wTaskType, TASK_TUPLES_DETECTION);
-    state.wSelectedTask = TASK_JOINT;
+    EXPECT_EQ(state.task.wTaskType, TASK_TUPLES_DETECTION);
+    state.task.wSelectedTask = TASK_JOINT;
     applyEffectiveTask(state);
-    EXPECT_EQ(state.wTaskType, TASK_JOINT);
-    state.wSeriesType = SERIES_UNFIXED_WHOLE;
-    state.wSelectedTask = TASK_RECOGNITION;
+    EXPECT_EQ(state.task.wTaskType, TASK_JOINT);
+    state.task.wSeriesType = SERIES_UNFIXED_WHOLE;
+    state.task.wSelectedTask = TASK_RECOGNITION;
     applyEffectiveTask(state);
-    EXPECT_EQ(state.wTaskType, TASK_RECOGNITION);
+    EXPECT_EQ(state.task.wTaskType, TASK_RECOGNITION);
 
-    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-    state.wRequiredFlags[19] = state.wRequiredFlags[4] = state.wRequiredFlags[0] = 1;
+    std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+              uint16_t{0});
+    state.selection.wRequiredFlags[19] = state.selection.wRequiredFlags[4] =
+        state.selection.wRequiredFlags[0] = 1;
     rebuildRequiredList(state);
     EXPECT_EQ(requiredList(state), (std::vector<uint16_t>{1, 5, 20}));
 }

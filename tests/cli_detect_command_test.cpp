@@ -68,17 +68,17 @@ TEST(DetectCommandTest, WorkbenchSeriesIsFoundWhereTheWorkbenchFindsIt) {
         const std::string seriesFile =
             writeFile("workbench_series.csv", joined(series.lpNoisyData, series.dwSeriesSize, '\n'));
         std::string etalons;
-        for (int i = 0; i < state.wRequiredQuantity; ++i) {
-            const PulseHeader& etalon = state.Alphabet[state.lpRequiredList[i] - 1];
-            etalons += joined(etalon.lpData, state.wEtalonLength, ',') + "\n";
+        for (int i = 0; i < state.selection.wRequiredQuantity; ++i) {
+            const PulseHeader& etalon = state.alphabet.Alphabet[state.selection.lpRequiredList[i] - 1];
+            etalons += joined(etalon.lpData, state.alphabet.wEtalonLength, ',') + "\n";
         }
         const std::string etalonsFile = writeFile("workbench_etalons.csv", etalons);
         std::vector<std::string> args = {"--series",  seriesFile,
                                          "--etalons", etalonsFile,
-                                         "--tmin",    std::to_string(state.wTmin),
-                                         "--tmax",    std::to_string(state.wTmax),
+                                         "--tmin",    std::to_string(state.series.wTmin),
+                                         "--tmax",    std::to_string(state.series.wTmax),
                                          "--task",    c.detectTask,
-                                         "--energy",  std::to_string(state.wProcessingEnergyLevel),
+                                         "--energy",  std::to_string(state.noise.wProcessingEnergyLevel),
                                          "--json"};
         if (!isUnfixedSeriesType(static_cast<uint16_t>(c.seriesType))) {
             args.insert(args.end(), {"--count", std::to_string(series.wImpulseQuantity)});
@@ -91,7 +91,7 @@ TEST(DetectCommandTest, WorkbenchSeriesIsFoundWhereTheWorkbenchFindsIt) {
         for (std::size_t j = 0; j < pulses.size(); ++j) {
             EXPECT_EQ(pulses[j]["position"], series.lpFoundPositions[j]) << j;
             const int etalon = pulses[j]["etalon"];
-            EXPECT_EQ(state.lpRequiredList[etalon - 1], series.lpFoundEtalonNumbers[j]) << j;
+            EXPECT_EQ(state.selection.lpRequiredList[etalon - 1], series.lpFoundEtalonNumbers[j]) << j;
             EXPECT_EQ(pulses[j]["segment"],
                       (std::vector<int>{series.lpFoundCutBegins[j], series.lpFoundCutEnds[j]}));
         }

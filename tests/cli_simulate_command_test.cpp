@@ -30,10 +30,11 @@ struct Outcome {
 class GraphChoiceRecorder final : public RecordingPainter {
 public:
     void saved(const AppState& state) override {
-        painted = started && state.dwViewMode == VIEW_RESULT && state.wResultKind == RESULT_STATISTICS &&
-                  state.lpRestErrorHeader != nullptr && state.lpRestErrorHeader->ifComplete != 0;
-        view = state.dwStatisticsView;
-        fixedBound = state.dwFixedUpperBound != 0 ? state.dUpperBound : 0.0;
+        painted = started && state.view.dwViewMode == VIEW_RESULT &&
+                  state.view.wResultKind == RESULT_STATISTICS && state.lpRestErrorHeader != nullptr &&
+                  state.lpRestErrorHeader->ifComplete != 0;
+        view = state.statistics.dwStatisticsView;
+        fixedBound = state.statistics.dwFixedUpperBound != 0 ? state.statistics.dUpperBound : 0.0;
     }
     bool painted = false;
     int32_t view = -1;

@@ -181,10 +181,10 @@ TEST_F(ParamsViewTest, CommandOpensThePanelOrKeepsTheViewWithoutMemory) {
         const memory::FailureInjection failure(1);
         window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
     }
-    EXPECT_EQ(state.dwViewMode, VIEW_ALPHABET);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_ALPHABET);
     EXPECT_EQ(state.lpParamsHeader, nullptr);
     window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
-    EXPECT_EQ(state.dwViewMode, VIEW_PARAMETERS);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_PARAMETERS);
     ASSERT_NE(state.lpParamsHeader, nullptr);
     EXPECT_EQ(state.lpParamsHeader->dwMaxPulses, state.lpSeriesHeader->wMaxPulses);
     ASSERT_FALSE(window.invalidations().empty());
@@ -197,8 +197,8 @@ TEST_F(ParamsViewTest, PanelStaysInsideTheGraphAreaAndLeavesItsGeometryInTheReco
         window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
         for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
             RecordingCanvas canvas(width, height);
-            const Rect graph = computeWindowLayout({0, 0, width, height}, 15, state.wTaskType,
-                                                   state.wSeriesType, state.wEtalonsQuantity)
+            const Rect graph = computeWindowLayout({0, 0, width, height}, 15, state.task.wTaskType,
+                                                   state.task.wSeriesType, state.alphabet.wEtalonsQuantity)
                                    .rcGraph;
             recordParamsPanel(*state.lpParamsHeader,
                               drawParamsPanel(canvas, *state.lpParamsHeader, {graph, 15, 7}));

@@ -36,8 +36,8 @@ protected:
     void SetUp() override {
         window.setCommandHandler([this](int command) { dispatchCommand(window, state, command); });
         runStartUp(window, state);
-        ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount), 1);
-        state.dwViewMode = VIEW_SUBSETS;
+        ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.subsets.dwReservedSubsetCount), 1);
+        state.view.dwViewMode = VIEW_SUBSETS;
     }
     void compose(const std::vector<int32_t>& etalons) {
         deleteAllSubsetEntries(state.subsetPanel);
@@ -73,8 +73,8 @@ TEST_F(SubsetViewTest, BothPaintersKeepTheirPartsApartInsideTheGraphArea) {
         for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
             RecordingCanvas canvas(width, height);
             paint(canvas);
-            const Rect& graph = state.layout.rcGraph;
-            const SubsetPanelGeometry& g = state.subsetPanelGeometry;
+            const Rect& graph = state.painted.layout.rcGraph;
+            const SubsetPanelGeometry& g = drawnSubsetPanel(state.painted);
             ASSERT_EQ(g.buttons.size(), table ? 6u : 4u);
             EXPECT_EQ(g.rowFrames.size(), table ? 10u : 0u);
             std::vector<Rect> parts = g.buttons;
@@ -99,7 +99,7 @@ TEST_F(SubsetViewTest, SingleSubsetPainterShowsOnlyTheSlotsTheSeriesAllows) {
     ASSERT_EQ(state.subsetPanel.dwEntries, 10);  // ten can be composed
     RecordingCanvas canvas(800, 600);
     paint(canvas);
-    const SubsetPanelGeometry& g = state.subsetPanelGeometry;
+    const SubsetPanelGeometry& g = drawnSubsetPanel(state.painted);
     ASSERT_EQ(g.subsetSlots.size(), 3u);
     std::vector<std::string> lettersInRow;
     for (const CanvasCall& call : canvas.callsOf(CanvasOp::TextOut)) {
@@ -119,7 +119,7 @@ TEST_F(SubsetViewTest, TablePainterMarksTheComposedSubsetOnceAndShowsTheChosenRo
     EXPECT_EQ(state.subsetPanel.dwMarkAll, 0);
     EXPECT_EQ(std::vector<int32_t>(state.subsetPanel.subsetMarks, state.subsetPanel.subsetMarks + 2),
               (std::vector<int32_t>{1, 1}));
-    const std::vector<Rect>& rows = state.subsetPanelGeometry.rowFrames;
+    const std::vector<Rect>& rows = drawnSubsetPanel(state.painted).rowFrames;
     for (std::size_t r = 0; r < rows.size(); ++r)
         EXPECT_EQ(anyPixelIn(canvas, rows[r], kAlertRed), r == 1) << r;
     EXPECT_NE(canvas.findText(" reserved subsets 10 "), nullptr);
@@ -139,14 +139,14 @@ TEST_F(SubsetViewTest, EachAllocationFailureLeavesThePanelUndrawnUntilTheNextPai
         }
         ASSERT_FALSE(window.messages().empty());
         EXPECT_EQ(window.messages().back().text, messages[nth - 1]);
-        const Rect& graph = state.layout.rcGraph;
+        const Rect& graph = state.painted.layout.rcGraph;
         EXPECT_FALSE(canvas.hasColor(graph.left + 1, graph.top + 1, kPanelColour)) << nth;
-        EXPECT_TRUE(state.subsetPanelGeometry.buttons.empty());
+        EXPECT_TRUE(drawnSubsetPanel(state.painted).buttons.empty());
         EXPECT_EQ(memory::outstandingBlocks(), blocks);
         canvas.clear();
         paint(canvas);
         EXPECT_TRUE(canvas.hasColor(graph.left + 1, graph.top + 1, kPanelColour)) << nth;
-        EXPECT_EQ(state.subsetPanelGeometry.buttons.size(), 4u);
+        EXPECT_EQ(drawnSubsetPanel(state.painted).buttons.size(), 4u);
         EXPECT_EQ(state.subsetPanel.dwEntries, 2);  // the composed subset is kept
     }
 }

@@ -76,8 +76,9 @@ class DriverTest : public testing::Test {
 protected:
     void SetUp() override {
         runStartUp(window, state);
-        std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-        state.wRequiredFlags[0] = state.wRequiredFlags[2] = 1;
+        std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+                  uint16_t{0});
+        state.selection.wRequiredFlags[0] = state.selection.wRequiredFlags[2] = 1;
         rebuildRequiredList(state);
     }
     void TearDown() override { freeRestErrHeader(record); }
@@ -90,8 +91,9 @@ protected:
     }
     SimulationRun run(uint16_t task, uint16_t seriesType) const {
         SimulationRun r;
-        r.alphabet = std::span<const PulseHeader>(state.Alphabet, 20);
-        r.etalons = std::span<const uint16_t>(state.lpRequiredList, state.wRequiredQuantity);
+        r.alphabet = std::span<const PulseHeader>(state.alphabet.Alphabet, 20);
+        r.etalons =
+            std::span<const uint16_t>(state.selection.lpRequiredList, state.selection.wRequiredQuantity);
         r.seriesType = seriesType;
         r.taskType = task;
         r.makingLevel = r.processingLevel = 75;
@@ -256,8 +258,8 @@ TEST_F(DriverTest, JointDetectionCountsMisrecognisedPulses) {
             EXPECT_LE(record->lpRecognitionErrors[1][j], 6 * record->wPulseValues[j]) << threads;
         }
     }
-    const DisplayedErrors shown =
-        displayedErrors(*record, *state.lpSeriesHeader, {state.lpRequiredList, state.wRequiredQuantity});
+    const DisplayedErrors shown = displayedErrors(
+        *record, *state.lpSeriesHeader, {state.selection.lpRequiredList, state.selection.wRequiredQuantity});
     const double first = record->lpRecognitionErrors[1][0] / 36.0,
                  second = record->lpRecognitionErrors[1][1] / 48.0;
     EXPECT_DOUBLE_EQ(shown.recognition[1][0], first);

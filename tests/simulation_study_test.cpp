@@ -53,23 +53,24 @@ TEST(StudyTest, StartsFromTheWindowsWorkbench) {
         ASSERT_EQ(prepareStudy(window, settings, NAMES, prepared, said), StudyReadiness::Ready);
         EXPECT_EQ(prepared.states, state.states);
         const StudyWorkbench& bench = prepared.request.workbench;
-        ASSERT_EQ(bench.alphabet.size(), state.wEtalonsQuantity);
+        ASSERT_EQ(bench.alphabet.size(), state.alphabet.wEtalonsQuantity);
         for (std::size_t e = 0; e < bench.alphabet.size(); ++e) {
-            const PulseHeader& etalon = state.Alphabet[e];
+            const PulseHeader& etalon = state.alphabet.Alphabet[e];
             EXPECT_EQ(std::vector<int16_t>(bench.alphabet[e].lpData, bench.alphabet[e].lpData + etalon.wSize),
                       std::vector<int16_t>(etalon.lpData, etalon.lpData + etalon.wSize));
         }
-        EXPECT_EQ(
-            std::vector<uint16_t>(bench.etalons.begin(), bench.etalons.end()),
-            std::vector<uint16_t>(state.lpRequiredList, state.lpRequiredList + state.wRequiredQuantity));
+        EXPECT_EQ(std::vector<uint16_t>(bench.etalons.begin(), bench.etalons.end()),
+                  std::vector<uint16_t>(state.selection.lpRequiredList,
+                                        state.selection.lpRequiredList + state.selection.wRequiredQuantity));
         const StudyGrid& grid = prepared.request.grid;
         EXPECT_EQ(std::vector<int>({bench.Tmin, bench.Tmax, static_cast<int>(bench.length), bench.makingLevel,
                                     bench.seriesType, bench.taskType, bench.proceeding, grid.pulsesIncrement,
                                     grid.noiseFrom, grid.noiseSteps, grid.noiseIncrement, grid.repeats}),
-                  std::vector<int>({state.wTmin, state.wTmax, static_cast<int>(state.dwSeriesLength),
-                                    state.wMakingEnergyLevel, state.wSeriesType, state.wTaskType,
-                                    state.wSubsetProceeding, state.wPulsesIncrement, state.wNoiseFrom,
-                                    state.wNoiseSteps, state.wNoiseIncrement, state.wRepeats}));
+                  std::vector<int>(
+                      {state.series.wTmin, state.series.wTmax, static_cast<int>(state.series.dwSeriesLength),
+                       state.noise.wMakingEnergyLevel, state.task.wSeriesType, state.task.wTaskType,
+                       state.subsets.wSubsetProceeding, state.grid.wPulsesIncrement, state.grid.wNoiseFrom,
+                       state.grid.wNoiseSteps, state.grid.wNoiseIncrement, state.grid.wRepeats}));
     }
 }
 

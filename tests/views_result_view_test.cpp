@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "app/commands.h"
@@ -253,8 +254,8 @@ protected:
     // The parts of the window: the graph area with the description's half line above it, the
     // selectors with their titles, the buttons.
     std::vector<Rect> parts() const {
-        const WindowLayout& layout = state.layout;
-        const int32_t h = state.wLineHeight;
+        const WindowLayout& layout = state.painted.layout;
+        const int32_t h = state.painted.lineHeight;
         const Rect& g = layout.rcGraph;
         std::vector<Rect> areas{{g.left, g.top - h / 2, g.right + 1, g.bottom + 1}};
         for (const Rect& s : {layout.rcLengthSelector, layout.rcNoiseSelector, layout.rcLostSelector}) {
@@ -285,7 +286,7 @@ protected:
             for (int32_t x = 0; x < width; ++x) {
                 if (canvas.pixel(x, y) == packedRgb(kWhite)) continue;
                 ASSERT_TRUE(inSomePart({x, y, x, y}))
-                    << "view " << state.dwViewMode << " at " << x << "," << y;
+                    << "view " << state.view.dwViewMode << " at " << x << "," << y;
             }
         }
         for (const CanvasCall& text : canvas.callsOf(CanvasOp::TextOut)) {
@@ -300,28 +301,28 @@ protected:
 };
 
 TEST_F(WindowPaintTest, EveryViewPaintsEachPartInsideItsOwnArea) {
-    state.wTaskType = TASK_JOINT;
+    state.task.wTaskType = TASK_JOINT;
     for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
-        state.dwViewMode = VIEW_ALPHABET;
+        state.view.dwViewMode = VIEW_ALPHABET;
         expectPaintedInPlace(width, height);
         window.sendCommand(CMD_PROCESSING_NEXT_DATA);
-        ASSERT_EQ(state.dwViewMode, VIEW_RESULT);
-        state.dwTypeMoreDetails = 1;
+        ASSERT_EQ(state.view.dwViewMode, VIEW_RESULT);
+        state.view.dwTypeMoreDetails = 1;
         expectPaintedInPlace(width, height);
-        EXPECT_EQ(state.dwTypeMoreDetails, 0);
+        EXPECT_EQ(state.view.dwTypeMoreDetails, 0);
         for (int32_t mode : {VIEW_SUBSETS, VIEW_PARAMETERS}) {
-            state.dwViewMode = mode;
+            state.view.dwViewMode = mode;
             expectPaintedInPlace(width, height);
         }
-        state.dwViewMode = VIEW_RESULT;
-        state.wResultKind = RESULT_STATISTICS;
+        state.view.dwViewMode = VIEW_RESULT;
+        state.view.wResultKind = RESULT_STATISTICS;
         expectPaintedInPlace(width, height);
-        state.wResultKind = RESULT_PROCESSING;
+        state.view.wResultKind = RESULT_PROCESSING;
     }
 }
 
 TEST_F(WindowPaintTest, TupleRecognitionResultKeepsItsBoxesInsideTheGraphArea) {
-    ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.dwReservedSubsetCount), 1);
+    ASSERT_EQ(initSubsetPanel(window, state.subsetPanel, state.subsets.dwReservedSubsetCount), 1);
     for (const std::vector<int>& tuple : {std::vector<int>{3, 7, 12}, std::vector<int>{5, 9}}) {
         deleteAllSubsetEntries(state.subsetPanel);
         for (int etalon : tuple) offerEtalonToSubset(state.subsetPanel, etalon);
@@ -331,39 +332,92 @@ TEST_F(WindowPaintTest, TupleRecognitionResultKeepsItsBoxesInsideTheGraphArea) {
     window.sendCommand(CMD_TASK_RECOGNITION);
     ASSERT_TRUE(
         storeSubsetInSeries(window, state.subsetPanel, TASK_TUPLES_RECOGNITION, 4, 1, state.lpSeriesHeader));
-    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{1});
+    std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+              uint16_t{1});
     rebuildRequiredList(state);
     window.sendCommand(CMD_PROCESSING_NEXT_DATA);
-    ASSERT_EQ(state.dwViewMode, VIEW_RESULT);
+    ASSERT_EQ(state.view.dwViewMode, VIEW_RESULT);
     for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
         expectPaintedInPlace(width, height);
-        EXPECT_EQ(state.tupleChooserRects.size(), 2u);
+        EXPECT_EQ(state.painted.tupleRows.size(), 2u);
     }
 }
 
 TEST_F(WindowPaintTest, ButtonsFollowTheViewAndTheSelectionButtonOffersWhatAClickDoes) {
-    state.wTaskType = TASK_JOINT;
-    std::fill(std::begin(state.wRequiredFlags), std::end(state.wRequiredFlags), uint16_t{0});
-    std::fill_n(state.wRequiredFlags, 10, uint16_t{1});
+    state.task.wTaskType = TASK_JOINT;
+    std::fill(std::begin(state.selection.wRequiredFlags), std::end(state.selection.wRequiredFlags),
+              uint16_t{0});
+    std::fill_n(state.selection.wRequiredFlags, 10, uint16_t{1});
     RecordingCanvas canvas(800, 600);
     storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, 800, 600}, window));
-    EXPECT_EQ(state.dwSelectAllShown, 1);
+    EXPECT_EQ(shownSelectAll(state.painted), 1);
     EXPECT_NE(canvas.findText("Select All"), nullptr);
     EXPECT_EQ(canvas.findText("Restart"), nullptr);  // only the result view offers Restart
     EXPECT_NE(canvas.findText(" lost data level: "), nullptr);
-    EXPECT_EQ(state.LengthItemRects[2].top, state.layout.rcLengthSelector.top + kLine / 2 + kLine + 2 * 22);
+    EXPECT_EQ(state.painted.lengthRows[2].top,
+              state.painted.layout.rcLengthSelector.top + kLine / 2 + kLine + 2 * 22);
 
-    state.wRequiredFlags[10] = 1;
-    state.dwViewMode = VIEW_RESULT;
+    state.selection.wRequiredFlags[10] = 1;
+    state.view.dwViewMode = VIEW_RESULT;
     canvas.clear();
     storePaintedGeometry(state, paintClientArea(canvas, state, {0, 0, 800, 600}, window));
-    EXPECT_EQ(state.dwSelectAllShown, 0);
+    EXPECT_EQ(shownSelectAll(state.painted), 0);
     EXPECT_NE(canvas.findText("Unselect All"), nullptr);
     EXPECT_NE(canvas.findText("Restart"), nullptr);
-    const Rect exit = state.layout.rcExitButton;
+    const Rect exit = state.painted.layout.rcExitButton;
     EXPECT_EQ(exit.right - exit.left + 1, 144);
     EXPECT_TRUE(canvas.hasColor(exit.left, exit.top, kButtonShadowGrey));
     EXPECT_TRUE(canvas.hasColor(exit.right, exit.bottom, kBlack));
+}
+
+// A paint of a view without the selection button or the subset panel keeps the ones drawn before
+// for the clicks; a paint that drew them replaces them. The rest of what it drew always replaces.
+TEST(StorePaintedGeometryTest, KeepsWhatThePaintDidNotDraw) {
+    struct Case {
+        const char* what;
+        std::optional<int32_t> offer;
+        std::optional<Rect> subsetArea;
+        int32_t keptOffer;
+        Rect keptSubsetArea;
+    };
+    const Rect before{1, 2, 3, 4};
+    const Rect drawn{5, 6, 7, 8};
+    const Case cases[] = {
+        {"neither drawn", std::nullopt, std::nullopt, 1, before},
+        {"button drawn", 0, std::nullopt, 0, before},
+        {"panel drawn", std::nullopt, drawn, 1, drawn},
+        {"both drawn", 0, drawn, 0, drawn},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppState state;
+        PaintedGeometry first;
+        first.selectAllShown = 1;
+        first.subsetPanel = SubsetPanelGeometry{};
+        first.subsetPanel->subsetArea = before;
+        first.tupleRows = {before};
+        storePaintedGeometry(state, first);
+
+        PaintedGeometry next;
+        next.lineHeight = 21;
+        next.selectAllShown = c.offer;
+        if (c.subsetArea) {
+            next.subsetPanel = SubsetPanelGeometry{};
+            next.subsetPanel->subsetArea = *c.subsetArea;
+        }
+        storePaintedGeometry(state, next);
+        EXPECT_EQ(shownSelectAll(state.painted), c.keptOffer);
+        EXPECT_EQ(drawnSubsetPanel(state.painted).subsetArea, c.keptSubsetArea);
+        EXPECT_EQ(state.painted.lineHeight, 21);
+        EXPECT_TRUE(state.painted.tupleRows.empty());
+    }
+}
+
+TEST(StorePaintedGeometryTest, NothingDrawnYetReadsAsEmpty) {
+    const AppState state;
+    EXPECT_EQ(shownSelectAll(state.painted), 0);
+    EXPECT_TRUE(drawnSubsetPanel(state.painted).rowFrames.empty());
+    EXPECT_EQ(drawnSubsetPanel(state.painted).subsetArea, Rect{});
 }
 
 }  // namespace

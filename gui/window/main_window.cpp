@@ -78,7 +78,7 @@ MainWindow::MainWindow(const std::function<WindowImage(std::string_view)>& paint
         QTimer::singleShot(0, this, [this, text, caption, icon] { showMessage(text, caption, icon); });
     };
     buildMenu();
-    state_.simulationHooks.runner = [this](const std::function<void()>& run) {
+    state_.grid.simulationHooks.runner = [this](const std::function<void()>& run) {
         runSimulationBehindProgress(run);
     };
     missingPicture_ = std::string(loadButtonPictures(state_, paintPicture));
@@ -229,7 +229,7 @@ void MainWindow::showWorkerMessages() {
 void MainWindow::runSimulationBehindProgress(const std::function<void()>& run) {
     std::atomic<bool> cancel{false};
     SimulationProgressDialog dialog(this, cancel);
-    SimulationHooks& hooks = state_.simulationHooks;
+    SimulationHooks& hooks = state_.grid.simulationHooks;
     const SimulationHooks kept = hooks;
     const auto start = std::chrono::steady_clock::now();
     hooks.cancel = &cancel;

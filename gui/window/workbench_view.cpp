@@ -132,13 +132,13 @@ bool WorkbenchView::event(QEvent* event) {
 
 // What the drawn button under the point does, for its tooltip.
 std::string WorkbenchView::buttonTip(Point at) const {
-    const WindowLayout& layout = state_.layout;
-    const bool restart = state_.dwViewMode == VIEW_RESULT;
+    const WindowLayout& layout = state_.painted.layout;
+    const bool restart = state_.view.dwViewMode == VIEW_RESULT;
     if (restart && hitsRect(layout.rcRestartButton, at)) return "Back to the alphabet (or the subset panel)";
     if (hitsRect(layout.rcNextButton, at)) return "Make and process a new series";
     if (hitsRect(layout.rcExitButton, at)) return "Close the workbench";
     if (layout.hasSelectButton && hitsRect(layout.rcSelectButton, at))
-        return state_.dwSelectAllShown != 0 ? "Select every etalon" : "Clear the selection of etalons";
+        return shownSelectAll(state_.painted) != 0 ? "Select every etalon" : "Clear the selection of etalons";
     return {};
 }
 

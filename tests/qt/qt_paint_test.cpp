@@ -32,13 +32,13 @@ TEST(QtPaint, BothViewsPaintAtSmallAndLargeSizes) {
     ASSERT_TRUE(window.messages().empty());
     for (const int32_t view : {VIEW_ALPHABET, VIEW_RESULT}) {
         for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
-            state.dwViewMode = view;
-            state.wResultKind = RESULT_PROCESSING;
+            state.view.dwViewMode = view;
+            state.view.wResultKind = RESULT_PROCESSING;
             QtCanvas canvas(width, height);
             storePaintedGeometry(state, paintClientArea(canvas, state, Rect{0, 0, width, height}, window));
-            EXPECT_EQ(state.wLineHeight, lineHeightOf(canvas));
-            EXPECT_LT(state.layout.rcGraph.right, width);
-            EXPECT_TRUE(paintsInside(canvas.image(), state.layout.rcGraph))
+            EXPECT_EQ(state.painted.lineHeight, lineHeightOf(canvas));
+            EXPECT_LT(state.painted.layout.rcGraph.right, width);
+            EXPECT_TRUE(paintsInside(canvas.image(), state.painted.layout.rcGraph))
                 << "view " << view << " at " << width << "x" << height;
         }
     }

@@ -156,7 +156,7 @@ TEST_F(FormDialogTest, WritesTheAnswerBackOnlyOnOk) {
         std::map<int, std::string> changed;  // the values that differ from those shown
     };
     const std::string longText(120, '7');
-    const std::string frameMark = state.dwFrameGraphFields != 0 ? "off" : "on";
+    const std::string frameMark = state.drawing.dwFrameGraphFields != 0 ? "off" : "on";
     // clang-format off
     const std::vector<Case> cases = {
         {"typed", seriesParametersForm, {{EDIT_SERIES_LENGTH, "1234"}}, {}, true, {{EDIT_SERIES_LENGTH, "1234"}}},

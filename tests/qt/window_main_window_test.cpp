@@ -89,27 +89,29 @@ TEST_F(MainWindowTest, MenuHoldsThePopupsAndEveryEntrySendsItsCommand) {
     EXPECT_EQ(window.action(CMD_SAVE_IMAGE)->shortcut(), QKeySequence::Save);
 
     trigger(CMD_SERIES_FIXED_WHOLE);
-    EXPECT_EQ(state.wSeriesType, SERIES_FIXED_WHOLE);
+    EXPECT_EQ(state.task.wSeriesType, SERIES_FIXED_WHOLE);
     EXPECT_TRUE(window.action(CMD_SERIES_FIXED_WHOLE)->isChecked());
     EXPECT_FALSE(window.action(CMD_SERIES_UNFIXED_CUTOFF)->isChecked());
     trigger(CMD_SHOW_STATISTICAL_SIMULATION);  // nothing to show before a simulation
     EXPECT_TRUE(shownDialogs.empty());
     trigger(CMD_PROCESSING_NEXT_DATA);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     EXPECT_EQ(state.dwCompletedRuns, 1u);
 }
 
 TEST_F(MainWindowTest, CreateSeriesFromTheMenuKeepsOrTakesTheCountAsItsSecondDialogEnds) {
     trigger(CMD_SERIES_FIXED_WHOLE);
-    const uint16_t count = state.wPulsesNumber;
+    const uint16_t count = state.series.wPulsesNumber;
     edits[DIALOG_SERIES_STRUCTURE] = {{EDIT_STRUCTURE_PULSES, "6"}, {EDIT_STRUCTURE_SEQUENCE, "3,1,4,1,5,9"}};
     cancelled = {DIALOG_SERIES_STRUCTURE};
     trigger(CMD_CREATE_SERIES);
-    EXPECT_EQ(std::tuple(state.wSeriesType, state.wPulsesNumber), std::tuple(SERIES_FIXED_WHOLE, count));
+    EXPECT_EQ(std::tuple(state.task.wSeriesType, state.series.wPulsesNumber),
+              std::tuple(SERIES_FIXED_WHOLE, count));
     cancelled.clear();
     trigger(CMD_CREATE_SERIES);
-    EXPECT_EQ(std::tuple(state.wSeriesType, state.wPulsesNumber), std::tuple(SERIES_FIXED_WHOLE_LISTED, 6));
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    EXPECT_EQ(std::tuple(state.task.wSeriesType, state.series.wPulsesNumber),
+              std::tuple(SERIES_FIXED_WHOLE_LISTED, 6));
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
 }
 
 // A drag of the parameters panel's Tmax slope through Qt's mouse events: the pointer changes over
@@ -135,12 +137,13 @@ TEST_F(MainWindowTest, ParametersPanelSlopeFollowsADrag) {
 
 TEST_F(MainWindowTest, ClicksOnTheShownPictureChooseEtalonsAndMoveOn) {
     trigger(CMD_TASK_JOINT);
-    click(state.layout.rcEtalonCells[3]);
-    click(state.layout.rcEtalonCells[5]);
-    EXPECT_EQ(std::vector<uint16_t>(state.lpRequiredList, state.lpRequiredList + state.wRequiredQuantity),
+    click(state.painted.layout.rcEtalonCells[3]);
+    click(state.painted.layout.rcEtalonCells[5]);
+    EXPECT_EQ(std::vector<uint16_t>(state.selection.lpRequiredList,
+                                    state.selection.lpRequiredList + state.selection.wRequiredQuantity),
               (std::vector<uint16_t>{1, 4, 6}));
-    click(state.layout.rcNextButton);
-    EXPECT_EQ(state.dwViewMode, VIEW_RESULT);
+    click(state.painted.layout.rcNextButton);
+    EXPECT_EQ(state.view.dwViewMode, VIEW_RESULT);
     EXPECT_EQ(state.dwCompletedRuns, 1u);
     EXPECT_TRUE(messages.empty());
 }
@@ -152,7 +155,7 @@ TEST_F(MainWindowTest, SimulationBehindItsProgressGivesTheResultOfARunInPlace) {
     trigger(CMD_STATISTICAL_SIMULATION);
     ASSERT_NE(state.lpRestErrorHeader, nullptr);
     ASSERT_EQ(state.lpRestErrorHeader->ifComplete, 1);
-    EXPECT_EQ(state.wResultKind, RESULT_STATISTICS);
+    EXPECT_EQ(state.view.wResultKind, RESULT_STATISTICS);
 
     HeadlessWindow headless;
     AppState inPlace;
@@ -237,7 +240,7 @@ TEST_F(MainWindowTest, RandomWalkOverMenuClicksAndDialogs) {
         }
         picture();
         const QPoint at(static_cast<int>(random.between(0, 1199)), static_cast<int>(random.between(0, 799)));
-        if (hitsRect(state.layout.rcExitButton, {at.x(), at.y()}))
+        if (hitsRect(state.painted.layout.rcExitButton, {at.x(), at.y()}))
             continue;  // the walk goes on in the window
         if (random.oneIn(3)) {
             QTest::mousePress(&window.view(), Qt::LeftButton, {}, at);
@@ -247,7 +250,7 @@ TEST_F(MainWindowTest, RandomWalkOverMenuClicksAndDialogs) {
             QTest::mouseClick(&window.view(), Qt::LeftButton, {}, at);
         }
         ASSERT_TRUE(window.isVisible()) << i;
-        ASSERT_LE(state.wRequiredQuantity, state.wRequiredCapacity);
+        ASSERT_LE(state.selection.wRequiredQuantity, state.selection.wRequiredCapacity);
         ASSERT_LE(state.subsetPanel.dwEntries, SUBSET_ENTRY_CAPACITY);
     }
     EXPECT_GT(state.dwCompletedRuns, 10u);

@@ -94,8 +94,8 @@ protected:
 };
 
 TEST_F(SimulationRunTest, AfterCancelNothingActsOnTheRecordsUntilTheRunHasEnded) {
-    const QPoint next((state.layout.rcNextButton.left + state.layout.rcNextButton.right) / 2,
-                      (state.layout.rcNextButton.top + state.layout.rcNextButton.bottom) / 2);
+    const QPoint next((state.painted.layout.rcNextButton.left + state.painted.layout.rcNextButton.right) / 2,
+                      (state.painted.layout.rcNextButton.top + state.painted.layout.rcNextButton.bottom) / 2);
     const struct {
         const char* what;
         std::function<void(MainWindow&)> act;

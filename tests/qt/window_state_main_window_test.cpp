@@ -66,9 +66,9 @@ TEST_F(WindowStateTest, MenuEntriesShowTheirNewState) {
 
 TEST_F(WindowStateTest, OneClickOnNextShowsTheSubsetPanelOfATuplesSeries) {
     trigger(CMD_SERIES_FIXED_TUPLES);
-    ASSERT_EQ(window.state().dwViewMode, VIEW_ALPHABET);
-    QTest::mouseClick(&window.view(), Qt::LeftButton, {}, centre(window.state().layout.rcNextButton));
-    EXPECT_EQ(window.state().dwViewMode, VIEW_SUBSETS);
+    ASSERT_EQ(window.state().view.dwViewMode, VIEW_ALPHABET);
+    QTest::mouseClick(&window.view(), Qt::LeftButton, {}, centre(window.state().painted.layout.rcNextButton));
+    EXPECT_EQ(window.state().view.dwViewMode, VIEW_SUBSETS);
     EXPECT_TRUE(showsItsState());
 }
 

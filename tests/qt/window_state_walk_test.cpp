@@ -99,7 +99,7 @@ public:
         window.setCommandHandler([this](int command) { dispatchCommand(window, state, command); });
         window.setDialogAnswerer(
             [this](DialogForm& form) { return answerDialog(window.shownDialogs(), form); });
-        state.simulationHooks.threads = 1;
+        state.grid.simulationHooks.threads = 1;
         runStartUp(window, state);
         shown_ = freshPicture();
         window.clearRecords();
@@ -218,23 +218,23 @@ TEST(WindowStateWalk, EveryMenuCommandLeavesThePictureOfTheNewState) {
 // Every target the last paint recorded for the mouse in the view shown: the buttons, the selector
 // rows and the view's own cells, rows, buttons and areas.
 std::vector<Rect> clickTargets(const AppState& state) {
-    const WindowLayout& layout = state.layout;
+    const WindowLayout& layout = state.painted.layout;
     std::vector<Rect> targets = {layout.rcNextButton, layout.rcExitButton};
-    if (state.dwViewMode == VIEW_RESULT) targets.push_back(layout.rcRestartButton);
+    if (state.view.dwViewMode == VIEW_RESULT) targets.push_back(layout.rcRestartButton);
     if (layout.hasSelectButton) targets.push_back(layout.rcSelectButton);
-    targets.insert(targets.end(), std::begin(state.LengthItemRects), std::end(state.LengthItemRects));
-    targets.insert(targets.end(), std::begin(state.NoiseItemRects), std::end(state.NoiseItemRects));
+    targets.insert(targets.end(), std::begin(state.painted.lengthRows), std::end(state.painted.lengthRows));
+    targets.insert(targets.end(), std::begin(state.painted.noiseRows), std::end(state.painted.noiseRows));
     if (layout.hasLostSelector)
-        targets.insert(targets.end(), std::begin(state.LostItemRects), std::end(state.LostItemRects));
+        targets.insert(targets.end(), std::begin(state.painted.lostRows), std::end(state.painted.lostRows));
     const auto add = [&](const std::vector<Rect>& rects) {
         targets.insert(targets.end(), rects.begin(), rects.end());
     };
-    const SubsetPanelGeometry& subsets = state.subsetPanelGeometry;
-    switch (state.dwViewMode) {
+    const SubsetPanelGeometry& subsets = drawnSubsetPanel(state.painted);
+    switch (state.view.dwViewMode) {
         case VIEW_ALPHABET:
             targets.insert(targets.end(), layout.rcEtalonCells, layout.rcEtalonCells + layout.cellCount);
             break;
-        case VIEW_RESULT: add(state.tupleChooserRects); break;
+        case VIEW_RESULT: add(state.painted.tupleRows); break;
         case VIEW_SUBSETS:
             for (const std::vector<Rect>* rects :
                  {&subsets.cells, &subsets.subsetSlots, &subsets.buttons, &subsets.rowFrames})
@@ -273,7 +273,7 @@ TEST(WindowStateWalk, EveryClickLeavesThePictureOfTheNewState) {
             const std::vector<Rect> targets = clickTargets(walk.state);
             const Rect target = targets[static_cast<std::size_t>(
                 random.between(0, static_cast<int64_t>(targets.size()) - 1))];
-            const int32_t view = walk.state.dwViewMode;
+            const int32_t view = walk.state.view.dwViewMode;
             EXPECT_EQ(walk.afterClick(centre(target)), "")
                 << "step " << step << ", view " << view << ", click at (" << centre(target).x << ", "
                 << centre(target).y << ") at " << client.width() << "x" << client.height();
@@ -286,8 +286,8 @@ TEST(WindowStateWalk, AlphabetNextOnATuplesSeriesShowsTheSubsetPanelAtOnce) {
     for (const QSize& size : WINDOW_SIZES) {
         PictureWalk walk(clientAreaOf(size.width(), size.height()));
         ASSERT_EQ(walk.afterCommand(CMD_SERIES_FIXED_TUPLES), "");
-        EXPECT_EQ(walk.afterClick(centre(walk.state.layout.rcNextButton)), "");
-        EXPECT_EQ(walk.state.dwViewMode, VIEW_SUBSETS);
+        EXPECT_EQ(walk.afterClick(centre(walk.state.painted.layout.rcNextButton)), "");
+        EXPECT_EQ(walk.state.view.dwViewMode, VIEW_SUBSETS);
     }
 }
 
