@@ -111,7 +111,7 @@ private:
 
         const ProcessingRequest request = processingRequest();
         start = Clock::now();
-        const int recognised =
+        const ProcessingOutcome outcome =
             runProcessing(scene_.window, productionAlgorithms(), algorithm(), request, chains_, *series_);
         const double processing = secondsSince(start);
 
@@ -124,7 +124,7 @@ private:
         start = Clock::now();
         int64_t measured = restoredErrorEnergy(*series_);
         measured += scaledPositionDeviation(*series_, *chains_, C);
-        measured += repeatRecognitionErrors(run_.taskType, *series_, recognised, working_[0]);
+        measured += repeatRecognitionErrors(run_.taskType, *series_, outcome.recognised, working_[0]);
         benchmark::DoNotOptimize(measured);
         seconds[MEASURES] += secondsSince(start);
     }
