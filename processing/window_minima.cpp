@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "processing/whole_scores.h"
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define TESSALINE_AVX2_WINDOWS 1
@@ -37,8 +39,9 @@ TESSALINE_AVX2 inline __m256i backwardInLanes(__m256i v) {
 // The running minimum from the first of `count` values on. The minimum carried from one group of
 // eight to the next takes the group's own minimum apart from the stored values, so that the chain
 // from group to group is a single comparison.
-TESSALINE_AVX2 void forwardMinima(const int32_t* r, int64_t count, int32_t* out) {
-    __m256i carry = _mm256_set1_epi32(UNREACHABLE_NARROW);
+TESSALINE_AVX2 void forwardMinima(const int32_t* r, int64_t count, int32_t* out,
+                                  int32_t from = UNREACHABLE_NARROW) {
+    __m256i carry = _mm256_set1_epi32(from);
     int64_t i = 0;
     for (; i + 8 <= count; i += 8) {
         const __m256i v = forwardInLanes(load8(r + i));
@@ -120,5 +123,32 @@ void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, cons
 #else
 void narrowWindowCosts(const NarrowWindows&, int32_t, const int64_t*, int64_t*) {}
 #endif
+
+void forwardRunningMinima(const int32_t* r, int64_t count, int32_t carry, int32_t* out) {
+#ifdef TESSALINE_AVX2_WINDOWS
+    if (widestLanes()) {
+        forwardMinima(r, count, out, carry);
+        return;
+    }
+#endif
+    for (int64_t i = 0; i < count; ++i) {
+        carry = std::min(carry, r[i]);
+        out[i] = carry;
+    }
+}
+
+void backwardRunningMinima(const int32_t* r, int64_t count, int32_t* out) {
+#ifdef TESSALINE_AVX2_WINDOWS
+    if (widestLanes()) {
+        backwardMinima(r, count, out);
+        return;
+    }
+#endif
+    int32_t behind = UNREACHABLE_NARROW;
+    for (int64_t i = count - 1; i >= 0; --i) {
+        behind = std::min(behind, r[i]);
+        out[i] = behind;
+    }
+}
 
 }  // namespace tessaline

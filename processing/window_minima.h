@@ -22,6 +22,11 @@ struct NarrowWindows {
     int64_t w;
 };
 
+// out[i] = the least of carry and r[0..i], for i in [0, count).
+void forwardRunningMinima(const int32_t* r, int64_t count, int32_t carry, int32_t* out);
+// out[i] = the least of r[i..count-1], for i in [0, count).
+void backwardRunningMinima(const int32_t* r, int64_t count, int32_t* out);
+
 // cost[a] = (least of window a, or noPredecessor when all of it is unreachable) + fit[a] for a in
 // [0, count), count = length - w + 1.
 void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int64_t* fit,

@@ -124,7 +124,7 @@ struct PositionTables {
     WorkArray<int32_t> window;       // sliding-window positions (per layer)
     WorkArray<int64_t> layerOffset;  // known count: where each layer's costs begin in `cost`
     WorkArray<int64_t> runningMin;   // known count: block-wise running minima of a layer, both ways
-    WorkArray<int32_t> narrowMin;    // known count: the same in 32 bits, for costs that fit them
+    WorkArray<int32_t> narrowMin;    // the same in 32 bits; unknown count: fits, totals and minima
     WorkArray<int64_t> layerCursor;  // unknown-count tuples: per layer its element slot and window state
     WorkArray<LayerRange> ranges;    // known count: each layer's positions
     WorkArray<uint8_t> membership;   // unknown count: which position sets hold each position
