@@ -59,7 +59,9 @@ Costs runLayers(const LayerCase& c, const std::vector<int64_t>& fit, ScoreLanes 
     if (bounded) run.boundFits(c.fitSpread, c.noPredecessor);
     run.computeLayers(c.noPredecessor, [&](int) { return fit.data(); });
     Costs costs;
-    costs.cells.assign(tables.cost.data(), tables.cost.data() + layerCells(c.ranges));
+    for (int j = 0; j < K; ++j) {
+        for (int64_t k = c.ranges[j].lo; k <= c.ranges[j].hi; ++k) costs.cells.push_back(run.cost(j, k));
+    }
     costs.end = run.endPosition(INT64_MAX, costs.total);
     costs.positions.resize(static_cast<std::size_t>(K));
     if (costs.end >= 0 && !run.backTrack(costs.end, costs.positions.data())) costs.positions.clear();
