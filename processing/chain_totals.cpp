@@ -62,6 +62,67 @@ __attribute__((target("avx2"))) int64_t takeWindowsWide(const NarrowChainPass& p
 }
 #endif
 
+// The first of `count` totals with the least view, where a total whose marks masked by `bits` equal
+// `dropped` is seen as `replacement`; its view into `least`. One group of eight at a time.
+struct MarkedView {
+    uint8_t bits;
+    uint8_t dropped;
+    int32_t replacement;
+    int32_t of(int32_t total, uint8_t marks) const { return (marks & bits) == dropped ? replacement : total; }
+};
+
+int64_t leftmostLeastOneByOne(const int32_t* totals, const uint8_t* marks, int64_t count, MarkedView view,
+                              int32_t& least) {
+    int64_t chosen = -1;
+    least = UNREACHABLE_NARROW;
+    for (int64_t l = 0; l < count; ++l) {
+        const int32_t seen = view.of(totals[l], marks[l]);
+        if (seen < least || chosen < 0) {
+            least = seen;
+            chosen = l;
+        }
+    }
+    return chosen;
+}
+
+#ifdef TESSALINE_AVX2_CHAINS
+__attribute__((target("avx2"))) inline __m256i viewOf(const int32_t* totals, const uint8_t* marks,
+                                                      MarkedView view) {
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(marks));
+    const __m256i masked = _mm256_and_si256(_mm256_cvtepu8_epi32(bytes), _mm256_set1_epi32(view.bits));
+    const __m256i drop = _mm256_cmpeq_epi32(masked, _mm256_set1_epi32(view.dropped));
+    return _mm256_blendv_epi8(load(totals), _mm256_set1_epi32(view.replacement), drop);
+}
+
+__attribute__((target("avx2"))) int64_t leftmostLeastWide(const int32_t* totals, const uint8_t* marks,
+                                                          int64_t count, MarkedView view, int32_t& least) {
+    __m256i lanes = _mm256_set1_epi32(UNREACHABLE_NARROW);
+    int64_t l = 0;
+    for (; l + 8 <= count; l += 8) lanes = _mm256_min_epi32(lanes, viewOf(totals + l, marks + l, view));
+    lanes = _mm256_min_epi32(lanes, _mm256_permute2x128_si256(lanes, lanes, 0x01));
+    lanes = _mm256_min_epi32(lanes, _mm256_shuffle_epi32(lanes, 0x4E));
+    lanes = _mm256_min_epi32(lanes, _mm256_shuffle_epi32(lanes, 0xB1));
+    least = _mm256_cvtsi256_si32(lanes);
+    for (int64_t k = l; k < count; ++k) least = std::min(least, view.of(totals[k], marks[k]));
+    const __m256i wanted = _mm256_set1_epi32(least);
+    for (int64_t k = 0; k + 8 <= count; k += 8) {
+        const __m256i equal = _mm256_cmpeq_epi32(viewOf(totals + k, marks + k, view), wanted);
+        const int found = _mm256_movemask_ps(_mm256_castsi256_ps(equal));
+        if (found != 0) return k + __builtin_ctz(static_cast<unsigned>(found));
+    }
+    while (view.of(totals[l], marks[l]) != least) ++l;
+    return l;
+}
+#endif
+
+int64_t leftmostLeastSeen(const int32_t* totals, const uint8_t* marks, int64_t count, MarkedView view,
+                          int32_t& least) {
+#ifdef TESSALINE_AVX2_CHAINS
+    if (widestLanes()) return leftmostLeastWide(totals, marks, count, view, least);
+#endif
+    return leftmostLeastOneByOne(totals, marks, count, view, least);
+}
+
 // Positions [from, to) take their windows; every window lies in the final totals before `from`.
 // Windows reaching before position 0 (k < Tmax) read the forward minima alone.
 void takeWindows(const NarrowChainPass& pass, uint8_t phase, int32_t start, int64_t from, int64_t to) {
@@ -107,23 +168,38 @@ void continueNarrowChains(const NarrowChainPass& pass, uint8_t phase, int32_t st
     }
 }
 
+void startNarrowChains(const NarrowChainPass& pass) {
+    for (int64_t k = 0; k < pass.positions; ++k) {
+        const bool firstOnly = (pass.membership[k] & FIRST_OR_LATER) == IN_FIRST;
+        pass.total[k] = firstOnly ? pass.fit[k] : pass.unset;
+    }
+}
+
+int64_t narrowChainEnd(const NarrowChainPass& pass, int64_t limit, int64_t& total) {
+    total = limit;
+    if (pass.positions <= 0) return -1;
+    int32_t least = 0;
+    const int64_t end = leftmostLeastSeen(pass.total, pass.membership, pass.positions,
+                                          {IN_LAST, 0, UNREACHABLE_NARROW}, least);
+    if (least >= limit) return -1;
+    total = least;
+    return end;
+}
+
 int64_t narrowPredecessor(const NarrowChainPass& pass, int64_t k) {
     assert(k >= 0 && k < pass.positions);
     const uint8_t phase = pass.membership[k] & FIRST_OR_LATER;
     if (phase != FIRST_OR_LATER && phase != IN_LATER) return -1;
+    const int64_t from = std::max<int64_t>(k - pass.Tmax, 0), to = k - pass.Tmin;
+    if (to < from) return -2;
+    // The first phase saw the positions only a later pulse may take still unset.
     const bool firstPhase = phase == FIRST_OR_LATER;
-    const int32_t start = firstPhase ? 0 : pass.unset;
-    int32_t best = start;
-    int64_t predecessor = -2;
-    for (int64_t l = std::max<int64_t>(k - pass.Tmax, 0); l <= k - pass.Tmin; ++l) {
-        const bool unsetThen = firstPhase && (pass.membership[l] & FIRST_OR_LATER) == IN_LATER;
-        const int32_t total = unsetThen ? pass.unset : pass.total[l];
-        if (total < best) {
-            best = total;
-            predecessor = l;
-        }
-    }
-    return predecessor;
+    const MarkedView view =
+        firstPhase ? MarkedView{FIRST_OR_LATER, IN_LATER, pass.unset} : MarkedView{0, 1, 0};
+    int32_t least = 0;
+    const int64_t at =
+        leftmostLeastSeen(pass.total + from, pass.membership + from, to - from + 1, view, least);
+    return least < (firstPhase ? 0 : pass.unset) ? from + at : -2;
 }
 
 }  // namespace tessaline

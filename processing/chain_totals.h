@@ -30,6 +30,14 @@ bool narrowChainsFit(int64_t positions, int64_t Tmin, int64_t Tmax, int64_t larg
 // least total in [k - Tmax, k - Tmin] when it is below `start`, else `start`, plus its fit.
 void continueNarrowChains(const NarrowChainPass& pass, uint8_t phase, int32_t start);
 
+// The totals before the phases run: a position only a first pulse may take starts a chain with its
+// fit, every other is unset.
+void startNarrowChains(const NarrowChainPass& pass);
+
+// The first position of the last set with the least total strictly below `limit`, -1 if none;
+// `total` gets that total (`limit` when none).
+int64_t narrowChainEnd(const NarrowChainPass& pass, int64_t limit, int64_t& total);
+
 // The predecessor position k took when its phase ran, after both phases: -1 for a position only a
 // first pulse may take (and one no phase ran), -2 when nothing in reach was below the phase's start.
 // The first phase saw the positions only a later pulse may take still unset.

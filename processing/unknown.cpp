@@ -57,6 +57,7 @@ public:
 
     // The first position of the last set with the least total strictly below `limit`; -1 if none.
     int64_t endPosition(int64_t limit, int64_t& total) const {
+        if (narrow_) return narrowChainEnd(narrowPass(), limit, total);
         const int64_t* R = tables_.cost.data();
         const uint8_t* membership = tables_.membership.data();
         int64_t end = -1;
@@ -112,19 +113,12 @@ private:
         return (gathered >> (bits + 1)) == 0;
     }
 
-    // computeTotals in the narrow rows; the totals are then widened into the cost table.
+    // computeTotals in the narrow rows, where endPosition and followChain then read them.
     void computeNarrowTotals() {
         const NarrowChainPass pass = narrowPass();
-        const uint8_t* membership = tables_.membership.data();
-        for (int64_t k = 0; k < positions_; ++k) {
-            const bool firstOnly = (membership[k] & (IN_FIRST | IN_LATER)) == IN_FIRST;
-            pass.total[k] = firstOnly ? pass.fit[k] : static_cast<int32_t>(UNSET);
-        }
+        startNarrowChains(pass);
         continueNarrowChains(pass, IN_FIRST | IN_LATER, 0);
         continueNarrowChains(pass, IN_LATER, static_cast<int32_t>(UNSET));
-        int64_t* R = tables_.cost.data();
-        std::copy_n(pass.total, positions_, R);
-        std::fill(R + positions_, R + L_, UNSET);
     }
 
     // The positions whose set membership is exactly `phase`, ascending: each takes the leftmost

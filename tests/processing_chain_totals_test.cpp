@@ -21,6 +21,7 @@ constexpr uint8_t FIRST_ONLY = IN_FIRST, BOTH = IN_FIRST | IN_LATER, LATER_ONLY 
 struct Chains {
     std::vector<int32_t> total;
     std::vector<int64_t> predecessor;
+    int64_t end = -1, endTotal = 0;  // the chain's end below UNSET among the last pulse's positions
 };
 
 // The plain search: each phase in turn, every position of it scanning its whole window.
@@ -45,6 +46,13 @@ Chains searchedChains(const std::vector<uint8_t>& marks, const std::vector<int32
             chains.predecessor[k] = predecessor;
         }
     }
+    chains.endTotal = UNSET;
+    for (int64_t k = 0; k < P; ++k) {
+        if ((marks[k] & IN_LAST) != 0 && chains.total[k] < chains.endTotal) {
+            chains.endTotal = chains.total[k];
+            chains.end = k;
+        }
+    }
     return chains;
 }
 
@@ -56,14 +64,19 @@ Chains passChains(const std::vector<uint8_t>& marks, const std::vector<int32_t>&
     Chains chains{std::vector<int32_t>(P), std::vector<int64_t>(P)};
     const NarrowChainPass pass{
         marks.data(), fit.data(), chains.total.data(), rows.data(), rows.data() + P, P, Tmin, Tmax, UNSET};
-    for (int64_t k = 0; k < P; ++k) chains.total[k] = (marks[k] & BOTH) == FIRST_ONLY ? fit[k] : UNSET;
+    startNarrowChains(pass);
     continueNarrowChains(pass, BOTH, 0);
     continueNarrowChains(pass, LATER_ONLY, UNSET);
     for (int64_t k = 0; k < P; ++k) chains.predecessor[k] = narrowPredecessor(pass, k);
+    chains.end = narrowChainEnd(pass, UNSET, chains.endTotal);
     return chains;
 }
 
 std::string firstDifference(const Chains& got, const Chains& want) {
+    if (got.end != want.end || got.endTotal != want.endTotal) {
+        return "end " + std::to_string(got.end) + " total " + std::to_string(got.endTotal) +
+               ", the scan gives " + std::to_string(want.end) + " and " + std::to_string(want.endTotal);
+    }
     for (std::size_t k = 0; k < want.total.size(); ++k) {
         if (got.total[k] != want.total[k] || got.predecessor[k] != want.predecessor[k]) {
             return "position " + std::to_string(k) + ": total " + std::to_string(got.total[k]) +
@@ -132,7 +145,7 @@ TEST_P(ChainTotalsTest, RandomRunsAgreeWithTheWindowSearch) {
         std::vector<uint8_t> marks(P);
         std::vector<int32_t> fit(P);
         for (int64_t k = 0; k < P; ++k) {
-            marks[k] = static_cast<uint8_t>(random.between(0, 7));
+            marks[k] = static_cast<uint8_t>(random.between(0, 7));  // first, later and last marks
             fit[k] = static_cast<int32_t>(random.between(-spread, spread / 2));
         }
         const std::string difference =
