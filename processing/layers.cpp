@@ -58,12 +58,12 @@ void LayerRun::beginLayers() {
 // each block the running minimum forwards and backwards is kept, and a window, which spans at most
 // two blocks, takes the smaller of the backward minimum at its start and the forward minimum at
 // its end. Positions outside the previous layer's range count as unreachable.
-void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
+void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit, const int32_t* narrowFit) {
     const LayerRange range = ranges_[j];
     assert(range.lo >= 0);
     if (range.empty()) return;
     if (narrowLayers_) {
-        computeNarrowLayer(j, noPredecessor, fit);
+        computeNarrowLayer(j, noPredecessor, narrowFit != nullptr ? narrowFit : narrowedFit(fit, range));
         return;
     }
     int64_t* cost = layer(j);
@@ -132,9 +132,9 @@ const int32_t* LayerRun::narrowedFit(const int64_t* fit, LayerRange range) {
 }
 
 // As computeLayer, in 32-bit lanes: the windows read the previous layer's 32-bit costs directly.
-void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const int64_t* fit) {
+void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const int32_t* fit) {
     const LayerRange range = ranges_[j];
-    const int32_t* q = narrowedFit(fit, range) + range.lo;
+    const int32_t* q = fit + range.lo;
     int32_t* cost = narrowLayer(j);
     if (j == 0 || Tmax_ < Tmin_) {  // a first pulse, or nothing in reach
         const auto charge = static_cast<int32_t>(j == 0 ? 0 : noPredecessor);

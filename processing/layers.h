@@ -34,11 +34,17 @@ public:
     // fitOf(j) gives layer j's fit, indexed by absolute position.
     template <class FitOf>
     void computeLayers(int64_t noPredecessor, FitOf fitOf) {
+        computeLayers(noPredecessor, fitOf, [](int) { return static_cast<const int32_t*>(nullptr); });
+    }
+    // As above, narrowFitOf(j) giving the same fit narrowed to 32 bits (or null), for runs that
+    // narrow their fits once and read them in many layers.
+    template <class FitOf, class NarrowFitOf>
+    void computeLayers(int64_t noPredecessor, FitOf fitOf, NarrowFitOf narrowFitOf) {
         beginLayers();
         int64_t* offset = tables_.layerOffset.data();
         for (int j = 0; j < K(); ++j) {
             offset[j + 1] = offset[j] + ranges_[j].width();
-            computeLayer(j, noPredecessor, fitOf(j));
+            computeLayer(j, noPredecessor, fitOf(j), narrowFitOf(j));
         }
     }
 
@@ -63,8 +69,8 @@ private:
     int64_t* layer(int j) const { return tables_.cost.data() + tables_.layerOffset[j]; }
     int32_t* narrowLayer(int j) const { return tables_.narrowCost.data() + tables_.layerOffset[j]; }
     void beginLayers();
-    void computeLayer(int j, int64_t noPredecessor, const int64_t* fit);
-    void computeNarrowLayer(int j, int64_t noPredecessor, const int64_t* fit);
+    void computeLayer(int j, int64_t noPredecessor, const int64_t* fit, const int32_t* narrowFit);
+    void computeNarrowLayer(int j, int64_t noPredecessor, const int32_t* fit);
     const int32_t* narrowedFit(const int64_t* fit, LayerRange range);
 
     std::span<const LayerRange> ranges_;

@@ -75,6 +75,7 @@ void PositionTables::clear() noexcept {
     elementFit.clear();
     elementFirst.clear();
     elementLast.clear();
+    elementNarrowFit.clear();
 }
 
 ProcessingWorkspace& processingWorkspace() noexcept {

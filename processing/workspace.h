@@ -132,10 +132,11 @@ struct PositionTables {
     WorkArray<uint8_t> membership;      // unknown count: which position sets hold each position
     bool membershipMarked = false;      // membership holds the sets of `markedShape`
     SetsShape markedShape;
-    WorkArray<int16_t> chainLists;    // two chains of 4 lists each: the current and the best
-    WorkArray<int64_t> elementFit;    // tuples: the fit of each distinct element, L each
-    WorkArray<int16_t> elementFirst;  // tuples: its first used sample
-    WorkArray<int16_t> elementLast;   // tuples: its last used sample
+    WorkArray<int16_t> chainLists;        // two chains of 4 lists each: the current and the best
+    WorkArray<int64_t> elementFit;        // tuples: the fit of each distinct element, L each
+    WorkArray<int16_t> elementFirst;      // tuples: its first used sample
+    WorkArray<int16_t> elementLast;       // tuples: its last used sample
+    WorkArray<int32_t> elementNarrowFit;  // known-count tuples: the element fits in 32 bits
 
     // The fit of candidates over L positions (P of them evaluable) and the chain of `pulses`.
     bool reserveFit(std::size_t L, std::size_t P, std::size_t n, bool narrowFit, std::size_t pulses) noexcept;
