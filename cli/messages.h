@@ -3,6 +3,7 @@
 // lines, the failures and refusals of its commands. The refusals of single options are composed
 // with the option's name where the option is checked; the workbench's own messages reach the
 // stream through the console window as they stand.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,48 @@ inline std::string processingWithoutMemory(std::string_view what) {
 }
 inline std::string pictureWithoutMemory(std::string_view what) {
     return std::string("the picture could not get its working memory (").append(what).append(")");
+}
+
+// The readers of `detect`'s files: a refusal names the file first ("FILE: TEXT"); where in the
+// file it is, by line, sample or byte, the readers add (cli/sample_reader_values.h).
+inline std::string inFile(std::string_view name, std::string_view text) {
+    return std::string(name).append(": ").append(text);
+}
+inline std::string largerThan(std::size_t byteLimit) {
+    return "larger than " + std::to_string(byteLimit) + " bytes";
+}
+inline constexpr std::string_view NO_SAMPLES = "no samples";
+inline constexpr std::string_view NO_ETALONS = "no etalons";
+inline std::string moreEtalonsThan(std::size_t limit) {
+    return "more than " + std::to_string(limit) + " etalons";
+}
+inline std::string moreSamplesThan(std::size_t limit) {
+    return "more than " + std::to_string(limit) + " samples";
+}
+
+// WAV files.
+inline constexpr std::string_view NOT_WAV = "not a WAV file (no RIFF WAVE header)";
+inline constexpr std::string_view FMT_TOO_SHORT = "fmt chunk shorter than 16 bytes";
+inline constexpr std::string_view DATA_BEFORE_FMT = "data chunk before the fmt chunk";
+inline constexpr std::string_view ODD_DATA = "data chunk of an odd number of bytes";
+inline constexpr std::string_view NO_DATA_CHUNK = "no data chunk";
+inline constexpr std::string_view NO_FMT_CHUNK = "no fmt chunk";
+
+// NumPy .npy files.
+inline constexpr std::string_view NOT_NPY = "not a NumPy .npy file";
+inline constexpr std::string_view NPY_TRUNCATED_HEADER = "truncated .npy header";
+inline constexpr std::string_view NPY_NO_TYPE = "unreadable .npy header (no data type)";
+inline constexpr std::string_view NPY_FLOAT_WITHOUT_SCALE =
+    "a float array is read only with --scale (samples are 16-bit whole numbers)";
+inline constexpr std::string_view NPY_NOT_ONE_ROW = "the .npy array is not one row or one column of samples";
+inline std::string npyVersionNotRead(int major) {
+    return ".npy format version " + std::to_string(major) + " is not read";
+}
+// `type` as the refusal quotes it.
+inline std::string npyTypeNotRead(std::string_view type) {
+    return std::string("data type ")
+        .append(type)
+        .append(" is not read (int16, int32, float32 or float64 arrays are)");
 }
 
 }  // namespace tessaline::cli_text

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/messages.h"
+#include "cli/sample_readers.h"
 #include "support/cli_run.h"
 
 namespace tessaline {
@@ -70,6 +71,73 @@ TEST(CliMessagesTest, ComposedLinesOfRareFailures) {
         {std::string(text::OUT_OF_MEMORY_LINE), "tessaline-cli: out of memory\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.line, c.expected);
+}
+
+std::string le(uint32_t value, int bytes) {
+    std::string text;
+    for (int b = 0; b < bytes; ++b) text += static_cast<char>((value >> (8 * b)) & 0xFF);
+    return text;
+}
+
+// A RIFF WAVE file of the chunks given, each an id and its body.
+std::string riff(const std::vector<std::pair<std::string, std::string>>& chunks) {
+    std::string body = "WAVE";
+    for (const auto& [id, bytes] : chunks) body += id + le(static_cast<uint32_t>(bytes.size()), 4) + bytes;
+    return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
+const std::string PCM_MONO = le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
+
+std::string npy(uint8_t major, const std::string& header) {
+    return std::string("\x93NUMPY", 6) + static_cast<char>(major) + '\0' +
+           le(static_cast<uint32_t>(header.size()), 2) + header;
+}
+
+TEST(CliMessagesTest, ReadersRefuseAFileInOneLineStartingWithItsName) {
+    const struct {
+        std::string bytes;
+        const char* refusal;
+    } series[] = {
+        {"", "series.dat: no samples"},
+        {"RIFF" + le(4, 4) + "AVI ", "series.dat: not a WAV file (no RIFF WAVE header)"},
+        {riff({}), "series.dat: no fmt chunk"},
+        {riff({{"fmt ", PCM_MONO}}), "series.dat: no data chunk"},
+        {riff({{"fmt ", "short"}}), "series.dat byte 12: fmt chunk shorter than 16 bytes"},
+        {riff({{"data", "ab"}}), "series.dat byte 12: data chunk before the fmt chunk"},
+        {riff({{"fmt ", PCM_MONO}, {"data", "abc"}}),
+         "series.dat byte 36: data chunk of an odd number of bytes"},
+        {riff({{"fmt ", PCM_MONO}, {"data", ""}}), "series.dat: no samples"},
+        {riff({{"fmt ", PCM_MONO}, {"data", std::string(10, '\0')}}), "series.dat: more than 4 samples"},
+        {npy(4, "{}"), "series.dat: .npy format version 4 is not read"},
+        {npy(1, "{'shape': (2,), }"), "series.dat: unreadable .npy header (no data type)"},
+        {std::string("\x93NUMPY\x01", 7), "series.dat: truncated .npy header"},
+    };
+    for (const auto& c : series) {
+        const auto* data = reinterpret_cast<const uint8_t*>(c.bytes.data());
+        EXPECT_EQ(cli::readSeries({data, c.bytes.size()}, {"series.dat", {}, 4}).refusal, c.refusal);
+    }
+    const std::string text = "1\n2\n";
+    EXPECT_EQ(cli::readNpySeries({reinterpret_cast<const uint8_t*>(text.data()), text.size()},
+                                 {"series.dat", {}, 4})
+                  .refusal,
+              "series.dat: not a NumPy .npy file");
+    const struct {
+        std::string bytes;
+        const char* refusal;
+    } etalons[] = {
+        {"\n\n", "etalons.csv: no etalons"},
+        {"1,2\n3,4\n5,6\n", "etalons.csv line 3: more than 2 etalons"},
+    };
+    for (const auto& c : etalons) {
+        const auto* data = reinterpret_cast<const uint8_t*>(c.bytes.data());
+        EXPECT_EQ(cli::readEtalons({data, c.bytes.size()}, {"etalons.csv", {}, 4}, 2).refusal, c.refusal);
+    }
+    std::vector<uint8_t> bytes;
+    std::string refusal;
+    EXPECT_FALSE(cli::readFileBytes("/nonexistent/series.csv", 100, bytes, refusal));
+    EXPECT_EQ(refusal, "/nonexistent/series.csv: No such file or directory");
+    EXPECT_FALSE(cli::readFileBytes("/proc/self/cmdline", 1, bytes, refusal));
+    EXPECT_EQ(refusal, "/proc/self/cmdline: larger than 1 bytes");
 }
 
 }  // namespace
