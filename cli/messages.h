@@ -63,6 +63,19 @@ inline std::string pictureWithoutMemory(std::string_view what) {
     return std::string("the picture could not get its working memory (").append(what).append(")");
 }
 
+// Why a BMP or PCX picture could not be written (the line says "cannot write FILE: " first): the
+// workbench's writer makes it in a temporary folder, whence it is copied into the asked file.
+inline std::string noTemporaryFolder(std::string_view reason) {
+    return std::string("no temporary folder for the picture: ").append(reason);
+}
+// `said` is what the writer said, each of its messages after a blank.
+inline std::string pictureNotMade(std::string_view file, std::string_view said) {
+    return std::string("the picture could not be made in ").append(file).append(" first:").append(said);
+}
+inline std::string cannotReadBack(std::string_view file, std::string_view reason) {
+    return std::string("cannot read back ").append(file).append(": ").append(reason);
+}
+
 // The readers of `detect`'s files: a refusal names the file first ("FILE: TEXT"); where in the
 // file it is, by line, sample or byte, the readers add (cli/sample_reader_values.h).
 inline std::string inFile(std::string_view name, std::string_view text) {

@@ -2,11 +2,13 @@
 // them rely on the program's name, the command and the text standing exactly so.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/messages.h"
+#include "cli/picture_file.h"
 #include "cli/sample_readers.h"
 #include "support/cli_run.h"
 
@@ -138,6 +140,22 @@ TEST(CliMessagesTest, ReadersRefuseAFileInOneLineStartingWithItsName) {
     EXPECT_EQ(refusal, "/nonexistent/series.csv: No such file or directory");
     EXPECT_FALSE(cli::readFileBytes("/proc/self/cmdline", 1, bytes, refusal));
     EXPECT_EQ(refusal, "/proc/self/cmdline: larger than 1 bytes");
+}
+
+// A picture the workbench's writer refuses is told with where it was being made and what the writer
+// said; the asked file is not left behind.
+TEST(CliMessagesTest, APictureTheWriterRefusesIsToldWithTheWritersWords) {
+    const WindowImage unreadable{4, 4, std::vector<uint32_t>(3), 0};  // fewer pixels than its sizes
+    for (const char* name : {"refused.bmp", "refused.pcx"}) {
+        SCOPED_TRACE(name);
+        const std::string path = testing::TempDir() + name;
+        std::string reason;
+        EXPECT_FALSE(cli::saveSnapshotFile(unreadable, path, reason));
+        const std::string extension = std::filesystem::path(name).extension().string();
+        EXPECT_EQ(reason.rfind("the picture could not be made in ", 0), 0u) << reason;
+        EXPECT_NE(reason.find("/picture" + extension + " first: "), std::string::npos) << reason;
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
 }
 
 }  // namespace
