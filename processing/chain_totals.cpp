@@ -39,24 +39,39 @@ void takeWindowsOneByOne(const NarrowChainPass& pass, uint8_t phase, int32_t sta
 __attribute__((target("avx2"))) inline __m256i load(const int32_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
+__attribute__((target("avx2"))) inline void store(int32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
 
-// As takeWindowsOneByOne for windows inside the series, eight positions at a time; returns where
-// it stopped.
+// All ones in the lanes of the eight positions whose marks masked by `bits` equal `value`.
+__attribute__((target("avx2"))) inline __m256i marksAre(const uint8_t* marks, uint8_t bits, uint8_t value) {
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(marks));
+    const __m256i masked = _mm256_and_si256(_mm256_cvtepu8_epi32(bytes), _mm256_set1_epi32(bits));
+    return _mm256_cmpeq_epi32(masked, _mm256_set1_epi32(value));
+}
+
+// As takeWindowsOneByOne for windows that end at or after position 0, eight positions at a time;
+// windows reaching before it (`cut`) read the forward minima alone. Returns where it stopped.
 __attribute__((target("avx2"))) int64_t takeWindowsWide(const NarrowChainPass& pass, uint8_t phase,
-                                                        int32_t start, int64_t from, int64_t to) {
-    const __m256i marks = _mm256_set1_epi32(FIRST_OR_LATER);
-    const __m256i wanted = _mm256_set1_epi32(phase);
+                                                        int32_t start, int64_t from, int64_t to, bool cut) {
     const __m256i charge = _mm256_set1_epi32(start);
     int64_t k = from;
     for (; k + 8 <= to; k += 8) {
-        const __m256i least =
-            _mm256_min_epi32(load(pass.backward + (k - pass.Tmax)), load(pass.forward + (k - pass.Tmin)));
+        __m256i least = load(pass.forward + (k - pass.Tmin));
+        if (!cut) least = _mm256_min_epi32(least, load(pass.backward + (k - pass.Tmax)));
         const __m256i taken = _mm256_add_epi32(_mm256_min_epi32(least, charge), load(pass.fit + k));
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pass.membership + k));
-        const __m256i inPhase =
-            _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_cvtepu8_epi32(bytes), marks), wanted);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pass.total + k),
-                            _mm256_blendv_epi8(load(pass.total + k), taken, inPhase));
+        const __m256i inPhase = marksAre(pass.membership + k, FIRST_OR_LATER, phase);
+        store(pass.total + k, _mm256_blendv_epi8(load(pass.total + k), taken, inPhase));
+    }
+    return k;
+}
+
+__attribute__((target("avx2"))) int64_t startChainsWide(const NarrowChainPass& pass) {
+    const __m256i unset = _mm256_set1_epi32(pass.unset);
+    int64_t k = 0;
+    for (; k + 8 <= pass.positions; k += 8) {
+        const __m256i firstOnly = marksAre(pass.membership + k, FIRST_OR_LATER, IN_FIRST);
+        store(pass.total + k, _mm256_blendv_epi8(unset, load(pass.fit + k), firstOnly));
     }
     return k;
 }
@@ -88,9 +103,7 @@ int64_t leftmostLeastOneByOne(const int32_t* totals, const uint8_t* marks, int64
 #ifdef TESSALINE_AVX2_CHAINS
 __attribute__((target("avx2"))) inline __m256i viewOf(const int32_t* totals, const uint8_t* marks,
                                                       MarkedView view) {
-    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(marks));
-    const __m256i masked = _mm256_and_si256(_mm256_cvtepu8_epi32(bytes), _mm256_set1_epi32(view.bits));
-    const __m256i drop = _mm256_cmpeq_epi32(masked, _mm256_set1_epi32(view.dropped));
+    const __m256i drop = marksAre(marks, view.bits, view.dropped);
     return _mm256_blendv_epi8(load(totals), _mm256_set1_epi32(view.replacement), drop);
 }
 
@@ -124,13 +137,19 @@ int64_t leftmostLeastSeen(const int32_t* totals, const uint8_t* marks, int64_t c
 }
 
 // Positions [from, to) take their windows; every window lies in the final totals before `from`.
-// Windows reaching before position 0 (k < Tmax) read the forward minima alone.
+// Windows ending before position 0 (k < Tmin) reach nothing; those reaching before it (k < Tmax)
+// read the forward minima alone.
 void takeWindows(const NarrowChainPass& pass, uint8_t phase, int32_t start, int64_t from, int64_t to) {
-    const int64_t inside = std::clamp(pass.Tmax, from, to);
-    takeWindowsOneByOne(pass, phase, start, from, inside);
-    int64_t k = inside;
+    int64_t k = from;
 #ifdef TESSALINE_AVX2_CHAINS
-    if (widestLanes()) k = takeWindowsWide(pass, phase, start, inside, to);
+    if (widestLanes()) {
+        const int64_t reaching = std::clamp(pass.Tmin, from, to),
+                      inside = std::clamp(pass.Tmax, reaching, to);
+        takeWindowsOneByOne(pass, phase, start, from, reaching);
+        const int64_t cutEnd = takeWindowsWide(pass, phase, start, reaching, inside, true);
+        takeWindowsOneByOne(pass, phase, start, cutEnd, inside);
+        k = takeWindowsWide(pass, phase, start, inside, to, false);
+    }
 #endif
     takeWindowsOneByOne(pass, phase, start, k, to);
 }
@@ -147,10 +166,14 @@ void extendForward(const NarrowChainPass& pass, int64_t w, int64_t done, int64_t
 
 }  // namespace
 
-bool narrowChainsFit(int64_t positions, int64_t Tmin, int64_t Tmax, int64_t largestFit, int64_t unset) {
-    if (Tmin < 1 || Tmax < Tmin || positions <= 0 || unset < 0 || unset >= INT32_MAX / 2) return false;
+int64_t narrowChainsFitLimit(int64_t positions, int64_t Tmin, int64_t Tmax, int64_t unset) {
+    if (Tmin < 1 || Tmax < Tmin || positions <= 0 || unset < 0 || unset >= INT32_MAX / 2) return 0;
     const int64_t pulses = positions / Tmin + 2;
-    return largestFit >= 0 && largestFit < (INT32_MAX / 2 - unset) / pulses;
+    return (INT32_MAX / 2 - unset) / pulses;
+}
+
+bool narrowChainsFit(int64_t positions, int64_t Tmin, int64_t Tmax, int64_t largestFit, int64_t unset) {
+    return largestFit >= 0 && largestFit < narrowChainsFitLimit(positions, Tmin, Tmax, unset);
 }
 
 void continueNarrowChains(const NarrowChainPass& pass, uint8_t phase, int32_t start) {
@@ -169,7 +192,11 @@ void continueNarrowChains(const NarrowChainPass& pass, uint8_t phase, int32_t st
 }
 
 void startNarrowChains(const NarrowChainPass& pass) {
-    for (int64_t k = 0; k < pass.positions; ++k) {
+    int64_t k = 0;
+#ifdef TESSALINE_AVX2_CHAINS
+    if (widestLanes()) k = startChainsWide(pass);
+#endif
+    for (; k < pass.positions; ++k) {
         const bool firstOnly = (pass.membership[k] & FIRST_OR_LATER) == IN_FIRST;
         pass.total[k] = firstOnly ? pass.fit[k] : pass.unset;
     }

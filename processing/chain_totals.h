@@ -25,6 +25,8 @@ struct NarrowChainPass {
 // most `largestFit` no total of a chain (at most positions / Tmin + 1 pulses, or `unset` plus one
 // fit) comes near INT32_MAX, which marks positions outside every window.
 bool narrowChainsFit(int64_t positions, int64_t Tmin, int64_t Tmax, int64_t largestFit, int64_t unset);
+// The fits' magnitude must stay below this for the pass (0 when no fit allows it).
+int64_t narrowChainsFitLimit(int64_t positions, int64_t Tmin, int64_t Tmax, int64_t unset);
 
 // The positions whose first/later marks are exactly `phase`, ascending: each takes the leftmost
 // least total in [k - Tmax, k - Tmin] when it is below `start`, else `start`, plus its fit.

@@ -1,6 +1,7 @@
 #include "processing/unknown.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 
 #include "platform/formatting.h"
@@ -99,9 +100,9 @@ private:
     bool narrowFits() {
         if (positions_ == 0 || tables_.narrowMin.capacity() < 4 * static_cast<std::size_t>(positions_))
             return false;
-        int bits = 30;
-        while (bits > 0 && !narrowChainsFit(positions_, Tmin_, Tmax_, int64_t{1} << bits, UNSET)) --bits;
-        if (bits == 0) return false;
+        const int64_t limit = narrowChainsFitLimit(positions_, Tmin_, Tmax_, UNSET);
+        if (limit < 2) return false;
+        const int bits = std::bit_width(static_cast<uint64_t>(limit - 1)) - 1;  // 2^bits < limit
         const int64_t* Q = tables_.fit.data();
         int32_t* q = tables_.narrowMin.data();
         const uint64_t lift = uint64_t{1} << bits;
