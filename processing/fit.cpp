@@ -31,9 +31,9 @@ struct Blocks {
         if constexpr (PAIRED) pairBlockSamples(x, count, n, rows);
         if constexpr (!PAIRED) widenBlockSamples(x, count, n, rows);
     }
-    static void fit(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<Acc>& rows) {
-        if constexpr (PAIRED) fitEtalonPairs(etalon, slot, first, count, rows);
-        if constexpr (!PAIRED) fitEtalonLanes(etalon, slot, first, count, rows);
+    static void fit(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<Acc>& rows) {
+        if constexpr (PAIRED) fitEtalonPairs(etalon, slot, held, count, rows);
+        if constexpr (!PAIRED) fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
     }
     static void load(const FitOutput& out, int count, FitRows<Acc>& rows) {
         if constexpr (PAIRED) loadBlockPairs(out, count, rows);
@@ -56,6 +56,9 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
     const int from = onlySlot >= 0 ? onlySlot : 0;
     const int to = onlySlot >= 0 ? onlySlot + 1 : candidates.count;
     const int32_t* wholeIndex = candidates.tables->wholeIndex.data();
+    // The last slot scored whole before the others when `folded`: a later slot than any of those
+    // holds only earlier slots' fits.
+    const int lastWholeSlot = folded ? candidates.tables->whole[candidates.wholeCount - 1].slot : -1;
     for (int start = 0; start < P; start += FIT_BLOCK) {
         const int count = std::min(FIT_BLOCK, P - start);
         assert(count >= 1 && count <= FIT_BLOCK);  // the rows are reserved for one block at most
@@ -68,7 +71,10 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
             const uint16_t* firstEnd = candidates.firstEnd(slot);
             const EtalonSegments etalon{candidates.samples(slot), n, firstEnd,
                                         lastAdmissibleStart(firstEnd, n), candidates.partialEnergy(slot)};
-            Passes::fit(etalon, slot, first, count, rows);
+            const HeldFit held = first                  ? HeldFit::Nothing
+                                 : slot < lastWholeSlot ? HeldFit::AnySlots
+                                                        : HeldFit::EarlierSlots;
+            Passes::fit(etalon, slot, held, count, rows);
             first = false;
         }
         if (!first) Passes::store(rows, count, block);

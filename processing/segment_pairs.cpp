@@ -37,14 +37,23 @@ PairPlan planOf(const EtalonSegments& etalon) {
     return {n, etalon.lastStart, etalon.firstEnd[0] + 1};
 }
 
-// The words a step at sample t multiplies by, (e_t, e_{t+1}) for two samples or (e_t, 0) for one,
-// into coefficients[0..n-1]; the partial energies of rows 1..n after them, as `energy` points them.
+// -2 e_t, which fits 16 bits: on narrow rows of two samples or more every etalon sample is below
+// 2^14 in magnitude (n E^2 < 2^29).
+int16_t doubledDown(int16_t sample) {
+    assert(sample > -16384 && sample < 16384);
+    return static_cast<int16_t>(-2 * sample);
+}
+
+// The words a step at sample t multiplies by, (-2 e_t, -2 e_{t+1}) for two samples or (-2 e_t, 0)
+// for one, into coefficients[0..n-1]; the partial energies of rows 1..n after them, as `energy`
+// points them.
 void fillPairWords(const EtalonSegments& etalon, const PairPlan& plan, int32_t* coefficients) {
     const int16_t* e = etalon.samples;
     int t = 0;
-    for (; t < plan.lastStart; ++t) coefficients[t] = pairWord(e[t], 0);
-    for (; t + 2 <= plan.endFrom; t += 2) coefficients[t] = pairWord(e[t], e[t + 1]);
-    for (; t < plan.n; ++t) coefficients[t] = pairWord(e[t], 0);
+    for (; t < plan.lastStart; ++t) coefficients[t] = pairWord(doubledDown(e[t]), 0);
+    for (; t + 2 <= plan.endFrom; t += 2)
+        coefficients[t] = pairWord(doubledDown(e[t]), doubledDown(e[t + 1]));
+    for (; t < plan.n; ++t) coefficients[t] = pairWord(doubledDown(e[t]), 0);
     for (int row = 1; row <= plan.n; ++row)  // narrow rows: every partial energy fits 32 bits
         coefficients[plan.n + row - 1] = static_cast<int32_t>(etalon.energy[row]);
 }
@@ -81,18 +90,18 @@ struct GroupRows {
 // Where each group's pairs begin.
 using GroupPairs = const int32_t* [GROUPS];
 
-// The correlation sums d advanced by the step at sample t.
+// The sums d = -2 sum e_s x_{k+s} advanced by the step at sample t.
 TESSALINE_AVX2 inline void step(Sums& d, const GroupPairs& pairs, const int32_t* coefficients, int t) {
     const __m256i word = _mm256_set1_epi32(coefficients[t]);
     for (int g = 0; g < GROUPS; ++g)
         d[g] = _mm256_add_epi32(d[g], _mm256_madd_epi16(loadEight(pairs[g] + t), word));
 }
 
-// Prefix row t, E_t - 2 d: the partial energy less twice the correlation so far. The sums wrap in
+// Prefix row t, E_t + d: the partial energy less twice the correlation so far. The sums wrap in
 // 32 bits; the rows are narrow, so the row itself is exact.
 TESSALINE_AVX2 inline void keepRow(const Sums& d, const int32_t* energy, int t, GroupRows& rows) {
     const __m256i partial = _mm256_set1_epi32(energy[t]);
-    for (int g = 0; g < GROUPS; ++g) rows.put(t, g, _mm256_sub_epi32(partial, _mm256_add_epi32(d[g], d[g])));
+    for (int g = 0; g < GROUPS; ++g) rows.put(t, g, _mm256_add_epi32(partial, d[g]));
 }
 
 // The kept prefix rows of the groups.
@@ -171,19 +180,21 @@ TESSALINE_AVX2 inline void bestCut(const EtalonSegments& etalon, const GroupRows
 }
 
 // Into the block's best fit at offset k: where strictly better, or equal with an earlier slot;
-// everywhere with `taken`.
-TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, bool taken, int k,
-                                FitRows<int32_t>& rows) {
+// everywhere when nothing is held. When every held slot is earlier, equal scores keep what is held.
+template <HeldFit HELD>
+TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, int k, FitRows<int32_t>& rows) {
     const __m256i slotLanes = _mm256_set1_epi32(slot);
     __m256i slots = slotLanes;
-    if (!taken) {
+    if constexpr (HELD != HeldFit::Nothing) {
         const __m256i heldScore = loadEight(rows.blockScore.data() + k);
         const __m256i heldSlot = loadEight(rows.blockSlot.data() + k);
         const __m256i heldCut = loadEight(rows.blockFirst.data() + k);
-        const __m256i better = _mm256_cmpgt_epi32(heldScore, score);
-        const __m256i earlier =
-            _mm256_and_si256(_mm256_cmpeq_epi32(heldScore, score), _mm256_cmpgt_epi32(heldSlot, slotLanes));
-        const __m256i take = _mm256_or_si256(better, earlier);
+        __m256i take = _mm256_cmpgt_epi32(heldScore, score);
+        if constexpr (HELD == HeldFit::AnySlots) {
+            const __m256i earlier = _mm256_and_si256(_mm256_cmpeq_epi32(heldScore, score),
+                                                     _mm256_cmpgt_epi32(heldSlot, slotLanes));
+            take = _mm256_or_si256(take, earlier);
+        }
         score = _mm256_blendv_epi8(heldScore, score, take);
         slots = _mm256_blendv_epi8(heldSlot, slotLanes, take);
         cut = _mm256_blendv_epi8(heldCut, cut, take);
@@ -195,8 +206,8 @@ TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, bool taken
 
 // The groups of the block, GROUPS at a time. A group that would begin beyond the block repeats the
 // first group of its span instead (no sample beyond the padding is read) and is not folded in.
-TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, bool first, int count,
-                                  FitRows<int32_t>& rows) {
+template <HeldFit HELD>
+TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, int count, FitRows<int32_t>& rows) {
     const PairPlan plan = planOf(etalon);
     int32_t* coefficients = rows.coefficients.data();
     fillPairWords(etalon, plan, coefficients);
@@ -209,13 +220,13 @@ TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, bool f
         PairFit fit;
         bestCut(etalon, groupRows, fit);
         for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
-            fold(fit.score[g], fit.cut[g], slot, first, k + 8 * g, rows);
+            fold<HELD>(fit.score[g], fit.cut[g], slot, k + 8 * g, rows);
     }
 }
 
 }  // namespace
 
-bool pairedSegments(int n) noexcept { return n <= MOST_PAIRED_SAMPLES && widestLanes(); }
+bool pairedSegments(int n) noexcept { return n >= 2 && n <= MOST_PAIRED_SAMPLES && widestLanes(); }
 
 // The pair of the block's last sample has no second sample: it is read as zero, like the padding.
 void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
@@ -226,9 +237,13 @@ void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows
     std::memset(pairs + present, 0, sizeof(int32_t) * FIT_LANES<int32_t>);
 }
 
-void fitEtalonPairs(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<int32_t>& rows) {
-    assert(etalon.n >= 1 && etalon.n <= MOST_PAIRED_SAMPLES && count >= 1 && count <= FIT_BLOCK);
-    fitBlockPairs(etalon, slot, first, count, rows);
+void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows) {
+    assert(etalon.n >= 2 && etalon.n <= MOST_PAIRED_SAMPLES && count >= 1 && count <= FIT_BLOCK);
+    switch (held) {
+        case HeldFit::Nothing: fitBlockPairs<HeldFit::Nothing>(etalon, slot, count, rows); break;
+        case HeldFit::EarlierSlots: fitBlockPairs<HeldFit::EarlierSlots>(etalon, slot, count, rows); break;
+        case HeldFit::AnySlots: fitBlockPairs<HeldFit::AnySlots>(etalon, slot, count, rows); break;
+    }
 }
 
 // The narrow rows hold what a narrow run folded in already: its scores fit 32 bits.
@@ -258,8 +273,8 @@ bool pairedSegments(int) noexcept { return false; }
 void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
     widenBlockSamples(x, count, n, rows);
 }
-void fitEtalonPairs(const EtalonSegments& etalon, int slot, bool first, int count, FitRows<int32_t>& rows) {
-    fitEtalonLanes(etalon, slot, first, count, rows);
+void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows) {
+    fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
 }
 void loadBlockPairs(const FitOutput& out, int count, FitRows<int32_t>& rows) {
     loadBlockFit(out, count, rows);
