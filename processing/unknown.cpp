@@ -102,7 +102,8 @@ private:
             return false;
         const int64_t limit = narrowChainsFitLimit(positions_, Tmin_, Tmax_, UNSET);
         if (limit < 2) return false;
-        const int bits = std::bit_width(static_cast<uint64_t>(limit - 1)) - 1;  // 2^bits < limit
+        const int bits =
+            static_cast<int>(std::bit_width(static_cast<uint64_t>(limit - 1))) - 1;  // 2^bits < limit
         const int64_t* Q = tables_.fit.data();
         int32_t* q = tables_.narrowMin.data();
         const uint64_t lift = uint64_t{1} << bits;
