@@ -45,8 +45,7 @@ int16_t doubledDown(int16_t sample) {
 }
 
 // The words a step at sample t multiplies by, (-2 e_t, -2 e_{t+1}) for two samples or (-2 e_t, 0)
-// for one, into coefficients[0..n-1]; the partial energies of rows 1..n after them, as `energy`
-// points them.
+// for one, into coefficients[0..n-1].
 void fillPairWords(const EtalonSegments& etalon, const PairPlan& plan, int32_t* coefficients) {
     const int16_t* e = etalon.samples;
     int t = 0;
@@ -54,8 +53,6 @@ void fillPairWords(const EtalonSegments& etalon, const PairPlan& plan, int32_t* 
     for (; t + 2 <= plan.endFrom; t += 2)
         coefficients[t] = pairWord(doubledDown(e[t]), doubledDown(e[t + 1]));
     for (; t < plan.n; ++t) coefficients[t] = pairWord(doubledDown(e[t]), 0);
-    for (int row = 1; row <= plan.n; ++row)  // narrow rows: every partial energy fits 32 bits
-        coefficients[plan.n + row - 1] = static_cast<int32_t>(etalon.energy[row]);
 }
 
 TESSALINE_AVX2 inline __m256i loadEight(const int32_t* p) {
@@ -98,16 +95,15 @@ TESSALINE_AVX2 inline void step(Sums& d, const GroupPairs& pairs, const int32_t*
 }
 
 // Prefix row t, E_t + d: the partial energy less twice the correlation so far. The sums wrap in
-// 32 bits; the rows are narrow, so the row itself is exact.
-TESSALINE_AVX2 inline void keepRow(const Sums& d, const int32_t* energy, int t, GroupRows& rows) {
-    const __m256i partial = _mm256_set1_epi32(energy[t]);
+// 32 bits; the rows are narrow, so every partial energy and the row itself are exact in 32 bits.
+TESSALINE_AVX2 inline void keepRow(const Sums& d, const int64_t* energy, int t, GroupRows& rows) {
+    const __m256i partial = _mm256_set1_epi32(static_cast<int32_t>(energy[t]));
     for (int g = 0; g < GROUPS; ++g) rows.put(t, g, _mm256_add_epi32(partial, d[g]));
 }
 
 // The kept prefix rows of the groups.
 TESSALINE_AVX2 inline void fillRows(const PairPlan& plan, const GroupPairs& pairs,
-                                    const int32_t* coefficients, GroupRows& rows) {
-    const int32_t* energy = coefficients + plan.n - 1;  // energy[t] for rows 1..n
+                                    const int32_t* coefficients, const int64_t* energy, GroupRows& rows) {
     Sums d;
     for (int g = 0; g < GROUPS; ++g) {
         d[g] = _mm256_setzero_si256();
@@ -119,7 +115,7 @@ TESSALINE_AVX2 inline void fillRows(const PairPlan& plan, const GroupPairs& pair
         keepRow(d, energy, t + 1, rows);
     }
     for (; t + 2 <= plan.endFrom; t += 2) step(d, pairs, coefficients, t);
-    if (t > 0 && t >= plan.endFrom) keepRow(d, energy, t, rows);
+    if (t >= plan.endFrom) keepRow(d, energy, t, rows);
     for (; t < plan.n; ++t) {
         step(d, pairs, coefficients, t);
         keepRow(d, energy, t + 1, rows);
@@ -216,7 +212,7 @@ TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, int co
     for (int k = 0; k < count; k += GROUP_SPAN) {
         GroupPairs groupPairs;
         for (int g = 0; g < GROUPS; ++g) groupPairs[g] = pairs + (k + 8 * g < count ? k + 8 * g : k);
-        fillRows(plan, groupPairs, coefficients, groupRows);
+        fillRows(plan, groupPairs, coefficients, etalon.energy, groupRows);
         PairFit fit;
         bestCut(etalon, groupRows, fit);
         for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
