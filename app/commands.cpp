@@ -189,10 +189,10 @@ ProcessingRequest processingRequest(AppState& state) {
     return request;
 }
 
-// Runs the algorithm of the task and series type and returns what it returned. A tuples run
-// without its tuples opens the subset panel to compose them: detection then stops (as
-// PROCESSING_FAILED), recognition with nothing composed is skipped and the run goes on.
-int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
+// Runs the algorithm of the task and series type and returns its outcome. A tuples run without
+// its tuples opens the subset panel to compose them: detection then stops (as a failure),
+// recognition with nothing composed is skipped (as accepting none) and the run goes on.
+ProcessingOutcome runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
     const Algorithm algorithm = algorithmFor(state.task.wTaskType, state.task.wSeriesType);
     if (isTuplesAlgorithm(algorithm)) {
         const bool recognition = state.task.wTaskType == TASK_TUPLES_RECOGNITION;
@@ -200,7 +200,9 @@ int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
         if (composedSubset(panel).empty() || (recognition && storedSubsetCount(panel) == 0)) {
             openSubsetPanel(window, state);
         }
-        if (composedSubset(panel).empty()) return recognition ? 0 : PROCESSING_FAILED;
+        if (composedSubset(panel).empty()) {
+            return recognition ? ProcessingOutcome{ProcessingStatus::NoneAccepted} : failedProcessing();
+        }
     }
     return runProcessing(window, productionAlgorithms(), algorithm, processingRequest(state),
                          state.lpChainsHeader, series);
@@ -209,7 +211,7 @@ int runAlgorithm(Window& window, AppState& state, SeriesHeader& series) {
 void process(Window& window, AppState& state) {
     if (state.lpSeriesHeader == nullptr) return;
     // A run that failed has said why and written nothing: it is neither described nor shown.
-    if (runAlgorithm(window, state, *state.lpSeriesHeader) == PROCESSING_FAILED) return;
+    if (runAlgorithm(window, state, *state.lpSeriesHeader).failed()) return;
     if (addToChainsHeader(window, state.task.wSeriesType, state.task.wTaskType,
                           state.noise.wMakingEnergyLevel, state.noise.wProcessingEnergyLevel,
                           state.lpChainsHeader) == 0) {

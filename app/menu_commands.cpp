@@ -19,13 +19,15 @@
 namespace tessaline {
 namespace {
 
-// The parameters panel of the current series; when its record cannot be had the panel is not
-// shown and the record kept so far stays. False when it was not shown. A hover of the panel shown
-// so far ends first: the fresh record forgets it.
+// The parameters panel of the current series, its Tmin edit field starting at the series' Tmin;
+// when its record cannot be had the panel is not shown, and the record kept so far and the field
+// stay. False when it was not shown. A hover of the panel shown so far ends first: the fresh
+// record forgets it.
 bool viewSeriesParameters(Window& window, AppState& state) {
     endParamsPanelHovers(window, state);
     ParamsHeader* record = getParamsHeader(window, state.lpSeriesHeader, state.lpParamsHeader);
     if (record == nullptr) return false;
+    if (state.lpSeriesHeader != nullptr) window.setTminEditText(paramsTminText(*record));
     state.lpParamsHeader = record;
     state.view.dwViewMode = VIEW_PARAMETERS;
     window.invalidate(graphInvalidationArea(state.painted.layout), true);

@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/detect_command.h"
+#include "cli/messages.h"
 #include "cli/process_group.h"
 #include "cli/render_command.h"
 #include "cli/run_options.h"
@@ -136,7 +137,7 @@ void addStepsOption(CLI::App& command, std::string& steps) {
 }
 
 int refuse(std::ostream& err, const char* command, const std::string& error) {
-    err << "tessaline-cli: " << command << ": " << error << "\n";
+    err << cli_text::commandLine(command, error);
     return EXIT_REFUSED;
 }
 
@@ -167,7 +168,7 @@ int runRender(const CLI::App& command, Arguments& a, std::ostream& err, ImagePai
         !readPointerOptions(command, a.renderPointer, a.render.pointer, error)) {
         return refuse(err, "render", error);
     }
-    if (painter == nullptr) return refuse(err, "render", "this build draws no images");
+    if (painter == nullptr) return refuse(err, "render", std::string(cli_text::DRAWS_NO_IMAGES));
     a.render.terminal = isatty(STDERR_FILENO) != 0;
     std::atomic<bool> cancel{false};
     const StopCleanly stopping(&cancel);

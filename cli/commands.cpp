@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/state.h"
 #include "cli/layout_json.h"
+#include "cli/messages.h"
 #include "cli/state_json.h"
 #include "cli/text_output.h"
 #include "model/codes.h"
@@ -56,18 +57,18 @@ int startUpWithSettings(ConsoleWindow& window, AppState& state, const RunSetting
     if (state.alphabet.dwAlphabetReady == 0 || state.lpSeriesHeader == nullptr) return EXIT_FAILED;
     const std::string refused = checkRunSettings(settings, state);
     if (!refused.empty()) {
-        err << "tessaline-cli: " << command << ": " << refused << "\n";
+        err << cli_text::commandLine(command, refused);
         return EXIT_REFUSED;
     }
     for (const std::string& warning : runSettingsWarnings(settings, state)) {
-        err << "tessaline-cli: " << command << ": " << warning << "\n";
+        err << cli_text::commandLine(command, warning);
     }
     RunSettings applied = settings;
     if (length == SeriesLength::Checked) applied.length.reset();
     applyRunSettings(window, state, applied);
     layOutWindow(state, Rect{0, 0, CLI_CLIENT_WIDTH, CLI_CLIENT_HEIGHT}, CLI_LINE_HEIGHT);
     if (const std::string cannot = checkProcessingSteps(state, steps); !cannot.empty()) {
-        err << "tessaline-cli: " << command << ": " << cannot << "\n";
+        err << cli_text::commandLine(command, cannot);
         return EXIT_REFUSED;
     }
     return EXIT_DONE;
@@ -83,14 +84,14 @@ std::string checkPointerOptions(const PointerScript& pointer, std::string_view s
                                 const ImagePainter* painter) {
     if (std::string bad = checkImageSize(size, "--size"); !bad.empty()) return bad;
     if (pointer.empty()) return "";
-    if (painter == nullptr) return "--clicks and --drag: this build draws no images to aim at";
+    if (painter == nullptr) return std::string(cli_text::DRAWS_NO_IMAGES_TO_AIM_AT);
     return checkPointerScript(pointer, *parseImageSize(size));
 }
 
 int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& err, ImagePainter* painter) {
     if (const std::string refused = checkPointerOptions(options.pointer, options.size, painter);
         !refused.empty()) {
-        err << "tessaline-cli: run: " << refused << "\n";
+        err << cli_text::commandLine("run", refused);
         return EXIT_REFUSED;
     }
     if (!options.pointer.empty()) painter->start("run", err);
@@ -108,7 +109,7 @@ int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& er
     }
     for (int step = 1; step <= options.steps; ++step) {
         if (!runProcessingStep(window, state)) {
-            err << "tessaline-cli: run: step " << step << " gave no result (the message above says why)\n";
+            err << cli_text::commandLine("run", cli_text::stepGaveNoResult(step));
             return EXIT_FAILED;
         }
         if (options.json) {
@@ -126,12 +127,12 @@ int runRunCommand(const RunOptions& options, std::ostream& out, std::ostream& er
 int runLayoutCommand(const LayoutOptions& options, std::ostream& out, std::ostream& err,
                      ImagePainter* painter) {
     if (painter == nullptr) {
-        err << "tessaline-cli: layout: this build draws no images to measure\n";
+        err << cli_text::commandLine("layout", cli_text::DRAWS_NO_IMAGES_TO_MEASURE);
         return EXIT_REFUSED;
     }
     if (const std::string refused = checkPointerOptions(options.pointer, options.size, painter);
         !refused.empty()) {
-        err << "tessaline-cli: layout: " << refused << "\n";
+        err << cli_text::commandLine("layout", refused);
         return EXIT_REFUSED;
     }
     painter->start("layout", err);

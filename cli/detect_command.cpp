@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/detect_output.h"
+#include "cli/messages.h"
 #include "cli/sample_readers.h"
 #include "detect/detection.h"
 #include "views/detection_picture.h"
@@ -18,7 +19,7 @@ constexpr std::size_t ETALONS_BYTE_LIMIT = std::size_t{64} << 20;
 constexpr int64_t DEFAULT_PICTURE_SAMPLES = 4000;
 
 int refuse(std::ostream& err, const std::string& reason) {
-    err << "tessaline-cli: detect: " << reason << "\n";
+    err << cli_text::commandLine("detect", reason);
     return EXIT_REFUSED;
 }
 
@@ -41,7 +42,7 @@ int plotDetection(const DetectArguments& a, const DetectSettings& s, const Detec
     if (std::string reason = pictureStretch(s, in, first, last); !reason.empty()) return refuse(err, reason);
     DetectPicture picture;
     if (std::string failure; !makeDetectPicture(in.samples, r, first, last, picture, failure)) {
-        err << "tessaline-cli: detect: the picture could not get its working memory (" << failure << ")\n";
+        err << cli_text::commandLine("detect", cli_text::pictureWithoutMemory(failure));
         return EXIT_FAILED;
     }
     std::string title = in.seriesName + ": " + std::to_string(in.samples.series.size()) + " samples; " +
@@ -62,7 +63,7 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
                      ImagePainter* painter) {
     DetectSettings s;
     if (std::string reason = readDetectSettings(command, a, s); !reason.empty()) return refuse(err, reason);
-    if (!a.plot.empty() && painter == nullptr) return refuse(err, "--plot: this build draws no images");
+    if (!a.plot.empty() && painter == nullptr) return refuse(err, cli_text::optionDrawsNoImages("--plot"));
     DetectInput in{a.series, a.etalons, {}};
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -87,8 +88,7 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
         case DetectOutcome::Done: break;
         case DetectOutcome::NoChain: return refuse(err, reason);
         default:
-            err << "tessaline-cli: detect: the processing could not get its working memory (" << reason
-                << ")\n";
+            err << cli_text::commandLine("detect", cli_text::processingWithoutMemory(reason));
             return EXIT_FAILED;
     }
     if (a.json) {

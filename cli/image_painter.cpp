@@ -4,6 +4,7 @@
 
 #include "app/snapshot.h"
 #include "cli/commands.h"
+#include "cli/messages.h"
 
 namespace tessaline::cli {
 namespace {
@@ -55,13 +56,13 @@ std::string checkImageOptions(std::string_view size, std::string_view path, std:
 
 int ImagePainter::drawAndSave(ImageSize, const std::function<void(Canvas&)>&, const std::string&,
                               std::string_view command, std::ostream& err) {
-    err << "tessaline-cli: " << command << ": this painter paints the client area only\n";
+    err << cli_text::commandLine(command, cli_text::PAINTS_CLIENT_AREA_ONLY);
     return EXIT_REFUSED;
 }
 
 int ImagePainter::saveFigure(const StatsFigure&, const std::string&, std::string_view command,
                              std::ostream& err) {
-    err << "tessaline-cli: " << command << ": this painter paints the client area only\n";
+    err << cli_text::commandLine(command, cli_text::PAINTS_CLIENT_AREA_ONLY);
     return EXIT_REFUSED;
 }
 

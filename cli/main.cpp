@@ -8,12 +8,14 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/messages.h"
 #include "cli/out_of_memory.h"
 #include "cli/qt_image_painter.h"
 
 namespace {
 
 using namespace tessaline::cli;
+namespace cli_text = tessaline::cli_text;
 
 // Results count only once they are written: the standard output is flushed and closed here, and
 // a failure (a full disk, a closed or broken stream) is an error of its own.
@@ -23,8 +25,8 @@ bool closeStandardOutput() {
     const int flushError = errno;
     const bool closed = std::fclose(stdout) == 0;
     if (flushed && closed) return true;
-    std::cerr << "tessaline-cli: cannot write standard output: "
-              << std::strerror(flushed ? errno : flushError) << "\n";
+    std::cerr << cli_text::programLine(
+        cli_text::cannotWrite(cli_text::STANDARD_OUTPUT, std::strerror(flushed ? errno : flushError)));
     return false;
 }
 
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         sayOutOfMemory();
     } catch (const std::exception& error) {
-        std::cerr << "tessaline-cli: " << error.what() << "\n";
+        std::cerr << cli_text::programLine(error.what());
     }
     if (!closeStandardOutput() && status == EXIT_DONE) status = EXIT_FAILED;
     return status;

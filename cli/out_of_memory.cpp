@@ -8,11 +8,10 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/messages.h"
 
 namespace tessaline::cli {
 namespace {
-
-constexpr std::string_view OUT_OF_MEMORY_LINE = "tessaline-cli: out of memory\n";
 
 std::terminate_handler previousTerminate = nullptr;
 
@@ -34,7 +33,7 @@ std::terminate_handler previousTerminate = nullptr;
 
 void sayOutOfMemory() noexcept {
     [[maybe_unused]] const ssize_t written =
-        ::write(STDERR_FILENO, OUT_OF_MEMORY_LINE.data(), OUT_OF_MEMORY_LINE.size());
+        ::write(STDERR_FILENO, cli_text::OUT_OF_MEMORY_LINE.data(), cli_text::OUT_OF_MEMORY_LINE.size());
 }
 
 void endOnOutOfMemory() {

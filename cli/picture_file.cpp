@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "app/snapshot.h"
+#include "cli/messages.h"
 #include "imaging/image_file.h"
 #include "platform/collecting_sink.h"
 
@@ -53,7 +54,7 @@ private:
 bool writeWithWorkbenchWriter(const WindowImage& image, const std::string& file, std::string& reason) {
     CollectingSink messages;  // keeps the writer's messages instead of showing them
     if (saveSnapshot(messages, image, file)) return true;
-    reason = "the picture could not be made in " + file + " first:" + messages.texts(" ");
+    reason = cli_text::pictureNotMade(file, messages.texts(" "));
     return false;
 }
 
@@ -70,7 +71,7 @@ bool copyInto(const std::string& finished, ReplacementFile& target, std::string&
         }
     }
     if (!from || std::ferror(from.get()) != 0) {
-        reason = "cannot read back " + finished + ": " + std::strerror(errno);
+        reason = cli_text::cannotReadBack(finished, std::strerror(errno));
         return false;
     }
     if (target.commit()) return true;
@@ -90,7 +91,7 @@ bool saveSnapshotFile(const WindowImage& image, const std::string& path, std::st
     }
     const TemporaryFolder folder;
     if (folder.path().empty()) {
-        reason = std::string("no temporary folder for the picture: ") + std::strerror(folder.error());
+        reason = cli_text::noTemporaryFolder(std::strerror(folder.error()));
         return false;
     }
     const bool pcx = snapshotFormatOf(path) == SnapshotFormat::Pcx;

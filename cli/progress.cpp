@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/formatting.h"
+#include "simulation/progress_rate.h"
 
 namespace tessaline::cli {
 namespace {
@@ -27,11 +28,9 @@ ProgressReport::ProgressReport(std::ostream& out, bool terminal)
 
 std::string ProgressReport::describe(const SimulationProgress& progress) const {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    const double rate = seconds > 0 ? static_cast<double>(progress.seriesProcessed) / seconds : 0.0;
-    const double left =
-        progress.cellsDone > 0 ? seconds * (progress.cells - progress.cellsDone) / progress.cellsDone : 0.0;
-    return formatted("%d/%d cells, %.0f series/s, %.0f s left", progress.cellsDone, progress.cells, rate,
-                     left);
+    const ProgressRate rate = progressRate(progress, seconds);
+    return formatted("%d/%d cells, %.0f series/s, %.0f s left", progress.cellsDone, progress.cells,
+                     rate.seriesPerSecond, rate.secondsLeft);
 }
 
 void ProgressReport::update(const SimulationProgress& progress) {

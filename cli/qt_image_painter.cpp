@@ -8,6 +8,7 @@
 #include "app/snapshot.h"
 #include "app/window_paint.h"
 #include "cli/commands.h"
+#include "cli/messages.h"
 #include "cli/picture_file.h"
 #include "cli/termination.h"
 #include "gui/figure_writer.h"
@@ -34,7 +35,7 @@ std::unique_ptr<QtCanvas> canvasOf(ImageSize size) {
 
 int cannotWrite(const std::string& path, const std::string& reason, std::string_view command,
                 std::ostream& err) {
-    err << "tessaline-cli: " << command << ": cannot write " << path << ": " << reason << "\n";
+    err << cli_text::commandLine(command, cli_text::cannotWrite(path, reason));
     return EXIT_FAILED;
 }
 
@@ -48,7 +49,7 @@ int savePngFile(const QtCanvas& canvas, const std::string& path, std::string_vie
 
 void QtImagePainter::start(std::string_view command, std::ostream& err) {
     if (session_) return;
-    const std::string prefix = "tessaline-cli: " + std::string(command) + ": ";
+    const std::string prefix = cli_text::commandPrefix(command);
     session_ = std::make_unique<GuiSession>([&err, prefix](const std::string& line) {
         err << prefix << line << "\n" << std::flush;
     });

@@ -4,6 +4,7 @@
 #include "app/state.h"
 #include "app/window_paint.h"
 #include "cli/commands.h"
+#include "cli/messages.h"
 #include "cli/progress.h"
 #include "platform/console_window.h"
 #include "simulation/statistics.h"
@@ -38,8 +39,7 @@ int showView(Window& window, AppState& state, const std::string& view, std::ostr
         // " View series parameters..." makes the panel's record; when it cannot, it has said why.
         window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
         if (state.view.dwViewMode == VIEW_PARAMETERS && state.lpParamsHeader != nullptr) return EXIT_DONE;
-        err << "tessaline-cli: render: the series parameters panel could not be made (the message above says "
-               "why)\n";
+        err << cli_text::commandLine("render", cli_text::NO_PARAMETERS_PANEL);
         return EXIT_FAILED;
     }
     state.view.dwViewMode = view == "alphabet"  ? VIEW_ALPHABET
@@ -60,7 +60,7 @@ int runSteps(ConsoleWindow& window, AppState& state, const RenderOptions& option
     // A picture of a step that gave no result would show the previous series as if it were new.
     for (int step = 1; step <= options.steps; ++step) {
         if (!runProcessingStep(window, state)) {
-            err << "tessaline-cli: render: step " << step << " gave no result (the message above says why)\n";
+            err << cli_text::commandLine("render", cli_text::stepGaveNoResult(step));
             return EXIT_FAILED;
         }
     }
@@ -82,7 +82,7 @@ int runSimulation(ConsoleWindow& window, AppState& state, const RenderOptions& o
     runAnsweredSimulation(window, state, simulate, CellShare{}, cancel, progress);
     if (state.dwDialogAccepted == 0) return EXIT_REFUSED;
     if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) {
-        err << "tessaline-cli: render: the simulation did not complete\n";
+        err << cli_text::commandLine("render", cli_text::SIMULATION_INCOMPLETE);
         return EXIT_FAILED;
     }
     if (options.figure.empty()) return EXIT_DONE;
@@ -98,7 +98,7 @@ int runRenderCommand(const RenderOptions& options, ImagePainter& painter, std::o
                      const std::atomic<bool>* cancel) {
     const std::string refused = checkRenderOptions(options);
     if (!refused.empty()) {
-        err << "tessaline-cli: render: " << refused << "\n";
+        err << cli_text::commandLine("render", refused);
         return EXIT_REFUSED;
     }
     // The drawing platform starts before any work is done: one that cannot start ends the command here.

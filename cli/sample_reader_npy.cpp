@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/messages.h"
 #include "cli/sample_reader_values.h"
 #include "cli/sample_readers.h"
 
@@ -101,32 +102,32 @@ constexpr std::size_t NPY_V2_PREAMBLE = 12;  // magic, version, 32-bit header le
 }  // namespace
 
 SeriesRead readNpySeries(std::span<const uint8_t> bytes, const ReadRules& rules) {
-    if (!startsWith(bytes, 0, NPY_MAGIC)) return refused(rules.name + ": not a NumPy .npy file");
-    if (bytes.size() < NPY_V1_PREAMBLE) return refused(rules.name + ": truncated .npy header");
+    if (!startsWith(bytes, 0, NPY_MAGIC)) return refused(cli_text::inFile(rules.name, cli_text::NOT_NPY));
+    if (bytes.size() < NPY_V1_PREAMBLE)
+        return refused(cli_text::inFile(rules.name, cli_text::NPY_TRUNCATED_HEADER));
     const uint8_t major = bytes[6];
     if (major < 1 || major > 3)
-        return refused(rules.name + ": .npy format version " + std::to_string(major) + " is not read");
+        return refused(cli_text::inFile(rules.name, cli_text::npyVersionNotRead(major)));
     const std::size_t preamble = major == 1 ? NPY_V1_PREAMBLE : NPY_V2_PREAMBLE;
-    if (bytes.size() < preamble) return refused(rules.name + ": truncated .npy header");
+    if (bytes.size() < preamble) return refused(cli_text::inFile(rules.name, cli_text::NPY_TRUNCATED_HEADER));
     const uint64_t length = major == 1 ? u16At(bytes, 8) : u32At(bytes, 8);
-    if (length > bytes.size() - preamble) return refused(rules.name + ": truncated .npy header");
+    if (length > bytes.size() - preamble)
+        return refused(cli_text::inFile(rules.name, cli_text::NPY_TRUNCATED_HEADER));
     const std::string_view header(reinterpret_cast<const char*>(bytes.data() + preamble),
                                   static_cast<std::size_t>(length));
     std::string descr;
     const std::optional<NpyType> type = npyTypeOf(header, descr);
-    if (!type) return refused(rules.name + ": unreadable .npy header (no data type)");
+    if (!type) return refused(cli_text::inFile(rules.name, cli_text::NPY_NO_TYPE));
     if (type->kind == 0) {
-        return refused(rules.name + ": data type " + quoted(descr) +
-                       " is not read (int16, int32, float32 or float64 arrays are)");
+        return refused(cli_text::inFile(rules.name, cli_text::npyTypeNotRead(quoted(descr))));
     }
     if (type->kind == 'f' && !rules.scale)
-        return refused(rules.name +
-                       ": a float array is read only with --scale (samples are 16-bit whole numbers)");
+        return refused(cli_text::inFile(rules.name, cli_text::NPY_FLOAT_WITHOUT_SCALE));
     bool tooManyValues = false;
     const std::optional<std::size_t> count = npyCount(header, rules.sampleLimit, tooManyValues);
-    if (tooManyValues) return refused(rules.name + ": " + tooMany(rules.sampleLimit));
-    if (!count) return refused(rules.name + ": the .npy array is not one row or one column of samples");
-    if (*count == 0) return refused(rules.name + ": no samples");
+    if (tooManyValues) return refused(cli_text::inFile(rules.name, tooMany(rules.sampleLimit)));
+    if (!count) return refused(cli_text::inFile(rules.name, cli_text::NPY_NOT_ONE_ROW));
+    if (*count == 0) return refused(cli_text::inFile(rules.name, cli_text::NO_SAMPLES));
     const std::span<const uint8_t> data = bytes.subspan(preamble + static_cast<std::size_t>(length));
     if (data.size() / type->size < *count) {
         return refused(rules.name + ": truncated: " + std::to_string(*count) + " values of " +

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/messages.h"
 #include "cli/sample_reader_values.h"
 #include "cli/sample_readers.h"
 
@@ -118,7 +119,7 @@ SeriesRead readTextSeries(std::span<const uint8_t> bytes, const ReadRules& rules
         if (std::string reason = takeLine(values, rules, read.samples); !reason.empty())
             return refused(atLine(rules, lines.number(), reason));
     }
-    if (read.samples.empty()) return refused(rules.name + ": no samples");
+    if (read.samples.empty()) return refused(cli_text::inFile(rules.name, cli_text::NO_SAMPLES));
     return read;
 }
 
@@ -137,8 +138,7 @@ EtalonsRead readEtalons(std::span<const uint8_t> bytes, const ReadRules& rules, 
             return refuse(atLine(rules, lines.number(), reason));
         if (values.empty()) continue;
         if (read.etalons.size() >= etalonLimit)
-            return refuse(
-                atLine(rules, lines.number(), "more than " + std::to_string(etalonLimit) + " etalons"));
+            return refuse(atLine(rules, lines.number(), cli_text::moreEtalonsThan(etalonLimit)));
         if (read.etalons.empty()) {
             firstLine = lines.number();
         } else if (values.size() != read.etalons.front().size()) {
@@ -152,7 +152,7 @@ EtalonsRead readEtalons(std::span<const uint8_t> bytes, const ReadRules& rules, 
             return refuse(atLine(rules, lines.number(), reason));
         read.etalons.push_back(std::move(etalon));
     }
-    if (read.etalons.empty()) return refuse(rules.name + ": no etalons");
+    if (read.etalons.empty()) return refuse(cli_text::inFile(rules.name, cli_text::NO_ETALONS));
     return read;
 }
 

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/messages.h"
+
 namespace tessaline::cli::readers {
 namespace {
 
@@ -54,7 +56,7 @@ std::string atSample(const ReadRules& rules, std::size_t index, const std::strin
     return rules.name + ": sample " + std::to_string(index + 1) + ": " + reason;
 }
 
-std::string tooMany(std::size_t limit) { return "more than " + std::to_string(limit) + " samples"; }
+std::string tooMany(std::size_t limit) { return cli_text::moreSamplesThan(limit); }
 
 std::string atByte(const ReadRules& rules, std::size_t offset, const std::string& reason) {
     return rules.name + " byte " + std::to_string(offset) + ": " + reason;

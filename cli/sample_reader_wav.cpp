@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/messages.h"
 #include "cli/sample_reader_values.h"
 #include "cli/sample_readers.h"
 
@@ -47,7 +48,7 @@ WavFormat wavFormatOf(std::span<const uint8_t> chunk) {
 SeriesRead readWavSeries(std::span<const uint8_t> bytes, const ReadRules& rules) {
     constexpr std::size_t HEADER = 12, CHUNK_HEADER = 8;
     if (!startsWith(bytes, 0, "RIFF") || !startsWith(bytes, 8, "WAVE"))
-        return refused(rules.name + ": not a WAV file (no RIFF WAVE header)");
+        return refused(cli_text::inFile(rules.name, cli_text::NOT_WAV));
     std::optional<WavFormat> format;
     for (std::size_t at = HEADER; bytes.size() - at >= CHUNK_HEADER;) {
         const std::string_view id(reinterpret_cast<const char*>(bytes.data() + at), 4);
@@ -63,17 +64,16 @@ SeriesRead readWavSeries(std::span<const uint8_t> bytes, const ReadRules& rules)
         const std::span<const uint8_t> chunk = bytes.subspan(body, static_cast<std::size_t>(size));
         if (id == "fmt " && !format) {
             if (chunk.size() < FMT_LEAST)
-                return refused(atByte(rules, at, "fmt chunk shorter than 16 bytes"));
+                return refused(atByte(rules, at, std::string(cli_text::FMT_TOO_SHORT)));
             format = wavFormatOf(chunk);
             if (std::string reason = wavFormatRefusal(*format); !reason.empty())
-                return refused(rules.name + ": " + reason);
+                return refused(cli_text::inFile(rules.name, reason));
         } else if (id == "data") {
-            if (!format) return refused(atByte(rules, at, "data chunk before the fmt chunk"));
-            if (chunk.size() % 2 != 0)
-                return refused(atByte(rules, at, "data chunk of an odd number of bytes"));
+            if (!format) return refused(atByte(rules, at, std::string(cli_text::DATA_BEFORE_FMT)));
+            if (chunk.size() % 2 != 0) return refused(atByte(rules, at, std::string(cli_text::ODD_DATA)));
             if (chunk.size() / 2 > rules.sampleLimit)
-                return refused(rules.name + ": " + tooMany(rules.sampleLimit));
-            if (chunk.empty()) return refused(rules.name + ": no samples");
+                return refused(cli_text::inFile(rules.name, tooMany(rules.sampleLimit)));
+            if (chunk.empty()) return refused(cli_text::inFile(rules.name, cli_text::NO_SAMPLES));
             SeriesRead read;
             read.samples.resize(chunk.size() / 2);
             for (std::size_t i = 0; i < read.samples.size(); ++i) {
@@ -86,7 +86,7 @@ SeriesRead readWavSeries(std::span<const uint8_t> bytes, const ReadRules& rules)
         at = body + static_cast<std::size_t>(size) + static_cast<std::size_t>(size % 2);
         if (at > bytes.size()) break;
     }
-    return refused(rules.name + (format ? ": no data chunk" : ": no fmt chunk"));
+    return refused(cli_text::inFile(rules.name, format ? cli_text::NO_DATA_CHUNK : cli_text::NO_FMT_CHUNK));
 }
 
 }  // namespace tessaline::cli

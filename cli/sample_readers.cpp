@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/messages.h"
 #include "cli/sample_reader_values.h"
 
 namespace tessaline::cli {
@@ -31,7 +32,7 @@ bool readFileBytes(const std::string& path, std::size_t byteLimit, std::vector<u
     const auto close = [](std::FILE* file) { std::fclose(file); };
     const std::unique_ptr<std::FILE, decltype(close)> file(std::fopen(path.c_str(), "rb"), close);
     if (!file) {
-        refusal = path + ": " + std::strerror(errno);
+        refusal = cli_text::inFile(path, std::strerror(errno));
         return false;
     }
     bytes.clear();
@@ -39,14 +40,14 @@ bool readFileBytes(const std::string& path, std::size_t byteLimit, std::vector<u
     while (true) {
         const std::size_t got = std::fread(block.data(), 1, block.size(), file.get());
         if (got > byteLimit - std::min(byteLimit, bytes.size())) {
-            refusal = path + ": larger than " + std::to_string(byteLimit) + " bytes";
+            refusal = cli_text::inFile(path, cli_text::largerThan(byteLimit));
             return false;
         }
         bytes.insert(bytes.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got));
         if (got < block.size()) break;
     }
     if (std::ferror(file.get()) != 0) {
-        refusal = path + ": " + std::strerror(errno);
+        refusal = cli_text::inFile(path, std::strerror(errno));
         return false;
     }
     return true;

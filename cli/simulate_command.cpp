@@ -10,6 +10,7 @@
 #include "app/simulation_commands.h"
 #include "app/state.h"
 #include "cli/commands.h"
+#include "cli/messages.h"
 #include "cli/process_group.h"
 #include "cli/progress.h"
 #include "cli/simulation_json.h"
@@ -218,7 +219,7 @@ int prepareSimulation(ConsoleWindow& window, AppState& state, const SimulateOpti
     if (badOption.empty() && !options.figurePath.empty())
         badOption = checkFigurePath(options.figurePath, "--figure");
     if (!badOption.empty()) {
-        said << "tessaline-cli: " << command << ": " << badOption << "\n";
+        said << cli_text::commandLine(command, badOption);
         return EXIT_REFUSED;
     }
     if (!options.verbose) {
@@ -232,7 +233,7 @@ int prepareSimulation(ConsoleWindow& window, AppState& state, const SimulateOpti
     if (refused.empty()) refused = checkSimulationGrid(options.grid, state, options.settings.length);
     if (refused.empty()) refused = checkStatisticsChoice(options.display, state);
     if (refused.empty()) return EXIT_DONE;
-    said << "tessaline-cli: " << command << ": " << refused << "\n";
+    said << cli_text::commandLine(command, refused);
     return EXIT_REFUSED;
 }
 
@@ -351,8 +352,8 @@ int writeResult(const SimulateOptions& options, const StudyResult& result, const
     const std::string text = rows.str();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     if (csv.write(bytes) && csv.commit()) return EXIT_DONE;
-    err << "tessaline-cli: simulate: cannot write " << options.csvPath << ": " << std::strerror(csv.error())
-        << "\n";
+    err << cli_text::commandLine("simulate",
+                                 cli_text::cannotWrite(options.csvPath, std::strerror(csv.error())));
     return EXIT_FAILED;
 }
 
@@ -363,8 +364,8 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     std::ostream silent(nullptr);  // only process 0 speaks
     std::ostream& said = group.first() ? err : silent;
     if ((!options.plotPath.empty() || !options.figurePath.empty()) && painter == nullptr) {
-        said << "tessaline-cli: simulate: " << (options.plotPath.empty() ? "--figure" : "--plot")
-             << ": this build draws no images\n";
+        said << cli_text::commandLine(
+            "simulate", cli_text::optionDrawsNoImages(options.plotPath.empty() ? "--figure" : "--plot"));
         return EXIT_REFUSED;
     }
     ConsoleWindow window(group.first() ? &err : nullptr);
@@ -377,8 +378,8 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     if (plots || figures) painter->start("simulate", err);
     ReplacementFile csv;
     if (!options.csvPath.empty() && group.first() && !csv.open(options.csvPath)) {
-        said << "tessaline-cli: simulate: cannot write " << options.csvPath << ": "
-             << std::strerror(csv.error()) << "\n";
+        said << cli_text::commandLine("simulate",
+                                      cli_text::cannotWrite(options.csvPath, std::strerror(csv.error())));
         return EXIT_FAILED;
     }
     ProgressReport progress(said, options.terminal);
@@ -395,7 +396,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
     RestErrorHeader* record = state.lpRestErrorHeader;
     if (!group.gather(record, completed)) {
-        said << "tessaline-cli: simulate: the simulation did not complete\n";
+        said << cli_text::commandLine("simulate", cli_text::SIMULATION_INCOMPLETE);
         return EXIT_FAILED;
     }
     if (!group.first()) return EXIT_DONE;

@@ -12,3 +12,10 @@
 #define TESSALINE_WIDE_LANES
 #define TESSALINE_WIDE_FLAT_LANES
 #endif
+
+// Hand-written AVX2 passes: TESSALINE_AVX2_PASSES is defined where the compiler can build them,
+// TESSALINE_AVX2 marks their functions; callers choose them at run time (widestLanes()).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TESSALINE_AVX2_PASSES 1
+#define TESSALINE_AVX2 __attribute__((target("avx2")))
+#endif

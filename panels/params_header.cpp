@@ -77,12 +77,6 @@ ParamsHeader* getParamsHeader(MessageSink& messages, const SeriesHeader* series,
 
 std::string paramsTminText(const ParamsHeader& record) { return formatted("%d", record.dwEditTmin); }
 
-ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* record) {
-    ParamsHeader* made = getParamsHeader(static_cast<MessageSink&>(window), series, record);
-    if (made != nullptr && series != nullptr) window.setTminEditText(paramsTminText(*made));
-    return made;
-}
-
 int freeParamsHeader(ParamsHeader* record) noexcept {
     if (record == nullptr) return 1;
     memory::release(record->pulsesSelectedAreas);

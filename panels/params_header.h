@@ -10,7 +10,6 @@
 #include "draw/canvas.h"
 #include "model/records.h"
 #include "platform/message_sink.h"
-#include "platform/window.h"
 
 namespace tessaline {
 
@@ -77,12 +76,9 @@ struct ParamsHeader {
 // by the caller.
 ParamsHeader* getParamsHeader(MessageSink& messages, const SeriesHeader* series, ParamsHeader* record);
 
-// The text the Tmin edit field starts with for the record: its edit Tmin in decimal.
+// The text the Tmin edit field starts with for the record: its edit Tmin in decimal. The panel
+// never writes the field itself; the window's caller writes this text into it.
 std::string paramsTminText(const ParamsHeader& record);
-
-// For the window's caller: getParamsHeader, then a record's Tmin text written into the window's
-// Tmin edit field.
-ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* record);
 
 // Releases the record and its areas; null is accepted. Returns 1.
 int freeParamsHeader(ParamsHeader* record) noexcept;

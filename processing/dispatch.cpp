@@ -25,7 +25,22 @@ const ProcessingAlgorithms& productionAlgorithms() noexcept {
     return production;
 }
 
-int runProcessing(MessageSink& messages, const ProcessingAlgorithms& use, Algorithm algorithm,
+namespace {
+
+// The raw value of `algorithm` that says none of its candidates was accepted; detections have none.
+int noneAcceptedValue(Algorithm algorithm) noexcept {
+    switch (algorithm) {
+        case Algorithm::RecognizeKnownPulses: return -1;
+        case Algorithm::RecognizeUnknownPulses: return 65535;
+        case Algorithm::RecognizeKnownTuples:
+        case Algorithm::RecognizeUnknownTuples: return 0;
+        default: return PROCESSING_FAILED;
+    }
+}
+
+bool isRecognition(Algorithm algorithm) noexcept { return noneAcceptedValue(algorithm) != PROCESSING_FAILED; }
+
+int callAlgorithm(MessageSink& messages, const ProcessingAlgorithms& use, Algorithm algorithm,
                   const ProcessingRequest& request, ChainsHeader* chains, SeriesHeader& series) {
     const ProcessingInput& pulses = request.pulses;
     const TuplesInput& tuples = request.tuples;
@@ -44,6 +59,21 @@ int runProcessing(MessageSink& messages, const ProcessingAlgorithms& use, Algori
             return use.recognizeUnknownTuples(messages, tuples, request.sizes, request.rows, chains, series);
     }
     return PROCESSING_FAILED;
+}
+
+}  // namespace
+
+ProcessingOutcome decodeOutcome(Algorithm algorithm, int raw) noexcept {
+    if (raw == PROCESSING_FAILED) return failedProcessing();
+    if (!isRecognition(algorithm)) return {ProcessingStatus::Done, 0, raw};
+    if (raw == noneAcceptedValue(algorithm)) return {ProcessingStatus::NoneAccepted, 0, raw};
+    return {ProcessingStatus::Done, raw, raw};
+}
+
+ProcessingOutcome runProcessing(MessageSink& messages, const ProcessingAlgorithms& use, Algorithm algorithm,
+                                const ProcessingRequest& request, ChainsHeader* chains,
+                                SeriesHeader& series) {
+    return decodeOutcome(algorithm, callAlgorithm(messages, use, algorithm, request, chains, series));
 }
 
 }  // namespace tessaline

@@ -6,6 +6,7 @@
 
 #include "model/records.h"
 #include "processing/known.h"
+#include "processing/outcome.h"
 #include "processing/tuples.h"
 
 namespace tessaline {
@@ -58,9 +59,14 @@ struct ProcessingRequest {
     std::span<const int32_t* const> rows;
 };
 
-// Runs `algorithm` of `algorithms` and returns what it returned (PROCESSING_FAILED when it could
-// not run).
-int runProcessing(MessageSink& messages, const ProcessingAlgorithms& algorithms, Algorithm algorithm,
-                  const ProcessingRequest& request, ChainsHeader* chains, SeriesHeader& series);
+// What `algorithm`'s return value `raw` means. Detections return 1; the recognitions return the
+// recognised number or their own "none accepted": -1 (known count), 65535 (unknown count), 0 (the
+// two tuples recognitions); PROCESSING_FAILED from any algorithm is a failure.
+ProcessingOutcome decodeOutcome(Algorithm algorithm, int raw) noexcept;
+
+// Runs `algorithm` of `algorithms` and returns its outcome (failed when it could not run).
+ProcessingOutcome runProcessing(MessageSink& messages, const ProcessingAlgorithms& algorithms,
+                                Algorithm algorithm, const ProcessingRequest& request, ChainsHeader* chains,
+                                SeriesHeader& series);
 
 }  // namespace tessaline

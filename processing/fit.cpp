@@ -1,11 +1,13 @@
 #include "processing/fit.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 #include <type_traits>
 
 #include "model/wide_lanes.h"
 #include "processing/segment_lanes.h"
+#include "processing/segment_pairs.h"
 
 namespace tessaline {
 namespace {
@@ -21,34 +23,61 @@ void fillFirstEnds(const int64_t* energy, int n, int64_t threshold, uint16_t* fi
     }
 }
 
+// The passes over a block: lane groups of either width, or sample pairs (narrow rows only). Only
+// narrow rows are ever folded into: a wide run scores every candidate in its blocks.
+template <class Acc, bool PAIRED>
+struct Blocks {
+    static void samples(const int16_t* x, int count, int n, FitRows<Acc>& rows) {
+        if constexpr (PAIRED) pairBlockSamples(x, count, n, rows);
+        if constexpr (!PAIRED) widenBlockSamples(x, count, n, rows);
+    }
+    static void fit(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<Acc>& rows) {
+        if constexpr (PAIRED) fitEtalonPairs(etalon, slot, held, count, rows);
+        if constexpr (!PAIRED) fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
+    }
+    static void load(const FitOutput& out, int count, FitRows<Acc>& rows) {
+        if constexpr (PAIRED) loadBlockPairs(out, count, rows);
+        if constexpr (!PAIRED && std::is_same_v<Acc, int32_t>) loadBlockFit(out, count, rows);
+    }
+    static void store(const FitRows<Acc>& rows, int count, const FitOutput& out) {
+        if constexpr (PAIRED) storeBlockPairs(rows, count, out);
+        if constexpr (!PAIRED) storeBlockFit(rows, count, out);
+    }
+};
+
 // Positions are taken in blocks small enough for all rows of one etalon to stay in the fastest
 // cache; every candidate is fitted and folded in on one block before the next. With `skipWhole`
 // the candidates without an admissible segment are left out (their scores are already in `out`
-// when `folded`).
-template <class Acc>
+// when `folded`, and only then may the wide rows be folded into).
+template <class Passes, class Acc>
 void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, int P, int onlySlot,
                       bool skipWhole, bool folded, FitRows<Acc>& rows, const FitOutput& out) {
     const int n = candidates.n;
     const int from = onlySlot >= 0 ? onlySlot : 0;
     const int to = onlySlot >= 0 ? onlySlot + 1 : candidates.count;
     const int32_t* wholeIndex = candidates.tables->wholeIndex.data();
+    // The last slot scored whole before the others when `folded`: a later slot than any of those
+    // holds only earlier slots' fits.
+    const int lastWholeSlot = folded ? candidates.tables->whole[candidates.wholeCount - 1].slot : -1;
     for (int start = 0; start < P; start += FIT_BLOCK) {
         const int count = std::min(FIT_BLOCK, P - start);
+        assert(count >= 1 && count <= FIT_BLOCK);  // the rows are reserved for one block at most
         const FitOutput block{out.fit + start, out.etalon + start, out.first + start, out.last + start};
-        if constexpr (std::is_same_v<Acc, int32_t>) {
-            if (folded) loadBlockFit(block, count, rows);
-        }
-        widenBlockSamples(x + start, count, n, rows);
+        if (folded) Passes::load(block, count, rows);
+        Passes::samples(x + start, count, n, rows);
         bool first = !folded;
         for (int slot = from; slot < to; ++slot) {
             if (skipWhole && wholeIndex[slot] >= 0) continue;
             const uint16_t* firstEnd = candidates.firstEnd(slot);
             const EtalonSegments etalon{candidates.samples(slot), n, firstEnd,
-                                        lastAdmissibleStart(firstEnd, n)};
-            fitEtalonLanes(etalon, slot, first, count, rows);
+                                        lastAdmissibleStart(firstEnd, n), candidates.partialEnergy(slot)};
+            const HeldFit held = first                  ? HeldFit::Nothing
+                                 : slot < lastWholeSlot ? HeldFit::AnySlots
+                                                        : HeldFit::EarlierSlots;
+            Passes::fit(etalon, slot, held, count, rows);
             first = false;
         }
-        if (!first) storeBlockFit(rows, count, block);
+        if (!first) Passes::store(rows, count, block);
     }
 }
 
@@ -113,12 +142,17 @@ namespace {
 TESSALINE_WIDE_FLAT_LANES void computeNarrowSegments(const PreparedCandidates& candidates, const int16_t* x,
                                                      int P, int onlySlot, bool folded, PositionTables& tables,
                                                      const FitOutput& out) {
-    computeBestFitIn(candidates, x, P, onlySlot, true, folded, tables.narrow, out);
+    if (pairedSegments(candidates.n)) {
+        computeBestFitIn<Blocks<int32_t, true>>(candidates, x, P, onlySlot, true, folded, tables.narrow, out);
+    } else {
+        computeBestFitIn<Blocks<int32_t, false>>(candidates, x, P, onlySlot, true, folded, tables.narrow,
+                                                 out);
+    }
 }
 
 TESSALINE_WIDE_FLAT_LANES void computeWideFit(const PreparedCandidates& candidates, const int16_t* x, int P,
                                               int onlySlot, PositionTables& tables, const FitOutput& out) {
-    computeBestFitIn(candidates, x, P, onlySlot, false, false, tables.wide, out);
+    computeBestFitIn<Blocks<int64_t, false>>(candidates, x, P, onlySlot, false, false, tables.wide, out);
 }
 
 // Narrow rows: the candidates without an admissible segment in one pass of whole scores, then the
@@ -151,6 +185,7 @@ void computeBestFitInto(const PreparedCandidates& candidates, const int16_t* x, 
                         int onlySlot, PositionTables& tables, const FitOutput& out) {
     const int P = static_cast<int>(L) - candidates.n + 1;
     if (P <= 0 || candidates.count == 0) return;
+    assert(candidates.n >= 1 && onlySlot < candidates.count);
     if (narrow) {
         computeNarrowFit(candidates, x, P, onlySlot, tables, out);
     } else {
@@ -162,6 +197,7 @@ void computeBestFitInto(const PreparedCandidates& candidates, const int16_t* x, 
 void fillChainPulses(const PreparedCandidates& candidates, const PositionTables& tables, ChainLists& chain) {
     for (int j = 0; j < chain.count; ++j) {
         const int k = chain.positions[j];
+        assert(k >= 0 && tables.fitEtalon[k] >= 0 && tables.fitEtalon[k] < candidates.count);
         chain.etalons[j] = static_cast<int16_t>(candidates.number(tables.fitEtalon[k]));
         chain.cutBegins[j] = tables.fitFirst[k];
         chain.cutEnds[j] = tables.fitLast[k];

@@ -1,9 +1,9 @@
 #include "processing/layers.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
-#include "processing/whole_scores.h"
 #include "processing/window_minima.h"
 
 namespace tessaline {
@@ -44,25 +44,35 @@ std::size_t windowReach(uint16_t Tmin, uint16_t Tmax) {
     return Tmax >= Tmin ? std::size_t{Tmax} - Tmin + 1u : 1u;
 }
 
+void LayerRun::beginLayers() {
+    tables_.layerOffset[0] = 0;
+    narrowLayers_ = narrow_;
+    narrowedFrom_ = nullptr;
+    narrowed_ = {0, -1};
+    assert(static_cast<std::size_t>(layerCells(ranges_)) <= tables_.cost.capacity());
+    assert(static_cast<std::size_t>(layerCells(ranges_)) <= tables_.narrowCost.capacity());
+}
+
 // The predecessor search is a sliding-window minimum over the previous layer, the window
 // [k - Tmax, k - Tmin] having a fixed width w. The window starts are cut into blocks of w; within
 // each block the running minimum forwards and backwards is kept, and a window, which spans at most
 // two blocks, takes the smaller of the backward minimum at its start and the forward minimum at
 // its end. Positions outside the previous layer's range count as unreachable.
-void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
+void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit, const int32_t* narrowFit) {
     const LayerRange range = ranges_[j];
-    int64_t* cost = layer(j);
+    assert(range.lo >= 0);
     if (range.empty()) return;
+    if (narrowLayers_) {
+        computeNarrowLayer(j, noPredecessor, narrowFit != nullptr ? narrowFit : narrowedFit(fit, range));
+        return;
+    }
+    int64_t* cost = layer(j);
     if (j == 0) {
         for (int64_t k = range.lo; k <= range.hi; ++k) cost[k - range.lo] = fit[k];
         return;
     }
     if (Tmax_ < Tmin_) {  // no distance is admissible: nothing is in reach
         for (int64_t k = range.lo; k <= range.hi; ++k) cost[k - range.lo] = noPredecessor + fit[k];
-        return;
-    }
-    if (narrow_ && widestLanes()) {
-        computeNarrowLayer(j, noPredecessor, fit);
         return;
     }
     const LayerRange previous = ranges_[j - 1];
@@ -99,24 +109,55 @@ void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit) {
     }
 }
 
-// As computeLayer, in 32-bit lanes: the previous layer's costs are narrowed (exactly, as they fit)
-// into the positions the windows touch.
-void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const int64_t* fit) {
+// The fit narrowed over `range`, indexed by position. Successive layers of one fit overlap, so
+// only what the earlier ones did not need is narrowed.
+const int32_t* LayerRun::narrowedFit(const int64_t* fit, LayerRange range) {
+    int32_t* narrowed = tables_.narrowLayerFit.data();
+    assert(static_cast<std::size_t>(range.hi) < tables_.narrowLayerFit.capacity());
+    auto narrow = [&](int64_t lo, int64_t hi) {
+        for (int64_t k = lo; k <= hi; ++k) narrowed[k] = static_cast<int32_t>(fit[k]);
+    };
+    const bool joins = fit == narrowedFrom_ && !narrowed_.empty() && range.lo <= narrowed_.hi + 1 &&
+                       range.hi >= narrowed_.lo - 1;
+    if (joins) {
+        narrow(range.lo, narrowed_.lo - 1);
+        narrow(narrowed_.hi + 1, range.hi);
+        narrowed_ = {std::min(range.lo, narrowed_.lo), std::max(range.hi, narrowed_.hi)};
+    } else {
+        narrow(range.lo, range.hi);
+        narrowed_ = range;
+        narrowedFrom_ = fit;
+    }
+    return narrowed;
+}
+
+// As computeLayer, in 32-bit lanes: the windows read the previous layer's 32-bit costs directly.
+void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const int32_t* fit) {
     const LayerRange range = ranges_[j];
+    const int32_t* q = fit + range.lo;
+    int32_t* cost = narrowLayer(j);
+    if (j == 0 || Tmax_ < Tmin_) {  // a first pulse, or nothing in reach
+        const auto charge = static_cast<int32_t>(j == 0 ? 0 : noPredecessor);
+        for (int64_t a = 0; a < range.width(); ++a) cost[a] = charge + q[a];
+        return;
+    }
     const LayerRange previous = ranges_[j - 1];
-    const int64_t* before = layer(j - 1);
     const int64_t w = Tmax_ - Tmin_ + 1;
-    const int64_t first = range.lo - Tmax_;
-    const int64_t length = range.hi - range.lo + w;
-    int32_t* reach = tables_.narrowMin.data();
+    const int64_t first = range.lo - Tmax_;  // the first window's first position
+    const int64_t length = range.width() + w - 1;
+    assert(static_cast<std::size_t>(2 * length) <= tables_.narrowMin.capacity());
+    int32_t* rows = tables_.narrowMin.data();
     const int64_t from = std::clamp(previous.lo - first, int64_t{0}, length);
     const int64_t to = std::clamp(previous.hi - first + 1, from, length);
-    std::fill(reach, reach + from, UNREACHABLE_NARROW);
-    const int64_t shift = first - previous.lo;
-    for (int64_t i = from; i < to; ++i) reach[i] = static_cast<int32_t>(before[i + shift]);
-    std::fill(reach + to, reach + length, UNREACHABLE_NARROW);
-    const NarrowWindows windows{reach, reach + length, reach + 2 * length, length, w};
-    narrowWindowCosts(windows, static_cast<int32_t>(noPredecessor), fit + range.lo, layer(j));
+    const NarrowWindows windows{
+        narrowLayer(j - 1) + (first + from - previous.lo), rows, rows + length, length, w, from, to};
+    narrowWindowCosts(windows, static_cast<int32_t>(noPredecessor), q, cost);
+}
+
+int64_t LayerRun::cost(int j, int64_t k) const {
+    const int64_t at = k - ranges_[j].lo;
+    assert(at >= 0 && at < ranges_[j].width());
+    return narrowLayers_ ? narrowLayer(j)[at] : layer(j)[at];
 }
 
 void LayerRun::boundFits(int64_t largestFit, int64_t noPredecessor) {
@@ -130,6 +171,14 @@ int64_t LayerRun::endPosition(int64_t limit, int64_t& total) const {
     total = limit;
     if (K() == 0) return -1;
     const LayerRange last = ranges_[K() - 1];
+    if (last.empty()) return -1;
+    if (narrowLayers_) {
+        const int32_t* cost = narrowLayer(K() - 1);
+        const int64_t at = leftmostLeast(cost, last.width());
+        if (cost[at] >= limit) return -1;
+        total = cost[at];
+        return last.lo + at;
+    }
     const int64_t* cost = layer(K() - 1);
     int64_t end = -1;
     for (int64_t k = last.lo; k <= last.hi; ++k) {
@@ -142,6 +191,7 @@ int64_t LayerRun::endPosition(int64_t limit, int64_t& total) const {
 }
 
 bool LayerRun::backTrack(int64_t end, int16_t* positions) const {
+    assert(K() > 0 && end >= ranges_[K() - 1].lo && end <= ranges_[K() - 1].hi);
     int64_t k = end;
     positions[K() - 1] = static_cast<int16_t>(k);
     for (int j = K() - 2; j >= 0; --j) {
@@ -149,12 +199,16 @@ bool LayerRun::backTrack(int64_t end, int16_t* positions) const {
         const int64_t from = std::max(k - Tmax_, range.lo);
         const int64_t to = std::min(k - Tmin_, range.hi);
         if (to < from) return false;
-        const int64_t* cost = layer(j);
-        int64_t chosen = from;
-        for (int64_t l = from + 1; l <= to; ++l) {
-            if (cost[l - range.lo] < cost[chosen - range.lo]) chosen = l;
+        if (narrowLayers_) {
+            k = from + leftmostLeast(narrowLayer(j) + (from - range.lo), to - from + 1);
+        } else {
+            const int64_t* cost = layer(j);
+            int64_t chosen = from;
+            for (int64_t l = from + 1; l <= to; ++l) {
+                if (cost[l - range.lo] < cost[chosen - range.lo]) chosen = l;
+            }
+            k = chosen;
         }
-        k = chosen;
         positions[j] = static_cast<int16_t>(k);
     }
     return true;

@@ -34,11 +34,17 @@ public:
     // fitOf(j) gives layer j's fit, indexed by absolute position.
     template <class FitOf>
     void computeLayers(int64_t noPredecessor, FitOf fitOf) {
+        computeLayers(noPredecessor, fitOf, [](int) { return static_cast<const int32_t*>(nullptr); });
+    }
+    // As above, narrowFitOf(j) giving the same fit narrowed to 32 bits (or null), for runs that
+    // narrow their fits once and read them in many layers.
+    template <class FitOf, class NarrowFitOf>
+    void computeLayers(int64_t noPredecessor, FitOf fitOf, NarrowFitOf narrowFitOf) {
+        beginLayers();
         int64_t* offset = tables_.layerOffset.data();
-        offset[0] = 0;
         for (int j = 0; j < K(); ++j) {
             offset[j + 1] = offset[j] + ranges_[j].width();
-            computeLayer(j, noPredecessor, fitOf(j));
+            computeLayer(j, noPredecessor, fitOf(j), narrowFitOf(j));
         }
     }
 
@@ -56,16 +62,25 @@ public:
 
     int K() const { return static_cast<int>(ranges_.size()); }
 
+    // Layer j's cost at position k of its range, once the layers are computed.
+    int64_t cost(int j, int64_t k) const;
+
 private:
     int64_t* layer(int j) const { return tables_.cost.data() + tables_.layerOffset[j]; }
-    void computeLayer(int j, int64_t noPredecessor, const int64_t* fit);
-    void computeNarrowLayer(int j, int64_t noPredecessor, const int64_t* fit);
+    int32_t* narrowLayer(int j) const { return tables_.narrowCost.data() + tables_.layerOffset[j]; }
+    void beginLayers();
+    void computeLayer(int j, int64_t noPredecessor, const int64_t* fit, const int32_t* narrowFit);
+    void computeNarrowLayer(int j, int64_t noPredecessor, const int32_t* fit);
+    const int32_t* narrowedFit(const int64_t* fit, LayerRange range);
 
     std::span<const LayerRange> ranges_;
     int64_t Tmin_;
     int64_t Tmax_;
     PositionTables& tables_;
-    bool narrow_ = false;
+    bool narrow_ = false;                    // boundFits lets the costs stay in 32 bits
+    bool narrowLayers_ = false;              // the layers were computed in 32 bits (narrowCost)
+    const int64_t* narrowedFrom_ = nullptr;  // whose fit narrowLayerFit holds, over `narrowed_`
+    LayerRange narrowed_{0, -1};
 };
 
 }  // namespace tessaline

@@ -10,12 +10,14 @@
 namespace tessaline {
 
 // One etalon of n samples. Segment starts 0..lastStart have an admissible end (firstEnd[m] < n);
-// lastStart < 0 means no segment is admissible and the fit is the whole etalon.
+// lastStart < 0 means no segment is admissible and the fit is the whole etalon. energy[t] is the
+// energy of samples 0..t-1 (n + 1 of them).
 struct EtalonSegments {
     const int16_t* samples;
     int n;
     const uint16_t* firstEnd;
     int lastStart;
+    const int64_t* energy;
 };
 
 // The last segment start with an admissible end, or -1.

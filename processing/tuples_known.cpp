@@ -39,7 +39,8 @@ public:
         PositionTables& tables = workspace_.positions;
         const uint32_t L = series_.dwSeriesSize;
         bool reserved =
-            elements_.reserveFits(tables, series_.lpNoisyData, L, K_) && tables.ranges.reserve(K_);
+            elements_.reserveFits(tables, series_.lpNoisyData, L, K_) && tables.ranges.reserve(K_) &&
+            tables.elementNarrowFit.reserve(std::max<std::size_t>(elements_.prepared().count, 1) * L);
         if (reserved) {
             const std::span<LayerRange> ranges(tables.ranges.data(), K_);
             if (computedRanges) {
@@ -57,8 +58,18 @@ public:
         return true;
     }
 
+    // The fit of every element, and the same narrowed to 32 bits for the layers that can take it
+    // (narrowed once here rather than in each layer of each pass).
     void computeFits() {
-        elements_.computeFits(series_.lpNoisyData, series_.dwSeriesSize, workspace_.positions);
+        PositionTables& tables = workspace_.positions;
+        const uint32_t L = series_.dwSeriesSize;
+        elements_.computeFits(series_.lpNoisyData, L, tables);
+        const int64_t P = int64_t{L} - series_.wImpulseSize + 1;
+        for (int slot = 0; slot < elements_.prepared().count; ++slot) {
+            const int64_t* fit = elementFit(tables, slot, L);
+            int32_t* narrow = narrowElementFit(slot);
+            for (int64_t k = 0; k < P; ++k) narrow[k] = static_cast<int32_t>(fit[k]);
+        }
     }
     const TupleElements& elements() const { return elements_; }
     int K() const { return K_; }
@@ -79,7 +90,9 @@ public:
         auto slotOfLayer = [&](int j) { return elements_.slot(tuple[(phase + j) % s]); };
         LayerRun run(std::span<const LayerRange>(tables.ranges.data(), K_), input_.Tmin, input_.Tmax, tables);
         run.boundFits(elements_.largestFit(), NO_PREDECESSOR);
-        run.computeLayers(NO_PREDECESSOR, [&](int j) { return elementFit(tables, slotOfLayer(j), L); });
+        run.computeLayers(
+            NO_PREDECESSOR, [&](int j) { return elementFit(tables, slotOfLayer(j), L); },
+            [&](int j) { return narrowElementFit(slotOfLayer(j)); });
         int64_t total = NO_END;
         const int64_t end = run.endPosition(NO_END, total);
         if (end < 0 || !run.backTrack(end, chain.positions)) return NO_END;
@@ -118,6 +131,11 @@ public:
     const KeptPass& kept() const { return kept_; }
 
 private:
+    int32_t* narrowElementFit(int slot) {
+        return workspace_.positions.elementNarrowFit.data() +
+               static_cast<std::size_t>(slot) * series_.dwSeriesSize;
+    }
+
     const TuplesInput& input_;
     SeriesHeader& series_;
     ProcessingWorkspace& workspace_;

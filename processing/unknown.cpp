@@ -1,9 +1,12 @@
 #include "processing/unknown.h"
 
 #include <algorithm>
+#include <bit>
+#include <cassert>
 
 #include "platform/formatting.h"
 #include "platform/message_sink.h"
+#include "processing/chain_totals.h"
 #include "processing/fit.h"
 #include "processing/intervals.h"
 #include "processing/position_sets.h"
@@ -32,6 +35,11 @@ public:
     // one a first or a later pulse may take continues the best chain in reach only when its total
     // is negative; one only a later pulse may take continues the best chain in reach.
     void computeTotals() {
+        narrow_ = narrowFits();
+        if (narrow_) {
+            computeNarrowTotals();
+            return;
+        }
         std::fill_n(tables_.cost.data(), L_, UNSET);
         std::fill_n(tables_.predecessor.data(), L_, static_cast<int32_t>(UNSET));
         int64_t* R = tables_.cost.data();
@@ -50,6 +58,7 @@ public:
 
     // The first position of the last set with the least total strictly below `limit`; -1 if none.
     int64_t endPosition(int64_t limit, int64_t& total) const {
+        if (narrow_) return narrowChainEnd(narrowPass(), limit, total);
         const int64_t* R = tables_.cost.data();
         const uint8_t* membership = tables_.membership.data();
         int64_t end = -1;
@@ -67,13 +76,53 @@ public:
     void followChain(int64_t end, ChainLists& chain) const {
         const int32_t* S = tables_.predecessor.data();
         int count = 0;
-        for (int64_t k = end; k >= 0 && count < Mx_; k = S[k])
+        for (int64_t k = end; k >= 0 && count < Mx_;
+             k = narrow_ ? narrowPredecessor(narrowPass(), k) : S[k]) {
+            assert(k < positions_);
             chain.positions[count++] = static_cast<int16_t>(k);
+        }
         std::reverse(chain.positions, chain.positions + count);
         chain.count = count;
     }
 
 private:
+    // The 32-bit pass over the tables' narrow rows: fits, totals, then both running minima.
+    NarrowChainPass narrowPass() const {
+        int32_t* rows = tables_.narrowMin.data();
+        const int64_t P = positions_;
+        return {tables_.membership.data(),  rows, rows + P, rows + 2 * P, rows + 3 * P, P, Tmin_, Tmax_,
+                static_cast<int32_t>(UNSET)};
+    }
+
+    // Narrows the fits into the 32-bit rows when every total of the run then fits them. A fit
+    // below 2^bits in magnitude, moved up by 2^bits, leaves every bit above `bits` clear; the loop
+    // gathers those bits of all fits without a branch.
+    bool narrowFits() {
+        if (positions_ == 0 || tables_.narrowMin.capacity() < 4 * static_cast<std::size_t>(positions_))
+            return false;
+        const int64_t limit = narrowChainsFitLimit(positions_, Tmin_, Tmax_, UNSET);
+        if (limit < 2) return false;
+        const int bits =
+            static_cast<int>(std::bit_width(static_cast<uint64_t>(limit - 1))) - 1;  // 2^bits < limit
+        const int64_t* Q = tables_.fit.data();
+        int32_t* q = tables_.narrowMin.data();
+        const uint64_t lift = uint64_t{1} << bits;
+        uint64_t gathered = 0;
+        for (int64_t k = 0; k < positions_; ++k) {
+            gathered |= static_cast<uint64_t>(Q[k]) + lift;
+            q[k] = static_cast<int32_t>(Q[k]);
+        }
+        return (gathered >> (bits + 1)) == 0;
+    }
+
+    // computeTotals in the narrow rows, where endPosition and followChain then read them.
+    void computeNarrowTotals() {
+        const NarrowChainPass pass = narrowPass();
+        startNarrowChains(pass);
+        continueNarrowChains(pass, IN_FIRST | IN_LATER, 0);
+        continueNarrowChains(pass, IN_LATER, static_cast<int32_t>(UNSET));
+    }
+
     // The positions whose set membership is exactly `phase`, ascending: each takes the leftmost
     // least total in [k - Tmax, k - Tmin] when it is below `start`, by a sliding-window minimum.
     // Totals enter the window only once their own position lies behind the current one, so they
@@ -110,6 +159,7 @@ private:
     int64_t Tmin_;
     int64_t Tmax_;
     int Mx_;
+    bool narrow_ = false;  // the totals came from the narrow rows, which give the predecessors
 };
 
 // The position tables of one pass, with the membership marks of the position sets; false when
@@ -120,8 +170,10 @@ bool reservePositions(const SeriesHeader& series, const ProcessingInput& input, 
     const uint32_t L = series.dwSeriesSize;
     const int n = series.wImpulseSize;
     const std::size_t P = L >= static_cast<uint32_t>(n) ? L - n + 1 : 0;
-    if (!tables.reserveFit(L, P, n, narrow, series.wMaxPulses) || !tables.reservePositionPass(L, 1))
+    if (!tables.reserveFit(L, P, n, narrow, series.wMaxPulses) || !tables.reservePositionPass(L, 1) ||
+        !tables.narrowMin.reserve(4 * std::max<std::size_t>(P, 1))) {
         return false;
+    }
     const SetsShape shape{L,          series.wImpulseSize, input.Tmin,
                           input.Tmax, series.wMinPulses,   series.wMaxPulses};
     if (tables.membershipMarked && tables.markedShape == shape) return true;

@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include "model/wide_lanes.h"
+
+#ifdef TESSALINE_AVX2_PASSES
 #include <immintrin.h>
-#define TESSALINE_AVX2_SCORES 1
 #endif
 
 namespace tessaline {
@@ -42,8 +43,7 @@ void bestWholeScoresFrom(const WholeEtalon* etalons, int count, int n, const int
     }
 }
 
-#ifdef TESSALINE_AVX2_SCORES
-#define TESSALINE_AVX2 __attribute__((target("avx2")))
+#ifdef TESSALINE_AVX2_PASSES
 
 // Positions go sixteen at a time. Samples t and t + 1 of sixteen positions are interleaved into
 // 32-bit pairs, so that one multiply-add gives e_t x_{k+t} + e_{t+1} x_{k+t+1} per position; the
@@ -176,7 +176,7 @@ TESSALINE_AVX2 void bestWholeScoresWide(const WholeEtalon* etalons, int count, i
 void useScoreLanes(ScoreLanes lanes) noexcept { chosenLanes.store(lanes, std::memory_order_relaxed); }
 
 bool widestLanes() noexcept {
-#ifdef TESSALINE_AVX2_SCORES
+#ifdef TESSALINE_AVX2_PASSES
     static const bool avx2 = __builtin_cpu_supports("avx2");
     return avx2 && chosenLanes.load(std::memory_order_relaxed) == ScoreLanes::Widest;
 #else
@@ -187,7 +187,7 @@ bool widestLanes() noexcept {
 void bestWholeScores(const WholeEtalon* etalons, int count, int n, const int16_t* x, int P,
                      const FitOutput& out) {
     if (count <= 0 || P <= 0) return;
-#ifdef TESSALINE_AVX2_SCORES
+#ifdef TESSALINE_AVX2_PASSES
     if (widestLanes()) {
         bestWholeScoresWide(etalons, count, n, x, P, out);
         return;

@@ -1,6 +1,9 @@
 #include "processing/window_minima.h"
 
 #include <algorithm>
+#include <cassert>
+
+#include "processing/whole_scores.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -21,29 +24,40 @@ TESSALINE_AVX2 inline void store8(int32_t* p, __m256i v) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
-// The running minimum of eight lanes in three steps, each lane taking the lane `step` before it
-// (forwards) or after it (backwards), or itself where there is none.
+// The running minimum of eight lanes, each lane taking the lanes before it (forwards) or after it
+// (backwards). Shifts within each half of four lanes are cheap; only one step crosses the halves:
+// the far half takes the near half's minimum, broadcast.
 TESSALINE_AVX2 inline __m256i forwardInLanes(__m256i v) {
-    v = _mm256_min_epi32(v, _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 0, 1, 2, 3, 4, 5, 6)));
-    v = _mm256_min_epi32(v, _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 1, 0, 1, 2, 3, 4, 5)));
-    return _mm256_min_epi32(v, _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 1, 2, 3, 0, 1, 2, 3)));
+    const __m256i none = _mm256_set1_epi32(UNREACHABLE_NARROW);
+    v = _mm256_min_epi32(v, _mm256_alignr_epi8(v, none, 12));
+    v = _mm256_min_epi32(v, _mm256_alignr_epi8(v, none, 8));
+    return _mm256_min_epi32(v, _mm256_shuffle_epi32(_mm256_permute2x128_si256(v, none, 0x02), 0xFF));
 }
 TESSALINE_AVX2 inline __m256i backwardInLanes(__m256i v) {
-    v = _mm256_min_epi32(v, _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 7)));
-    v = _mm256_min_epi32(v, _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(2, 3, 4, 5, 6, 7, 6, 7)));
-    return _mm256_min_epi32(v, _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(4, 5, 6, 7, 4, 5, 6, 7)));
+    const __m256i none = _mm256_set1_epi32(UNREACHABLE_NARROW);
+    v = _mm256_min_epi32(v, _mm256_alignr_epi8(none, v, 4));
+    v = _mm256_min_epi32(v, _mm256_alignr_epi8(none, v, 8));
+    return _mm256_min_epi32(v, _mm256_shuffle_epi32(_mm256_permute2x128_si256(v, none, 0x31), 0x00));
+}
+// Every lane the last lane (forwards) or the first (backwards).
+TESSALINE_AVX2 inline __m256i lastOfLanes(__m256i v) {
+    return _mm256_permute2x128_si256(_mm256_shuffle_epi32(v, 0xFF), v, 0x11);
+}
+TESSALINE_AVX2 inline __m256i firstOfLanes(__m256i v) {
+    return _mm256_permute2x128_si256(_mm256_shuffle_epi32(v, 0x00), v, 0x00);
 }
 
 // The running minimum from the first of `count` values on. The minimum carried from one group of
 // eight to the next takes the group's own minimum apart from the stored values, so that the chain
 // from group to group is a single comparison.
-TESSALINE_AVX2 void forwardMinima(const int32_t* r, int64_t count, int32_t* out) {
-    __m256i carry = _mm256_set1_epi32(UNREACHABLE_NARROW);
+TESSALINE_AVX2 void forwardMinima(const int32_t* r, int64_t count, int32_t* out,
+                                  int32_t from = UNREACHABLE_NARROW) {
+    __m256i carry = _mm256_set1_epi32(from);
     int64_t i = 0;
     for (; i + 8 <= count; i += 8) {
         const __m256i v = forwardInLanes(load8(r + i));
         store8(out + i, _mm256_min_epi32(v, carry));
-        carry = _mm256_min_epi32(carry, _mm256_permutevar8x32_epi32(v, _mm256_set1_epi32(7)));
+        carry = _mm256_min_epi32(carry, lastOfLanes(v));
     }
     int32_t ahead = _mm256_cvtsi256_si32(carry);
     for (; i < count; ++i) {
@@ -59,7 +73,7 @@ TESSALINE_AVX2 void backwardMinima(const int32_t* r, int64_t count, int32_t* out
     for (; end >= 8; end -= 8) {
         const __m256i v = backwardInLanes(load8(r + end - 8));
         store8(out + end - 8, _mm256_min_epi32(v, carry));
-        carry = _mm256_min_epi32(carry, _mm256_permutevar8x32_epi32(v, _mm256_setzero_si256()));
+        carry = _mm256_min_epi32(carry, firstOfLanes(v));
     }
     int32_t behind = _mm256_cvtsi256_si32(carry);
     for (int64_t i = end - 1; i >= 0; --i) {
@@ -68,57 +82,124 @@ TESSALINE_AVX2 void backwardMinima(const int32_t* r, int64_t count, int32_t* out
     }
 }
 
-TESSALINE_AVX2 inline void addFit(__m128i least, const int64_t* fit, int64_t* cost) {
-    const __m256i sum = _mm256_add_epi64(_mm256_cvtepi32_epi64(least),
-                                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(fit)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(cost), sum);
-}
-
 // Window a takes the backward minimum at its start and the forward minimum at its end.
-TESSALINE_AVX2 void combineWindows(const NarrowWindows& windows, int32_t noPredecessor, const int64_t* fit,
-                                   int64_t* cost) {
+TESSALINE_AVX2 int64_t combineWide(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
+                                   int32_t* cost) {
     const int64_t count = windows.length - windows.w + 1;
-    const int32_t* backward = windows.backward;
     const int32_t* forward = windows.forward + (windows.w - 1);
     const __m256i unreachable = _mm256_set1_epi32(UNREACHABLE_NARROW);
     const __m256i charge = _mm256_set1_epi32(noPredecessor);
     int64_t a = 0;
     for (; a + 8 <= count; a += 8) {
-        __m256i least = _mm256_min_epi32(load8(backward + a), load8(forward + a));
+        __m256i least = _mm256_min_epi32(load8(windows.backward + a), load8(forward + a));
         least = _mm256_blendv_epi8(least, charge, _mm256_cmpeq_epi32(least, unreachable));
-        addFit(_mm256_castsi256_si128(least), fit + a, cost + a);
-        addFit(_mm256_extracti128_si256(least, 1), fit + a + 4, cost + a + 4);
+        store8(cost + a, _mm256_add_epi32(least, load8(fit + a)));
     }
-    for (; a < count; ++a) {
-        const int32_t least = std::min(backward[a], forward[a]);
-        cost[a] = (least == UNREACHABLE_NARROW ? noPredecessor : least) + fit[a];
+    return a;
+}
+
+// The least of eight lanes in every lane.
+TESSALINE_AVX2 inline __m256i leastOfLanes(__m256i v) {
+    v = _mm256_min_epi32(v, _mm256_permute2x128_si256(v, v, 0x01));
+    v = _mm256_min_epi32(v, _mm256_shuffle_epi32(v, 0x4E));
+    return _mm256_min_epi32(v, _mm256_shuffle_epi32(v, 0xB1));
+}
+
+// The least value in groups of eight, then the first group holding it.
+TESSALINE_AVX2 int64_t leftmostLeastWide(const int32_t* values, int64_t count) {
+    __m256i least = _mm256_set1_epi32(UNREACHABLE_NARROW);
+    int64_t i = 0;
+    for (; i + 8 <= count; i += 8) least = _mm256_min_epi32(least, load8(values + i));
+    int32_t value = _mm256_cvtsi256_si32(leastOfLanes(least));
+    for (int64_t k = i; k < count; ++k) value = std::min(value, values[k]);
+    const __m256i wanted = _mm256_set1_epi32(value);
+    for (int64_t k = 0; k + 8 <= count; k += 8) {
+        const int mask =
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(load8(values + k), wanted)));
+        if (mask != 0) return k + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+    while (values[i] != value) ++i;
+    return i;
+}
+
+}  // namespace
+#endif
+
+void forwardRunningMinima(const int32_t* r, int64_t count, int32_t carry, int32_t* out) {
+#ifdef TESSALINE_AVX2_WINDOWS
+    if (widestLanes()) {
+        forwardMinima(r, count, out, carry);
+        return;
+    }
+#endif
+    for (int64_t i = 0; i < count; ++i) {
+        carry = std::min(carry, r[i]);
+        out[i] = carry;
     }
 }
 
-TESSALINE_AVX2 void narrowWindowCostsWide(const NarrowWindows& windows, int32_t noPredecessor,
-                                          const int64_t* fit, int64_t* cost) {
-    // Windows start at 0..count-1 and end at w-1..length-1: the backward minima are needed up to
-    // the last start, the forward ones from the first end, which in the first block is that
-    // block's least value, its backward minimum at 0.
-    const int64_t count = windows.length - windows.w + 1;
-    if (count <= 0) return;
-    for (int64_t start = 0; start < windows.length; start += windows.w) {
-        const int64_t size = std::min(windows.w, windows.length - start);
-        if (start < count) backwardMinima(windows.reach + start, size, windows.backward + start);
-        if (start > 0) forwardMinima(windows.reach + start, size, windows.forward + start);
+void backwardRunningMinima(const int32_t* r, int64_t count, int32_t* out) {
+#ifdef TESSALINE_AVX2_WINDOWS
+    if (widestLanes()) {
+        backwardMinima(r, count, out);
+        return;
     }
-    windows.forward[windows.w - 1] = windows.backward[0];
-    combineWindows(windows, noPredecessor, fit, cost);
+#endif
+    int32_t behind = UNREACHABLE_NARROW;
+    for (int64_t i = count - 1; i >= 0; --i) {
+        behind = std::min(behind, r[i]);
+        out[i] = behind;
+    }
+}
+
+namespace {
+
+void fill(int32_t* out, int64_t from, int64_t to, int32_t value) {
+    if (from < to) std::fill(out + from, out + to, value);
 }
 
 }  // namespace
 
-void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int64_t* fit,
-                       int64_t* cost) {
-    narrowWindowCostsWide(windows, noPredecessor, fit, cost);
-}
-#else
-void narrowWindowCosts(const NarrowWindows&, int32_t, const int64_t*, int64_t*) {}
+// The block grid starts where the previous layer's range does, so that only its costs are scanned:
+// every window spans at most two blocks, positions before `from` and from `to` on are unreachable.
+void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
+                       int32_t* cost) {
+    const int64_t w = windows.w, length = windows.length, from = windows.from, to = windows.to;
+    const int64_t count = length - w + 1;
+    assert(w >= 1 && count >= 1 && 0 <= from && from <= to && to <= length);
+    for (int64_t start = from; start < to; start += w) {
+        const int64_t size = std::min(w, to - start);
+        const int32_t* block = windows.reachable + (start - from);
+        if (start < count) backwardRunningMinima(block, size, windows.backward + start);
+        forwardRunningMinima(block, size, UNREACHABLE_NARROW, windows.forward + start);
+    }
+    // Backward minima are read at the window starts 0..count-1, forward ones at the ends w-1..length-1.
+    fill(windows.backward, 0, std::min(from, count), UNREACHABLE_NARROW);
+    fill(windows.backward, std::max(to, from), count, UNREACHABLE_NARROW);
+    fill(windows.forward, w - 1, from, UNREACHABLE_NARROW);
+    // Past `to`, the block that holds to - 1 keeps its minimum; later blocks reach nothing.
+    const int64_t lastBlockEnd = std::min(from + (to - from + w - 1) / w * w, length);
+    if (to > from) fill(windows.forward, to, lastBlockEnd, windows.forward[to - 1]);
+    fill(windows.forward, std::max({to, lastBlockEnd, w - 1}), length, UNREACHABLE_NARROW);
+    int64_t a = 0;
+#ifdef TESSALINE_AVX2_WINDOWS
+    if (widestLanes()) a = combineWide(windows, noPredecessor, fit, cost);
 #endif
+    for (; a < count; ++a) {
+        const int32_t least = std::min(windows.backward[a], windows.forward[a + w - 1]);
+        cost[a] = (least == UNREACHABLE_NARROW ? noPredecessor : least) + fit[a];
+    }
+}
+
+int64_t leftmostLeast(const int32_t* values, int64_t count) {
+    assert(count >= 1);
+#ifdef TESSALINE_AVX2_WINDOWS
+    if (widestLanes()) return leftmostLeastWide(values, count);
+#endif
+    int64_t chosen = 0;
+    for (int64_t i = 1; i < count; ++i)
+        if (values[i] < values[chosen]) chosen = i;
+    return chosen;
+}
 
 }  // namespace tessaline

@@ -34,7 +34,8 @@ bool PositionTables::reserveFit(std::size_t L, std::size_t P, std::size_t n, boo
 bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t L,
                                    std::size_t reach) noexcept {
     return cost.reserve(cells) && layerOffset.reserve(K + 1) && ranges.reserve(K) &&
-           runningMin.reserve(3 * (L + reach + 1)) && narrowMin.reserve(3 * (L + reach + 1));
+           runningMin.reserve(3 * (L + reach + 1)) && narrowMin.reserve(3 * (L + reach + 1)) &&
+           narrowCost.reserve(cells + 1) && narrowLayerFit.reserve(L + 1);
 }
 
 bool PositionTables::reservePositionPass(std::size_t L, std::size_t layers) noexcept {
@@ -64,6 +65,8 @@ void PositionTables::clear() noexcept {
     layerOffset.clear();
     runningMin.clear();
     narrowMin.clear();
+    narrowCost.clear();
+    narrowLayerFit.clear();
     layerCursor.clear();
     ranges.clear();
     membership.clear();
@@ -72,6 +75,7 @@ void PositionTables::clear() noexcept {
     elementFit.clear();
     elementFirst.clear();
     elementLast.clear();
+    elementNarrowFit.clear();
 }
 
 ProcessingWorkspace& processingWorkspace() noexcept {

@@ -162,9 +162,8 @@ private:
         return input;
     }
 
-    // Processes one repeat's series with the run's algorithm; returns what it returned (the
-    // recognised etalon or tuple of the recognitions), or PROCESSING_FAILED.
-    int process(const PreparedRepeat& repeat, ChainsHeader* chains) {
+    // Processes one repeat's series with the run's algorithm; returns its outcome.
+    ProcessingOutcome process(const PreparedRepeat& repeat, ChainsHeader* chains) {
         SeriesHeader& series = *repeat.series;
         const std::span<const uint16_t> working(repeat.candidates,
                                                 static_cast<std::size_t>(candidateCount()));
@@ -304,15 +303,15 @@ private:
                 placeExtSeries(*repeat.series, repeat.pending, repeat.placement);
                 int32_t noiseState = repeat.noiseState;
                 addNoise(sigma, *repeat.series, noiseState);
-                const int recognised = process(repeat, chains);
-                if (recognised == PROCESSING_FAILED) {  // its message is shown; the run stops
+                const ProcessingOutcome outcome = process(repeat, chains);
+                if (outcome.failed()) {  // its message is shown; the run stops
                     failed_ = true;
                     continue;
                 }
                 repeat.measures[SPREAD_RESTORED] = restoredErrorEnergy(*repeat.series);
                 repeat.measures[SPREAD_DETECTION] = scaledPositionDeviation(*repeat.series, *chains, C);
-                repeat.measures[SPREAD_RECOGNITION] =
-                    repeatRecognitionErrors(run_.taskType, *repeat.series, recognised, repeat.expected);
+                repeat.measures[SPREAD_RECOGNITION] = repeatRecognitionErrors(
+                    run_.taskType, *repeat.series, outcome.recognised, repeat.expected);
             }
             if (cancelled_ || failed_) return false;
             // Added in repeat order on this thread: integer sums, the same for any number of threads.

@@ -44,7 +44,6 @@ protected:
 };
 
 TEST_F(ParamsPanelTest, RecordDescribesTheCorridorOfTheSeries) {
-    window.setTminEditText("55");
     record = getParamsHeader(window, series, nullptr);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->dwMinPulses, 1);  // (200 + 19) / 181
@@ -54,7 +53,7 @@ TEST_F(ParamsPanelTest, RecordDescribesTheCorridorOfTheSeries) {
     EXPECT_EQ(record->dwLastLowest, 19);
     EXPECT_EQ(record->dwLastHighest, 180);
     EXPECT_EQ(record->dwPulses, 3);
-    EXPECT_EQ(window.tminEditText(), "40");
+    EXPECT_EQ(paramsTminText(*record), "40");
     // Dragging a+ to 0 leaves the first pulse no room: the least count the corridor forces grows.
     record->dwFirstHighest = 0;
     EXPECT_EQ(impliedMinPulses(*record), (19 + 181 - 1) / 181 + 1);
@@ -189,6 +188,35 @@ TEST_F(ParamsViewTest, CommandOpensThePanelOrKeepsTheViewWithoutMemory) {
     EXPECT_EQ(state.lpParamsHeader->dwMaxPulses, state.lpSeriesHeader->wMaxPulses);
     ASSERT_FALSE(window.invalidations().empty());
     EXPECT_TRUE(window.invalidations().back().erase);
+}
+
+// The command writes the panel's Tmin text into the window's edit field; a record it cannot have
+// (no memory, a series without a pulse distance) leaves the field, the view and the kept record.
+TEST_F(ParamsViewTest, CommandWritesTheTminFieldOnlyForARecordItGot) {
+    const struct {
+        uint16_t Tmin, Tmax;
+        std::int64_t failing;  // 0: no allocation fails
+        const char* field;     // the edit field after the command
+    } cases[] = {
+        {40, 181, 0, "40"}, {7, 181, 0, "7"}, {40, 181, 1, "55"}, {0, 181, 0, "55"}, {40, 0, 0, "55"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "Tmin " << c.Tmin << ", Tmax " << c.Tmax << ", failing " << c.failing);
+        freeParamsHeader(state.lpParamsHeader);
+        state.lpParamsHeader = nullptr;
+        state.view.dwViewMode = VIEW_ALPHABET;
+        state.lpSeriesHeader->wTmin = c.Tmin;
+        state.lpSeriesHeader->wTmax = c.Tmax;
+        window.setTminEditText("55");
+        {
+            const memory::FailureInjection failure(c.failing);
+            window.sendCommand(CMD_VIEW_SERIES_PARAMETERS);
+        }
+        EXPECT_EQ(window.tminEditText(), c.field);
+        const bool shown = std::string(c.field) != "55";
+        EXPECT_EQ(state.view.dwViewMode, shown ? VIEW_PARAMETERS : VIEW_ALPHABET);
+        EXPECT_EQ(state.lpParamsHeader != nullptr, shown);
+    }
 }
 
 TEST_F(ParamsViewTest, PanelStaysInsideTheGraphAreaAndLeavesItsGeometryInTheRecord) {

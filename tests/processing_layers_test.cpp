@@ -30,6 +30,14 @@ const LayerCase LAYER_CASES[] = {
      2000000,
      999999},
     {"window of one", 3, 3, {{0, 20}, {3, 23}, {6, 26}}, 1000, 999999},
+    // Fits of three values: equal costs everywhere, the way back must keep the first of them.
+    {"ties everywhere", 4, 37, {{0, 90}, {4, 130}, {8, 170}, {12, 210}}, 1, 999999},
+    {"previous layer starting inside the first window, ending inside the last",
+     10,
+     50,
+     {{0, 300}, {30, 200}, {60, 250}},
+     700,
+     999999},
     {"window wider than the layers", 1, 60, {{0, 9}, {5, 17}, {11, 30}}, 5000, 999999},
     {"disjoint layers: nothing in reach", 2, 4, {{0, 30}, {100, 140}, {141, 160}}, 500, 999999},
     {"empty layer between", 5, 19, {{0, 40}, {50, 40}, {30, 90}}, 500, 999999},
@@ -59,7 +67,9 @@ Costs runLayers(const LayerCase& c, const std::vector<int64_t>& fit, ScoreLanes 
     if (bounded) run.boundFits(c.fitSpread, c.noPredecessor);
     run.computeLayers(c.noPredecessor, [&](int) { return fit.data(); });
     Costs costs;
-    costs.cells.assign(tables.cost.data(), tables.cost.data() + layerCells(c.ranges));
+    for (int j = 0; j < K; ++j) {
+        for (int64_t k = c.ranges[j].lo; k <= c.ranges[j].hi; ++k) costs.cells.push_back(run.cost(j, k));
+    }
     costs.end = run.endPosition(INT64_MAX, costs.total);
     costs.positions.resize(static_cast<std::size_t>(K));
     if (costs.end >= 0 && !run.backTrack(costs.end, costs.positions.data())) costs.positions.clear();
@@ -67,6 +77,7 @@ Costs runLayers(const LayerCase& c, const std::vector<int64_t>& fit, ScoreLanes 
     return costs;
 }
 
+// The 32-bit layers, in either lanes, against the 64-bit ones.
 TEST(LayerRunTest, NarrowWindowsGiveTheWideCosts) {
     for (const LayerCase& c : LAYER_CASES) {
         SCOPED_TRACE(c.name);
@@ -74,11 +85,14 @@ TEST(LayerRunTest, NarrowWindowsGiveTheWideCosts) {
         std::vector<int64_t> fit(1200);
         for (int64_t& value : fit) value = random.between(-c.fitSpread, c.fitSpread);
         const Costs wide = runLayers(c, fit, ScoreLanes::Portable, false);
-        const Costs narrow = runLayers(c, fit, ScoreLanes::Widest, true);
-        EXPECT_EQ(narrow.cells, wide.cells);
-        EXPECT_EQ(narrow.total, wide.total);
-        EXPECT_EQ(narrow.end, wide.end);
-        EXPECT_EQ(narrow.positions, wide.positions);
+        for (ScoreLanes lanes : {ScoreLanes::Widest, ScoreLanes::Portable}) {
+            SCOPED_TRACE(lanes == ScoreLanes::Widest ? "widest lanes" : "portable lanes");
+            const Costs narrow = runLayers(c, fit, lanes, true);
+            EXPECT_EQ(narrow.cells, wide.cells);
+            EXPECT_EQ(narrow.total, wide.total);
+            EXPECT_EQ(narrow.end, wide.end);
+            EXPECT_EQ(narrow.positions, wide.positions);
+        }
     }
 }
 

@@ -1,8 +1,10 @@
-// The best fit of cut etalons in lane groups against every segment tried one by one: series
-// lengths that leave partial groups and blocks, narrow and wide accumulators, joint and single
-// candidates. The series is exactly as long as it says, so a read past it shows under ASan.
+// The best fit of cut etalons in lane groups and in sample pairs against every segment tried one
+// by one: series lengths that leave partial groups, spans and blocks, narrow and wide accumulators,
+// joint and single candidates, silent etalons scored whole before the cut ones. The series is
+// exactly as long as it says, so a read past it shows under ASan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -21,17 +23,26 @@ struct LanesCase {
     int amplitude;  // of etalons and series samples
     int level;      // energy level in percent
     bool wide;      // fit in 64-bit rows even when 32 bits would do
+    int silent;     // this candidate's samples are all zero (no admissible segment); -1 none
 };
 
 const LanesCase LANES_CASES[] = {
-    {"fewer positions than a lane group", 20, 24, 2, 120, 75, false},
-    {"exactly one lane group", 12, 19, 1, 300, 60, false},
-    {"partial last block", 20, 1300, 3, 128, 75, false},
-    {"many starts, low level", 9, 203, 4, 50, 10, false},
-    {"a single sample etalon", 1, 37, 3, 400, 50, false},
-    {"small amplitude ties", 6, 77, 6, 1, 50, false},
-    {"wide rows by choice", 20, 300, 3, 128, 75, true},
-    {"wide rows by size", 16, 150, 2, 20000, 75, false},
+    {"fewer positions than a lane group", 20, 24, 2, 120, 75, false, -1},
+    {"exactly one lane group", 12, 19, 1, 300, 60, false, -1},
+    {"one group and one position", 20, 28, 2, 120, 75, false, -1},
+    {"partial last block", 20, 1300, 3, 128, 75, false, -1},
+    {"a block and one group", 7, 270, 2, 90, 80, false, -1},
+    {"many starts, low level", 9, 203, 4, 50, 10, false, -1},
+    {"an odd stretch between starts and ends", 15, 161, 5, 70, 90, false, -1},
+    {"a single sample etalon", 1, 37, 3, 400, 50, false, -1},
+    {"two sample etalons", 2, 41, 3, 400, 40, false, -1},
+    {"small amplitude ties", 6, 77, 6, 1, 50, false, -1},
+    {"silent etalon between cut ones", 20, 333, 4, 2, 75, false, 1},
+    {"silent etalon first", 11, 150, 3, 1, 60, false, 0},
+    {"longest paired etalon", 64, 300, 2, 60, 75, false, -1},
+    {"longer than the pairs hold", 65, 300, 2, 60, 75, false, -1},
+    {"wide rows by choice", 20, 300, 3, 128, 75, true, -1},
+    {"wide rows by size", 16, 150, 2, 20000, 75, false, -1},
 };
 
 // The best fit at one position written out: every candidate in order, its whole etalon first,
@@ -74,7 +85,10 @@ Expected bruteFit(const std::vector<std::vector<int16_t>>& etalons, int n, int l
     return best;
 }
 
-class SegmentLanesTest : public testing::TestWithParam<LanesCase> {};
+class SegmentLanesTest : public testing::TestWithParam<LanesCase> {
+protected:
+    void TearDown() override { useScoreLanes(ScoreLanes::Widest); }
+};
 
 TEST_P(SegmentLanesTest, EverySegmentTriedInTurnGivesTheSameFit) {
     const LanesCase& c = GetParam();
@@ -87,6 +101,7 @@ TEST_P(SegmentLanesTest, EverySegmentTriedInTurnGivesTheSameFit) {
         samples[i].resize(static_cast<std::size_t>(c.n));
         for (int16_t& sample : samples[i]) sample = draw();
         if (i == 1) samples[i][0] = 0;  // a silent first sample: no segment may start there alone
+        if (static_cast<int>(i) == c.silent) std::fill(samples[i].begin(), samples[i].end(), int16_t{0});
         alphabet[i].lpData = samples[i].data();
         alphabet[i].wSize = static_cast<uint16_t>(c.n);
         numbers.push_back(static_cast<uint16_t>(i + 1));
@@ -101,7 +116,11 @@ TEST_P(SegmentLanesTest, EverySegmentTriedInTurnGivesTheSameFit) {
     const bool narrow = !c.wide && fitsNarrowRows(prepared, x.data(), c.L);
     const int P = c.L - c.n + 1;
     ASSERT_TRUE(tables.reserveFit(c.L, P, c.n, narrow, 1));
-    for (int only = -1; only < c.etalons; ++only) {
+    for (int run = 0; run < 2 * (c.etalons + 1); ++run) {
+        const int only = run / 2 - 1;
+        useScoreLanes(run % 2 == 0 ? ScoreLanes::Widest : ScoreLanes::Portable);
+        SCOPED_TRACE(run % 2 == 0 ? "widest lanes" : "portable lanes");
+        std::fill_n(tables.fit.data(), P, int64_t{-1});
         computeBestFit(prepared, x.data(), c.L, narrow, only, tables);
         std::vector<std::vector<int16_t>> tried;
         if (only < 0) tried = samples;

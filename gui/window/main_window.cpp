@@ -22,6 +22,7 @@
 #include "gui/window/save_image.h"
 #include "gui/window/window_texts.h"
 #include "platform/formatting.h"
+#include "simulation/progress_rate.h"
 
 namespace tessaline {
 namespace {
@@ -49,11 +50,11 @@ bool onInterfaceThread() { return QThread::currentThread() == QCoreApplication::
 
 // "12 %  ·  3400 series/s  ·  0:42 left" for the progress dialog.
 QString progressText(const SimulationProgress& progress, double seconds) {
-    const double rate = seconds > 0.0 ? static_cast<double>(progress.seriesProcessed) / seconds : 0.0;
-    const double share = progress.cells > 0 ? static_cast<double>(progress.cellsDone) / progress.cells : 0.0;
-    const auto left = static_cast<long long>(share > 0.0 ? seconds * (1.0 - share) / share : 0.0);
+    const ProgressRate rate = progressRate(progress, seconds);
+    const auto left = static_cast<long long>(rate.secondsLeft);
     return windowText(formatted("Statistical simulation: %d of %d cells\n%.0f series/s, %lld:%02lld left",
-                                progress.cellsDone, progress.cells, rate, left / 60, left % 60));
+                                progress.cellsDone, progress.cells, rate.seriesPerSecond, left / 60,
+                                left % 60));
 }
 
 }  // namespace

@@ -1,0 +1,284 @@
+#include "processing/segment_pairs.h"
+
+#include <cassert>
+#include <cstring>
+#include <limits>
+
+#include "model/wide_lanes.h"
+
+#ifdef TESSALINE_AVX2_PASSES
+#include <immintrin.h>
+#endif
+
+namespace tessaline {
+
+#ifdef TESSALINE_AVX2_PASSES
+namespace {
+
+// Two 16-bit values as one 32-bit word, `low` in the low half: the layout a multiply-add pairs.
+inline int32_t pairWord(int16_t low, int16_t high) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(low)) |
+                                (static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
+}
+
+// The steps from prefix row 0 to row n: one sample at a time up to the last segment start (every
+// start row is kept), two at a time while no segment can end (rows below the first admissible end
+// plus one are not needed), then one at a time again, keeping every row a segment may end at.
+// Without an admissible segment only row n is needed: pairs all the way.
+struct PairPlan {
+    int n;
+    int lastStart;  // rows 0..lastStart are kept
+    int endFrom;    // rows endFrom..n are kept
+};
+
+PairPlan planOf(const EtalonSegments& etalon) {
+    const int n = etalon.n;
+    if (etalon.lastStart < 0) return {n, -1, n};
+    return {n, etalon.lastStart, etalon.firstEnd[0] + 1};
+}
+
+// -2 e_t, which fits 16 bits: on narrow rows of two samples or more every etalon sample is below
+// 2^14 in magnitude (n E^2 < 2^29).
+int16_t doubledDown(int16_t sample) {
+    assert(sample > -16384 && sample < 16384);
+    return static_cast<int16_t>(-2 * sample);
+}
+
+// The words a step at sample t multiplies by, (-2 e_t, -2 e_{t+1}) for two samples or (-2 e_t, 0)
+// for one, into coefficients[0..n-1].
+void fillPairWords(const EtalonSegments& etalon, const PairPlan& plan, int32_t* coefficients) {
+    const int16_t* e = etalon.samples;
+    int t = 0;
+    for (; t < plan.lastStart; ++t) coefficients[t] = pairWord(doubledDown(e[t]), 0);
+    for (; t + 2 <= plan.endFrom; t += 2)
+        coefficients[t] = pairWord(doubledDown(e[t]), doubledDown(e[t + 1]));
+    for (; t < plan.n; ++t) coefficients[t] = pairWord(doubledDown(e[t]), 0);
+}
+
+TESSALINE_AVX2 inline __m256i loadEight(const int32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+TESSALINE_AVX2 inline void storeEight(int32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// GROUPS neighbouring lane groups go through every step together: they share the etalon's words
+// and their independent sums keep the processor busy while each waits for its own.
+constexpr int GROUPS = 2;
+constexpr int GROUP_SPAN = GROUPS * FIT_LANES<int32_t>;  // positions fitted together
+using Sums = __m256i[GROUPS];
+
+// The kept prefix rows of the groups, row t of group g at rows + (t GROUPS + g) 8.
+struct GroupRows {
+    alignas(32) int32_t rows[(MOST_PAIRED_SAMPLES + 1) * GROUP_SPAN];
+
+    static std::ptrdiff_t offset(int t, int g) {
+        return std::ptrdiff_t{GROUP_SPAN} * t + std::ptrdiff_t{8} * g;
+    }
+
+    TESSALINE_AVX2 __m256i at(int t, int g) const {
+        return _mm256_load_si256(reinterpret_cast<const __m256i*>(rows + offset(t, g)));
+    }
+    TESSALINE_AVX2 void put(int t, int g, __m256i row) {
+        _mm256_store_si256(reinterpret_cast<__m256i*>(rows + offset(t, g)), row);
+    }
+};
+
+// Where each group's pairs begin.
+using GroupPairs = const int32_t* [GROUPS];
+
+// The sums d = -2 sum e_s x_{k+s} advanced by the step at sample t.
+TESSALINE_AVX2 inline void step(Sums& d, const GroupPairs& pairs, const int32_t* coefficients, int t) {
+    const __m256i word = _mm256_set1_epi32(coefficients[t]);
+    for (int g = 0; g < GROUPS; ++g)
+        d[g] = _mm256_add_epi32(d[g], _mm256_madd_epi16(loadEight(pairs[g] + t), word));
+}
+
+// Prefix row t, E_t + d: the partial energy less twice the correlation so far. The sums wrap in
+// 32 bits; the rows are narrow, so every partial energy and the row itself are exact in 32 bits.
+TESSALINE_AVX2 inline void keepRow(const Sums& d, const int64_t* energy, int t, GroupRows& rows) {
+    const __m256i partial = _mm256_set1_epi32(static_cast<int32_t>(energy[t]));
+    for (int g = 0; g < GROUPS; ++g) rows.put(t, g, _mm256_add_epi32(partial, d[g]));
+}
+
+// The kept prefix rows of the groups.
+TESSALINE_AVX2 inline void fillRows(const PairPlan& plan, const GroupPairs& pairs,
+                                    const int32_t* coefficients, const int64_t* energy, GroupRows& rows) {
+    Sums d;
+    for (int g = 0; g < GROUPS; ++g) {
+        d[g] = _mm256_setzero_si256();
+        rows.put(0, g, d[g]);
+    }
+    int t = 0;
+    for (; t < plan.lastStart; ++t) {
+        step(d, pairs, coefficients, t);
+        keepRow(d, energy, t + 1, rows);
+    }
+    for (; t + 2 <= plan.endFrom; t += 2) step(d, pairs, coefficients, t);
+    if (t >= plan.endFrom) keepRow(d, energy, t, rows);
+    for (; t < plan.n; ++t) {
+        step(d, pairs, coefficients, t);
+        keepRow(d, energy, t + 1, rows);
+    }
+}
+
+// The groups' fit: score and cut word per lane.
+struct PairFit {
+    Sums score;
+    Sums cut;
+};
+
+// Segment ends j from the last down with the running suffix minimum of the prefix rows (the
+// earlier row on ties); the starts sharing a first admissible end f are tried once row f + 1 is
+// in, from the later start to the earlier, an equal score replacing the later start. The whole
+// etalon stays where no segment is strictly better.
+TESSALINE_AVX2 inline void bestCut(const EtalonSegments& etalon, const GroupRows& rows, PairFit& fit) {
+    const int n = etalon.n;
+    const __m256i wholeCut = _mm256_set1_epi32(n - 1);
+    Sums suffixMin, suffixLast, segment, segmentCut;
+    for (int g = 0; g < GROUPS; ++g) {
+        suffixMin[g] = rows.at(n, g);
+        suffixLast[g] = wholeCut;  // the last sample of the segment ending at the minimum's row
+        segment[g] = _mm256_set1_epi32(std::numeric_limits<int32_t>::max());
+        segmentCut[g] = wholeCut;
+    }
+    __m256i last = wholeCut;  // j - 1 of row j
+    __m256i start = _mm256_set1_epi32(pairWord(0, static_cast<int16_t>(etalon.lastStart)));
+    int j = n;
+    for (int m = etalon.lastStart; m >= 0;) {
+        const int f = etalon.firstEnd[m];
+        for (; j > f + 1; --j) {
+            last = _mm256_sub_epi32(last, _mm256_set1_epi32(1));
+            for (int g = 0; g < GROUPS; ++g) {
+                const __m256i row = rows.at(j - 1, g);
+                const __m256i above = _mm256_cmpgt_epi32(row, suffixMin[g]);
+                suffixMin[g] = _mm256_min_epi32(row, suffixMin[g]);
+                suffixLast[g] = _mm256_blendv_epi8(last, suffixLast[g], above);
+            }
+        }
+        for (; m >= 0 && etalon.firstEnd[m] == f; --m) {
+            for (int g = 0; g < GROUPS; ++g) {
+                const __m256i candidate = _mm256_sub_epi32(suffixMin[g], rows.at(m, g));
+                const __m256i worse = _mm256_cmpgt_epi32(candidate, segment[g]);
+                segment[g] = _mm256_min_epi32(candidate, segment[g]);
+                segmentCut[g] =
+                    _mm256_blendv_epi8(_mm256_or_si256(suffixLast[g], start), segmentCut[g], worse);
+            }
+            start = _mm256_sub_epi32(start, _mm256_set1_epi32(pairWord(0, 1)));
+        }
+    }
+    for (int g = 0; g < GROUPS; ++g) {
+        const __m256i whole = rows.at(n, g);
+        const __m256i cutBetter = _mm256_cmpgt_epi32(whole, segment[g]);
+        fit.score[g] = _mm256_min_epi32(whole, segment[g]);
+        fit.cut[g] = _mm256_blendv_epi8(wholeCut, segmentCut[g], cutBetter);
+    }
+}
+
+// Into the block's best fit at offset k: where strictly better, or equal with an earlier slot;
+// everywhere when nothing is held. When every held slot is earlier, equal scores keep what is held.
+template <HeldFit HELD>
+TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, int k, FitRows<int32_t>& rows) {
+    const __m256i slotLanes = _mm256_set1_epi32(slot);
+    __m256i slots = slotLanes;
+    if constexpr (HELD != HeldFit::Nothing) {
+        const __m256i heldScore = loadEight(rows.blockScore.data() + k);
+        const __m256i heldSlot = loadEight(rows.blockSlot.data() + k);
+        const __m256i heldCut = loadEight(rows.blockFirst.data() + k);
+        __m256i take = _mm256_cmpgt_epi32(heldScore, score);
+        if constexpr (HELD == HeldFit::AnySlots) {
+            const __m256i earlier = _mm256_and_si256(_mm256_cmpeq_epi32(heldScore, score),
+                                                     _mm256_cmpgt_epi32(heldSlot, slotLanes));
+            take = _mm256_or_si256(take, earlier);
+        }
+        score = _mm256_blendv_epi8(heldScore, score, take);
+        slots = _mm256_blendv_epi8(heldSlot, slotLanes, take);
+        cut = _mm256_blendv_epi8(heldCut, cut, take);
+    }
+    storeEight(rows.blockScore.data() + k, score);
+    storeEight(rows.blockSlot.data() + k, slots);
+    storeEight(rows.blockFirst.data() + k, cut);
+}
+
+// The groups of the block, GROUPS at a time. A group that would begin beyond the block repeats the
+// first group of its span instead (no sample beyond the padding is read) and is not folded in.
+template <HeldFit HELD>
+TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, int count, FitRows<int32_t>& rows) {
+    const PairPlan plan = planOf(etalon);
+    int32_t* coefficients = rows.coefficients.data();
+    fillPairWords(etalon, plan, coefficients);
+    const int32_t* pairs = rows.samples.data();
+    GroupRows groupRows;
+    for (int k = 0; k < count; k += GROUP_SPAN) {
+        GroupPairs groupPairs;
+        for (int g = 0; g < GROUPS; ++g) groupPairs[g] = pairs + (k + 8 * g < count ? k + 8 * g : k);
+        fillRows(plan, groupPairs, coefficients, etalon.energy, groupRows);
+        PairFit fit;
+        bestCut(etalon, groupRows, fit);
+        for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
+            fold<HELD>(fit.score[g], fit.cut[g], slot, k + 8 * g, rows);
+    }
+}
+
+}  // namespace
+
+bool pairedSegments(int n) noexcept { return n >= 2 && n <= MOST_PAIRED_SAMPLES && widestLanes(); }
+
+// The pair of the block's last sample has no second sample: it is read as zero, like the padding.
+void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
+    int32_t* pairs = rows.samples.data();
+    const int present = count + n - 1;
+    for (int k = 0; k + 1 < present; ++k) pairs[k] = pairWord(x[k], x[k + 1]);
+    pairs[present - 1] = pairWord(x[present - 1], 0);
+    std::memset(pairs + present, 0, sizeof(int32_t) * FIT_LANES<int32_t>);
+}
+
+void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows) {
+    assert(etalon.n >= 2 && etalon.n <= MOST_PAIRED_SAMPLES && count >= 1 && count <= FIT_BLOCK);
+    switch (held) {
+        case HeldFit::Nothing: fitBlockPairs<HeldFit::Nothing>(etalon, slot, count, rows); break;
+        case HeldFit::EarlierSlots: fitBlockPairs<HeldFit::EarlierSlots>(etalon, slot, count, rows); break;
+        case HeldFit::AnySlots: fitBlockPairs<HeldFit::AnySlots>(etalon, slot, count, rows); break;
+    }
+}
+
+// The narrow rows hold what a narrow run folded in already: its scores fit 32 bits.
+void loadBlockPairs(const FitOutput& out, int count, FitRows<int32_t>& rows) {
+    for (int k = 0; k < count; ++k) {
+        rows.blockScore[k] = static_cast<int32_t>(out.fit[k]);
+        rows.blockSlot[k] = out.etalon[k];
+        rows.blockFirst[k] = pairWord(out.last[k], out.first[k]);
+    }
+}
+
+void storeBlockPairs(const FitRows<int32_t>& rows, int count, const FitOutput& out) {
+    for (int k = 0; k < count; ++k) {
+        const auto cut = static_cast<uint32_t>(rows.blockFirst[k]);
+        out.fit[k] = rows.blockScore[k];
+        out.etalon[k] = static_cast<int16_t>(rows.blockSlot[k]);
+        out.first[k] = static_cast<int16_t>(cut >> 16);
+        out.last[k] = static_cast<int16_t>(cut & 0xFFFFu);
+        assert(out.first[k] <= out.last[k]);
+    }
+}
+
+#else
+
+// Without AVX2 the pairs are never chosen; these keep the lane groups' layout.
+bool pairedSegments(int) noexcept { return false; }
+void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
+    widenBlockSamples(x, count, n, rows);
+}
+void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows) {
+    fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
+}
+void loadBlockPairs(const FitOutput& out, int count, FitRows<int32_t>& rows) {
+    loadBlockFit(out, count, rows);
+}
+void storeBlockPairs(const FitRows<int32_t>& rows, int count, const FitOutput& out) {
+    storeBlockFit(rows, count, out);
+}
+
+#endif
+
+}  // namespace tessaline
