@@ -209,6 +209,8 @@ bool LayerRun::backTrack(int64_t end, int16_t* positions) const {
             }
             k = chosen;
         }
+        assert(k >= range.lo && k <= range.hi && positions[j + 1] - k >= Tmin_ &&
+               positions[j + 1] - k <= Tmax_);
         positions[j] = static_cast<int16_t>(k);
     }
     return true;

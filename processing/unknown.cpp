@@ -78,7 +78,8 @@ public:
         int count = 0;
         for (int64_t k = end; k >= 0 && count < Mx_;
              k = narrow_ ? narrowPredecessor(narrowPass(), k) : S[k]) {
-            assert(k < positions_);
+            assert(k < positions_ && (count == 0 || (chain.positions[count - 1] - k >= Tmin_ &&
+                                                     chain.positions[count - 1] - k <= Tmax_)));
             chain.positions[count++] = static_cast<int16_t>(k);
         }
         std::reverse(chain.positions, chain.positions + count);

@@ -59,6 +59,11 @@ TESSALINE_AVX2 void forwardMinima(const int32_t* r, int64_t count, int32_t* out,
         store8(out + i, _mm256_min_epi32(v, carry));
         carry = _mm256_min_epi32(carry, lastOfLanes(v));
     }
+    if (i < count && count > 8) {  // the last eight again, from the minimum before them
+        const int64_t at = count - 8;
+        store8(out + at, _mm256_min_epi32(forwardInLanes(load8(r + at)), _mm256_set1_epi32(out[at - 1])));
+        return;
+    }
     int32_t ahead = _mm256_cvtsi256_si32(carry);
     for (; i < count; ++i) {
         ahead = std::min(ahead, r[i]);
@@ -75,6 +80,10 @@ TESSALINE_AVX2 void backwardMinima(const int32_t* r, int64_t count, int32_t* out
         store8(out + end - 8, _mm256_min_epi32(v, carry));
         carry = _mm256_min_epi32(carry, firstOfLanes(v));
     }
+    if (end > 0 && count > 8) {  // the first eight again, from the minimum after them
+        store8(out, _mm256_min_epi32(backwardInLanes(load8(r)), _mm256_set1_epi32(out[8])));
+        return;
+    }
     int32_t behind = _mm256_cvtsi256_si32(carry);
     for (int64_t i = end - 1; i >= 0; --i) {
         behind = std::min(behind, r[i]);
@@ -82,18 +91,24 @@ TESSALINE_AVX2 void backwardMinima(const int32_t* r, int64_t count, int32_t* out
     }
 }
 
-// Window a takes the backward minimum at its start and the forward minimum at its end.
+// Window a takes the backward minimum at its start and the forward minimum at its end; a last
+// group short of eight is done again as the last eight. Returns how many it did.
 TESSALINE_AVX2 int64_t combineWide(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
                                    int32_t* cost) {
     const int64_t count = windows.length - windows.w + 1;
     const int32_t* forward = windows.forward + (windows.w - 1);
     const __m256i unreachable = _mm256_set1_epi32(UNREACHABLE_NARROW);
     const __m256i charge = _mm256_set1_epi32(noPredecessor);
-    int64_t a = 0;
-    for (; a + 8 <= count; a += 8) {
+    auto combine = [&](int64_t a) TESSALINE_AVX2 {
         __m256i least = _mm256_min_epi32(load8(windows.backward + a), load8(forward + a));
         least = _mm256_blendv_epi8(least, charge, _mm256_cmpeq_epi32(least, unreachable));
         store8(cost + a, _mm256_add_epi32(least, load8(fit + a)));
+    };
+    int64_t a = 0;
+    for (; a + 8 <= count; a += 8) combine(a);
+    if (a < count && count > 8) {
+        combine(count - 8);
+        return count;
     }
     return a;
 }

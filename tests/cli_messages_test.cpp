@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/messages.h"
 #include "cli/picture_file.h"
 #include "cli/sample_readers.h"
 #include "support/cli_run.h"
@@ -47,32 +46,6 @@ TEST(CliMessagesTest, RefusalsOfABuildWithoutPicturesAndOfAFileAreWholeLines) {
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.err, c.err);
     }
-}
-
-// The lines whose occasion a test cannot cheaply bring about (memory refused part way, a series
-// that stops giving results).
-TEST(CliMessagesTest, ComposedLinesOfRareFailures) {
-    namespace text = cli_text;
-    const struct {
-        std::string line;
-        const char* expected;
-    } cases[] = {
-        {text::commandLine("render", text::stepGaveNoResult(12)),
-         "tessaline-cli: render: step 12 gave no result (the message above says why)\n"},
-        {text::commandLine("render", text::NO_PARAMETERS_PANEL),
-         "tessaline-cli: render: the series parameters panel could not be made (the message above says "
-         "why)\n"},
-        {text::commandLine("simulate", text::SIMULATION_INCOMPLETE),
-         "tessaline-cli: simulate: the simulation did not complete\n"},
-        {text::commandLine("detect", text::processingWithoutMemory("fit rows")),
-         "tessaline-cli: detect: the processing could not get its working memory (fit rows)\n"},
-        {text::commandLine("detect", text::pictureWithoutMemory("series record")),
-         "tessaline-cli: detect: the picture could not get its working memory (series record)\n"},
-        {text::programLine(text::cannotWrite(text::STANDARD_OUTPUT, "Broken pipe")),
-         "tessaline-cli: cannot write standard output: Broken pipe\n"},
-        {std::string(text::OUT_OF_MEMORY_LINE), "tessaline-cli: out of memory\n"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.line, c.expected);
 }
 
 std::string le(uint32_t value, int bytes) {

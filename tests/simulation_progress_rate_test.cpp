@@ -21,7 +21,6 @@ TEST(ProgressRate, PaceAndTimeLeftFromTheCellsDoneAndTheTimeRun) {
         {"a time that is not a number", {3, 10, 600}, notANumber, 0.0, 0.0},
         {"no cell done yet", {0, 10, 250}, 5.0, 50.0, 0.0},
         {"a fifth done", {2, 10, 400}, 4.0, 100.0, 16.0},
-        {"one of three done", {1, 3, 30}, 1.5, 20.0, 3.0},
         {"every cell done", {10, 10, 1000}, 20.0, 50.0, 0.0},
         {"more cells reported than the grid has", {12, 10, 1200}, 6.0, 200.0, 0.0},
         {"an empty grid", {0, 0, 0}, 2.0, 0.0, 0.0},
