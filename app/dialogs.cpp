@@ -211,4 +211,8 @@ bool runStatisticsDisplayDialog(Window& window, AppState& state, bool recognitio
     return accepted;
 }
 
+std::string settingRefusal(const char* setting, const std::string& detail) {
+    return std::string("Неверно задан ") + setting + "!\n\n" + detail + "\n";
+}
+
 }  // namespace tessaline

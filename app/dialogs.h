@@ -94,6 +94,9 @@ bool runCheckedDialog(Window& window, DialogForm& form, const DialogRefusal& ref
 
 // Each shows its dialog and applies OK; Cancel changes nothing. The two staging dialogs set
 // `dwDialogAccepted` to 1 on OK and 0 on Cancel. True on OK.
+// "Неверно задан <setting>!" with the detail on its own lines: the text of a refused setting.
+std::string settingRefusal(const char* setting, const std::string& detail);
+
 bool runSeriesParametersDialog(Window& window, AppState& state);
 bool runLocationParametersDialog(Window& window, AppState& state, const DialogRefusal& refusal = {});
 bool runStatisticsDisplayDialog(Window& window, AppState& state, bool recognition);

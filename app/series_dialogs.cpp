@@ -25,19 +25,12 @@ std::string textOf(const DialogForm& form, int id) {
     return control == nullptr ? std::string() : control->text;
 }
 
-std::string refusal(const char* setting, const std::string& detail) {
-    std::string text = "Неверно задан ";
-    text += setting;
-    text += "!\n\n" + detail + "\n";
-    return text;
-}
-
 // The first entry outside 1..k, as a refusal naming its place (1-based), or an empty text.
 std::string etalonRefusal(const char* setting, const std::vector<int32_t>& entries, int32_t k) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i] < 1 || entries[i] > k) {
-            return refusal(setting, formatted("элемент %zu: %d (нужно от 1 до %d)", i + 1,
-                                              static_cast<int>(entries[i]), static_cast<int>(k)));
+            return settingRefusal(setting, formatted("элемент %zu: %d (нужно от 1 до %d)", i + 1,
+                                                     static_cast<int>(entries[i]), static_cast<int>(k)));
         }
     }
     return {};
@@ -110,10 +103,10 @@ uint16_t structurePulseCount(const AppState& state, const DialogForm& form) {
 std::string seriesStructureRefusal(const AppState& state, const DialogForm& form) {
     const int32_t noise = numberOf(form, EDIT_STRUCTURE_NOISE);
     if (noise < 0 || noise > NOISE_LEVEL_LIMIT) {
-        return refusal("wNoiseLevel",
-                       formatted("wNoiseLevel: %d (нужно от 0 до %d: при большем уровне "
-                                 "генератор шума переполняется)",
-                                 static_cast<int>(noise), static_cast<int>(NOISE_LEVEL_LIMIT)));
+        return settingRefusal("wNoiseLevel",
+                              formatted("wNoiseLevel: %d (нужно от 0 до %d: при большем уровне "
+                                        "генератор шума переполняется)",
+                                        static_cast<int>(noise), static_cast<int>(NOISE_LEVEL_LIMIT)));
     }
     const std::vector<int32_t> entries =
         readNumberList(textOf(form, EDIT_STRUCTURE_SEQUENCE), structurePulseCount(state, form));

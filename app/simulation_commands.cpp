@@ -18,10 +18,6 @@
 namespace tessaline {
 namespace {
 
-std::string refusal(const char* setting, const std::string& detail) {
-    return std::string("Неверно задан ") + setting + "!\n\n" + detail + "\n";
-}
-
 // The grid as the location-parameters dialog would store it.
 struct GridValues {
     uint16_t least, most, repeats, noiseSteps, noiseFrom, noiseIncrement;
@@ -43,16 +39,17 @@ std::string gridRefusal(const AppState& state, const GridValues& grid) {
     const std::string bounds = "от " + std::to_string(grid.least) + " до " + std::to_string(grid.most) +
                                " (нужно " + std::to_string(least) +
                                " <= от <= до <= " + std::to_string(most) + ")";
-    if (grid.least < least || grid.least > grid.most) return refusal("wMinPulses", bounds);
-    if (grid.most > most) return refusal("wMaxPulses", bounds);
-    if (grid.repeats < 1) return refusal("wRepeats", "wRepeats: 0 (нужно хотя бы одно повторение)");
+    if (grid.least < least || grid.least > grid.most) return settingRefusal("wMinPulses", bounds);
+    if (grid.most > most) return settingRefusal("wMaxPulses", bounds);
+    if (grid.repeats < 1) return settingRefusal("wRepeats", "wRepeats: 0 (нужно хотя бы одно повторение)");
     if (grid.noiseSteps < 1)
-        return refusal("wNoiseSteps", "wNoiseSteps: 0 (нужен хотя бы один уровень шума)");
+        return settingRefusal("wNoiseSteps", "wNoiseSteps: 0 (нужен хотя бы один уровень шума)");
     const int64_t top = int64_t{grid.noiseFrom} + int64_t{grid.noiseSteps - 1} * grid.noiseIncrement;
     if (top > NOISE_LEVEL_LIMIT) {
-        return refusal("wNoiseIncrement", "последний уровень шума " + std::to_string(top) +
-                                              " (нужно не больше " + std::to_string(NOISE_LEVEL_LIMIT) +
-                                              ": при большем уровне генератор шума переполняется)");
+        return settingRefusal("wNoiseIncrement", "последний уровень шума " + std::to_string(top) +
+                                                     " (нужно не больше " +
+                                                     std::to_string(NOISE_LEVEL_LIMIT) +
+                                                     ": при большем уровне генератор шума переполняется)");
     }
     return {};
 }

@@ -259,11 +259,10 @@ void prepareForPaint(Window& window, AppState& state) {
 
 void storePaintedGeometry(AppState& state, const PaintedGeometry& painted) {
     // A paint that drew no selection button or no subset panel keeps the ones drawn before.
-    const std::optional<int32_t> selectAllShown = state.painted.selectAllShown;
-    std::optional<SubsetPanelGeometry> subsetPanel = std::move(state.painted.subsetPanel);
-    state.painted = painted;
-    if (!painted.selectAllShown) state.painted.selectAllShown = selectAllShown;
-    if (!painted.subsetPanel) state.painted.subsetPanel = std::move(subsetPanel);
+    PaintedGeometry next = painted;
+    if (!next.selectAllShown) next.selectAllShown = state.painted.selectAllShown;
+    if (!next.subsetPanel) next.subsetPanel.swap(state.painted.subsetPanel);
+    state.painted = std::move(next);
     if (painted.processingResultDrawn) state.view.dwTypeMoreDetails = 0;
     if (painted.subsetMarkAllUsed) applyMarkAll(state.subsetPanel);
     if (painted.paramsPanel && state.lpParamsHeader != nullptr)

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <limits>
 
+#include "detect/cancel.h"
 #include "platform/alloc.h"
 
 namespace tessaline {
@@ -11,10 +12,6 @@ namespace {
 
 constexpr int64_t UNREACHED = std::numeric_limits<int64_t>::max();
 static_assert(NO_PULSE == UNREACHED, "a chain may start only where a pulse may stand");
-
-bool cancelled(const std::atomic<bool>* cancel) {
-    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-}
 
 // The start positions a pulse may take: the first within Tmax - n of the series' start, the last
 // within Tmax of its end.
@@ -209,7 +206,7 @@ SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* con
     End end;
     considerEnds(g, first, 0, t.current.data(), end);
     for (std::size_t j = 1; j < layers.size(); ++j) {
-        if (cancelled(cancel)) return SearchOutcome::Cancelled;
+        if (cancelRequested(cancel)) return SearchOutcome::Cancelled;
         std::swap(t.previous, t.current);
         advanceLayer(g, layers[j - 1], layers[j], rowOf(static_cast<int64_t>(j)), t);
         considerEnds(g, layers[j], static_cast<int64_t>(j), t.current.data(), end);
@@ -290,7 +287,7 @@ SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const>
     };
     End end;
     for (int64_t p = 0; p < t.positions; ++p) {
-        if ((p & 4095) == 0 && cancelled(cancel)) return SearchOutcome::Cancelled;
+        if ((p & 4095) == 0 && cancelRequested(cancel)) return SearchOutcome::Cancelled;
         for (int64_t r = 0; r < t.states; ++r) {
             const int64_t total = freeTotal(g, t, r, p, rowOf(r)[p]);
             totalAt(t, r, p) = total;

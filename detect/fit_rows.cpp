@@ -4,16 +4,13 @@
 #include <cmath>
 #include <vector>
 
+#include "detect/cancel.h"
 #include "model/wide_lanes.h"
 
 namespace tessaline {
 namespace {
 
 constexpr int64_t BLOCK = 2048;  // positions whose correlations are summed together (they stay in cache)
-
-bool cancelled(const std::atomic<bool>* cancel) {
-    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
-}
 
 int64_t energyOf(std::span<const int16_t> etalon) {
     int64_t energy = 0;
@@ -40,7 +37,7 @@ FitOutcome correlations(std::span<const int16_t> series, std::span<const int16_t
     const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
     std::vector<double> e(etalon.begin(), etalon.end()), x(static_cast<std::size_t>(BLOCK + n)), sums(BLOCK);
     for (int64_t from = 0; from < positions; from += BLOCK) {
-        if (cancelled(cancel)) return FitOutcome::Cancelled;
+        if (cancelRequested(cancel)) return FitOutcome::Cancelled;
         const int64_t count = std::min(BLOCK, positions - from);
         std::copy_n(series.data() + from, count + n - 1, x.begin());
         correlateBlock(x.data(), e.data(), n, count, sums.data());
@@ -152,7 +149,7 @@ FitOutcome segmentScores(std::span<const int16_t> series, std::span<const int16_
     std::vector<int64_t> prefix(static_cast<std::size_t>(n) + 1), least(prefix.size());
     std::vector<int32_t> where(prefix.size());
     for (int64_t k = 0; k < row.positions; ++k) {
-        if ((k & 1023) == 0 && cancelled(cancel)) return FitOutcome::Cancelled;
+        if ((k & 1023) == 0 && cancelRequested(cancel)) return FitOutcome::Cancelled;
         for (int32_t t = 0; t < n; ++t) {
             const int64_t e = etalon[t];
             prefix[t + 1] = prefix[t] + e * (e - 2 * int64_t{series[static_cast<std::size_t>(k + t)]});

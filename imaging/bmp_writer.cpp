@@ -12,7 +12,7 @@ namespace {
 
 constexpr uint32_t kBytesPerEntry = 4;
 
-void tell(MessageSink& messages, std::string_view text) {
+void tellBitmap(MessageSink& messages, std::string_view text) {
     messages.showMessage(text, imaging_text::BITMAP_CAPTION, MessageIcon::None);
 }
 
@@ -106,13 +106,13 @@ std::optional<BitmapDescription> buildBitmapDescription(MessageSink& messages,
     const uint32_t entries = colorTableEntriesFor(depth);
     const std::optional<uint32_t> imageSize = imageSizeFor(properties, depth, entries);
     if (!imageSize) {
-        tell(messages, imaging_text::NO_BITMAP);
+        tellBitmap(messages, imaging_text::NO_BITMAP);
         return std::nullopt;
     }
     BitmapDescription d;
     d.block = memory::allocateOwnedZeroed<uint8_t>(descriptionBytes(entries));
     if (!d.block) {
-        tell(messages, imaging_text::NO_MEMORY_FOR_DESCRIPTION);
+        tellBitmap(messages, imaging_text::NO_MEMORY_FOR_DESCRIPTION);
         return std::nullopt;
     }
     d.effectiveDepth = depth;
@@ -144,11 +144,11 @@ bool writeBitmapFile(MessageSink& messages, const std::string& path, const Bitma
         size_t{descriptionBytes(d.colorTableEntries)} + d.header.sizeImage + BITMAP_FILE_HEADER_SIZE;
     const memory::OwnedArray<uint8_t> bits = memory::allocateOwnedZeroed<uint8_t>(bufferBytes);
     if (!bits) {
-        tell(messages, imaging_text::NO_MEMORY_FOR_BITS);
+        tellBitmap(messages, imaging_text::NO_MEMORY_FOR_BITS);
         return false;
     }
     if (!isWholeDescription(d) || !fetchBitmapRows(image, d, bits.span())) {
-        tell(messages, imaging_text::ROWS_NOT_FETCHED);
+        tellBitmap(messages, imaging_text::ROWS_NOT_FETCHED);
         return false;
     }
     return saveBitmapParts(messages, path, d, bits.span());

@@ -11,7 +11,7 @@
 namespace tessaline {
 namespace {
 
-void tell(MessageSink& messages, std::string_view text) {
+void tellPcx(MessageSink& messages, std::string_view text) {
     messages.showMessage(text, imaging_text::PCX_CAPTION, MessageIcon::None);
 }
 
@@ -126,14 +126,14 @@ bool writePcxFile(MessageSink& messages, const std::string& path, const WindowIm
     const auto bytesPerLine = static_cast<size_t>(pcxBytesPerLine(image.width));
     const memory::OwnedArray<uint8_t> values = memory::allocateOwnedZeroed<uint8_t>(bytesPerLine * 8);
     if (!values) {
-        tell(messages, imaging_text::NO_MEMORY_FOR_ROW);
+        tellPcx(messages, imaging_text::NO_MEMORY_FOR_ROW);
         return false;
     }
     // The row's codes: its packed form, then room for the encoded form.
     const memory::OwnedArray<uint8_t> codes =
         memory::allocateOwnedZeroed<uint8_t>(bytesPerLine + pcxEncodedRowCapacity(bytesPerLine));
     if (!codes) {
-        tell(messages, imaging_text::NO_MEMORY_FOR_CODES);
+        tellPcx(messages, imaging_text::NO_MEMORY_FOR_CODES);
         return false;
     }
     const std::span<uint8_t> all = codes.span();

@@ -21,11 +21,11 @@ namespace {
 using namespace pybind11::literals;
 
 // Refusals name the keyword arguments.
-constexpr StudyNames KEYWORD_NAMES{"series_type", "task",       "required",    "tmin",          "tmax",
-                                   "length",      "lost",       "employment",  "init_position", "proceeding",
-                                   "subset",      "tuples",     "chosen",      "pulses_from",   "pulses_to",
-                                   "pulses_incr", "noise_from", "noise_steps", "noise_incr",    "repeats",
-                                   "measure",     "bounds",     "upper_bound", "threads"};
+constexpr StudyNames STUDY_KEYWORDS{"series_type", "task",       "required",    "tmin",          "tmax",
+                                    "length",      "lost",       "employment",  "init_position", "proceeding",
+                                    "subset",      "tuples",     "chosen",      "pulses_from",   "pulses_to",
+                                    "pulses_incr", "noise_from", "noise_steps", "noise_incr",    "repeats",
+                                    "measure",     "bounds",     "upper_bound", "threads"};
 
 constexpr py::ssize_t LIST_LIMIT = 1000;  // entries of a list keyword read at most
 
@@ -227,7 +227,7 @@ StudySettings settingsOf(const py::kwargs& given) {
             throw py::type_error("simulate() got an unexpected keyword argument '" + name + "'");
         if (!value.is_none()) keyword->take(value, settings);
     }
-    if (std::string refused = checkStudySettings(settings, KEYWORD_NAMES); !refused.empty())
+    if (std::string refused = checkStudySettings(settings, STUDY_KEYWORDS); !refused.empty())
         throw py::value_error(refused);
     return settings;
 }
@@ -324,7 +324,7 @@ py::dict simulate(const py::kwargs& given) {
     KeptMessages messages;
     PreparedStudy prepared;
     std::string said;
-    const StudyReadiness readiness = prepareStudy(messages, settings, KEYWORD_NAMES, prepared, said);
+    const StudyReadiness readiness = prepareStudy(messages, settings, STUDY_KEYWORDS, prepared, said);
     if (readiness == StudyReadiness::Refused) throw py::value_error(said);
     if (readiness == StudyReadiness::Failed) raiseMemoryError(said + " (" + messages.last + ")");
     std::atomic<bool> cancel{false};

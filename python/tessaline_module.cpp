@@ -21,8 +21,8 @@ namespace {
 using Tuples = std::vector<std::vector<int32_t>>;
 
 // Refusals name the keyword arguments.
-constexpr DetectNames KEYWORD_NAMES{"tmin", "tmax",   "count",  "count_range",
-                                    "task", "tuples", "energy", "chains"};
+constexpr DetectNames DETECT_KEYWORDS{"tmin", "tmax",   "count",  "count_range",
+                                      "task", "tuples", "energy", "chains"};
 
 // The fit, its gain bounds and the cost of a pulse ("auto", a number, or None for none).
 struct FitKeywords {
@@ -68,7 +68,7 @@ DetectRequest requestOf(int tmin, std::optional<int> tmax, std::optional<int> co
     request.chains = chains;
     request.tuples = tuples.value_or(Tuples{});
     readFit(fit, request);
-    if (std::string error = checkDetectRequest(request, KEYWORD_NAMES); !error.empty())
+    if (std::string error = checkDetectRequest(request, DETECT_KEYWORDS); !error.empty())
         throw py::value_error(error);
     return request;
 }
@@ -90,7 +90,7 @@ py::dict detect(py::handle series, py::handle etalons, int tmin, std::optional<i
     std::atomic<bool> cancel{false};
     const bool interrupted = runInterruptibly(
         [&] {
-            refusal = checkDetectCounts(request, samples, KEYWORD_NAMES, result.least, result.most);
+            refusal = checkDetectCounts(request, samples, DETECT_KEYWORDS, result.least, result.most);
             if (refusal.empty()) outcome = runDetection(request, samples, result, failure, &cancel);
         },
         cancel);

@@ -25,15 +25,6 @@ Outcome runCli(std::vector<std::string> args, cli::ImagePainter* painter = nullp
     return runCommandLineOf(std::move(args), painter);
 }
 
-std::vector<std::string> words(const std::string& line) {
-    std::vector<std::string> result;
-    std::istringstream in(line);
-    for (std::string word; in >> word;) result.push_back(word == "''" ? "" : word);
-    return result;
-}
-
-const std::string QUICK_GRID = " --repeats 1 --noise-steps 1 --pulses-to 7 --threads 1";
-
 TEST(CommandLineTest, SettingsNoRunCanUseAreRefusedNamingTheOption) {
     const struct {
         std::string args;

@@ -14,15 +14,6 @@
 namespace tessaline {
 namespace {
 
-std::vector<std::string> words(const std::string& line) {
-    std::vector<std::string> result;
-    std::istringstream in(line);
-    for (std::string word; in >> word;) result.push_back(word);
-    return result;
-}
-
-const std::string QUICK_GRID = " --repeats 1 --noise-steps 1 --pulses-to 7 --threads 1";
-
 TEST(CliMessagesTest, RefusalsOfABuildWithoutPicturesAndOfAFileAreWholeLines) {
     const struct {
         std::string args;

@@ -42,8 +42,8 @@ echo older >"$work/older.bmp"
 expect 1 "tessaline-cli: detect: cannot write $work/older.bmp: " -- plot "$work/older.bmp" 1
 [ "$(cat "$work/older.bmp")" = older ] || { echo "FAIL: the older file was changed" >&2; failures=$((failures + 1)); }
 
-# Heavy cells (a long series of 4000 pulses): an interrupt, a termination or a hang-up after a
-# second ends the run within a few seconds, incomplete, with nothing on stdout and no part of the
+# Heavy cells (a long series of 4000 pulses, repeats enough to outlast the wait): an interrupt, a
+# termination or a hang-up after a second ends the run within a few seconds, incomplete, with nothing on stdout and no part of the
 # CSV left beside its name; an interrupt ends it as a cancelled run (status 1), the other two by
 # their signal.
 limit=5
@@ -51,7 +51,7 @@ limit=5
 for signal in INT:1 TERM:143 HUP:129; do
   name=${signal%:*} expected=${signal#*:}
   "$cli" simulate --length 32767 --tmin 1 --tmax 65535 --series-type 1 --pulses-from 4000 --pulses-to 4000 \
-    --repeats 8 --noise-steps 1 --threads 1 --json --csv "$work/s.csv" >"$work/out" 2>"$work/err" &
+    --repeats 200 --noise-steps 1 --threads 1 --json --csv "$work/s.csv" >"$work/out" 2>"$work/err" &
   pid=$!
   sleep 1
   kill -"$name" "$pid"

@@ -21,7 +21,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-struct Outcome {
+struct SimulateOutcome {
     int status = 0;
     std::string out, err;
 };
@@ -55,7 +55,7 @@ protected:
         options.json = true;
         return options;
     }
-    Outcome simulate(const cli::SimulateOptions& options, cli::ImagePainter* painter = nullptr) {
+    SimulateOutcome simulate(const cli::SimulateOptions& options, cli::ImagePainter* painter = nullptr) {
         std::ostringstream out, err;
         const int status = cli::runSimulateCommand(options, out, err, group, nullptr, painter);
         return {status, out.str(), err.str()};
@@ -71,7 +71,7 @@ protected:
 TEST_F(SimulateCommandTest, JsonObjectHoldsTheGridTheMatricesAndTheDisplayedErrors) {
     cli::SimulateOptions options = smallGrid();
     options.settings.length = 600;
-    const Outcome outcome = simulate(options);
+    const SimulateOutcome outcome = simulate(options);
     ASSERT_EQ(outcome.status, cli::EXIT_DONE) << outcome.err;
     const Json json = Json::parse(outcome.out);
     std::vector<std::string> keys;
@@ -110,7 +110,7 @@ TEST_F(SimulateCommandTest, CsvHasOneRowPerCell) {
     cli::SimulateOptions options = smallGrid();
     options.json = false;
     options.csvPath = testing::TempDir() + "tessaline_simulate.csv";
-    const Outcome outcome = simulate(options);
+    const SimulateOutcome outcome = simulate(options);
     ASSERT_EQ(outcome.status, cli::EXIT_DONE) << outcome.err;
     EXPECT_NE(outcome.out.find("noise  restored"), std::string::npos);
     std::ifstream csv(options.csvPath);
@@ -132,14 +132,14 @@ TEST_F(SimulateCommandTest, ThreadCountDoesNotChangeTheResult) {
     options.settings.seriesType = 2;
     options.settings.required = std::vector<int>{2, 5, 11};
     options.threads = 1;
-    const Outcome one = simulate(options);
+    const SimulateOutcome one = simulate(options);
     options.threads = 3;
-    const Outcome three = simulate(options);
+    const SimulateOutcome three = simulate(options);
     ASSERT_EQ(one.status, cli::EXIT_DONE) << one.err;
     EXPECT_EQ(one.out, three.out);
     // A seed gives other series, the same on any number of threads.
     options.settings.seed = 7;
-    const Outcome seeded = simulate(options);
+    const SimulateOutcome seeded = simulate(options);
     options.threads = 1;
     EXPECT_EQ(simulate(options).out, seeded.out);
     options.settings.seed = 8;
@@ -151,7 +151,7 @@ TEST_F(SimulateCommandTest, ThreadCountDoesNotChangeTheResult) {
 
 TEST_F(SimulateCommandTest, BadGridsAreRefusedBeforeAnythingRuns) {
     const auto refusedWith = [&](cli::SimulateOptions options, const std::string& reason) {
-        const Outcome outcome = simulate(options);
+        const SimulateOutcome outcome = simulate(options);
         EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << reason;
         EXPECT_NE(outcome.err.find(reason), std::string::npos) << outcome.err;
         EXPECT_TRUE(outcome.out.empty());
@@ -200,7 +200,7 @@ TEST_F(SimulateCommandTest, PlotOptionsAreTypedIntoTheDisplayDialogThatEndsTheRu
         options.plotSize = "800x600";
         options.figurePath = "figure.svg";
         GraphChoiceRecorder painter;
-        const Outcome outcome = simulate(options, &painter);
+        const SimulateOutcome outcome = simulate(options, &painter);
         ASSERT_EQ(outcome.status, cli::EXIT_DONE) << c.task << outcome.err;
         EXPECT_TRUE(painter.painted) << c.task;
         EXPECT_EQ(painter.view, c.view) << c.task << " " << c.choice.handling;
@@ -242,7 +242,7 @@ TEST_F(SimulateCommandTest, PlotChoicesTheRunCannotShowAreRefusedBeforeItRuns) {
         options.plotPath = c.plot;
         if (*c.plot == '\0') options.figurePath = "g.eps";
         GraphChoiceRecorder painter;
-        const Outcome outcome = simulate(options, &painter);
+        const SimulateOutcome outcome = simulate(options, &painter);
         EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << c.reason;
         EXPECT_NE(outcome.err.find(c.reason), std::string::npos) << outcome.err;
         EXPECT_FALSE(painter.started || painter.painted) << c.reason;

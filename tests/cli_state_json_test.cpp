@@ -14,9 +14,9 @@
 namespace tessaline {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using OrderedJson = nlohmann::ordered_json;
 
-std::vector<std::string> keysOf(const Json& object) {
+std::vector<std::string> keysOf(const OrderedJson& object) {
     std::vector<std::string> keys;
     for (const auto& item : object.items()) keys.push_back(item.key());
     return keys;
@@ -29,19 +29,19 @@ cli::RunOptions runOptions(int steps, bool json) {
     return options;
 }
 
-Json parseSingleLine(const std::string& text) {
+OrderedJson parseSingleLine(const std::string& text) {
     EXPECT_EQ(text.find('\n'), text.size() - 1) << "exactly one line";
-    return Json::parse(text);
+    return OrderedJson::parse(text);
 }
 
 TEST(RunJson, StartUpObjectHasFixedShape) {
     std::ostringstream out, err;
     ASSERT_EQ(cli::runRunCommand(runOptions(0, true), out, err), cli::EXIT_DONE) << err.str();
-    const Json step = parseSingleLine(out.str());
+    const OrderedJson step = parseSingleLine(out.str());
     EXPECT_EQ(keysOf(step), (std::vector<std::string>{"step", "state", "series", "chains"}));
     EXPECT_EQ(step["step"], 0);
 
-    const Json& state = step["state"];
+    const OrderedJson& state = step["state"];
     // The drawing options follow the energy levels.
     std::vector<std::string> keys = keysOf(state);
     ASSERT_GE(keys.size(), 20u);
@@ -61,7 +61,7 @@ TEST(RunJson, StartUpObjectHasFixedShape) {
     EXPECT_EQ(state["wMaxPulses"], 30);
     EXPECT_EQ(state["wTaskType"], 1);
     EXPECT_EQ(state["wSeriesType"], 8);
-    EXPECT_EQ(state["lpRequiredList"], Json::array({1}));
+    EXPECT_EQ(state["lpRequiredList"], OrderedJson::array({1}));
     EXPECT_EQ(state["lpEtalonSequence"].size(), 30u);
     EXPECT_EQ(state["wMakingEnergyLevel"], 75);
     EXPECT_EQ(state["wProcessingEnergyLevel"], 75);
@@ -71,7 +71,7 @@ TEST(RunJson, StartUpObjectHasFixedShape) {
     EXPECT_EQ(state["states"]["noise"], 10597);
     EXPECT_EQ(state["states"]["rand"], 1);
 
-    const Json& series = step["series"];
+    const OrderedJson& series = step["series"];
     const int K = series["wImpulseQuantity"];
     EXPECT_EQ(state["wSeriesPulses"], K);
     EXPECT_EQ(series["wNoiseLevel"], 0);
@@ -82,15 +82,15 @@ TEST(RunJson, StartUpObjectHasFixedShape) {
         EXPECT_EQ(series[perPulse].size(), static_cast<std::size_t>(K)) << perPulse;
     }
     EXPECT_EQ(series["wFoundPulses"], 0);
-    EXPECT_EQ(series["lpFoundPositions"], Json::array());
+    EXPECT_EQ(series["lpFoundPositions"], OrderedJson::array());
     EXPECT_EQ(series["wSubsetSize"], 0);
     EXPECT_EQ(keysOf(series).back(), "wSubsetInitPosition");
 
-    const Json& chains = step["chains"];
+    const OrderedJson& chains = step["chains"];
     EXPECT_EQ(chains["wHeaderKind"], 0);
     EXPECT_TRUE(chains["lpTaskName"].is_null());
     EXPECT_EQ(chains["wPretenders"], 0);
-    EXPECT_EQ(chains["distance"], Json::array());
+    EXPECT_EQ(chains["distance"], OrderedJson::array());
     EXPECT_EQ(keysOf(chains).back(), "cutEndList");
 }
 
@@ -102,9 +102,9 @@ TEST(RunJson, SignedAndUnsignedFieldsKeepTheirTypes) {
     series.wFoundPulses = 1;
     series.lpFoundPositions[0] = -1;
     series.lpNoisyData[0] = -5;
-    const Json step = runStepJson(3, state);
+    const OrderedJson step = runStepJson(3, state);
     EXPECT_EQ(step["step"], 3);
-    EXPECT_EQ(step["series"]["lpFoundPositions"], Json::array({-1}));
+    EXPECT_EQ(step["series"]["lpFoundPositions"], OrderedJson::array({-1}));
     EXPECT_EQ(step["series"]["lpNoisyData"][0], -5);
     EXPECT_TRUE(step["series"]["lpPositions"][0].is_number_unsigned());
 
@@ -122,15 +122,16 @@ TEST(RunJson, ChainDistancesBeyondThirtyTwoBitsAreWritten) {
     for (int64_t distance : {int64_t{-2160000000}, int64_t{-5}, int64_t{9000000000}}) {
         ASSERT_GE(insertChain(chains, {distance, {}, {}, {}, {}}), 0);
     }
-    EXPECT_EQ(runStepJson(1, state)["chains"]["distance"], Json::parse("[-2160000000, -5, 9000000000]"));
+    EXPECT_EQ(runStepJson(1, state)["chains"]["distance"],
+              OrderedJson::parse("[-2160000000, -5, 9000000000]"));
 }
 
 TEST(AlphabetJson, DefaultAlphabetLine) {
     std::ostringstream out, err;
     ASSERT_EQ(cli::runAlphabetCommand({.json = true}, out, err), cli::EXIT_DONE);
-    const Json alphabet = parseSingleLine(out.str());
+    const OrderedJson alphabet = parseSingleLine(out.str());
     ASSERT_EQ(alphabet["etalons"].size(), 20u);
-    const Json& first = alphabet["etalons"][0];
+    const OrderedJson& first = alphabet["etalons"][0];
     EXPECT_EQ(keysOf(first), (std::vector<std::string>{"wNumber", "wSize", "lpData", "energy"}));
     EXPECT_EQ(first["wNumber"], 1);
     EXPECT_EQ(first["wSize"], 20);
@@ -159,7 +160,7 @@ TEST(RunCommand, EveryTaskOnEverySeriesTypeRunsItsSteps) {
             std::string line;
             int step = 0;
             while (std::getline(lines, line)) {
-                const Json object = Json::parse(line);
+                const OrderedJson object = OrderedJson::parse(line);
                 EXPECT_EQ(object["step"], step) << seriesType << " " << task;
                 EXPECT_EQ(object["state"]["wSeriesType"], seriesType);
                 if (step > 0) {
@@ -184,15 +185,15 @@ TEST(RunCommand, SettingsApplyInTheirFixedOrderAndShowInStepZero) {
     std::istringstream lines(out.str());
     std::string first;
     std::getline(lines, first);
-    const Json state = Json::parse(first)["state"];
+    const OrderedJson state = OrderedJson::parse(first)["state"];
     EXPECT_EQ(state["dwRequestedSeriesLength"], 600);
     EXPECT_EQ(state["wMaxPulses"], (600 - 20 + 30) / 30);
     EXPECT_EQ(state["wPulsesNumber"], ((600 + 19) / 181 + (600 - 20 + 30) / 30) / 2);
-    EXPECT_EQ(state["lpRequiredList"], Json::array({2, 4}));
+    EXPECT_EQ(state["lpRequiredList"], OrderedJson::array({2, 4}));
     EXPECT_EQ(state["wMakingEnergyLevel"], 75);  // requested 50 is taken over by the next run
     std::string second;
     std::getline(lines, second);
-    const Json next = Json::parse(second);
+    const OrderedJson next = OrderedJson::parse(second);
     EXPECT_EQ(next["state"]["wMakingEnergyLevel"], 50);
     EXPECT_EQ(next["state"]["wNoiseLevel"], 35);
     EXPECT_EQ(next["series"]["dwSeriesSize"], 600);

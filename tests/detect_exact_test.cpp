@@ -161,7 +161,7 @@ std::string seriesBytes(const Samples& series, int format) {
     }
 }
 
-std::string writeFile(const std::string& name, const std::string& bytes) {
+std::string writeCaseFile(const std::string& name, const std::string& bytes) {
     const std::string path = testing::TempDir() + "tessaline_exact_" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
@@ -174,9 +174,9 @@ std::vector<std::string> argumentsOf(const RandomCase& c, int format, const std:
     std::vector<std::string> args = {
         "detect",
         "--series",
-        writeFile(tag + "_series", seriesBytes(c.series, format)),
+        writeCaseFile(tag + "_series", seriesBytes(c.series, format)),
         "--etalons",
-        writeFile(tag + "_etalons.csv", etalons),
+        writeCaseFile(tag + "_etalons.csv", etalons),
         "--tmin",
         std::to_string(c.tmin),
         "--fit",

@@ -31,7 +31,7 @@ int randomCaseCount() {
     return std::getenv("TESSALINE_SANITIZED") != nullptr ? 200 : 2000;
 }
 
-uint16_t stepped(uint16_t state, int steps) {
+uint16_t steppedState(uint16_t state, int steps) {
     for (int i = 0; i < steps; ++i) state = lcgStep(state);
     return state;
 }
@@ -145,9 +145,9 @@ TEST_F(SeriesTest, WholeEtalonsStillAdvanceBothSegmentStatesOncePerPulse) {
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(firstEntries(record->lpCutBegins, 4), (std::vector<int>{0, 0, 0, 0}));
     EXPECT_EQ(firstEntries(record->lpCutEnds, 4), (std::vector<int>{3, 3, 3, 3}));
-    EXPECT_EQ(states.wSegmentStartState, stepped(SEGMENT_START_SEED, 4));
-    EXPECT_EQ(states.wSegmentEndState, stepped(SEGMENT_END_SEED, 4));
-    EXPECT_EQ(states.wPlacementState, stepped(PLACEMENT_SEED, 5));
+    EXPECT_EQ(states.wSegmentStartState, steppedState(SEGMENT_START_SEED, 4));
+    EXPECT_EQ(states.wSegmentEndState, steppedState(SEGMENT_END_SEED, 4));
+    EXPECT_EQ(states.wPlacementState, steppedState(PLACEMENT_SEED, 5));
     for (int p = 0; p < 4; ++p) {
         const auto& etalon = worked.data[sequence[p] - 1];
         const int x = record->lpPositions[p];
@@ -504,9 +504,9 @@ TEST_F(SeriesTest, RandomSettingsKeepEveryPlacementRule) {
         ASSERT_EQ(record->wWholeEnd, n - 1);
 
         // Draws: one for the first pulse placed, then one placement and two segment draws a pulse.
-        ASSERT_EQ(states.wPlacementState, stepped(before.wPlacementState, count + 1));
-        ASSERT_EQ(states.wSegmentStartState, stepped(before.wSegmentStartState, count));
-        ASSERT_EQ(states.wSegmentEndState, stepped(before.wSegmentEndState, count));
+        ASSERT_EQ(states.wPlacementState, steppedState(before.wPlacementState, count + 1));
+        ASSERT_EQ(states.wSegmentStartState, steppedState(before.wSegmentStartState, count));
+        ASSERT_EQ(states.wSegmentEndState, steppedState(before.wSegmentEndState, count));
         ASSERT_EQ(states.wSubsetState, before.wSubsetState);
         ASSERT_EQ(states.dwNoiseSeed, before.dwNoiseSeed);
 

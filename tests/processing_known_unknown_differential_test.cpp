@@ -22,9 +22,9 @@ namespace {
 
 using cases::Differences;
 
-using Algorithm = cases::AlgorithmPair<cases::PulsesRun>;
+using PulsesAlgorithm = cases::AlgorithmPair<cases::PulsesRun>;
 
-const Algorithm ALGORITHMS[] = {
+const PulsesAlgorithm ALGORITHMS[] = {
     {"detectKnownPulses", cases::PRODUCTION.detectKnownPulses, cases::REFERENCE.detectKnownPulses},
     {"recognizeKnownPulses", cases::PRODUCTION.recognizeKnownPulses, cases::REFERENCE.recognizeKnownPulses},
     {"detectUnknownPulses", cases::PRODUCTION.detectUnknownPulses, cases::REFERENCE.detectUnknownPulses},
@@ -43,7 +43,7 @@ std::string differences(uint64_t seed, CaseMaker make, bool& made) {
     EXPECT_TRUE(make(seed, reference)) << production.describe();
 
     cases::ResultRecords records(seed, production.series->wMaxPulses);
-    for (const Algorithm& algorithm : ALGORITHMS) {
+    for (const PulsesAlgorithm& algorithm : ALGORITHMS) {
         for (bool withChains : {true, false}) {
             const int productionResult =
                 algorithm.production(records.productionWindow, production.input(),

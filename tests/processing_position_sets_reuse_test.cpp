@@ -58,19 +58,19 @@ std::string runStep(uint64_t seed, const Step& step, cases::PulsesRun production
     return d.text();
 }
 
-struct Algorithm {
+struct ReusedAlgorithm {
     const char* name;
     cases::PulsesRun production;
     cases::PulsesRun reference;
 };
 
 TEST(PositionSetsReuseTest, EveryChangeOfShapeOrGapsIsSeen) {
-    const Algorithm algorithms[] = {
+    const ReusedAlgorithm algorithms[] = {
         {"detectUnknownPulses", cases::PRODUCTION.detectUnknownPulses, cases::REFERENCE.detectUnknownPulses},
         {"recognizeUnknownPulses", cases::PRODUCTION.recognizeUnknownPulses,
          cases::REFERENCE.recognizeUnknownPulses},
     };
-    for (const Algorithm& algorithm : algorithms) {
+    for (const ReusedAlgorithm& algorithm : algorithms) {
         releaseProcessingWorkspace();
         for (uint64_t seed : {3u, 8u}) {
             for (const Step& step : STEPS) {

@@ -47,15 +47,15 @@ const LanesCase LANES_CASES[] = {
 
 // The best fit at one position written out: every candidate in order, its whole etalon first,
 // then every admissible segment in ascending start and end, each kept only when strictly better.
-struct Expected {
+struct ExpectedFit {
     int64_t score;
     int slot;
     int first;
     int last;
 };
 
-Expected bruteFit(const std::vector<std::vector<int16_t>>& etalons, int n, int level, const int16_t* x) {
-    Expected best{0, -1, 0, 0};
+ExpectedFit bruteFit(const std::vector<std::vector<int16_t>>& etalons, int n, int level, const int16_t* x) {
+    ExpectedFit best{0, -1, 0, 0};
     for (int slot = 0; slot < static_cast<int>(etalons.size()); ++slot) {
         const std::vector<int16_t>& e = etalons[slot];
         int64_t energy = 0;
@@ -66,9 +66,9 @@ Expected bruteFit(const std::vector<std::vector<int16_t>>& etalons, int n, int l
             for (int t = from; t <= to; ++t) sum += int64_t{e[t]} * (e[t] - 2 * int64_t{x[t]});
             return sum;
         };
-        Expected own{score(0, n - 1), slot, 0, n - 1};
+        ExpectedFit own{score(0, n - 1), slot, 0, n - 1};
         bool cut = false;
-        Expected segment{0, slot, 0, 0};
+        ExpectedFit segment{0, slot, 0, 0};
         for (int m = 0; m < n; ++m) {
             int64_t held = 0;
             for (int i = m; i < n; ++i) {
@@ -126,7 +126,7 @@ TEST_P(SegmentLanesTest, EverySegmentTriedInTurnGivesTheSameFit) {
         if (only < 0) tried = samples;
         if (only >= 0) tried = {samples[only]};
         for (int k = 0; k < P; ++k) {
-            const Expected expected = bruteFit(tried, c.n, c.level, x.data() + k);
+            const ExpectedFit expected = bruteFit(tried, c.n, c.level, x.data() + k);
             const int slot = only < 0 ? expected.slot : only;
             ASSERT_EQ(tables.fit[k], expected.score) << "candidate " << only << ", position " << k;
             ASSERT_EQ(tables.fitEtalon[k], slot) << "candidate " << only << ", position " << k;

@@ -20,9 +20,9 @@ namespace {
 
 using cases::Differences;
 
-using Algorithm = cases::AlgorithmPair<cases::TupleCaseRun>;
+using TupleAlgorithm = cases::AlgorithmPair<cases::TupleCaseRun>;
 
-const Algorithm ALGORITHMS[] = {
+const TupleAlgorithm ALGORITHMS[] = {
     {"detectKnownTuples", cases::detectOn<detectKnownTuples>, cases::detectOn<literal::detectKnownTuples>},
     {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>,
      cases::recognizeOn<literal::recognizeKnownTuples>},
@@ -41,20 +41,21 @@ void leaveStaleResults(SeriesHeader& series) {
     series.lpTupleLasts[0] = 6;
 }
 
-using CaseMaker = bool (*)(uint64_t, cases::TupleCase&);
+using TupleCaseMaker = bool (*)(uint64_t, cases::TupleCase&);
 
 // Runs every algorithm on two copies of the case made from the same seed: the reference once with
 // a result record, production with and then without one. What a run writes into the series
 // record does not depend on the result record, so both production runs answer to the one
 // reference run. Returns the first difference, naming the algorithm.
-std::string differences(uint64_t seed, CaseMaker make, std::span<const Algorithm> algorithms, bool& made) {
+std::string tupleDifferences(uint64_t seed, TupleCaseMaker make, std::span<const TupleAlgorithm> algorithms,
+                             bool& made) {
     cases::TupleCase production, reference;
     made = make(seed, production);
     if (!made) return {};
     EXPECT_TRUE(make(seed, reference)) << production.describe();
 
     cases::ResultRecords records(seed, production.series().wMaxPulses);
-    for (const Algorithm& algorithm : algorithms) {
+    for (const TupleAlgorithm& algorithm : algorithms) {
         leaveStaleResults(reference.series());
         const std::size_t referenceFrom = records.referenceWindow.messages().size();
         const std::int64_t blocks = memory::outstandingBlocks();
@@ -81,32 +82,32 @@ std::string differences(uint64_t seed, CaseMaker make, std::span<const Algorithm
     return {};
 }
 
-void runCases(CaseMaker make, int count, std::span<const Algorithm> algorithms = ALGORITHMS) {
+void runTupleCases(TupleCaseMaker make, int count, std::span<const TupleAlgorithm> algorithms = ALGORITHMS) {
     cases::compareSeeds(count, [make, algorithms](uint64_t seed, bool& made) {
-        return differences(seed, make, algorithms, made);
+        return tupleDifferences(seed, make, algorithms, made);
     });
 }
 
 TEST(ProcessingTuplesDifferentialTest, SmallCasesAgreeWithReference) {
-    runCases(cases::makeSmallTupleCase, cases::randomCaseCount(2000));
+    runTupleCases(cases::makeSmallTupleCase, cases::randomCaseCount(2000));
 }
 
 // Default-sized cases, the known-count and the unknown-count runs apart so that they can run side
 // by side.
 TEST(ProcessingTuplesDifferentialTest, DefaultSizedKnownCountCasesAgreeWithReference) {
-    runCases(cases::makeDefaultTupleCase, std::max(1, cases::randomCaseCount(2000) / 10),
-             std::span<const Algorithm>(ALGORITHMS).first(2));
+    runTupleCases(cases::makeDefaultTupleCase, std::max(1, cases::randomCaseCount(2000) / 10),
+                  std::span<const TupleAlgorithm>(ALGORITHMS).first(2));
 }
 
 TEST(ProcessingTuplesDifferentialTest, DefaultSizedUnknownCountCasesAgreeWithReference) {
-    runCases(cases::makeDefaultTupleCase, std::max(1, cases::randomCaseCount(2000) / 10),
-             std::span<const Algorithm>(ALGORITHMS).subspan(2));
+    runTupleCases(cases::makeDefaultTupleCase, std::max(1, cases::randomCaseCount(2000) / 10),
+                  std::span<const TupleAlgorithm>(ALGORITHMS).subspan(2));
 }
 
 // Diagnostic texts past their limit are cut alike. Only the unknown-count runs show them.
 TEST(ProcessingTuplesDifferentialTest, LongDiagnosticTextsAgreeWithReference) {
-    runCases(cases::makeWideTupleCase, std::max(2, cases::randomCaseCount(2000) / 200),
-             std::span<const Algorithm>(ALGORITHMS).subspan(2));
+    runTupleCases(cases::makeWideTupleCase, std::max(2, cases::randomCaseCount(2000) / 200),
+                  std::span<const TupleAlgorithm>(ALGORITHMS).subspan(2));
     cases::TupleCase wide;
     ASSERT_TRUE(cases::makeWideTupleCase(1, wide));
     HeadlessWindow window;

@@ -188,10 +188,10 @@ TEST_P(KnownTuplesTest, RecognitionTakesTheStoredRangesAndSkipsUnusableTuples) {
 }
 
 // Fits of 5.4e7 on a series of -30000: above the known-count end threshold.
-const Shape HEAVY = {300, 300, 300};
+const Shape HEAVY_TUPLES = {300, 300, 300};
 
 TEST_P(KnownTuplesTest, ChainsThatCannotEndOrUnusableTuplesGiveTheEmptyChain) {
-    setEtalons({A, HEAVY, {1, 2}});  // etalon 3 is shorter than the pulses
+    setEtalons({A, HEAVY_TUPLES, {1, 2}});  // etalon 3 is shorter than the pulses
     newSeries(40, 3, 10, 20, 2);
     newChains();
     fill(-30000);
@@ -429,7 +429,7 @@ TEST_P(UnknownTuplesTest, RecognitionKeepsTheEarlierOfEqualTotalsAndSkipsUnusabl
 
 TEST_P(UnknownTuplesTest, TotalsUpToTheLimitAreAccepted) {
     // Fits of 5.4e7 on a series of -30000: no chain for joint detection, one pulse here.
-    setEtalons({HEAVY});
+    setEtalons({HEAVY_TUPLES});
     newSeries(30, 3, 15, 20, 1);
     fill(-30000);
     newChains();
@@ -498,7 +498,7 @@ TEST_P(UnknownTuplesTest, LongDiagnosticTextIsCut) {
 // another order, with messages of its own (see processing_workspace_test.cpp).
 using ReferenceTuplesTest = TuplesScene;
 
-struct FailureCase {
+struct TuplesRunFailureCase {
     const char* name;
     int nth;  // the allocation call that fails
     const char* message;
@@ -511,7 +511,7 @@ TEST_F(ReferenceTuplesTest, AllocationFailuresReportAndWriteNothing) {
     place(20, B);
     newChains();
     withFlag = true;
-    const FailureCase all[] = {
+    const TuplesRunFailureCase all[] = {
         {"detectKnown", 1, "Нет памяти для ppDw!"},
         {"detectKnown", 2, "Нет памяти для ppDw[m]!"},
         {"recognizeKnown", 1, "Нет памяти для ppDw!"},
@@ -547,7 +547,7 @@ TEST_F(ReferenceTuplesTest, AllocationFailuresReportAndWriteNothing) {
         EXPECT_EQ(series->wFoundSubset, 8);
         EXPECT_EQ(flag, 1);
     };
-    for (const FailureCase& c : all) check(c.name, c.nth, c.message);
+    for (const TuplesRunFailureCase& c : all) check(c.name, c.nth, c.message);
 
     // Every later allocation of the unknown-count runs (layer tables, position sets) is reported
     // as the layer tables'; past them the run succeeds.

@@ -22,14 +22,14 @@ namespace {
 
 using Run = cases::PulsesRun;
 
-struct FailureCase {
+struct WorkspaceFailureCase {
     const char* name;
     Run run;
     const char* candidateTablesMessage;  // when the per-candidate tables are refused
     const char* positionTablesMessage;   // when the per-position tables are refused
 };
 
-const FailureCase CASES[] = {
+const WorkspaceFailureCase CASES[] = {
     {"detectKnownPulses", detectKnownPulses, "Нет памяти для ppDw!", "Нет памяти для ppDw[m]!"},
     {"recognizeKnownPulses", recognizeKnownPulses, "Нет памяти для ppDw!", "Нет памяти для indexes!"},
     {"detectUnknownPulses", detectUnknownPulses, "Нет памяти для EtalonsPartialEnergy!",
@@ -54,7 +54,8 @@ struct Written {
     bool operator==(const Written&) const = default;
 };
 
-std::int64_t allocationsOfOneRun(const FailureCase& c, cases::ProcessingCase& scene, ChainsHeader* chains) {
+std::int64_t allocationsOfOneRun(const WorkspaceFailureCase& c, cases::ProcessingCase& scene,
+                                 ChainsHeader* chains) {
     HeadlessWindow window;
     releaseProcessingWorkspace();
     const std::int64_t before = memory::allocationCalls();
@@ -65,7 +66,7 @@ std::int64_t allocationsOfOneRun(const FailureCase& c, cases::ProcessingCase& sc
 TEST(ProcessingFailures, EveryRefusedTableShowsItsMessageAndWritesNothing) {
     releaseProcessingWorkspace();
     const std::int64_t blocksAtStart = memory::outstandingBlocks();
-    for (const FailureCase& c : CASES) {
+    for (const WorkspaceFailureCase& c : CASES) {
         cases::ProcessingCase scene;
         ASSERT_TRUE(cases::makeDefaultCase(3, scene));
         HeadlessWindow window;
@@ -111,7 +112,7 @@ TEST(ProcessingFailures, WorkingTablesAreReusedBetweenRuns) {
     cases::ProcessingCase scene;
     ASSERT_TRUE(cases::makeDefaultCase(5, scene));
     HeadlessWindow window;
-    for (const FailureCase& c : CASES) {
+    for (const WorkspaceFailureCase& c : CASES) {
         ChainsHeader* chains = getChainsHeader(window, 10, scene.series->wMaxPulses, nullptr);
         c.run(window, scene.input(), chains, *scene.series);
         const std::int64_t before = memory::allocationCalls();

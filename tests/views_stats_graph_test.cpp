@@ -171,8 +171,8 @@ TEST(StatsGraph, NumbersTimesAndLabelledLevels) {
 }
 
 // The graph area of an 800 x 600 client area with line height 15: 625 x 578 pixels.
-constexpr Rect kGraph{10, 10, 634, 587};
-constexpr int32_t kLine = 15;
+constexpr Rect kStatsGraph{10, 10, 634, 587};
+constexpr int32_t kStatsLine = 15;
 
 // The curves: the polylines after the axis labels (the thumbnails come before them).
 std::vector<CanvasCall> curvesOf(const RecordingCanvas& canvas) {
@@ -185,8 +185,8 @@ std::vector<CanvasCall> curvesOf(const RecordingCanvas& canvas) {
 }
 
 TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
-    const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kGraph), kLine, 2).outline.left;
-    const StatsGraphGeometry geometry = statsGraphGeometry(kGraph, kLine, boxLeft, 9);
+    const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kStatsGraph), kStatsLine, 2).outline.left;
+    const StatsGraphGeometry geometry = statsGraphGeometry(kStatsGraph, kStatsLine, boxLeft, 9);
     // f = 26, g = 52, s = 10; six margins of 7 left of the box at 535.
     EXPECT_EQ(geometry.area, (Rect{413, 31, 493, 551}));
     EXPECT_EQ(geometry.levelSpacing, 10);
@@ -220,7 +220,7 @@ TEST(StatsGraphDrawing, GraphStandsLeftOfTheAlphabetBoxAndItsCurvesInsideIt) {
                                                        {13, {}, true},
                                                        {4, {true, 0.25}, true}}) {
         RecordingCanvas canvas{800, 600};
-        drawStats(canvas, {kGraph, kLine, 0, code, list, &*record, &series, 0, 3725, fixedBound});
+        drawStats(canvas, {kStatsGraph, kStatsLine, 0, code, list, &*record, &series, 0, 3725, fixedBound});
         const std::vector<CanvasCall> curves = curvesOf(canvas);
         ASSERT_FALSE(curves.empty()) << code;
         bool top = false;
@@ -284,13 +284,13 @@ TEST(StatsGraphDrawing, OneNoiseLevelLeavesNoLineAndNoRecordOnlyTheOutline) {
     record->lpRecognitionErrors[0][0] = 3;
     const std::vector<uint16_t> list{1};
     RecordingCanvas canvas{800, 600};
-    drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
+    drawStats(canvas, {kStatsGraph, kStatsLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
     EXPECT_NE(canvas.findText("elapsed time 0:00:00"), nullptr);
     EXPECT_TRUE(drawsText(canvas, "10"));
     EXPECT_TRUE(curvesOf(canvas).empty());
     EXPECT_NE(canvas.findText("0.50"), nullptr);  // the axis still reads up to 0.5
     canvas.clear();
-    drawStats(canvas, {kGraph, kLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
+    drawStats(canvas, {kStatsGraph, kStatsLine, 0, 4, list, nullptr, &made.series(), 0, 0, {}});
     EXPECT_TRUE(canvas.callsOf(CanvasOp::TextOut).empty());
     EXPECT_EQ(canvas.callsOf(CanvasOp::Rectangle).size(), 1u);
 }
@@ -310,16 +310,16 @@ TEST(StatsGraphDrawing, TupleRecognitionRunShowsItsTuplesUnderTheNumbersAndRecor
     const std::vector<uint16_t> list{1, 2};
     RecordingCanvas canvas{800, 600};
     const std::vector<Rect> rows =
-        drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
+        drawStats(canvas, {kStatsGraph, kStatsLine, 0, 4, list, &*record, &made.series(), 0, 0, {}});
     ASSERT_EQ(rows.size(), 2u);
-    const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kGraph), kLine, 2).outline.left;
-    const Rect plot = statsGraphGeometry(kGraph, kLine, boxLeft, 9).area;
+    const int32_t boxLeft = layOutAlphabetBox(viewFrameOf(kStatsGraph), kStatsLine, 2).outline.left;
+    const Rect plot = statsGraphGeometry(kStatsGraph, kStatsLine, boxLeft, 9).area;
     const CanvasCall* elapsed = canvas.findText("elapsed time 0:00:00");
     ASSERT_NE(elapsed, nullptr);
     for (const Rect& row : rows) {
         EXPECT_GT(row.top, elapsed->points[0].y);
         EXPECT_LT(row.right, plot.left);
-        EXPECT_LE(row.bottom, kGraph.bottom);
+        EXPECT_LE(row.bottom, kStatsGraph.bottom);
     }
     EXPECT_LT(rows[0].bottom, rows[1].top);
     EXPECT_NE(canvas.findText(" pattern tuples "), nullptr);
@@ -327,7 +327,8 @@ TEST(StatsGraphDrawing, TupleRecognitionRunShowsItsTuplesUnderTheNumbersAndRecor
     record->wTaskType = TASK_TUPLES_DETECTION;  // the subset in use, not choosable
     made.series().wSubsetSize = 0;
     canvas.clear();
-    EXPECT_TRUE(drawStats(canvas, {kGraph, kLine, 0, 4, list, &*record, &made.series(), 0, 0, {}}).empty());
+    EXPECT_TRUE(
+        drawStats(canvas, {kStatsGraph, kStatsLine, 0, 4, list, &*record, &made.series(), 0, 0, {}}).empty());
     EXPECT_EQ(canvas.findText(" pattern tuple "), nullptr);
 }
 
@@ -341,15 +342,15 @@ TEST(StatsGraphDrawing, WithoutItsNormaliserTableTheViewSaysSoAndDrawsNothing) {
     std::vector<Rect> rows{{1, 2, 3, 4}};
     {
         memory::FailureInjection failure(1);
-        DrawDetectionArrayZ(window, canvas, {kGraph, kLine, 0, 0, list, &*record, &made.series(), 0, 0, {}},
-                            rows);
+        DrawDetectionArrayZ(window, canvas,
+                            {kStatsGraph, kStatsLine, 0, 0, list, &*record, &made.series(), 0, 0, {}}, rows);
     }
     EXPECT_TRUE(canvas.calls().empty());
     ASSERT_EQ(window.messages().size(), 1u);
     EXPECT_EQ(window.messages()[0].text, "No memory to RestoredErrorNormalizer");
     EXPECT_EQ(window.messages()[0].caption, " ERROR in DrawDetectionArrayZ ");
-    DrawDetectionArrayZ(window, canvas, {kGraph, kLine, 0, 0, list, &*record, &made.series(), 0, 0, {}},
-                        rows);
+    DrawDetectionArrayZ(window, canvas,
+                        {kStatsGraph, kStatsLine, 0, 0, list, &*record, &made.series(), 0, 0, {}}, rows);
     EXPECT_FALSE(canvas.calls().empty());  // drawn on the next paint
     EXPECT_EQ(window.messages().size(), 1u);
 }

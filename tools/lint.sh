@@ -23,15 +23,22 @@ check_format() {
   echo "formatting: $(cpp_files | wc -l) files as .clang-format says"
 }
 
-# The release preset's compile commands without its precompiled headers: clang-tidy reads each
-# source with its own includes (the compiler's precompiled files are not clang's format).
+# The release preset's compile commands, one per source file and without precompiled headers:
+# clang-tidy reads each source with its own includes (the compiler's precompiled files are not
+# clang's format), and the unity build's combined files are opened into the sources they include.
 tidy_commands() {
   mkdir -p build/tidy
   python3 - build/release/compile_commands.json build/tidy/compile_commands.json <<'PYTHON'
 import json, re, sys
-commands = json.load(open(sys.argv[1]))
-for entry in commands:
-    entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
+commands = []
+for entry in json.load(open(sys.argv[1])):
+    command = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
+    sources = [entry["file"]]
+    if "/Unity/unity_" in entry["file"]:
+        sources = re.findall(r'^#include "([^"]+)"', open(entry["file"]).read(), re.M)
+    for source in sources:
+        commands.append({"directory": entry["directory"], "file": source,
+                         "command": command.replace(entry["file"], source)})
 json.dump(commands, open(sys.argv[2], "w"))
 PYTHON
 }

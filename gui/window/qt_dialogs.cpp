@@ -31,10 +31,6 @@ constexpr int DIALOG_MINIMUM_WIDTH = 360;
 // What a title bar takes besides the caption: its icon and buttons.
 constexpr int TITLE_BAR_BUTTONS_WIDTH = 120;
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Buttons and group boxes read '&' as the mark of a shortcut letter; doubled, it shows as itself.
 QString captionText(std::string_view text) { return windowText(text).replace(u'&', QStringLiteral("&&")); }
 

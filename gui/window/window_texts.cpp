@@ -39,10 +39,6 @@ constexpr const char* const PATTERNS[] = {
     QT_TRANSLATE_NOOP("Tessaline", "%1 (нужно %2)"),
 };
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString translated(const char* source) { return QCoreApplication::translate(WINDOW_TEXT_CONTEXT, source); }
 
 // A pattern as an expression that matches a whole line, each %n a captured part.
@@ -97,6 +93,10 @@ QString translatedLine(const QString& line) {
 }
 
 }  // namespace
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString windowText(std::string_view text) {
     QStringList lines = fromUtf8(text).split(u'\n');

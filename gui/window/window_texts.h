@@ -16,6 +16,9 @@ namespace tessaline {
 // The context of the window's texts in the translation.
 inline constexpr const char* WINDOW_TEXT_CONTEXT = "Tessaline";
 
+// A UTF-8 text as Qt's string, untranslated.
+QString fromUtf8(std::string_view text);
+
 // A text of the window (a message, a caption, a menu entry, a dialog's label or title, a progress
 // text), line by line.
 QString windowText(std::string_view text);

@@ -17,7 +17,7 @@
 namespace tessaline {
 namespace {
 
-QPoint centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+QPoint centreOf(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 class WindowStateTest : public testing::Test {
 protected:
@@ -67,7 +67,8 @@ TEST_F(WindowStateTest, MenuEntriesShowTheirNewState) {
 TEST_F(WindowStateTest, OneClickOnNextShowsTheSubsetPanelOfATuplesSeries) {
     trigger(CMD_SERIES_FIXED_TUPLES);
     ASSERT_EQ(window.state().view.dwViewMode, VIEW_ALPHABET);
-    QTest::mouseClick(&window.view(), Qt::LeftButton, {}, centre(window.state().painted.layout.rcNextButton));
+    QTest::mouseClick(&window.view(), Qt::LeftButton, {},
+                      centreOf(window.state().painted.layout.rcNextButton));
     EXPECT_EQ(window.state().view.dwViewMode, VIEW_SUBSETS);
     EXPECT_TRUE(showsItsState());
 }
@@ -78,7 +79,7 @@ TEST_F(WindowStateTest, F5FromAHoveredHandleReleasesTheMouse) {
     window.view().picture();
     const ParamsHeader* record = window.state().lpParamsHeader;
     ASSERT_NE(record, nullptr);
-    QTest::mouseMove(&window.view(), centre(record->rcFirstHighestHandle));
+    QTest::mouseMove(&window.view(), centreOf(record->rcFirstHighestHandle));
     ASSERT_EQ(QWidget::mouseGrabber(), &window.view());
     EXPECT_EQ(window.view().cursor().shape(), Qt::SizeVerCursor);
     trigger(CMD_PROCESSING_NEXT_DATA);

@@ -38,7 +38,7 @@ QSize clientAreaOf(int width, int height) {
     return window.view().size();
 }
 
-Point centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+Point centrePoint(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 // Answers every dialog with values other than those shown, so that each command changes something;
 // a dialog that refused them and is shown again at once is cancelled.
@@ -274,9 +274,9 @@ TEST(WindowStateWalk, EveryClickLeavesThePictureOfTheNewState) {
             const Rect target = targets[static_cast<std::size_t>(
                 random.between(0, static_cast<int64_t>(targets.size()) - 1))];
             const int32_t view = walk.state.view.dwViewMode;
-            EXPECT_EQ(walk.afterClick(centre(target)), "")
-                << "step " << step << ", view " << view << ", click at (" << centre(target).x << ", "
-                << centre(target).y << ") at " << client.width() << "x" << client.height();
+            EXPECT_EQ(walk.afterClick(centrePoint(target)), "")
+                << "step " << step << ", view " << view << ", click at (" << centrePoint(target).x << ", "
+                << centrePoint(target).y << ") at " << client.width() << "x" << client.height();
         }
     }
 }
@@ -286,7 +286,7 @@ TEST(WindowStateWalk, AlphabetNextOnATuplesSeriesShowsTheSubsetPanelAtOnce) {
     for (const QSize& size : WINDOW_SIZES) {
         PictureWalk walk(clientAreaOf(size.width(), size.height()));
         ASSERT_EQ(walk.afterCommand(CMD_SERIES_FIXED_TUPLES), "");
-        EXPECT_EQ(walk.afterClick(centre(walk.state.painted.layout.rcNextButton)), "");
+        EXPECT_EQ(walk.afterClick(centrePoint(walk.state.painted.layout.rcNextButton)), "");
         EXPECT_EQ(walk.state.view.dwViewMode, VIEW_SUBSETS);
     }
 }

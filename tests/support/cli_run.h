@@ -24,4 +24,15 @@ inline CliOutcome runCommandLineOf(std::vector<std::string> args, cli::ImagePain
     return {status, out.str(), err.str()};
 }
 
+// The words of a command line split at blanks; '' stands for an empty word.
+inline std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> result;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) result.push_back(word == "''" ? "" : word);
+    return result;
+}
+
+// The options of the smallest simulation grid, for runs that only need one to start.
+inline const std::string QUICK_GRID = " --repeats 1 --noise-steps 1 --pulses-to 7 --threads 1";
+
 }  // namespace tessaline
