@@ -24,9 +24,11 @@ void fillFirstEnds(const int64_t* energy, int n, int64_t threshold, uint16_t* fi
 }
 
 // The passes over a block: lane groups of either width, or sample pairs (narrow rows only). Only
-// narrow rows are ever folded into: a wide run scores every candidate in its blocks.
+// narrow rows are ever folded into: a wide run scores every candidate in its blocks. The pairs fit
+// an etalon and its negation together.
 template <class Acc, bool PAIRED>
 struct Blocks {
+    static constexpr bool PAIRS = PAIRED;
     static void samples(const int16_t* x, int count, int n, FitRows<Acc>& rows) {
         if constexpr (PAIRED) pairBlockSamples(x, count, n, rows);
         if constexpr (!PAIRED) widenBlockSamples(x, count, n, rows);
@@ -34,6 +36,10 @@ struct Blocks {
     static void fit(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<Acc>& rows) {
         if constexpr (PAIRED) fitEtalonPairs(etalon, slot, held, count, rows);
         if constexpr (!PAIRED) fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
+    }
+    static void fitNegated(const EtalonSegments& etalon, const EtalonSegments& negated, int slot,
+                           HeldFit held, HeldFit negatedHeld, int count, FitRows<Acc>& rows) {
+        if constexpr (PAIRED) fitNegatedEtalonPairs(etalon, negated, slot, held, negatedHeld, count, rows);
     }
     static void load(const FitOutput& out, int count, FitRows<Acc>& rows) {
         if constexpr (PAIRED) loadBlockPairs(out, count, rows);
@@ -45,10 +51,32 @@ struct Blocks {
     }
 };
 
+// The segments of candidate `slot`, with its pair words when `paired`.
+EtalonSegments segmentsOf(const PreparedCandidates& candidates, int slot, bool paired) {
+    const int n = candidates.n;
+    const uint16_t* firstEnd = candidates.firstEnd(slot);
+    return {candidates.samples(slot),
+            n,
+            firstEnd,
+            lastAdmissibleStart(firstEnd, n),
+            candidates.partialEnergy(slot),
+            paired ? candidates.pairWords(slot) : nullptr};
+}
+
+// The pair words of the fitted candidates, made once for the run rather than once a block.
+void preparePairWordsOf(const PreparedCandidates& candidates, int from, int to, bool skipWhole) {
+    const int32_t* wholeIndex = candidates.tables->wholeIndex.data();
+    for (int slot = from; slot < to; ++slot) {
+        if (skipWhole && wholeIndex[slot] >= 0) continue;
+        preparePairWords(segmentsOf(candidates, slot, false), candidates.pairWords(slot));
+    }
+}
+
 // Positions are taken in blocks small enough for all rows of one etalon to stay in the fastest
 // cache; every candidate is fitted and folded in on one block before the next. With `skipWhole`
 // the candidates without an admissible segment are left out (their scores are already in `out`
-// when `folded`, and only then may the wide rows be folded into).
+// when `folded`, and only then may the wide rows be folded into). In pairs, a candidate that
+// negates the one before it is fitted with it, from the same sums.
 template <class Passes, class Acc>
 void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, int P, int onlySlot,
                       bool skipWhole, bool folded, FitRows<Acc>& rows, const FitOutput& out) {
@@ -59,6 +87,10 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
     // The last slot scored whole before the others when `folded`: a later slot than any of those
     // holds only earlier slots' fits.
     const int lastWholeSlot = folded ? candidates.tables->whole[candidates.wholeCount - 1].slot : -1;
+    auto heldBy = [lastWholeSlot](bool first, int slot) {
+        return first ? HeldFit::Nothing : slot < lastWholeSlot ? HeldFit::AnySlots : HeldFit::EarlierSlots;
+    };
+    if constexpr (Passes::PAIRS) preparePairWordsOf(candidates, from, to, skipWhole);
     for (int start = 0; start < P; start += FIT_BLOCK) {
         const int count = std::min(FIT_BLOCK, P - start);
         assert(count >= 1 && count <= FIT_BLOCK);  // the rows are reserved for one block at most
@@ -68,17 +100,27 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
         bool first = !folded;
         for (int slot = from; slot < to; ++slot) {
             if (skipWhole && wholeIndex[slot] >= 0) continue;
-            const uint16_t* firstEnd = candidates.firstEnd(slot);
-            const EtalonSegments etalon{candidates.samples(slot), n, firstEnd,
-                                        lastAdmissibleStart(firstEnd, n), candidates.partialEnergy(slot)};
-            const HeldFit held = first                  ? HeldFit::Nothing
-                                 : slot < lastWholeSlot ? HeldFit::AnySlots
-                                                        : HeldFit::EarlierSlots;
-            Passes::fit(etalon, slot, held, count, rows);
+            const EtalonSegments etalon = segmentsOf(candidates, slot, Passes::PAIRS);
+            const HeldFit held = heldBy(first, slot);
             first = false;
+            if (Passes::PAIRS && slot + 1 < to && candidates.negatesPrevious(slot + 1)) {
+                assert(wholeIndex[slot + 1] < 0);  // the same energies: segments where the etalon has them
+                Passes::fitNegated(etalon, segmentsOf(candidates, slot + 1, true), slot, held,
+                                   heldBy(false, slot + 1), count, rows);
+                ++slot;
+                continue;
+            }
+            Passes::fit(etalon, slot, held, count, rows);
         }
         if (!first) Passes::store(rows, count, block);
     }
+}
+
+// True when every sample of `e` is the negation of the same sample of `before`.
+bool negates(const int16_t* e, const int16_t* before, int n) {
+    for (int t = 0; t < n; ++t)
+        if (int32_t{e[t]} != -int32_t{before[t]}) return false;
+    return true;
 }
 
 // Lists the candidate among those without an admissible segment, or marks it as not listed.
@@ -115,6 +157,8 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
         fillFirstEnds(energy, n, threshold, firstEnd);
         noteWholeOnly(prepared, tables, slot,
                       std::all_of(firstEnd, firstEnd + n, [n](uint16_t end) { return end >= n; }));
+        tables.negatesPrevious[slot] =
+            slot > 0 && negates(etalon.lpData, tables.samples[slot - 1], n) ? 1 : 0;
     }
     return prepared;
 }

@@ -2,6 +2,7 @@
 // The pulse fit shared by every processing algorithm: the score sum e_t (e_t - 2 x_{k+t}) of an
 // etalon segment at a position (smaller is better), and the best fit at every position over a
 // list of candidate etalons, computed for all positions at once.
+#include <cstddef>
 #include <cstdint>
 
 #include "model/records.h"
@@ -14,15 +15,21 @@ namespace tessaline {
 
 // The usable candidates of a run, in list order, with their energies prepared.
 struct PreparedCandidates {
-    int count = 0;       // usable candidates (unknown numbers and short etalons are skipped)
-    int n = 0;           // samples used of every etalon
-    int wholeCount = 0;  // candidates with no admissible segment (tables->whole)
-    const CandidateTables* tables = nullptr;
+    int count = 0;                      // usable candidates (unknown numbers and short etalons are skipped)
+    int n = 0;                          // samples used of every etalon
+    int wholeCount = 0;                 // candidates with no admissible segment (tables->whole)
+    CandidateTables* tables = nullptr;  // the narrow fit in pairs makes its words there once a run
 
     const int16_t* samples(int slot) const { return tables->samples[slot]; }
     uint16_t number(int slot) const { return tables->numbers[slot]; }
-    const int64_t* partialEnergy(int slot) const { return tables->partialEnergy.data() + slot * (n + 1); }
-    const uint16_t* firstEnd(int slot) const { return tables->firstEnd.data() + slot * n; }
+    const int64_t* partialEnergy(int slot) const { return tables->partialEnergy.data() + row(slot, n + 1); }
+    const uint16_t* firstEnd(int slot) const { return tables->firstEnd.data() + row(slot, n); }
+    int32_t* pairWords(int slot) const { return tables->pairWords.data() + row(slot, n); }
+    // True when the candidate's samples are those of the candidate before it, negated.
+    bool negatesPrevious(int slot) const { return tables->negatesPrevious[slot] != 0; }
+
+private:
+    static std::ptrdiff_t row(int slot, int width) { return std::ptrdiff_t{slot} * width; }
 };
 
 // Fills the candidate tables (reserved for the list's length and n) for the processing level.

@@ -11,13 +11,15 @@ namespace tessaline {
 
 // One etalon of n samples. Segment starts 0..lastStart have an admissible end (firstEnd[m] < n);
 // lastStart < 0 means no segment is admissible and the fit is the whole etalon. energy[t] is the
-// energy of samples 0..t-1 (n + 1 of them).
+// energy of samples 0..t-1 (n + 1 of them). pairWords, when not null, holds the words of the fit in
+// sample pairs (segment_pairs.h), made once for the run; the lane groups do not read it.
 struct EtalonSegments {
     const int16_t* samples;
     int n;
     const uint16_t* firstEnd;
     int lastStart;
     const int64_t* energy;
+    const int32_t* pairWords;
 };
 
 // The last segment start with an admissible end, or -1.

@@ -94,31 +94,37 @@ TESSALINE_AVX2 inline void step(Sums& d, const GroupPairs& pairs, const int32_t*
         d[g] = _mm256_add_epi32(d[g], _mm256_madd_epi16(loadEight(pairs[g] + t), word));
 }
 
-// Prefix row t, E_t + d: the partial energy less twice the correlation so far. The sums wrap in
-// 32 bits; the rows are narrow, so every partial energy and the row itself are exact in 32 bits.
-TESSALINE_AVX2 inline void keepRow(const Sums& d, const int64_t* energy, int t, GroupRows& rows) {
+// Prefix row t, E_t + d: the partial energy less twice the correlation so far; with NEGATED also
+// the negated etalon's, E_t - d. The sums wrap in 32 bits; the rows are narrow, so every partial
+// energy and the rows themselves are exact in 32 bits.
+template <bool NEGATED>
+TESSALINE_AVX2 inline void keepRow(const Sums& d, const int64_t* energy, int t, GroupRows& rows,
+                                   GroupRows& negatedRows) {
     const __m256i partial = _mm256_set1_epi32(static_cast<int32_t>(energy[t]));
-    for (int g = 0; g < GROUPS; ++g) rows.put(t, g, _mm256_add_epi32(partial, d[g]));
+    for (int g = 0; g < GROUPS; ++g) {
+        rows.put(t, g, _mm256_add_epi32(partial, d[g]));
+        if constexpr (NEGATED) negatedRows.put(t, g, _mm256_sub_epi32(partial, d[g]));
+    }
 }
 
-// The kept prefix rows of the groups.
+// The kept prefix rows of the groups (and with NEGATED of the negated etalon's groups).
+template <bool NEGATED>
 TESSALINE_AVX2 inline void fillRows(const PairPlan& plan, const GroupPairs& pairs,
-                                    const int32_t* coefficients, const int64_t* energy, GroupRows& rows) {
+                                    const int32_t* coefficients, const int64_t* energy, GroupRows& rows,
+                                    GroupRows& negatedRows) {
     Sums d;
-    for (int g = 0; g < GROUPS; ++g) {
-        d[g] = _mm256_setzero_si256();
-        rows.put(0, g, d[g]);
-    }
+    for (int g = 0; g < GROUPS; ++g) d[g] = _mm256_setzero_si256();
+    keepRow<NEGATED>(d, energy, 0, rows, negatedRows);
     int t = 0;
     for (; t < plan.lastStart; ++t) {
         step(d, pairs, coefficients, t);
-        keepRow(d, energy, t + 1, rows);
+        keepRow<NEGATED>(d, energy, t + 1, rows, negatedRows);
     }
     for (; t + 2 <= plan.endFrom; t += 2) step(d, pairs, coefficients, t);
-    if (t >= plan.endFrom) keepRow(d, energy, t, rows);
+    if (t >= plan.endFrom) keepRow<NEGATED>(d, energy, t, rows, negatedRows);
     for (; t < plan.n; ++t) {
         step(d, pairs, coefficients, t);
-        keepRow(d, energy, t + 1, rows);
+        keepRow<NEGATED>(d, energy, t + 1, rows, negatedRows);
     }
 }
 
@@ -200,23 +206,48 @@ TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, int k, Fit
     storeEight(rows.blockFirst.data() + k, cut);
 }
 
+// The etalon's fit of the groups at offset k folded in as candidate `slot`.
+template <HeldFit HELD>
+TESSALINE_AVX2 inline void fitGroups(const EtalonSegments& etalon, const GroupRows& groupRows, int slot,
+                                     int k, int count, FitRows<int32_t>& rows) {
+    PairFit fit;
+    bestCut(etalon, groupRows, fit);
+    for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
+        fold<HELD>(fit.score[g], fit.cut[g], slot, k + 8 * g, rows);
+}
+
 // The groups of the block, GROUPS at a time. A group that would begin beyond the block repeats the
 // first group of its span instead (no sample beyond the padding is read) and is not folded in.
-template <HeldFit HELD>
+// A NEGATED_HELD other than Nothing fits the negated etalon as candidate slot + 1 from the same sums.
+template <HeldFit HELD, HeldFit NEGATED_HELD = HeldFit::Nothing>
 TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, int count, FitRows<int32_t>& rows) {
+    constexpr bool NEGATED = NEGATED_HELD != HeldFit::Nothing;
     const PairPlan plan = planOf(etalon);
-    int32_t* coefficients = rows.coefficients.data();
-    fillPairWords(etalon, plan, coefficients);
+    const int32_t* coefficients = etalon.pairWords;
+    if (coefficients == nullptr) {
+        fillPairWords(etalon, plan, rows.coefficients.data());
+        coefficients = rows.coefficients.data();
+    }
     const int32_t* pairs = rows.samples.data();
     GroupRows groupRows;
+    GroupRows negatedRows;
     for (int k = 0; k < count; k += GROUP_SPAN) {
         GroupPairs groupPairs;
         for (int g = 0; g < GROUPS; ++g) groupPairs[g] = pairs + (k + 8 * g < count ? k + 8 * g : k);
-        fillRows(plan, groupPairs, coefficients, etalon.energy, groupRows);
-        PairFit fit;
-        bestCut(etalon, groupRows, fit);
-        for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
-            fold<HELD>(fit.score[g], fit.cut[g], slot, k + 8 * g, rows);
+        fillRows<NEGATED>(plan, groupPairs, coefficients, etalon.energy, groupRows, negatedRows);
+        fitGroups<HELD>(etalon, groupRows, slot, k, count, rows);
+        if constexpr (NEGATED) fitGroups<NEGATED_HELD>(etalon, negatedRows, slot + 1, k, count, rows);
+    }
+}
+
+// fitBlockPairs with both held fits chosen at run time.
+template <HeldFit HELD>
+void fitNegatedBlockPairs(const EtalonSegments& etalon, int slot, HeldFit negatedHeld, int count,
+                          FitRows<int32_t>& rows) {
+    if (negatedHeld == HeldFit::AnySlots) {
+        fitBlockPairs<HELD, HeldFit::AnySlots>(etalon, slot, count, rows);
+    } else {
+        fitBlockPairs<HELD, HeldFit::EarlierSlots>(etalon, slot, count, rows);
     }
 }
 
@@ -240,6 +271,27 @@ void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int co
         case HeldFit::EarlierSlots: fitBlockPairs<HeldFit::EarlierSlots>(etalon, slot, count, rows); break;
         case HeldFit::AnySlots: fitBlockPairs<HeldFit::AnySlots>(etalon, slot, count, rows); break;
     }
+}
+
+void fitNegatedEtalonPairs(const EtalonSegments& etalon, [[maybe_unused]] const EtalonSegments& negated,
+                           int slot, HeldFit held, HeldFit negatedHeld, int count, FitRows<int32_t>& rows) {
+    assert(etalon.n >= 2 && etalon.n <= MOST_PAIRED_SAMPLES && count >= 1 && count <= FIT_BLOCK);
+    assert(negatedHeld != HeldFit::Nothing && negated.n == etalon.n && negated.lastStart == etalon.lastStart);
+    switch (held) {
+        case HeldFit::Nothing:
+            fitNegatedBlockPairs<HeldFit::Nothing>(etalon, slot, negatedHeld, count, rows);
+            break;
+        case HeldFit::EarlierSlots:
+            fitNegatedBlockPairs<HeldFit::EarlierSlots>(etalon, slot, negatedHeld, count, rows);
+            break;
+        case HeldFit::AnySlots:
+            fitNegatedBlockPairs<HeldFit::AnySlots>(etalon, slot, negatedHeld, count, rows);
+            break;
+    }
+}
+
+void preparePairWords(const EtalonSegments& etalon, int32_t* words) {
+    fillPairWords(etalon, planOf(etalon), words);
 }
 
 // The narrow rows hold what a narrow run folded in already: its scores fit 32 bits.
@@ -272,6 +324,12 @@ void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows
 void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows) {
     fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
 }
+void fitNegatedEtalonPairs(const EtalonSegments& etalon, const EtalonSegments& negated, int slot,
+                           HeldFit held, HeldFit, int count, FitRows<int32_t>& rows) {
+    fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
+    fitEtalonLanes(negated, slot + 1, false, count, rows);
+}
+void preparePairWords(const EtalonSegments&, int32_t*) {}
 void loadBlockPairs(const FitOutput& out, int count, FitRows<int32_t>& rows) {
     loadBlockFit(out, count, rows);
 }

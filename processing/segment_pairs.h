@@ -31,6 +31,16 @@ enum class HeldFit { Nothing, EarlierSlots, AnySlots };
 // As fitEtalonLanes, on the paired samples; etalon.energy holds its partial energies.
 void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows);
 
+// The etalon (candidate `slot`, folded in as `held` says) and `negated`, the next candidate, whose
+// samples are the etalon's negated (folded in as `negatedHeld` says, never Nothing), fitted together:
+// the negated etalon's prefix rows are E_t + 2 sum e_s x_{k+s}, read from the same sums.
+void fitNegatedEtalonPairs(const EtalonSegments& etalon, const EtalonSegments& negated, int slot,
+                           HeldFit held, HeldFit negatedHeld, int count, FitRows<int32_t>& rows);
+
+// The words the etalon's fit in pairs multiplies by (n of them), into `words`, for
+// EtalonSegments::pairWords; only on narrow rows (every sample below 2^14 in magnitude).
+void preparePairWords(const EtalonSegments& etalon, int32_t* words);
+
 // The block's best fit from `out` at positions 0..count-1 into the paired rows, and back.
 void loadBlockPairs(const FitOutput& out, int count, FitRows<int32_t>& rows);
 void storeBlockPairs(const FitRows<int32_t>& rows, int count, const FitOutput& out);

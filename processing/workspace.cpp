@@ -4,7 +4,8 @@ namespace tessaline {
 
 bool CandidateTables::reserve(std::size_t M, std::size_t n) noexcept {
     return partialEnergy.reserve(M * (n + 1)) && threshold.reserve(M) && firstEnd.reserve(M * n + 1) &&
-           samples.reserve(M) && numbers.reserve(M) && whole.reserve(M) && wholeIndex.reserve(M);
+           samples.reserve(M) && numbers.reserve(M) && whole.reserve(M) && wholeIndex.reserve(M) &&
+           negatesPrevious.reserve(M) && pairWords.reserve(M * n + 1);
 }
 
 bool CandidateTables::reserveTuples(std::size_t elements, std::size_t n, std::size_t largestNumber) noexcept {
@@ -21,6 +22,8 @@ void CandidateTables::clear() noexcept {
     numbers.clear();
     whole.clear();
     wholeIndex.clear();
+    negatesPrevious.clear();
+    pairWords.clear();
 }
 
 bool PositionTables::reserveFit(std::size_t L, std::size_t P, std::size_t n, bool narrowFit,

@@ -50,15 +50,17 @@ private:
 // The per-candidate energies: partial energies of each etalon, its threshold and, per segment
 // start, the first admissible segment end.
 struct CandidateTables {
-    WorkArray<int64_t> partialEnergy;   // M rows of n + 1
-    WorkArray<int64_t> threshold;       // M
-    WorkArray<uint16_t> firstEnd;       // M rows of n: first admissible end per start, n = none
-    WorkArray<const int16_t*> samples;  // M etalon sample pointers (null = candidate skipped)
-    WorkArray<uint16_t> numbers;        // M etalon numbers
-    WorkArray<uint16_t> listed;         // tuples: their distinct etalon numbers, in order met
-    WorkArray<int16_t> slotOfNumber;    // tuples: the candidate slot of each etalon number, -1 none
-    WorkArray<WholeEtalon> whole;       // the candidates with no admissible segment, in order
-    WorkArray<int32_t> wholeIndex;      // M: where each candidate is in `whole`, -1 when not there
+    WorkArray<int64_t> partialEnergy;    // M rows of n + 1
+    WorkArray<int64_t> threshold;        // M
+    WorkArray<uint16_t> firstEnd;        // M rows of n: first admissible end per start, n = none
+    WorkArray<const int16_t*> samples;   // M etalon sample pointers (null = candidate skipped)
+    WorkArray<uint16_t> numbers;         // M etalon numbers
+    WorkArray<uint16_t> listed;          // tuples: their distinct etalon numbers, in order met
+    WorkArray<int16_t> slotOfNumber;     // tuples: the candidate slot of each etalon number, -1 none
+    WorkArray<WholeEtalon> whole;        // the candidates with no admissible segment, in order
+    WorkArray<int32_t> wholeIndex;       // M: where each candidate is in `whole`, -1 when not there
+    WorkArray<uint8_t> negatesPrevious;  // M: 1 when the candidate's samples are the previous one's negated
+    WorkArray<int32_t> pairWords;        // M rows of n: the words of the fit in sample pairs, once a run
 
     bool reserve(std::size_t M, std::size_t n) noexcept;
     // Also the tables that map tuple elements to candidate slots, numbers 0..largestNumber.
