@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/messages.h"
 #include "model/random.h"
 #include "platform/alloc.h"
 #include "platform/message_sink.h"
@@ -92,14 +93,16 @@ bool reserveBuffers(MessageSink& messages, uint16_t n, std::span<PulseHeader> al
         PulseHeader& etalon = alphabet[i];
         if (etalon.lpData != nullptr && etalon.wReservedSize < n) {
             if (i == 0) {
-                messages.showMessage("Предварительное освобождение памяти!", "Отладка", MessageIcon::Warning);
+                messages.showMessage(model_text::BUFFERS_RELEASED_FIRST, model_text::DEBUG_CAPTION,
+                                     MessageIcon::Warning);
             }
             memory::release(etalon.lpData);
         }
         if (etalon.lpData == nullptr) {
             etalon.lpData = memory::allocateArray<int16_t>(n);
             if (etalon.lpData == nullptr) {
-                messages.showMessage("Не могу выделить память!", "", MessageIcon::Warning);
+                messages.showMessage(model_text::NO_MEMORY_FOR_ETALON, model_text::NO_CAPTION,
+                                     MessageIcon::Warning);
                 releaseAlphabet(alphabet.first(i));
                 return false;
             }

@@ -4,8 +4,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "model/messages.h"
 #include "platform/alloc.h"
-#include "platform/formatting.h"
 #include "platform/message_sink.h"
 
 namespace tessaline {
@@ -13,10 +13,6 @@ namespace {
 
 constexpr uint32_t SERIES_LENGTH_LIMIT = 32768;  // positions are 16-bit signed in the found arrays
 constexpr uint32_t PER_PULSE_ARRAYS = 13;
-
-std::string refusalOf(const char* setting, const std::string& detail) {
-    return formatted("Неверно задан %s!\n\n%s\n", setting, detail.c_str());
-}
 
 // Lays the fifteen arrays of the sample block out: pure and noisy data, then 13 per-pulse arrays.
 void layOutSampleBlock(SeriesHeader& record, int16_t* block, uint32_t N, uint16_t u) {
@@ -81,16 +77,14 @@ uint32_t mostPulseCount(uint32_t N, uint32_t n, uint32_t Tmin) noexcept {
 
 std::string seriesSettingsRefusal(uint32_t n, uint32_t Tmin, uint32_t Tmax, uint32_t N) {
     if (Tmin == 0 || Tmin > Tmax) {
-        return refusalOf("wTmin", formatted("wTmin: %u (нужно 1 <= wTmin <= wTmax = %u)", Tmin, Tmax));
+        return model_text::settingRefused("wTmin", model_text::tminOutOfRange(Tmin, Tmax));
     }
     if (n == 0 || n > Tmax) {
-        return refusalOf("wImpulseSize",
-                         formatted("wImpulseSize: %u (нужно 1 <= wImpulseSize <= wTmax = %u)", n, Tmax));
+        return model_text::settingRefused("wImpulseSize", model_text::etalonLengthOutOfRange(n, Tmax));
     }
     if (N < n || N >= SERIES_LENGTH_LIMIT) {
-        return refusalOf("dwSeriesSize",
-                         formatted("dwSeriesSize: %u (нужно wImpulseSize = %u <= dwSeriesSize < %u)", N, n,
-                                   SERIES_LENGTH_LIMIT));
+        return model_text::settingRefused("dwSeriesSize",
+                                          model_text::seriesLengthOutOfRange(N, n, SERIES_LENGTH_LIMIT));
     }
     return {};
 }
@@ -105,22 +99,24 @@ bool checkSeriesSettings(MessageSink& messages, uint32_t n, uint32_t Tmin, uint3
 
 SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t n, uint16_t Tmin,
                                     uint16_t Tmax, uint32_t N, SeriesHeader* record) {
-    if (!checkSeriesSettings(messages, n, Tmin, Tmax, N, " getCutOffSeriesHeader ")) return record;
+    if (!checkSeriesSettings(messages, n, Tmin, Tmax, N, model_text::CUT_OFF_SERIES_HEADER_CAPTION)) {
+        return record;
+    }
     const uint32_t m = leastPulseCount(N, n, Tmax);
     const uint32_t u = mostPulseCount(N, n, Tmin);
 
     if (record == nullptr) {
         record = memory::allocateZeroed<SeriesHeader>(1);
         if (record == nullptr) {
-            messages.showMessage("Нет памяти для newSeriesHeader!", " getCutOffSeriesHeader ",
-                                 MessageIcon::None);
+            messages.showMessage(model_text::NO_MEMORY_FOR_SERIES_RECORD,
+                                 model_text::CUT_OFF_SERIES_HEADER_CAPTION, MessageIcon::None);
             return nullptr;
         }
     }
     if (N > record->dwReservedSize || u > record->wReservedPulses) {
         if (!growSampleBlock(*record, N, static_cast<uint16_t>(u))) {
             freeSeriesHeader(record);
-            messages.showMessage("Нет памяти для newSeriesHeader->lpPureData!", " getExtSeriesHeader ",
+            messages.showMessage(model_text::NO_MEMORY_FOR_SAMPLES, model_text::EXT_SERIES_HEADER_CAPTION,
                                  MessageIcon::None);
             return nullptr;
         }
@@ -130,7 +126,7 @@ SeriesHeader* getCutOffSeriesHeader(MessageSink& messages, uint16_t k, uint16_t 
         record->lpPulsesList = memory::allocateArray<const PulseHeader*>(k);
         if (record->lpPulsesList == nullptr) {
             freeSeriesHeader(record);
-            messages.showMessage("Нет памяти для newSeriesHeader->lpPulsesList!", " getExtSeriesHeader ",
+            messages.showMessage(model_text::NO_MEMORY_FOR_PULSES_LIST, model_text::EXT_SERIES_HEADER_CAPTION,
                                  MessageIcon::None);
             return nullptr;
         }

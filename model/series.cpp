@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "model/messages.h"
 #include "model/subsets.h"
 #include "platform/alloc.h"
-#include "platform/formatting.h"
 #include "platform/message_sink.h"
 
 namespace tessaline {
@@ -29,13 +29,12 @@ Range admissibleRange(int64_t p, int64_t K, int64_t N, int64_t n, int64_t Tmin, 
 
 void reportIncompatibleCount(MessageSink& messages, const SeriesRequest& request, const SeriesHeader& record,
                              uint32_t m, uint32_t u) {
-    const std::string text = formatted(
-        "Несовместимые входные параметры!\n\ndwSeriesSize: %d [%d]\nwImpulseSize: %d [%d]\n"
-        "wMinPulses: %d [%d]\nwMaxPulses: %d [%d]\nwImpulseQuantity: %d\n\n",
-        static_cast<int>(request.N), static_cast<int>(record.dwSeriesSize), static_cast<int>(request.n),
-        static_cast<int>(record.wImpulseSize), static_cast<int>(m), static_cast<int>(record.wMinPulses),
-        static_cast<int>(u), static_cast<int>(record.wMaxPulses), static_cast<int>(request.K));
-    messages.showMessage(text, " makeExtSeries ", MessageIcon::Warning);
+    const std::string text = model_text::incompatibleCounts(
+        {static_cast<int>(request.N), static_cast<int>(record.dwSeriesSize)},
+        {static_cast<int>(request.n), static_cast<int>(record.wImpulseSize)},
+        {static_cast<int>(m), static_cast<int>(record.wMinPulses)},
+        {static_cast<int>(u), static_cast<int>(record.wMaxPulses)}, static_cast<int>(request.K));
+    messages.showMessage(text, model_text::MAKE_EXT_SERIES_CAPTION, MessageIcon::Warning);
 }
 
 // The record must have been sized for the request (by getCutOffSeriesHeader or by hand).
@@ -45,7 +44,8 @@ bool recordFits(MessageSink& messages, const SeriesRequest& request, const Serie
         (request.alphabet.empty() || record.lpPulsesList != nullptr)) {
         return true;
     }
-    messages.showMessage("Не определен lpSeriesHeader!", " makeExtSeries ", MessageIcon::Warning);
+    messages.showMessage(model_text::NO_SERIES_RECORD, model_text::MAKE_EXT_SERIES_CAPTION,
+                         MessageIcon::Warning);
     return false;
 }
 
@@ -54,8 +54,7 @@ bool checkRequest(MessageSink& messages, const SeriesRequest& request, const cha
         return false;
     }
     if (request.alphabet.empty()) {
-        messages.showMessage("Неверно задан wEtalons!\n\nВ алфавите нет эталонов.\n", caption,
-                             MessageIcon::Warning);
+        messages.showMessage(model_text::NO_ETALONS, caption, MessageIcon::Warning);
         return false;
     }
     return true;
@@ -167,7 +166,7 @@ void placeAllPulses(const PendingSeries& pending, SeriesHeader& record, Generato
 int beginExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHeader& record,
                    GeneratorStates& states, PendingSeries& pending) {
     pending = {};
-    if (!checkRequest(messages, request, " makeExtSeries ")) return 0;
+    if (!checkRequest(messages, request, model_text::MAKE_EXT_SERIES_CAPTION)) return 0;
     const uint32_t m = leastPulseCount(request.N, request.n, request.Tmax);
     const uint32_t u = mostPulseCount(request.N, request.n, request.Tmin);
     if (request.K < m || request.K > u || request.sequence.size() < request.K) {
@@ -183,7 +182,8 @@ int beginExtSeries(MessageSink& messages, const SeriesRequest& request, SeriesHe
     pending.energy = memory::allocateArray<int64_t>(request.n + 1u);
     if (pending.energy == nullptr) {
         std::fill_n(record.lpPureData, request.N, int16_t{0});  // as far as the series got
-        messages.showMessage("Нет памяти для PartialEnergy!", "", MessageIcon::None);
+        messages.showMessage(model_text::NO_MEMORY_FOR_PARTIAL_ENERGY, model_text::NO_CAPTION,
+                             MessageIcon::None);
         return 0;
     }
     pending.level = request.level;
@@ -221,12 +221,12 @@ SeriesHeader* beginCutOffSeries(MessageSink& messages, const SeriesRequest& requ
                                 GeneratorStates& states, PendingSeries& pending, int& begun) {
     begun = 0;
     pending = {};
-    if (!checkRequest(messages, request, " getCutOffSeries ")) return record;
+    if (!checkRequest(messages, request, model_text::CUT_OFF_SERIES_CAPTION)) return record;
     const uint16_t k = static_cast<uint16_t>(request.alphabet.size());
     SeriesHeader* kept =
         getCutOffSeriesHeader(messages, k, request.n, request.Tmin, request.Tmax, request.N, record);
     if (kept == nullptr) {
-        messages.showMessage("Не могу выделить память для lpSeriesHeader!", " getCutOffSeries ",
+        messages.showMessage(model_text::NO_MEMORY_FOR_CUT_OFF_SERIES, model_text::CUT_OFF_SERIES_CAPTION,
                              MessageIcon::Warning);
         return nullptr;
     }
@@ -247,7 +247,7 @@ SeriesHeader* getCutOffSeries(MessageSink& messages, const SeriesRequest& reques
 SeriesHeader* getUnfixedCutOffSeries(MessageSink& messages, const SeriesRequest& request,
                                      SeriesHeader* record, GeneratorStates& states, int* made) {
     if (made != nullptr) *made = 0;
-    if (!checkRequest(messages, request, " getUnfixedCutOffSeries ")) return record;
+    if (!checkRequest(messages, request, model_text::UNFIXED_CUT_OFF_SERIES_CAPTION)) return record;
     const uint32_t m = leastPulseCount(request.N, request.n, request.Tmax);
     const uint32_t u = mostPulseCount(request.N, request.n, request.Tmin);
     if (u < m) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/messages.h"
 #include "platform/alloc.h"
 #include "platform/message_sink.h"
 
@@ -45,7 +46,7 @@ void storeSubsetInUse(std::span<const int32_t> list, uint16_t mode, uint16_t ini
 
 // Makes sure the record has a table of at least S subsets of Z entries; false after its message.
 bool reserveSubsetTable(MessageSink& messages, uint16_t S, uint16_t Z, SeriesHeader& record) {
-    constexpr const char* caption = " addSomeSelectedSubsetToSeriesHeader ";
+    constexpr const char* caption = model_text::SUBSET_TABLE_CAPTION;
     if (record.wReservedSubsets < S || record.wReservedSubsetSize < Z) {
         memory::release(record.selectedSubsetSize);
         memory::release(record.selectedSubsetList);
@@ -54,8 +55,7 @@ bool reserveSubsetTable(MessageSink& messages, uint16_t S, uint16_t Z, SeriesHea
     if (record.selectedSubsetSize == nullptr) {
         record.selectedSubsetSize = memory::allocateZeroed<uint16_t>(std::size_t{S} * (Z + 1u));
         if (record.selectedSubsetSize == nullptr) {
-            messages.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetSize!", caption,
-                                 MessageIcon::None);
+            messages.showMessage(model_text::NO_MEMORY_FOR_SUBSET_SIZES, caption, MessageIcon::None);
             return false;
         }
     }
@@ -63,8 +63,7 @@ bool reserveSubsetTable(MessageSink& messages, uint16_t S, uint16_t Z, SeriesHea
         record.selectedSubsetList = memory::allocateArray<uint16_t*>(S);
         if (record.selectedSubsetList == nullptr) {
             memory::release(record.selectedSubsetSize);
-            messages.showMessage("Нет памяти для lpSeriesHeader->selectedSubsetList!", caption,
-                                 MessageIcon::None);
+            messages.showMessage(model_text::NO_MEMORY_FOR_SUBSET_LIST, caption, MessageIcon::None);
             return false;
         }
         uint16_t* rows = record.selectedSubsetSize + S;
@@ -143,7 +142,8 @@ uint16_t* getRequiredList(MessageSink& messages, uint16_t k, uint16_t* oldList) 
     memory::release(oldList);
     uint16_t* list = memory::allocateArray<uint16_t>(k);
     if (list == nullptr) {
-        messages.showMessage("Нет памяти для newList!", " getRequiredList ", MessageIcon::None);
+        messages.showMessage(model_text::NO_MEMORY_FOR_REQUIRED_LIST, model_text::REQUIRED_LIST_CAPTION,
+                             MessageIcon::None);
         return nullptr;
     }
     for (uint16_t i = 0; i < k; ++i) list[i] = static_cast<uint16_t>(i + 1);
