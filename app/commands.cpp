@@ -5,6 +5,7 @@
 
 #include "app/layout.h"
 #include "app/menu_commands.h"
+#include "app/messages.h"
 #include "app/mouse_panels.h"
 #include "app/simulation_commands.h"
 #include "app/startup.h"
@@ -51,7 +52,8 @@ bool growToMostPulses(Window& window, AppState& state) {
     const uint16_t capacity = std::max<uint16_t>(state.series.wMaxPulses, 1);
     uint16_t* grown = memory::allocateArray<uint16_t>(capacity);
     if (grown == nullptr) {
-        window.showMessage("Нет памяти для lpEtalonSequence!", "CM_INFO", MessageIcon::Warning);
+        window.showMessage(app_text::NO_MEMORY_FOR_ETALON_SEQUENCE, app_text::COMMAND_CAPTION,
+                           MessageIcon::Warning);
         return false;
     }
     const uint16_t kept = state.selection.lpEtalonSequence != nullptr
@@ -85,7 +87,7 @@ void newData(Window& window, AppState& state) {
     }
     if (!growToMostPulses(window, state)) return;
     if (state.selection.wRequiredQuantity == 0 || state.selection.lpRequiredList == nullptr) {
-        window.showMessage("Не выбран ни один эталон!", "CM_INFO", MessageIcon::Warning);
+        window.showMessage(app_text::NO_ETALON_REQUIRED, app_text::COMMAND_CAPTION, MessageIcon::Warning);
         return;
     }
     for (uint16_t i = 0; i < state.series.wMaxPulses; ++i) {
@@ -135,7 +137,7 @@ void makeSeries(Window& window, AppState& state) {
     refreshRemarkedSelectors(window, state, before);
     const bool made = makeSeriesInUse(window, state);
     if (state.lpSeriesHeader == nullptr) {
-        window.showMessage("Не могу создать ряд!", "CM_INFO", MessageIcon::None);
+        window.showMessage(app_text::SERIES_NOT_MADE, app_text::COMMAND_CAPTION, MessageIcon::None);
         return;
     }
     // The maker said why no series was placed; the record still holds the previous series, which
@@ -215,7 +217,7 @@ void process(Window& window, AppState& state) {
     if (addToChainsHeader(window, state.task.wSeriesType, state.task.wTaskType,
                           state.noise.wMakingEnergyLevel, state.noise.wProcessingEnergyLevel,
                           state.lpChainsHeader) == 0) {
-        window.showMessage("Ошибка addToChainsHeader!", " About ChainsHeader ", MessageIcon::None);
+        window.showMessage(app_text::RESULT_NOT_STORED, app_text::CHAINS_CAPTION, MessageIcon::None);
         return;
     }
     state.view.dwViewMode = VIEW_RESULT;

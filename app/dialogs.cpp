@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <limits>
 
+#include "app/messages.h"
 #include "app/state.h"
+#include "model/messages.h"
 #include "platform/formatting.h"
 #include "platform/window.h"
 
@@ -69,7 +71,7 @@ double editReal(std::string_view text) {
 std::string upperBoundText(double value) { return formatted("%.5g", value); }
 
 DialogForm seriesParametersForm(const AppState& state) {
-    DialogForm form{DIALOG_SERIES_PARAMETERS, "Create Series", {}};
+    DialogForm form{DIALOG_SERIES_PARAMETERS, app_text::SERIES_PARAMETERS_TITLE, {}};
     addGroup(form, "Parameters for creating series");
     addEdit(form, EDIT_SERIES_LENGTH, "Samples Length", state.series.dwSeriesLength);
     addEdit(form, EDIT_TMIN, "Min Length of Interval", state.series.wTmin);
@@ -92,7 +94,7 @@ void acceptSeriesParameters(AppState& state, const DialogForm& form) {
 }
 
 DialogForm locationParametersForm(const AppState& state) {
-    DialogForm form{DIALOG_LOCATION_PARAMETERS, " Location Parameters", {}};
+    DialogForm form{DIALOG_LOCATION_PARAMETERS, app_text::LOCATION_PARAMETERS_TITLE, {}};
     addGroup(form, " Number of Pulses in Series ");
     addEdit(form, EDIT_PULSES_FROM, "from", state.staging.wLeastPulses);
     addEdit(form, EDIT_PULSES_TO, "to", state.staging.wMostPulses);
@@ -116,9 +118,10 @@ void acceptLocationParameters(AppState& state, const DialogForm& form) {
 }
 
 DialogForm statisticsDisplayForm(const AppState& state, bool recognition) {
-    DialogForm form{recognition ? DIALOG_RECOGNITION_STATISTICS_DISPLAY : DIALOG_STATISTICS_DISPLAY,
-                    recognition ? "Show Statistical Simulation" : " Show Statistical Simulation parameters",
-                    {}};
+    DialogForm form{
+        recognition ? DIALOG_RECOGNITION_STATISTICS_DISPLAY : DIALOG_STATISTICS_DISPLAY,
+        recognition ? app_text::RECOGNITION_STATISTICS_DISPLAY_TITLE : app_text::STATISTICS_DISPLAY_TITLE,
+        {}};
     const int32_t handling = state.statistics.dwHandlingCase;
     addGroup(form, " Handling case ");
     addRadio(form, RADIO_RESTORING_ERROR, "restoring error", handling != 2 && !(recognition && handling == 3),
@@ -175,13 +178,13 @@ std::string seriesParametersRefusal(const AppState& state, const DialogForm& for
     if (!refused.empty()) return refused;
     const int32_t etalon = numberOf(form, EDIT_ETALON_NUMBER);
     if (etalon < 1 || etalon > state.alphabet.wEtalonsQuantity) {
-        return formatted("Неверно задан dwDefaultEtalon!\n\ndwDefaultEtalon: %d (нужно от 1 до %d)\n", etalon,
-                         state.alphabet.wEtalonsQuantity);
+        return settingRefusal("dwDefaultEtalon",
+                              app_text::defaultEtalonOutOfRange(etalon, state.alphabet.wEtalonsQuantity));
     }
     for (const auto& [id, name] : {std::pair{EDIT_MAKING_LEVEL, "wMakingEnergyLevel"},
                                    std::pair{EDIT_PROCESSING_LEVEL, "wProcessingEnergyLevel"}}) {
         if (field16(id) > 100) {
-            return formatted("Неверно задан %s!\n\n%s: %d (нужно от 0 до 100)\n", name, name, field16(id));
+            return settingRefusal(name, app_text::energyLevelOutOfRange(name, field16(id)));
         }
     }
     return {};
@@ -212,7 +215,7 @@ bool runStatisticsDisplayDialog(Window& window, AppState& state, bool recognitio
 }
 
 std::string settingRefusal(const char* setting, const std::string& detail) {
-    return std::string("Неверно задан ") + setting + "!\n\n" + detail + "\n";
+    return model_text::settingRefused(setting, detail);
 }
 
 }  // namespace tessaline

@@ -5,6 +5,7 @@
 
 #include "app/command_ids.h"
 #include "app/layout.h"
+#include "app/messages.h"
 #include "app/mouse_panels.h"
 #include "app/series_commands.h"
 #include "app/settings_commands.h"
@@ -105,7 +106,7 @@ bool isSeriesTypeEntry(int command) {
 
 void saveImage(Window& window) {
     if (!MakeSnapshot(window)) {
-        window.showMessage("Проблемы при выполнении MakeSnapshot", "Open File Name", MessageIcon::None);
+        window.showMessage(app_text::SNAPSHOT_FAILED, app_text::SAVE_IMAGE_CAPTION, MessageIcon::None);
     }
 }
 

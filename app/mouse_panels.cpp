@@ -6,6 +6,7 @@
 
 #include "app/command_ids.h"
 #include "app/dialogs.h"
+#include "app/messages.h"
 #include "app/mouse.h"
 #include "model/codes.h"
 
@@ -83,11 +84,11 @@ bool takeTypedTmin(Window& window, AppState& state) {
     const int32_t typed = editNumber(text);
     const std::string refused =
         typed < 1 || typed > UINT16_MAX
-            ? std::string("Неверно задан wTmin!")
+            ? std::string(app_text::TMIN_NOT_A_DISTANCE)
             : seriesSettingsRefusal(state.alphabet.wEtalonLength, static_cast<uint32_t>(typed),
                                     state.series.wTmax, state.series.dwRequestedSeriesLength);
     if (!refused.empty()) {
-        window.showMessage(refused, " Tmin ", MessageIcon::Warning);
+        window.showMessage(refused, app_text::TMIN_CAPTION, MessageIcon::Warning);
         return false;
     }
     state.series.wTmin = static_cast<uint16_t>(typed);

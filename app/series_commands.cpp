@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "app/command_ids.h"
+#include "app/messages.h"
 #include "app/series_dialogs.h"
 #include "app/simulation_commands.h"
 #include "app/state.h"
@@ -25,7 +26,7 @@ bool growList(Window& window, uint16_t*& list, uint16_t& capacity, uint16_t want
     const uint16_t places = std::max<uint16_t>(wanted, 1);
     uint16_t* grown = memory::allocateArray<uint16_t>(places);
     if (grown == nullptr) {
-        window.showMessage(std::string("Нет памяти для ") + name + "!", "CM_INFO", MessageIcon::Warning);
+        window.showMessage(app_text::noMemoryFor(name), app_text::COMMAND_CAPTION, MessageIcon::Warning);
         return false;
     }
     const uint16_t kept = list != nullptr ? std::min(capacity, places) : 0;

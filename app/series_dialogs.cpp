@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/dialogs.h"
+#include "app/messages.h"
 #include "app/state.h"
 #include "model/random.h"
 #include "platform/formatting.h"
@@ -29,8 +30,8 @@ std::string textOf(const DialogForm& form, int id) {
 std::string etalonRefusal(const char* setting, const std::vector<int32_t>& entries, int32_t k) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i] < 1 || entries[i] > k) {
-            return settingRefusal(setting, formatted("элемент %zu: %d (нужно от 1 до %d)", i + 1,
-                                                     static_cast<int>(entries[i]), static_cast<int>(k)));
+            return settingRefusal(setting, app_text::etalonEntryOutOfRange(
+                                               i + 1, static_cast<int>(entries[i]), static_cast<int>(k)));
         }
     }
     return {};
@@ -75,7 +76,7 @@ std::vector<int32_t> readNumberList(std::string_view text, std::size_t count) {
 }
 
 DialogForm seriesStructureForm(const AppState& state) {
-    DialogForm form{DIALOG_SERIES_STRUCTURE, "Create Series", {}};
+    DialogForm form{DIALOG_SERIES_STRUCTURE, app_text::SERIES_STRUCTURE_TITLE, {}};
     addGroup(form, " Series structure ");
     addLabel(form, LABEL_STRUCTURE_PULSES,
              formatted("Number of Pulses in Series (from %d to %d)", state.staging.wLeastPulses,
@@ -103,10 +104,9 @@ uint16_t structurePulseCount(const AppState& state, const DialogForm& form) {
 std::string seriesStructureRefusal(const AppState& state, const DialogForm& form) {
     const int32_t noise = numberOf(form, EDIT_STRUCTURE_NOISE);
     if (noise < 0 || noise > NOISE_LEVEL_LIMIT) {
-        return settingRefusal("wNoiseLevel",
-                              formatted("wNoiseLevel: %d (нужно от 0 до %d: при большем уровне "
-                                        "генератор шума переполняется)",
-                                        static_cast<int>(noise), static_cast<int>(NOISE_LEVEL_LIMIT)));
+        return settingRefusal(
+            "wNoiseLevel",
+            app_text::noiseLevelOutOfRange(static_cast<int>(noise), static_cast<int>(NOISE_LEVEL_LIMIT)));
     }
     const std::vector<int32_t> entries =
         readNumberList(textOf(form, EDIT_STRUCTURE_SEQUENCE), structurePulseCount(state, form));
@@ -126,7 +126,7 @@ void acceptSeriesStructure(AppState& state, const DialogForm& form) {
 }
 
 DialogForm requiredEtalonsForm(const AppState& state) {
-    DialogForm form{DIALOG_REQUIRED_ETALONS, "List of Required Etalons", {}};
+    DialogForm form{DIALOG_REQUIRED_ETALONS, app_text::REQUIRED_ETALONS_TITLE, {}};
     addEdit(form, EDIT_REQUIRED_COUNT, "Number of Required Etalons", state.selection.wRequiredQuantity);
     addLabel(form, LABEL_REQUIRED_LIST,
              formatted("List of Required Etalons (from 1 to %d)", state.alphabet.wEtalonsQuantity));

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/dialogs.h"
+#include "app/messages.h"
 #include "app/state.h"
 #include "platform/window.h"
 
@@ -72,7 +73,7 @@ uint16_t clickedMode(const std::array<ModeButton, N>& buttons, const DialogForm&
 }  // namespace
 
 DialogForm subsetSettingsForm(const AppState& state) {
-    DialogForm form{DIALOG_SUBSET_SETTINGS, "Subset settings", {}};
+    DialogForm form{DIALOG_SUBSET_SETTINGS, app_text::SUBSET_SETTINGS_TITLE, {}};
     addGroup(form, " Subset employment ");
     addModeButtons(form, EMPLOYMENT_BUTTONS,
                    shownButton(EMPLOYMENT_BUTTONS, state.subsets.wSubsetEmployment, RADIO_COMPLETE), 1);
@@ -98,7 +99,7 @@ void acceptSubsetSettings(AppState& state, const DialogForm& form) {
 }
 
 DialogForm drawingSettingsForm(const AppState& state) {
-    DialogForm form{DIALOG_DRAWING_SETTINGS, "Drawing settings", {}};
+    DialogForm form{DIALOG_DRAWING_SETTINGS, app_text::DRAWING_SETTINGS_TITLE, {}};
     for (const OptionBox& box : DRAWING_BOXES)
         addCheck(form, box.id, box.caption, state.drawing.*box.option != 0);
     addGroup(form, " Highlight detected tuples ");

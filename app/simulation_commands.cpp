@@ -7,10 +7,10 @@
 #include "app/commands.h"
 #include "app/dialogs.h"
 #include "app/layout.h"
+#include "app/messages.h"
 #include "app/state.h"
 #include "model/codes.h"
 #include "model/records.h"
-#include "platform/formatting.h"
 #include "platform/window.h"
 #include "simulation/driver.h"
 #include "simulation/statistics.h"
@@ -36,20 +36,14 @@ std::string gridRefusal(const AppState& state, const GridValues& grid) {
     const DialogStaging& staged = state.staging;
     const uint32_t least = leastPulseCount(staged.dwSeriesLength, state.alphabet.wEtalonLength, staged.wTmax);
     const uint32_t most = mostPulseCount(staged.dwSeriesLength, state.alphabet.wEtalonLength, staged.wTmin);
-    const std::string bounds = "от " + std::to_string(grid.least) + " до " + std::to_string(grid.most) +
-                               " (нужно " + std::to_string(least) +
-                               " <= от <= до <= " + std::to_string(most) + ")";
+    const std::string bounds = app_text::pulseBoundsOutOfRange(grid.least, grid.most, least, most);
     if (grid.least < least || grid.least > grid.most) return settingRefusal("wMinPulses", bounds);
     if (grid.most > most) return settingRefusal("wMaxPulses", bounds);
-    if (grid.repeats < 1) return settingRefusal("wRepeats", "wRepeats: 0 (нужно хотя бы одно повторение)");
-    if (grid.noiseSteps < 1)
-        return settingRefusal("wNoiseSteps", "wNoiseSteps: 0 (нужен хотя бы один уровень шума)");
+    if (grid.repeats < 1) return settingRefusal("wRepeats", app_text::NO_REPEATS);
+    if (grid.noiseSteps < 1) return settingRefusal("wNoiseSteps", app_text::NO_NOISE_STEPS);
     const int64_t top = int64_t{grid.noiseFrom} + int64_t{grid.noiseSteps - 1} * grid.noiseIncrement;
     if (top > NOISE_LEVEL_LIMIT) {
-        return settingRefusal("wNoiseIncrement", "последний уровень шума " + std::to_string(top) +
-                                                     " (нужно не больше " +
-                                                     std::to_string(NOISE_LEVEL_LIMIT) +
-                                                     ": при большем уровне генератор шума переполняется)");
+        return settingRefusal("wNoiseIncrement", app_text::lastNoiseLevelTooHigh(top, NOISE_LEVEL_LIMIT));
     }
     return {};
 }
@@ -111,20 +105,12 @@ int32_t statisticsViewOf(int32_t handlingCase, int32_t viewCase, int32_t boundsI
 }
 
 std::string simulationSummaryText(const AppState& state) {
-    std::string text = "Create series parameters:\n";
-    appendf(text, "длина серии: %d\n", static_cast<int>(state.series.dwSeriesLength));
-    appendf(text, "wTmin: %d\n", state.series.wTmin);
-    appendf(text, "wTmax: %d\n", state.series.wTmax);
-    appendf(text, "длина эталона: %d\n", state.alphabet.wEtalonLength);
-    appendf(text, "MinPulses: %d -> %d\n", state.staging.wLeastPulses, state.series.wMinPulses);
-    appendf(text, "MaxPulses: %d -> %d\n", state.staging.wMostPulses, state.series.wMaxPulses);
-    text += "\n";
-    appendf(text, "pulses: %d, from %d to %d incr %d \n", state.grid.wPulseSteps, state.series.wMinPulses,
-            state.series.wMaxPulses, state.grid.wPulsesIncrement);
-    appendf(text, "noise level: from %d to %d incr %d\n", state.grid.wNoiseFrom, state.grid.wNoiseSteps,
-            state.grid.wNoiseIncrement);
-    appendf(text, "number of repeats: %d\n", state.grid.wRepeats);
-    return text;
+    return app_text::simulationSummary(
+        {static_cast<int>(state.series.dwSeriesLength), state.series.wTmin, state.series.wTmax,
+         state.alphabet.wEtalonLength, state.staging.wLeastPulses, state.series.wMinPulses,
+         state.staging.wMostPulses, state.series.wMaxPulses, state.grid.wPulseSteps,
+         state.grid.wPulsesIncrement, state.grid.wNoiseFrom, state.grid.wNoiseSteps,
+         state.grid.wNoiseIncrement, state.grid.wRepeats});
 }
 
 void seriesDialogCommand(Window& window, AppState& state) {
@@ -176,28 +162,30 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
     state.noise.wProcessingEnergyLevel = state.noise.wRequestedProcessingEnergyLevel;
     simulationDialogsCommand(window, state);
     if (state.dwDialogAccepted == 0) return;
-    window.showMessage(simulationSummaryText(state), "getPulseEstAsRepeats", MessageIcon::None);
+    window.showMessage(simulationSummaryText(state), app_text::SIMULATION_SUMMARY_CAPTION, MessageIcon::None);
 
     SeriesHeader* series = getCutOffSeriesHeader(
         window, state.alphabet.wEtalonsQuantity, state.alphabet.wEtalonLength, state.series.wTmin,
         state.series.wTmax, state.series.dwSeriesLength, state.lpSeriesHeader);
     if (series == nullptr) {
         state.lpSeriesHeader = nullptr;
-        window.showMessage("Не могу выделить память для lpCutOffSeriesHeader!",
-                           " About getCutOffSeriesHeader ", MessageIcon::Warning);
+        window.showMessage(app_text::NO_MEMORY_FOR_SIMULATION_SERIES, app_text::SERIES_RECORD_CAPTION,
+                           MessageIcon::Warning);
         return;
     }
     state.lpSeriesHeader = series;
     state.lpRestErrorHeader = getRestErrHeader(window, state.grid.wPulseSteps, state.grid.wNoiseSteps,
                                                state.grid.wRepeats, state.lpRestErrorHeader);
     if (state.lpRestErrorHeader == nullptr) {
-        window.showMessage("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", MessageIcon::None);
+        window.showMessage(app_text::NO_STATISTICS_RECORD, app_text::STATISTICS_RECORD_CAPTION,
+                           MessageIcon::None);
         return;
     }
     if (initRestErrHeader(window, state.grid.wPulseSteps, state.series.wMinPulses,
                           state.grid.wPulsesIncrement, state.grid.wNoiseSteps, state.grid.wNoiseFrom,
                           state.grid.wNoiseIncrement, state.grid.wRepeats, state.lpRestErrorHeader) == 0) {
-        window.showMessage("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", MessageIcon::None);
+        window.showMessage(app_text::STATISTICS_RECORD_NOT_SET, app_text::STATISTICS_RECORD_CAPTION,
+                           MessageIcon::None);
         return;
     }
     SimulationClock clock;

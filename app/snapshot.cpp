@@ -3,6 +3,7 @@
 #include <cctype>
 #include <optional>
 
+#include "app/messages.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/messages.h"
 #include "imaging/pcx_writer.h"
@@ -47,11 +48,11 @@ bool saveSnapshot(MessageSink& messages, const WindowImage& image, const std::st
     switch (snapshotFormatOf(name)) {
         case SnapshotFormat::Pcx:
             if (writePcxFile(messages, name, image)) return true;
-            messages.showMessage("PCX file is not created", imaging_text::BITMAP_CAPTION, MessageIcon::None);
+            messages.showMessage(app_text::PCX_NOT_CREATED, imaging_text::BITMAP_CAPTION, MessageIcon::None);
             return false;
         case SnapshotFormat::Bitmap:
             if (saveBitmap(messages, image, name)) return true;
-            messages.showMessage("Bitmap file is not created", imaging_text::BITMAP_CAPTION,
+            messages.showMessage(app_text::BITMAP_NOT_CREATED, imaging_text::BITMAP_CAPTION,
                                  MessageIcon::None);
             return false;
         case SnapshotFormat::None: break;

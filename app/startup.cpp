@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "app/messages.h"
 #include "app/state.h"
 #include "model/alphabet.h"
 #include "model/codes.h"
@@ -20,8 +21,7 @@ namespace {
 uint16_t* makeDefaultSequence(Window& window, uint16_t capacity, int32_t defaultEtalon, const char* name) {
     uint16_t* sequence = memory::allocateArray<uint16_t>(capacity);
     if (sequence == nullptr) {
-        std::string text = std::string("Нет памяти для ") + name + "!";
-        window.showMessage(text, " runStartUp ", MessageIcon::None);
+        window.showMessage(app_text::noMemoryFor(name), app_text::START_UP_CAPTION, MessageIcon::None);
         return nullptr;
     }
     std::fill_n(sequence, capacity, static_cast<uint16_t>(defaultEtalon));

@@ -207,5 +207,42 @@ TEST_F(SeriesCommandsTest, CreateSeriesMakesASeriesOfTheTypedSequence) {
     }
 }
 
+// The refusals the dialogs compose from the typed value and the workbench's bounds, compared whole:
+// heading, blank line, detail and closing line end, byte for byte.
+TEST(DialogRefusalTexts, ComposeTheTypedValueAndItsBounds) {
+    HeadlessWindow window;
+    AppState state;
+    runStartUp(window, state);
+    const std::string Tmax = std::to_string(state.series.wTmax);
+    const std::string n = std::to_string(state.alphabet.wEtalonLength);
+    const struct {
+        bool structure;  // the series-structure dialog, else the series-parameters one
+        int edit;
+        const char* typed;
+        std::string expected;
+    } cases[] = {
+        {false, EDIT_TMIN, "0",
+         "Неверно задан wTmin!\n\nwTmin: 0 (нужно 1 <= wTmin <= wTmax = " + Tmax + ")\n"},
+        {false, EDIT_SERIES_LENGTH, "40000",
+         "Неверно задан dwSeriesSize!\n\ndwSeriesSize: 40000 (нужно wImpulseSize = " + n +
+             " <= dwSeriesSize < 32768)\n"},
+        {false, EDIT_ETALON_NUMBER, "21",
+         "Неверно задан dwDefaultEtalon!\n\ndwDefaultEtalon: 21 (нужно от 1 до 20)\n"},
+        {false, EDIT_PROCESSING_LEVEL, "101",
+         "Неверно задан wProcessingEnergyLevel!\n\nwProcessingEnergyLevel: 101 (нужно от 0 до 100)\n"},
+        {true, EDIT_STRUCTURE_NOISE, "-1",
+         "Неверно задан wNoiseLevel!\n\nwNoiseLevel: -1 (нужно от 0 до 10922: при большем уровне генератор "
+         "шума "
+         "переполняется)\n"},
+    };
+    for (const auto& c : cases) {
+        DialogForm form = c.structure ? seriesStructureForm(state) : seriesParametersForm(state);
+        form.find(c.edit)->text = c.typed;
+        const std::string refused =
+            c.structure ? seriesStructureRefusal(state, form) : seriesParametersRefusal(state, form);
+        EXPECT_EQ(refused, c.expected) << c.typed;
+    }
+}
+
 }  // namespace
 }  // namespace tessaline
