@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <string>
 
+#include "panels/messages.h"
 #include "platform/alloc.h"
 #include "platform/formatting.h"
 
 namespace tessaline {
 namespace {
 
-constexpr const char* CAPTION = " getParamsHeader ";
-
 ParamsHeader* refuse(MessageSink& messages, const char* text) {
-    messages.showMessage(text, CAPTION, MessageIcon::None);
+    messages.showMessage(text, panels_text::PARAMS_HEADER_CAPTION, MessageIcon::None);
     return nullptr;
 }
 
@@ -46,8 +45,8 @@ void describeSeries(ParamsHeader& record, const SeriesHeader& series, int32_t Mm
 
 ParamsHeader* getParamsHeader(MessageSink& messages, const SeriesHeader* series, ParamsHeader* record) {
     if (series == nullptr) return record;
-    if (series->wTmin == 0) return refuse(messages, "Неверно задан wTmin!");
-    if (series->wTmax == 0) return refuse(messages, "Неверно задан wTmax!");
+    if (series->wTmin == 0) return refuse(messages, panels_text::NO_TMIN);
+    if (series->wTmax == 0) return refuse(messages, panels_text::NO_TMAX);
     const int64_t N = series->dwSeriesSize;
     const int64_t n = series->wImpulseSize;
     const int32_t Mmin = static_cast<int32_t>((N + n - 1) / series->wTmax);
@@ -57,14 +56,14 @@ ParamsHeader* getParamsHeader(MessageSink& messages, const SeriesHeader* series,
     ParamsHeader* made = nullptr;
     if (record == nullptr) {
         made = memory::allocateZeroed<ParamsHeader>(1);
-        if (made == nullptr) return refuse(messages, "Нет памяти для newParamsHeader!");
+        if (made == nullptr) return refuse(messages, panels_text::NO_MEMORY_FOR_PARAMS_HEADER);
     }
     ParamsHeader& target = record != nullptr ? *record : *made;
     if (target.dwAreasCapacity < areas || target.pulsesSelectedAreas == nullptr) {
         Rect* grown = memory::allocateZeroed<Rect>(static_cast<std::size_t>(areas));
         if (grown == nullptr) {
             memory::release(made);
-            return refuse(messages, "Нет памяти для newParamsHeader->pulsesSelectedAreas!");
+            return refuse(messages, panels_text::NO_MEMORY_FOR_SELECTED_AREAS);
         }
         memory::release(target.pulsesSelectedAreas);
         target.pulsesSelectedAreas = grown;

@@ -5,6 +5,7 @@
 
 #include "model/codes.h"
 #include "model/subsets.h"
+#include "panels/messages.h"
 #include "platform/alloc.h"
 #include "platform/window.h"
 
@@ -15,7 +16,7 @@ namespace {
 std::size_t rowLength(const SubsetPanel& panel) { return std::size_t(panel.dwEntryCapacity) + 1; }
 
 bool reportMissing(Window& window, const char* text) {
-    window.showMessage(text, "", MessageIcon::None);
+    window.showMessage(text, panels_text::NO_CAPTION, MessageIcon::None);
     return false;
 }
 
@@ -24,18 +25,19 @@ bool reportMissing(Window& window, const char* text) {
 bool allocatePanel(Window& window, SubsetPanel& panel, int32_t S) {
     const std::size_t Z = SUBSET_ENTRY_CAPACITY;
     panel.selectedSubset = memory::allocateZeroed<int32_t>(2 * Z);
-    if (panel.selectedSubset == nullptr) return reportMissing(window, "Нет памяти для selectedSubset!");
+    if (panel.selectedSubset == nullptr)
+        return reportMissing(window, panels_text::NO_MEMORY_FOR_SELECTED_SUBSET);
     panel.subsetMarks = panel.selectedSubset + Z;
 
     const std::size_t rows = static_cast<std::size_t>(S);
     panel.selectedSubsetArraySize = memory::allocateZeroed<int32_t>(rows);
     if (panel.selectedSubsetArraySize == nullptr)
-        return reportMissing(window, "Нет памяти для selectedSubsetArraySize!");
+        return reportMissing(window, panels_text::NO_MEMORY_FOR_ROW_SIZES);
 
     panel.subsetRows = memory::allocateArray<int32_t*>(rows);
-    if (panel.subsetRows == nullptr) return reportMissing(window, "Нет памяти для selectedSubset!");
+    if (panel.subsetRows == nullptr) return reportMissing(window, panels_text::NO_MEMORY_FOR_SELECTED_SUBSET);
     panel.subsetData = memory::allocateZeroed<int32_t>(rows * (Z + 1));
-    if (panel.subsetData == nullptr) return reportMissing(window, "Нет памяти для selectedSubset!");
+    if (panel.subsetData == nullptr) return reportMissing(window, panels_text::NO_MEMORY_FOR_SELECTED_SUBSET);
     for (std::size_t r = 0; r < rows; ++r) panel.subsetRows[r] = panel.subsetData + r * (Z + 1);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "draw/controls.h"
+#include "panels/messages.h"
 #include "panels/subset_panel_layout.h"
 #include "platform/alloc.h"
 #include "platform/formatting.h"
@@ -11,7 +12,7 @@ namespace tessaline {
 namespace {
 
 bool reportMissing(MessageSink& messages, const char* text) {
-    messages.showMessage(text, "", MessageIcon::None);
+    messages.showMessage(text, panels_text::NO_CAPTION, MessageIcon::None);
     return false;
 }
 
@@ -21,14 +22,13 @@ bool allocateRects(MessageSink& messages, SubsetPanelRects& rects, int32_t S) {
     const std::size_t Z = SUBSET_PANEL_ENTRIES;
     const std::size_t rows = static_cast<std::size_t>(S);
     rects.possibleSubsetRect = memory::allocateZeroed<Rect>(Z);
-    if (rects.possibleSubsetRect == nullptr)
-        return reportMissing(messages, "Нет памяти для possibleSubsetRect!");
+    if (rects.possibleSubsetRect == nullptr) return reportMissing(messages, panels_text::NO_MEMORY_FOR_SLOTS);
     rects.possibleSubsetArrayRect = memory::allocateArray<Rect*>(rows);
     if (rects.possibleSubsetArrayRect == nullptr)
-        return reportMissing(messages, "Нет памяти для possibleSubsetArrayRect!");
+        return reportMissing(messages, panels_text::NO_MEMORY_FOR_ROW_SLOTS);
     rects.possibleSubsetArrayBlock = memory::allocateZeroed<Rect>(rows * (Z + 1));
     if (rects.possibleSubsetArrayBlock == nullptr)
-        return reportMissing(messages, "Нет памяти для possibleSubsetRect!");
+        return reportMissing(messages, panels_text::NO_MEMORY_FOR_SLOTS);
     for (std::size_t r = 0; r < rows; ++r)
         rects.possibleSubsetArrayRect[r] = rects.possibleSubsetArrayBlock + r * (Z + 1);
     return true;
@@ -43,7 +43,7 @@ bool reserveButtons(MessageSink& messages, SubsetPanelRects& rects, int32_t butt
         rects.ButtonsWhileSelectedSubsetRect = memory::allocateArray<Rect>(static_cast<std::size_t>(buttons));
         if (rects.ButtonsWhileSelectedSubsetRect == nullptr) {
             releaseSubsetPanelRects(rects);
-            return reportMissing(messages, "Нет памяти для ButtonsWhileSelectedSubsetRect!");
+            return reportMissing(messages, panels_text::NO_MEMORY_FOR_BUTTONS);
         }
         rects.dwButtonsCapacity = buttons;
     }
