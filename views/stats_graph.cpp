@@ -12,6 +12,7 @@
 #include "platform/formatting.h"
 #include "simulation/displayed.h"
 #include "views/alphabet_box.h"
+#include "views/messages.h"
 #include "views/stats_labels.h"
 #include "views/stats_texts.h"
 #include "views/tuple_box.h"
@@ -320,7 +321,8 @@ void DrawDetectionArrayZ(MessageSink& messages, Canvas& canvas, const StatsGraph
     const DisplayedErrors shown = displayedErrors(record, *input.series, input.etalonList);
     const NormaliserTable normalisers = makeNormaliserTable(record, shown.normalisers);
     if (!normalisers.held()) {
-        messages.showMessage(STATS_NORMALISERS_REFUSED, STATS_GRAPH_CAPTION, MessageIcon::None);
+        messages.showMessage(views_text::STATS_NORMALISERS_REFUSED, views_text::STATS_GRAPH_CAPTION,
+                             MessageIcon::None);
         return;
     }
     outlineArea(canvas, input.graph);

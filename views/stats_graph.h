@@ -45,10 +45,6 @@ struct StatsGraphGeometry {
 StatsGraphGeometry statsGraphGeometry(const Rect& graph, int32_t lineHeight, int32_t alphabetBoxLeft,
                                       int32_t levels) noexcept;
 
-// The caption and text of the message shown when the view cannot get its table of normalisers.
-inline constexpr std::string_view STATS_GRAPH_CAPTION = " ERROR in DrawDetectionArrayZ ";
-inline constexpr std::string_view STATS_NORMALISERS_REFUSED = "No memory to RestoredErrorNormalizer";
-
 // Draws the statistics view of the run: outline, description, alphabet box, reference numbers and
 // times, the box of tuples of a tuple series (under the numbers), formula caption, axes, grid,
 // labels and the curves of the view code. Values above the upper bound are drawn on the graph's
