@@ -163,9 +163,19 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
     return prepared;
 }
 
+namespace {
+
+// The greatest magnitude among the series' samples, a whole-array pass.
+TESSALINE_WIDE_LANES int32_t largestMagnitude(const int16_t* x, uint32_t L) {
+    int32_t largest = 0;
+    for (uint32_t k = 0; k < L; ++k) largest = std::max(largest, std::abs(int32_t{x[k]}));
+    return largest;
+}
+
+}  // namespace
+
 int64_t fitBound(const PreparedCandidates& candidates, const int16_t* x, uint32_t L) {
-    int32_t largestSample = 0;
-    for (uint32_t k = 0; k < L; ++k) largestSample = std::max(largestSample, std::abs(int32_t{x[k]}));
+    const int32_t largestSample = largestMagnitude(x, L);
     int64_t largestEtalon = 0;
     for (int slot = 0; slot < candidates.count; ++slot) {
         const int16_t* e = candidates.samples(slot);

@@ -47,8 +47,6 @@ std::size_t windowReach(uint16_t Tmin, uint16_t Tmax) {
 void LayerRun::beginLayers() {
     tables_.layerOffset[0] = 0;
     narrowLayers_ = narrow_;
-    narrowedFrom_ = nullptr;
-    narrowed_ = {0, -1};
     assert(static_cast<std::size_t>(layerCells(ranges_)) <= tables_.cost.capacity());
     assert(static_cast<std::size_t>(layerCells(ranges_)) <= tables_.narrowCost.capacity());
 }
@@ -63,7 +61,11 @@ void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit, co
     assert(range.lo >= 0);
     if (range.empty()) return;
     if (narrowLayers_) {
-        computeNarrowLayer(j, noPredecessor, narrowFit != nullptr ? narrowFit : narrowedFit(fit, range));
+        if (narrowFit != nullptr) {
+            computeNarrowLayer(j, noPredecessor, narrowFit);
+        } else {
+            computeNarrowLayer(j, noPredecessor, fit);
+        }
         return;
     }
     int64_t* cost = layer(j);
@@ -109,36 +111,16 @@ void LayerRun::computeLayer(int j, int64_t noPredecessor, const int64_t* fit, co
     }
 }
 
-// The fit narrowed over `range`, indexed by position. Successive layers of one fit overlap, so
-// only what the earlier ones did not need is narrowed.
-const int32_t* LayerRun::narrowedFit(const int64_t* fit, LayerRange range) {
-    int32_t* narrowed = tables_.narrowLayerFit.data();
-    assert(static_cast<std::size_t>(range.hi) < tables_.narrowLayerFit.capacity());
-    auto narrow = [&](int64_t lo, int64_t hi) {
-        for (int64_t k = lo; k <= hi; ++k) narrowed[k] = static_cast<int32_t>(fit[k]);
-    };
-    const bool joins = fit == narrowedFrom_ && !narrowed_.empty() && range.lo <= narrowed_.hi + 1 &&
-                       range.hi >= narrowed_.lo - 1;
-    if (joins) {
-        narrow(range.lo, narrowed_.lo - 1);
-        narrow(narrowed_.hi + 1, range.hi);
-        narrowed_ = {std::min(range.lo, narrowed_.lo), std::max(range.hi, narrowed_.hi)};
-    } else {
-        narrow(range.lo, range.hi);
-        narrowed_ = range;
-        narrowedFrom_ = fit;
-    }
-    return narrowed;
-}
-
-// As computeLayer, in 32-bit lanes: the windows read the previous layer's 32-bit costs directly.
-void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const int32_t* fit) {
+// As computeLayer, in 32-bit lanes: the windows read the previous layer's 32-bit costs directly,
+// and the fits narrowed to 32 bits (64-bit fits as they are read: the bound keeps them within).
+template <class Fit>
+void LayerRun::computeNarrowLayer(int j, int64_t noPredecessor, const Fit* fit) {
     const LayerRange range = ranges_[j];
-    const int32_t* q = fit + range.lo;
+    const Fit* q = fit + range.lo;
     int32_t* cost = narrowLayer(j);
     if (j == 0 || Tmax_ < Tmin_) {  // a first pulse, or nothing in reach
         const auto charge = static_cast<int32_t>(j == 0 ? 0 : noPredecessor);
-        for (int64_t a = 0; a < range.width(); ++a) cost[a] = charge + q[a];
+        for (int64_t a = 0; a < range.width(); ++a) cost[a] = charge + static_cast<int32_t>(q[a]);
         return;
     }
     const LayerRange previous = ranges_[j - 1];

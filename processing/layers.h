@@ -70,17 +70,15 @@ private:
     int32_t* narrowLayer(int j) const { return tables_.narrowCost.data() + tables_.layerOffset[j]; }
     void beginLayers();
     void computeLayer(int j, int64_t noPredecessor, const int64_t* fit, const int32_t* narrowFit);
-    void computeNarrowLayer(int j, int64_t noPredecessor, const int32_t* fit);
-    const int32_t* narrowedFit(const int64_t* fit, LayerRange range);
+    template <class Fit>
+    void computeNarrowLayer(int j, int64_t noPredecessor, const Fit* fit);
 
     std::span<const LayerRange> ranges_;
     int64_t Tmin_;
     int64_t Tmax_;
     PositionTables& tables_;
-    bool narrow_ = false;                    // boundFits lets the costs stay in 32 bits
-    bool narrowLayers_ = false;              // the layers were computed in 32 bits (narrowCost)
-    const int64_t* narrowedFrom_ = nullptr;  // whose fit narrowLayerFit holds, over `narrowed_`
-    LayerRange narrowed_{0, -1};
+    bool narrow_ = false;        // boundFits lets the costs stay in 32 bits
+    bool narrowLayers_ = false;  // the layers were computed in 32 bits (narrowCost)
 };
 
 }  // namespace tessaline

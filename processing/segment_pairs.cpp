@@ -251,6 +251,21 @@ void fitNegatedBlockPairs(const EtalonSegments& etalon, int slot, HeldFit negate
     }
 }
 
+// Eight pair words (x_k, x_{k+1}) from the nine samples at x.
+TESSALINE_AVX2 inline void pairEight(const int16_t* x, int32_t* pairs) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pairs), _mm_unpacklo_epi16(here, next));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pairs + 4), _mm_unpackhi_epi16(here, next));
+}
+
+// Pairs of `present` samples, all but the last: eight at a time while nine samples are there.
+TESSALINE_AVX2 int pairSamplesWide(const int16_t* x, int present, int32_t* pairs) {
+    int k = 0;
+    for (; k + 9 <= present; k += 8) pairEight(x + k, pairs + k);
+    return k;
+}
+
 }  // namespace
 
 bool pairedSegments(int n) noexcept { return n >= 2 && n <= MOST_PAIRED_SAMPLES && widestLanes(); }
@@ -259,7 +274,9 @@ bool pairedSegments(int n) noexcept { return n >= 2 && n <= MOST_PAIRED_SAMPLES 
 void pairBlockSamples(const int16_t* x, int count, int n, FitRows<int32_t>& rows) {
     int32_t* pairs = rows.samples.data();
     const int present = count + n - 1;
-    for (int k = 0; k + 1 < present; ++k) pairs[k] = pairWord(x[k], x[k + 1]);
+    assert(widestLanes());
+    for (int k = pairSamplesWide(x, present, pairs); k + 1 < present; ++k)
+        pairs[k] = pairWord(x[k], x[k + 1]);
     pairs[present - 1] = pairWord(x[present - 1], 0);
     std::memset(pairs + present, 0, sizeof(int32_t) * FIT_LANES<int32_t>);
 }
@@ -303,15 +320,53 @@ void loadBlockPairs(const FitOutput& out, int count, FitRows<int32_t>& rows) {
     }
 }
 
-void storeBlockPairs(const FitRows<int32_t>& rows, int count, const FitOutput& out) {
-    for (int k = 0; k < count; ++k) {
-        const auto cut = static_cast<uint32_t>(rows.blockFirst[k]);
-        out.fit[k] = rows.blockScore[k];
-        out.etalon[k] = static_cast<int16_t>(rows.blockSlot[k]);
-        out.first[k] = static_cast<int16_t>(cut >> 16);
-        out.last[k] = static_cast<int16_t>(cut & 0xFFFFu);
-        assert(out.first[k] <= out.last[k]);
+namespace {
+
+// Eight 32-bit lanes of small values (slots, cut samples) as eight 16-bit values.
+TESSALINE_AVX2 inline void storeEightNarrowed(int16_t* p, __m256i v) {
+    const __m128i packed = _mm_packs_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), packed);
+}
+
+// Eight 32-bit scores as eight 64-bit ones.
+TESSALINE_AVX2 inline void storeEightWidened(int64_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_cvtepi32_epi64(_mm256_castsi256_si128(v)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4),
+                        _mm256_cvtepi32_epi64(_mm256_extracti128_si256(v, 1)));
+}
+
+// The block's best fit into `out`: scores widened, slots and cut samples narrowed, eight positions
+// at a time and the rest one by one. Pairs run only where the processor has AVX2.
+TESSALINE_AVX2 void storeBlockPairsWide(const int32_t* __restrict score, const int32_t* __restrict slot,
+                                        const int32_t* __restrict cut, int count, const FitOutput& out) {
+    int64_t* __restrict fit = out.fit;
+    int16_t* __restrict etalon = out.etalon;
+    int16_t* __restrict first = out.first;
+    int16_t* __restrict last = out.last;
+    const __m256i lowHalf = _mm256_set1_epi32(0xFFFF);
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        storeEightWidened(fit + k, loadEight(score + k));
+        storeEightNarrowed(etalon + k, loadEight(slot + k));
+        const __m256i cuts = loadEight(cut + k);
+        storeEightNarrowed(first + k, _mm256_srli_epi32(cuts, 16));
+        storeEightNarrowed(last + k, _mm256_and_si256(cuts, lowHalf));
     }
+    for (; k < count; ++k) {
+        const auto word = static_cast<uint32_t>(cut[k]);
+        fit[k] = score[k];
+        etalon[k] = static_cast<int16_t>(slot[k]);
+        first[k] = static_cast<int16_t>(word >> 16);
+        last[k] = static_cast<int16_t>(word & 0xFFFFu);
+    }
+}
+
+}  // namespace
+
+void storeBlockPairs(const FitRows<int32_t>& rows, int count, const FitOutput& out) {
+    assert(widestLanes());
+    storeBlockPairsWide(rows.blockScore.data(), rows.blockSlot.data(), rows.blockFirst.data(), count, out);
+    for (int k = 0; k < count; ++k) assert(out.first[k] <= out.last[k]);
 }
 
 #else

@@ -5,17 +5,16 @@
 
 #include "processing/whole_scores.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include "model/wide_lanes.h"
+
+#ifdef TESSALINE_AVX2_PASSES
 #include <immintrin.h>
-#define TESSALINE_AVX2_WINDOWS 1
 #endif
 
 namespace tessaline {
 
-#ifdef TESSALINE_AVX2_WINDOWS
+#ifdef TESSALINE_AVX2_PASSES
 namespace {
-
-#define TESSALINE_AVX2 __attribute__((target("avx2")))
 
 TESSALINE_AVX2 inline __m256i load8(const int32_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -91,9 +90,20 @@ TESSALINE_AVX2 void backwardMinima(const int32_t* r, int64_t count, int32_t* out
     }
 }
 
+// Eight fits as eight 32-bit lanes: read as they are, or narrowed from 64 bits (the low half of
+// each, gathered in order).
+TESSALINE_AVX2 inline __m256i fitsAt(const int32_t* fit) { return load8(fit); }
+TESSALINE_AVX2 inline __m256i fitsAt(const int64_t* fit) {
+    const __m256 low = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(fit)));
+    const __m256 high = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(fit + 4)));
+    const __m256i halves = _mm256_castps_si256(_mm256_shuffle_ps(low, high, 0x88));  // 0 1 4 5 | 2 3 6 7
+    return _mm256_permute4x64_epi64(halves, 0xD8);
+}
+
 // Window a takes the backward minimum at its start and the forward minimum at its end; a last
 // group short of eight is done again as the last eight. Returns how many it did.
-TESSALINE_AVX2 int64_t combineWide(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
+template <class Fit>
+TESSALINE_AVX2 int64_t combineWide(const NarrowWindows& windows, int32_t noPredecessor, const Fit* fit,
                                    int32_t* cost) {
     const int64_t count = windows.length - windows.w + 1;
     const int32_t* forward = windows.forward + (windows.w - 1);
@@ -102,7 +112,7 @@ TESSALINE_AVX2 int64_t combineWide(const NarrowWindows& windows, int32_t noPrede
     auto combine = [&](int64_t a) TESSALINE_AVX2 {
         __m256i least = _mm256_min_epi32(load8(windows.backward + a), load8(forward + a));
         least = _mm256_blendv_epi8(least, charge, _mm256_cmpeq_epi32(least, unreachable));
-        store8(cost + a, _mm256_add_epi32(least, load8(fit + a)));
+        store8(cost + a, _mm256_add_epi32(least, fitsAt(fit + a)));
     };
     int64_t a = 0;
     for (; a + 8 <= count; a += 8) combine(a);
@@ -141,7 +151,7 @@ TESSALINE_AVX2 int64_t leftmostLeastWide(const int32_t* values, int64_t count) {
 #endif
 
 void forwardRunningMinima(const int32_t* r, int64_t count, int32_t carry, int32_t* out) {
-#ifdef TESSALINE_AVX2_WINDOWS
+#ifdef TESSALINE_AVX2_PASSES
     if (widestLanes()) {
         forwardMinima(r, count, out, carry);
         return;
@@ -154,7 +164,7 @@ void forwardRunningMinima(const int32_t* r, int64_t count, int32_t carry, int32_
 }
 
 void backwardRunningMinima(const int32_t* r, int64_t count, int32_t* out) {
-#ifdef TESSALINE_AVX2_WINDOWS
+#ifdef TESSALINE_AVX2_PASSES
     if (widestLanes()) {
         backwardMinima(r, count, out);
         return;
@@ -173,12 +183,9 @@ void fill(int32_t* out, int64_t from, int64_t to, int32_t value) {
     if (from < to) std::fill(out + from, out + to, value);
 }
 
-}  // namespace
-
 // The block grid starts where the previous layer's range does, so that only its costs are scanned:
 // every window spans at most two blocks, positions before `from` and from `to` on are unreachable.
-void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
-                       int32_t* cost) {
+void blockMinima(const NarrowWindows& windows) {
     const int64_t w = windows.w, length = windows.length, from = windows.from, to = windows.to;
     const int64_t count = length - w + 1;
     assert(w >= 1 && count >= 1 && 0 <= from && from <= to && to <= length);
@@ -196,19 +203,38 @@ void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, cons
     const int64_t lastBlockEnd = std::min(from + (to - from + w - 1) / w * w, length);
     if (to > from) fill(windows.forward, to, lastBlockEnd, windows.forward[to - 1]);
     fill(windows.forward, std::max({to, lastBlockEnd, w - 1}), length, UNREACHABLE_NARROW);
+}
+
+template <class Fit>
+void combineWindows(const NarrowWindows& windows, int32_t noPredecessor, const Fit* fit, int32_t* cost) {
+    const int64_t w = windows.w, count = windows.length - w + 1;
     int64_t a = 0;
-#ifdef TESSALINE_AVX2_WINDOWS
+#ifdef TESSALINE_AVX2_PASSES
     if (widestLanes()) a = combineWide(windows, noPredecessor, fit, cost);
 #endif
     for (; a < count; ++a) {
         const int32_t least = std::min(windows.backward[a], windows.forward[a + w - 1]);
-        cost[a] = (least == UNREACHABLE_NARROW ? noPredecessor : least) + fit[a];
+        cost[a] = (least == UNREACHABLE_NARROW ? noPredecessor : least) + static_cast<int32_t>(fit[a]);
     }
+}
+
+}  // namespace
+
+void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
+                       int32_t* cost) {
+    blockMinima(windows);
+    combineWindows(windows, noPredecessor, fit, cost);
+}
+
+void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int64_t* fit,
+                       int32_t* cost) {
+    blockMinima(windows);
+    combineWindows(windows, noPredecessor, fit, cost);
 }
 
 int64_t leftmostLeast(const int32_t* values, int64_t count) {
     assert(count >= 1);
-#ifdef TESSALINE_AVX2_WINDOWS
+#ifdef TESSALINE_AVX2_PASSES
     if (widestLanes()) return leftmostLeastWide(values, count);
 #endif
     int64_t chosen = 0;

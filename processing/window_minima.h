@@ -30,8 +30,11 @@ void forwardRunningMinima(const int32_t* r, int64_t count, int32_t carry, int32_
 void backwardRunningMinima(const int32_t* r, int64_t count, int32_t* out);
 
 // cost[a] = (least reachable cost of window a, or noPredecessor when it reaches none) + fit[a] for
-// a in [0, count), count = length - w + 1 >= 1.
+// a in [0, count), count = length - w + 1 >= 1. The 64-bit fits must lie within 32 bits: they are
+// narrowed as they are read.
 void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int32_t* fit,
+                       int32_t* cost);
+void narrowWindowCosts(const NarrowWindows& windows, int32_t noPredecessor, const int64_t* fit,
                        int32_t* cost);
 
 // The first index of the least of values[0 .. count - 1], count >= 1.

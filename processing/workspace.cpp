@@ -38,7 +38,7 @@ bool PositionTables::reserveLayers(std::size_t K, std::size_t cells, std::size_t
                                    std::size_t reach) noexcept {
     return cost.reserve(cells) && layerOffset.reserve(K + 1) && ranges.reserve(K) &&
            runningMin.reserve(3 * (L + reach + 1)) && narrowMin.reserve(3 * (L + reach + 1)) &&
-           narrowCost.reserve(cells + 1) && narrowLayerFit.reserve(L + 1);
+           narrowCost.reserve(cells + 1);
 }
 
 bool PositionTables::reservePositionPass(std::size_t L, std::size_t layers) noexcept {
@@ -69,7 +69,6 @@ void PositionTables::clear() noexcept {
     runningMin.clear();
     narrowMin.clear();
     narrowCost.clear();
-    narrowLayerFit.clear();
     layerCursor.clear();
     ranges.clear();
     membership.clear();

@@ -115,24 +115,23 @@ struct SetsShape {
 // dynamic-programming costs and predecessors, and the chain. Each group is reserved by the runs
 // that use it; capacities only grow.
 struct PositionTables {
-    FitRows<int32_t> narrow;            // fits that provably stay within 32 bits
-    FitRows<int64_t> wide;              // any other series
-    WorkArray<int64_t> fit;             // L: best fit Q
-    WorkArray<int16_t> fitEtalon;       // L: 0-based candidate slot of Q
-    WorkArray<int16_t> fitFirst;        // L
-    WorkArray<int16_t> fitLast;         // L
-    WorkArray<int64_t> cost;            // layered costs, or chain totals by position (and layer)
-    WorkArray<int32_t> predecessor;     // predecessor by position (and layer)
-    WorkArray<int32_t> window;          // sliding-window positions (per layer)
-    WorkArray<int64_t> layerOffset;     // known count: where each layer's costs begin in `cost`
-    WorkArray<int64_t> runningMin;      // known count: block-wise running minima of a layer, both ways
-    WorkArray<int32_t> narrowMin;       // the same in 32 bits; unknown count: fits, totals and minima
-    WorkArray<int32_t> narrowCost;      // known count: the layered costs in 32 bits, when they fit them
-    WorkArray<int32_t> narrowLayerFit;  // known count: L, the fits the 32-bit layers read
-    WorkArray<int64_t> layerCursor;     // unknown-count tuples: per layer its element slot and window state
-    WorkArray<LayerRange> ranges;       // known count: each layer's positions
-    WorkArray<uint8_t> membership;      // unknown count: which position sets hold each position
-    bool membershipMarked = false;      // membership holds the sets of `markedShape`
+    FitRows<int32_t> narrow;         // fits that provably stay within 32 bits
+    FitRows<int64_t> wide;           // any other series
+    WorkArray<int64_t> fit;          // L: best fit Q
+    WorkArray<int16_t> fitEtalon;    // L: 0-based candidate slot of Q
+    WorkArray<int16_t> fitFirst;     // L
+    WorkArray<int16_t> fitLast;      // L
+    WorkArray<int64_t> cost;         // layered costs, or chain totals by position (and layer)
+    WorkArray<int32_t> predecessor;  // predecessor by position (and layer)
+    WorkArray<int32_t> window;       // sliding-window positions (per layer)
+    WorkArray<int64_t> layerOffset;  // known count: where each layer's costs begin in `cost`
+    WorkArray<int64_t> runningMin;   // known count: block-wise running minima of a layer, both ways
+    WorkArray<int32_t> narrowMin;    // the same in 32 bits; unknown count: fits, totals and minima
+    WorkArray<int32_t> narrowCost;   // known count: the layered costs in 32 bits, when they fit them
+    WorkArray<int64_t> layerCursor;  // unknown-count tuples: per layer its element slot and window state
+    WorkArray<LayerRange> ranges;    // known count: each layer's positions
+    WorkArray<uint8_t> membership;   // unknown count: which position sets hold each position
+    bool membershipMarked = false;   // membership holds the sets of `markedShape`
     SetsShape markedShape;
     WorkArray<int16_t> chainLists;        // two chains of 4 lists each: the current and the best
     WorkArray<int64_t> elementFit;        // tuples: the fit of each distinct element, L each
