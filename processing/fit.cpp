@@ -38,8 +38,8 @@ struct Blocks {
         if constexpr (!PAIRED) fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
     }
     static void fitNegated(const EtalonSegments& etalon, const EtalonSegments& negated, int slot,
-                           HeldFit held, HeldFit negatedHeld, int count, FitRows<Acc>& rows) {
-        if constexpr (PAIRED) fitNegatedEtalonPairs(etalon, negated, slot, held, negatedHeld, count, rows);
+                           HeldFit held, int count, FitRows<Acc>& rows) {
+        if constexpr (PAIRED) fitNegatedEtalonPairs(etalon, negated, slot, held, count, rows);
     }
     static void load(const FitOutput& out, int count, FitRows<Acc>& rows) {
         if constexpr (PAIRED) loadBlockPairs(out, count, rows);
@@ -58,7 +58,7 @@ EtalonSegments segmentsOf(const PreparedCandidates& candidates, int slot, bool p
     return {candidates.samples(slot),
             n,
             firstEnd,
-            lastAdmissibleStart(firstEnd, n),
+            candidates.tables->lastStart[slot],
             candidates.partialEnergy(slot),
             paired ? candidates.pairWords(slot) : nullptr};
 }
@@ -105,8 +105,7 @@ void computeBestFitIn(const PreparedCandidates& candidates, const int16_t* x, in
             first = false;
             if (Passes::PAIRS && slot + 1 < to && candidates.negatesPrevious(slot + 1)) {
                 assert(wholeIndex[slot + 1] < 0);  // the same energies: segments where the etalon has them
-                Passes::fitNegated(etalon, segmentsOf(candidates, slot + 1, true), slot, held,
-                                   heldBy(false, slot + 1), count, rows);
+                Passes::fitNegated(etalon, segmentsOf(candidates, slot + 1, true), slot, held, count, rows);
                 ++slot;
                 continue;
             }
@@ -155,8 +154,8 @@ PreparedCandidates prepareCandidates(const ProcessingInput& input, int n, Candid
         tables.threshold[slot] = threshold;
         uint16_t* firstEnd = tables.firstEnd.data() + static_cast<std::ptrdiff_t>(slot) * n;
         fillFirstEnds(energy, n, threshold, firstEnd);
-        noteWholeOnly(prepared, tables, slot,
-                      std::all_of(firstEnd, firstEnd + n, [n](uint16_t end) { return end >= n; }));
+        tables.lastStart[slot] = lastAdmissibleStart(firstEnd, n);
+        noteWholeOnly(prepared, tables, slot, tables.lastStart[slot] < 0);
         tables.negatesPrevious[slot] =
             slot > 0 && negates(etalon.lpData, tables.samples[slot - 1], n) ? 1 : 0;
     }

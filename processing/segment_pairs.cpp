@@ -181,11 +181,12 @@ TESSALINE_AVX2 inline void bestCut(const EtalonSegments& etalon, const GroupRows
     }
 }
 
-// Into the block's best fit at offset k: where strictly better, or equal with an earlier slot;
-// everywhere when nothing is held. When every held slot is earlier, equal scores keep what is held.
+// Into the block's best fit at offset k, the fit of the candidate slots in `slotLanes`: where
+// strictly better, or equal with an earlier slot; everywhere when nothing is held. When every held
+// slot is earlier, equal scores keep what is held.
 template <HeldFit HELD>
-TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, int k, FitRows<int32_t>& rows) {
-    const __m256i slotLanes = _mm256_set1_epi32(slot);
+TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, __m256i slotLanes, int k,
+                                FitRows<int32_t>& rows) {
     __m256i slots = slotLanes;
     if constexpr (HELD != HeldFit::Nothing) {
         const __m256i heldScore = loadEight(rows.blockScore.data() + k);
@@ -206,6 +207,17 @@ TESSALINE_AVX2 inline void fold(__m256i score, __m256i cut, int slot, int k, Fit
     storeEight(rows.blockFirst.data() + k, cut);
 }
 
+// The negated etalon's fit taken into the etalon's where strictly better (an equal score keeps
+// the etalon, the earlier slot); its lanes' slot becomes slot + 1.
+TESSALINE_AVX2 inline void takeNegated(const PairFit& negated, PairFit& fit, Sums& slots) {
+    for (int g = 0; g < GROUPS; ++g) {
+        const __m256i better = _mm256_cmpgt_epi32(fit.score[g], negated.score[g]);
+        fit.score[g] = _mm256_min_epi32(fit.score[g], negated.score[g]);
+        fit.cut[g] = _mm256_blendv_epi8(fit.cut[g], negated.cut[g], better);
+        slots[g] = _mm256_sub_epi32(slots[g], better);  // all ones: one slot on
+    }
+}
+
 // The etalon's fit of the groups at offset k folded in as candidate `slot`.
 template <HeldFit HELD>
 TESSALINE_AVX2 inline void fitGroups(const EtalonSegments& etalon, const GroupRows& groupRows, int slot,
@@ -213,15 +225,31 @@ TESSALINE_AVX2 inline void fitGroups(const EtalonSegments& etalon, const GroupRo
     PairFit fit;
     bestCut(etalon, groupRows, fit);
     for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
-        fold<HELD>(fit.score[g], fit.cut[g], slot, k + 8 * g, rows);
+        fold<HELD>(fit.score[g], fit.cut[g], _mm256_set1_epi32(slot), k + 8 * g, rows);
+}
+
+// As fitGroups, the negated etalon's fit (candidate slot + 1) taken in before the fold.
+template <HeldFit HELD>
+TESSALINE_AVX2 inline void fitNegatedGroups(const EtalonSegments& etalon, const GroupRows& groupRows,
+                                            const GroupRows& negatedRows, int slot, int k, int count,
+                                            FitRows<int32_t>& rows) {
+    PairFit fit;
+    bestCut(etalon, groupRows, fit);
+    PairFit negated;
+    bestCut(etalon, negatedRows, negated);
+    Sums slots;
+    for (int g = 0; g < GROUPS; ++g) slots[g] = _mm256_set1_epi32(slot);
+    takeNegated(negated, fit, slots);
+    for (int g = 0; g < GROUPS && k + 8 * g < count; ++g)
+        fold<HELD>(fit.score[g], fit.cut[g], slots[g], k + 8 * g, rows);
 }
 
 // The groups of the block, GROUPS at a time. A group that would begin beyond the block repeats the
 // first group of its span instead (no sample beyond the padding is read) and is not folded in.
-// A NEGATED_HELD other than Nothing fits the negated etalon as candidate slot + 1 from the same sums.
-template <HeldFit HELD, HeldFit NEGATED_HELD = HeldFit::Nothing>
+// With NEGATED the negated etalon, candidate slot + 1, is fitted from the same sums and taken into
+// the etalon's fit before it is folded in.
+template <HeldFit HELD, bool NEGATED = false>
 TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, int count, FitRows<int32_t>& rows) {
-    constexpr bool NEGATED = NEGATED_HELD != HeldFit::Nothing;
     const PairPlan plan = planOf(etalon);
     const int32_t* coefficients = etalon.pairWords;
     if (coefficients == nullptr) {
@@ -235,19 +263,11 @@ TESSALINE_AVX2 void fitBlockPairs(const EtalonSegments& etalon, int slot, int co
         GroupPairs groupPairs;
         for (int g = 0; g < GROUPS; ++g) groupPairs[g] = pairs + (k + 8 * g < count ? k + 8 * g : k);
         fillRows<NEGATED>(plan, groupPairs, coefficients, etalon.energy, groupRows, negatedRows);
-        fitGroups<HELD>(etalon, groupRows, slot, k, count, rows);
-        if constexpr (NEGATED) fitGroups<NEGATED_HELD>(etalon, negatedRows, slot + 1, k, count, rows);
-    }
-}
-
-// fitBlockPairs with both held fits chosen at run time.
-template <HeldFit HELD>
-void fitNegatedBlockPairs(const EtalonSegments& etalon, int slot, HeldFit negatedHeld, int count,
-                          FitRows<int32_t>& rows) {
-    if (negatedHeld == HeldFit::AnySlots) {
-        fitBlockPairs<HELD, HeldFit::AnySlots>(etalon, slot, count, rows);
-    } else {
-        fitBlockPairs<HELD, HeldFit::EarlierSlots>(etalon, slot, count, rows);
+        if constexpr (NEGATED) {
+            fitNegatedGroups<HELD>(etalon, groupRows, negatedRows, slot, k, count, rows);
+        } else {
+            fitGroups<HELD>(etalon, groupRows, slot, k, count, rows);
+        }
     }
 }
 
@@ -291,19 +311,15 @@ void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int co
 }
 
 void fitNegatedEtalonPairs(const EtalonSegments& etalon, [[maybe_unused]] const EtalonSegments& negated,
-                           int slot, HeldFit held, HeldFit negatedHeld, int count, FitRows<int32_t>& rows) {
+                           int slot, HeldFit held, int count, FitRows<int32_t>& rows) {
     assert(etalon.n >= 2 && etalon.n <= MOST_PAIRED_SAMPLES && count >= 1 && count <= FIT_BLOCK);
-    assert(negatedHeld != HeldFit::Nothing && negated.n == etalon.n && negated.lastStart == etalon.lastStart);
+    assert(negated.n == etalon.n && negated.lastStart == etalon.lastStart);
     switch (held) {
-        case HeldFit::Nothing:
-            fitNegatedBlockPairs<HeldFit::Nothing>(etalon, slot, negatedHeld, count, rows);
-            break;
+        case HeldFit::Nothing: fitBlockPairs<HeldFit::Nothing, true>(etalon, slot, count, rows); break;
         case HeldFit::EarlierSlots:
-            fitNegatedBlockPairs<HeldFit::EarlierSlots>(etalon, slot, negatedHeld, count, rows);
+            fitBlockPairs<HeldFit::EarlierSlots, true>(etalon, slot, count, rows);
             break;
-        case HeldFit::AnySlots:
-            fitNegatedBlockPairs<HeldFit::AnySlots>(etalon, slot, negatedHeld, count, rows);
-            break;
+        case HeldFit::AnySlots: fitBlockPairs<HeldFit::AnySlots, true>(etalon, slot, count, rows); break;
     }
 }
 
@@ -380,7 +396,7 @@ void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int co
     fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
 }
 void fitNegatedEtalonPairs(const EtalonSegments& etalon, const EtalonSegments& negated, int slot,
-                           HeldFit held, HeldFit, int count, FitRows<int32_t>& rows) {
+                           HeldFit held, int count, FitRows<int32_t>& rows) {
     fitEtalonLanes(etalon, slot, held == HeldFit::Nothing, count, rows);
     fitEtalonLanes(negated, slot + 1, false, count, rows);
 }

@@ -32,10 +32,10 @@ enum class HeldFit { Nothing, EarlierSlots, AnySlots };
 void fitEtalonPairs(const EtalonSegments& etalon, int slot, HeldFit held, int count, FitRows<int32_t>& rows);
 
 // The etalon (candidate `slot`, folded in as `held` says) and `negated`, the next candidate, whose
-// samples are the etalon's negated (folded in as `negatedHeld` says, never Nothing), fitted together:
-// the negated etalon's prefix rows are E_t + 2 sum e_s x_{k+s}, read from the same sums.
+// samples are the etalon's negated, fitted together: the negated etalon's prefix rows
+// E_t + 2 sum e_s x_{k+s} come from the same sums, and the better of the two fits is folded in once.
 void fitNegatedEtalonPairs(const EtalonSegments& etalon, const EtalonSegments& negated, int slot,
-                           HeldFit held, HeldFit negatedHeld, int count, FitRows<int32_t>& rows);
+                           HeldFit held, int count, FitRows<int32_t>& rows);
 
 // The words the etalon's fit in pairs multiplies by (n of them), into `words`, for
 // EtalonSegments::pairWords; only on narrow rows (every sample below 2^14 in magnitude).

@@ -4,8 +4,8 @@ namespace tessaline {
 
 bool CandidateTables::reserve(std::size_t M, std::size_t n) noexcept {
     return partialEnergy.reserve(M * (n + 1)) && threshold.reserve(M) && firstEnd.reserve(M * n + 1) &&
-           samples.reserve(M) && numbers.reserve(M) && whole.reserve(M) && wholeIndex.reserve(M) &&
-           negatesPrevious.reserve(M) && pairWords.reserve(M * n + 1);
+           lastStart.reserve(M) && samples.reserve(M) && numbers.reserve(M) && whole.reserve(M) &&
+           wholeIndex.reserve(M) && negatesPrevious.reserve(M) && pairWords.reserve(M * n + 1);
 }
 
 bool CandidateTables::reserveTuples(std::size_t elements, std::size_t n, std::size_t largestNumber) noexcept {
@@ -18,6 +18,7 @@ void CandidateTables::clear() noexcept {
     partialEnergy.clear();
     threshold.clear();
     firstEnd.clear();
+    lastStart.clear();
     samples.clear();
     numbers.clear();
     whole.clear();

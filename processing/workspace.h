@@ -53,6 +53,7 @@ struct CandidateTables {
     WorkArray<int64_t> partialEnergy;    // M rows of n + 1
     WorkArray<int64_t> threshold;        // M
     WorkArray<uint16_t> firstEnd;        // M rows of n: first admissible end per start, n = none
+    WorkArray<int32_t> lastStart;        // M: the last start with an admissible end, -1 = none
     WorkArray<const int16_t*> samples;   // M etalon sample pointers (null = candidate skipped)
     WorkArray<uint16_t> numbers;         // M etalon numbers
     WorkArray<uint16_t> listed;          // tuples: their distinct etalon numbers, in order met
