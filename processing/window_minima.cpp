@@ -100,25 +100,26 @@ TESSALINE_AVX2 inline __m256i fitsAt(const int64_t* fit) {
     return _mm256_permute4x64_epi64(halves, 0xD8);
 }
 
-// Window a takes the backward minimum at its start and the forward minimum at its end; a last
-// group short of eight is done again as the last eight. Returns how many it did.
-template <class Fit>
+// Windows [begin, end): window a takes the backward minimum at its start and the forward minimum
+// at its end, or with FORWARD_ONLY the forward minimum alone; a last group short of eight is done
+// again as the last eight of the stretch. Returns where it stopped.
+template <bool FORWARD_ONLY, class Fit>
 TESSALINE_AVX2 int64_t combineWide(const NarrowWindows& windows, int32_t noPredecessor, const Fit* fit,
-                                   int32_t* cost) {
-    const int64_t count = windows.length - windows.w + 1;
+                                   int32_t* cost, int64_t begin, int64_t end) {
     const int32_t* forward = windows.forward + (windows.w - 1);
     const __m256i unreachable = _mm256_set1_epi32(UNREACHABLE_NARROW);
     const __m256i charge = _mm256_set1_epi32(noPredecessor);
     auto combine = [&](int64_t a) TESSALINE_AVX2 {
-        __m256i least = _mm256_min_epi32(load8(windows.backward + a), load8(forward + a));
+        __m256i least = load8(forward + a);
+        if constexpr (!FORWARD_ONLY) least = _mm256_min_epi32(load8(windows.backward + a), least);
         least = _mm256_blendv_epi8(least, charge, _mm256_cmpeq_epi32(least, unreachable));
         store8(cost + a, _mm256_add_epi32(least, fitsAt(fit + a)));
     };
-    int64_t a = 0;
-    for (; a + 8 <= count; a += 8) combine(a);
-    if (a < count && count > 8) {
-        combine(count - 8);
-        return count;
+    int64_t a = begin;
+    for (; a + 8 <= end; a += 8) combine(a);
+    if (a < end && end - begin > 8) {
+        combine(end - 8);
+        return end;
     }
     return a;
 }
@@ -195,8 +196,8 @@ void blockMinima(const NarrowWindows& windows) {
         if (start < count) backwardRunningMinima(block, size, windows.backward + start);
         forwardRunningMinima(block, size, UNREACHABLE_NARROW, windows.forward + start);
     }
-    // Backward minima are read at the window starts 0..count-1, forward ones at the ends w-1..length-1.
-    fill(windows.backward, 0, std::min(from, count), UNREACHABLE_NARROW);
+    // Backward minima are read at the window starts from..count-1 (the windows before `from` read
+    // forward minima alone), forward ones at the ends w-1..length-1.
     fill(windows.backward, std::max(to, from), count, UNREACHABLE_NARROW);
     fill(windows.forward, w - 1, from, UNREACHABLE_NARROW);
     // Past `to`, the block that holds to - 1 keeps its minimum; later blocks reach nothing.
@@ -205,17 +206,30 @@ void blockMinima(const NarrowWindows& windows) {
     fill(windows.forward, std::max({to, lastBlockEnd, w - 1}), length, UNREACHABLE_NARROW);
 }
 
-template <class Fit>
-void combineWindows(const NarrowWindows& windows, int32_t noPredecessor, const Fit* fit, int32_t* cost) {
-    const int64_t w = windows.w, count = windows.length - w + 1;
-    int64_t a = 0;
+// Windows [begin, end) as combineWide says, the widest lanes first.
+template <bool FORWARD_ONLY, class Fit>
+void combineStretch(const NarrowWindows& windows, int32_t noPredecessor, const Fit* fit, int32_t* cost,
+                    int64_t begin, int64_t end) {
+    const int64_t w = windows.w;
+    int64_t a = begin;
 #ifdef TESSALINE_AVX2_PASSES
-    if (widestLanes()) a = combineWide(windows, noPredecessor, fit, cost);
+    if (widestLanes()) a = combineWide<FORWARD_ONLY>(windows, noPredecessor, fit, cost, begin, end);
 #endif
-    for (; a < count; ++a) {
-        const int32_t least = std::min(windows.backward[a], windows.forward[a + w - 1]);
+    for (; a < end; ++a) {
+        int32_t least = windows.forward[a + w - 1];
+        if constexpr (!FORWARD_ONLY) least = std::min(windows.backward[a], least);
         cost[a] = (least == UNREACHABLE_NARROW ? noPredecessor : least) + static_cast<int32_t>(fit[a]);
     }
+}
+
+// The windows that start before the previous layer's range (before `from`) hold no backward
+// minimum: they take the forward minimum at their end alone.
+template <class Fit>
+void combineWindows(const NarrowWindows& windows, int32_t noPredecessor, const Fit* fit, int32_t* cost) {
+    const int64_t count = windows.length - windows.w + 1;
+    const int64_t split = std::min(windows.from, count);
+    combineStretch<true>(windows, noPredecessor, fit, cost, 0, split);
+    combineStretch<false>(windows, noPredecessor, fit, cost, split, count);
 }
 
 }  // namespace
