@@ -7,7 +7,8 @@
 
 namespace tessaline {
 
-struct MenuItem {
+// The fields stay in the order the menu table reads (kind, text, command), padding and all.
+struct MenuItem {                                      // NOLINT(clang-analyzer-optin.performance.Padding)
     enum class Kind { Popup, Entry, Separator, End };  // End closes the innermost open popup
     Kind kind;
     std::string_view text;

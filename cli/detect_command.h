@@ -3,12 +3,15 @@
 // The series and etalons are read (cli/sample_readers.h), the detection run (detect/detection.h),
 // and the found pulses with the best chains written as text, JSON or CSV. The options are read in
 // detect_options.h, the result written in detect_output.h.
-#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 
 #include "cli/detect_options.h"
 #include "cli/image_painter.h"
+
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace tessaline::cli {
 

@@ -1,5 +1,6 @@
 #include "cli/detect_options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 #include <string_view>

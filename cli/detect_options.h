@@ -1,13 +1,16 @@
 #pragma once
 // The options of `tessaline-cli detect`: declared on the parser, then read and checked against each
 // other into the detection request before any file is read. A refusal names the option.
-#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "detect/detection.h"
+
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace tessaline::cli {
 

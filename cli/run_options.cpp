@@ -1,5 +1,6 @@
 #include "cli/run_options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <climits>
 #include <vector>

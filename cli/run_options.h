@@ -2,13 +2,16 @@
 // The options of the commands that start up and apply settings (run, simulate, render): registered
 // on a subcommand as texts, then read into the settings record once parsed. Numbers are read as
 // whole decimal numbers only, so that "0600" is 600 and "0x20" or "" is refused, never guessed.
-#include <CLI/CLI.hpp>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/run_settings.h"
+
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace tessaline::cli {
 

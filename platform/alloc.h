@@ -24,19 +24,25 @@ std::int64_t allocationCalls() noexcept;
 // With `andAfter`, every later call fails too.
 void failAllocationAt(std::int64_t nth, bool andAfter = false) noexcept;
 
+// The size of one element; T may itself be a pointer (a table of rows), whose size is the one meant.
+template <class T>
+constexpr std::size_t elementSize() noexcept {
+    return sizeof(T);  // NOLINT(bugprone-sizeof-expression)
+}
+
 // Array of `count` trivially copyable values, uninitialised; null on failure or size overflow.
 template <class T>
 T* allocateArray(std::size_t count) noexcept {
     static_assert(std::is_trivially_copyable_v<T>);
-    if (count > SIZE_MAX / sizeof(T)) return nullptr;
-    return static_cast<T*>(allocateBytes(count == 0 ? 1 : count * sizeof(T)));
+    if (count > SIZE_MAX / elementSize<T>()) return nullptr;
+    return static_cast<T*>(allocateBytes(count == 0 ? 1 : count * elementSize<T>()));
 }
 
 // As allocateArray, all bytes zero.
 template <class T>
 T* allocateZeroed(std::size_t count) noexcept {
     T* block = allocateArray<T>(count);
-    if (block != nullptr) std::memset(static_cast<void*>(block), 0, count * sizeof(T));
+    if (block != nullptr) std::memset(static_cast<void*>(block), 0, count * elementSize<T>());
     return block;
 }
 

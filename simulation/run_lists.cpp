@@ -4,9 +4,11 @@ namespace tessaline {
 
 bool TupleCopies::take(MessageSink& messages, const SeriesHeader& series, bool recognition) {
     S_ = series.wSubsetSize;
-    T_ = recognition ? series.wSubsets : 0;
+    // A series without its lists of chosen tuples has no rows to copy.
+    const bool listed = series.selectedSubsetSize != nullptr && series.selectedSubsetList != nullptr;
+    T_ = recognition && listed ? series.wSubsets : 0;
     W_ = 0;
-    for (int t = 0; t < T_ && series.selectedSubsetSize != nullptr; ++t) {
+    for (int t = 0; t < T_; ++t) {
         W_ = std::max<int>(W_, series.selectedSubsetSize[t]);
     }
     if (recognition) {

@@ -13,9 +13,9 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/source"
 tar -C "$repository" --exclude=./build --exclude=./.git --exclude=./out -cf - . | tar -C "$work/source" -xf -
 "$python" -m venv --system-site-packages "$work/env"
-# Built unoptimised: the test checks the install, not the speed. The shared compiler cache of a
-# developer's machine speeds the build where there is one.
-export CMAKE_ARGS="-DCMAKE_BUILD_TYPE=None ${CMAKE_ARGS:-}"
+# Built unoptimised and in a few combined sources: the test checks the install, not the speed. The
+# shared compiler cache of a developer's machine speeds the build where there is one.
+export CMAKE_ARGS="-DCMAKE_BUILD_TYPE=None -DCMAKE_UNITY_BUILD=ON ${CMAKE_ARGS:-}"
 if command -v ccache >/dev/null; then
   export CMAKE_ARGS="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache ${CMAKE_ARGS:-}"
 fi

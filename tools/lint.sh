@@ -23,34 +23,65 @@ check_format() {
   echo "formatting: $(cpp_files | wc -l) files as .clang-format says"
 }
 
-# The release preset's compile commands, one per source file and without precompiled headers:
-# clang-tidy reads each source with its own includes (the compiler's precompiled files are not
-# clang's format), and the unity build's combined files are opened into the sources they include.
+PRODUCTION='^(model|processing|simulation|detect|imaging|app|views|panels|draw|platform|gui|cli|python)/'
+
+# The release preset's compile commands without precompiled headers (clang-tidy reads each source
+# with its own includes; the compiler's precompiled files are not clang's format), the unity build's
+# combined files opened into the sources they include as well, and the jobs of a run in
+# build/tidy/jobs, one "WHAT FILE" a line, the longest first:
+#   matchers UNITY  every check but the static analyser on a combined file as it is compiled, so the
+#                   large headers a batch of sources shares (Qt, the command-line parser, pybind11)
+#                   are read and matched once a batch, not once a source;
+#   analyser SOURCE the static analyser on one source of a combined file (it looks at the functions
+#                   of the file it is given only);
+#   all SOURCE      every check on a production source built on its own or by no build at all.
 tidy_commands() {
   mkdir -p build/tidy
-  python3 - build/release/compile_commands.json build/tidy/compile_commands.json <<'PYTHON'
-import json, re, sys
-commands = []
-for entry in json.load(open(sys.argv[1])):
-    command = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
-    sources = [entry["file"]]
+  git ls-files '*.cpp' | grep -E "$PRODUCTION" >build/tidy/production
+  python3 - "$PWD" build/release/compile_commands.json build/tidy <<'PYTHON'
+import json, os, re, sys
+root, source, out = sys.argv[1:4]
+production = set(open(os.path.join(out, "production")).read().split())
+commands, matchers, analysed = [], [], []
+for entry in json.load(open(source)):
+    entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
+    commands.append(entry)
     if "/Unity/unity_" in entry["file"]:
-        sources = re.findall(r'^#include "([^"]+)"', open(entry["file"]).read(), re.M)
-    for source in sources:
-        commands.append({"directory": entry["directory"], "file": source,
-                         "command": command.replace(entry["file"], source)})
-json.dump(commands, open(sys.argv[2], "w"))
+        included = re.findall(r'^#include "([^"]+)"', open(entry["file"]).read(), re.M)
+        commands += [dict(entry, file=s, command=entry["command"].replace(entry["file"], s)) for s in included]
+        sources = [os.path.relpath(s, root) for s in included]
+        if all(s in production for s in sources):
+            matchers.append(entry["file"])
+            analysed += sources
+json.dump(commands, open(os.path.join(out, "compile_commands.json"), "w"))
+jobs = (["matchers " + f for f in matchers] + ["all " + s for s in sorted(production - set(analysed))] +
+        ["analyser " + s for s in analysed])
+open(os.path.join(out, "jobs"), "w").write("".join(j + "\n" for j in jobs))
 PYTHON
 }
+
+# One job of build/tidy/jobs with the repository's .clang-tidy. The static analyser follows calls a
+# few levels deep only (its shallow mode): the deep mode spent half of the run walking paths through
+# the command-line parser's and Qt's inline code. A combined file's inclusion of sources is how the
+# build combines them, not a finding.
+tidy_job() {
+  local checks=()
+  case "$1" in
+    matchers) checks=(--checks=-bugprone-suspicious-include,-clang-analyzer-*) ;;
+    analyser) checks=(--checks=-*,clang-analyzer-*) ;;
+  esac
+  clang-tidy -p build/tidy --quiet "${checks[@]}" --extra-arg=-Xclang --extra-arg=-analyzer-config \
+    --extra-arg=-Xclang --extra-arg=mode=shallow "$2" 2>/dev/null
+}
+export -f tidy_job
 
 run_tidy() {
   [ -f build/release/compile_commands.json ] || cmake --preset release >/dev/null
   tidy_commands
-  local sources
-  sources=$(git ls-files '*.cpp' | grep -E '^(model|processing|simulation|detect|imaging|app|views|panels|draw|platform|gui|cli|python)/')
-  # One file per job on every core; each prints its findings, and any finding fails the run.
-  echo "$sources" | xargs -P "$(nproc)" -n 1 clang-tidy -p build/tidy --quiet 2>/dev/null
-  echo "clang-tidy: $(echo "$sources" | wc -l) sources clean"
+  # One job per core at a time; each prints its findings, and any finding fails the run.
+  xargs -P "$(nproc)" -L 1 bash -c 'tidy_job "$0" "$1"' <build/tidy/jobs
+  echo "clang-tidy: $(wc -l <build/tidy/production) sources clean" \
+    "($(grep -c '^matchers' build/tidy/jobs) combined files)"
 }
 
 case "$what" in

@@ -47,6 +47,6 @@ echo "=== debug ==="
 cmake --preset debug >/dev/null
 cmake --build --preset debug || status=1
 end_phase "sanitizer build"
-TESSALINE_RANDOM_CASES="${TESSALINE_RANDOM_CASES_SANITIZED:-150}" ctest --preset debug || status=1
+TESSALINE_RANDOM_CASES="${TESSALINE_RANDOM_CASES_SANITIZED:-100}" ctest --preset debug || status=1
 end_phase "sanitizer tests"
 exit $status
