@@ -22,7 +22,7 @@ using cases::Differences;
 
 using TupleAlgorithm = cases::AlgorithmPair<cases::TupleCaseRun>;
 
-const TupleAlgorithm ALGORITHMS[] = {
+const TupleAlgorithm TUPLE_ALGORITHMS[] = {
     {"detectKnownTuples", cases::detectOn<detectKnownTuples>, cases::detectOn<literal::detectKnownTuples>},
     {"recognizeKnownTuples", cases::recognizeOn<recognizeKnownTuples>,
      cases::recognizeOn<literal::recognizeKnownTuples>},
@@ -82,7 +82,8 @@ std::string tupleDifferences(uint64_t seed, TupleCaseMaker make, std::span<const
     return {};
 }
 
-void runTupleCases(TupleCaseMaker make, int count, std::span<const TupleAlgorithm> algorithms = ALGORITHMS) {
+void runTupleCases(TupleCaseMaker make, int count,
+                   std::span<const TupleAlgorithm> algorithms = TUPLE_ALGORITHMS) {
     cases::compareSeeds(count, [make, algorithms](uint64_t seed, bool& made) {
         return tupleDifferences(seed, make, algorithms, made);
     });
@@ -96,18 +97,18 @@ TEST(ProcessingTuplesDifferentialTest, SmallCasesAgreeWithReference) {
 // by side.
 TEST(ProcessingTuplesDifferentialTest, DefaultSizedKnownCountCasesAgreeWithReference) {
     runTupleCases(cases::makeDefaultTupleCase, std::max(1, cases::randomCaseCount(2000) / 10),
-                  std::span<const TupleAlgorithm>(ALGORITHMS).first(2));
+                  std::span<const TupleAlgorithm>(TUPLE_ALGORITHMS).first(2));
 }
 
 TEST(ProcessingTuplesDifferentialTest, DefaultSizedUnknownCountCasesAgreeWithReference) {
     runTupleCases(cases::makeDefaultTupleCase, std::max(1, cases::randomCaseCount(2000) / 10),
-                  std::span<const TupleAlgorithm>(ALGORITHMS).subspan(2));
+                  std::span<const TupleAlgorithm>(TUPLE_ALGORITHMS).subspan(2));
 }
 
 // Diagnostic texts past their limit are cut alike. Only the unknown-count runs show them.
 TEST(ProcessingTuplesDifferentialTest, LongDiagnosticTextsAgreeWithReference) {
     runTupleCases(cases::makeWideTupleCase, std::max(2, cases::randomCaseCount(2000) / 200),
-                  std::span<const TupleAlgorithm>(ALGORITHMS).subspan(2));
+                  std::span<const TupleAlgorithm>(TUPLE_ALGORITHMS).subspan(2));
     cases::TupleCase wide;
     ASSERT_TRUE(cases::makeWideTupleCase(1, wide));
     HeadlessWindow window;
