@@ -5,6 +5,7 @@
 
 #include <QMenuBar>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -253,7 +254,8 @@ TEST_F(MainWindowTest, RandomWalkOverMenuClicksAndDialogs) {
         ASSERT_LE(state.selection.wRequiredQuantity, state.selection.wRequiredCapacity);
         ASSERT_LE(state.subsetPanel.dwEntries, SUBSET_ENTRY_CAPACITY);
     }
-    EXPECT_GT(state.dwCompletedRuns, 10u);
+    // About one step in twenty completes a run; a shorter walk (the sanitizer build) expects fewer.
+    EXPECT_GT(state.dwCompletedRuns, static_cast<uint32_t>(std::min(10, steps / 20)));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
