@@ -6,6 +6,7 @@
 #include "model/codes.h"
 #include "platform/alloc.h"
 #include "platform/message_sink.h"
+#include "processing/messages.h"
 
 namespace tessaline {
 namespace {
@@ -27,7 +28,7 @@ void releaseStorage(ChainsHeader& record) noexcept {
 // Allocates storage for exactly `chains` x `pulses`; false after its message, with the record
 // released.
 bool allocateStorage(MessageSink& messages, uint16_t chains, uint16_t pulses, ChainsHeader*& record) {
-    constexpr const char* caption = " getChainsHeader ";
+    constexpr const char* caption = processing_text::GET_CHAINS_CAPTION;
     auto fail = [&](const char* text) {
         releaseStorage(*record);
         memory::release(record);
@@ -37,14 +38,14 @@ bool allocateStorage(MessageSink& messages, uint16_t chains, uint16_t pulses, Ch
     // One block for the values of each chain: the 64-bit distances, then the 32-bit pulse counts
     // (which the distances before them keep aligned).
     void* values = memory::allocateBytes(std::size_t{chains} * (sizeof(int64_t) + sizeof(int32_t)));
-    if (values == nullptr) return fail("Нет памяти для newChainsHeader->distance!");
+    if (values == nullptr) return fail(processing_text::NO_MEMORY_FOR_DISTANCES);
     record->distance = static_cast<int64_t*>(values);
     record->pulsesNumber = static_cast<int32_t*>(
         static_cast<void*>(static_cast<std::byte*>(values) + std::size_t{chains} * sizeof(int64_t)));
     record->pulsesList = memory::allocateArray<int16_t*>(LISTS * std::size_t{chains});
-    if (record->pulsesList == nullptr) return fail("Нет памяти для newChainsHeader->pulsesList!");
+    if (record->pulsesList == nullptr) return fail(processing_text::NO_MEMORY_FOR_PULSE_LISTS);
     record->lpListData = memory::allocateArray<int16_t>(LISTS * std::size_t{chains} * pulses);
-    if (record->lpListData == nullptr) return fail("Нет памяти для newChainsHeader->pulsesList[0]!");
+    if (record->lpListData == nullptr) return fail(processing_text::NO_MEMORY_FOR_PULSE_LIST_DATA);
     for (std::size_t row = 0; row < LISTS * std::size_t{chains}; ++row) {
         record->pulsesList[row] = record->lpListData + row * pulses;
     }
@@ -71,7 +72,8 @@ ChainsHeader* getChainsHeader(MessageSink& messages, uint16_t chains, uint16_t p
     if (record == nullptr) {
         record = memory::allocateZeroed<ChainsHeader>(1);
         if (record == nullptr) {
-            showChainsMessage(messages, "Нет памяти для newChainsHeader!", " getChainsHeader ");
+            showChainsMessage(messages, processing_text::NO_MEMORY_FOR_CHAINS,
+                              processing_text::GET_CHAINS_CAPTION);
             return nullptr;
         }
     }
@@ -91,7 +93,8 @@ ChainsHeader* getChainsHeader(MessageSink& messages, uint16_t chains, uint16_t p
 int addToChainsHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                       uint16_t processingLevel, ChainsHeader* record) {
     if (record == nullptr) {
-        showChainsMessage(messages, "Не определен lpChainsHeader!", " addToChainsHeader ");
+        showChainsMessage(messages, processing_text::NO_CHAINS_RECORD,
+                          processing_text::ADD_TO_CHAINS_CAPTION);
         return 0;
     }
     record->wHeaderKind = 2;

@@ -5,6 +5,7 @@
 #include "platform/message_sink.h"
 #include "processing/fit.h"
 #include "processing/layers.h"
+#include "processing/messages.h"
 #include "processing/results.h"
 #include "processing/workspace.h"
 
@@ -25,7 +26,8 @@ bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const 
                      int64_t& largestFit) {
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        messages.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
+        messages.showMessage(processing_text::NO_MEMORY_FOR_LAYER_TABLE, processing_text::NO_CAPTION,
+                             MessageIcon::None);
         return false;
     }
     prepared = prepareCandidates(input, n, workspace.candidates);
@@ -43,7 +45,7 @@ bool reserveKnownRun(MessageSink& messages, const ProcessingInput& input, const 
                                         windowReach(input.Tmin, input.Tmax));
     }
     if (!reserved) {
-        messages.showMessage(blockMessage, "", MessageIcon::None);
+        messages.showMessage(blockMessage, processing_text::NO_CAPTION, MessageIcon::None);
         return false;
     }
     return true;
@@ -60,7 +62,7 @@ int detectKnownPulses(MessageSink& messages, const ProcessingInput& input, Chain
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
     int64_t largestFit = 0;
-    if (!reserveKnownRun(messages, input, series, "Нет памяти для ppDw[m]!", workspace, prepared,
+    if (!reserveKnownRun(messages, input, series, processing_text::NO_MEMORY_FOR_LAYERS, workspace, prepared,
                          largestFit)) {
         return PROCESSING_FAILED;
     }
@@ -91,7 +93,7 @@ int recognizeKnownPulses(MessageSink& messages, const ProcessingInput& input, Ch
     ProcessingWorkspace& workspace = processingWorkspace();
     PreparedCandidates prepared;
     int64_t largestFit = 0;
-    if (!reserveKnownRun(messages, input, series, "Нет памяти для indexes!", workspace, prepared,
+    if (!reserveKnownRun(messages, input, series, processing_text::NO_MEMORY_FOR_INDEXES, workspace, prepared,
                          largestFit)) {
         return PROCESSING_FAILED;
     }

@@ -6,6 +6,7 @@
 #include "processing/chains.h"
 #include "processing/known.h"
 #include "processing/layers.h"
+#include "processing/messages.h"
 #include "processing/results.h"
 #include "processing/tuples.h"
 #include "processing/tuples_common.h"
@@ -33,7 +34,8 @@ public:
     bool reserve(MessageSink& messages, const TupleList& tuples, bool computedRanges,
                  const char* blockMessage) {
         if (!elements_.prepare(input_, tuples, series_.wImpulseSize, workspace_.candidates)) {
-            messages.showMessage("Нет памяти для ppDw!", "", MessageIcon::None);
+            messages.showMessage(processing_text::NO_MEMORY_FOR_LAYER_TABLE, processing_text::NO_CAPTION,
+                                 MessageIcon::None);
             return false;
         }
         PositionTables& tables = workspace_.positions;
@@ -52,7 +54,7 @@ public:
                                             windowReach(input_.Tmin, input_.Tmax));
         }
         if (!reserved) {
-            messages.showMessage(blockMessage, "", MessageIcon::None);
+            messages.showMessage(blockMessage, processing_text::NO_CAPTION, MessageIcon::None);
             return false;
         }
         return true;
@@ -153,7 +155,7 @@ int detectKnownTuples(MessageSink& messages, const TuplesInput& input, std::span
     const int32_t* row = tuple.data();
     const TupleList tuples{{&size, 1}, {&row, 1}};
     KnownTuplesRun run(input, series, processingWorkspace());
-    if (!run.reserve(messages, tuples, true, "Нет памяти для ppDw[m]!")) return PROCESSING_FAILED;
+    if (!run.reserve(messages, tuples, true, processing_text::NO_MEMORY_FOR_LAYERS)) return PROCESSING_FAILED;
     const auto K = static_cast<uint16_t>(run.K());
     if (chains != nullptr) clearChainsHeader(*chains, K, K);
 
@@ -176,7 +178,8 @@ int recognizeKnownTuples(MessageSink& messages, const TuplesInput& input, std::s
                          std::span<const int32_t* const> rows, ChainsHeader* chains, SeriesHeader& series) {
     const TupleList tuples{sizes, rows};
     KnownTuplesRun run(input, series, processingWorkspace());
-    if (!run.reserve(messages, tuples, false, "Нет памяти для ppDw[]!")) return PROCESSING_FAILED;
+    if (!run.reserve(messages, tuples, false, processing_text::NO_MEMORY_FOR_LAYER_ROWS))
+        return PROCESSING_FAILED;
     const auto K = static_cast<uint16_t>(run.K());
     if (chains != nullptr) clearChainsHeader(*chains, K, K);
 

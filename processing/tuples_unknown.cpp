@@ -7,6 +7,7 @@
 #include "platform/message_sink.h"
 #include "processing/chains.h"
 #include "processing/known.h"
+#include "processing/messages.h"
 #include "processing/position_sets.h"
 #include "processing/results.h"
 #include "processing/tuples.h"
@@ -40,7 +41,8 @@ public:
 
     bool reserve(MessageSink& messages, const TupleList& tuples) {
         if (!elements_.prepare(input_, tuples, series_.wImpulseSize, workspace_.candidates)) {
-            messages.showMessage("Нет памяти для EtalonsPartialEnergy!", "", MessageIcon::None);
+            messages.showMessage(processing_text::NO_MEMORY_FOR_PARTIAL_ENERGY, processing_text::NO_CAPTION,
+                                 MessageIcon::None);
             return false;
         }
         const uint32_t L = series_.dwSeriesSize;
@@ -48,7 +50,8 @@ public:
         const bool reserved = elements_.reserveFits(tables_, series_.lpNoisyData, L, Mx_) &&
                               tables_.reservePositionPass(L, layers) && buildSets();
         if (!reserved) {
-            messages.showMessage("Нет памяти для G_on_layers!", "", MessageIcon::None);
+            messages.showMessage(processing_text::NO_MEMORY_FOR_LAYER_COSTS, processing_text::NO_CAPTION,
+                                 MessageIcon::None);
             return false;
         }
         return true;
@@ -229,13 +232,13 @@ private:
     void showStartDiagnostics(MessageSink& messages) {
         messages.showMessage(
             layerDiagnosticsText(*startSet_, 1, cost(0), predecessor(0), positions_, I_, true),
-            " About TuplesDetection ", MessageIcon::None);
+            processing_text::TUPLES_DIAGNOSTICS_CAPTION, MessageIcon::None);
     }
 
     void showStartOrContinueDiagnostics(MessageSink& messages) {
         messages.showMessage(layerDiagnosticsText(*startOrContinueSet_, layers_, tables_.cost.data(),
                                                   tables_.predecessor.data(), positions_, I_, false),
-                             " About TuplesDetection ", MessageIcon::None);
+                             processing_text::TUPLES_DIAGNOSTICS_CAPTION, MessageIcon::None);
     }
 
     const TuplesInput& input_;

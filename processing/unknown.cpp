@@ -9,6 +9,7 @@
 #include "processing/chain_totals.h"
 #include "processing/fit.h"
 #include "processing/intervals.h"
+#include "processing/messages.h"
 #include "processing/position_sets.h"
 #include "processing/results.h"
 #include "processing/workspace.h"
@@ -207,13 +208,15 @@ bool reserveUnknownRun(MessageSink& messages, const ProcessingInput& input, cons
     ProcessingWorkspace& workspace = processingWorkspace();
     const int n = series.wImpulseSize;
     if (!workspace.candidates.reserve(input.candidates.size(), n)) {
-        messages.showMessage(formatted("Нет памяти для %s!", candidatesName), "", MessageIcon::None);
+        messages.showMessage(processing_text::noMemoryFor(candidatesName), processing_text::NO_CAPTION,
+                             MessageIcon::None);
         return false;
     }
     run.prepared = prepareCandidates(input, n, workspace.candidates);
     run.narrow = fitsNarrowRows(run.prepared, series.lpNoisyData, series.dwSeriesSize);
     if (!reservePositions(series, input, run.narrow, workspace.positions)) {
-        messages.showMessage(formatted("Нет памяти для %s!", tablesName), "", MessageIcon::None);
+        messages.showMessage(processing_text::noMemoryFor(tablesName), processing_text::NO_CAPTION,
+                             MessageIcon::None);
         return false;
     }
     return true;
@@ -257,7 +260,8 @@ int detectUnknownPulses(MessageSink& messages, const ProcessingInput& input, Cha
 int recognizeUnknownPulses(MessageSink& messages, const ProcessingInput& input, ChainsHeader* chains,
                            SeriesHeader& series) {
     if (chains == nullptr) {
-        messages.showMessage("Не определен lpChainsHeader!", " recognizeUnknownPulses ", MessageIcon::None);
+        messages.showMessage(processing_text::NO_CHAINS_RECORD, processing_text::RECOGNIZE_UNKNOWN_CAPTION,
+                             MessageIcon::None);
         return PROCESSING_FAILED;
     }
     UnknownRunTables reserved;

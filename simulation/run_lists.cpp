@@ -1,5 +1,7 @@
 #include "simulation/run_lists.h"
 
+#include "simulation/messages.h"
+
 namespace tessaline {
 
 bool TupleCopies::take(MessageSink& messages, const SeriesHeader& series, bool recognition) {
@@ -14,7 +16,8 @@ bool TupleCopies::take(MessageSink& messages, const SeriesHeader& series, bool r
     if (recognition) {
         rows_ = memory::allocateArray<const int32_t*>(std::max(T_, 1));
         if (rows_ == nullptr) {
-            messages.showMessage("Ошибка selectedSubsetList!", SUBSET_CAPTION, MessageIcon::None);
+            messages.showMessage(simulation_text::NO_TUPLE_LISTS, simulation_text::SUBSET_CAPTION,
+                                 MessageIcon::None);
             return false;
         }
     }
@@ -22,7 +25,8 @@ bool TupleCopies::take(MessageSink& messages, const SeriesHeader& series, bool r
         static_cast<std::size_t>(S_) + (recognition ? static_cast<std::size_t>(T_) * (W_ + 1u) : 0u);
     block_ = memory::allocateZeroed<int32_t>(count);
     if (block_ == nullptr) {
-        messages.showMessage("Ошибка selectedSubset!", SUBSET_CAPTION, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_TUPLE_COPIES, simulation_text::SUBSET_CAPTION,
+                             MessageIcon::None);
         return false;
     }
     const int stored = std::min<int>(S_, series.wReservedPulses);

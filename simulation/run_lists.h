@@ -15,8 +15,6 @@
 
 namespace tessaline {
 
-inline constexpr const char* SUBSET_CAPTION = " About selectedSubset ";
-
 // The subset in use of the series record, kept to be given back after the run.
 struct RememberedSubset {
     uint16_t size = 0;

@@ -5,6 +5,7 @@
 #include "model/codes.h"
 #include "platform/alloc.h"
 #include "platform/message_sink.h"
+#include "simulation/messages.h"
 
 namespace tessaline {
 namespace {
@@ -36,26 +37,26 @@ void layOutMatrices(RestErrorHeader& record, int32_t** rowTable, uint16_t pulses
 // Allocates the three pieces for exactly pulses x levels; false after the failing piece's message
 // (the caller releases the record).
 bool allocateStorage(MessageSink& messages, RestErrorHeader& record, uint16_t pulses, uint16_t levels) {
-    constexpr const char* caption = " getRestErrHeader ";
+    constexpr const char* caption = simulation_text::GET_RECORD_CAPTION;
     record.lpNoiseLevels = memory::allocateArray<int16_t>(std::size_t{levels} + pulses);
     if (record.lpNoiseLevels == nullptr) {
-        messages.showMessage("Нет памяти для newRestErrorHeader->lpNoiseLevel!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_MEMORY_FOR_NOISE_LEVELS, caption, MessageIcon::None);
         return false;
     }
     int32_t** rowTable = memory::allocateArray<int32_t*>(STATISTICS_MATRICES * std::size_t{levels});
     if (rowTable == nullptr) {
-        messages.showMessage("Нет памяти для newRestErrorHeader->lpErrors!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_MEMORY_FOR_ROW_TABLE, caption, MessageIcon::None);
         return false;
     }
     record.lpErrors = rowTable;  // owned from here on
     record.lpCells = memory::allocateArray<int32_t>(STATISTICS_MATRICES * std::size_t{levels} * pulses);
     if (record.lpCells == nullptr) {
-        messages.showMessage("Нет памяти для newRestErrorHeader->lpErrors[]!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_MEMORY_FOR_CELLS, caption, MessageIcon::None);
         return false;
     }
     record.lpRepeatSums = memory::allocateArray<RepeatSums>(std::size_t{levels} * pulses * SPREAD_MEASURES);
     if (record.lpRepeatSums == nullptr) {
-        messages.showMessage("Нет памяти для newRestErrorHeader->lpRepeatSums!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_MEMORY_FOR_REPEAT_SUMS, caption, MessageIcon::None);
         return false;
     }
     record.wPulseValues = record.lpNoiseLevels + levels;
@@ -76,7 +77,7 @@ RestErrorHeader* getRestErrHeader(MessageSink& messages, uint16_t pulses, uint16
     if (record == nullptr) {
         record = memory::allocateZeroed<RestErrorHeader>(1);
         if (record == nullptr) {
-            messages.showMessage("Нет памяти для newRestErrorHeader!", " getRestErrHeader ",
+            messages.showMessage(simulation_text::NO_MEMORY_FOR_RECORD, simulation_text::GET_RECORD_CAPTION,
                                  MessageIcon::None);
             return nullptr;
         }
@@ -127,17 +128,17 @@ double sampleVariance(const RepeatSums& sums, uint32_t repeats) noexcept {
 int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
                       uint16_t levels, uint16_t firstLevel, uint16_t levelStep, uint32_t repeats,
                       RestErrorHeader* record) {
-    constexpr const char* caption = " initRestErrHeader ";
+    constexpr const char* caption = simulation_text::INIT_RECORD_CAPTION;
     if (record == nullptr) {
-        messages.showMessage("Не определен lpErrorHeader!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_ERROR_RECORD, caption, MessageIcon::None);
         return 0;
     }
     if (record->wReservedPulses < pulses) {
-        messages.showMessage("Неверно задан wVariousPulsesNumber!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::WRONG_PULSE_COUNT, caption, MessageIcon::None);
         return 0;
     }
     if (record->wReservedLevels < levels) {
-        messages.showMessage("Неверно задан wNoiseLevels!", caption, MessageIcon::None);
+        messages.showMessage(simulation_text::WRONG_NOISE_LEVELS, caption, MessageIcon::None);
         return 0;
     }
     for (uint16_t j = 0; j < pulses; ++j)
@@ -155,7 +156,8 @@ int initRestErrHeader(MessageSink& messages, uint16_t pulses, uint16_t firstPuls
 int addInitRestErrHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                          uint16_t processingLevel, RestErrorHeader* record) {
     if (record == nullptr) {
-        messages.showMessage("Не определен lpErrorHeader!", " addInitRestErrHeader ", MessageIcon::None);
+        messages.showMessage(simulation_text::NO_ERROR_RECORD, simulation_text::ADD_INIT_RECORD_CAPTION,
+                             MessageIcon::None);
         return 0;
     }
     record->wHeaderKind = 2;

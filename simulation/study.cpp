@@ -4,12 +4,11 @@
 #include <thread>
 
 #include "platform/message_sink.h"
+#include "simulation/messages.h"
 #include "simulation/statistics.h"
 
 namespace tessaline {
 namespace {
-
-constexpr const char* RECORD_CAPTION = " About RestoreErrorHeader ";
 
 int threadsFor(int wanted) {
     if (wanted > 0) return wanted;
@@ -45,20 +44,21 @@ bool prepareRecords(MessageSink& messages, const StudyRequest& request, SeriesHe
                               bench.Tmin, bench.Tmax, bench.length, series);
     series = sized;
     if (sized == nullptr) {
-        messages.showMessage("Не могу выделить память для lpCutOffSeriesHeader!",
-                             " About getCutOffSeriesHeader ", MessageIcon::Warning);
+        messages.showMessage(simulation_text::NO_MEMORY_FOR_SERIES_RECORD,
+                             simulation_text::SERIES_RECORD_CAPTION, MessageIcon::Warning);
         return false;
     }
     const uint16_t pulses = grid.pulseSteps();
     record = getRestErrHeader(messages, pulses, grid.noiseSteps, grid.repeats, record);
     if (record == nullptr) {
-        messages.showMessage("Нет RestoreErrorHeader!", RECORD_CAPTION, MessageIcon::None);
+        messages.showMessage(simulation_text::NO_RECORD, simulation_text::RECORD_CAPTION, MessageIcon::None);
         return false;
     }
     const uint16_t step = std::max<uint16_t>(grid.pulsesIncrement, 1);
     if (initRestErrHeader(messages, pulses, grid.pulsesFrom, step, grid.noiseSteps, grid.noiseFrom,
                           grid.noiseIncrement, grid.repeats, record) == 0) {
-        messages.showMessage("Ошибка initRestErrHeader!", RECORD_CAPTION, MessageIcon::None);
+        messages.showMessage(simulation_text::RECORD_NOT_INITIALISED, simulation_text::RECORD_CAPTION,
+                             MessageIcon::None);
         return false;
     }
     return true;
