@@ -12,10 +12,10 @@ what="${1:-all}"
 cpp_files() { git ls-files '*.cpp' '*.h' | grep -v '^tests/layers_fixture/'; }
 
 check_format() {
+  # A batch of files per job on every core; each job names the files that are not formatted.
   local unformatted=()
-  while IFS= read -r file; do
-    clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || unformatted+=("$file")
-  done < <(cpp_files)
+  mapfile -t unformatted < <(cpp_files | xargs -P "$(nproc)" -n 24 sh -c \
+    'for file; do clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || echo "$file"; done' sh)
   if [ ${#unformatted[@]} -gt 0 ]; then
     printf 'not formatted (run tools/lint.sh fix): %s\n' "${unformatted[@]}" >&2
     return 1
