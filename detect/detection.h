@@ -77,10 +77,7 @@ struct FoundChain {
     std::vector<FoundPulse> pulses;
 };
 
-struct SeriesRecordDeleter {
-    void operator()(SeriesHeader* record) const noexcept { freeSeriesHeader(record); }
-};
-using SeriesRecord = std::unique_ptr<SeriesHeader, SeriesRecordDeleter>;
+using SeriesRecord = OwnedSeriesHeader;
 
 struct DetectResult {
     Algorithm algorithm{};

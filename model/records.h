@@ -2,6 +2,7 @@
 // The signal records: one etalon of the alphabet (PulseHeader) and one generated series with the
 // truth about its pulses and the result of its processing (SeriesHeader).
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tessaline {
@@ -94,5 +95,11 @@ int32_t seriesEtalonSample(const SeriesHeader& series, int32_t number, int64_t u
 
 // Releases the record and all it owns; null is accepted. Returns 1.
 int freeSeriesHeader(SeriesHeader* record) noexcept;
+
+// An owning handle of the record beside its get/free pair: it calls freeSeriesHeader when it goes.
+struct SeriesHeaderFree {
+    void operator()(SeriesHeader* record) const noexcept { freeSeriesHeader(record); }
+};
+using OwnedSeriesHeader = std::unique_ptr<SeriesHeader, SeriesHeaderFree>;
 
 }  // namespace tessaline

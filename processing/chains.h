@@ -2,6 +2,7 @@
 // The result record of a processing run: the best chains (hypotheses about the series), sorted by
 // their objective value, and a description of the run.
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace tessaline {
@@ -50,6 +51,12 @@ int addToChainsHeader(MessageSink& messages, uint16_t seriesType, uint16_t taskT
 
 // Releases the record; null is accepted. Returns 1.
 int freeChainsHeader(ChainsHeader* record) noexcept;
+
+// An owning handle of the record beside its get/free pair: it calls freeChainsHeader when it goes.
+struct ChainsHeaderFree {
+    void operator()(ChainsHeader* record) const noexcept { freeChainsHeader(record); }
+};
+using OwnedChainsHeader = std::unique_ptr<ChainsHeader, ChainsHeaderFree>;
 
 // Clears the record before a run: no chains, the counts set to `quanPulses`, every distance 0 and
 // the first `rowEntries` entries of every row 0 (cut to the row capacity).

@@ -73,7 +73,7 @@ bool Simulation::runCell(int j, int k) {
 #endif
         for (int i = 0; i < count; ++i) {
             if (cancelRequested() || failed_) continue;  // a long cell stops between its repeats too
-            ChainsHeader* chains = chains_[threadNumber()];
+            ChainsHeader* chains = chains_[threadNumber()].get();
             PreparedRepeat& repeat = prepared_[i];
             placeExtSeries(*repeat.series, repeat.pending, repeat.placement);
             int32_t noiseState = repeat.noiseState;

@@ -41,22 +41,21 @@ Simulation::Simulation(MessageSink& messages, RestErrorHeader& record, const Sim
 
 Simulation::~Simulation() {
     placePending();
-    for (ChainsHeader* chains : chains_) freeChainsHeader(chains);
     for (SeriesHeader* slot : slots_) freeSeriesHeader(slot);
     memory::release(snapshots_);
 }
 
 bool Simulation::prepare() {
-    chains_.assign(threads_, nullptr);
-    for (ChainsHeader*& chains : chains_) {
-        chains = getChainsHeader(messages_, CHAINS_KEPT, series_->wMaxPulses, nullptr);
+    chains_.resize(threads_);
+    for (OwnedChainsHeader& chains : chains_) {
+        chains.reset(getChainsHeader(messages_, CHAINS_KEPT, series_->wMaxPulses, nullptr));
         if (chains == nullptr) {
             messages_.showMessage(simulation_text::NO_CHAINS_RECORD, simulation_text::CHAINS_CAPTION,
                                   MessageIcon::None);
             return false;
         }
         addToChainsHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel,
-                          chains);
+                          chains.get());
     }
     addInitRestErrHeader(messages_, run_.seriesType, run_.taskType, run_.makingLevel, run_.processingLevel,
                          &record_);

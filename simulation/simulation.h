@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/series.h"
+#include "processing/chains.h"
 #include "processing/dispatch.h"
 #include "processing/outcome.h"
 #include "simulation/driver.h"
@@ -86,7 +87,7 @@ private:
     const SimulationRun& run_;
     SeriesHeader*& series_;
     GeneratorStates& states_;
-    std::vector<ChainsHeader*> chains_;
+    std::vector<OwnedChainsHeader> chains_;
     std::vector<SeriesHeader*> slots_;
     std::vector<PreparedRepeat> prepared_;
     uint16_t* snapshots_ = nullptr;

@@ -3,6 +3,7 @@
 // per cell, the run's series and task type, and six matrices of accumulated errors indexed
 // [noise-level row][pulse-count column].
 #include <cstdint>
+#include <memory>
 
 namespace tessaline {
 
@@ -81,5 +82,11 @@ int addInitRestErrHeader(MessageSink& messages, uint16_t seriesType, uint16_t ta
 
 // Releases the record; null is accepted. Returns 1.
 int freeRestErrHeader(RestErrorHeader* record) noexcept;
+
+// An owning handle of the record beside its get/free pair: it calls freeRestErrHeader when it goes.
+struct RestErrorHeaderFree {
+    void operator()(RestErrorHeader* record) const noexcept { freeRestErrHeader(record); }
+};
+using OwnedRestErrorHeader = std::unique_ptr<RestErrorHeader, RestErrorHeaderFree>;
 
 }  // namespace tessaline

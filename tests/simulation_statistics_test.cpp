@@ -5,8 +5,11 @@
 #include <set>
 #include <vector>
 
+#include "model/records.h"
 #include "platform/alloc.h"
+#include "platform/collecting_sink.h"
 #include "platform/headless.h"
+#include "processing/chains.h"
 #include "simulation/statistics.h"
 
 namespace tessaline {
@@ -147,6 +150,30 @@ TEST(StatisticsRecord, EveryAllocationFailureReleasesTheRecord) {
         EXPECT_EQ(getRestErrHeader(window, 25, 29, 100, record), nullptr);
     }
     EXPECT_EQ(memory::outstandingBlocks(), before);
+}
+
+// Each record's owning handle releases the record with everything it holds when it goes, and an
+// empty handle releases nothing.
+TEST(RecordHandles, EachHandleReleasesItsWholeRecord) {
+    CollectingSink sink;
+    struct Holder {
+        std::function<void()> hold;
+        bool allocates;
+    };
+    const Holder holders[] = {
+        {[&] { OwnedSeriesHeader held(getCutOffSeriesHeader(sink, 4, 20, 40, 181, 1200, nullptr)); }, true},
+        {[&] { OwnedChainsHeader held(getChainsHeader(sink, 10, 30, nullptr)); }, true},
+        {[&] { OwnedRestErrorHeader held(getRestErrHeader(sink, 25, 29, 100, nullptr)); }, true},
+        {[] { OwnedSeriesHeader none; }, false},
+    };
+    for (const Holder& holder : holders) {
+        const int64_t before = memory::outstandingBlocks();
+        const int64_t calls = memory::allocationCalls();
+        holder.hold();
+        EXPECT_EQ(memory::allocationCalls() > calls, holder.allocates);
+        EXPECT_EQ(memory::outstandingBlocks(), before);
+    }
+    EXPECT_TRUE(sink.messages().empty());
 }
 
 }  // namespace
