@@ -10,6 +10,7 @@
 #include "platform/collecting_sink.h"
 #include "platform/headless.h"
 #include "processing/chains.h"
+#include "simulation/run_lists.h"
 #include "simulation/statistics.h"
 
 namespace tessaline {
@@ -173,6 +174,43 @@ TEST(RecordHandles, EachHandleReleasesItsWholeRecord) {
         EXPECT_EQ(memory::allocationCalls() > calls, holder.allocates);
         EXPECT_EQ(memory::outstandingBlocks(), before);
     }
+    EXPECT_TRUE(sink.messages().empty());
+}
+
+// The chosen tuples of a series copied for a run: their rows for recognition, none for detection,
+// and none from a series that has no lists of chosen tuples (nothing read through a null list).
+TEST(TupleCopiesTest, CopiesTheChosenTuplesOnlyWhereTheSeriesListsThem) {
+    CollectingSink sink;
+    OwnedSeriesHeader series(getCutOffSeriesHeader(sink, 4, 20, 40, 181, 1200, nullptr));
+    ASSERT_NE(series, nullptr);
+    uint16_t sizes[] = {2, 3};
+    uint16_t first[] = {4, 1, 9}, second[] = {2, 3, 1};
+    uint16_t* rows[] = {first, second};
+    uint16_t* const ownSizes = series->selectedSubsetSize;
+    uint16_t** const ownRows = series->selectedSubsetList;
+    struct Case {
+        bool listed, recognition;
+        std::vector<std::vector<int32_t>> copied;
+    };
+    const Case cases[] = {
+        {true, true, {{4, 1}, {2, 3, 1}}},
+        {true, false, {}},
+        {false, true, {}},
+    };
+    for (const Case& c : cases) {
+        series->wSubsets = 2;
+        series->wReservedSubsetSize = 3;
+        series->selectedSubsetSize = c.listed ? sizes : nullptr;
+        series->selectedSubsetList = c.listed ? rows : nullptr;
+        TupleCopies copies;
+        ASSERT_TRUE(copies.take(sink, *series, c.recognition));
+        std::vector<std::vector<int32_t>> copied;
+        for (int t = 0; t < copies.count(); ++t)
+            copied.emplace_back(copies.rowList()[t], copies.rowList()[t] + copies.sizeList()[t]);
+        EXPECT_EQ(copied, c.copied) << c.listed << c.recognition;
+    }
+    series->selectedSubsetSize = ownSizes;
+    series->selectedSubsetList = ownRows;
     EXPECT_TRUE(sink.messages().empty());
 }
 
