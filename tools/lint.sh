@@ -26,52 +26,76 @@ check_format() {
 PRODUCTION='^(model|processing|simulation|detect|imaging|app|views|panels|draw|platform|gui|cli|python)/'
 
 # The release preset's compile commands without precompiled headers (clang-tidy reads each source
-# with its own includes; the compiler's precompiled files are not clang's format), the unity build's
-# combined files opened into the sources they include as well, and the jobs of a run in
-# build/tidy/jobs, one "WHAT FILE" a line, the longest first:
-#   matchers UNITY  every check but the static analyser on a combined file as it is compiled, so the
-#                   large headers a batch of sources shares (Qt, the command-line parser, pybind11)
-#                   are read and matched once a batch, not once a source;
-#   analyser SOURCE the static analyser on one source of a combined file (it looks at the functions
-#                   of the file it is given only);
-#   all SOURCE      every check on a production source built on its own or by no build at all.
+# with its own includes; the compiler's precompiled files are not clang's format), and the jobs of a
+# run in build/tidy/jobs, one "WHAT FILE" a line, the longest first:
+#   combined FILE  every check on the sources of one of the unity build's combined files, written
+#                  out one after another into build/tidy/combined/ (each behind a #line naming it),
+#                  so the large headers a batch shares (Qt, the command-line parser, pybind11) are
+#                  read once a batch, and the static analyser, which looks only at the functions of
+#                  the file it is given, sees every function of the batch;
+#   all SOURCE     every check on a production source built on its own or by no build at all.
 tidy_commands() {
   mkdir -p build/tidy
+  rm -rf build/tidy/combined
   git ls-files '*.cpp' | grep -E "$PRODUCTION" >build/tidy/production
   python3 - "$PWD" build/release/compile_commands.json build/tidy <<'PYTHON'
 import json, os, re, sys
 root, source, out = sys.argv[1:4]
 production = set(open(os.path.join(out, "production")).read().split())
-commands, matchers, analysed = [], [], []
+os.makedirs(os.path.join(out, "combined"))
+commands, combined, covered = [], [], set()
 for entry in json.load(open(source)):
     entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
     commands.append(entry)
-    if "/Unity/unity_" in entry["file"]:
-        included = re.findall(r'^#include "([^"]+)"', open(entry["file"]).read(), re.M)
-        commands += [dict(entry, file=s, command=entry["command"].replace(entry["file"], s)) for s in included]
-        sources = [os.path.relpath(s, root) for s in included]
-        if all(s in production for s in sources):
-            matchers.append(entry["file"])
-            analysed += sources
+    if "/Unity/unity_" not in entry["file"]:
+        continue
+    included = re.findall(r'^#include "([^"]+)"', open(entry["file"]).read(), re.M)
+    commands += [dict(entry, file=s, command=entry["command"].replace(entry["file"], s)) for s in included]
+    sources = [os.path.relpath(s, root) for s in included]
+    if not all(s in production for s in sources):
+        continue
+    name = os.path.join(root, out, "combined", "_".join(re.findall(r"\w+", os.path.relpath(entry["file"], root))) + ".cpp")
+    with open(name, "w") as batch:
+        for s in included:
+            batch.write('#line 1 "%s"\n%s\n' % (s, open(s).read()))
+    commands.append(dict(entry, file=name, command=entry["command"].replace(entry["file"], name)))
+    combined.append(name)
+    covered.update(sources)
 json.dump(commands, open(os.path.join(out, "compile_commands.json"), "w"))
-jobs = (["matchers " + f for f in matchers] + ["all " + s for s in sorted(production - set(analysed))] +
-        ["analyser " + s for s in analysed])
+jobs = ["combined " + f for f in combined] + ["all " + s for s in sorted(production - covered)]
 open(os.path.join(out, "jobs"), "w").write("".join(j + "\n" for j in jobs))
 PYTHON
 }
 
-# One job of build/tidy/jobs with the repository's .clang-tidy. The static analyser follows calls a
-# few levels deep only (its shallow mode): the deep mode spent half of the run walking paths through
-# the command-line parser's and Qt's inline code. A combined file's inclusion of sources is how the
-# build combines them, not a finding.
+# Rewrites the places clang-tidy names in a combined file (standard input to standard output)
+# into the source and line they come from.
+name_sources() {
+  python3 -c '
+import os, re, sys
+combined = sys.argv[1]
+starts = [(number, match.group(1)) for number, line in enumerate(open(combined), 1)
+          for match in [re.match(r"#line 1 \"(.*)\"$", line)] if match]
+def source_place(found):
+    line = int(found.group(1))
+    start, name = max(((s, n) for s, n in starts if s < line), default=(0, combined))
+    return "%s:%d:" % (os.path.relpath(name), line - start) if start else found.group(0)
+place = re.compile(re.escape(combined) + r":(\d+):")
+for text in sys.stdin:
+    sys.stdout.write(place.sub(source_place, text))
+' "$1"
+}
+export -f name_sources
+
+# One job of build/tidy/jobs with the repository's .clang-tidy (the combined files lie inside the
+# repository, so it is found from them too). The static analyser follows calls a few levels deep
+# only (its shallow mode): the deep mode spent half of the run walking paths through the
+# command-line parser's and Qt's inline code.
 tidy_job() {
-  local checks=()
-  case "$1" in
-    matchers) checks=(--checks=-bugprone-suspicious-include,-clang-analyzer-*) ;;
-    analyser) checks=(--checks=-*,clang-analyzer-*) ;;
-  esac
-  clang-tidy -p build/tidy --quiet "${checks[@]}" --extra-arg=-Xclang --extra-arg=-analyzer-config \
-    --extra-arg=-Xclang --extra-arg=mode=shallow "$2" 2>/dev/null
+  local findings
+  findings=$(clang-tidy -p build/tidy --quiet --extra-arg=-Xclang --extra-arg=-analyzer-config \
+    --extra-arg=-Xclang --extra-arg=mode=shallow "$2" 2>/dev/null) && return 0
+  if [ "$1" = combined ]; then name_sources "$2" <<<"$findings"; else echo "$findings"; fi
+  return 1
 }
 export -f tidy_job
 
@@ -81,7 +105,7 @@ run_tidy() {
   # One job per core at a time; each prints its findings, and any finding fails the run.
   xargs -P "$(nproc)" -L 1 bash -c 'tidy_job "$0" "$1"' <build/tidy/jobs
   echo "clang-tidy: $(wc -l <build/tidy/production) sources clean" \
-    "($(grep -c '^matchers' build/tidy/jobs) combined files)"
+    "($(grep -c '^combined' build/tidy/jobs) combined files)"
 }
 
 case "$what" in
