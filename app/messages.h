@@ -14,8 +14,6 @@ namespace tessaline::app_text {
 inline constexpr const char* COMMAND_CAPTION = "CM_INFO";
 inline constexpr const char* START_UP_CAPTION = " runStartUp ";
 inline constexpr const char* CHAINS_CAPTION = " About ChainsHeader ";
-inline constexpr const char* SERIES_RECORD_CAPTION = " About getCutOffSeriesHeader ";
-inline constexpr const char* STATISTICS_RECORD_CAPTION = " About RestoreErrorHeader ";
 inline constexpr const char* SIMULATION_SUMMARY_CAPTION = "getPulseEstAsRepeats";
 inline constexpr const char* TMIN_CAPTION = " Tmin ";
 inline constexpr const char* SAVE_IMAGE_CAPTION = "Open File Name";
@@ -30,14 +28,10 @@ inline constexpr const char* REQUIRED_ETALONS_TITLE = "List of Required Etalons"
 inline constexpr const char* SUBSET_SETTINGS_TITLE = "Subset settings";
 inline constexpr const char* DRAWING_SETTINGS_TITLE = "Drawing settings";
 
-// Out of memory for a list of the state (`name` is the list's field), and for the records a
-// simulation needs before it runs.
+// Out of memory for a list of the state (`name` is the list's field). The records a simulation
+// needs before it runs are refused with the study's own texts (simulation/messages.h).
 inline std::string noMemoryFor(const char* name) { return std::string("Нет памяти для ") + name + "!"; }
 inline constexpr const char* NO_MEMORY_FOR_ETALON_SEQUENCE = "Нет памяти для lpEtalonSequence!";
-inline constexpr const char* NO_MEMORY_FOR_SIMULATION_SERIES =
-    "Не могу выделить память для lpCutOffSeriesHeader!";
-inline constexpr const char* NO_STATISTICS_RECORD = "Нет RestoreErrorHeader!";
-inline constexpr const char* STATISTICS_RECORD_NOT_SET = "Ошибка initRestErrHeader!";
 
 // A series or its processing that could not be had.
 inline constexpr const char* NO_ETALON_REQUIRED = "Не выбран ни один эталон!";

@@ -13,6 +13,7 @@
 #include "model/records.h"
 #include "platform/window.h"
 #include "simulation/driver.h"
+#include "simulation/messages.h"
 #include "simulation/statistics.h"
 
 namespace tessaline {
@@ -169,22 +170,21 @@ void statisticalSimulationCommand(Window& window, AppState& state) {
         state.series.wTmax, state.series.dwSeriesLength, state.lpSeriesHeader);
     if (series == nullptr) {
         state.lpSeriesHeader = nullptr;
-        window.showMessage(app_text::NO_MEMORY_FOR_SIMULATION_SERIES, app_text::SERIES_RECORD_CAPTION,
-                           MessageIcon::Warning);
+        window.showMessage(simulation_text::NO_MEMORY_FOR_SERIES_RECORD,
+                           simulation_text::SERIES_RECORD_CAPTION, MessageIcon::Warning);
         return;
     }
     state.lpSeriesHeader = series;
     state.lpRestErrorHeader = getRestErrHeader(window, state.grid.wPulseSteps, state.grid.wNoiseSteps,
                                                state.grid.wRepeats, state.lpRestErrorHeader);
     if (state.lpRestErrorHeader == nullptr) {
-        window.showMessage(app_text::NO_STATISTICS_RECORD, app_text::STATISTICS_RECORD_CAPTION,
-                           MessageIcon::None);
+        window.showMessage(simulation_text::NO_RECORD, simulation_text::RECORD_CAPTION, MessageIcon::None);
         return;
     }
     if (initRestErrHeader(window, state.grid.wPulseSteps, state.series.wMinPulses,
                           state.grid.wPulsesIncrement, state.grid.wNoiseSteps, state.grid.wNoiseFrom,
                           state.grid.wNoiseIncrement, state.grid.wRepeats, state.lpRestErrorHeader) == 0) {
-        window.showMessage(app_text::STATISTICS_RECORD_NOT_SET, app_text::STATISTICS_RECORD_CAPTION,
+        window.showMessage(simulation_text::RECORD_NOT_INITIALISED, simulation_text::RECORD_CAPTION,
                            MessageIcon::None);
         return;
     }
