@@ -25,66 +25,15 @@ check_format() {
 
 PRODUCTION='^(model|processing|simulation|detect|imaging|app|views|panels|draw|platform|gui|cli|python)/'
 
-# The release preset's compile commands without precompiled headers (clang-tidy reads each source
-# with its own includes; the compiler's precompiled files are not clang's format), and the jobs of a
-# run in build/tidy/jobs, one "WHAT FILE" a line, the longest first:
-#   combined FILE  every check on the sources of one of the unity build's combined files, written
-#                  out one after another into build/tidy/combined/ (each behind a #line naming it),
-#                  so the large headers a batch shares (Qt, the command-line parser, pybind11) are
-#                  read once a batch, and the static analyser, which looks only at the functions of
-#                  the file it is given, sees every function of the batch;
-#   all SOURCE     every check on a production source built on its own or by no build at all.
+# The work list of clang-tidy in build/tidy (tools/tidy_batches.py says what it holds): every check
+# on the sources of each of the unity build's combined files written out one after another, and on
+# each production source built on its own or by no build at all.
 tidy_commands() {
   mkdir -p build/tidy
   rm -rf build/tidy/combined
   git ls-files '*.cpp' | grep -E "$PRODUCTION" >build/tidy/production
-  python3 - "$PWD" build/release/compile_commands.json build/tidy <<'PYTHON'
-import json, os, re, sys
-root, source, out = sys.argv[1:4]
-production = set(open(os.path.join(out, "production")).read().split())
-os.makedirs(os.path.join(out, "combined"))
-commands, combined, covered = [], [], set()
-for entry in json.load(open(source)):
-    entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
-    commands.append(entry)
-    if "/Unity/unity_" not in entry["file"]:
-        continue
-    included = re.findall(r'^#include "([^"]+)"', open(entry["file"]).read(), re.M)
-    commands += [dict(entry, file=s, command=entry["command"].replace(entry["file"], s)) for s in included]
-    sources = [os.path.relpath(s, root) for s in included]
-    if not all(s in production for s in sources):
-        continue
-    name = os.path.join(root, out, "combined", "_".join(re.findall(r"\w+", os.path.relpath(entry["file"], root))) + ".cpp")
-    with open(name, "w") as batch:
-        for s in included:
-            batch.write('#line 1 "%s"\n%s\n' % (s, open(s).read()))
-    commands.append(dict(entry, file=name, command=entry["command"].replace(entry["file"], name)))
-    combined.append(name)
-    covered.update(sources)
-json.dump(commands, open(os.path.join(out, "compile_commands.json"), "w"))
-jobs = ["combined " + f for f in combined] + ["all " + s for s in sorted(production - covered)]
-open(os.path.join(out, "jobs"), "w").write("".join(j + "\n" for j in jobs))
-PYTHON
+  python3 tools/tidy_batches.py jobs "$PWD" build/release/compile_commands.json build/tidy build/tidy/production
 }
-
-# Rewrites the places clang-tidy names in a combined file (standard input to standard output)
-# into the source and line they come from.
-name_sources() {
-  python3 -c '
-import os, re, sys
-combined = sys.argv[1]
-starts = [(number, match.group(1)) for number, line in enumerate(open(combined), 1)
-          for match in [re.match(r"#line 1 \"(.*)\"$", line)] if match]
-def source_place(found):
-    line = int(found.group(1))
-    start, name = max(((s, n) for s, n in starts if s < line), default=(0, combined))
-    return "%s:%d:" % (os.path.relpath(name), line - start) if start else found.group(0)
-place = re.compile(re.escape(combined) + r":(\d+):")
-for text in sys.stdin:
-    sys.stdout.write(place.sub(source_place, text))
-' "$1"
-}
-export -f name_sources
 
 # One job of build/tidy/jobs with the repository's .clang-tidy (the combined files lie inside the
 # repository, so it is found from them too). The static analyser follows calls a few levels deep
@@ -94,7 +43,7 @@ tidy_job() {
   local findings
   findings=$(clang-tidy -p build/tidy --quiet --extra-arg=-Xclang --extra-arg=-analyzer-config \
     --extra-arg=-Xclang --extra-arg=mode=shallow "$2" 2>/dev/null) && return 0
-  if [ "$1" = combined ]; then name_sources "$2" <<<"$findings"; else echo "$findings"; fi
+  if [ "$1" = combined ]; then python3 tools/tidy_batches.py name "$2" <<<"$findings"; else echo "$findings"; fi
   return 1
 }
 export -f tidy_job
