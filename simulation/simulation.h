@@ -33,8 +33,7 @@ struct PreparedRepeat {
     int64_t measures[SPREAD_MEASURES] = {};  // what it measured, by SpreadMeasure
 };
 
-// One simulation: its settings, its lists and tuples, the current cell's schedule, and the series
-// records and result records of the repeats processed side by side.
+// One simulation under way (what it holds is listed at the top of this file).
 class Simulation {
 public:
     Simulation(MessageSink& messages, RestErrorHeader& record, const SimulationRun& run,
