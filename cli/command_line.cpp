@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/detect_command.h"
+#include "cli/evaluate_command.h"
 #include "cli/messages.h"
 #include "cli/process_group.h"
 #include "cli/render_command.h"
@@ -44,6 +45,7 @@ struct Arguments {
     LayoutOptions layout;
     PointerArguments runPointer, renderPointer, layoutPointer;
     DetectArguments detect;
+    EvaluateArguments evaluate;
 };
 
 void addPointerOptions(CLI::App& command, PointerArguments& a) {
@@ -263,6 +265,10 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
         "detect", "Detect pulses in a series read from a file, with etalons read from a file");
     addDetectOptions(*detect, a.detect);
 
+    CLI::App* evaluate =
+        app.add_subcommand("evaluate", "Score found pulses (detect --json) against a ground truth (CSV)");
+    addEvaluateOptions(*evaluate, a.evaluate);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -278,6 +284,7 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     if (renderCommand->parsed()) return runRender(*renderCommand, a, err, painter);
     if (layoutCommand->parsed()) return runLayout(*layoutCommand, a, out, err, painter);
     if (detect->parsed()) return runDetectCommand(*detect, a.detect, out, err, painter);
+    if (evaluate->parsed()) return runEvaluateCommand(*evaluate, a.evaluate, out, err);
     return runRun(*run, a, out, err, painter);
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "python/conversions.h"
+#include "python/evaluate_binding.h"
 #include "python/interruptible.h"
 #include "python/plotting_source.h"
 #include "python/simulate_binding.h"
@@ -157,5 +158,6 @@ Refused input raises ValueError; the interpreter's lock is released while the al
 Ctrl-C stops it (KeyboardInterrupt).)")
                    .c_str());
     module.def("simulate", &simulate, simulateDocumentation().c_str());
+    defineEvaluate(module);
     py::exec(PLOTTING_SOURCE, module.attr("__dict__"));
 }
