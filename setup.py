@@ -15,6 +15,30 @@ from setuptools.command.build_ext import build_ext
 SOURCE = pathlib.Path(__file__).parent.resolve()
 
 
+def require_wheel_package():
+    """setuptools before 70.1 builds a wheel (`pip install`) with the `wheel` package's bdist_wheel
+    command; without it setup() fails with "invalid command 'bdist_wheel'", which names neither the
+    interpreter nor the package. Say both and stop."""
+    if "bdist_wheel" not in sys.argv:
+        return
+    try:
+        import wheel  # noqa: F401
+        return
+    except ImportError:
+        pass
+    try:  # setuptools from 70.1 builds wheels itself
+        import setuptools.command.bdist_wheel  # noqa: F401
+    except ImportError:
+        sys.stderr.write(
+            "tessaline: cannot build a wheel: the Python interpreter %s (Python %s) lacks the `wheel` "
+            "package (Debian: apt-get install python3-wheel; or: %s -m pip install wheel)\n"
+            % (sys.executable, sys.version.split()[0], sys.executable))
+        sys.exit(1)
+
+
+require_wheel_package()
+
+
 class CMakeExtension(Extension):
     def __init__(self, name):
         super().__init__(name, sources=[])
