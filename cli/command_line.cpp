@@ -72,9 +72,10 @@ void addGridOptions(CLI::App& command, SimulateArguments& a) {
     command.add_option("--repeats", a.repeats, "Series per cell");
     command.add_option("--threads", a.threads,
                        "Threads processing series side by side, 1..1024 (default: one per core)");
-    command.add_option("--handling", a.handling,
-                       "The graph's error: 1 restored, 2 detection, 3 recognition (--task recognition only); "
-                       "default 1");
+    command.add_option(
+        "--handling", a.handling,
+        "The graph's error: 1 restored, 2 detection, 3 recognition (--task recognition or joint); "
+        "default 1");
     command.add_option("--view-case", a.viewCase,
                        "1 one curve per pulse count (default), 2 one aggregate curve");
     command.add_flag("--bounds", a.bounds, "With --handling 3: also the two theoretical recognition curves");
@@ -262,7 +263,11 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err, 
     CLI::App* layoutCommand = addLayoutCommand(app, a);
 
     CLI::App* detect = app.add_subcommand(
-        "detect", "Detect pulses in a series read from a file, with etalons read from a file");
+        "detect",
+        "Detect pulses in a series read from a file, with etalons read from a file. Positions are 0-based "
+        "sample numbers of each pulse's etalon start; a score is how much the pulse lowers the sum of "
+        "squares, negated, plus its cost, in squared sample units (the series' units after --scale), as are "
+        "the cost and the distance; the noise is in sample units");
     addDetectOptions(*detect, a.detect);
 
     CLI::App* evaluate =

@@ -57,6 +57,15 @@ int plotDetection(const DetectArguments& a, const DetectSettings& s, const Detec
     return painter.drawAndSave(*parseImageSize(a.plotSize), draw, a.plot, "detect", err);
 }
 
+// The warnings of the automatic cost, and a note when no pulse was found, on stderr.
+void tellWarnings(const DetectResult& r, std::ostream& err) {
+    for (const std::string& warning : r.warnings)
+        err << cli_text::commandLine("detect", "warning: " + warning);
+    if (r.pulses.empty())
+        err << cli_text::commandLine("detect",
+                                     "no pulses: no chain of pulses pays for its cost in this series");
+}
+
 }  // namespace
 
 int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ostream& out, std::ostream& err,
@@ -86,11 +95,13 @@ int runDetectCommand(const CLI::App& command, const DetectArguments& a, std::ost
         return refuse(err, reason);
     switch (runDetection(s.request, in.samples, r, reason)) {
         case DetectOutcome::Done: break;
-        case DetectOutcome::NoChain: return refuse(err, reason);
+        case DetectOutcome::NoChain:
+        case DetectOutcome::Refused: return refuse(err, reason);
         default:
             err << cli_text::commandLine("detect", cli_text::processingWithoutMemory(reason));
             return EXIT_FAILED;
     }
+    tellWarnings(r, err);
     if (a.json) {
         // File names need not be UTF-8: their bad bytes are shown replaced.
         out << detectResultJson(s, in, r).dump(-1, ' ', false,

@@ -117,8 +117,8 @@ std::string readTuples(const std::string& text, DetectSettings& s) {
 
 std::string readCountRange(const std::string& text, DetectSettings& s) {
     const auto range = parseRange(text, parseDecimal);
-    if (!range || range->first < 1 || range->first > range->second) {
-        return "--count-range must be LEAST..MOST with 1 <= LEAST <= MOST, not \"" + text + "\"";
+    if (!range || range->first < 0 || range->first > range->second) {
+        return "--count-range must be LEAST..MOST with 0 <= LEAST <= MOST, not \"" + text + "\"";
     }
     s.request.countRange = *range;
     return {};
@@ -193,10 +193,15 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
             "NumPy .npy of int16/int32/float32/float64")
         ->required();
     command
-        .add_option("--etalons", a.etalons,
-                    "Etalons file: text or CSV, one etalon per row, all of one length")
+        .add_option(
+            "--etalons", a.etalons,
+            "Etalons file: text or CSV, one etalon per row, each of its own length (no padding needed)")
         ->required();
-    command.add_option("--tmin", a.tmin, "Least distance between consecutive pulse starts, 1..2147483647")
+    command
+        .add_option(
+            "--tmin", a.tmin,
+            "Least distance between consecutive pulse starts, the longest etalon's length..2147483647 "
+            "(pulses never overlap)")
         ->required();
     command.add_option(
         "--tmax", a.tmax,
@@ -224,9 +229,14 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
         "gain-offset (a gain and a constant level per pulse)");
     command.add_option("--gain", a.gain,
                        "LEAST..MOST: the gain fits' bounds of a pulse's gain (default 0.25..4)");
-    command.add_option("--penalty", a.penalty,
-                       "The cost of a pulse, added to its score (default 0), or auto: 2 ln(N / --tmin) times "
-                       "the series' noise variance");
+    command.add_option(
+        "--penalty", a.penalty,
+        "The cost of a pulse in squared sample units, added to its score (default 0), or auto: "
+        "each etalon's own, read off the series (the variance of the noise seen through the "
+        "etalon times the square of the threshold that keeps false pulses to about one in "
+        "twenty, at most the universal 2 ln(N / --tmin)); with a gain fit no pulse where the "
+        "least-squares gain lies outside --gain, with gain-offset none where the etalon explains "
+        "less than half of the samples beyond the noise");
     command.add_option(
         "--scale", a.scale,
         "Multiply every sample of both files by this number (above 0) and round it; needed for "

@@ -32,9 +32,14 @@ struct DetectSettings {
 };
 
 // How the refusals name the settings: as the options.
-inline constexpr DetectNames OPTION_NAMES{"--tmin",   "--tmax",   "--count",  "--count-range", "--task",
-                                          "--tuples", "--energy", "--chains", nullptr,         nullptr,
-                                          "--fit",    "--gain",   "--penalty"};
+inline constexpr SettingName OPTION_TABLE[] = {
+    {DetectSetting::Tmin, "--tmin"},      {DetectSetting::Tmax, "--tmax"},
+    {DetectSetting::Count, "--count"},    {DetectSetting::CountRange, "--count-range"},
+    {DetectSetting::Task, "--task"},      {DetectSetting::Tuples, "--tuples"},
+    {DetectSetting::Energy, "--energy"},  {DetectSetting::Chains, "--chains"},
+    {DetectSetting::Fit, "--fit"},        {DetectSetting::Gain, "--gain"},
+    {DetectSetting::Penalty, "--penalty"}};
+inline constexpr DetectNames OPTION_NAMES = detectNames(OPTION_TABLE);
 
 // Reads the options given on `command` into `settings`; the refusal, or empty when all are sound.
 std::string readDetectSettings(const CLI::App& command, const DetectArguments& arguments,

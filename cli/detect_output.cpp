@@ -24,6 +24,19 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
     return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json();
 }
 
+std::vector<std::size_t> etalonLengths(const DetectSamples& samples) {
+    std::vector<std::size_t> lengths;
+    for (const std::vector<int16_t>& etalon : samples.etalons) lengths.push_back(etalon.size());
+    return lengths;
+}
+
+// The places each rule refused, by rule: an empty object when no rule applied.
+nlohmann::ordered_json refusedJson(const DetectResult& r) {
+    nlohmann::ordered_json refused = nlohmann::ordered_json::object();
+    for (const auto& [rule, places] : r.refused) refused[rule] = places;
+    return refused;
+}
+
 }  // namespace
 
 nlohmann::ordered_json detectResultJson(const DetectSettings& s, const DetectInput& in,
@@ -44,7 +57,8 @@ nlohmann::ordered_json detectResultJson(const DetectSettings& s, const DetectInp
             {"etalons",
              {{"file", in.etalonsName},
               {"count", samples.etalons.size()},
-              {"length", samples.etalons.front().size()}}},
+              {"length", longestEtalon(samples)},
+              {"lengths", etalonLengths(samples)}}},
             {"scale", orNull(s.scale)},
             {"tmin", q.tmin},
             {"tmax", orNull(q.tmax)},
@@ -56,6 +70,10 @@ nlohmann::ordered_json detectResultJson(const DetectSettings& s, const DetectInp
             {"fit", fitName(q.fit)},
             {"gain", level ? nlohmann::ordered_json{q.gainLeast, q.gainMost} : nlohmann::ordered_json()},
             {"penalty", r.penalty},
+            {"penalties", r.penalties},
+            {"noise", orNull(r.noise)},
+            {"refused", refusedJson(r)},
+            {"warnings", r.warnings},
             {"recognized", orNull(r.recognised)},
             {"pulses", std::move(pulses)},
             {"tuples", std::move(tuples)},
@@ -87,12 +105,22 @@ void writeDetectText(std::ostream& out, const DetectSettings& s, const DetectInp
     const DetectRequest& q = s.request;
     appendf(text, "series %s: %zu samples", in.seriesName.c_str(), in.samples.series.size());
     if (s.scale) appendf(text, " (scaled by %g)", *s.scale);
-    appendf(text, "\netalons %s: %zu of %zu samples\n", in.etalonsName.c_str(), in.samples.etalons.size(),
-            in.samples.etalons.front().size());
+    const auto shortest = static_cast<std::size_t>(shortestEtalon(in.samples)),
+               longest = static_cast<std::size_t>(longestEtalon(in.samples));
+    appendf(text, "\netalons %s: %zu of %zu", in.etalonsName.c_str(), in.samples.etalons.size(), shortest);
+    if (longest > shortest) appendf(text, "..%zu", longest);
+    text += " samples\n";
     const std::string greatest = q.tmax ? std::to_string(*q.tmax) : std::string();
     appendf(text, "%s; gaps %d..%s; pulses %d..%d; energy level %d; fit %s; penalty %lld; %.3f s\n",
             algorithmName(r.algorithm), q.tmin, greatest.c_str(), r.least, r.most, q.energy, fitName(q.fit),
             static_cast<long long>(r.penalty), r.seconds);
+    if (r.noise) {
+        appendf(text, "noise %.6g per sample (automatic cost)", *r.noise);
+        for (const auto& [rule, places] : r.refused)
+            appendf(text, "; %s rule refused %lld places", rule.c_str(), static_cast<long long>(places));
+        text += "\n";
+    }
+    for (const std::string& warning : r.warnings) text += "warning: " + warning + "\n";
     if (r.recognised) {
         const bool tuple = isTuplesAlgorithm(r.algorithm);
         appendf(text, "recognized %s %d\n", tuple ? "tuple" : "etalon", *r.recognised);

@@ -132,21 +132,12 @@ EtalonsRead readEtalons(std::span<const uint8_t> bytes, const ReadRules& rules, 
     };
     Lines lines(bytes);
     std::vector<std::string_view> values;
-    std::size_t firstLine = 0;
     for (std::string_view line; lines.next(line);) {
         if (std::string reason = splitValues(line, values); !reason.empty())
             return refuse(atLine(rules, lines.number(), reason));
         if (values.empty()) continue;
         if (read.etalons.size() >= etalonLimit)
             return refuse(atLine(rules, lines.number(), cli_text::moreEtalonsThan(etalonLimit)));
-        if (read.etalons.empty()) {
-            firstLine = lines.number();
-        } else if (values.size() != read.etalons.front().size()) {
-            return refuse(atLine(
-                rules, lines.number(),
-                std::to_string(values.size()) + " values where line " + std::to_string(firstLine) + " has " +
-                    std::to_string(read.etalons.front().size()) + ": every etalon has the same length"));
-        }
         std::vector<int16_t> etalon;
         if (std::string reason = takeLine(values, rules, etalon); !reason.empty())
             return refuse(atLine(rules, lines.number(), reason));

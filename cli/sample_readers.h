@@ -1,7 +1,7 @@
 #pragma once
 // Readers of the samples a user brings: a series as text (one sample per line, or all samples in
 // one row), a 16-bit PCM mono WAV file or a NumPy .npy array, and etalons as text (one etalon per
-// row, all of one length). Every sample ends up a signed 16-bit value: whole numbers outside
+// row, each of its own length). Every sample ends up a signed 16-bit value: whole numbers outside
 // -32768..32767 are refused, never clamped; decimal numbers and float arrays are taken only with a
 // scale, each value multiplied by it and rounded to the nearest whole number (halves away from
 // zero), the result again refused outside the 16-bit range.
@@ -35,7 +35,7 @@ struct SeriesRead {
 };
 
 struct EtalonsRead {
-    std::vector<std::vector<int16_t>> etalons;  // all of one length
+    std::vector<std::vector<int16_t>> etalons;  // each of its own length
     std::string refusal;
 };
 

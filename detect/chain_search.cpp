@@ -180,6 +180,16 @@ struct End {
     int64_t total = UNREACHED, position = -1, pulse = -1;
 };
 
+// Where the search for the best end starts: the empty chain (total 0, no last pulse) when a chain may
+// hold no pulse, which a chain with pulses beats only with a total below 0; else no chain yet.
+End emptyChainEnd(const ChainGeometry& g) { return g.least == 0 ? End{0, -1, -1} : End{}; }
+
+// The empty chain as found.
+SearchOutcome foundEmpty(ChainFound& found) {
+    found = {};
+    return SearchOutcome::Found;
+}
+
 // A chain of j + 1 pulses ending in layer j, when j + 1 is a count the chain may have.
 void considerEnds(const ChainGeometry& g, const Layer& layer, int64_t j, const int64_t* totals, End& end) {
     if (j + 1 < g.least) return;
@@ -195,7 +205,7 @@ SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* con
                             const std::atomic<bool>* cancel, ChainFound& found) {
     const std::vector<Layer> layers = layersOf(g);
     LayeredTables t;
-    if (layers.empty()) return SearchOutcome::NoChain;
+    if (layers.empty()) return g.least == 0 ? foundEmpty(found) : SearchOutcome::NoChain;
     if (!allocateLayered(g, layers, t)) return SearchOutcome::OutOfMemory;
     const auto rowOf = [&](int64_t j) {
         return rows[static_cast<std::size_t>((phase + j) % std::ssize(rows))];
@@ -203,7 +213,7 @@ SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* con
     const Layer& first = layers.front();
     for (int64_t p = first.lo; p <= first.hi; ++p)
         t.current.data()[p - first.lo] = p <= firstStartLimit(g) ? rowOf(0)[p] : UNREACHED;
-    End end;
+    End end = emptyChainEnd(g);
     considerEnds(g, first, 0, t.current.data(), end);
     for (std::size_t j = 1; j < layers.size(); ++j) {
         if (cancelRequested(cancel)) return SearchOutcome::Cancelled;
@@ -212,6 +222,7 @@ SearchOutcome searchLayered(const ChainGeometry& g, std::span<const int64_t* con
         considerEnds(g, layers[j], static_cast<int64_t>(j), t.current.data(), end);
     }
     if (end.total == UNREACHED) return SearchOutcome::NoChain;
+    if (end.pulse < 0) return foundEmpty(found);
     found.total = end.total;
     found.positions.assign(static_cast<std::size_t>(end.pulse + 1), 0);
     found.rows.assign(found.positions.size(), 0);
@@ -285,7 +296,7 @@ SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const>
     const auto rowOf = [&](int64_t r) {
         return rows[static_cast<std::size_t>((phase + r) % std::ssize(rows))];
     };
-    End end;
+    End end = emptyChainEnd(g);
     for (int64_t p = 0; p < t.positions; ++p) {
         if ((p & 4095) == 0 && cancelRequested(cancel)) return SearchOutcome::Cancelled;
         for (int64_t r = 0; r < t.states; ++r) {
@@ -295,6 +306,7 @@ SearchOutcome searchFree(const ChainGeometry& g, std::span<const int64_t* const>
         }
     }
     if (end.total == UNREACHED) return SearchOutcome::NoChain;
+    if (end.pulse < 0) return foundEmpty(found);
     found.total = end.total;
     int64_t p = end.position, r = end.pulse;
     while (true) {
@@ -333,7 +345,7 @@ SearchOutcome searchChain(const ChainGeometry& geometry, std::span<const int64_t
                           const std::atomic<bool>* cancel, ChainFound& found) {
     assert(!rows.empty() && geometry.length >= 1 && geometry.length <= geometry.samples);
     assert(geometry.tmin >= 1 && geometry.tmin <= geometry.tmax);
-    assert(geometry.least >= 1 && geometry.least <= geometry.most);
+    assert(geometry.least >= 0 && geometry.least <= geometry.most);
     found = {};
     return geometry.countFree ? searchFree(geometry, rows, phase, cancel, found)
                               : searchLayered(geometry, rows, phase, cancel, found);

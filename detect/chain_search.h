@@ -6,7 +6,8 @@
 // from row (phase + j) mod (rows), so one row is plain detection and several rows a tuple repeated
 // cyclically. The chain's total is the sum of its pulses' scores; the least total wins, on equal
 // totals the one ending earlier, and at every step back the earlier predecessor (a new chain
-// rather than a continued one whose total is 0).
+// rather than a continued one whose total is 0). When the counts begin at 0 the empty chain (total
+// 0) is a chain too, and wins over chains of pulses whose total is not below 0.
 //
 // With the count free (every count the placement rules admit) the search keeps one state per row
 // and a window of Tmax positions of totals, so its memory grows with the series' length only;
@@ -25,8 +26,8 @@ struct ChainGeometry {
     int64_t samples = 0;  // N
     int64_t length = 0;   // n, the etalons' length
     int64_t tmin = 0, tmax = 0;
-    int64_t least = 0, most = 0;  // the pulse counts a chain may have
-    bool countFree = false;       // least..most is every count the placement rules admit
+    int64_t least = 0, most = 0;  // the pulse counts a chain may have; least 0 admits the empty chain
+    bool countFree = false;       // most is the most the placement rules admit, least 0 or their least
 };
 
 struct ChainFound {

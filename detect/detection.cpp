@@ -6,8 +6,10 @@
 #include <new>
 #include <span>
 
+#include "detect/automatic_cost.h"
 #include "detect/fit_rows.h"
 #include "detect/messages.h"
+#include "detect/pulse_warnings.h"
 #include "platform/collecting_sink.h"
 
 namespace tessaline {
@@ -45,6 +47,7 @@ struct RunContext {
     ChainGeometry geometry;
     const std::atomic<bool>* cancel;
     std::string& failure;
+    FitRefusals refused;  // fits the rules refused that would have paid for a pulse
 };
 
 DetectOutcome fitOutcome(FitOutcome outcome, RunContext& run) {
@@ -71,6 +74,9 @@ std::span<const int16_t> etalonSpan(const DetectSamples& in, int etalon) {
     return in.etalons[static_cast<std::size_t>(etalon)];
 }
 
+// The start positions of the shortest etalon: every row covers them.
+int64_t positionsOf(const ChainGeometry& g) { return g.samples - g.length + 1; }
+
 // The rows of the given etalons (0-based), each computed once.
 DetectOutcome rowsOf(const std::vector<int>& etalons, RunContext& run, PassRows& out) {
     out = {};
@@ -78,9 +84,12 @@ DetectOutcome rowsOf(const std::vector<int>& etalons, RunContext& run, PassRows&
     for (const int etalon : etalons) {
         const auto known = std::find(out.etalons.begin(), out.etalons.end(), etalon);
         if (known == out.etalons.end()) {
-            const FitOutcome fitted = computeFitRow(run.samples.series, etalonSpan(run.samples, etalon),
-                                                    run.fit, run.cancel, out.rows.emplace_back());
+            const FitOutcome fitted =
+                computeFitRow(run.samples.series, etalonSpan(run.samples, etalon), positionsOf(run.geometry),
+                              etalonSettings(run.fit, static_cast<std::size_t>(etalon)), run.cancel,
+                              out.rows.emplace_back());
             if (fitted != FitOutcome::Done) return fitOutcome(fitted, run);
+            run.refused += out.rows.back().refused;
         }
         out.rowOf.push_back(known == out.etalons.end()
                                 ? out.rows.size() - 1
@@ -96,11 +105,15 @@ FoundPulse pulseOf(const RunContext& run, const PassRows& rows, int row, int32_t
     const int etalon = rows.etalons[static_cast<std::size_t>(row)] >= 0
                            ? rows.etalons[static_cast<std::size_t>(row)]
                            : rowEtalon(fit, position);
-    const PulseLevel level = pulseLevel(
-        run.samples.series, run.samples.etalons[static_cast<std::size_t>(etalon)], position, run.fit);
-    return {
-        position,   etalon + 1,  rowFirst(fit, position), rowLast(fit, position), fit.score.data()[position],
-        level.gain, level.offset};
+    const std::vector<int16_t>& samples = run.samples.etalons[static_cast<std::size_t>(etalon)];
+    const PulseLevel level = pulseLevel(run.samples.series, samples, position, run.fit);
+    return {position,
+            etalon + 1,
+            rowFirst(fit, position),
+            rowLast(fit, position, static_cast<int32_t>(samples.size())),
+            fit.score.data()[position],
+            level.gain,
+            level.offset};
 }
 
 FoundChain chainOf(const RunContext& run, const PassRows& rows, const ChainFound& found) {
@@ -110,10 +123,13 @@ FoundChain chainOf(const RunContext& run, const PassRows& rows, const ChainFound
     return chain;
 }
 
-// Searches the chain of one pass over its rows and ranks it, scored, when it is among the best.
+// Searches the chain of one pass over its rows and ranks it, scored, when it is among the best. A
+// candidate without a chain (a longer etalon that cannot stand where the counts need it) is passed
+// over; the run has no chain only when no candidate has one.
 DetectOutcome searchPass(const PassRows& rows, Pass pass, RunContext& run, Ranking& ranking) {
     ChainFound found;
     const SearchOutcome searched = searchChain(run.geometry, rows.scores, pass.phase, run.cancel, found);
+    if (searched == SearchOutcome::NoChain) return DetectOutcome::Done;
     if (searched != SearchOutcome::Found) return searchOutcome(searched, run);
     const auto place =
         std::upper_bound(ranking.best.begin(), ranking.best.end(), found.total,
@@ -129,8 +145,10 @@ DetectOutcome runJoint(RunContext& run, Ranking& ranking) {
     std::vector<std::span<const int16_t>> etalons(run.samples.etalons.begin(), run.samples.etalons.end());
     PassRows rows;
     FitRow& best = rows.rows.emplace_back();
-    const FitOutcome fitted = computeBestRow(run.samples.series, etalons, run.fit, run.cancel, best);
+    const FitOutcome fitted =
+        computeBestRow(run.samples.series, etalons, positionsOf(run.geometry), run.fit, run.cancel, best);
     if (fitted != FitOutcome::Done) return fitOutcome(fitted, run);
+    run.refused += best.refused;
     rows.scores.push_back(best.score.data());
     rows.etalons.push_back(-1);
     rows.rowOf.push_back(0);
@@ -185,7 +203,9 @@ std::vector<std::pair<int, int>> tupleBounds(int size, int phase, int pulses) {
 void collectResult(const DetectRequest& s, Ranking& ranking, DetectResult& r) {
     const Ranking::Ranked& best = ranking.best.front();
     r.pulses = best.chain.pulses;
-    if (s.task != TASK_JOINT && s.task != TASK_TUPLES_DETECTION) r.recognised = best.pass.candidate;
+    // An empty chain recognises nothing.
+    if (s.task != TASK_JOINT && s.task != TASK_TUPLES_DETECTION && !r.pulses.empty())
+        r.recognised = best.pass.candidate;
     if (isTuplesTask(s.task)) {
         const auto size =
             static_cast<int>(s.tuples[static_cast<std::size_t>(best.pass.candidate - 1)].size());
@@ -205,27 +225,67 @@ DetectOutcome runPasses(RunContext& run, Ranking& ranking) {
 
 }  // namespace
 
+// The cost of a pulse and the shape rule's noise: the automatic ones read off the samples, or the
+// cost given.
+struct Costs {
+    std::vector<int64_t> penalties;  // per etalon
+    std::optional<AutomaticCost> automatic;
+};
+
+Costs costsOf(const DetectRequest& s, const DetectSamples& in) {
+    if (!s.automaticPenalty)
+        return {std::vector<int64_t>(in.etalons.size(), std::llround(s.penalty.value_or(0.0))), std::nullopt};
+    const std::vector<std::span<const int16_t>> etalons(in.etalons.begin(), in.etalons.end());
+    AutomaticCost cost = automaticCost(in.series, etalons, s.fit, s.tmin);
+    return {cost.penalties, std::move(cost)};
+}
+
+// The fit with its costs; with the automatic cost, a gain fit takes the gain rule, and the gain-offset
+// fit the shape rule too (only a fit with a level of its own leaves a residual that a baseline does
+// not swell).
+FitSettings fitSettingsOf(const DetectRequest& s, const Costs& costs) {
+    FitSettings fit;
+    fit.kind = s.fit;
+    fit.energy = s.energy;
+    fit.gainLeast = s.gainLeast;
+    fit.gainMost = s.gainMost;
+    fit.penalties = costs.penalties;
+    fit.penalty = *std::min_element(costs.penalties.begin(), costs.penalties.end());
+    fit.gainRule = costs.automatic && s.fit != FitKind::Shape;
+    fit.shapeRule = costs.automatic && s.fit == FitKind::GainOffset;
+    fit.noiseVariance = costs.automatic ? costs.automatic->noiseVariance : 0.0;
+    return fit;
+}
+
 DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, DetectResult& r,
                            std::string& failure, const std::atomic<bool>* cancel) {
     const bool whole = s.energy >= 100;
     r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
                            : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
     r.algorithm = algorithmFor(s.task, r.seriesType);
-    r.penalty =
-        s.automaticPenalty ? automaticPenalty(in.series, s.tmin) : std::llround(s.penalty.value_or(0.0));
-    // Only a fit with a level of its own leaves a residual that a baseline does not swell.
-    const bool limited = s.automaticPenalty && s.fit == FitKind::GainOffset;
-    const double residualLimit = limited ? AUTOMATIC_RESIDUAL_LIMIT * noiseVariance(in.series) : 0.0;
-    const FitSettings fit{s.fit, s.energy, s.gainLeast, s.gainMost, r.penalty, residualLimit};
-    RunContext run{s, in, fit, detectGeometry(s, in, r.least, r.most), cancel, failure};
+    const auto start = std::chrono::steady_clock::now();
+    const Costs costs = costsOf(s, in);
+    r.penalties = costs.penalties;
+    r.penalty = *std::min_element(r.penalties.begin(), r.penalties.end());
+    if (costs.automatic) {
+        failure = checkTotalsFit(s, in, *std::max_element(r.penalties.begin(), r.penalties.end()), r.most,
+                                 KEYWORD_NAMES);
+        if (!failure.empty()) return DetectOutcome::Refused;
+        r.noise = std::sqrt(costs.automatic->noiseVariance);
+    }
+    const FitSettings fit = fitSettingsOf(s, costs);
+    RunContext run{s, in, fit, detectGeometry(s, in, r.least, r.most), cancel, failure, {}};
     Ranking ranking;
     ranking.limit = static_cast<std::size_t>(std::max(s.chains, 1));
     try {
-        const auto start = std::chrono::steady_clock::now();
         if (const DetectOutcome outcome = runPasses(run, ranking); outcome != DetectOutcome::Done)
             return outcome;
-        r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (ranking.best.empty()) return searchOutcome(SearchOutcome::NoChain, run);
         collectResult(s, ranking, r);
+        if (fit.gainRule) r.refused.emplace_back("gain", run.refused.gain);
+        if (fit.shapeRule) r.refused.emplace_back("shape", run.refused.shape);
+        if (costs.automatic) r.warnings = pulseWarnings(in, r, fit, *costs.automatic);
+        r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     } catch (const std::bad_alloc&) {
         failure = detect_text::NO_MEMORY_FOR_RESULT;
         return DetectOutcome::OutOfMemory;
@@ -233,39 +293,22 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
     return DetectOutcome::Done;
 }
 
-double noiseVariance(const std::vector<int16_t>& series) {
-    if (series.size() < 3) return 0.0;
-    std::vector<int32_t> steps(series.size() - 1);
-    for (std::size_t i = 0; i + 1 < series.size(); ++i) steps[i] = int32_t{series[i + 1]} - series[i];
-    const auto median = [](std::vector<int32_t>& values) {
-        const auto middle = values.begin() + std::ssize(values) / 2;
-        std::nth_element(values.begin(), middle, values.end());
-        return static_cast<double>(*middle);
-    };
-    const double centre = median(steps);
-    for (int32_t& step : steps) step = static_cast<int32_t>(std::abs(step - centre));
-    const double sigma = 1.4826 * median(steps) / std::sqrt(2.0);
-    return sigma * sigma;
-}
-
-int64_t automaticPenalty(const std::vector<int16_t>& series, int64_t tmin) {
-    const double places = std::max(static_cast<double>(series.size()) / static_cast<double>(tmin), 1.0);
-    return std::llround(2.0 * std::log(places) * noiseVariance(series));
-}
-
 bool makeDetectPicture(const DetectSamples& in, const DetectResult& r, int64_t first, int64_t last,
                        DetectPicture& picture, std::string& failure) {
-    const auto n = static_cast<uint16_t>(in.etalons.front().size());
+    const auto n = static_cast<uint16_t>(longestEtalon(in));
     const int64_t length = last - first + 1;
     picture.first = first;
     // The record reads the picture's own copies of the etalons, so the samples may go first.
     picture.etalons = in.etalons;
     picture.alphabet.clear();
-    for (std::size_t e = 0; e < picture.etalons.size(); ++e)
-        picture.alphabet.push_back({n, n, static_cast<int16_t>(e + 1), picture.etalons[e].data()});
+    for (std::size_t e = 0; e < picture.etalons.size(); ++e) {
+        const auto size = static_cast<uint16_t>(picture.etalons[e].size());
+        picture.alphabet.push_back({size, size, static_cast<int16_t>(e + 1), picture.etalons[e].data()});
+    }
     std::vector<const FoundPulse*> shown;
     for (const FoundPulse& pulse : r.pulses) {
-        if (pulse.position >= first && pulse.position + n - 1 <= last) shown.push_back(&pulse);
+        const auto size = std::ssize(in.etalons[static_cast<std::size_t>(pulse.etalon - 1)]);
+        if (pulse.position >= first && pulse.position + size - 1 <= last) shown.push_back(&pulse);
     }
     // Gaps 1..65535 give the record room for a pulse at every position of the stretch.
     CollectingSink messages;  // the one failure that can be told is said below

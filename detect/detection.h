@@ -8,6 +8,7 @@
 // No front end is assumed: a refusal is a text naming the setting the way the caller's user spells
 // it (`DetectNames`), and nothing here writes anywhere. The command line and the Python module
 // both run their detections through this.
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -35,16 +36,53 @@ inline constexpr int DETECT_CHAINS_LIMIT = 1000;
 // The greatest gap and pulse count taken.
 inline constexpr int DETECT_GAP_LIMIT = 2147483647;
 
+// The settings a refusal may name.
+enum class DetectSetting { Tmin, Tmax, Count, CountRange, Task, Tuples, Energy, Chains, Fit, Gain, Penalty };
+inline constexpr std::size_t DETECT_SETTING_COUNT = static_cast<std::size_t>(DetectSetting::Penalty) + 1;
+
+struct SettingName {
+    DetectSetting setting;
+    const char* name;
+};
+
 // How the caller's user names each setting in a refusal: "--count-range" on the command line,
-// "count_range" in Python; and the files the samples came from, when they came from files.
+// "count_range" in Python; and the files the samples came from, when they came from files. Made
+// from a table keyed by setting (`detectNames`), so no name can land on another setting.
 struct DetectNames {
-    const char *tmin, *tmax, *count, *countRange, *task, *tuples, *energy, *chains;
-    const char* fit = "fit";
-    const char* gain = "gain";
-    const char* penalty = "penalty";
+    std::array<const char*, DETECT_SETTING_COUNT> names{};
     const char* seriesFile = nullptr;
     const char* etalonsFile = nullptr;
+    constexpr const char* operator[](DetectSetting setting) const {
+        return names[static_cast<std::size_t>(setting)];
+    }
 };
+
+// The names from a table that names every setting exactly once; any other table does not compile
+// where the names are a constant.
+template <std::size_t K>
+constexpr DetectNames detectNames(const SettingName (&table)[K]) {
+    DetectNames names;
+    for (const SettingName& entry : table) {
+        const auto at = static_cast<std::size_t>(entry.setting);
+        if (at >= DETECT_SETTING_COUNT || names.names[at] != nullptr || entry.name == nullptr)
+            throw "every setting is named once";
+        names.names[at] = entry.name;
+    }
+    for (const char* name : names.names) {
+        if (name == nullptr) throw "every setting is named";
+    }
+    return names;
+}
+
+// The settings by their keyword names, as the Python module spells them and the core says them.
+inline constexpr SettingName KEYWORD_TABLE[] = {
+    {DetectSetting::Tmin, "tmin"},      {DetectSetting::Tmax, "tmax"},
+    {DetectSetting::Count, "count"},    {DetectSetting::CountRange, "count_range"},
+    {DetectSetting::Task, "task"},      {DetectSetting::Tuples, "tuples"},
+    {DetectSetting::Energy, "energy"},  {DetectSetting::Chains, "chains"},
+    {DetectSetting::Fit, "fit"},        {DetectSetting::Gain, "gain"},
+    {DetectSetting::Penalty, "penalty"}};
+inline constexpr DetectNames KEYWORD_NAMES = detectNames(KEYWORD_TABLE);
 
 struct DetectRequest {
     int tmin = 0;
@@ -63,8 +101,12 @@ struct DetectRequest {
 
 struct DetectSamples {
     std::vector<int16_t> series;
-    std::vector<std::vector<int16_t>> etalons;  // all of one length
+    std::vector<std::vector<int16_t>> etalons;  // each of its own length
 };
+
+// The shortest and the longest etalon's length.
+int64_t shortestEtalon(const DetectSamples& samples) noexcept;
+int64_t longestEtalon(const DetectSamples& samples) noexcept;
 
 struct FoundPulse {
     int position, etalon, first, last;  // the used segment first..last of the etalon
@@ -86,9 +128,16 @@ struct DetectResult {
     std::vector<FoundPulse> pulses;
     std::vector<std::pair<int, int>> tuples;  // the pulses (1-based, first..last) of each found tuple
     std::vector<FoundChain> chains;
-    std::optional<int> recognised;  // the etalon or tuple number a recognition accepted
-    int64_t penalty = 0;            // the cost of a pulse the run added to every score
-    double seconds = 0.0;           // the algorithm's own time
+    std::optional<int> recognised;   // the etalon or tuple number a recognition accepted
+    int64_t penalty = 0;             // the cost of a pulse the run added to every score (the least)
+    std::vector<int64_t> penalties;  // each etalon's cost of a pulse: the automatic cost is its own
+    double seconds = 0.0;            // the algorithm's own time
+    // What the automatic cost saw: the noise's standard deviation per sample (none without it), the
+    // places each rule refused that would have paid for a pulse, by rule, and what the found pulses
+    // suggest trying.
+    std::optional<double> noise;
+    std::vector<std::pair<std::string, int64_t>> refused;
+    std::vector<std::string> warnings;
 };
 
 // A stretch of the series as a series record with the found pulses that lie whole in it, for
@@ -110,17 +159,6 @@ inline constexpr int64_t DETECT_PICTURE_LIMIT = 32767;
 bool makeDetectPicture(const DetectSamples& samples, const DetectResult& result, int64_t first, int64_t last,
                        DetectPicture& picture, std::string& failure);
 
-// The noise variance of a series, estimated robustly from its first differences: (1.4826 MAD / sqrt 2)^2.
-double noiseVariance(const std::vector<int16_t>& series);
-
-// What `--penalty auto` takes: the cost of a pulse, 2 ln(N / Tmin) times the noise variance (the
-// best fit of one etalon among the N / Tmin places a pulse may take in noise alone lowers the sum
-// of squares by about that much), rounded; and with the gain-offset fit the residual limit, a fit
-// leaving more than AUTOMATIC_RESIDUAL_LIMIT times the noise variance per degree of freedom
-// explaining no pulse.
-int64_t automaticPenalty(const std::vector<int16_t>& series, int64_t tmin);
-inline constexpr double AUTOMATIC_RESIDUAL_LIMIT = 3.0;
-
 // The tasks by the names the front ends take: joint, recognition, tuples-detection, tuples-recognition.
 std::optional<uint16_t> detectTaskCode(std::string_view name) noexcept;
 const char* detectTaskName(uint16_t task) noexcept;
@@ -138,14 +176,21 @@ std::string checkDetectSamples(const DetectSamples& samples);
 std::string checkDetectCounts(const DetectRequest& request, const DetectSamples& samples,
                               const DetectNames& names, int& least, int& most);
 
+// Whether every score and every chain total of a run fits 64 bits with this cost of a pulse: each
+// score's magnitude bounded from the samples, the etalons and the gain bounds, times the most pulses
+// a chain holds. The refusal names the setting to change, or "".
+std::string checkTotalsFit(const DetectRequest& request, const DetectSamples& samples, int64_t penalty,
+                           int most, const DetectNames& names);
+
 // The chains a run looks for: the samples' and the request's lengths, gaps and counts; the count
 // is free when least..most is every count the series admits.
 ChainGeometry detectGeometry(const DetectRequest& request, const DetectSamples& samples, int least, int most);
 
 // How a run ended: with its result; without its working memory (`failure` says which table);
-// without any chain within the counts (`failure` says so; the count checks rule it out); or
-// stopped because `cancel` was set (looked at often enough to stop within a fraction of a second).
-enum class DetectOutcome { Done, OutOfMemory, NoChain, Cancelled };
+// without any chain within the counts (`failure` says so; the count checks rule it out); stopped
+// because `cancel` was set (looked at often enough to stop within a fraction of a second); or
+// refused because the cost the samples gave would let a chain's total pass 64 bits (`failure`).
+enum class DetectOutcome { Done, OutOfMemory, NoChain, Cancelled, Refused };
 
 // Runs a checked request on checked samples (the counts from checkDetectCounts in `result`).
 DetectOutcome runDetection(const DetectRequest& request, const DetectSamples& samples, DetectResult& result,

@@ -1,6 +1,7 @@
 #include "detect/fit_rows.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <vector>
 
@@ -61,7 +62,14 @@ double gainScore(double correlation, double energy, const FitSettings& s) {
 // sum x, sum x^2 and C = sum e x; and the residual sum of squares it leaves.
 struct WindowFit {
     double score, residual;
+    bool gainInBounds = true;  // the least-squares gain lies within the bounds
 };
+
+bool inBounds(double correlation, double energy, const FitSettings& s) {
+    if (!(energy > 0.0)) return true;
+    const double g = correlation / energy;
+    return g >= s.gainLeast && g <= s.gainMost;
+}
 
 WindowFit fitWindow(const FitSettings& s, int64_t n, int64_t etalonSum, int64_t energy, int64_t sum,
                     int64_t squares, int64_t correlation) {
@@ -72,25 +80,31 @@ WindowFit fitWindow(const FitSettings& s, int64_t n, int64_t etalonSum, int64_t 
             return {score, squaresLeft + score};
         }
         case FitKind::Gain: {
-            const double score = gainScore(static_cast<double>(correlation), static_cast<double>(energy), s);
-            return {score, squaresLeft + score};
+            const auto c = static_cast<double>(correlation), e = static_cast<double>(energy);
+            const double score = gainScore(c, e, s);
+            return {score, squaresLeft + score, inBounds(c, e, s)};
         }
         case FitKind::GainOffset: break;
     }
     // About the means: n C' = n C - (sum e)(sum x), n E' = n E - (sum e)^2, exact in 64 bits.
     const auto N = static_cast<double>(n);
-    const double score = gainScore(static_cast<double>(n * correlation - etalonSum * sum),
-                                   static_cast<double>(n * energy - etalonSum * etalonSum), s) /
-                         N;
-    return {score, static_cast<double>(n * squares - sum * sum) / N + score};
+    const auto c = static_cast<double>(n * correlation - etalonSum * sum),
+               e = static_cast<double>(n * energy - etalonSum * etalonSum);
+    const double score = gainScore(c, e, s) / N;
+    return {score, static_cast<double>(n * squares - sum * sum) / N + score, inBounds(c, e, s)};
 }
 
-int64_t freeLevels(FitKind kind) { return kind == FitKind::Shape ? 0 : kind == FitKind::Gain ? 1 : 2; }
+// Whether the shape rule refuses a fit: what the etalon leaves unexplained beyond the noise its
+// degrees of freedom hold is more than what it explains (the etalon explains less than half of what
+// the window holds above the noise).
+bool shapeRefuses(const FitSettings& s, double residual, double explained, double noiseShare) {
+    return s.shapeRule && residual - noiseShare > explained;
+}
 
 // Whole-etalon scores of every kind from the correlations (in place in `score`), refused where the
-// residual passes the limit.
+// shape or the gain rule says so; the refused fits that would have paid for their cost are counted.
 FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t> etalon, const FitSettings& s,
-                       const std::atomic<bool>* cancel, int64_t* score) {
+                       const std::atomic<bool>* cancel, int64_t* score, FitRefusals& refusals) {
     if (const FitOutcome outcome = correlations(series, etalon, cancel, score); outcome != FitOutcome::Done)
         return outcome;
     const auto n = static_cast<int64_t>(etalon.size());
@@ -98,7 +112,8 @@ FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t>
     const int64_t energy = energyOf(etalon);
     int64_t etalonSum = 0, sum = 0, squares = 0;
     for (const int16_t v : etalon) etalonSum += v;
-    const double limit = s.residualLimit * static_cast<double>(std::max<int64_t>(n - freeLevels(s.kind), 1));
+    const double noiseShare =
+        s.noiseVariance * static_cast<double>(std::max<int64_t>(n - fitFreeLevels(s.kind), 1));
     const auto take = [&](int64_t at, int64_t sign) {
         const int64_t x = series[static_cast<std::size_t>(at)];
         sum += sign * x;
@@ -108,8 +123,12 @@ FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t>
     for (int64_t k = 0; k < positions; ++k) {
         take(k + n - 1, 1);
         const WindowFit fit = fitWindow(s, n, etalonSum, energy, sum, squares, score[k]);
-        const bool refused = s.residualLimit > 0.0 && fit.residual > limit;
-        score[k] = refused ? FIT_REFUSED : std::llround(fit.score);
+        const bool byGain = s.gainRule && !fit.gainInBounds;
+        const bool byShape = !byGain && shapeRefuses(s, fit.residual, -fit.score, noiseShare);
+        const bool paying = fit.score + static_cast<double>(s.penalty) < 0.0;
+        refusals.gain += byGain && paying ? 1 : 0;
+        refusals.shape += byShape && paying ? 1 : 0;
+        score[k] = byGain || byShape ? FIT_REFUSED : std::llround(fit.score);
         take(k, -1);
     }
     return FitOutcome::Done;
@@ -148,7 +167,8 @@ FitOutcome segmentScores(std::span<const int16_t> series, std::span<const int16_
     const auto n = static_cast<int32_t>(etalon.size());
     std::vector<int64_t> prefix(static_cast<std::size_t>(n) + 1), least(prefix.size());
     std::vector<int32_t> where(prefix.size());
-    for (int64_t k = 0; k < row.positions; ++k) {
+    const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
+    for (int64_t k = 0; k < positions; ++k) {
         if ((k & 1023) == 0 && cancelRequested(cancel)) return FitOutcome::Cancelled;
         for (int32_t t = 0; t < n; ++t) {
             const int64_t e = etalon[t];
@@ -178,6 +198,15 @@ FitOutcome segmentScores(std::span<const int16_t> series, std::span<const int16_
     return FitOutcome::Done;
 }
 
+// Whether etalon `e`'s fit explains more of the window than the best so far (etalon `best`), each
+// score less its etalon's cost: the etalon of a place is the one that explains most of it, whatever
+// it costs; the earlier wins ties. A refused fit explains nothing.
+bool explainsMore(const FitSettings& s, int64_t score, std::size_t e, int64_t bestScore, int32_t best) {
+    if (score == FIT_REFUSED) return false;
+    if (bestScore == FIT_REFUSED) return true;
+    return score - etalonCost(s, e) < bestScore - etalonCost(s, static_cast<std::size_t>(best));
+}
+
 bool allocateRow(int64_t positions, int32_t length, bool cut, bool folded, FitRow& row) {
     const auto count = static_cast<std::size_t>(positions);
     row.positions = positions;
@@ -191,13 +220,18 @@ bool allocateRow(int64_t positions, int32_t length, bool cut, bool folded, FitRo
     return row.score && (!cut || (row.first && row.last)) && (!folded || row.etalon);
 }
 
+// The etalon's scores with the cost of a pulse; the positions past the last start the etalon has in
+// the series (a shorter etalon of the alphabet reaches further) hold no pulse of it.
 FitOutcome fillRow(std::span<const int16_t> series, std::span<const int16_t> etalon, const FitSettings& s,
                    const std::atomic<bool>* cancel, FitRow& row) {
     const FitOutcome outcome = s.kind == FitKind::Shape && s.energy < 100
                                    ? segmentScores(series, etalon, s.energy, cancel, row)
-                                   : wholeScores(series, etalon, s, cancel, row.score.data());
-    if (outcome != FitOutcome::Done || s.penalty == 0) return outcome;
-    for (int64_t k = 0; k < row.positions; ++k) {
+                                   : wholeScores(series, etalon, s, cancel, row.score.data(), row.refused);
+    if (outcome != FitOutcome::Done) return outcome;
+    const int64_t own = static_cast<int64_t>(series.size()) - std::ssize(etalon) + 1;
+    std::fill(row.score.data() + own, row.score.data() + row.positions, FIT_REFUSED);
+    if (s.penalty == 0) return outcome;
+    for (int64_t k = 0; k < own; ++k) {
         if (row.score.data()[k] != FIT_REFUSED) row.score.data()[k] += s.penalty;
     }
     return outcome;
@@ -207,29 +241,33 @@ bool cutsSegments(const FitSettings& s) { return s.kind == FitKind::Shape && s.e
 
 }  // namespace
 
-FitOutcome computeFitRow(std::span<const int16_t> series, std::span<const int16_t> etalon,
+FitOutcome computeFitRow(std::span<const int16_t> series, std::span<const int16_t> etalon, int64_t positions,
                          const FitSettings& settings, const std::atomic<bool>* cancel, FitRow& row) {
+    assert(positions >= std::ssize(series) - std::ssize(etalon) + 1);
     const auto n = static_cast<int32_t>(etalon.size());
-    if (!allocateRow(static_cast<int64_t>(series.size()) - n + 1, n, cutsSegments(settings), false, row))
-        return FitOutcome::OutOfMemory;
+    if (!allocateRow(positions, n, cutsSegments(settings), false, row)) return FitOutcome::OutOfMemory;
     return fillRow(series, etalon, settings, cancel, row);
 }
 
 FitOutcome computeBestRow(std::span<const int16_t> series, std::span<const std::span<const int16_t>> etalons,
-                          const FitSettings& settings, const std::atomic<bool>* cancel, FitRow& row) {
+                          int64_t positions, const FitSettings& settings, const std::atomic<bool>* cancel,
+                          FitRow& row) {
     const auto n = static_cast<int32_t>(etalons.front().size());
-    const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
     const bool cut = cutsSegments(settings);
     FitRow one;
     if (!allocateRow(positions, n, cut, true, row) || !allocateRow(positions, n, cut, false, one))
         return FitOutcome::OutOfMemory;
     for (std::size_t e = 0; e < etalons.size(); ++e) {
         FitRow& target = e == 0 ? row : one;
-        if (const FitOutcome outcome = fillRow(series, etalons[e], settings, cancel, target);
+        one.refused = {};
+        if (const FitOutcome outcome =
+                fillRow(series, etalons[e], etalonSettings(settings, e), cancel, target);
             outcome != FitOutcome::Done)
             return outcome;
+        if (e > 0) row.refused += one.refused;
         for (int64_t k = 0; e > 0 && k < positions; ++k) {
-            if (one.score.data()[k] >= row.score.data()[k]) continue;
+            if (!explainsMore(settings, one.score.data()[k], e, row.score.data()[k], rowEtalon(row, k)))
+                continue;
             row.score.data()[k] = one.score.data()[k];
             row.etalon.data()[k] = static_cast<int32_t>(e);
             if (cut) {
@@ -262,12 +300,27 @@ PulseLevel pulseLevel(std::span<const int16_t> series, std::span<const int16_t> 
             (static_cast<double>(seriesSum) - g * static_cast<double>(etalonSum)) / static_cast<double>(n)};
 }
 
+int64_t etalonCost(const FitSettings& settings, std::size_t etalon) noexcept {
+    return etalon < settings.penalties.size() ? settings.penalties[etalon] : settings.penalty;
+}
+
+FitSettings etalonSettings(const FitSettings& settings, std::size_t etalon) {
+    FitSettings own = settings;
+    own.penalty = etalonCost(settings, etalon);
+    own.penalties.clear();
+    return own;
+}
+
+int64_t fitFreeLevels(FitKind kind) noexcept {
+    return kind == FitKind::Shape ? 0 : kind == FitKind::Gain ? 1 : 2;
+}
+
 int32_t rowFirst(const FitRow& row, int64_t position) noexcept {
     return row.first ? row.first.data()[position] : 0;
 }
 
-int32_t rowLast(const FitRow& row, int64_t position) noexcept {
-    return row.last ? row.last.data()[position] : row.length - 1;
+int32_t rowLast(const FitRow& row, int64_t position, int32_t length) noexcept {
+    return row.last ? row.last.data()[position] : length - 1;
 }
 
 int32_t rowEtalon(const FitRow& row, int64_t position) noexcept {

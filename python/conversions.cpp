@@ -124,7 +124,31 @@ std::vector<int16_t> samplesOf(py::handle values, std::optional<double> scale, c
     return samplesOfArray(array, scale, what);
 }
 
+// A list or tuple of etalons each of its own length: every item one-dimensional.
+std::vector<std::vector<int16_t>> raggedEtalons(const py::sequence& items, std::optional<double> scale) {
+    refuseAbove(py::len(items), DETECT_ETALON_LIMIT, "etalons", "etalons");
+    std::vector<std::vector<int16_t>> etalons;
+    for (std::size_t e = 0; e < py::len(items); ++e) {
+        const std::string what = "etalon " + std::to_string(e + 1);
+        const py::array row = asArray(items[e]);
+        if (row.ndim() != 1)
+            throw py::value_error(what + " must be one-dimensional, not of shape " +
+                                  py::str(py::getattr(row, "shape")).cast<std::string>());
+        refuseAbove(row.shape(0), ETALON_LENGTH_LIMIT, what, "samples");
+        etalons.push_back(samplesOfArray(row, scale, what));
+    }
+    return etalons;
+}
+
+// Whether a list or tuple holds sequences (etalons) rather than numbers (one etalon).
+bool holdsSequences(py::handle values) {
+    if (!py::isinstance<py::list>(values) && !py::isinstance<py::tuple>(values)) return false;
+    const auto items = py::reinterpret_borrow<py::sequence>(values);
+    return py::len(items) > 0 && py::hasattr(items[0], "__len__");
+}
+
 std::vector<std::vector<int16_t>> etalonsOf(py::handle values, std::optional<double> scale) {
+    if (holdsSequences(values)) return raggedEtalons(py::reinterpret_borrow<py::sequence>(values), scale);
     const py::array array = asArray(values);
     if (array.ndim() == 1) {
         refuseAbove(array.shape(0), ETALON_LENGTH_LIMIT, "etalon 1", "samples");
@@ -164,6 +188,12 @@ py::dict resultDict(const DetectResult& r) {
     result["algorithm"] = algorithmName(r.algorithm);
     result["count_range"] = py::make_tuple(r.least, r.most);
     result["penalty"] = r.penalty;
+    result["penalties"] = vectorArray(r.penalties);
+    result["noise"] = r.noise ? py::object(py::float_(*r.noise)) : py::object(py::none());
+    py::dict refused;
+    for (const auto& [rule, places] : r.refused) refused[py::str(rule)] = places;
+    result["refused"] = refused;
+    result["warnings"] = py::cast(r.warnings);
     result["seconds"] = r.seconds;
     return result;
 }

@@ -22,8 +22,7 @@ namespace {
 using Tuples = std::vector<std::vector<int32_t>>;
 
 // Refusals name the keyword arguments.
-constexpr DetectNames DETECT_KEYWORDS{"tmin", "tmax",   "count",  "count_range",
-                                      "task", "tuples", "energy", "chains"};
+constexpr DetectNames DETECT_KEYWORDS = KEYWORD_NAMES;
 
 // The fit, its gain bounds and the cost of a pulse ("auto", a number, or None for none).
 struct FitKeywords {
@@ -99,7 +98,8 @@ py::dict detect(py::handle series, py::handle etalons, int tmin, std::optional<i
     if (!refusal.empty()) throw py::value_error(refusal);
     if (outcome == DetectOutcome::OutOfMemory)
         raiseMemoryError("the processing could not get its working memory (" + failure + ")");
-    if (outcome == DetectOutcome::NoChain) throw py::value_error(failure);
+    if (outcome == DetectOutcome::NoChain || outcome == DetectOutcome::Refused)
+        throw py::value_error(failure);
     if (outcome != DetectOutcome::Done) throw std::runtime_error("the detection stopped before its end");
     return resultDict(result);
 }
@@ -122,12 +122,15 @@ PYBIND11_MODULE(tessaline, module) {
 Arguments and keywords (default, then meaning):
   series: the samples, one-dimensional, at most )" +
                 std::to_string(tessaline::DETECT_SERIES_LIMIT) + R"( of them.
-  etalons: one etalon per row, all of one length n; etalon e is row e-1.
-  tmin: the least gap between the starts of two pulses.
+  etalons: one etalon per row (a 2-D array), or a list of 1-D arrays each of its own length;
+      etalon e is row e-1.
+  tmin: the least gap between the starts of two pulses, at least the longest etalon's length
+      (pulses never overlap).
   tmax=None: the greatest gap; the first pulse then starts within tmax - n of the series' start and
       the last within tmax of its end. None: pauses of any length are taken.
   count=None: the pulse count when known; None: every count of count_range.
-  count_range=None: (least, most) pulse counts; None: every count the series, n and the gaps admit.
+  count_range=None: (least, most) pulse counts, least from 0 (0: the series may hold no pulse);
+      None: every count the series, n and the gaps admit, from 0 without tmax.
   task='joint': 'joint' (detect and identify every pulse), 'recognition' (which one etalon makes the
       series), 'tuples-detection' (the pulses follow one tuple) or 'tuples-recognition' (which of
       the tuples).
@@ -143,14 +146,22 @@ Arguments and keywords (default, then meaning):
       gain) or 'gain-offset' (a gain and a constant level per pulse: what the shape explains
       beyond the pulse's own mean, so a drifting baseline pays for no pulse).
   gain=(0.25, 4.0): the least and greatest gain of the fits 'gain' and 'gain-offset'.
-  penalty=None: the cost of a pulse added to its score (None: 0), or 'auto': 2 ln(N / tmin) times
-      the series' noise variance, and with 'gain-offset' no pulse where the fit leaves more than 3
-      times the noise variance per degree of freedom.
+  penalty=None: the cost of a pulse in squared sample units, added to its score (None: 0), or
+      'auto': read off the series for each etalon (the variance of the noise seen through it, times
+      the square of the threshold that keeps false pulses to about one in twenty, at most the
+      universal 2 ln(N / tmin)); with a gain fit no pulse where the least-squares gain lies outside
+      gain (the gain rule), and with 'gain-offset' none where the etalon explains less than half of
+      the samples beyond the noise (the shape rule).
 
-Returns a dict: positions, etalons (int32), segments (int32, one [first, last] row per pulse: the
-used part of its etalon), scores (int64: how much the pulse lowers the sum of squares, negated,
-with its cost; smaller fits better), gains and offsets (float64: each pulse's level; 1 and 0 for
-the shape fit), penalty (the cost of a pulse used),
+Returns a dict: positions (int32, 0-based sample numbers of each pulse's etalon start), etalons
+(int32, from 1), segments (int32, one [first, last] row per pulse: the used part of its etalon),
+scores (int64: how much the pulse lowers the sum of squares, negated, with its cost, in squared
+sample units; smaller fits better), gains and offsets (float64: each pulse's level; 1 and 0 for
+the shape fit), penalty (the cost of a pulse used, squared sample units; with 'auto' the least of
+penalties, each etalon's own cost, int64), noise (with 'auto': the
+noise's standard deviation per sample in sample units, else None), refused (with 'auto' and a gain
+fit: the places each rule refused that would have paid for a pulse, {'gain': .., 'shape': ..}),
+warnings (what the found pulses suggest trying, a list of texts),
 tuples (int32 [first, last] pulse numbers from 1 per found tuple), chains (a list of dicts with
 distance, positions, etalons, segments, scores), chain_distances (int64), recognized (the etalon or
 tuple number a recognition accepted, or None), algorithm, count_range, seconds.

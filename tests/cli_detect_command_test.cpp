@@ -135,7 +135,7 @@ TEST(DetectCommandTest, BadInputIsRefusedInOneLineNamingWhere) {
         {"1\n2.5\n", "", {}, "series line 2: \"2.5\" is not a whole number"},
         {"1,2\n3\n", "", {}, "series line 2: 1 value(s) after a line of 2"},
         {"\n\n", "", {}, "series: no samples"},
-        {"1\n", "1,2,3\n4,5\n", {}, "etalons line 2: 2 values where line 1 has 3"},
+        {"", "", {}, "--tmin 4 is below the etalons' length 5: consecutive pulses would overlap", "4", "20"},
         {"1\n", "1,,2\n", {}, "etalons line 1: an empty value"},
         {wavFile(1, 2, 16, "abcd"), "", {}, "with 2 channel(s) of 16 bits: only 16-bit PCM mono is read"},
         {wavFile(3, 1, 32, "abcd"), "", {}, "WAV format 3 with 1 channel(s) of 32 bits"},
@@ -208,9 +208,10 @@ TEST(DetectCommandTest, JsonNamesTheRunThePulsesAndTheChains) {
     const nlohmann::ordered_json result = nlohmann::ordered_json::parse(outcome.out);
     std::vector<std::string> keys;
     for (const auto& item : result.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"series", "etalons", "scale", "tmin", "tmax", "count",
-                                              "count_range", "task", "algorithm", "energy", "fit", "gain",
-                                              "penalty", "recognized", "pulses", "tuples", "chains"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{
+                        "series", "etalons",   "scale",    "tmin",       "tmax",   "count",   "count_range",
+                        "task",   "algorithm", "energy",   "fit",        "gain",   "penalty", "penalties",
+                        "noise",  "refused",   "warnings", "recognized", "pulses", "tuples",  "chains"}));
     EXPECT_EQ(result["count_range"], (std::vector<int>{1, 4}));
     EXPECT_EQ(result["algorithm"], "joint detection and identification, unknown count");
     ASSERT_EQ(result["pulses"].size(), 2u);
@@ -304,6 +305,74 @@ TEST(DetectCommandTest, PlotRangeOutsideTheSeriesIsRefused) {
         EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
         EXPECT_TRUE(painter.file.empty());
     }
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// Every option given a bad value is refused in one line that names that option, never another.
+TEST(DetectCommandTest, EveryOptionWithABadValueIsRefusedNamingItself) {
+    const std::string etalons = writeFile("walk_etalons.csv", "0,100,200,100,0\n");
+    const struct {
+        std::vector<std::string> options;
+        std::string option;  // the option the refusal names
+    } cases[] = {
+        {{"--tmin", "x"}, "--tmin"},
+        {{"--tmin", "10", "--tmax", "x"}, "--tmax"},
+        {{"--tmin", "10", "--count", "x"}, "--count"},
+        {{"--tmin", "10", "--count-range", "5..x"}, "--count-range"},
+        {{"--tmin", "10", "--count-range", "-1..3"}, "--count-range"},
+        {{"--tmin", "10", "--task", "x"}, "--task"},
+        {{"--tmin", "10", "--task", "tuples-detection", "--tuples", "1,x"}, "--tuples"},
+        {{"--tmin", "10", "--energy", "x"}, "--energy"},
+        {{"--tmin", "10", "--chains", "0"}, "--chains"},
+        {{"--tmin", "10", "--fit", "x"}, "--fit"},
+        {{"--tmin", "10", "--fit", "gain", "--gain", "x"}, "--gain"},
+        {{"--tmin", "10", "--fit", "gain", "--gain", "2..1"}, "--gain"},
+        {{"--tmin", "10", "--fit", "gain", "--energy", "50"}, "--energy"},
+        {{"--tmin", "10", "--fit", "gain-offset", "--energy", "50"}, "--energy"},
+        {{"--tmin", "10", "--penalty", "x"}, "--penalty"},
+        {{"--tmin", "10", "--penalty", "2e15"}, "--penalty"},
+        {{"--tmin", "10", "--scale", "x"}, "--scale"},
+        {{"--tmin", "10", "--plot", "a.png", "--plot-range", "x"}, "--plot-range"},
+        {{"--tmin", "10", "--plot", "a.png", "--size", "x"}, "--size"},
+        {{"--tmin", "3"}, "--tmin"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--series",
+                                         writeFile("walk_series.csv", "0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"),
+                                         "--etalons", etalons};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        SCOPED_TRACE(c.option);
+        const Outcome outcome = detect(args);
+        EXPECT_EQ(outcome.status, cli::EXIT_REFUSED) << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("tessaline-cli: detect: " + c.option, 0), 0u) << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    }
+}
+
+// A series of noise alone holds no pulses: the result happened (status 0) with an empty list, a note
+// on stderr, and what the automatic cost saw.
+TEST(DetectCommandTest, NoiseAloneIsAnAnswerOfNoPulses) {
+    std::string noise;
+    uint32_t state = 7;
+    for (int i = 0; i < 4000; ++i) {
+        state = state * 1664525u + 1013904223u;
+        noise += std::to_string(static_cast<int>(state >> 22) - 512) + "\n";
+    }
+    const Outcome outcome = detect({"--series", writeFile("noise.csv", noise), "--etalons",
+                                    writeFile("noise_etalons.csv", "0,300,900,300,0,-300,-100\n"), "--tmin",
+                                    "20", "--fit", "gain-offset", "--penalty", "auto", "--json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const nlohmann::json result = nlohmann::json::parse(outcome.out);
+    EXPECT_EQ(result["pulses"], nlohmann::json::array());
+    EXPECT_EQ(result["count_range"][0], 0);
+    EXPECT_TRUE(result["noise"].is_number());
+    EXPECT_TRUE(result["refused"].contains("shape") && result["refused"].contains("gain"));
+    EXPECT_NE(outcome.err.find("detect: no pulses"), std::string::npos) << outcome.err;
 }
 
 }  // namespace

@@ -3,21 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "detect/detection.h"
 #include "platform/alloc.h"
+#include "support/case_random.h"
 
 namespace tessaline {
 namespace {
 
-constexpr DetectNames NAMES{"tmin", "tmax", "count", "count_range", "task", "tuples", "energy", "chains"};
+constexpr DetectNames CHECK_NAMES = KEYWORD_NAMES;
 
 DetectRequest gaps(int tmin, int tmax) {
     DetectRequest request;
     request.tmin = tmin;
     request.tmax = tmax;
+    return request;
+}
+
+DetectRequest unbounded(int tmin) {
+    DetectRequest request;
+    request.tmin = tmin;
     return request;
 }
 
@@ -58,7 +66,7 @@ TEST(DetectionChecksTest, RequestRefusalsNameTheSetting) {
         {with([](DetectRequest& r) { r.task = 99; }), "task must be"},
     };
     for (const auto& c : cases) {
-        const std::string said = checkDetectRequest(c.request, NAMES);
+        const std::string said = checkDetectRequest(c.request, CHECK_NAMES);
         if (c.said[0] == '\0') {
             EXPECT_EQ(said, "");
         } else {
@@ -89,10 +97,15 @@ TEST(DetectionChecksTest, SamplesAndCountsThatAdmitNoChainAreRefused) {
         {gaps(10, 9), "longer than tmax 9", 0, 0},
         {counted(std::nullopt, std::pair{5, 10}), "", 5, 10},
         {counted(std::nullopt, std::pair{1, 60000}), "count_range 1..60000 admits no chain", 0, 0},
+        // Counting from 0 admits the empty chain, also where the gaps alone would ask for pulses.
+        {counted(std::nullopt, std::pair{0, 3}), "", 0, 3},
+        {unbounded(10), "", 0, 10},
+        {gaps(5, 20), "tmin 5 is below the etalons' length 10: consecutive pulses would overlap", 0, 0},
+        {unbounded(9), "give tmin 10 or more", 0, 0},
     };
     for (const auto& c : cases) {
         int least = 0, most = 0;
-        const std::string said = checkDetectCounts(c.request, samples, NAMES, least, most);
+        const std::string said = checkDetectCounts(c.request, samples, CHECK_NAMES, least, most);
         EXPECT_NE(said.find(c.said), std::string::npos) << said << " / " << c.said;
         EXPECT_EQ(said.empty(), c.said[0] == '\0') << said;
         EXPECT_EQ(least, c.least) << c.said;
@@ -100,8 +113,9 @@ TEST(DetectionChecksTest, SamplesAndCountsThatAdmitNoChainAreRefused) {
     }
     const DetectSamples ragged{std::vector<int16_t>(100),
                                {std::vector<int16_t>(10), std::vector<int16_t>(9)}};
-    EXPECT_NE(checkDetectSamples(ragged).find("etalon 2 has 9 samples"), std::string::npos);
+    EXPECT_EQ(checkDetectSamples(ragged), "");
     EXPECT_NE(checkDetectSamples({{}, ragged.etalons}).find("no samples"), std::string::npos);
+    EXPECT_EQ(checkDetectSamples({ragged.series, {{1}, {}}}), "etalon 2 has no samples");
     EXPECT_NE(checkDetectSamples({std::vector<int16_t>(40000), {std::vector<int16_t>(32768)}})
                   .find("at most 32767"),
               std::string::npos);
@@ -119,7 +133,7 @@ DetectSamples sixPulses(int16_t etalonAmplitude) {
 DetectResult detected(const DetectRequest& request, const DetectSamples& samples, DetectOutcome expected,
                       std::string* failure = nullptr, const std::atomic<bool>* cancel = nullptr) {
     DetectResult result;
-    EXPECT_EQ(checkDetectCounts(request, samples, NAMES, result.least, result.most), "");
+    EXPECT_EQ(checkDetectCounts(request, samples, CHECK_NAMES, result.least, result.most), "");
     std::string said;
     EXPECT_EQ(runDetection(request, samples, result, said, cancel), expected) << said;
     if (failure != nullptr) *failure = said;
@@ -141,7 +155,7 @@ TEST(DetectionRunTest, EveryWorkingTableThatCannotBeHadIsSaidAndCancelStops) {
         const memory::FailureInjection failing(nth);
         std::string failure;
         DetectResult result;
-        ASSERT_EQ(checkDetectCounts(request, samples, NAMES, result.least, result.most), "");
+        ASSERT_EQ(checkDetectCounts(request, samples, CHECK_NAMES, result.least, result.most), "");
         const DetectOutcome outcome = runDetection(request, samples, result, failure);
         if (outcome == DetectOutcome::Done) continue;
         EXPECT_EQ(outcome, DetectOutcome::OutOfMemory);
@@ -218,6 +232,128 @@ TEST(DetectionRunTest, NoPulseStandsWhereItsFitIsRefused) {
         ASSERT_EQ(searchChain(c.geometry, rows, 0, nullptr, found), c.outcome);
         EXPECT_EQ(found.positions, c.positions);
     }
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// Scores and totals are proven inside 64 bits before a run, or the run is refused naming the
+// setting to change; the ranked chains count in the working memory.
+TEST(DetectionChecksTest, TotalsThatCouldPass64BitsAndRankedChainsPastTheLimitAreRefused) {
+    // A full-scale etalon on a full-scale series; 15,000 places for pulses.
+    DetectSamples samples{std::vector<int16_t>(150000, 32767), {std::vector<int16_t>(10, 32767)}};
+    samples.series[0] = -32768;
+    const auto request = [](auto change) {
+        DetectRequest r = unbounded(10);
+        r.fit = FitKind::GainOffset;
+        change(r);
+        return r;
+    };
+    const struct {
+        DetectRequest request;
+        const char* said;
+    } cases[] = {
+        {request([](DetectRequest&) {}), ""},
+        {request([](DetectRequest& r) { r.gainLeast = r.gainMost = 1e6; }),
+         "gain 1e+06..1e+06 would let one pulse's score pass 2^53"},
+        {request([](DetectRequest& r) { r.penalty = 1e15; }),
+         "penalty 1000000000000000 with up to 15000 pulses could take a chain's total past 64 bits"},
+        {request([](DetectRequest& r) {
+             r.penalty = 1e15;
+             r.countRange = std::pair{0, 600};
+         }),
+         ""},
+    };
+    for (const auto& c : cases) {
+        int least = 0, most = 0;
+        const std::string said = checkDetectCounts(c.request, samples, CHECK_NAMES, least, most);
+        EXPECT_NE(said.find(c.said), std::string::npos) << said << " / " << c.said;
+        EXPECT_EQ(said.empty(), c.said[0] == '\0') << said << " / " << c.said;
+    }
+    // A thousand candidate tuples, each its best chain of up to 100,000 pulses kept for the ranking.
+    DetectRequest ranked = unbounded(10);
+    ranked.task = TASK_TUPLES_RECOGNITION;
+    ranked.tuples.assign(1000, {1});
+    ranked.chains = 1000;
+    int least = 0, most = 0;
+    const DetectSamples longSeries{std::vector<int16_t>(1000000), {std::vector<int16_t>(10, 1)}};
+    EXPECT_NE(checkDetectCounts(ranked, longSeries, CHECK_NAMES, least, most)
+                  .find("give fewer chains (the ranked "),
+              std::string::npos);
+    ranked.chains = 10;
+    EXPECT_EQ(checkDetectCounts(ranked, longSeries, CHECK_NAMES, least, most), "");
+}
+
+// Pulses of two shapes, some smaller than others, in uniform noise: the automatic cost finds every
+// pulse; noise alone holds no pulse; and a series scaled by 0.3 or 3 gives the same
+// pulses (the scale of the cost follows the samples').
+TEST(DetectionRunTest, AutomaticCostFindsThePulsesAndNothingInNoiseAlone) {
+    cases::CaseRandom random(34);
+    const auto recording = [&](double scale, bool pulses) {
+        DetectSamples s{std::vector<int16_t>(20000), {std::vector<int16_t>(30), std::vector<int16_t>(30)}};
+        for (int t = 0; t < 30; ++t) {  // a narrow bump and a wide dip
+            s.etalons[0][t] = static_cast<int16_t>(3000.0 * std::exp(-std::pow((t - 15) / 3.0, 2.0)));
+            s.etalons[1][t] = static_cast<int16_t>(-2500.0 * std::exp(-std::pow((t - 15) / 8.0, 2.0)));
+        }
+        for (int16_t& x : s.series)
+            x = static_cast<int16_t>(scale * static_cast<double>(random.between(-500, 500)));
+        for (int p = 100; pulses && p + 30 < 20000; p += 250) {
+            const std::vector<int16_t>& e = s.etalons[static_cast<std::size_t>(p / 250 % 2)];
+            const double gain = p / 250 % 3 == 0 ? 0.6 : 1.1;
+            for (std::size_t t = 0; t < e.size(); ++t)
+                s.series[p + t] = static_cast<int16_t>(s.series[p + t] + scale * gain * e[t]);
+        }
+        return s;
+    };
+    DetectRequest request = unbounded(30);
+    request.fit = FitKind::GainOffset;
+    request.gainLeast = 0.1;
+    request.gainMost = 10.0;
+    request.automaticPenalty = true;
+    std::vector<int> expected;
+    for (int p = 100; p + 30 < 20000; p += 250) expected.push_back(p);
+    // Found pulses within 2 samples of a placed one, and of those with its etalon.
+    const auto matched = [&](const DetectResult& r, bool labelled) {
+        return std::count_if(r.pulses.begin(), r.pulses.end(), [&](const FoundPulse& p) {
+            const int placed = 100 + (p.position + 25) / 250 * 250;
+            return std::abs(p.position - placed) <= 2 && (!labelled || p.etalon == 1 + placed / 250 % 2);
+        });
+    };
+    std::vector<std::vector<int>> positions;
+    for (const double scale : {1.0, 0.3, 3.0}) {
+        SCOPED_TRACE(scale);
+        const DetectResult result = detected(request, recording(scale, true), DetectOutcome::Done);
+        EXPECT_EQ(matched(result, false), std::ssize(expected));
+        EXPECT_GE(matched(result, true), std::ssize(expected) * 95 / 100);
+        // The cost lets false pulses be about one in twenty of those found.
+        EXPECT_LE(std::ssize(result.pulses), std::ssize(expected) * 106 / 100);
+        positions.emplace_back();
+        for (const FoundPulse& p : result.pulses) {
+            if (std::abs(p.position - 100 - (p.position + 25) / 250 * 250) <= 2)
+                positions.back().push_back(p.position);
+        }
+        ASSERT_TRUE(result.noise);
+        EXPECT_NEAR(*result.noise / scale, 500.0 / std::sqrt(3.0), 60.0);
+    }
+    // The scaled series give the same placed pulses, but for a shift of a sample or two where the rounding of
+    // the samples tips a wide pulse's best start.
+    for (std::size_t k = 1; k < positions.size(); ++k) {
+        const auto near = [&](int p) {
+            return std::any_of(positions[0].begin(), positions[0].end(),
+                               [p](int q) { return std::abs(p - q) <= 2; });
+        };
+        EXPECT_GE(std::count_if(positions[k].begin(), positions[k].end(), near),
+                  std::ssize(expected) * 97 / 100)
+            << "scale " << k;
+    }
+    const DetectResult silent = detected(request, recording(1.0, false), DetectOutcome::Done);
+    EXPECT_TRUE(silent.pulses.empty());
+    EXPECT_EQ(silent.least, 0);
+    ASSERT_EQ(silent.chains.size(), 1u);
+    EXPECT_EQ(silent.chains[0].distance, 0);
 }
 
 }  // namespace

@@ -77,8 +77,8 @@ def admitted_counts(samples, n, tmin, tmax):
 
 def random_case(rng):
     n = int(rng.integers(1, 7))
-    tmin = int(rng.integers(1, 20))
-    tmax = max(tmin if rng.integers(4) == 0 else int(rng.integers(tmin, 35)), n)
+    tmin = int(rng.integers(n, 20))  # pulses never overlap
+    tmax = tmin if rng.integers(4) == 0 else int(rng.integers(tmin, 35))
     amplitude = [1, 30, 1000, 32767][rng.integers(4)]
     etalons = rng.integers(-amplitude, amplitude + 1, (int(rng.integers(1, 4)), n)).astype(np.int16)
     samples = int(rng.integers(n, 80))

@@ -84,7 +84,8 @@ class DetectTest(unittest.TestCase):
             (dict(etalons=np.ones((1001, 10)), tmin=10, tmax=20), r"etalons: 1001 etalons \(rows\), at most \d+ taken"),
             (dict(series=np.zeros(100) + 0.5, tmin=10, tmax=20), "float array is taken only with scale"),
             (dict(series=np.zeros((10, 10)), tmin=10, tmax=20), "one-dimensional"),
-            (dict(etalons=[[1, 2], [3]], tmin=10, tmax=20), ""),
+            (dict(tmin=5, tmax=20), "tmin 5 is below the etalons' length 10: consecutive pulses would overlap"),
+            (dict(etalons=[[1, 2], []], tmin=10, tmax=20), "etalon 2 has no samples"),
             (dict(series=[], tmin=10, tmax=20), "no samples"),
         ]
         for arguments, said in cases:

@@ -35,6 +35,7 @@ int64_t bestFit(const Samples& series, const std::vector<const Samples*>& etalon
     int64_t best = std::numeric_limits<int64_t>::max();
     for (const Samples* etalon : etalons) {
         const auto n = static_cast<int>(etalon->size());
+        if (position + n > std::ssize(series)) continue;  // it reaches past the series' end
         for (int first = 0; first < n; ++first) {
             for (int last = first; last < n; ++last) {
                 if (segmentAdmissible(*etalon, energy, first, last))
@@ -86,13 +87,15 @@ std::optional<int64_t> bestChainTotal(const Placement& p, const std::vector<std:
     };
     std::vector<int64_t> totals(static_cast<std::size_t>(positions), NONE);
     for (int64_t k = 0; k < positions && k <= p.tmax - p.length; ++k) totals[k] = row(0)[k];
-    std::optional<int64_t> best;
+    // Counting from 0, the empty chain's total 0 is a total too.
+    std::optional<int64_t> best = least == 0 ? std::optional<int64_t>(0) : std::nullopt;
     for (int64_t j = 0; j < most; ++j) {
         if (j > 0) {
             std::vector<int64_t> next(totals.size(), NONE);
             for (int64_t k = 0; k < positions; ++k) {
                 for (int64_t q = std::max<int64_t>(0, k - p.tmax); q <= k - p.tmin; ++q) {
-                    if (totals[q] != NONE) next[k] = std::min(next[k], totals[q] + row(j)[k]);
+                    if (totals[q] != NONE && row(j)[k] != NONE)
+                        next[k] = std::min(next[k], totals[q] + row(j)[k]);
                 }
             }
             totals = std::move(next);
@@ -105,12 +108,13 @@ std::optional<int64_t> bestChainTotal(const Placement& p, const std::vector<std:
     return best;
 }
 
-std::optional<int64_t> bestFreeChainTotal(const Placement& p, const std::vector<int64_t>& row) {
+std::optional<int64_t> bestFreeChainTotal(const Placement& p, const std::vector<int64_t>& row, bool empty) {
     constexpr int64_t NONE = std::numeric_limits<int64_t>::max();
     const auto positions = static_cast<int64_t>(row.size());
     std::vector<int64_t> totals(row.size(), NONE);
-    std::optional<int64_t> best;
+    std::optional<int64_t> best = empty ? std::optional<int64_t>(0) : std::nullopt;
     for (int64_t k = 0; k < positions; ++k) {
+        if (row[k] == NONE) continue;
         int64_t before = k <= p.tmax - p.length ? 0 : NONE;
         for (int64_t q = std::max<int64_t>(0, k - p.tmax); q <= k - p.tmin; ++q)
             before = std::min(before, totals[q]);

@@ -18,7 +18,8 @@ int64_t segmentScore(const Samples& series, const Samples& etalon, int64_t posit
 // below 100.
 bool segmentAdmissible(const Samples& etalon, int energy, int first, int last);
 
-// The least score at the position over the etalons' admissible segments.
+// The least score at the position over the etalons' admissible segments (of the etalons that end
+// within the series there).
 int64_t bestFit(const Samples& series, const std::vector<const Samples*>& etalons, int energy,
                 int64_t position);
 
@@ -36,13 +37,16 @@ struct Placement {
 bool placementKept(const Placement& placement, const std::vector<int64_t>& starts);
 
 // The least total of a chain of least..most pulses, pulse j scored by rows[(phase + j) mod rows]
-// (each the best fit at every start position), or none when no such chain exists.
+// (each the best fit at every start position, the int64 maximum where no pulse may stand), or none
+// when no such chain exists; counting from 0 the empty chain's total is 0.
 std::optional<int64_t> bestChainTotal(const Placement& placement,
                                       const std::vector<std::vector<int64_t>>& rows, int phase, int64_t least,
                                       int64_t most);
 
-// The least total of a chain of any count under the placement rules, every pulse scored by `row`:
-// a plain programme over positions that looks at every predecessor in reach.
-std::optional<int64_t> bestFreeChainTotal(const Placement& placement, const std::vector<int64_t>& row);
+// The least total of a chain of any count under the placement rules (the empty chain's 0 among
+// them when `empty`), every pulse scored by `row`: a plain programme over positions that looks at
+// every predecessor in reach.
+std::optional<int64_t> bestFreeChainTotal(const Placement& placement, const std::vector<int64_t>& row,
+                                          bool empty);
 
 }  // namespace tessaline::reference

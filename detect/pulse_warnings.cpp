@@ -1,0 +1,66 @@
+#include "detect/pulse_warnings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tessaline {
+namespace {
+
+// The residual a pulse's fit leaves per degree of freedom: the window's sum of squares (about its
+// mean with an offset) less what the fit explains (its score without the cost, negated).
+double residualPerFreedom(const DetectSamples& in, const FoundPulse& p, const FitSettings& fit) {
+    const std::vector<int16_t>& etalon = in.etalons[static_cast<std::size_t>(p.etalon - 1)];
+    const auto n = static_cast<double>(etalon.size());
+    double sum = 0.0, squares = 0.0;
+    for (std::size_t t = 0; t < etalon.size(); ++t) {
+        const double x = in.series[static_cast<std::size_t>(p.position) + t];
+        sum += x;
+        squares += x * x;
+    }
+    const double window = fit.kind == FitKind::GainOffset ? squares - sum * sum / n : squares;
+    const double explained = static_cast<double>(etalonSettings(fit, static_cast<std::size_t>(p.etalon - 1)).penalty - p.score);
+    const double freedom = std::max(n - static_cast<double>(fitFreeLevels(fit.kind)), 1.0);
+    return std::max(window - explained, 0.0) / freedom;
+}
+
+std::string fixed(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+double medianMisfit(const DetectSamples& in, const DetectResult& r, const FitSettings& fit, double noiseVariance) {
+    if (r.pulses.empty() || !(noiseVariance > 0.0)) return 0.0;
+    std::vector<double> ratios;
+    ratios.reserve(r.pulses.size());
+    for (const FoundPulse& p : r.pulses) ratios.push_back(residualPerFreedom(in, p, fit) / noiseVariance);
+    const auto middle = ratios.begin() + std::ssize(ratios) / 2;
+    std::nth_element(ratios.begin(), middle, ratios.end());
+    return *middle;
+}
+
+std::vector<std::string> pulseWarnings(const DetectSamples& in, const DetectResult& r, const FitSettings& fit,
+                                       const AutomaticCost& cost) {
+    std::vector<std::string> warnings;
+    const double misfit = medianMisfit(in, r, fit, cost.noiseVariance);
+    if (misfit > MISFIT_RATIO) {
+        warnings.push_back("the found pulses differ from their etalons: their residual per sample is about " +
+                           fixed("%.3g", misfit) +
+                           " times the noise variance; cut the etalons from this recording or average several "
+                           "of its pulses, and fit a gain and offset per pulse when the pulses vary in size or "
+                           "sit on a drifting baseline");
+    }
+    int64_t refused = 0;
+    for (const auto& [rule, places] : r.refused) refused += places;
+    if (r.pulses.empty() && refused > 0) {
+        warnings.push_back("no pulses found, but " + std::to_string(refused) +
+                           " places that would have paid for a pulse were refused because their etalon explains "
+                           "less than half of them beyond the noise; check that the etalons have the shapes of "
+                           "this recording's pulses");
+    }
+    return warnings;
+}
+
+}  // namespace tessaline
