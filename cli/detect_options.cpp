@@ -18,8 +18,10 @@ struct FitName {
     FitKind kind;
 };
 
-constexpr FitName FITS[] = {
-    {"shape", FitKind::Shape}, {"gain", FitKind::Gain}, {"gain-offset", FitKind::GainOffset}};
+constexpr FitName FITS[] = {{"shape", FitKind::Shape},
+                            {"gain", FitKind::Gain},
+                            {"gain-offset", FitKind::GainOffset},
+                            {"gain-trend", FitKind::GainTrend}};
 
 std::string readFit(const std::string& text, DetectSettings& s) {
     for (const FitName& fit : FITS) {
@@ -28,7 +30,7 @@ std::string readFit(const std::string& text, DetectSettings& s) {
             return {};
         }
     }
-    return "--fit must be shape, gain or gain-offset, not \"" + text + "\"";
+    return "--fit must be shape, gain, gain-offset or gain-trend, not \"" + text + "\"";
 }
 
 // A decimal number, the whole text of it.
@@ -135,6 +137,43 @@ std::string readScale(const std::string& text, DetectSettings& s) {
     return {};
 }
 
+// The fit, its gain bounds and the cost of a pulse.
+void addFitOptions(CLI::App& command, DetectArguments& a) {
+    command.add_option(
+        "--fit", a.fit,
+        "shape (default: the etalon as it is), gain (scaled by a gain of its own per pulse) or "
+        "gain-offset (a gain and a constant level per pulse) or gain-trend (a gain and a straight baseline "
+        "per pulse)");
+    command.add_option("--gain", a.gain,
+                       "LEAST..MOST: the gain fits' bounds of a pulse's gain (default 0.25..4)");
+    command.add_option(
+        "--penalty", a.penalty,
+        "The cost of a pulse in squared sample units, added to its score (default 0), or auto: "
+        "each etalon's own, read off the series (the variance of the noise seen through the "
+        "etalon times the square of the threshold that keeps false pulses to about one in "
+        "twenty, at most the universal 2 ln(N / --tmin)); with a gain fit no pulse where the "
+        "least-squares gain lies outside --gain, with gain-offset or gain-trend none where the etalon "
+        "explains "
+        "less than half of the samples beyond the noise");
+}
+
+// The scale of the samples and what is written: JSON, CSV, the picture.
+void addOutputOptions(CLI::App& command, DetectArguments& a) {
+    command.add_option(
+        "--scale", a.scale,
+        "Multiply every sample of both files by this number (above 0) and round it; needed for "
+        "decimal text and float .npy input; a result outside -32768..32767 is refused");
+    command.add_flag("--json", a.json, "The result as one JSON object");
+    command.add_flag("--csv", a.csv, "The result as CSV: chain 0 the found pulses, then the best chains");
+    command.add_option(
+        "--plot", a.plot,
+        "Also draw the series with the found pulses framed, and the found pulses, into this .png, "
+        ".bmp or .pcx file");
+    command.add_option("--size", a.plotSize, "WIDTHxHEIGHT of the --plot picture (default 1600x600)");
+    command.add_option("--plot-range", a.plotRange,
+                       "FIRST..LAST: the samples the --plot picture shows (default: the first 4000)");
+}
+
 }  // namespace
 
 const char* fitName(FitKind kind) {
@@ -223,33 +262,8 @@ void addDetectOptions(CLI::App& command, DetectArguments& a) {
         "Processing energy level 0..100 (default 100 = whole etalons; below 100 a cut-off segment "
         "keeping more than this percentage of an etalon's energy may explain a pulse)");
     command.add_option("--chains", a.chains, "How many best chains to report, 1..1000 (default 10)");
-    command.add_option(
-        "--fit", a.fit,
-        "shape (default: the etalon as it is), gain (scaled by a gain of its own per pulse) or "
-        "gain-offset (a gain and a constant level per pulse)");
-    command.add_option("--gain", a.gain,
-                       "LEAST..MOST: the gain fits' bounds of a pulse's gain (default 0.25..4)");
-    command.add_option(
-        "--penalty", a.penalty,
-        "The cost of a pulse in squared sample units, added to its score (default 0), or auto: "
-        "each etalon's own, read off the series (the variance of the noise seen through the "
-        "etalon times the square of the threshold that keeps false pulses to about one in "
-        "twenty, at most the universal 2 ln(N / --tmin)); with a gain fit no pulse where the "
-        "least-squares gain lies outside --gain, with gain-offset none where the etalon explains "
-        "less than half of the samples beyond the noise");
-    command.add_option(
-        "--scale", a.scale,
-        "Multiply every sample of both files by this number (above 0) and round it; needed for "
-        "decimal text and float .npy input; a result outside -32768..32767 is refused");
-    command.add_flag("--json", a.json, "The result as one JSON object");
-    command.add_flag("--csv", a.csv, "The result as CSV: chain 0 the found pulses, then the best chains");
-    command.add_option(
-        "--plot", a.plot,
-        "Also draw the series with the found pulses framed, and the found pulses, into this .png, "
-        ".bmp or .pcx file");
-    command.add_option("--size", a.plotSize, "WIDTHxHEIGHT of the --plot picture (default 1600x600)");
-    command.add_option("--plot-range", a.plotRange,
-                       "FIRST..LAST: the samples the --plot picture shows (default: the first 4000)");
+    addFitOptions(command, a);
+    addOutputOptions(command, a);
 }
 
 }  // namespace tessaline::cli

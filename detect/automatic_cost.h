@@ -26,12 +26,12 @@ namespace tessaline {
 inline constexpr int64_t AUTOMATIC_SAMPLED = 65536;
 
 struct AutomaticCost {
-    double noiseVariance = 0.0;    // per sample
+    double noiseVariance = 0.0;            // per sample
     std::vector<double> matchedVariances;  // each etalon's matched noise variance
     std::vector<int64_t> penalties;        // each etalon's cost of a pulse, rounded
 };
 
-AutomaticCost automaticCost(std::span<const int16_t> series, std::span<const std::span<const int16_t>> etalons,
-                            FitKind fit, int64_t tmin);
+AutomaticCost automaticCost(std::span<const int16_t> series,
+                            std::span<const std::span<const int16_t>> etalons, FitKind fit);
 
 }  // namespace tessaline

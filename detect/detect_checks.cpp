@@ -182,13 +182,16 @@ struct ScoreTerms {
     double gain, correlation;
 };
 
-ScoreTerms scoreTerms(const DetectRequest& r) {
+ScoreTerms scoreTerms(const DetectRequest& r, std::size_t n) {
+    const double gain = std::max(std::abs(r.gainLeast), std::abs(r.gainMost));
     switch (r.fit) {
         case FitKind::Shape: return {1.0, 2.0};
-        case FitKind::Gain: return {std::max(std::abs(r.gainLeast), std::abs(r.gainMost)), 2.0};
-        case FitKind::GainOffset: break;
+        case FitKind::Gain: return {gain, 2.0};
+        case FitKind::GainOffset: return {gain, 8.0};
+        case FitKind::GainTrend: break;
     }
-    return {std::max(std::abs(r.gainLeast), std::abs(r.gainMost)), 8.0};
+    // About the lines |C''| <= |e''| |x| <= sqrt(E) sqrt(n) max|x| <= A sqrt(n) max|x|.
+    return {gain, 2.0 * std::sqrt(static_cast<double>(n))};
 }
 
 double greatestSample(const DetectSamples& s) {
@@ -210,10 +213,10 @@ std::pair<double, double> etalonSums(const std::vector<int16_t>& etalon) {
 // The greatest magnitude any one score can take: G^2 E + c G A max|x| over the etalons (a cut-off
 // segment's sums are below its etalon's).
 double scoreBound(const DetectRequest& r, const DetectSamples& s) {
-    const ScoreTerms terms = scoreTerms(r);
     const double x = greatestSample(s);
     double bound = 0.0;
     for (const std::vector<int16_t>& etalon : s.etalons) {
+        const ScoreTerms terms = scoreTerms(r, etalon.size());
         const auto [energy, magnitude] = etalonSums(etalon);
         bound = std::max(bound,
                          terms.gain * terms.gain * energy + terms.correlation * terms.gain * magnitude * x);
@@ -223,9 +226,10 @@ double scoreBound(const DetectRequest& r, const DetectSamples& s) {
 
 // The greatest gain magnitude whose scores stay within SCORE_LIMIT on these samples.
 double greatestGain(const DetectRequest& r, const DetectSamples& s) {
-    const double x = greatestSample(s), c = scoreTerms(r).correlation;
+    const double x = greatestSample(s);
     double least = std::numeric_limits<double>::infinity();
     for (const std::vector<int16_t>& etalon : s.etalons) {
+        const double c = scoreTerms(r, etalon.size()).correlation;
         const auto [energy, magnitude] = etalonSums(etalon);
         const double b = c * magnitude * x;
         const double g = energy > 0.0 ? (std::sqrt(b * b + 4.0 * energy * SCORE_LIMIT) - b) / (2.0 * energy)

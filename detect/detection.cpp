@@ -236,13 +236,13 @@ Costs costsOf(const DetectRequest& s, const DetectSamples& in) {
     if (!s.automaticPenalty)
         return {std::vector<int64_t>(in.etalons.size(), std::llround(s.penalty.value_or(0.0))), std::nullopt};
     const std::vector<std::span<const int16_t>> etalons(in.etalons.begin(), in.etalons.end());
-    AutomaticCost cost = automaticCost(in.series, etalons, s.fit, s.tmin);
+    AutomaticCost cost = automaticCost(in.series, etalons, s.fit);
     return {cost.penalties, std::move(cost)};
 }
 
 // The fit with its costs; with the automatic cost, a gain fit takes the gain rule, and the gain-offset
-// fit the shape rule too (only a fit with a level of its own leaves a residual that a baseline does
-// not swell).
+// and gain-trend fits the shape rule too (only a fit with a level of its own leaves a residual that a
+// baseline does not swell).
 FitSettings fitSettingsOf(const DetectRequest& s, const Costs& costs) {
     FitSettings fit;
     fit.kind = s.fit;
@@ -252,7 +252,7 @@ FitSettings fitSettingsOf(const DetectRequest& s, const Costs& costs) {
     fit.penalties = costs.penalties;
     fit.penalty = *std::min_element(costs.penalties.begin(), costs.penalties.end());
     fit.gainRule = costs.automatic && s.fit != FitKind::Shape;
-    fit.shapeRule = costs.automatic && s.fit == FitKind::GainOffset;
+    fit.shapeRule = costs.automatic && (s.fit == FitKind::GainOffset || s.fit == FitKind::GainTrend);
     fit.noiseVariance = costs.automatic ? costs.automatic->noiseVariance : 0.0;
     return fit;
 }

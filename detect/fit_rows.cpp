@@ -6,18 +6,13 @@
 #include <vector>
 
 #include "detect/cancel.h"
+#include "detect/level_sums.h"
 #include "model/wide_lanes.h"
 
 namespace tessaline {
 namespace {
 
 constexpr int64_t BLOCK = 2048;  // positions whose correlations are summed together (they stay in cache)
-
-int64_t energyOf(std::span<const int16_t> etalon) {
-    int64_t energy = 0;
-    for (const int16_t e : etalon) energy += int64_t{e} * e;
-    return energy;
-}
 
 // The sums of e_t x_{from+i+t} for i < count, in doubles: every product and partial sum is a whole
 // number below 2^53 (at most 2^15 terms of at most 2^30), so they are exact.
@@ -58,8 +53,8 @@ double gainScore(double correlation, double energy, const FitSettings& s) {
     return g * g * energy - 2.0 * g * correlation;
 }
 
-// The score of a whole-etalon fit from the etalon's and the window's sums: n, sum e, sum e^2 (E),
-// sum x, sum x^2 and C = sum e x; and the residual sum of squares it leaves.
+// The score of a whole-etalon fit from the etalon's and the window's sums, and the residual sum of
+// squares it leaves.
 struct WindowFit {
     double score, residual;
     bool gainInBounds = true;  // the least-squares gain lies within the bounds
@@ -71,27 +66,14 @@ bool inBounds(double correlation, double energy, const FitSettings& s) {
     return g >= s.gainLeast && g <= s.gainMost;
 }
 
-WindowFit fitWindow(const FitSettings& s, int64_t n, int64_t etalonSum, int64_t energy, int64_t sum,
-                    int64_t squares, int64_t correlation) {
-    const auto squaresLeft = static_cast<double>(squares);
-    switch (s.kind) {
-        case FitKind::Shape: {
-            const auto score = static_cast<double>(energy - 2 * correlation);
-            return {score, squaresLeft + score};
-        }
-        case FitKind::Gain: {
-            const auto c = static_cast<double>(correlation), e = static_cast<double>(energy);
-            const double score = gainScore(c, e, s);
-            return {score, squaresLeft + score, inBounds(c, e, s)};
-        }
-        case FitKind::GainOffset: break;
+WindowFit fitWindow(const FitSettings& s, const LevelSums& sums) {
+    const Projected p = projected(s.kind, sums);
+    if (s.kind == FitKind::Shape) {
+        const auto score = static_cast<double>(sums.energy - 2 * sums.correlation);
+        return {score, p.squares + score};
     }
-    // About the means: n C' = n C - (sum e)(sum x), n E' = n E - (sum e)^2, exact in 64 bits.
-    const auto N = static_cast<double>(n);
-    const auto c = static_cast<double>(n * correlation - etalonSum * sum),
-               e = static_cast<double>(n * energy - etalonSum * etalonSum);
-    const double score = gainScore(c, e, s) / N;
-    return {score, static_cast<double>(n * squares - sum * sum) / N + score, inBounds(c, e, s)};
+    const double score = gainScore(p.correlation, p.energy, s) / p.scale;
+    return {score, p.squares / p.scale + score, inBounds(p.correlation, p.energy, s)};
 }
 
 // Whether the shape rule refuses a fit: what the etalon leaves unexplained beyond the noise its
@@ -109,27 +91,26 @@ FitOutcome wholeScores(std::span<const int16_t> series, std::span<const int16_t>
         return outcome;
     const auto n = static_cast<int64_t>(etalon.size());
     const int64_t positions = static_cast<int64_t>(series.size()) - n + 1;
-    const int64_t energy = energyOf(etalon);
-    int64_t etalonSum = 0, sum = 0, squares = 0;
-    for (const int16_t v : etalon) etalonSum += v;
+    // The window's sums run along the series: sum x, sum x^2 and sum t x (t from the window's start).
+    LevelSums sums = levelSums(series.data(), etalon.data(), n);
     const double noiseShare =
         s.noiseVariance * static_cast<double>(std::max<int64_t>(n - fitFreeLevels(s.kind), 1));
-    const auto take = [&](int64_t at, int64_t sign) {
-        const int64_t x = series[static_cast<std::size_t>(at)];
-        sum += sign * x;
-        squares += sign * x * x;
-    };
-    for (int64_t t = 0; t < n - 1; ++t) take(t, 1);
     for (int64_t k = 0; k < positions; ++k) {
-        take(k + n - 1, 1);
-        const WindowFit fit = fitWindow(s, n, etalonSum, energy, sum, squares, score[k]);
+        if (k > 0) {
+            const int64_t leaving = series[static_cast<std::size_t>(k - 1)],
+                          entering = series[static_cast<std::size_t>(k + n - 1)];
+            sums.moment += (n - 1) * entering - (sums.sum - leaving);
+            sums.sum += entering - leaving;
+            sums.squares += entering * entering - leaving * leaving;
+        }
+        sums.correlation = score[k];
+        const WindowFit fit = fitWindow(s, sums);
         const bool byGain = s.gainRule && !fit.gainInBounds;
         const bool byShape = !byGain && shapeRefuses(s, fit.residual, -fit.score, noiseShare);
         const bool paying = fit.score + static_cast<double>(s.penalty) < 0.0;
         refusals.gain += byGain && paying ? 1 : 0;
         refusals.shape += byShape && paying ? 1 : 0;
         score[k] = byGain || byShape ? FIT_REFUSED : std::llround(fit.score);
-        take(k, -1);
     }
     return FitOutcome::Done;
 }
@@ -282,22 +263,14 @@ FitOutcome computeBestRow(std::span<const int16_t> series, std::span<const std::
 PulseLevel pulseLevel(std::span<const int16_t> series, std::span<const int16_t> etalon, int64_t position,
                       const FitSettings& s) {
     if (s.kind == FitKind::Shape) return {};
-    const auto n = static_cast<int64_t>(etalon.size());
-    int64_t energy = 0, correlation = 0, etalonSum = 0, seriesSum = 0;
-    for (int64_t t = 0; t < n; ++t) {
-        const int64_t e = etalon[static_cast<std::size_t>(t)],
-                      x = series[static_cast<std::size_t>(position + t)];
-        energy += e * e;
-        correlation += e * x;
-        etalonSum += e;
-        seriesSum += x;
-    }
-    if (s.kind == FitKind::Gain)
-        return {boundedGain(static_cast<double>(correlation), static_cast<double>(energy), s), 0.0};
-    const double g = boundedGain(static_cast<double>(n * correlation - etalonSum * seriesSum),
-                                 static_cast<double>(n * energy - etalonSum * etalonSum), s);
-    return {g,
-            (static_cast<double>(seriesSum) - g * static_cast<double>(etalonSum)) / static_cast<double>(n)};
+    const auto n = std::ssize(etalon);
+    const LevelSums sums = levelSums(series.data() + position, etalon.data(), n);
+    const Projected p = projected(s.kind, sums);
+    const double g = boundedGain(p.correlation, p.energy, s);
+    if (s.kind == FitKind::Gain) return {g, 0.0};
+    // The level under the pulse: the samples' mean less the scaled etalon's.
+    return {g, (static_cast<double>(sums.sum) - g * static_cast<double>(sums.etalonSum)) /
+                   static_cast<double>(n)};
 }
 
 int64_t etalonCost(const FitSettings& settings, std::size_t etalon) noexcept {
@@ -312,7 +285,13 @@ FitSettings etalonSettings(const FitSettings& settings, std::size_t etalon) {
 }
 
 int64_t fitFreeLevels(FitKind kind) noexcept {
-    return kind == FitKind::Shape ? 0 : kind == FitKind::Gain ? 1 : 2;
+    switch (kind) {
+        case FitKind::Shape: return 0;
+        case FitKind::Gain: return 1;
+        case FitKind::GainOffset: return 2;
+        case FitKind::GainTrend: break;
+    }
+    return 3;
 }
 
 int32_t rowFirst(const FitRow& row, int64_t position) noexcept {

@@ -8,10 +8,12 @@
 // - the gain fit: min over g in the gain bounds of g^2 E - 2 g C (E the etalon's energy, C its
 //   correlation with the series at k), the etalon scaled by its own gain;
 // - the gain-offset fit: the same with the etalon and the series both taken about their means over
-//   the pulse, so that a constant level alone never pays for a pulse.
+//   the pulse, so that a constant level alone never pays for a pulse;
+// - the gain-trend fit: the same about their least-squares lines, so that neither a level nor a
+//   baseline drifting straight across the pulse pays for one.
 // Gain fits' scores are rounded to whole numbers. Every score carries the penalty of a pulse.
 // The residual a fit leaves is the window's sum of squares (about its mean with an offset) plus the
-// score; its degrees of freedom are n less the fit's free levels (0, 1 or 2).
+// score; its degrees of freedom are n less the fit's free levels (0, 1, 2 or 3).
 // A row covers the start positions of the shortest etalon of its alphabet; a longer etalon holds no
 // pulse at the last positions, where it would reach past the series' end.
 // Between etalons folded into one row, the one whose fit explains most (its score less its cost)
@@ -45,7 +47,7 @@ struct FitRow {
     FitRefusals refused;
 };
 
-enum class FitKind { Shape, Gain, GainOffset };
+enum class FitKind { Shape, Gain, GainOffset, GainTrend };
 
 struct FitSettings {
     FitKind kind = FitKind::Shape;
@@ -92,7 +94,8 @@ PulseLevel pulseLevel(std::span<const int16_t> series, std::span<const int16_t> 
 int64_t etalonCost(const FitSettings& settings, std::size_t etalon) noexcept;
 FitSettings etalonSettings(const FitSettings& settings, std::size_t etalon);
 
-// The levels a fit sets per pulse beside the shape: none, a gain, a gain and an offset.
+// The levels a fit sets per pulse beside the shape: none, a gain, a gain and an offset, a gain and a
+// line.
 int64_t fitFreeLevels(FitKind kind) noexcept;
 
 // The used segment [first, last] of the row's fit at a position (of an etalon of `length` samples)

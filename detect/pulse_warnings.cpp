@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "detect/level_sums.h"
+
 namespace tessaline {
 namespace {
 
@@ -10,17 +12,13 @@ namespace {
 // mean with an offset) less what the fit explains (its score without the cost, negated).
 double residualPerFreedom(const DetectSamples& in, const FoundPulse& p, const FitSettings& fit) {
     const std::vector<int16_t>& etalon = in.etalons[static_cast<std::size_t>(p.etalon - 1)];
-    const auto n = static_cast<double>(etalon.size());
-    double sum = 0.0, squares = 0.0;
-    for (std::size_t t = 0; t < etalon.size(); ++t) {
-        const double x = in.series[static_cast<std::size_t>(p.position) + t];
-        sum += x;
-        squares += x * x;
-    }
-    const double window = fit.kind == FitKind::GainOffset ? squares - sum * sum / n : squares;
-    const double explained = static_cast<double>(etalonSettings(fit, static_cast<std::size_t>(p.etalon - 1)).penalty - p.score);
-    const double freedom = std::max(n - static_cast<double>(fitFreeLevels(fit.kind)), 1.0);
-    return std::max(window - explained, 0.0) / freedom;
+    const auto n = std::ssize(etalon);
+    const LevelSums sums = levelSums(in.series.data() + p.position, etalon.data(), n);
+    const Projected window = projected(fit.kind, sums);
+    const double explained =
+        static_cast<double>(etalonCost(fit, static_cast<std::size_t>(p.etalon - 1)) - p.score);
+    const double freedom = static_cast<double>(std::max<int64_t>(n - fitFreeLevels(fit.kind), 1));
+    return std::max(window.squares / window.scale - explained, 0.0) / freedom;
 }
 
 std::string fixed(const char* format, double value) {
@@ -31,7 +29,8 @@ std::string fixed(const char* format, double value) {
 
 }  // namespace
 
-double medianMisfit(const DetectSamples& in, const DetectResult& r, const FitSettings& fit, double noiseVariance) {
+double medianMisfit(const DetectSamples& in, const DetectResult& r, const FitSettings& fit,
+                    double noiseVariance) {
     if (r.pulses.empty() || !(noiseVariance > 0.0)) return 0.0;
     std::vector<double> ratios;
     ratios.reserve(r.pulses.size());
@@ -46,19 +45,21 @@ std::vector<std::string> pulseWarnings(const DetectSamples& in, const DetectResu
     std::vector<std::string> warnings;
     const double misfit = medianMisfit(in, r, fit, cost.noiseVariance);
     if (misfit > MISFIT_RATIO) {
-        warnings.push_back("the found pulses differ from their etalons: their residual per sample is about " +
-                           fixed("%.3g", misfit) +
-                           " times the noise variance; cut the etalons from this recording or average several "
-                           "of its pulses, and fit a gain and offset per pulse when the pulses vary in size or "
-                           "sit on a drifting baseline");
+        warnings.push_back(
+            "the found pulses differ from their etalons: their residual per sample is about " +
+            fixed("%.3g", misfit) +
+            " times the noise variance; cut the etalons from this recording or average several "
+            "of its pulses, and fit a gain and offset per pulse when the pulses vary in size or "
+            "sit on a drifting baseline");
     }
     int64_t refused = 0;
     for (const auto& [rule, places] : r.refused) refused += places;
     if (r.pulses.empty() && refused > 0) {
-        warnings.push_back("no pulses found, but " + std::to_string(refused) +
-                           " places that would have paid for a pulse were refused because their etalon explains "
-                           "less than half of them beyond the noise; check that the etalons have the shapes of "
-                           "this recording's pulses");
+        warnings.push_back(
+            "no pulses found, but " + std::to_string(refused) +
+            " places that would have paid for a pulse were refused because their etalon explains "
+            "less than half of them beyond the noise; check that the etalons have the shapes of "
+            "this recording's pulses");
     }
     return warnings;
 }

@@ -126,7 +126,7 @@ std::vector<int16_t> samplesOf(py::handle values, std::optional<double> scale, c
 
 // A list or tuple of etalons each of its own length: every item one-dimensional.
 std::vector<std::vector<int16_t>> raggedEtalons(const py::sequence& items, std::optional<double> scale) {
-    refuseAbove(py::len(items), DETECT_ETALON_LIMIT, "etalons", "etalons");
+    refuseAbove(static_cast<py::ssize_t>(py::len(items)), DETECT_ETALON_LIMIT, "etalons", "etalons");
     std::vector<std::vector<int16_t>> etalons;
     for (std::size_t e = 0; e < py::len(items); ++e) {
         const std::string what = "etalon " + std::to_string(e + 1);

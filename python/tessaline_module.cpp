@@ -32,12 +32,15 @@ struct FitKeywords {
 };
 
 void readFit(const FitKeywords& k, DetectRequest& request) {
-    constexpr std::pair<const char*, FitKind> FITS[] = {
-        {"shape", FitKind::Shape}, {"gain", FitKind::Gain}, {"gain-offset", FitKind::GainOffset}};
+    constexpr std::pair<const char*, FitKind> FITS[] = {{"shape", FitKind::Shape},
+                                                        {"gain", FitKind::Gain},
+                                                        {"gain-offset", FitKind::GainOffset},
+                                                        {"gain-trend", FitKind::GainTrend}};
     const auto named =
         std::find_if(std::begin(FITS), std::end(FITS), [&](const auto& f) { return k.fit == f.first; });
     if (named == std::end(FITS))
-        throw py::value_error("fit must be 'shape', 'gain' or 'gain-offset', not '" + k.fit + "'");
+        throw py::value_error("fit must be 'shape', 'gain', 'gain-offset' or 'gain-trend', not '" + k.fit +
+                              "'");
     request.fit = named->second;
     std::tie(request.gainLeast, request.gainMost) = k.gain;
     if (py::isinstance<py::str>(k.penalty)) {
@@ -143,14 +146,16 @@ Arguments and keywords (default, then meaning):
       arrays only with a scale, every value of both arrays then multiplied by it and rounded
       (halves away from zero). A value outside -32768..32767 raises ValueError; nothing is clamped.
   fit='shape': 'shape' (the etalon as it is), 'gain' (times a gain of its own per pulse, within
-      gain) or 'gain-offset' (a gain and a constant level per pulse: what the shape explains
-      beyond the pulse's own mean, so a drifting baseline pays for no pulse).
-  gain=(0.25, 4.0): the least and greatest gain of the fits 'gain' and 'gain-offset'.
+      gain), 'gain-offset' (a gain and a constant level per pulse: what the shape explains
+      beyond the pulse's own mean, so a drifting baseline pays for no pulse) or 'gain-trend' (a
+      gain and a straight baseline per pulse: what the shape explains beyond the pulse's own
+      least-squares line, so a baseline drifting across the pulse pays for none either).
+  gain=(0.25, 4.0): the least and greatest gain of the gain fits.
   penalty=None: the cost of a pulse in squared sample units, added to its score (None: 0), or
       'auto': read off the series for each etalon (the variance of the noise seen through it, times
       the square of the threshold that keeps false pulses to about one in twenty, at most the
       universal 2 ln(N / tmin)); with a gain fit no pulse where the least-squares gain lies outside
-      gain (the gain rule), and with 'gain-offset' none where the etalon explains less than half of
+      gain (the gain rule), and with 'gain-offset' or 'gain-trend' none where the etalon explains less than half of
       the samples beyond the noise (the shape rule).
 
 Returns a dict: positions (int32, 0-based sample numbers of each pulse's etalon start), etalons

@@ -58,6 +58,8 @@ reference::Placement placementOf(const RandomCase& c) {
 // given), with the pulse's cost.
 int64_t pulseScore(const RandomCase& c, const Samples& etalon, int64_t position, int first, int last) {
     if (c.fit == "shape") return reference::segmentScore(c.series, etalon, position, first, last) + c.penalty;
+    if (c.fit == "gain-trend")
+        return reference::trendFit(c.series, etalon, position, c.gainLeast, c.gainMost) + c.penalty;
     return reference::gainFit(c.series, etalon, position, c.gainLeast, c.gainMost, c.fit == "gain-offset") +
            c.penalty;
 }
@@ -106,8 +108,8 @@ RandomCase randomCase(cases::CaseRandom& random) {
     c.tmax = random.oneIn(4) ? c.tmin : static_cast<int>(random.between(c.tmin, 40));
     c.series = randomSeries(random, c, random.between(longest(c.etalons), 100));
     c.bounded = !random.oneIn(4);
-    constexpr const char* fits[] = {"shape", "shape", "gain", "gain-offset"};
-    c.fit = fits[random.between(0, 3)];
+    constexpr const char* fits[] = {"shape", "shape", "gain", "gain-offset", "gain-trend"};
+    c.fit = fits[random.between(0, 4)];
     constexpr std::pair<double, double> gains[] = {{0.25, 4.0}, {0.5, 1.5}, {-2.0, 2.0}, {1.0, 1.0}};
     std::tie(c.gainLeast, c.gainMost) = gains[random.between(0, 3)];
     c.penalty = random.oneIn(2) ? 0 : random.between(0, 2000000);

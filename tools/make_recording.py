@@ -10,8 +10,7 @@ either sign) are added. The spike's peak is 1000 units and the biphasic pulse's 
 the series fits 16-bit samples whole and `tessaline-cli detect --scale 1` reads it as it is.
 
 Writes PREFIX.npy (the series, float64), PREFIX_etalons.csv (both shapes at amplitude 1 in whole
-units, one per row, the spike padded with zeros to the common length 40 as detect wants rows of one length),
-PREFIX_truth.csv (position,shape,amplitude: each pulse's first sample, its shape number and its
+units, one per row, each at its own length: 12 and 40 samples), PREFIX_truth.csv (position,shape,amplitude: each pulse's first sample, its shape number and its
 amplitude) and PREFIX_artefacts.csv (position,width,amplitude). The same seed gives the same files.
 
     python3 tools/make_recording.py --length 30000 --noise 100 --seed 7 --out /tmp/rec
@@ -114,7 +113,8 @@ def write_recording(recording, prefix):
              (("series", ".npy"), ("etalons", "_etalons.csv"), ("truth", "_truth.csv"),
               ("artefacts", "_artefacts.csv"))}
     np.save(names["series"], recording["series"].astype(np.float64))
-    np.savetxt(names["etalons"], np.rint(recording["etalons"]), delimiter=",", fmt="%d")
+    with open(names["etalons"], "w") as file:  # each shape at its own length, one per row
+        file.writelines(",".join(str(int(v)) for v in np.rint(shape)) + "\n" for shape in SHAPES)
     truth = np.column_stack([recording["positions"], recording["shapes"], recording["amplitudes"]])
     np.savetxt(names["truth"], truth, delimiter=",", fmt=["%d", "%d", "%.6f"],
                header="position,shape,amplitude", comments="")

@@ -6,7 +6,8 @@ levels it makes one recording (seed SEED + level index, chosen once) and runs on
 written here and never fitted to the truth:
   * detect, the recipe: one example of each shape cut from the raw series around the first clear pulse
     of that shape (the first not within 1 s of an artefact or signal loss, nor overlapping another pulse),
-    `--fit gain-offset --penalty auto`, `--tmin` the least gap (ECG 0.3 s; spikes the etalon length),
+    `--fit F --penalty auto` with F gain-trend for the ECG (its baseline wanders) and gain-offset for the
+    spikes (their baseline is flat), `--tmin` the least gap (ECG 0.3 s; spikes the etalon length),
     `--scale` 20000 / max|x| rounded down to 3 significant digits;
   * detect, averaged etalons: the same with the mean of the first 8 clear examples, aligned at the fiducial;
   * find_peaks: scipy.signal.find_peaks on the series less its running median (ECG, 0.6 s) or on the
@@ -47,10 +48,11 @@ from detect_accuracy import match  # noqa: E402  (one-to-one, the most pairs wit
 
 KINDS = {
     "ecg": {"make": gen.make_ecg, "levels": (0.02, 0.1, 0.33), "seconds": 300.0, "rate": gen.ECG_RATE,
-            "tolerance": 54, "tmin": 108, "before": 36, "after": 54, "median": 217, "shapes": (1, 2),
+            "tolerance": 54, "tmin": 108, "before": 36, "after": 54, "median": 217, "shapes": (1, 2), "fit": "gain-trend",
             "peer": "QRS detector"},
     "spikes": {"make": gen.make_spikes, "levels": (0.1, 0.2, 0.3), "seconds": 20.0, "rate": gen.SPIKE_RATE,
                "tolerance": 12, "tmin": 36, "before": 10, "after": 26, "median": 121, "shapes": (1, 2, 3),
+               "fit": "gain-offset",
                "peer": "4.5×MAD threshold"},
 }
 EXAMPLES, CLEAR_SECONDS, PEAK_SIGMAS, RESPONSE_SIGMAS = 8, 1.0, 5.0, 4.5
@@ -113,7 +115,7 @@ def run_detect(cli, folder, series_name, rows, kind, tag):
     with open(etalons, "w") as file:
         file.writelines(",".join(f"{v:.9g}" for v in row) + "\n" for row in rows)
     command = [cli, "detect", "--series", series_name, "--etalons", etalons, "--scale",
-               scale_for(np.load(series_name)), "--tmin", str(k["tmin"]), "--fit", "gain-offset", "--penalty",
+               scale_for(np.load(series_name)), "--tmin", str(k["tmin"]), "--fit", k["fit"], "--penalty",
                "auto", "--json"]
     started = time.perf_counter()
     done = subprocess.run(command, capture_output=True, text=True)
@@ -359,7 +361,8 @@ def main():
                           "kinds": results, "real_ecg": smoke}))
         return
     print(f"    {command.strip()}\n\nScored by {scorer}; detect runs as\n    tessaline-cli detect --series P.npy "
-          "--etalons E.csv --scale K --tmin A --fit gain-offset --penalty auto --json\n")
+          "--etalons E.csv --scale K --tmin A --fit F --penalty auto --json (F: gain-trend for the ECG, "
+          "gain-offset for the spikes)\n")
     for kind, title in (("ecg", "ECG-like"), ("spikes", "Spike-like")):
         k, levels = KINDS[kind], results[kind]
         print(f"{title}, {seconds[kind]:g} s at {k['rate']} Hz, tolerance ±{k['tolerance']} samples, "

@@ -68,6 +68,29 @@ int64_t gainFit(const Samples& series, const Samples& etalon, int64_t position, 
     return std::llround((g * g * E - 2.0 * g * C) / scale);
 }
 
+int64_t trendFit(const Samples& series, const Samples& etalon, int64_t position, double least, double most) {
+    using Wide = __int128;
+    const auto n = static_cast<int64_t>(etalon.size());
+    Wide t1 = 0, t2 = 0, sum = 0, moment = 0;
+    for (int64_t t = 0; t < n; ++t) {
+        t1 += t;
+        t2 += t * t;
+        sum += etalon[static_cast<std::size_t>(t)];
+        moment += t * etalon[static_cast<std::size_t>(t)];
+    }
+    // The etalon less its least-squares line a + b t, times the Gram determinant d: whole numbers.
+    const Wide d = n * t2 - t1 * t1, a = t2 * sum - t1 * moment, b = n * moment - t1 * sum;
+    Wide c = 0, e = 0;
+    for (int64_t t = 0; t < n; ++t) {
+        const Wide off = d * etalon[static_cast<std::size_t>(t)] - a - b * t;
+        c += off * series[static_cast<std::size_t>(position + t)];
+        e += off * etalon[static_cast<std::size_t>(t)];
+    }
+    const auto C = static_cast<double>(c), E = static_cast<double>(e);
+    const double g = std::clamp(E > 0.0 ? C / E : 1.0, least, most);
+    return std::llround((g * g * E - 2.0 * g * C) / (d > 0 ? static_cast<double>(d) : 1.0));
+}
+
 bool placementKept(const Placement& p, const std::vector<int64_t>& starts) {
     if (starts.empty() || starts.front() < 0 || starts.front() > p.tmax - p.length) return false;
     if (starts.back() > p.samples - p.length || starts.back() < p.samples - p.tmax) return false;

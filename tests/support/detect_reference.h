@@ -28,6 +28,10 @@ int64_t bestFit(const Samples& series, const std::vector<const Samples*>& etalon
 int64_t gainFit(const Samples& series, const Samples& etalon, int64_t position, double least, double most,
                 bool offset);
 
+// The gain-trend fit of the whole etalon at a position, rounded: min over g in [least, most] of
+// g^2 E'' - 2 g C'', the etalon and the samples taken about their least-squares lines.
+int64_t trendFit(const Samples& series, const Samples& etalon, int64_t position, double least, double most);
+
 struct Placement {
     int64_t samples, length, tmin, tmax;
 };
