@@ -58,8 +58,9 @@ void sampleEtalon(std::span<const int16_t> series, std::span<const int16_t> etal
     const int64_t positions = std::ssize(series) - n + 1;
     matched.clear();
     variances.clear();
+    const LevelSums etalonPart = levelSums(etalon.data(), etalon.data(), n);
     for (int64_t k = 0; k < positions; k += stride) {
-        const LevelSums sums = levelSums(series.data() + k, etalon.data(), n);
+        const LevelSums sums = windowSums(series.data() + k, etalon.data(), etalonPart);
         const Projected own = projected(fit == FitKind::Shape ? FitKind::Gain : fit, sums);
         matched.push_back(own.energy > 0.0 ? own.correlation / std::sqrt(own.energy * own.scale) : 0.0);
         const Projected about = projected(levels, sums);

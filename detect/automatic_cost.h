@@ -23,7 +23,7 @@
 
 namespace tessaline {
 
-inline constexpr int64_t AUTOMATIC_SAMPLED = 65536;
+inline constexpr int64_t AUTOMATIC_SAMPLED = 16384;
 
 struct AutomaticCost {
     double noiseVariance = 0.0;            // per sample

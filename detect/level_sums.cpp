@@ -36,6 +36,19 @@ Projected projected(FitKind kind, const LevelSums& s) {
             determinant > 0.0 ? determinant : 1.0};
 }
 
+LevelSums windowSums(const int16_t* window, const int16_t* etalon, const LevelSums& etalonPart) {
+    LevelSums s = etalonPart;
+    s.sum = s.moment = s.squares = s.correlation = 0;
+    for (int64_t t = 0; t < s.n; ++t) {
+        const int64_t x = window[t];
+        s.sum += x;
+        s.moment += t * x;
+        s.squares += x * x;
+        s.correlation += etalon[t] * x;
+    }
+    return s;
+}
+
 LevelSums levelSums(const int16_t* window, const int16_t* etalon, int64_t n) {
     LevelSums s;
     s.n = n;

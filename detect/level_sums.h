@@ -28,4 +28,7 @@ Projected projected(FitKind kind, const LevelSums& s);
 // The window's and the etalon's sums for an etalon at a position.
 LevelSums levelSums(const int16_t* window, const int16_t* etalon, int64_t n);
 
+// The same with the etalon's own sums taken from `etalonPart` (summed once for many windows).
+LevelSums windowSums(const int16_t* window, const int16_t* etalon, const LevelSums& etalonPart);
+
 }  // namespace tessaline
