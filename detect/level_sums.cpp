@@ -10,8 +10,8 @@ using Wide = __int128;
 Wide offLine(int64_t n, int64_t uSum, int64_t uMoment, int64_t vSum, int64_t vMoment, int64_t product) {
     const Wide t1 = Wide{n} * (n - 1) / 2, t2 = Wide{n - 1} * n * (2 * n - 1) / 6;
     const Wide determinant = Wide{n} * t2 - t1 * t1;
-    return determinant * product -
-           (t2 * uSum * vSum - t1 * (Wide{uSum} * vMoment + Wide{uMoment} * vSum) + Wide{n} * uMoment * vMoment);
+    return determinant * product - (t2 * uSum * vSum - t1 * (Wide{uSum} * vMoment + Wide{uMoment} * vSum) +
+                                    Wide{n} * uMoment * vMoment);
 }
 
 }  // namespace
@@ -30,10 +30,11 @@ Projected projected(FitKind kind, const LevelSums& s) {
     }
     const Wide t1 = Wide{s.n} * (s.n - 1) / 2, t2 = Wide{s.n - 1} * s.n * (2 * s.n - 1) / 6;
     const auto determinant = static_cast<double>(Wide{s.n} * t2 - t1 * t1);
-    return {static_cast<double>(offLine(s.n, s.etalonSum, s.etalonMoment, s.sum, s.moment, s.correlation)),
-            static_cast<double>(offLine(s.n, s.etalonSum, s.etalonMoment, s.etalonSum, s.etalonMoment, s.energy)),
-            static_cast<double>(offLine(s.n, s.sum, s.moment, s.sum, s.moment, s.squares)),
-            determinant > 0.0 ? determinant : 1.0};
+    return {
+        static_cast<double>(offLine(s.n, s.etalonSum, s.etalonMoment, s.sum, s.moment, s.correlation)),
+        static_cast<double>(offLine(s.n, s.etalonSum, s.etalonMoment, s.etalonSum, s.etalonMoment, s.energy)),
+        static_cast<double>(offLine(s.n, s.sum, s.moment, s.sum, s.moment, s.squares)),
+        determinant > 0.0 ? determinant : 1.0};
 }
 
 LevelSums windowSums(const int16_t* window, const int16_t* etalon, const LevelSums& etalonPart) {
