@@ -90,7 +90,8 @@ Spread matchedSpread(const std::vector<double>& matched, double threshold, int64
         for (std::size_t i = 0; i < matched.size(); ++i) {
             if (out[i] == 0) kept.push_back(matched[i]);
         }
-        if (kept.size() < matched.size() / 4) break;  // too few left to say more than the round before
+        // Too few left to say more than the round before (none at all of a very short series).
+        if (kept.empty() || kept.size() < matched.size() / 4) break;
         spread = robustSpread(kept);
     }
     return spread;

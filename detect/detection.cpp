@@ -223,8 +223,6 @@ DetectOutcome runPasses(RunContext& run, Ranking& ranking) {
     }
 }
 
-}  // namespace
-
 // The cost of a pulse and the shape rule's noise: the automatic ones read off the samples, or the
 // cost given.
 struct Costs {
@@ -257,12 +255,10 @@ FitSettings fitSettingsOf(const DetectRequest& s, const Costs& costs) {
     return fit;
 }
 
-DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, DetectResult& r,
+// The run once the series kind is set: its costs (read off the samples with the automatic cost), the
+// task's searches, the result and what the automatic cost saw; a vector that cannot grow throws.
+DetectOutcome runWithCosts(const DetectRequest& s, const DetectSamples& in, DetectResult& r,
                            std::string& failure, const std::atomic<bool>* cancel) {
-    const bool whole = s.energy >= 100;
-    r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
-                           : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
-    r.algorithm = algorithmFor(s.task, r.seriesType);
     const auto start = std::chrono::steady_clock::now();
     const Costs costs = costsOf(s, in);
     r.penalties = costs.penalties;
@@ -277,20 +273,30 @@ DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, Dete
     RunContext run{s, in, fit, detectGeometry(s, in, r.least, r.most), cancel, failure, {}};
     Ranking ranking;
     ranking.limit = static_cast<std::size_t>(std::max(s.chains, 1));
+    if (const DetectOutcome outcome = runPasses(run, ranking); outcome != DetectOutcome::Done) return outcome;
+    if (ranking.best.empty()) return searchOutcome(SearchOutcome::NoChain, run);
+    collectResult(s, ranking, r);
+    if (fit.gainRule) r.refused.emplace_back("gain", run.refused.gain);
+    if (fit.shapeRule) r.refused.emplace_back("shape", run.refused.shape);
+    if (costs.automatic) r.warnings = pulseWarnings(in, r, fit, *costs.automatic);
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return DetectOutcome::Done;
+}
+
+}  // namespace
+
+DetectOutcome runDetection(const DetectRequest& s, const DetectSamples& in, DetectResult& r,
+                           std::string& failure, const std::atomic<bool>* cancel) {
+    const bool whole = s.energy >= 100;
+    r.seriesType = s.count ? (whole ? SERIES_FIXED_WHOLE : SERIES_FIXED_CUTOFF)
+                           : (whole ? SERIES_UNFIXED_WHOLE : SERIES_UNFIXED_CUTOFF);
+    r.algorithm = algorithmFor(s.task, r.seriesType);
     try {
-        if (const DetectOutcome outcome = runPasses(run, ranking); outcome != DetectOutcome::Done)
-            return outcome;
-        if (ranking.best.empty()) return searchOutcome(SearchOutcome::NoChain, run);
-        collectResult(s, ranking, r);
-        if (fit.gainRule) r.refused.emplace_back("gain", run.refused.gain);
-        if (fit.shapeRule) r.refused.emplace_back("shape", run.refused.shape);
-        if (costs.automatic) r.warnings = pulseWarnings(in, r, fit, *costs.automatic);
-        r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return runWithCosts(s, in, r, failure, cancel);
     } catch (const std::bad_alloc&) {
         failure = detect_text::NO_MEMORY_FOR_RESULT;
         return DetectOutcome::OutOfMemory;
     }
-    return DetectOutcome::Done;
 }
 
 bool makeDetectPicture(const DetectSamples& in, const DetectResult& r, int64_t first, int64_t last,
