@@ -52,14 +52,19 @@ std::vector<std::string> pulseWarnings(const DetectSamples& in, const DetectResu
             "of its pulses, and fit a gain and offset per pulse when the pulses vary in size or "
             "sit on a drifting baseline");
     }
+    // A pulse the rules turn away is refused at many neighbouring starts: fewer than an etalon's
+    // length of them are stray places of the noise.
     int64_t refused = 0;
-    for (const auto& [rule, places] : r.refused) refused += places;
-    if (r.pulses.empty() && refused > 0) {
-        warnings.push_back(
-            "no pulses found, but " + std::to_string(refused) +
-            " places that would have paid for a pulse were refused because their etalon explains "
-            "less than half of them beyond the noise; check that the etalons have the shapes of "
-            "this recording's pulses");
+    std::string rules;
+    for (const auto& [rule, places] : r.refused) {
+        refused += places;
+        rules += (rules.empty() ? "" : ", ") + rule + " rule " + std::to_string(places);
+    }
+    if (r.pulses.empty() && refused > longestEtalon(in)) {
+        warnings.push_back("no pulses found, but " + std::to_string(refused) +
+                           " places that would have paid for a pulse were refused (" + rules +
+                           "); check that the etalons have the shapes and sizes of this recording's pulses "
+                           "(the gain rule takes pulses of the gain bounds' sizes only)");
     }
     return warnings;
 }

@@ -107,6 +107,18 @@ class MismatchTest(unittest.TestCase):
                 self.assertEqual(len(found["positions"]), 0)
                 self.assertEqual(found["count_range"][0], 0)
 
+    def test_warnings_say_when_the_etalon_is_not_the_pulses_shape(self):
+        x, peaks = recording(70, 0.01, 0.0, 0.0)
+        t = np.arange(BEFORE + AFTER)
+        for name, etalon, said in (("a bump for a beat", np.exp(-0.5 * ((t - BEFORE) / 3.0) ** 2),
+                                    "the found pulses differ from their etalons"),
+                                   ("the beat itself", averaged_etalon(x, peaks), None)):
+            with self.subTest(name):
+                warnings = detected(x, [etalon])["warnings"]
+                self.assertEqual(len(warnings), 0 if said is None else 1, warnings)
+                if said:
+                    self.assertIn(said, warnings[0])
+
     def test_a_real_ecg_gives_its_three_beats(self):
         """The short real ECG of Debian's python3-pywt (360 Hz), one beat cut as the etalon: its three
         R peaks, counted by eye near samples 190, 518 and 847, are found."""
