@@ -180,7 +180,7 @@ std::vector<Keyword> gridKeywords() {
         {"repeats", "100", "series per cell, 1..65535", whole(&StudySettings::repeats, "repeats")},
         {"measure", "'restored'",
          "the graph's error: 'restored', 'detection' or 'recognition' (for "
-         "task='recognition' only); gives statistics_view",
+         "task='recognition' or task='joint'); gives statistics_view",
          [](py::handle v, StudySettings& s) {
              s.display.measure = static_cast<StudyMeasure>(
                  1 + wordOf(v, "measure", {"restored", "detection", "recognition"}));
