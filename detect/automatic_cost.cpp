@@ -48,13 +48,23 @@ double quietPercentileShare(double freedom) {
     return std::max(root * root * root, 0.05);
 }
 
+// The levels the noise per sample is taken about (the means, or the lines for the gain-trend fit), and
+// the degrees of freedom a window of n samples keeps about them.
+FitKind noiseLevels(FitKind fit) {
+    return fit == FitKind::GainTrend ? FitKind::GainTrend : FitKind::GainOffset;
+}
+
+double windowFreedom(int64_t n, FitKind fit) {
+    return static_cast<double>(std::max<int64_t>(n - fitFreeLevels(noiseLevels(fit)) + 1, 1));
+}
+
 // The etalon's matched values z at the sampled positions, and the window variances about the levels
 // the fit takes out (about the means, or about the lines for the gain-trend fit).
 void sampleEtalon(std::span<const int16_t> series, std::span<const int16_t> etalon, FitKind fit,
                   int64_t stride, std::vector<double>& matched, std::vector<double>& variances) {
-    const FitKind levels = fit == FitKind::GainTrend ? FitKind::GainTrend : FitKind::GainOffset;
+    const FitKind levels = noiseLevels(fit);
     const auto n = std::ssize(etalon);
-    const double freedom = static_cast<double>(std::max<int64_t>(n - fitFreeLevels(levels) + 1, 1));
+    const double freedom = windowFreedom(n, fit);
     const int64_t positions = std::ssize(series) - n + 1;
     matched.clear();
     variances.clear();
@@ -233,11 +243,8 @@ AutomaticCost automaticCost(std::span<const int16_t> series,
         const auto quiet = variances.begin() +
                            static_cast<std::ptrdiff_t>(QUIET_SHARE * static_cast<double>(variances.size()));
         std::nth_element(variances.begin(), quiet, variances.end());
-        const double freedom = std::max(
-            static_cast<double>(std::ssize(etalons[e]) -
-                                fitFreeLevels(fit == FitKind::GainTrend ? fit : FitKind::GainOffset) + 1),
-            1.0);
-        cost.noiseVariance = std::max(ROUNDING_VARIANCE, *quiet / quietPercentileShare(freedom));
+        cost.noiseVariance = std::max(
+            ROUNDING_VARIANCE, *quiet / quietPercentileShare(windowFreedom(std::ssize(etalons[e]), fit)));
     }
     const int64_t reach = (std::ssize(etalons[shortest]) + stride - 1) / stride;
     const double discovered = discoveryThreshold(greatest, reach, std::sqrt(threshold));

@@ -261,15 +261,15 @@ DetectOutcome runWithCosts(const DetectRequest& s, const DetectSamples& in, Dete
                            std::string& failure, const std::atomic<bool>* cancel) {
     const auto start = std::chrono::steady_clock::now();
     const Costs costs = costsOf(s, in);
+    const FitSettings fit = fitSettingsOf(s, costs);
     r.penalties = costs.penalties;
-    r.penalty = *std::min_element(r.penalties.begin(), r.penalties.end());
+    r.penalty = fit.penalty;
     if (costs.automatic) {
         failure = checkTotalsFit(s, in, *std::max_element(r.penalties.begin(), r.penalties.end()), r.most,
                                  KEYWORD_NAMES);
         if (!failure.empty()) return DetectOutcome::Refused;
         r.noise = std::sqrt(costs.automatic->noiseVariance);
     }
-    const FitSettings fit = fitSettingsOf(s, costs);
     RunContext run{s, in, fit, detectGeometry(s, in, r.least, r.most), cancel, failure, {}};
     Ranking ranking;
     ranking.limit = static_cast<std::size_t>(std::max(s.chains, 1));
